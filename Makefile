@@ -1,0 +1,45 @@
+# make / make build: install what is missing, configure and build into build/.
+# make run:  the above, register the module, serve site/ on 127.0.0.1:$(PORT).
+# make test: the above, then the whole test suite through CTest.
+PORT ?= 8080
+SITE ?= $(CURDIR)/site
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
+  duktape-dev libsqlite3-dev libvips-dev libexif-dev libpango1.0-dev \
+  fonts-liberation fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
+  clang libclang-rt-14-dev curl wget nodejs chromium
+
+.PHONY: all build deps configure run test asan tsan clean format
+
+all: build
+
+deps:
+	@./tools/install-deps.sh $(PACKAGES)
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@./tools/run-site.sh $(BUILD) "$(SITE)" $(PORT)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 1200
+
+# Sanitizer builds of the same suite, in their own build folders.
+asan:
+	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVANT_SANITIZE=address"
+
+tsan:
+	@$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DVANT_SANITIZE=thread"
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan

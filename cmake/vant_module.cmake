@@ -1,0 +1,43 @@
+# vant_module(TARGET DIR [SHARED] [OUTPUT NAME] [LIBS lib...])
+# Builds every .cpp and .c under DIR into one library. Each subsystem folder is its own library, so a change in one
+# never breaks the build of another.
+function(vant_module target dir)
+  cmake_parse_arguments(ARG "SHARED" "OUTPUT" "LIBS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${ex}")
+  endforeach()
+  if(NOT sources)
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_LIBS})
+    return()
+  endif()
+  if(ARG_SHARED)
+    add_library(${target} SHARED ${sources})
+  else()
+    add_library(${target} STATIC ${sources})
+  endif()
+  if(ARG_OUTPUT)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT})
+  endif()
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# vant_unit_test(NAME DIR LIBS lib...): one GoogleTest executable per test
+# folder, registered with CTest as unit_NAME.
+function(vant_unit_test name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(unit_${name} ${sources})
+  target_link_libraries(unit_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(unit_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  add_test(NAME unit_${name} COMMAND unit_${name} --gtest_brief=1)
+  set_tests_properties(unit_${name} PROPERTIES
+    ENVIRONMENT "VANT_SHARED=${PROJECT_SOURCE_DIR}/../shared;VANT_SOURCE=${PROJECT_SOURCE_DIR};VANT_BUILD=${PROJECT_BINARY_DIR}"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,17 @@
+// The few socket calls asio does not offer in blocking form.
+#pragma once
+
+#include <cstdint>
+
+namespace vant::host::http::detail {
+
+// True while the peer has neither closed nor reset the connection. Bytes
+// waiting to be read (an unread body) count as connected; an orderly close
+// with nothing left to read, a reset or a hang-up count as gone.
+bool PeerConnected(int fd);
+
+// Sends up to length bytes of file fd from offset on the socket. Returns the
+// count sent (short only at end of file), or -1 on a socket or file error.
+std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length);
+
+}  // namespace vant::host::http::detail

@@ -1,0 +1,183 @@
+#include "host/http/host_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace vant::host::http {
+namespace {
+
+constexpr unsigned kMaxThreads = 1024;
+constexpr unsigned kMaxCodePage = 65535;
+constexpr double kMaxTimeoutSeconds = 7 * 24 * 3600.0;
+
+bool ParseUnsigned(std::string_view text, std::uint64_t& out) {
+  if (text.empty()) return false;
+  const auto* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc{} && ptr == end;
+}
+
+// "2147483648", "512K", "100M", "2G" (binary multiples).
+bool ParseByteCount(std::string_view text, std::uint64_t& out) {
+  std::uint64_t scale = 1;
+  if (!text.empty()) {
+    switch (text.back()) {
+      case 'k': case 'K': scale = 1ull << 10; break;
+      case 'm': case 'M': scale = 1ull << 20; break;
+      case 'g': case 'G': scale = 1ull << 30; break;
+      default: break;
+    }
+    if (scale != 1) text.remove_suffix(1);
+  }
+  std::uint64_t value = 0;
+  if (!ParseUnsigned(text, value)) return false;
+  if (value > UINT64_MAX / scale) return false;
+  out = value * scale;
+  return true;
+}
+
+// Seconds, fractions allowed ("0.5"); must be above zero.
+bool ParseSeconds(std::string_view text, std::chrono::milliseconds& out) {
+  double seconds = 0;
+  const auto* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
+  if (text.empty() || ec != std::errc{} || ptr != end) return false;
+  if (!(seconds > 0) || seconds > kMaxTimeoutSeconds) return false;
+  out = std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
+  return true;
+}
+
+bool ParseRanged(std::string_view text, unsigned low, unsigned high, unsigned& out) {
+  std::uint64_t value = 0;
+  if (!ParseUnsigned(text, value) || value < low || value > high) return false;
+  out = static_cast<unsigned>(value);
+  return true;
+}
+
+// "ADDR:PORT", "[v6addr]:PORT", or a bare "PORT" on the loopback address.
+bool ParseListen(std::string_view text, HostOptions& o) {
+  std::string_view address = "127.0.0.1";
+  std::string_view portText = text;
+  const auto colon = text.rfind(':');
+  if (colon != std::string_view::npos) {
+    address = text.substr(0, colon);
+    portText = text.substr(colon + 1);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+      address = address.substr(1, address.size() - 2);
+    if (address.empty()) return false;
+  }
+  unsigned port = 0;
+  if (!ParseRanged(portText, 0, 65535, port)) return false;
+  o.listenAddress = std::string(address);
+  o.port = static_cast<std::uint16_t>(port);
+  return true;
+}
+
+// "D:=/mnt/data": a later mapping of the same letter replaces the earlier one.
+bool ParseDrive(std::string_view text, HostOptions& o) {
+  if (text.size() < 4 || text[1] != ':' || text[2] != '=') return false;
+  char letter = text[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z' || text[3] != '/') return false;
+  std::erase_if(o.drives, [&](const DriveMapping& d) { return d.letter == letter; });
+  o.drives.push_back({letter, std::string(text.substr(3))});
+  return true;
+}
+
+using Setter = std::function<bool(std::string_view, HostOptions&)>;
+
+const std::map<std::string_view, Setter>& ValueOptions() {
+  static const std::map<std::string_view, Setter> table = {
+      {"--site", [](auto v, auto& o) { o.site = v; return !v.empty(); }},
+      {"--listen", ParseListen},
+      {"--registry", [](auto v, auto& o) { o.registry = v; return !v.empty(); }},
+      {"--data", [](auto v, auto& o) { o.dataDir = v; return !v.empty(); }},
+      {"--drive", ParseDrive},
+      {"--threads", [](auto v, auto& o) { return ParseRanged(v, 1, kMaxThreads, o.threads); }},
+      {"--max-body", [](auto v, auto& o) { return ParseByteCount(v, o.maxBody); }},
+      {"--ansi-codepage",
+       [](auto v, auto& o) { return ParseRanged(v, 1, kMaxCodePage, o.ansiCodePage); }},
+      {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
+      {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
+      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+  };
+  return table;
+}
+
+}  // namespace
+
+OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
+  OptionsResult result;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    if (name == "--help" || name == "-h") {
+      result.options.help = true;
+      continue;
+    }
+    std::string_view value;
+    bool hasValue = false;
+    if (const auto eq = name.find('='); eq != std::string_view::npos && name.starts_with("--")) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+      hasValue = true;
+    }
+    const auto& table = ValueOptions();
+    const auto it = table.find(name);
+    if (it == table.end()) {
+      result.error = "unknown option: " + std::string(args[i]);
+      return result;
+    }
+    if (!hasValue) {
+      if (i + 1 >= args.size()) {
+        result.error = "missing value for " + std::string(name);
+        return result;
+      }
+      value = args[++i];
+    }
+    if (!it->second(value, result.options)) {
+      result.error = "bad value for " + std::string(name) + ": " + std::string(value);
+      return result;
+    }
+  }
+  if (result.options.site.empty() && !result.options.help) result.error = "--site DIR is required";
+  return result;
+}
+
+OptionsResult ParseHostOptions(int argc, char** argv) {
+  std::vector<std::string_view> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return ParseHostOptions(args);
+}
+
+std::string HostUsage(std::string_view program) {
+  std::string text = "Usage: " + std::string(program) + " --site DIR [options]\n\n";
+  text +=
+      "Serves the folder DIR over HTTP: .asp files run as server pages, other files\n"
+      "are sent as they are.\n\n"
+      "  --site DIR            folder served as the site root (required)\n"
+      "  --listen ADDR:PORT    address and port to listen on (default 127.0.0.1:8080;\n"
+      "                        [::1]:8080 for IPv6, a bare PORT means 127.0.0.1)\n"
+      "  --registry FILE       registry file for component activation; also exported\n"
+      "                        as VANT_REGISTRY (default: $VANT_REGISTRY, else a file\n"
+      "                        under the data folder)\n"
+      "  --data DIR            folder for the host's own data (sessions, registry)\n"
+      "  --drive X:=PATH       map drive letter X to a host folder for Windows-style\n"
+      "                        paths; repeatable (default C:=/)\n"
+      "  --threads N           request threads, 1..1024 (default 32)\n"
+      "  --max-body BYTES      largest request body accepted; K, M, G suffixes\n"
+      "                        allowed; larger ones get 413 (default 2G)\n"
+      "  --ansi-codepage N     code page used where the system ANSI code page is\n"
+      "                        asked for (default 65001, UTF-8)\n"
+      "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
+      "                        (default 60)\n"
+      "  --request-timeout S   cut a request that runs longer than S seconds\n"
+      "                        (default 3900)\n"
+      "  --log FILE            append the access log to FILE instead of stderr\n"
+      "  --help                show this text\n";
+  return text;
+}
+
+}  // namespace vant::host::http

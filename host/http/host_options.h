@@ -1,0 +1,53 @@
+// Command-line options of vant-host, parsed into one struct so the server,
+// main() and the tests all read the same values.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vant::host::http {
+
+// One drive-letter mapping: "C:=/" maps C:\ to the host folder "/".
+struct DriveMapping {
+  char letter = 'C';  // upper case
+  std::string hostPath;
+};
+
+struct HostOptions {
+  std::string site;                       // --site DIR (required)
+  std::string listenAddress = "127.0.0.1";  // --listen ADDR:PORT
+  std::uint16_t port = 8080;
+  std::string registry;                   // --registry FILE
+  std::string dataDir;                    // --data DIR
+  std::vector<DriveMapping> drives{{'C', "/"}};  // --drive X:=PATH, repeatable
+  unsigned threads = 32;                  // --threads N
+  std::uint64_t maxBody = 2ull << 30;     // --max-body BYTES (2 GiB)
+  unsigned ansiCodePage = 65001;          // --ansi-codepage N
+  std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
+  std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
+  // Longest wait for the next request on a kept-alive connection; shorter
+  // than the idle timeout so idle browsers do not pin worker threads.
+  std::chrono::milliseconds keepAliveTimeout{5'000};
+  std::string logFile;                    // --log FILE (empty: stderr)
+  bool help = false;                      // --help
+};
+
+struct OptionsResult {
+  HostOptions options;
+  std::string error;  // empty when the arguments were valid
+  bool ok() const { return error.empty(); }
+};
+
+// Parses the arguments after the program name. Accepts "--name value" and
+// "--name=value". Returns an error text for an unknown option, a missing or
+// malformed value, or a missing --site (unless --help was given).
+OptionsResult ParseHostOptions(const std::vector<std::string_view>& args);
+OptionsResult ParseHostOptions(int argc, char** argv);
+
+// The --help text, one paragraph per option.
+std::string HostUsage(std::string_view program);
+
+}  // namespace vant::host::http

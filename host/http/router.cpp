@@ -1,0 +1,79 @@
+#include "host/http/router.h"
+
+#include <sys/stat.h>
+
+#include "host/http/detail/ascii.h"
+#include "host/http/url_path.h"
+
+namespace vant::host::http {
+namespace {
+
+enum class FileKind { kMissing, kFile, kFolder, kOther };
+
+FileKind Probe(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return FileKind::kMissing;
+  if (S_ISREG(st.st_mode)) return FileKind::kFile;
+  if (S_ISDIR(st.st_mode)) return FileKind::kFolder;
+  return FileKind::kOther;
+}
+
+std::string_view Extension(std::string_view name) {
+  const auto dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+// Server-side sources that must never be sent to a browser.
+bool IsNeverServed(std::string_view name, std::string_view ext) {
+  return detail::EqualsNoCase(name, "global.asa") || detail::EqualsNoCase(ext, "asa") ||
+         detail::EqualsNoCase(ext, "inc");
+}
+
+Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}}; }
+
+}  // namespace
+
+Router::Router(std::string siteRoot) : root_(std::move(siteRoot)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+Route Router::Resolve(std::string_view rawPath) const {
+  const DecodedPath decoded = DecodeRequestPath(rawPath);
+  if (decoded.error == DecodedPath::Error::kBadRequest) return Simple(Route::Kind::kBadRequest);
+  if (decoded.error == DecodedPath::Error::kNotFound) return Simple(Route::Kind::kNotFound);
+  const std::string hostPath = root_ + (decoded.path == "/" ? "" : decoded.path);
+  switch (Probe(hostPath)) {
+    case FileKind::kFile:
+      if (decoded.trailingSlash) return Simple(Route::Kind::kNotFound);
+      return FileRoute(hostPath, decoded.path);
+    case FileKind::kFolder:
+      if (!decoded.trailingSlash) {
+        Route r = Simple(Route::Kind::kRedirect);
+        r.location = EncodePath(decoded.path) + "/";
+        return r;
+      }
+      return FolderRoute(hostPath, decoded.path == "/" ? "/" : decoded.path + "/");
+    default:
+      return Simple(Route::Kind::kNotFound);
+  }
+}
+
+Route Router::FolderRoute(const std::string& hostPath, const std::string& virtualPath) const {
+  for (const std::string_view doc : kDefaultDocuments) {
+    std::string candidate = hostPath + "/" + std::string(doc);
+    if (Probe(candidate) == FileKind::kFile)
+      return FileRoute(std::move(candidate), virtualPath + std::string(doc));
+  }
+  return Simple(Route::Kind::kForbidden);
+}
+
+Route Router::FileRoute(std::string hostPath, std::string virtualPath) const {
+  const std::string_view name =
+      std::string_view(virtualPath).substr(virtualPath.rfind('/') + 1);
+  const std::string_view ext = Extension(name);
+  if (IsNeverServed(name, ext)) return Simple(Route::Kind::kNotFound);
+  const auto kind = detail::EqualsNoCase(ext, "asp") ? Route::Kind::kPage : Route::Kind::kStatic;
+  return Route{kind, std::move(hostPath), std::move(virtualPath), {}};
+}
+
+}  // namespace vant::host::http

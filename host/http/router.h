@@ -1,0 +1,48 @@
+// Maps a request path onto the site folder and decides who answers it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vant::host::http {
+
+struct Route {
+  enum class Kind {
+    kPage,        // an .asp file: run by the page handler
+    kStatic,      // any other served file
+    kRedirect,    // a folder named without its trailing slash
+    kBadRequest,  // a path that cannot be decoded or climbs above the root
+    kForbidden,   // a folder without a default document
+    kNotFound,    // missing, hidden, or never served (global.asa, .asa, .inc)
+  };
+  Kind kind = Kind::kNotFound;
+  std::string hostPath;     // the file on disk (kPage, kStatic)
+  std::string virtualPath;  // its path from the site root, "/dir/default.asp"
+  std::string location;     // kRedirect: the folder's encoded path with '/' appended
+};
+
+// Default documents of a folder, tried in this order.
+inline constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.asp",
+                                                         "default.htm", "index.html"};
+
+class Router {
+ public:
+  // siteRoot: the served folder; a trailing '/' is ignored.
+  explicit Router(std::string siteRoot);
+
+  // Resolves the raw path of a request target (no query string). Files
+  // named global.asa or ending in .asa or .inc give kNotFound, as do special
+  // files (sockets, devices). Symbolic links inside the site are followed:
+  // what the site's owner links in is served.
+  Route Resolve(std::string_view rawPath) const;
+
+  const std::string& SiteRoot() const { return root_; }
+
+ private:
+  Route FileRoute(std::string hostPath, std::string virtualPath) const;
+  Route FolderRoute(const std::string& hostPath, const std::string& virtualPath) const;
+
+  std::string root_;
+};
+
+}  // namespace vant::host::http

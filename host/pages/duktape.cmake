@@ -1,0 +1,90 @@
+# vant_duktape: the Duktape 2.7 engine the page host runs scripts on, built
+# from the amalgamated source that Debian's duktape-dev installs.
+#
+# The packaged configuration leaves the interrupt counter and the execution
+# timeout check off, so a runaway page could never be stopped. At configure
+# time we copy the engine into the build tree and switch both on there; the
+# check calls vant_duk_exec_timeout_check(heap_udata), which the script engine
+# defines. Nothing generated here is written into the source tree.
+#
+# Never link the packaged libduktape.so as well: its config differs, and
+# bytecode or heaps must not cross between the two builds.
+
+set(VANT_DUKTAPE_SOURCE_DIR "/usr/share/duktape" CACHE PATH
+    "Folder holding duktape.c, duktape.h and duk_config.h (Debian: duktape-dev)")
+set(vant_duk_out "${CMAKE_BINARY_DIR}/duktape")
+
+foreach(name duktape.c duktape.h duk_config.h)
+  if(NOT EXISTS "${VANT_DUKTAPE_SOURCE_DIR}/${name}")
+    message(FATAL_ERROR
+      "Duktape source ${VANT_DUKTAPE_SOURCE_DIR}/${name} is missing; "
+      "install it with: apt-get install -y duktape-dev")
+  endif()
+endforeach()
+
+file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" vant_duk_header)
+if(NOT vant_duk_header MATCHES "#define DUK_VERSION 20700L")
+  message(FATAL_ERROR "vant-host needs Duktape 2.7 in ${VANT_DUKTAPE_SOURCE_DIR}")
+endif()
+
+# vant_duk_config_switch(VAR FROM TO): replaces the one line FROM with TO in
+# the config text held in VAR; stops configuring when the line is missing so
+# a changed upstream config never builds silently without the timeout check.
+function(vant_duk_config_switch var from to)
+  string(FIND "${${var}}" "${from}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "duk_config.h has no line '${from}'; cannot enable it")
+  endif()
+  string(REPLACE "${from}\n" "${to}\n" edited "${${var}}")
+  set(${var} "${edited}" PARENT_SCOPE)
+endfunction()
+
+file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h" vant_duk_config)
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_INTERRUPT_COUNTER"
+  "#define DUK_USE_INTERRUPT_COUNTER")
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_EXEC_TIMEOUT_CHECK"
+  "#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) vant_duk_exec_timeout_check(udata)")
+# The hook is declared where duk_bool_t is already known: just before the
+# config's closing guard, which is the file's last #endif.
+set(vant_duk_hook_decl [=[
+/* vant-host: called every few hundred thousand bytecode instructions with the
+ * heap's user data; a non-zero result aborts the running script with an
+ * uncatchable RangeError. Defined by the page host's script engine. */
+#if defined(__cplusplus)
+extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
+#else
+extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
+#endif
+
+]=])
+string(FIND "${vant_duk_config}" "#endif  /* DUK_CONFIG_H_INCLUDED */" vant_duk_guard REVERSE)
+if(vant_duk_guard EQUAL -1)
+  message(FATAL_ERROR "duk_config.h has no closing include guard")
+endif()
+string(SUBSTRING "${vant_duk_config}" 0 ${vant_duk_guard} vant_duk_head)
+string(SUBSTRING "${vant_duk_config}" ${vant_duk_guard} -1 vant_duk_tail)
+
+# Written through configure_file so an unchanged config keeps its timestamp
+# and the (slow) engine object is not rebuilt on every configure.
+file(WRITE "${vant_duk_out}/duk_config.h.in" "${vant_duk_head}${vant_duk_hook_decl}${vant_duk_tail}")
+configure_file("${vant_duk_out}/duk_config.h.in" "${vant_duk_out}/duk_config.h" COPYONLY)
+# duktape.c includes "duktape.h" from its own folder, which includes
+# "duk_config.h" from there: all three must sit together in the build tree.
+configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" "${vant_duk_out}/duktape.h" COPYONLY)
+configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" "${vant_duk_out}/duktape.c" COPYONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h")
+
+add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c")
+target_include_directories(vant_duktape BEFORE PUBLIC "${vant_duk_out}")
+target_link_libraries(vant_duktape PUBLIC m)
+# Third-party C: our warning set is not its contract. Optimise it even in
+# debug builds: it is the interpreter every page runs on.
+set_source_files_properties("${vant_duk_out}/duktape.c" PROPERTIES
+  COMPILE_OPTIONS "-w;-Wno-error;-O2")
+
+# The page library is defined after this file is included; link it once the
+# folder's CMakeLists has been read.
+cmake_language(DEFER CALL target_link_libraries vant_host_pages PUBLIC vant_duktape)

@@ -1,0 +1,17 @@
+#include "frame/interfaces/file_download.h"
+
+namespace vant {
+
+const InterfaceInfo& IFileDownload::TypeInfo() {
+  static const MemberInfo members[] = {
+      Call<&IFileDownload::OnStartPage>(u"OnStartPage", 0x60020000),
+      Call<&IFileDownload::OnEndPage>(u"OnEndPage", 0x60020001),
+      Call<&IFileDownload::Download>(u"Download", 1, {u"", false, false}),
+      Call<&IFileDownload::DownloadVirtual>(u"DownloadVirtual", 2, {u"", false, false}),
+      Call<&IFileDownload::DownloadBlob>(u"DownloadBlob", 3, {false}),
+  };
+  static const InterfaceInfo info{u"IFileDownload", kIid, members};
+  return info;
+}
+
+}  // namespace vant

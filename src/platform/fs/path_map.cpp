@@ -1,0 +1,106 @@
+#include "platform/fs/path_map.h"
+
+#include <vector>
+
+#include "platform/fs/drive_table.h"
+#include "platform/sys/utf.h"
+
+namespace vant::fs {
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+// Splits the path into the drive letter it names (the default drive for a
+// rooted path without one) and the rest after the root separator. nullopt
+// for relative, drive-relative, UNC and device paths.
+std::optional<std::pair<char, std::u16string_view>> SplitRoot(std::u16string_view path) {
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return std::nullopt;
+  if (!path.empty() && IsSeparator(path[0])) return std::make_pair(kDefaultDrive, path.substr(1));
+  if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != u':') return std::nullopt;
+  if (!IsSeparator(path[2])) return std::nullopt;
+  return std::make_pair(static_cast<char>(path[0]), path.substr(3));
+}
+
+// The non-empty segments of `rest`, joined with "/" and each led by one.
+std::u16string JoinSegments(std::u16string_view rest) {
+  std::u16string out;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = start;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    if (end > start) {
+      out += u'/';
+      out += rest.substr(start, end - start);
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+// True when `path` is `folder` itself or lies below it.
+bool IsWithin(std::string_view path, std::string_view folder) {
+  if (folder == "/") return true;
+  if (path.substr(0, folder.size()) != folder) return false;
+  return path.size() == folder.size() || path[folder.size()] == '/';
+}
+
+// Drops repeated and trailing slashes of an absolute host path.
+std::string CollapseSlashes(std::string_view path) {
+  std::string out;
+  for (const char c : path) {
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out += c;
+  }
+  if (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
+  if (windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  if (!sys::IsValidUtf16(windowsPath)) return std::nullopt;
+  const auto root = SplitRoot(windowsPath);
+  if (!root) return std::nullopt;
+  const auto folder = DriveFolder(root->first);
+  if (!folder) return std::nullopt;
+  const std::string tail = sys::Utf16ToUtf8(JoinSegments(root->second));
+  if (tail.empty()) return *folder;
+  return *folder == "/" ? tail : *folder + tail;
+}
+
+std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
+  if (hostPath.empty() || hostPath.front() != '/') return std::nullopt;
+  const std::string path = CollapseSlashes(hostPath);
+  const DriveMapping* best = nullptr;
+  const auto drives = Drives();
+  for (const auto& drive : drives) {
+    if (!IsWithin(path, drive.second)) continue;
+    if (best == nullptr || drive.second.size() > best->second.size()) best = &drive;
+  }
+  if (best == nullptr) return std::nullopt;
+  const size_t skip = best->second == "/" ? 0 : best->second.size();
+  std::u16string out{static_cast<char16_t>(best->first), u':'};
+  out += sys::Utf8ToUtf16(std::string_view(path).substr(skip));
+  // The drive root itself ("/srv" for C: -> "/srv") still needs its "\".
+  if (out.size() == 2) out += u'/';
+  for (auto& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  return out;
+}
+
+bool ContainsDotDotSegment(std::u16string_view path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    if (path.substr(start, end - start) == u"..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace vant::fs

@@ -1,0 +1,30 @@
+// The registry file on disk: fresh whole-file reads, and locked atomic
+// replacement for writers.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vant::registry::detail {
+
+// Reads the whole file into *out. A missing file or folder reads as empty
+// text with ERROR_SUCCESS. ERROR_ACCESS_DENIED: permission refused;
+// ERROR_READ_FAULT: any other read failure.
+long ReadRegistryFile(const std::string& path, std::string* out);
+
+// Produces the new file text from the current one; any status other than
+// ERROR_SUCCESS abandons the update.
+using TextUpdate = std::function<long(const std::string& current, std::string* next)>;
+
+// One write transaction: creates the file's folder if missing, takes an
+// exclusive flock on "<path>.lock" (so writers in every process queue up),
+// reads the file afresh, runs update, and if the text changed writes it to a
+// temporary file in the same folder, fsyncs it and renames it over the file.
+// Readers therefore see the old or the new file, never a mix, and a failed
+// write leaves the old file and no temporary file. Returns update's failure
+// unchanged; ERROR_ACCESS_DENIED when the file system refuses access,
+// ERROR_DISK_FULL when it is full, ERROR_WRITE_FAULT or ERROR_READ_FAULT for
+// other I/O failures.
+long UpdateRegistryFile(const std::string& path, const TextUpdate& update);
+
+}  // namespace vant::registry::detail

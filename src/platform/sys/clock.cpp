@@ -1,0 +1,14 @@
+#include "platform/sys/clock.h"
+
+#include <chrono>
+
+namespace vant::sys {
+
+uint32_t TickCount() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+  // Truncation to 32 bits is the wrap.
+  return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
+
+}  // namespace vant::sys
