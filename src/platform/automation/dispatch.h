@@ -104,6 +104,11 @@ class DispatchImpl : public I {
   HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result) override {
     return DispatchInvoke(I::TypeInfo(), static_cast<I*>(this), id, flags, params, result);
   }
+  HRESULT GetTypeInfo(const InterfaceInfo** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = &I::TypeInfo();
+    return S_OK;
+  }
 };
 
 namespace detail {

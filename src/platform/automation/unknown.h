@@ -55,6 +55,8 @@ struct IUnknown {
   virtual ~IUnknown() = default;
 };
 
+struct InterfaceInfo;
+
 struct DispParams {
   std::vector<Variant> args;  // in script order; a put's value comes last
 };
@@ -64,6 +66,12 @@ struct IDispatch : IUnknown {
   virtual HRESULT GetIDsOfNames(std::u16string_view name, DISPID* id) = 0;
   // Calls member `id` as a method, property get or property put (flags).
   virtual HRESULT Invoke(DISPID id, std::uint16_t flags, DispParams& params, Variant* result) = 0;
+  // The member table behind this object, so a script binding can tell
+  // properties from methods. E_NOTIMPL for objects without one.
+  virtual HRESULT GetTypeInfo(const InterfaceInfo** out) {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+  }
 };
 
 struct IEnumVARIANT : IUnknown {
