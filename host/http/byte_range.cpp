@@ -33,12 +33,12 @@ ByteRange Unsatisfiable() { return {ByteRange::Kind::kUnsatisfiable, 0, 0}; }
 ByteRange ParseRange(std::string_view header, std::uint64_t length) {
   header = detail::TrimSpace(header);
   if (!detail::StartsWithNoCase(header, kUnit)) return {};
-  const std::string_view spec = detail::TrimSpace(header.substr(kUnit.size()));
-  if (spec.find(',') != std::string_view::npos) return {};
-  const auto dash = spec.find('-');
+  const std::string_view ranges = detail::TrimSpace(header.substr(kUnit.size()));
+  if (ranges.find(',') != std::string_view::npos) return {};
+  const auto dash = ranges.find('-');
   if (dash == std::string_view::npos) return {};
-  const std::string_view firstText = detail::TrimSpace(spec.substr(0, dash));
-  const std::string_view lastText = detail::TrimSpace(spec.substr(dash + 1));
+  const std::string_view firstText = detail::TrimSpace(ranges.substr(0, dash));
+  const std::string_view lastText = detail::TrimSpace(ranges.substr(dash + 1));
 
   std::uint64_t first = 0;
   std::uint64_t last = 0;

@@ -47,7 +47,9 @@ std::string EncodePath(std::string_view path) {
       continue;
     }
     const auto byte = static_cast<unsigned char>(c);
-    out += {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+    out.push_back('%');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0xF]);
   }
   return out;
 }
@@ -86,11 +88,10 @@ DecodedPath DecodeRequestPath(std::string_view raw) {
       return Fail(Error::kNotFound);
     segments.push_back(seg);
   }
-  DecodedPath result;
-  for (const auto& seg : segments) result.path += "/" + seg;
-  if (result.path.empty()) result.path = "/";
-  result.trailingSlash = trailing;
-  return result;
+  std::string joined;
+  for (const auto& seg : segments) joined.append(1, '/').append(seg);
+  if (joined.empty()) joined.push_back('/');
+  return DecodedPath{Error::kNone, std::move(joined), trailing};
 }
 
 }  // namespace vant::host::http

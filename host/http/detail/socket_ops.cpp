@@ -34,3 +34,25 @@ std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
 }
 
 }  // namespace vant::host::http::detail
+
+namespace vant::host::http::detail {
+
+namespace {
+constexpr int kLingerMillis = 1000;
+constexpr std::size_t kLingerBytes = 1 << 20;
+}  // namespace
+
+void LingeringClose(int fd) {
+  if (::shutdown(fd, SHUT_WR) != 0) return;
+  char scratch[16 * 1024];
+  std::size_t discarded = 0;
+  while (discarded < kLingerBytes) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, kLingerMillis) <= 0) return;
+    const ssize_t n = ::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT);
+    if (n <= 0) return;
+    discarded += static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace vant::host::http::detail

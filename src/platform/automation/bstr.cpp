@@ -107,7 +107,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     const char32_t c = utf16[i];
     if (IsHighSurrogate(c) && i + 1 < utf16.size() && IsLowSurrogate(utf16[i + 1])) {
       const char32_t low = utf16[++i];
-      AppendUtf8(out, kSupplementaryFirst + ((c - kSurrogateFirst) << 10) + (low - kLowSurrogateFirst));
+      AppendUtf8(out,
+                 kSupplementaryFirst + ((c - kSurrogateFirst) << 10) + (low - kLowSurrogateFirst));
       continue;
     }
     // A surrogate without its partner has no UTF-8 form.

@@ -58,8 +58,8 @@ std::string TwoDigits(std::int64_t v) { return (v < 10 ? "0" : "") + std::to_str
 std::string FormatTime(std::int64_t seconds) {
   const std::int64_t hour = seconds / 3600;
   const std::int64_t hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  return std::to_string(hour12) + ":" + TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60) +
-         (hour < 12 ? " AM" : " PM");
+  return std::to_string(hour12) + ":" + TwoDigits(seconds / 60 % 60) + ":" +
+         TwoDigits(seconds % 60) + (hour < 12 ? " AM" : " PM");
 }
 
 // A small cursor over the text being parsed.
@@ -143,7 +143,8 @@ std::u16string FormatDate(double value) {
   const auto serial = static_cast<std::int64_t>(whole);
   if (serial == 0) return Widen(FormatTime(seconds));
   const Civil c = CivilFromDays(serial - kUnixEpochSerial);
-  std::string text = std::to_string(c.month) + "/" + std::to_string(c.day) + "/" + std::to_string(c.year);
+  std::string text =
+      std::to_string(c.month) + "/" + std::to_string(c.day) + "/" + std::to_string(c.year);
   if (seconds != 0) text += " " + FormatTime(seconds);
   return Widen(text);
 }

@@ -54,7 +54,8 @@ std::optional<GUID> ParseGuidText(std::basic_string_view<Char> text) {
 }
 
 void AppendHex(std::string& out, std::uint32_t value, int digits) {
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHexDigits[(value >> shift) & 0xF];
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+    out += kHexDigits[(value >> shift) & 0xF];
 }
 
 }  // namespace

@@ -112,8 +112,8 @@ std::u16string Layout(std::string_view scientific) {
   }
   int exponent = 0;
   const std::string_view expText = scientific.substr(e + 1);
-  std::from_chars(expText.data() + (expText.front() == '+' ? 1 : 0), expText.data() + expText.size(),
-                  exponent);
+  std::from_chars(expText.data() + (expText.front() == '+' ? 1 : 0),
+                  expText.data() + expText.size(), exponent);
   if (exponent < kFixedMinExponent || exponent > kFixedMaxExponent) {
     std::string out = sign + digits.substr(0, 1);
     if (digits.size() > 1) out += "." + digits.substr(1);
@@ -124,7 +124,8 @@ std::u16string Layout(std::string_view scientific) {
   }
   if (exponent < 0) return Widen(sign + "0." + std::string(-exponent - 1, '0') + digits);
   const auto intDigits = static_cast<std::size_t>(exponent) + 1;
-  if (digits.size() <= intDigits) return Widen(sign + digits + std::string(intDigits - digits.size(), '0'));
+  if (digits.size() <= intDigits)
+    return Widen(sign + digits + std::string(intDigits - digits.size(), '0'));
   return Widen(sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits));
 }
 
@@ -134,14 +135,17 @@ std::u16string FormatReal(Real value) {
   if (std::isinf(value)) return value < 0 ? u"-Infinity" : u"Infinity";
   if (value == 0) return u"0";
   char buffer[kFormatBuffer];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   if (ec != std::errc()) return u"0";
   return Layout(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 }  // namespace
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0;
+}
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

@@ -9,6 +9,8 @@
 
 namespace vant {
 
+Variant::Variant() = default;
+
 Variant::Variant(const Variant& other) { CopyFrom(other); }
 
 Variant::Variant(Variant&& other) noexcept { MoveFrom(other); }

@@ -48,7 +48,9 @@ struct Date {
 
 class Variant {
  public:
-  Variant() = default;  // VT_EMPTY
+  // VT_EMPTY. Defined out of line: a constructor needs the destructors of its
+  // members, and SafeArray is incomplete here.
+  Variant();
   Variant(const Variant& other);
   Variant(Variant&& other) noexcept;
   Variant& operator=(const Variant& other);

@@ -47,7 +47,7 @@ std::optional<std::pair<int, std::string>> ParseSetting(std::string_view setting
 
 void SetDefaults(Table& table) {
   table.folders = {};
-  table.folders[kDefaultDrive - 'A'] = "/";
+  table.folders[kDefaultDrive - 'A'].emplace(1, '/');  // C: -> "/"
 }
 
 // Fills the table from the environment, ignoring malformed entries; with no
@@ -76,7 +76,8 @@ void Publish(const Table& table) {
     if (!table.folders[i]) continue;
     if (!text.empty()) text += kSeparator;
     text += static_cast<char>('A' + i);
-    text += ":=" + *table.folders[i];
+    text += ":=";
+    text += *table.folders[i];
   }
   setenv(kDrivesVariable, text.c_str(), 1);
 }

@@ -1,0 +1,235 @@
+#include "host/http/detail/response_writer.h"
+
+#include <unistd.h>
+
+#include <boost/asio/write.hpp>
+#include <charconv>
+#include <ctime>
+
+#include "host/http/detail/ascii.h"
+#include "host/http/detail/socket_ops.h"
+#include "host/http/http_date.h"
+
+namespace vant::host::http::detail {
+namespace {
+
+constexpr std::string_view kServerName = "vant-host";
+constexpr std::string_view kCrlf = "\r\n";
+constexpr std::string_view kLastChunk = "0\r\n\r\n";
+constexpr std::size_t kFilePiece = 64 * 1024;
+constexpr int kFirstFinalStatus = 200;
+
+bool IsTokenChar(char c) {
+  if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
+  return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (!IsTokenChar(c)) return false;
+  return true;
+}
+
+bool ParseLength(std::string_view s, std::uint64_t& out) {
+  s = TrimSpace(s);
+  const auto* end = s.data() + s.size();
+  auto [ptr, ec] = std::from_chars(s.data(), end, out);
+  return !s.empty() && ec == std::errc{} && ptr == end;
+}
+
+// Statuses whose responses never carry a body.
+bool IsBodyless(int code) { return code == 204 || code == 304 || code < kFirstFinalStatus; }
+
+}  // namespace
+
+ResponseWriter::ResponseWriter(TrackedStream& stream, unsigned version, bool head, bool keepAlive)
+    : stream_(stream), version_(version), head_(head), keepAlive_(keepAlive) {}
+
+bool ResponseWriter::SetStatus(std::string_view line) {
+  if (headersSent_ || HasLineBreakOrNul(line) || line.size() < 3) return false;
+  int code = 0;
+  auto [ptr, ec] = std::from_chars(line.data(), line.data() + 3, code);
+  if (ec != std::errc{} || ptr != line.data() + 3 || code < kFirstFinalStatus) return false;
+  if (line.size() > 3 && line[3] != ' ') return false;
+  statusLine_ = std::string(line);
+  statusCode_ = code;
+  return true;
+}
+
+bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
+  if (headersSent_ || !IsToken(name) || HasLineBreakOrNul(value)) return false;
+  if (EqualsNoCase(name, "Transfer-Encoding") || EqualsNoCase(name, "Connection")) return false;
+  if (EqualsNoCase(name, "Content-Length")) {
+    std::uint64_t length = 0;
+    if (pageLength_ || !ParseLength(value, length)) return false;
+    pageLength_ = length;
+  }
+  headers_.emplace_back(name, value);
+  return true;
+}
+
+bool ResponseWriter::SetContentType(std::string_view type) {
+  if (headersSent_ || HasLineBreakOrNul(type)) return false;
+  contentType_ = std::string(type);
+  return true;
+}
+
+bool ResponseWriter::SetBuffered(bool buffered) {
+  if (buffered == buffered_) return true;
+  if (headersSent_ || !buffer_.empty()) return false;
+  buffered_ = buffered;
+  return true;
+}
+
+bool ResponseWriter::HasHeader(std::string_view name) const {
+  for (const auto& [n, v] : headers_)
+    if (EqualsNoCase(n, name)) return true;
+  return false;
+}
+
+bool ResponseWriter::KeepAlive() const {
+  return keepAlive_ && !failed_ && !lengthMismatch_ && framing_ != Framing::kClose &&
+         !stream_.clock().WasCut();
+}
+
+Framing ResponseWriter::ChooseFraming(bool final) const {
+  if (IsBodyless(statusCode_)) return Framing::kNone;
+  if (pageLength_) return Framing::kLength;
+  if (final) return Framing::kLength;
+  return version_ >= 11 ? Framing::kChunked : Framing::kClose;
+}
+
+std::string ResponseWriter::HeaderBlock() const {
+  std::string block = version_ >= 11 ? "HTTP/1.1 " : "HTTP/1.0 ";
+  block.append(statusLine_).append(kCrlf);
+  block.append("Date: ").append(FormatHttpDate(std::time(nullptr))).append(kCrlf);
+  block.append("Server: ").append(kServerName).append(kCrlf);
+  if (!contentType_.empty() && !HasHeader("Content-Type"))
+    block.append("Content-Type: ").append(contentType_).append(kCrlf);
+  for (const auto& [name, value] : headers_)
+    block.append(name).append(": ").append(value).append(kCrlf);
+  if (framing_ == Framing::kLength && !pageLength_)
+    block.append("Content-Length: ").append(std::to_string(buffer_.size())).append(kCrlf);
+  if (framing_ == Framing::kChunked) block.append("Transfer-Encoding: chunked\r\n");
+  if (!keepAlive_ || framing_ == Framing::kClose) block.append("Connection: close\r\n");
+  else if (version_ < 11) block.append("Connection: keep-alive\r\n");
+  block.append(kCrlf);
+  return block;
+}
+
+bool ResponseWriter::SendRaw(const std::vector<boost::asio::const_buffer>& pieces) {
+  if (failed_) return false;
+  boost::system::error_code ec;
+  boost::asio::write(stream_, pieces, ec);
+  if (ec) failed_ = true;
+  return !failed_;
+}
+
+// final: the response ends with this send, so a buffered body's length is known.
+bool ResponseWriter::SendHeaders(bool final) {
+  framing_ = ChooseFraming(final);
+  headersSent_ = true;
+  const std::string block = HeaderBlock();
+  return SendRaw({boost::asio::buffer(block)});
+}
+
+bool ResponseWriter::SendBody(const void* data, std::size_t n) {
+  if (head_ || framing_ == Framing::kNone || n == 0) return !failed_;
+  if (framing_ == Framing::kLength && pageLength_) {
+    // Never send more than announced: the surplus would corrupt the next response.
+    const std::uint64_t room = *pageLength_ - std::min(*pageLength_, bodySent_);
+    if (n > room) lengthMismatch_ = true;
+    n = static_cast<std::size_t>(std::min<std::uint64_t>(n, room));
+    if (n == 0) return !failed_;
+  }
+  std::vector<boost::asio::const_buffer> pieces;
+  char size[20];
+  if (framing_ == Framing::kChunked) {
+    const auto [end, ec] = std::to_chars(size, size + sizeof size - 2, n, 16);
+    (void)ec;
+    pieces.push_back(boost::asio::buffer(size, static_cast<std::size_t>(end - size)));
+    pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+  }
+  pieces.push_back(boost::asio::buffer(data, n));
+  if (framing_ == Framing::kChunked) pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+  if (!SendRaw(pieces)) return false;
+  bodySent_ += n;
+  return true;
+}
+
+bool ResponseWriter::Write(const void* data, std::size_t n) {
+  if (finished_ || failed_) return false;
+  if (buffered_) {
+    buffer_.append(static_cast<const char*>(data), n);
+    return true;
+  }
+  if (!headersSent_ && !SendHeaders(false)) return false;
+  return SendBody(data, n);
+}
+
+bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t length) {
+  if (finished_ || failed_) return false;
+  if (!buffered_ && !headersSent_ && !SendHeaders(false)) return false;
+  if (head_ && !buffered_) return true;
+  const bool raw = !buffered_ && !head_ &&
+                   (framing_ == Framing::kClose || framing_ == Framing::kLength);
+  if (raw) return SendFileRaw(fd, offset, length);
+  std::string piece(kFilePiece, '\0');
+  while (length > 0) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length, kFilePiece));
+    const ssize_t got = ::pread(fd, piece.data(), want, static_cast<off_t>(offset));
+    if (got <= 0) return false;
+    if (!Write(piece.data(), static_cast<std::size_t>(got))) return false;
+    offset += static_cast<std::uint64_t>(got);
+    length -= static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
+// The body goes out unframed, so the kernel can copy file to socket itself.
+bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length) {
+  if (pageLength_) {
+    const std::uint64_t room = *pageLength_ - std::min(*pageLength_, bodySent_);
+    if (length > room) lengthMismatch_ = true;
+    length = std::min(length, room);
+  }
+  while (length > 0) {
+    const auto piece = std::min<std::uint64_t>(length, kFilePiece);
+    const auto sent = SendFilePiece(stream_.socket().native_handle(), fd, offset, piece);
+    if (sent < 0) failed_ = true;
+    if (sent <= 0) return false;
+    stream_.clock().Touch();
+    const auto count = static_cast<std::uint64_t>(sent);
+    bodySent_ += count;
+    offset += count;
+    length -= count;
+  }
+  return true;
+}
+
+bool ResponseWriter::Flush() {
+  if (finished_ || failed_) return false;
+  if (!buffered_) return true;
+  if (!headersSent_ && !SendHeaders(false)) return false;
+  const bool ok = SendBody(buffer_.data(), buffer_.size());
+  buffer_.clear();
+  return ok;
+}
+
+bool ResponseWriter::Finish() {
+  if (finished_) return !failed_;
+  if (!headersSent_ && !SendHeaders(true)) return false;
+  finished_ = true;
+  if (!buffer_.empty()) {
+    SendBody(buffer_.data(), buffer_.size());
+    buffer_.clear();
+  }
+  if (framing_ == Framing::kChunked && !head_)
+    SendRaw({boost::asio::buffer(kLastChunk.data(), kLastChunk.size())});
+  if (framing_ == Framing::kLength && pageLength_ && !head_ && bodySent_ != *pageLength_)
+    lengthMismatch_ = true;
+  return !failed_;
+}
+
+}  // namespace vant::host::http::detail

@@ -1,0 +1,73 @@
+// The response side of an exchange: status, headers, buffering and the
+// framing of the body on the wire (Content-Length, chunked, or ended by
+// closing the connection).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "host/http/detail/tracked_stream.h"
+
+namespace vant::host::http::detail {
+
+enum class Framing { kNone, kLength, kChunked, kClose };
+
+class ResponseWriter {
+ public:
+  // version: 10 or 11; head: a HEAD request (headers only); keepAlive: the
+  // client allows the connection to stay open.
+  ResponseWriter(TrackedStream& stream, unsigned version, bool head, bool keepAlive);
+
+  bool SetStatus(std::string_view line);
+  bool AddHeader(std::string_view name, std::string_view value);
+  bool SetContentType(std::string_view type);
+  bool SetBuffered(bool buffered);
+  bool Buffered() const { return buffered_; }
+  bool Write(const void* data, std::size_t n);
+  bool WriteFile(int fd, std::uint64_t offset, std::uint64_t length);
+  bool Flush();
+  void Clear() { buffer_.clear(); }
+  bool Finish();
+  bool HeadersSent() const { return headersSent_; }
+  bool Failed() const { return failed_; }
+
+  // Asks for "Connection: close" (server stopping, body left unread).
+  void ForceClose() { keepAlive_ = false; }
+  // Whether the connection may carry another request after Finish().
+  bool KeepAlive() const;
+  int StatusCode() const { return statusCode_; }
+  std::uint64_t BodyBytesSent() const { return bodySent_; }
+
+ private:
+  bool SendHeaders(bool final);
+  Framing ChooseFraming(bool final) const;
+  std::string HeaderBlock() const;
+  bool SendBody(const void* data, std::size_t n);
+  bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
+  bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
+  bool HasHeader(std::string_view name) const;
+
+  TrackedStream& stream_;
+  unsigned version_;
+  bool head_;
+  bool keepAlive_;
+  std::string statusLine_ = "200 OK";
+  int statusCode_ = 200;
+  std::vector<std::pair<std::string, std::string>> headers_;
+  std::string contentType_ = "text/html";
+  std::optional<std::uint64_t> pageLength_;  // a Content-Length the page added
+  bool buffered_ = true;
+  std::string buffer_;
+  bool headersSent_ = false;
+  bool finished_ = false;
+  bool failed_ = false;
+  bool lengthMismatch_ = false;
+  Framing framing_ = Framing::kNone;
+  std::uint64_t bodySent_ = 0;
+};
+
+}  // namespace vant::host::http::detail

@@ -1,0 +1,57 @@
+#include "host/http/detail/socket_exchange.h"
+
+#include "host/http/detail/ascii.h"
+#include "host/http/detail/socket_ops.h"
+#include "host/http/url_path.h"
+
+namespace vant::host::http::detail {
+namespace {
+
+bool WantsContinue(const RequestHead& head) {
+  const auto expect = head.Header("Expect");
+  return head.version >= 11 && expect && EqualsNoCase(TrimSpace(*expect), "100-continue");
+}
+
+}  // namespace
+
+RequestHead MakeRequestHead(const RequestParser& parser, Endpoint remote, Endpoint local) {
+  const auto& message = parser.get();
+  RequestHead head;
+  head.method = std::string(message.method_string());
+  head.target = std::string(message.target());
+  head.version = message.version() >= 11 ? 11 : 10;
+  for (const auto& field : message)
+    head.headers.push_back({std::string(field.name_string()), std::string(field.value())});
+  std::string_view path;
+  std::string_view query;
+  SplitTarget(head.target, path, query);
+  head.queryString = std::string(query);
+  const DecodedPath decoded = DecodeRequestPath(path);
+  head.path = decoded.error == DecodedPath::Error::kNone ? decoded.path : std::string(path);
+  head.remote = std::move(remote);
+  head.local = std::move(local);
+  return head;
+}
+
+SocketExchange::SocketExchange(TrackedStream& stream, boost::beast::flat_buffer& buffer,
+                               RequestParser& parser, RequestHead head)
+    : stream_(stream),
+      head_(std::move(head)),
+      body_(stream, buffer, parser, WantsContinue(head_)),
+      response_(stream, head_.version, EqualsNoCase(head_.method, "HEAD"),
+                parser.get().keep_alive()) {}
+
+std::uint64_t SocketExchange::TotalBytes() const {
+  return body_.Chunked() ? body_.BytesRead() : body_.DeclaredLength();
+}
+
+std::size_t SocketExchange::ReadBody(std::uint8_t* dst, std::size_t n) {
+  return body_.Read(dst, n, !response_.HeadersSent());
+}
+
+bool SocketExchange::IsClientConnected() const {
+  if (response_.Failed() || stream_.clock().WasCut()) return false;
+  return PeerConnected(stream_.socket().native_handle());
+}
+
+}  // namespace vant::host::http::detail

@@ -1,0 +1,96 @@
+#include "host/http/static_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "host/http/byte_range.h"
+#include "host/http/error_page.h"
+#include "host/http/http_date.h"
+#include "host/http/mime_types.h"
+
+namespace vant::host::http {
+namespace {
+
+// Owns an open file descriptor.
+class FileHandle {
+ public:
+  explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+bool NotModifiedSince(const RequestHead& request, std::time_t modified) {
+  const auto since = request.Header("If-Modified-Since");
+  if (!since) return false;
+  const auto when = ParseHttpDate(*since);
+  return when && modified <= *when;
+}
+
+// A Range counts only when If-Range, if present, names our Last-Modified.
+ByteRange RequestedRange(const RequestHead& request, std::uint64_t size,
+                         const std::string& lastModified) {
+  const auto range = request.Header("Range");
+  if (!range) return {};
+  const auto ifRange = request.Header("If-Range");
+  if (ifRange && *ifRange != lastModified) return {};
+  return ParseRange(*range, size);
+}
+
+void SendUnsatisfiable(Exchange& exchange, std::uint64_t size) {
+  exchange.SetStatus(StatusLine(Status::range_not_satisfiable));
+  exchange.AddHeader("Content-Range", "bytes */" + std::to_string(size));
+  exchange.SetContentType("");
+  exchange.Finish();
+}
+
+}  // namespace
+
+void ServeStaticFile(Exchange& exchange, const std::string& hostPath) {
+  const RequestHead& request = exchange.Request();
+  if (request.method != "GET" && request.method != "HEAD") {
+    exchange.AddHeader("Allow", "GET, HEAD");
+    return SendErrorPage(exchange, Status::method_not_allowed);
+  }
+  FileHandle file(hostPath);
+  struct stat st {};
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    return SendErrorPage(exchange, Status::not_found);
+
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  const std::string lastModified = FormatHttpDate(st.st_mtime);
+  exchange.AddHeader("Last-Modified", lastModified);
+  exchange.AddHeader("Accept-Ranges", "bytes");
+  if (NotModifiedSince(request, st.st_mtime)) {
+    exchange.SetStatus(StatusLine(Status::not_modified));
+    exchange.SetContentType("");
+    exchange.Finish();
+    return;
+  }
+  const ByteRange range = RequestedRange(request, size, lastModified);
+  if (range.kind == ByteRange::Kind::kUnsatisfiable) return SendUnsatisfiable(exchange, size);
+
+  std::uint64_t offset = 0;
+  std::uint64_t length = size;
+  if (range.kind == ByteRange::Kind::kPartial) {
+    offset = range.first;
+    length = range.length();
+    exchange.SetStatus(StatusLine(Status::partial_content));
+    exchange.AddHeader("Content-Range", "bytes " + std::to_string(range.first) + "-" +
+                                            std::to_string(range.last) + "/" + std::to_string(size));
+  }
+  exchange.SetContentType(ContentTypeFor(hostPath));
+  exchange.SetBuffered(false);
+  exchange.AddHeader("Content-Length", std::to_string(length));
+  exchange.WriteFile(file.get(), offset, length);
+  exchange.Finish();
+}
+
+}  // namespace vant::host::http

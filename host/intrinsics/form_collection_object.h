@@ -1,0 +1,35 @@
+// Request.QueryString and Request.Form: names with their value lists.
+// Item("x") gives the list of "x" (empty when not sent), Item(n) the list of
+// the n-th name, Item() the raw text; enumerating gives the names.
+#pragma once
+
+#include <string>
+
+#include "host/intrinsics/interfaces/asp_request_dictionary.h"
+#include "host/intrinsics/url_encoded.h"
+
+namespace vant::host::intrinsics {
+
+class FormCollectionObject final
+    : public ComObject<FormCollectionObject, DispatchImpl<IAspRequestDictionary>> {
+ public:
+  FormCollectionObject(KeyedValues values, std::u16string raw)
+      : values_(std::move(values)), raw_(std::move(raw)) {}
+
+  HRESULT get_Item(const Variant& key, Variant* out) override;
+  HRESULT get_Count(std::int32_t* out) override;
+  HRESULT get__NewEnum(IUnknown** out) override;
+  HRESULT get_Key(const Variant& position, Variant* out) override;
+
+  // The values of `key`, nullptr when it was not sent; for Request(name).
+  const KeyedValues::Entry* Find(std::u16string_view key) const { return values_.Find(key); }
+
+ protected:
+  void* FindExtraInterface(const IID& iid) override;
+
+ private:
+  KeyedValues values_;
+  std::u16string raw_;
+};
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,85 @@
+#include "host/intrinsics/text_codec.h"
+
+#include "platform/sys/code_page.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::u16string Widen(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+
+std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
+
+std::u16string DecodeText(std::uint32_t codePage, std::string_view bytes) {
+  if (auto text = sys::DecodeCodePage(codePage, bytes)) return std::move(*text);
+  return Utf8ToUtf16(bytes);
+}
+
+std::string EncodeText(std::uint32_t codePage, std::u16string_view text) {
+  if (auto bytes = sys::EncodeCodePage(codePage, text)) return std::move(*bytes);
+  return Utf16ToUtf8(text);
+}
+
+std::string PercentDecode(std::string_view text, bool plusIsSpace) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '+' && plusIsSpace) {
+      out.push_back(' ');
+      continue;
+    }
+    if (c == '%' && i + 2 < text.size()) {
+      const int high = HexDigit(text[i + 1]);
+      const int low = HexDigit(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        out.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        continue;
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+HRESULT VariantToText(const Variant& value, std::u16string* out) {
+  const Variant& v = value.Deref();
+  if (v.IsEmpty() || v.IsNull()) {
+    out->clear();
+    return S_OK;
+  }
+  Bstr text;
+  const HRESULT hr = VariantToBstr(v, &text);
+  if (Failed(hr)) return hr;
+  *out = text.str();
+  return S_OK;
+}
+
+std::optional<std::int32_t> PositionOf(const Variant& key) {
+  const Variant& v = key.Deref();
+  switch (v.vt()) {
+    case VT_UI1:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8: {
+      std::int32_t position = 0;
+      if (Failed(VariantToI4(v, &position))) return std::nullopt;
+      return position;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,40 @@
+#include "host/intrinsics/url_encoded.h"
+
+#include "host/intrinsics/text_codec.h"
+#include "platform/automation/bstr.h"
+
+namespace vant::host::intrinsics {
+
+const KeyedValues::Entry* KeyedValues::Find(std::u16string_view key) const {
+  for (const Entry& e : entries) {
+    if (EqualsNoCase(e.key, key)) return &e;
+  }
+  return nullptr;
+}
+
+void KeyedValues::Add(std::u16string key, std::u16string value) {
+  for (Entry& e : entries) {
+    if (!EqualsNoCase(e.key, key)) continue;
+    e.values.push_back(std::move(value));
+    return;
+  }
+  entries.push_back(Entry{std::move(key), {std::move(value)}});
+}
+
+KeyedValues ParseUrlEncoded(std::string_view raw, std::uint32_t codePage, char separator) {
+  KeyedValues result;
+  while (!raw.empty()) {
+    const std::size_t end = raw.find(separator);
+    const std::string_view pair = raw.substr(0, end);
+    raw = end == std::string_view::npos ? std::string_view() : raw.substr(end + 1);
+    if (pair.empty()) continue;
+    const std::size_t eq = pair.find('=');
+    const std::string_view name = pair.substr(0, eq);
+    const std::string_view value = eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+    result.Add(DecodeText(codePage, PercentDecode(name, true)),
+               DecodeText(codePage, PercentDecode(value, true)));
+  }
+  return result;
+}
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,40 @@
+// Textual expansion of `<!-- #include file|virtual="…" -->`, done before the
+// page is read as script, as classic pages do.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "host/pages/line_map.h"
+#include "host/pages/source_loader.h"
+#include "host/pages/translate_error.h"
+
+namespace vant::host::pages::detail {
+
+// Limits that keep hostile or mistaken pages from exhausting the host.
+inline constexpr std::size_t kMaxIncludeDepth = 32;
+inline constexpr std::size_t kMaxExpandedBytes = 16 * 1024 * 1024;
+
+struct ExpandedPage {
+  std::string text;                       // the page with every include in place
+  std::vector<SourceFile> files;          // [0] the page, then each include once
+  std::vector<SourcePosition> lineOrigins;  // [n] = where line n+1 of text starts
+};
+
+// Loads the page at pageVirtualPath (under the host folder siteRoot) and
+// replaces each include directive with the included file, recursively.
+// `file=` is relative to the including file's folder, `virtual=` to the site
+// root (a `file=` path starting with '/' also starts there). A leading UTF-8
+// byte order mark is dropped from every file.
+// Fails, naming the file and line of the directive at fault, when: the page
+// or an include cannot be loaded, a directive is malformed, a path leaves
+// the site root or names a drive, a file includes itself (directly or
+// through others), includes nest deeper than kMaxIncludeDepth, or the
+// expanded text grows past kMaxExpandedBytes.
+std::variant<ExpandedPage, TranslateError> ExpandIncludes(const SourceLoader& loader,
+                                                          std::string_view siteRoot,
+                                                          std::string_view pageVirtualPath);
+
+}  // namespace vant::host::pages::detail

@@ -1,0 +1,124 @@
+#include "host/pages/translator.h"
+
+#include <optional>
+
+#include "host/pages/detail/include_expander.h"
+#include "host/pages/detail/line_breaks.h"
+#include "host/pages/detail/page_scanner.h"
+#include "host/pages/detail/script_emitter.h"
+#include "host/pages/detail/script_language.h"
+
+namespace vant::host::pages {
+namespace {
+
+using detail::Chunk;
+using detail::ChunkKind;
+
+class Translation {
+ public:
+  explicit Translation(detail::ExpandedPage page) : page_(std::move(page)) {}
+
+  std::variant<TranslatedPage, TranslateError> Run();
+
+ private:
+  std::optional<TranslateError> ReadDirectives(const std::vector<Chunk>& chunks);
+  std::optional<TranslateError> CheckServerScripts(const std::vector<Chunk>& chunks) const;
+  TranslatedPage Emit(const std::vector<Chunk>& chunks);
+  TranslateError ErrorAt(std::size_t offset, std::string message) const;
+  std::string_view Body(const Chunk& chunk) const {
+    return std::string_view(page_.text).substr(chunk.bodyBegin, chunk.bodyEnd - chunk.bodyBegin);
+  }
+  // Server scripts in VBScript are skipped; their functions are simply absent.
+  static bool Runs(const Chunk& chunk) {
+    return chunk.language.empty() || detail::CanonicalLanguage(chunk.language) == detail::kJScript;
+  }
+
+  detail::ExpandedPage page_;
+  PageDirectives directives_;
+};
+
+std::variant<TranslatedPage, TranslateError> Translation::Run() {
+  auto scanned = detail::ScanPage(page_.text);
+  if (auto* error = std::get_if<detail::ScanError>(&scanned)) {
+    return ErrorAt(error->offset, std::move(error->message));
+  }
+  const auto& chunks = std::get<std::vector<Chunk>>(scanned);
+  if (auto error = ReadDirectives(chunks)) return std::move(*error);
+  if (auto error = CheckServerScripts(chunks)) return std::move(*error);
+  return Emit(chunks);
+}
+
+// The directive must be the page's first `<% %>` and its only directive.
+std::optional<TranslateError> Translation::ReadDirectives(const std::vector<Chunk>& chunks) {
+  bool seenScript = false;
+  bool seenDirective = false;
+  for (const Chunk& chunk : chunks) {
+    if (chunk.kind == ChunkKind::kCode || chunk.kind == ChunkKind::kExpression) seenScript = true;
+    if (chunk.kind != ChunkKind::kDirective) continue;
+    if (seenDirective) return ErrorAt(chunk.begin, "The page has more than one <%@ %> directive.");
+    if (seenScript) {
+      return ErrorAt(chunk.begin, "The <%@ %> directive must come before any script on the page.");
+    }
+    seenDirective = true;
+    auto parsed = ParseDirectives(Body(chunk));
+    if (auto* message = std::get_if<std::string>(&parsed)) {
+      return ErrorAt(chunk.begin, std::move(*message));
+    }
+    directives_ = std::get<PageDirectives>(parsed);
+  }
+  return std::nullopt;
+}
+
+std::optional<TranslateError> Translation::CheckServerScripts(
+    const std::vector<Chunk>& chunks) const {
+  for (const Chunk& chunk : chunks) {
+    if (chunk.kind != ChunkKind::kServerScript || Runs(chunk)) continue;
+    const std::string language = detail::CanonicalLanguage(chunk.language);
+    if (language != detail::kVBScript) {
+      return ErrorAt(chunk.begin, detail::BlockLanguageMessage(language));
+    }
+  }
+  return std::nullopt;
+}
+
+TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
+  detail::ScriptEmitter emitter(page_.text);
+  for (const Chunk& chunk : chunks) {
+    switch (chunk.kind) {
+      case ChunkKind::kText: emitter.Text(chunk); break;
+      case ChunkKind::kCode: emitter.Code(chunk); break;
+      case ChunkKind::kExpression: emitter.Expression(chunk); break;
+      case ChunkKind::kDirective:
+      case ChunkKind::kServerScript: emitter.Omit(chunk); break;
+    }
+  }
+  for (const Chunk& chunk : chunks) {
+    if (chunk.kind == ChunkKind::kServerScript && Runs(chunk)) emitter.ServerScript(chunk);
+  }
+  detail::EmittedScript emitted = emitter.Finish();
+  std::vector<SourcePosition> origins;
+  origins.reserve(emitted.pageLines.size());
+  for (const int pageLine : emitted.pageLines) {
+    origins.push_back(page_.lineOrigins[static_cast<std::size_t>(pageLine) - 1]);
+  }
+  return TranslatedPage{std::move(emitted.script), directives_, std::move(page_.files),
+                        LineMap(std::move(origins))};
+}
+
+TranslateError Translation::ErrorAt(std::size_t offset, std::string message) const {
+  const auto line = static_cast<std::size_t>(
+      detail::CountLineBreaks(std::string_view(page_.text).substr(0, offset)));
+  const SourcePosition origin = page_.lineOrigins[line];
+  return TranslateError{std::move(message), page_.files[origin.file].virtualPath, origin.line};
+}
+
+}  // namespace
+
+std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& loader,
+                                                           const TranslateOptions& options) {
+  auto expanded = detail::ExpandIncludes(loader, options.siteRoot, options.pagePath);
+  if (auto* error = std::get_if<TranslateError>(&expanded)) return std::move(*error);
+  return Translation(std::move(std::get<detail::ExpandedPage>(expanded))).Run();
+}
+
+}  // namespace vant::host::pages

@@ -1,0 +1,45 @@
+// Translates a classic server page (JScript) into one script for the engine.
+//
+// The script writes literal text with Response.Write("…"), runs `<% %>`
+// code in place, writes `<%= x %>` as Response.Write(x), and runs the code
+// of `<script runat="server">` blocks after the page, as classic pages do
+// (their functions are visible everywhere, since the whole page is one
+// script). Assignments to call results are rewritten into helper calls (see
+// call_result_helpers.h). Script line n is page line n for everything but
+// the server script blocks; the line map covers every line.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/pages/line_map.h"
+#include "host/pages/page_directives.h"
+#include "host/pages/source_loader.h"
+#include "host/pages/translate_error.h"
+
+namespace vant::host::pages {
+
+struct TranslateOptions {
+  std::string siteRoot;  // host folder of the site: "/srv/site"
+  std::string pagePath;  // virtual path of the page from the site root: "/upload/form.asp"
+};
+
+struct TranslatedPage {
+  std::string script;          // ES5 program text, UTF-8
+  PageDirectives directives;   // defaults when the page has no `<%@ %>`
+  std::vector<SourceFile> files;  // [0] the page, then every include file once
+  LineMap lines;               // script line -> file and line
+};
+
+// Loads the page and its includes through loader and translates them.
+// Fails, with the file and line at fault, when an include cannot be
+// resolved or loaded (see detail/include_expander.h), a `<%` or server
+// `<script>` is never closed, the `<%@ %>` directive is malformed, comes
+// after other script or appears twice, the page asks for a language other
+// than JScript, or a server script block asks for one other than JScript or
+// VBScript (VBScript blocks, common in shared include files, are skipped).
+std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& loader,
+                                                           const TranslateOptions& options);
+
+}  // namespace vant::host::pages

@@ -1,0 +1,21 @@
+// Building blocks of moves that cross file systems.
+#pragma once
+
+#include <string>
+
+#include "platform/fs/status.h"
+
+namespace vant::fs::detail {
+
+// Copies the regular file `from` into a new file `to` (created exclusively:
+// EEXIST when something is there), then flushes it to the device. On any
+// failure the partial copy is removed. EISDIR for a folder source, EINVAL
+// for another non-regular one; otherwise the failing call's errno.
+Status CopyToNewFile(const std::string& from, const std::string& to);
+
+// Flushes the folder holding `path`, so a rename or create in it survives a
+// crash. Best effort: some file systems cannot sync folders, and by then
+// the operation itself has succeeded.
+void SyncParentFolder(const std::string& path);
+
+}  // namespace vant::fs::detail

@@ -1,0 +1,98 @@
+#include "platform/fs/file_info.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/fs/path_map.h"
+
+namespace vant::fs {
+namespace {
+
+constexpr uint64_t kFileTimeUnitsPerSecond = 10'000'000;
+constexpr uint64_t kNanosecondsPerFileTimeUnit = 100;
+constexpr uint64_t kSecondsFrom1601To1970 = 11'644'473'600;
+constexpr double kDaysFrom1899To1970 = 25'569.0;
+constexpr double kSecondsPerDay = 86'400.0;
+constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
+
+std::optional<struct stat> StatPath(std::u16string_view windowsPath) {
+  const auto hostPath = ToHostPath(windowsPath);
+  if (!hostPath) return std::nullopt;
+  struct stat info {};
+  if (::stat(hostPath->c_str(), &info) != 0) return std::nullopt;
+  return info;
+}
+
+bool IsFolder(const std::string& hostPath) {
+  struct stat info {};
+  return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Creates `hostPath`, first creating missing parents. Recursion depth is the
+// number of missing levels, bounded by the path's length.
+Status CreateHostTree(const std::string& hostPath) {
+  if (::mkdir(hostPath.c_str(), kNewFolderMode) == 0) return Status::Ok();
+  const int error = errno;
+  if (error == EEXIST) return IsFolder(hostPath) ? Status::Ok() : Status::Fail(EEXIST);
+  if (error != ENOENT) return Status::Fail(error);
+  const size_t slash = hostPath.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return Status::Fail(error);
+  if (Status parent = CreateHostTree(hostPath.substr(0, slash)); !parent.ok()) return parent;
+  if (::mkdir(hostPath.c_str(), kNewFolderMode) == 0) return Status::Ok();
+  // Another thread may have made it between the two calls.
+  if (errno == EEXIST && IsFolder(hostPath)) return Status::Ok();
+  return Status::FromErrno();
+}
+
+}  // namespace
+
+uint64_t FileAttributes::LastWriteFileTime() const {
+  const auto seconds = static_cast<uint64_t>(lastWriteSeconds + int64_t{kSecondsFrom1601To1970});
+  return seconds * kFileTimeUnitsPerSecond +
+         static_cast<uint64_t>(lastWriteNanoseconds) / kNanosecondsPerFileTimeUnit;
+}
+
+double FileAttributes::LastWriteDate() const {
+  const double seconds = static_cast<double>(lastWriteSeconds) + lastWriteNanoseconds / 1e9;
+  return kDaysFrom1899To1970 + seconds / kSecondsPerDay;
+}
+
+bool FileExists(std::u16string_view windowsPath) {
+  const auto info = StatPath(windowsPath);
+  return info && !S_ISDIR(info->st_mode);
+}
+
+bool FolderExists(std::u16string_view windowsPath) {
+  const auto info = StatPath(windowsPath);
+  return info && S_ISDIR(info->st_mode);
+}
+
+Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out) {
+  const auto hostPath = ToHostPath(windowsPath);
+  if (!hostPath) return Status::Fail(kBadPathError);
+  struct stat info {};
+  if (::stat(hostPath->c_str(), &info) != 0) return Status::FromErrno();
+  out.isFolder = S_ISDIR(info.st_mode);
+  out.size = static_cast<uint64_t>(info.st_size);
+  out.lastWriteSeconds = info.st_mtim.tv_sec;
+  out.lastWriteNanoseconds = static_cast<int32_t>(info.st_mtim.tv_nsec);
+  return Status::Ok();
+}
+
+Status CreateFolderTree(std::u16string_view windowsPath) {
+  const auto hostPath = ToHostPath(windowsPath);
+  if (!hostPath) return Status::Fail(kBadPathError);
+  if (IsFolder(*hostPath)) return Status::Ok();
+  return CreateHostTree(*hostPath);
+}
+
+Status DeleteFile(std::u16string_view windowsPath) {
+  const auto hostPath = ToHostPath(windowsPath);
+  if (!hostPath) return Status::Fail(kBadPathError);
+  if (::unlink(hostPath->c_str()) != 0) return Status::FromErrno();
+  return Status::Ok();
+}
+
+}  // namespace vant::fs

@@ -1,0 +1,40 @@
+// The page's Response object, as components call it. Components rely on
+// nothing these calls return beyond the status, except IsClientConnected.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/automation/automation.h"
+#include "platform/host/dictionaries.h"
+
+namespace vant::host {
+
+// {D97A6DA0-A864-11CF-83BE-00A0C90C2BD8}
+struct IResponse : IDispatch {
+  static constexpr IID kIid =
+      MakeGuid(0xD97A6DA0, 0xA864, 0x11CF, 0x83, 0xBE, 0x00, 0xA0, 0xC9, 0x0C, 0x2B, 0xD8);
+
+  // False sends output as it is written (downloads); true holds it until the
+  // page ends or flushes (the monitor page).
+  virtual HRESULT put_Buffer(VARIANT_BOOL buffer) = 0;
+  virtual HRESULT put_ContentType(const Bstr& contentType) = 0;
+  // Minutes until the page expires in caches; negative: already expired.
+  virtual HRESULT put_Expires(std::int32_t minutes) = 0;
+  // Status line text, e.g. "206 Partial content", sent as given.
+  virtual HRESULT put_Status(const Bstr& status) = 0;
+  // Adds a header; never replaces one of the same name.
+  virtual HRESULT AddHeader(const Bstr& name, const Bstr& value) = 0;
+  // Writes the bytes of a one-dimensional byte array unchanged.
+  virtual HRESULT BinaryWrite(const Variant& data) = 0;
+  // Writes a value as text in the response code page.
+  virtual HRESULT Write(const Variant& text) = 0;
+  virtual HRESULT Flush() = 0;
+  // Ends the page: the script does not run on once the component returns.
+  virtual HRESULT End() = 0;
+  // False once the client has gone; checked before each download chunk.
+  virtual HRESULT IsClientConnected(VARIANT_BOOL* out) = 0;
+  // The cookies to send; each item offers IWriteCookie.
+  virtual HRESULT get_Cookies(IRequestDictionary** out) = 0;
+};
+
+}  // namespace vant::host

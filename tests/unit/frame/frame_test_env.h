@@ -1,0 +1,79 @@
+// Test scaffolding for the frame: a temporary folder and a registry file of
+// this process pointed at it for the length of a test.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "platform/registry/registry.h"
+#include "platform/registry/registry_path.h"
+
+namespace vant::frame::testing {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "frame-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  // Writes `text` to name (folders created) and returns the full path.
+  std::string Write(const std::string& name, const std::string& text) const {
+    const std::string full = File(name);
+    std::filesystem::create_directories(std::filesystem::path(full).parent_path());
+    std::ofstream(full, std::ios::binary) << text;
+    return full;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Points $VANT_REGISTRY at a fresh file in a temporary folder; restores the
+// variable afterwards.
+class ScopedRegistry {
+ public:
+  ScopedRegistry() : file_(dir_.File("registry.reg")) {
+    if (const char* old = getenv(registry::kRegistryPathVariable)) old_ = old;
+    setenv(registry::kRegistryPathVariable, file_.c_str(), 1);
+  }
+  ~ScopedRegistry() {
+    if (old_) {
+      setenv(registry::kRegistryPathVariable, old_->c_str(), 1);
+    } else {
+      unsetenv(registry::kRegistryPathVariable);
+    }
+  }
+  ScopedRegistry(const ScopedRegistry&) = delete;
+  ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+  const std::string& file() const { return file_; }
+  const TempDir& dir() const { return dir_; }
+  registry::Registry Open() const { return registry::Registry(file_); }
+
+  registry::Tree Read() const {
+    registry::Tree tree;
+    Open().Read(&tree);
+    return tree;
+  }
+
+ private:
+  TempDir dir_;
+  std::string file_;
+  std::optional<std::string> old_;
+};
+
+}  // namespace vant::frame::testing

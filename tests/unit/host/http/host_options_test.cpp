@@ -1,0 +1,105 @@
+#include "host/http/host_options.h"
+
+#include <gtest/gtest.h>
+
+namespace vant::host::http {
+namespace {
+
+using Args = std::vector<std::string_view>;
+
+TEST(HostOptions, DefaultsWithOnlySite) {
+  const auto r = ParseHostOptions(Args{"--site", "/srv/site"});
+  ASSERT_TRUE(r.ok()) << r.error;
+  const HostOptions& o = r.options;
+  EXPECT_EQ(o.site, "/srv/site");
+  EXPECT_EQ(o.listenAddress, "127.0.0.1");
+  EXPECT_EQ(o.port, 8080);
+  EXPECT_EQ(o.threads, 32u);
+  EXPECT_EQ(o.maxBody, 2ull << 30);
+  EXPECT_EQ(o.ansiCodePage, 65001u);
+  EXPECT_EQ(o.idleTimeout.count(), 60'000);
+  EXPECT_EQ(o.requestTimeout.count(), 3'900'000);
+  ASSERT_EQ(o.drives.size(), 1u);
+  EXPECT_EQ(o.drives[0].letter, 'C');
+  EXPECT_EQ(o.drives[0].hostPath, "/");
+}
+
+struct ValueRow {
+  Args args;
+  std::function<bool(const HostOptions&)> check;
+  const char* what;
+};
+
+TEST(HostOptions, ValuesAreParsed) {
+  const std::vector<ValueRow> rows = {
+      {{"--listen", "0.0.0.0:9000"},
+       [](auto& o) { return o.listenAddress == "0.0.0.0" && o.port == 9000; }, "addr:port"},
+      {{"--listen=[::1]:81"}, [](auto& o) { return o.listenAddress == "::1" && o.port == 81; }, "v6"},
+      {{"--listen", "8081"}, [](auto& o) { return o.listenAddress == "127.0.0.1" && o.port == 8081; }, "port"},
+      {{"--listen", "127.0.0.1:0"}, [](auto& o) { return o.port == 0; }, "ephemeral port"},
+      {{"--threads", "1"}, [](auto& o) { return o.threads == 1; }, "threads"},
+      {{"--max-body", "1048576"}, [](auto& o) { return o.maxBody == 1048576; }, "bytes"},
+      {{"--max-body", "512K"}, [](auto& o) { return o.maxBody == 512 * 1024; }, "K"},
+      {{"--max-body=3G"}, [](auto& o) { return o.maxBody == 3ull << 30; }, "G"},
+      {{"--ansi-codepage", "932"}, [](auto& o) { return o.ansiCodePage == 932; }, "codepage"},
+      {{"--idle-timeout", "0.25"}, [](auto& o) { return o.idleTimeout.count() == 250; }, "fraction"},
+      {{"--request-timeout", "10"}, [](auto& o) { return o.requestTimeout.count() == 10'000; }, "secs"},
+      {{"--registry", "/v/r.reg", "--data", "/v"},
+       [](auto& o) { return o.registry == "/v/r.reg" && o.dataDir == "/v"; }, "paths"},
+      {{"--log", "/tmp/x.log"}, [](auto& o) { return o.logFile == "/tmp/x.log"; }, "log"},
+      {{"--drive", "d:=/mnt/d"},
+       [](auto& o) {
+         return o.drives.size() == 2 && o.drives[1].letter == 'D' && o.drives[1].hostPath == "/mnt/d";
+       },
+       "drive added, lower-case letter"},
+      {{"--drive", "C:=/srv", "--drive", "C:=/data"},
+       [](auto& o) { return o.drives.size() == 1 && o.drives[0].hostPath == "/data"; },
+       "same letter replaces"},
+  };
+  for (const auto& row : rows) {
+    Args args{"--site", "/s"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const auto r = ParseHostOptions(args);
+    EXPECT_TRUE(r.ok()) << row.what << ": " << r.error;
+    EXPECT_TRUE(row.check(r.options)) << row.what;
+  }
+}
+
+TEST(HostOptions, BadArgumentsAreRejected) {
+  const std::vector<Args> rows = {
+      {"--listen", "127.0.0.1:65536"}, {"--listen", "127.0.0.1:"}, {"--listen", ":80"},
+      {"--listen", "host:port"},       {"--threads", "0"},          {"--threads", "-1"},
+      {"--threads", "4x"},             {"--threads", "5000"},       {"--max-body", ""},
+      {"--max-body", "12Q"},           {"--max-body", "99999999999999999999"},
+      {"--max-body", "20000000000G"},  {"--ansi-codepage", "0"},    {"--ansi-codepage", "70000"},
+      {"--idle-timeout", "0"},         {"--idle-timeout", "-3"},    {"--idle-timeout", "abc"},
+      {"--request-timeout", "nan"},    {"--drive", "C=/x"},         {"--drive", "1:=/x"},
+      {"--drive", "C:=relative"},      {"--bogus", "1"},            {"--threads"},
+  };
+  for (const auto& row : rows) {
+    Args args{"--site", "/s"};
+    args.insert(args.end(), row.begin(), row.end());
+    const auto r = ParseHostOptions(args);
+    std::string shown;
+    for (auto a : row) shown += std::string(a) + " ";
+    EXPECT_FALSE(r.ok()) << "accepted: " << shown;
+  }
+}
+
+TEST(HostOptions, SiteIsRequiredUnlessHelp) {
+  EXPECT_FALSE(ParseHostOptions(Args{"--threads", "2"}).ok());
+  const auto help = ParseHostOptions(Args{"--help"});
+  EXPECT_TRUE(help.ok());
+  EXPECT_TRUE(help.options.help);
+}
+
+TEST(HostOptions, UsageNamesEveryOption) {
+  const std::string usage = HostUsage("vant-host");
+  for (const char* name : {"--site", "--listen", "--registry", "--data", "--drive", "--threads",
+                           "--max-body", "--ansi-codepage", "--idle-timeout", "--request-timeout",
+                           "--log", "--help"})
+    EXPECT_NE(usage.find(name), std::string::npos) << name;
+}
+
+}  // namespace
+}  // namespace vant::host::http

@@ -1,0 +1,83 @@
+#include "host/http/router.h"
+
+#include <gtest/gtest.h>
+
+#include "http_test_support.h"
+
+namespace vant::host::http {
+namespace {
+
+using Kind = Route::Kind;
+
+const char* Name(Kind k) {
+  switch (k) {
+    case Kind::kPage: return "page";
+    case Kind::kStatic: return "static";
+    case Kind::kRedirect: return "redirect";
+    case Kind::kBadRequest: return "bad request";
+    case Kind::kForbidden: return "forbidden";
+    case Kind::kNotFound: return "not found";
+  }
+  return "?";
+}
+
+TEST(Router, ResolvesIntoTheSite) {
+  testing::TempSite site;
+  site.Add("index.html", "home");
+  site.Add("upload/save.ASP", "page");
+  site.Add("upload/pic.png", "png");
+  site.Add("pages/index.asp", "x");
+  site.Add("pages/default.htm", "y");  // index.asp is tried before default.htm
+  site.Add("docs/default.htm", "d");
+  site.AddFolder("empty");
+  site.Add("global.asa", "secret");
+  site.Add("lib/util.inc", "secret");
+  site.Add("lib/data.ASA", "secret");
+  site.Add("sub dir/a b.txt", "spaced");
+
+  const struct {
+    const char* raw;
+    Kind kind;
+    const char* virtualPath;
+  } rows[] = {
+      {"/", Kind::kStatic, "/index.html"},
+      {"/upload/save.ASP", Kind::kPage, "/upload/save.ASP"},
+      {"/upload/pic.png", Kind::kStatic, "/upload/pic.png"},
+      {"/pages/", Kind::kPage, "/pages/index.asp"},
+      {"/docs/", Kind::kStatic, "/docs/default.htm"},
+      {"/docs", Kind::kRedirect, ""},
+      {"/empty/", Kind::kForbidden, ""},
+      {"/missing.txt", Kind::kNotFound, ""},
+      {"/upload/pic.png/", Kind::kNotFound, ""},
+      {"/global.asa", Kind::kNotFound, ""},
+      {"/GLOBAL.ASA", Kind::kNotFound, ""},
+      {"/lib/util.inc", Kind::kNotFound, ""},
+      {"/lib/data.ASA", Kind::kNotFound, ""},
+      {"/sub%20dir/a%20b.txt", Kind::kStatic, "/sub dir/a b.txt"},
+      {"/../index.html", Kind::kBadRequest, ""},
+      {"/upload/%2e%2e/%2e%2e/etc/passwd", Kind::kBadRequest, ""},
+      {"/upload%2f..%2f..%2fetc%2fpasswd", Kind::kNotFound, ""},
+      {"/index.html%00.png", Kind::kBadRequest, ""},
+  };
+  const Router router(site.Root() + "/");
+  for (const auto& row : rows) {
+    const Route r = router.Resolve(row.raw);
+    EXPECT_EQ(r.kind, row.kind) << row.raw << " gave " << Name(r.kind) << " " << r.hostPath;
+    if (r.kind != row.kind) continue;
+    if (r.kind == Kind::kPage || r.kind == Kind::kStatic) {
+      EXPECT_EQ(r.virtualPath, row.virtualPath) << row.raw;
+      EXPECT_EQ(r.hostPath, site.Root() + row.virtualPath) << row.raw;
+    }
+  }
+}
+
+TEST(Router, RedirectKeepsTheFolderEncoded) {
+  testing::TempSite site;
+  site.AddFolder("a b");
+  const Route r = Router(site.Root()).Resolve("/a%20b");
+  ASSERT_EQ(r.kind, Kind::kRedirect);
+  EXPECT_EQ(r.location, "/a%20b/");
+}
+
+}  // namespace
+}  // namespace vant::host::http
