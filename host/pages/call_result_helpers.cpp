@@ -4,7 +4,8 @@ namespace vant::host::pages {
 
 // Postfix forms return the old value as a number, as `x++` does; every other
 // form returns the value written.
-const std::string_view kCallResultPrelude = R"js(function __vantUpdate(target, member, args, op, value) {
+const std::string_view kCallResultPrelude =
+    R"js(function __vantUpdate(target, member, args, op, value) {
   var old = __vantGet(target, member, args), result;
   switch (op) {
     case "x++": __vantPut(target, member, args, +old + 1); return +old;

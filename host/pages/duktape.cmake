@@ -4,8 +4,9 @@
 # The packaged configuration leaves the interrupt counter and the execution
 # timeout check off, so a runaway page could never be stopped. At configure
 # time we copy the engine into the build tree and switch both on there; the
-# check calls vant_duk_exec_timeout_check(heap_udata), which the script engine
-# defines. Nothing generated here is written into the source tree.
+# check calls vant_duk_exec_timeout_check(heap_udata), defined beside it in
+# duktape/exec_timeout_hook.cpp. Nothing generated here is written into the
+# source tree.
 #
 # Never link the packaged libduktape.so as well: its config differs, and
 # bytecode or heaps must not cross between the two builds.
@@ -77,8 +78,12 @@ configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" "${vant_duk_out}/duktape.c
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h")
 
-add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c")
+# The hook is compiled into the engine's library (it is not part of
+# vant_host_pages), so no link order can leave it out.
+add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c"
+            "${CMAKE_CURRENT_LIST_DIR}/duktape/exec_timeout_hook.cpp")
 target_include_directories(vant_duktape BEFORE PUBLIC "${vant_duk_out}")
+target_include_directories(vant_duktape PRIVATE "${CMAKE_CURRENT_LIST_DIR}/../..")
 target_link_libraries(vant_duktape PUBLIC m)
 # Third-party C: our warning set is not its contract. Optimise it even in
 # debug builds: it is the interpreter every page runs on.

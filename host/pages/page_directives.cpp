@@ -86,8 +86,9 @@ std::string BadValue(const Setting& setting) {
 std::string Apply(const Setting& setting, PageDirectives& directives) {
   if (setting.keyword == "LANGUAGE") {
     directives.language = detail::CanonicalLanguage(setting.value);
-    return directives.language == detail::kJScript ? ""
-                                                   : detail::PageLanguageMessage(directives.language);
+    return directives.language == detail::kJScript
+               ? ""
+               : detail::PageLanguageMessage(directives.language);
   }
   if (setting.keyword == "CODEPAGE" || setting.keyword == "LCID") {
     const auto number = ParseNumber(setting.value);

@@ -85,11 +85,19 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
   detail::ScriptEmitter emitter(page_.text);
   for (const Chunk& chunk : chunks) {
     switch (chunk.kind) {
-      case ChunkKind::kText: emitter.Text(chunk); break;
-      case ChunkKind::kCode: emitter.Code(chunk); break;
-      case ChunkKind::kExpression: emitter.Expression(chunk); break;
+      case ChunkKind::kText:
+        emitter.Text(chunk);
+        break;
+      case ChunkKind::kCode:
+        emitter.Code(chunk);
+        break;
+      case ChunkKind::kExpression:
+        emitter.Expression(chunk);
+        break;
       case ChunkKind::kDirective:
-      case ChunkKind::kServerScript: emitter.Omit(chunk); break;
+      case ChunkKind::kServerScript:
+        emitter.Omit(chunk);
+        break;
     }
   }
   for (const Chunk& chunk : chunks) {

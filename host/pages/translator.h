@@ -26,10 +26,10 @@ struct TranslateOptions {
 };
 
 struct TranslatedPage {
-  std::string script;          // ES5 program text, UTF-8
-  PageDirectives directives;   // defaults when the page has no `<%@ %>`
+  std::string script;             // ES5 program text, UTF-8
+  PageDirectives directives;      // defaults when the page has no `<%@ %>`
   std::vector<SourceFile> files;  // [0] the page, then every include file once
-  LineMap lines;               // script line -> file and line
+  LineMap lines;                  // script line -> file and line
 };
 
 // Loads the page and its includes through loader and translates them.

@@ -1,18 +1,23 @@
 #include "frame/comp_reg.h"
 
+#include <memory>
+
 namespace vant {
 namespace {
 
-// A late-bound GetComponents: the two arrays go to arguments passed by
-// reference; an argument passed by value receives nothing.
-HRESULT InvokeGetComponents(void* self, Variant* args, Variant*) {
+// Scripts cannot receive output parameters, so a late-bound GetComponents
+// returns both arrays as one array of two elements: the class identifiers,
+// then the descriptions.
+HRESULT InvokeGetComponents(void* self, Variant*, Variant* result) {
   Variant clsids;
   Variant descriptions;
-  const HRESULT hr =
-      static_cast<IComponentRegistrar*>(self)->GetComponents(&clsids, &descriptions);
-  if (Failed(hr)) return hr;
-  if (args[0].vt() == (VT_BYREF | VT_VARIANT)) *args[0].byref() = std::move(clsids);
-  if (args[1].vt() == (VT_BYREF | VT_VARIANT)) *args[1].byref() = std::move(descriptions);
+  const HRESULT hr = static_cast<IComponentRegistrar*>(self)->GetComponents(&clsids, &descriptions);
+  if (Failed(hr) || result == nullptr) return hr;
+  std::unique_ptr<SafeArray> pair = SafeArray::CreateVector(VT_VARIANT, 0, 2);
+  if (!pair) return E_OUTOFMEMORY;
+  pair->PutElement(0, clsids);
+  pair->PutElement(1, descriptions);
+  *result = Variant::Array(std::move(pair));
   return hr;
 }
 
@@ -21,11 +26,7 @@ MemberInfo GetComponentsMember() {
   m.name = u"GetComponents";
   m.dispid = 4;
   m.kind = MemberKind::Method;
-  m.paramCount = 2;
-  m.paramTypes[0] = VT_VARIANT;
-  m.paramTypes[1] = VT_VARIANT;
-  m.defaults[0] = ParamDefault::Optional();
-  m.defaults[1] = ParamDefault::Optional();
+  m.resultType = VT_VARIANT;
   m.invoke = &InvokeGetComponents;
   return m;
 }

@@ -16,8 +16,10 @@ struct Step {
 
 // The objects one kind of page class takes, in order, and the status of a
 // null scripting context.
+constexpr std::size_t kIntrinsicCount = 5;
+
 struct ObjectRule {
-  std::array<Step, 5> steps;
+  std::array<Step, kIntrinsicCount> steps;
   std::size_t count;
   HRESULT nullContext;
 };

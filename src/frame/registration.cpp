@@ -97,9 +97,8 @@ HRESULT RegisterOneClass(const CLSID& clsid) {
 HRESULT UnregisterOneClass(const CLSID& clsid) {
   const ClassInfo* info = FindClass(clsid);
   if (info == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
-  return Apply([info](detail::RegWriter& w, const detail::ModuleFiles&) {
-    detail::RemoveClass(w, *info);
-  });
+  return Apply(
+      [info](detail::RegWriter& w, const detail::ModuleFiles&) { detail::RemoveClass(w, *info); });
 }
 
 }  // namespace vant::frame

@@ -1,7 +1,7 @@
 // The fake host's keyed collections (server variables, cookies).
 #include <utility>
 
-#include "support/detail/fake_host_state.h"
+#include "tests/support/detail/fake_host_state.h"
 
 namespace vant::test {
 namespace {

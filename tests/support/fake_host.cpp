@@ -1,10 +1,10 @@
 // FakeHost: builds the fake intrinsic objects over one shared state, takes
 // the test's settings and reads back what the objects recorded.
-#include "support/fake_host.h"
+#include "tests/support/fake_host.h"
 
 #include <utility>
 
-#include "support/detail/fake_host_state.h"
+#include "tests/support/detail/fake_host_state.h"
 
 namespace vant::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "support/detail/fake_host_state.h"
+#include "tests/support/detail/fake_host_state.h"
 
 namespace vant::test {
 namespace {
@@ -35,6 +35,7 @@ class FakeReadCookie : public ComObject<FakeReadCookie, NoScript<host::IReadCook
 template <class Map>
 std::vector<std::u16string> KeysOf(const Map& map) {
   std::vector<std::u16string> keys;
+  keys.reserve(map.size());
   for (const auto& entry : map) keys.push_back(entry.first);
   return keys;
 }

@@ -2,7 +2,7 @@
 // and a client that can vanish.
 #include <utility>
 
-#include "support/detail/fake_host_state.h"
+#include "tests/support/detail/fake_host_state.h"
 
 namespace vant::test {
 namespace {

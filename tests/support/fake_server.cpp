@@ -2,7 +2,7 @@
 // context that hands out all of them.
 #include <utility>
 
-#include "support/detail/fake_host_state.h"
+#include "tests/support/detail/fake_host_state.h"
 
 namespace vant::test {
 namespace {

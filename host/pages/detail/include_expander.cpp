@@ -28,8 +28,10 @@ bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; 
 bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view word) {
   if (text.size() - std::min(at, text.size()) < word.size()) return false;
   return std::equal(word.begin(), word.end(), text.begin() + static_cast<std::ptrdiff_t>(at),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                                std::tolower(static_cast<unsigned char>(b)); });
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) ==
+                             std::tolower(static_cast<unsigned char>(b));
+                    });
 }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t at) {
@@ -139,7 +141,8 @@ bool IncludeExpander::ExpandFile(std::size_t file, std::string_view text, int& l
     Append(file, text.substr(at, pieceEnd - at), line);
     if (error_) return false;
     if (found.malformed) {
-      return Fail(file, line, "Malformed #include directive; write " + std::string(kDirectiveForm) + ".");
+      return Fail(file, line,
+                  "Malformed #include directive; write " + std::string(kDirectiveForm) + ".");
     }
     if (!found.directive) return true;
     if (!Include(file, *found.directive, line)) return false;
@@ -156,12 +159,14 @@ bool IncludeExpander::Include(std::size_t file, const Directive& directive, int 
   const std::string hostPath = HostPathOf(siteRoot_, *virtualPath);
   for (const std::size_t open : open_) {
     if (page_.files[open].hostPath != hostPath) continue;
-    return Fail(file, line, "The include file " + *virtualPath + " includes itself (" +
-                                ChainText(file) + " -> " + *virtualPath + ").");
+    return Fail(file, line,
+                "The include file " + *virtualPath + " includes itself (" + ChainText(file) +
+                    " -> " + *virtualPath + ").");
   }
   if (open_.size() >= kMaxIncludeDepth) {
-    return Fail(file, line, "Include files are nested more than " +
-                                std::to_string(kMaxIncludeDepth) + " deep.");
+    return Fail(
+        file, line,
+        "Include files are nested more than " + std::to_string(kMaxIncludeDepth) + " deep.");
   }
   auto source = loader_.Load(hostPath);
   if (!source) return Fail(file, line, "The include file " + *virtualPath + " was not found.");
@@ -177,13 +182,16 @@ bool IncludeExpander::Include(std::size_t file, const Directive& directive, int 
 
 std::optional<std::string> IncludeExpander::ResolveOrFail(std::size_t file,
                                                           const Directive& directive, int line) {
-  const std::string folder = directive.isVirtual ? "" : VirtualFolder(page_.files[file].virtualPath);
+  const std::string folder =
+      directive.isVirtual ? "" : VirtualFolder(page_.files[file].virtualPath);
   auto resolved = ResolveVirtualPath(folder, directive.path);
   if (resolved) return resolved;
   const bool parent = directive.path.find("..") != std::string::npos;
   Fail(file, line,
-       parent ? "The include path \"" + directive.path + "\" leaves the site root; '..' may not go above it."
-              : "The include path \"" + directive.path + "\" does not name a file inside the site.");
+       parent
+           ? "The include path \"" + directive.path +
+                 "\" leaves the site root; '..' may not go above it."
+           : "The include path \"" + directive.path + "\" does not name a file inside the site.");
   return std::nullopt;
 }
 
@@ -193,8 +201,9 @@ std::optional<std::string> IncludeExpander::ResolveOrFail(std::size_t file,
 void IncludeExpander::Append(std::size_t file, std::string_view piece, int& line) {
   if (error_) return;
   if (page_.text.size() + piece.size() > kMaxExpandedBytes) {
-    Fail(file, line, "The page and its include files are larger than " +
-                         std::to_string(kMaxExpandedBytes) + " bytes.");
+    Fail(file, line,
+         "The page and its include files are larger than " + std::to_string(kMaxExpandedBytes) +
+             " bytes.");
     return;
   }
   std::size_t at = 0;

@@ -18,8 +18,8 @@ inline constexpr std::size_t kMaxIncludeDepth = 32;
 inline constexpr std::size_t kMaxExpandedBytes = 16 * 1024 * 1024;
 
 struct ExpandedPage {
-  std::string text;                       // the page with every include in place
-  std::vector<SourceFile> files;          // [0] the page, then each include once
+  std::string text;                         // the page with every include in place
+  std::vector<SourceFile> files;            // [0] the page, then each include once
   std::vector<SourcePosition> lineOrigins;  // [n] = where line n+1 of text starts
 };
 

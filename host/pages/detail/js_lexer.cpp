@@ -9,11 +9,11 @@ namespace vant::host::pages::detail {
 namespace {
 
 constexpr std::array<std::string_view, 36> kReservedWords = {
-    "break",  "case",     "catch",  "continue", "debugger", "default", "delete", "do",
-    "else",   "finally",  "for",    "function", "if",       "in",      "instanceof",
-    "new",    "return",   "switch", "this",     "throw",    "try",     "typeof", "var",
-    "void",   "while",    "with",   "class",    "const",    "enum",    "export", "extends",
-    "import", "super",    "null",   "true",     "false"};
+    "break",  "case",    "catch", "continue", "debugger", "default", "delete",     "do",
+    "else",   "finally", "for",   "function", "if",       "in",      "instanceof", "new",
+    "return", "switch",  "this",  "throw",    "try",      "typeof",  "var",        "void",
+    "while",  "with",    "class", "const",    "enum",     "export",  "extends",    "import",
+    "super",  "null",    "true",  "false"};
 
 // Reserved words that still produce a value: `this / 2` divides.
 constexpr std::array<std::string_view, 4> kValueWords = {"this", "null", "true", "false"};
@@ -218,7 +218,8 @@ Token JsLexer::LexRegex(std::size_t begin) {
 
 Token JsLexer::LexNumber(std::size_t begin) {
   const auto digits = [this](bool hex) {
-    while (pos_ < text_.size() && (hex ? IsHexDigit(Byte(text_, pos_)) : IsDigit(Byte(text_, pos_))))
+    while (pos_ < text_.size() &&
+           (hex ? IsHexDigit(Byte(text_, pos_)) : IsDigit(Byte(text_, pos_))))
       ++pos_;
   };
   if (text_[pos_] == '0' && (Byte(text_, pos_ + 1) | 0x20) == 'x') {

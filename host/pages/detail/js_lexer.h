@@ -12,8 +12,8 @@
 namespace vant::host::pages::detail {
 
 enum class TokenKind {
-  kIdentifier,    // a name that is not a reserved word
-  kKeyword,       // a reserved word, `this`, `null`, `true`, `false`
+  kIdentifier,  // a name that is not a reserved word
+  kKeyword,     // a reserved word, `this`, `null`, `true`, `false`
   kNumber,
   kString,
   kRegex,
@@ -30,8 +30,8 @@ struct Token {
   std::string_view text;
   bool newlineBefore = false;   // a line break since the previous significant token
   bool endsExpression = false;  // a following `/` divides, `(` calls, `++` is postfix
-  bool opensHead = false;       // `(` of `if (`, `while (`, `for (`, `with (`, `switch (`, `catch (`
-  bool unterminated = false;    // string, regex or block comment missing its closing mark
+  bool opensHead = false;     // `(` of `if (`, `while (`, `for (`, `with (`, `switch (`, `catch (`
+  bool unterminated = false;  // string, regex or block comment missing its closing mark
 
   bool Is(std::string_view punctuator) const {
     return kind == TokenKind::kPunctuator && text == punctuator;

@@ -67,10 +67,17 @@ void AppendSurrogatePair(std::string& out, std::string_view sequence) {
 
 void AppendAsciiEscaped(std::string& out, unsigned char c) {
   switch (c) {
-    case '"': out += "\\\""; return;
-    case '\\': out += "\\\\"; return;
-    case '\t': out += "\\t"; return;
-    default: break;
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    default:
+      break;
   }
   if (c < 0x20 || c == 0x7F) {
     AppendHexEscape(out, c);

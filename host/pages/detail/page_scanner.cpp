@@ -37,7 +37,7 @@ std::size_t FindNoCase(std::string_view text, std::string_view word, std::size_t
 }
 
 struct Tag {
-  std::size_t end = 0;  // after the `>`
+  std::size_t end = 0;                            // after the `>`
   std::map<std::string, std::string> attributes;  // names in lower case
 };
 
@@ -121,9 +121,9 @@ bool Scanner::ScanBlock(std::size_t at) {
   chunk.begin = at;
   chunk.bodyBegin = at + kBlockOpen.size();
   const char marker = chunk.bodyBegin < text_.size() ? text_[chunk.bodyBegin] : '\0';
-  chunk.kind = marker == '@' ? ChunkKind::kDirective
-             : marker == '=' ? ChunkKind::kExpression
-                             : ChunkKind::kCode;
+  chunk.kind = marker == '@'   ? ChunkKind::kDirective
+               : marker == '=' ? ChunkKind::kExpression
+                               : ChunkKind::kCode;
   if (chunk.kind != ChunkKind::kCode) ++chunk.bodyBegin;
   chunk.bodyEnd = FindBlockClose(text_, chunk.bodyBegin);
   if (chunk.bodyEnd == std::string_view::npos) {
@@ -139,7 +139,8 @@ bool Scanner::ScanBlock(std::size_t at) {
 
 bool Scanner::ScanServerScript(std::size_t at, const Tag& tag) {
   if (tag.attributes.contains("src")) {
-    error_ = ScanError{"A <script runat=\"server\"> block cannot load src=; use <!-- #include -->.", at};
+    error_ =
+        ScanError{"A <script runat=\"server\"> block cannot load src=; use <!-- #include -->.", at};
     return false;
   }
   const std::size_t close = FindNoCase(text_, kScriptClose, tag.end);
@@ -156,8 +157,10 @@ bool Scanner::ScanServerScript(std::size_t at, const Tag& tag) {
   chunk.end = closeEnd + 1;
   const auto language = tag.attributes.find("language");
   const auto type = tag.attributes.find("type");
-  if (language != tag.attributes.end()) chunk.language = language->second;
-  else if (type != tag.attributes.end()) chunk.language = type->second;
+  if (language != tag.attributes.end())
+    chunk.language = language->second;
+  else if (type != tag.attributes.end())
+    chunk.language = type->second;
   AddText(at);
   chunks_.push_back(chunk);
   textBegin_ = chunk.end;

@@ -6,7 +6,8 @@ namespace vant::host::pages::detail {
 
 std::string VirtualFolder(std::string_view virtualPath) {
   const std::size_t slash = virtualPath.rfind('/');
-  return slash == std::string_view::npos ? std::string() : std::string(virtualPath.substr(0, slash));
+  return slash == std::string_view::npos ? std::string()
+                                         : std::string(virtualPath.substr(0, slash));
 }
 
 std::optional<std::string> ResolveVirtualPath(std::string_view folder, std::string_view reference) {
@@ -15,7 +16,8 @@ std::optional<std::string> ResolveVirtualPath(std::string_view folder, std::stri
     return std::nullopt;
   }
   const bool fromRoot = reference.front() == '/' || reference.front() == '\\';
-  std::string joined = fromRoot ? std::string(reference) : std::string(folder) + "/" + std::string(reference);
+  std::string joined =
+      fromRoot ? std::string(reference) : std::string(folder) + "/" + std::string(reference);
   std::vector<std::string> segments;
   std::size_t at = 0;
   while (at <= joined.size()) {

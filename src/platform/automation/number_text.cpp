@@ -1,6 +1,7 @@
 // Number parsing and formatting for the variant coercions.
 #include "platform/automation/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -42,7 +43,7 @@ HRESULT ParseRadix(std::u16string_view digits, int base, double* out) {
 
 // Checks the decimal grammar and copies it as ASCII for from_chars (which
 // takes no leading '+'). Returns false for anything that is not a number.
-bool ToDecimalAscii(std::u16string_view text, std::string* ascii, bool* negativeExponent) {
+bool ToDecimalAscii(std::u16string_view text, std::string* ascii) {
   std::size_t i = 0;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
     if (text[i] == u'-') *ascii += '-';
@@ -67,7 +68,6 @@ bool ToDecimalAscii(std::u16string_view text, std::string* ascii, bool* negative
   *ascii += 'e';
   ++i;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    *negativeExponent = text[i] == u'-';
     *ascii += static_cast<char>(text[i++]);
   }
   if (i == text.size()) return false;
@@ -78,15 +78,38 @@ bool ToDecimalAscii(std::u16string_view text, std::string* ascii, bool* negative
   return true;
 }
 
+// Whether a checked decimal text that did not fit a double is below 1 in
+// magnitude (it underflowed) rather than too large (it overflowed).
+bool IsBelowOne(std::string_view ascii) {
+  const std::size_t e = ascii.find('e');
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    const std::string_view text = ascii.substr(e + 1);
+    const char* first = text.data() + (text.front() == '+' ? 1 : 0);
+    // An exponent too long for long long only keeps its sign, which is enough.
+    if (std::from_chars(first, text.data() + text.size(), exponent).ec != std::errc()) {
+      return text.front() == '-';
+    }
+  }
+  std::string_view mantissa = ascii.substr(0, e);
+  if (!mantissa.empty() && mantissa.front() == '-') mantissa.remove_prefix(1);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t firstDigit = mantissa.find_first_not_of("0.");
+  if (firstDigit == std::string_view::npos) return true;
+  // Decimal position of the first significant digit: 0 for units, -1 for tenths.
+  const long long position = firstDigit < point ? static_cast<long long>(point - firstDigit) - 1
+                                                : -static_cast<long long>(firstDigit - point);
+  return position + exponent < 0;
+}
+
 HRESULT ParseDecimal(std::u16string_view text, double* out) {
   std::string ascii;
-  bool negativeExponent = false;
-  if (!ToDecimalAscii(text, &ascii, &negativeExponent)) return DISP_E_TYPEMISMATCH;
+  if (!ToDecimalAscii(text, &ascii)) return DISP_E_TYPEMISMATCH;
   double value = 0;
   const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Too small to represent reads as zero; too large is an overflow.
-    if (!negativeExponent) return DISP_E_OVERFLOW;
+    if (!IsBelowOne(ascii)) return DISP_E_OVERFLOW;
     value = 0;
   } else if (ec != std::errc() || end != ascii.data() + ascii.size()) {
     return DISP_E_TYPEMISMATCH;

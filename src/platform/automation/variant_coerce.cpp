@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "platform/automation/com_ptr.h"
 #include "platform/automation/date_text.h"
@@ -129,34 +131,36 @@ HRESULT ToNumeric(const Variant& in, VARTYPE vt, Variant* out) {
 }
 
 HRESULT ToText(const Variant& in, Variant* out) {
+  std::u16string text;  // EMPTY reads as ""
   switch (in.vt()) {
     case VT_EMPTY:
-      *out = Variant::String(Bstr(u""));
-      return S_OK;
+      break;
     case VT_UI1:
-      *out = Variant::String(detail::FormatInteger(in.ui1()));
-      return S_OK;
+      text = detail::FormatInteger(in.ui1());
+      break;
     case VT_I2:
-      *out = Variant::String(detail::FormatInteger(in.i2()));
-      return S_OK;
+      text = detail::FormatInteger(in.i2());
+      break;
     case VT_I4:
-      *out = Variant::String(detail::FormatInteger(in.i4()));
-      return S_OK;
+      text = detail::FormatInteger(in.i4());
+      break;
     case VT_R4:
-      *out = Variant::String(detail::FormatFloat(in.r4()));
-      return S_OK;
+      text = detail::FormatFloat(in.r4());
+      break;
     case VT_R8:
-      *out = Variant::String(detail::FormatDouble(in.r8()));
-      return S_OK;
+      text = detail::FormatDouble(in.r8());
+      break;
     case VT_DATE:
-      *out = Variant::String(detail::FormatDate(in.r8()));
-      return S_OK;
+      text = detail::FormatDate(in.r8());
+      break;
     case VT_BOOL:
-      *out = Variant::String(Bstr(in.boolVal() != 0 ? u"True" : u"False"));
-      return S_OK;
+      text = in.boolVal() != 0 ? u"True" : u"False";
+      break;
     default:
       return DISP_E_TYPEMISMATCH;
   }
+  *out = Variant::String(Bstr(std::move(text)));
+  return S_OK;
 }
 
 // Object targets: an object is kept, an IUnknown is asked for IDispatch, and

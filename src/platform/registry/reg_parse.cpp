@@ -44,8 +44,8 @@ std::optional<std::u16string> TakeQuoted(View* text) {
       text->remove_prefix(i + 1);
       return out;
     }
-    const bool escape = c == u'\\' && i + 1 < text->size() &&
-                        ((*text)[i + 1] == u'\\' || (*text)[i + 1] == u'"');
+    const bool escape =
+        c == u'\\' && i + 1 < text->size() && ((*text)[i + 1] == u'\\' || (*text)[i + 1] == u'"');
     // Any other backslash is an ordinary character, as in a hand-written path.
     if (escape) ++i;
     out.push_back((*text)[i]);

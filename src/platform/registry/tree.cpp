@@ -168,7 +168,8 @@ long Tree::SetValue(std::u16string_view path, Value value) {
 }
 
 long Tree::SetString(std::u16string_view path, std::u16string_view name, std::u16string_view text) {
-  return SetValue(path, Value{std::u16string(name), ValueType::String, std::u16string(text), 0, {}});
+  return SetValue(path,
+                  Value{std::u16string(name), ValueType::String, std::u16string(text), 0, {}});
 }
 
 long Tree::SetDword(std::u16string_view path, std::u16string_view name, uint32_t data) {

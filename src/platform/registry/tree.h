@@ -77,8 +77,8 @@ class Tree {
 
   // Calls visit for every key in tree order with its full path and values.
   // Roots are only visited when they carry values.
-  void ForEachKey(
-      const std::function<void(const std::u16string& path, const std::vector<Value>&)>& visit) const;
+  void ForEachKey(const std::function<void(const std::u16string& path, const std::vector<Value>&)>&
+                      visit) const;
 
   // The same operations addressed by root and sub key (empty sub key = the root).
   bool HasKey(Root r, std::u16string_view sub) const { return HasKey(KeyPath(r, sub)); }

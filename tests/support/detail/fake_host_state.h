@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_host.h"
+#include "tests/support/fake_host.h"
 
 namespace vant::test {
 

@@ -18,7 +18,6 @@ using testing::ExpectedClass;
 using testing::kExpectedCreatable;
 using testing::kExpectedInternal;
 
-
 void ExpectClasses(std::span<const ClassInfo> actual, std::span<const ExpectedClass> expected) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
@@ -55,22 +54,6 @@ TEST(ClassTable, FindClassKnowsOnlyCreatableClasses) {
   EXPECT_EQ(FindClass(IID_IDispatch), nullptr);
 }
 
-TEST(ClassTable, OnlyTheRegistrarInterfaceIsExtensible) {
-  for (const ClassInfo* info : LibraryInterfaces()) {
-    EXPECT_EQ(info->extensible, info->interfaceName == u"IComponentRegistrar")
-        << Utf16ToUtf8(info->interfaceName);
-  }
-}
-
-TEST(ClassTable, RegistrationShapes) {
-  for (const ClassInfo& info : CreatableClasses()) {
-    const ClassRegistration want = info.name == u"CompReg"      ? ClassRegistration::kClassKeyOnly
-                                   : info.name == u"IVirusInfo" ? ClassRegistration::kProgIdsNoAppId
-                                                                : ClassRegistration::kProgIdsWithAppId;
-    EXPECT_EQ(info.registration, want) << Utf16ToUtf8(info.name);
-  }
-}
-
 TEST(TypeLibrary, IdentityAndHelpStrings) {
   EXPECT_EQ(FormatGuid(kTypeLibId), "{1A23B247-C9CF-43F5-A7AE-6B1FF4BDB52A}");
   EXPECT_EQ(FormatGuid(kAppId), "{24919A8D-2502-49CA-B37B-C348EE6E708C}");
@@ -79,8 +62,7 @@ TEST(TypeLibrary, IdentityAndHelpStrings) {
   const InterfaceInfo& upload = CreatableClasses()[0].typeInfo();
   EXPECT_EQ(Utf16ToUtf8(MemberHelpString(upload.members[0])), "메서드 OnStartPage");
   EXPECT_EQ(Utf16ToUtf8(MemberHelpString(upload.members[2])), "속성 Form");
-  EXPECT_EQ(Utf16ToUtf8(FindClass(kCompRegClsid)->helpString),
-            "ComponentRegistrar 클래스");
+  EXPECT_EQ(Utf16ToUtf8(FindClass(kCompRegClsid)->helpString), "ComponentRegistrar 클래스");
 }
 
 }  // namespace

@@ -40,17 +40,22 @@ TEST(CompReg, GetComponentsListsEveryClassWithItsDescription) {
   EXPECT_EQ(registrar->GetComponents(&ids, nullptr), E_POINTER);
 }
 
-TEST(CompReg, GetComponentsLateBoundFillsArgumentsPassedByReference) {
+TEST(CompReg, GetComponentsLateBoundReturnsBothArrays) {
   const ComPtr<IComponentRegistrar> registrar = MakeRegistrar();
   DISPID id = 0;
   ASSERT_EQ(registrar->GetIDsOfNames(u"getcomponents", &id), S_OK);
+  DispParams params;
+  Variant result;
+  ASSERT_EQ(registrar->Invoke(id, DISPATCH_METHOD, params, &result), S_OK);
+  ASSERT_NE(result.array(), nullptr);
+  ASSERT_EQ(result.array()->Count(), 2u);
   Variant ids;
   Variant texts;
-  DispParams params{{Variant::ByRef(&ids), Variant::ByRef(&texts)}};
-  ASSERT_EQ(registrar->Invoke(id, DISPATCH_METHOD, params, nullptr), S_OK);
+  ASSERT_EQ(result.array()->GetElement(0, &ids), S_OK);
+  ASSERT_EQ(result.array()->GetElement(1, &texts), S_OK);
   ASSERT_NE(ids.array(), nullptr);
-  EXPECT_EQ(ids.array()->Count(), CreatableClasses().size());
-  ASSERT_NE(texts.array(), nullptr);
+  EXPECT_EQ(Element(ids, 0), FormatGuidW(CreatableClasses()[0].clsid));
+  EXPECT_EQ(Element(texts, 0), CreatableClasses()[0].description);
 }
 
 TEST(CompReg, RegistersAndRemovesClassesAndAlwaysSucceedsPerComponent) {

@@ -63,13 +63,15 @@ class ReportTest : public ::testing::Test {
       if (resPath) t.SetString(key, kResPathValue, *resPath);
       if (langId) t.SetDword(key, kLangIdValue, *langId);
       return registry::ERROR_SUCCESS;
-    }), registry::ERROR_SUCCESS);
+    }),
+              registry::ERROR_SUCCESS);
   }
   void RemoveConfig() {
     ASSERT_EQ(reg_.Open().Edit([](registry::Tree& t) {
       t.DeleteTree(registry::KeyPath(registry::Root::LocalMachine, kConfigKey));
       return registry::ERROR_SUCCESS;
-    }), registry::ERROR_SUCCESS);
+    }),
+              registry::ERROR_SUCCESS);
   }
   void Configure(uint32_t langId) { Configure(Utf8ToUtf16(catalog_), langId); }
 

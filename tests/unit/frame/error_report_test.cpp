@@ -28,7 +28,9 @@ TEST_F(ReportTest, LanguageAndInserts) {
     Inserts inserts;
     const char* want;
   } rows[] = {
-      {1033, MessageId::kMoveFailed, {u"C:\\t\\a.tm#", u"C:\\up\\a.txt"},
+      {1033,
+       MessageId::kMoveFailed,
+       {u"C:\\t\\a.tm#", u"C:\\up\\a.txt"},
        "Cannot move C:\\t\\a.tm# to C:\\up\\a.txt."},
       {1041, MessageId::kMoveFailed, {u"a", u"b"}, "JA a -> b"},
       {1042, MessageId::kMoveFailed, {u"a", u"b"}, "KO a -> b"},
@@ -118,19 +120,14 @@ TEST_F(ReportTest, SystemErrorCarriesTheSystemTextAndItsPlace) {
   Configure(1033);
   errno = ENOENT;
   EXPECT_EQ(ReportSystemError(u"CCache", u"AddCacheFile", u"2"), E_FAIL);
-  EXPECT_EQ(Source(), "System: " + Utf16ToUtf8(sys::SystemErrorText(ENOENT)) +
-                          "in CCache.AddCacheFile at 2");
+  EXPECT_EQ(Source(),
+            "System: " + Utf16ToUtf8(sys::SystemErrorText(ENOENT)) + "in CCache.AddCacheFile at 2");
 }
 
 TEST_F(ReportTest, UnexpectedFailureNamesClassAndMember) {
   Configure(1033);
   EXPECT_EQ(UnexpectedFailure(u"CFileUpload", u"get_Form"), E_FAIL);
   EXPECT_EQ(Source(), "Unexpected in CFileUpload.get_Form");
-}
-
-TEST(InterfaceSupportsErrorInfo, OnlyTheClassInterface) {
-  EXPECT_EQ(InterfaceSupportsErrorInfo(IID_IClassFactory, IID_IClassFactory), S_OK);
-  EXPECT_EQ(InterfaceSupportsErrorInfo(IID_IClassFactory, IID_IDispatch), S_FALSE);
 }
 
 }  // namespace

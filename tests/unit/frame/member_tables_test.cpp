@@ -48,8 +48,7 @@ const std::pair<const char*, const char*> kExpectedMembers[] = {
      "(get) 5, Working (get) 8, SetProgressID 6, GetProgressID 7"},
     {"IFileUploadMonitor", "OnStartPage, OnEndPage, UseMonitor 1, ShowMonitor 2"},
     {"IFileDownload", "OnStartPage, OnEndPage, Download 1, DownloadVirtual 2, DownloadBlob 3"},
-    {"IManager",
-     "OnStartPage, OnEndPage, _NewEnum (get) -4, AddCacheFile 1, RemoveCacheFile 2"},
+    {"IManager", "OnStartPage, OnEndPage, _NewEnum (get) -4, AddCacheFile 1, RemoveCacheFile 2"},
     {"IBLOBManager", "OnStartPage, OnEndPage, SaveBlobAsFile 1, SaveFileAsBlob 2"},
     {"IImageProc",
      "OnStartPage, OnEndPage, ImageFormat (get) 4, PixelFormat (get) 5, ImageWidth (get) 6, "
@@ -116,7 +115,8 @@ std::vector<std::string> ParseExpected(std::string_view text) {
     const size_t open = item.find('(');
     const std::string name = item.substr(0, item.find(' '));
     if (name == "OnStartPage" || name == "OnEndPage") {
-      out.push_back(Describe(name, "method", name == "OnStartPage" ? kOnStartPageId : kOnEndPageId));
+      out.push_back(
+          Describe(name, "method", name == "OnStartPage" ? kOnStartPageId : kOnEndPageId));
       continue;
     }
     const DISPID id = std::stoi(item.substr(item.find_last_of(' ') + 1));

@@ -24,8 +24,7 @@ using testing::TempDir;
 constexpr const char* kLibId = "{1A23B247-C9CF-43F5-A7AE-6B1FF4BDB52A}";
 constexpr const char* kAppId = "{24919A8D-2502-49CA-B37B-C348EE6E708C}";
 constexpr const char* kMarshaler = "{00020424-0000-0000-C000-000000000046}";
-constexpr const char* kConfigKey =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\TALVEK\\VANTUpload Professional";
+constexpr const char* kConfigKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TALVEK\\VANTUpload Professional";
 
 // Entries of one creatable class with ProgIDs: key, value name ("@" for the
 // default value, "" for a key that only has to exist), data. %P is the
@@ -51,8 +50,7 @@ const char* const kFixedRows[][3] = {
     {"HKEY_CLASSES_ROOT\\AppID\\%A", "@", "VANT"},
     {"HKEY_CLASSES_ROOT\\AppID\\VANTUpload.DLL", "AppID", "%A"},
     {"HKEY_CLASSES_ROOT\\CLSID\\{4CA564D7-4F81-4C2C-9429-6609A57D26A5}", "@", "CompReg Class"},
-    {"HKEY_CLASSES_ROOT\\CLSID\\{4CA564D7-4F81-4C2C-9429-6609A57D26A5}\\InprocServer32", "@",
-     "%M"},
+    {"HKEY_CLASSES_ROOT\\CLSID\\{4CA564D7-4F81-4C2C-9429-6609A57D26A5}\\InprocServer32", "@", "%M"},
     {"HKEY_CLASSES_ROOT\\CLSID\\{4CA564D7-4F81-4C2C-9429-6609A57D26A5}\\InprocServer32",
      "ThreadingModel", "Apartment"},
     {"HKEY_CLASSES_ROOT\\CLSID\\{4CA564D7-4F81-4C2C-9429-6609A57D26A5}\\TypeLib", "@", "%L"},
@@ -77,12 +75,13 @@ struct Placeholders {
 std::string Expand(std::string text, const Placeholders& p, const std::string& module) {
   const std::string folder = module.substr(0, module.find_last_of('/'));
   const std::pair<const char*, std::string> subs[] = {
-      {"%P", p.progId}, {"%C", p.clsid},     {"%D", p.description}, {"%I", p.iid},
-      {"%N", p.interfaceName}, {"%M", module}, {"%F", folder}, {"%L", kLibId},
-      {"%A", kAppId},   {"%S", kMarshaler},
+      {"%P", p.progId},        {"%C", p.clsid},    {"%D", p.description}, {"%I", p.iid},
+      {"%N", p.interfaceName}, {"%M", module},     {"%F", folder},        {"%L", kLibId},
+      {"%A", kAppId},          {"%S", kMarshaler},
   };
   for (const auto& [from, to] : subs) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
       text.replace(at, 2, to);
     }
   }
@@ -180,14 +179,18 @@ TEST(Registration, UnregistrationLeavesOnlySharedRootsAndConfiguration) {
 
 TEST(Registration, ForeignEntriesSurviveAndStaleClassEntriesDoNot) {
   const ScopedRegistry reg;
-  const std::u16string foreignClass = u"HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}";
-  const std::u16string oldLibrary = u"HKEY_CLASSES_ROOT\\TypeLib\\{1A23B247-C9CF-43F5-A7AE-6B1FF4BDB52A}\\2.0";
-  const std::u16string stale = u"HKEY_CLASSES_ROOT\\CLSID\\{9B739684-14D2-447F-865E-28E21576139A}\\LocalServer32";
+  const std::u16string foreignClass =
+      u"HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}";
+  const std::u16string oldLibrary =
+      u"HKEY_CLASSES_ROOT\\TypeLib\\{1A23B247-C9CF-43F5-A7AE-6B1FF4BDB52A}\\2.0";
+  const std::u16string stale =
+      u"HKEY_CLASSES_ROOT\\CLSID\\{9B739684-14D2-447F-865E-28E21576139A}\\LocalServer32";
   ASSERT_EQ(reg.Open().Edit([&](registry::Tree& t) {
     t.SetString(foreignClass, u"", u"Other Class");
     t.SetString(oldLibrary, u"", u"older library");
     return t.SetString(stale, u"", u"/old/server");
-  }), registry::ERROR_SUCCESS);
+  }),
+            registry::ERROR_SUCCESS);
 
   ASSERT_EQ(RegisterServer(), S_OK);
   registry::Tree tree = reg.Read();
@@ -221,7 +224,8 @@ TEST(Registration, MessageConfigurationIsWrittenOnlyWhenMissing) {
       if (row.resPath) t.SetString(Utf8ToUtf16(kConfigKey), u"ResPath", row.resPath);
       if (row.langIdPresent) t.SetDword(Utf8ToUtf16(kConfigKey), u"LangID", 1042);
       return registry::ERROR_SUCCESS;
-    }), registry::ERROR_SUCCESS);
+    }),
+              registry::ERROR_SUCCESS);
     ASSERT_EQ(RegisterServer(), S_OK);
     const registry::Tree tree = reg.Read();
     const registry::Value* res = tree.FindValue(Utf8ToUtf16(kConfigKey), u"ResPath");
@@ -235,7 +239,8 @@ TEST(Registration, MessageConfigurationIsWrittenOnlyWhenMissing) {
 
 TEST(Registration, AFailedWriteLeavesTheRegistryAsItWas) {
   const ScopedRegistry reg;
-  registry::detail::SetFaultHook([](std::string_view step) { return step == "write" ? ENOSPC : 0; });
+  registry::detail::SetFaultHook(
+      [](std::string_view step) { return step == "write" ? ENOSPC : 0; });
   const HRESULT hr = RegisterServer();
   registry::detail::SetFaultHook({});
   EXPECT_EQ(hr, HresultFromWin32(registry::ERROR_DISK_FULL));
@@ -245,7 +250,8 @@ TEST(Registration, AFailedWriteLeavesTheRegistryAsItWas) {
 TEST(Registration, OneClassAtATime) {
   const ScopedRegistry reg;
   const std::u16string upload = u"HKEY_CLASSES_ROOT\\CLSID\\{9B739684-14D2-447F-865E-28E21576139A}";
-  const std::u16string progress = u"HKEY_CLASSES_ROOT\\CLSID\\{F9B424D4-51A1-40E0-8EB1-1B9097AF9811}";
+  const std::u16string progress =
+      u"HKEY_CLASSES_ROOT\\CLSID\\{F9B424D4-51A1-40E0-8EB1-1B9097AF9811}";
   ASSERT_EQ(RegisterOneClass(*ParseGuid(upload.substr(upload.size() - 38))), S_OK);
   registry::Tree tree = reg.Read();
   EXPECT_TRUE(tree.HasKey(upload));

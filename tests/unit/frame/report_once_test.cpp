@@ -35,7 +35,9 @@ TEST_F(ReportTest, FormObjectsShareTheUploadFlag) {
   ErrorFlag& uploadFlag = *link;
   int drains = 0;
   EXPECT_EQ(ReportErrorOnce(link, MessageId::kNoElement), E_FAIL);
-  EXPECT_EQ(ReportErrorOnce(uploadFlag, [&] { ++drains; }, MessageId::kNoRequestBody), E_FAIL);
+  EXPECT_EQ(ReportErrorOnce(
+                uploadFlag, [&] { ++drains; }, MessageId::kNoRequestBody),
+            E_FAIL);
   EXPECT_EQ(ReportSystemErrorOnce(uploadFlag, u"CFileUpload", u"_GetFileContents", u"1"), E_FAIL);
   EXPECT_EQ(TakeSource(), "No element.");
   EXPECT_EQ(drains, 0) << "a silent report does not drain";
@@ -84,7 +86,8 @@ TEST_F(ReportTest, DrainFailureIsReportedFirstAndThenReplaced) {
 TEST_F(ReportTest, ADrainThatThrowsDoesNotStopTheReport) {
   Configure(1033);
   ErrorFlag flag;
-  ReportErrorOnce(flag, [] { throw 42; }, MessageId::kNoRequestBody);
+  ReportErrorOnce(
+      flag, [] { throw 42; }, MessageId::kNoRequestBody);
   EXPECT_EQ(TakeSource(), "No body.");
 }
 

@@ -101,7 +101,7 @@ std::string FolderOf(const std::string& path) {
 
 // mkdir -p: creates every missing folder on the way; existing ones are fine.
 bool MakeFolders(const std::string& folder) {
-  for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
     const std::string part = folder.substr(0, slash);
     if (::mkdir(part.c_str(), kFolderMode) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) return true;

@@ -18,7 +18,9 @@ constexpr std::array<RootName, 5> kRoots{{
     {u"HKEY_CURRENT_CONFIG", u"HKCC"},
 }};
 
-char16_t FoldChar(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t FoldChar(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool HasUnpairedSurrogate(std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {

@@ -89,8 +89,8 @@ bool Utf16ToUtf8(std::u16string_view text, std::string* out) {
       AppendUtf8(unit, out);
       continue;
     }
-    const bool pairs = unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                       text[i + 1] <= 0xDFFF;
+    const bool pairs =
+        unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
     if (!pairs) return false;
     AppendUtf8(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00), out);
     ++i;

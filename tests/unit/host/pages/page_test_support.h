@@ -75,7 +75,9 @@ class ScriptRunner {
     if (duk_peval_lstring(ctx_, expression.data(), expression.size()) != 0) {
       return "<error: " + std::string(duk_safe_to_string(ctx_, -1)) + ">";
     }
-    std::string value = duk_safe_to_string(ctx_, -1);
+    duk_size_t length = 0;
+    const char* bytes = duk_safe_to_lstring(ctx_, -1, &length);
+    std::string value(bytes, length);
     duk_pop(ctx_);
     return value;
   }

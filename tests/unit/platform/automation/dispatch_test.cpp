@@ -17,13 +17,14 @@ using testing::Describe;
 using testing::SameValue;
 using testing::ValueObject;
 
-constexpr DISPID kCount = 1, kName = 2, kAdd = 3, kGreet = 4, kDescribe = 5, kForm = 6,
-                 kChild = 7, kScale = 8, kFail = 9, kExplode = 10, kSecret = 11;
+constexpr DISPID kCount = 1, kName = 2, kAdd = 3, kGreet = 4, kDescribe = 5, kForm = 6, kChild = 7,
+                 kScale = 8, kFail = 9, kExplode = 10, kSecret = 11;
 constexpr std::uint16_t kGetOrCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
 // A test interface with members of every kind the tables support.
 struct ISample : IDispatch {
-  static constexpr IID kIid = MakeGuid(0x5A3C0E11, 0x2B7D, 0x4F10, 0x9A, 0x41, 0, 0x10, 0x5A, 1, 2, 3);
+  static constexpr IID kIid =
+      MakeGuid(0x5A3C0E11, 0x2B7D, 0x4F10, 0x9A, 0x41, 0, 0x10, 0x5A, 1, 2, 3);
   static const InterfaceInfo& TypeInfo();
 
   virtual HRESULT get_Item(Variant index, Variant* out) = 0;
@@ -159,10 +160,14 @@ TEST(DispatchTest, ResolvesNamesInAnyLetterCase) {
     DISPID id;
   };
   const Row rows[] = {
-      {u"Count", S_OK, kCount},           {u"count", S_OK, kCount},
-      {u"COUNT", S_OK, kCount},           {u"item", S_OK, DISPID_VALUE},
-      {u"_NEWENUM", S_OK, DISPID_NEWENUM}, {u"name", S_OK, kName},
-      {u"Counts", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}, {u"", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+      {u"Count", S_OK, kCount},
+      {u"count", S_OK, kCount},
+      {u"COUNT", S_OK, kCount},
+      {u"item", S_OK, DISPID_VALUE},
+      {u"_NEWENUM", S_OK, DISPID_NEWENUM},
+      {u"name", S_OK, kName},
+      {u"Counts", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+      {u"", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
   };
   for (const Row& row : rows) {
     DISPID id = 12345;
@@ -186,40 +191,92 @@ TEST(DispatchTest, InvokeRules) {
   };
   const std::vector<Row> rows = {
       {"method", kAdd, DISPATCH_METHOD, {Variant::I4(2), Variant::I4(3)}, S_OK, Variant::I4(5)},
-      {"method called as get too", kAdd, kGetOrCall, {Variant::I4(2), Variant::I4(3)}, S_OK,
+      {"method called as get too",
+       kAdd,
+       kGetOrCall,
+       {Variant::I4(2), Variant::I4(3)},
+       S_OK,
        Variant::I4(5)},
-      {"arguments coerced", kAdd, DISPATCH_METHOD, {Str(u" 2 "), Variant::R8(3.5)}, S_OK,
+      {"arguments coerced",
+       kAdd,
+       DISPATCH_METHOD,
+       {Str(u" 2 "), Variant::R8(3.5)},
+       S_OK,
        Variant::I4(6)},
-      {"by-reference argument", kAdd, DISPATCH_METHOD,
-       {Variant::ByRef(&referencedNumber), Variant::I4(1)}, S_OK, Variant::I4(5)},
+      {"by-reference argument",
+       kAdd,
+       DISPATCH_METHOD,
+       {Variant::ByRef(&referencedNumber), Variant::I4(1)},
+       S_OK,
+       Variant::I4(5)},
       {"too few", kAdd, DISPATCH_METHOD, {Variant::I4(2)}, DISP_E_BADPARAMCOUNT, {}},
-      {"required passed as missing", kAdd, DISPATCH_METHOD, {Variant::I4(2), Variant::Missing()},
-       DISP_E_PARAMNOTOPTIONAL, {}},
-      {"too many for a number result", kAdd, DISPATCH_METHOD,
-       {Variant::I4(1), Variant::I4(2), Variant::I4(3)}, DISP_E_BADPARAMCOUNT, {}},
-      {"type mismatch", kAdd, DISPATCH_METHOD, {Str(u"abc"), Variant::I4(1)}, DISP_E_TYPEMISMATCH,
+      {"required passed as missing",
+       kAdd,
+       DISPATCH_METHOD,
+       {Variant::I4(2), Variant::Missing()},
+       DISP_E_PARAMNOTOPTIONAL,
        {}},
-      {"overflow reads as mismatch", kAdd, DISPATCH_METHOD, {Variant::R8(1e10), Variant::I4(1)},
-       DISP_E_TYPEMISMATCH, {}},
+      {"too many for a number result",
+       kAdd,
+       DISPATCH_METHOD,
+       {Variant::I4(1), Variant::I4(2), Variant::I4(3)},
+       DISP_E_BADPARAMCOUNT,
+       {}},
+      {"type mismatch",
+       kAdd,
+       DISPATCH_METHOD,
+       {Str(u"abc"), Variant::I4(1)},
+       DISP_E_TYPEMISMATCH,
+       {}},
+      {"overflow reads as mismatch",
+       kAdd,
+       DISPATCH_METHOD,
+       {Variant::R8(1e10), Variant::I4(1)},
+       DISP_E_TYPEMISMATCH,
+       {}},
       {"defaults for omitted", kGreet, DISPATCH_METHOD, {Str(u"Ann")}, S_OK, Str(u"Hello, Ann")},
-      {"one default used", kGreet, DISPATCH_METHOD, {Str(u"Ann"), Str(u"Hi")}, S_OK,
+      {"one default used",
+       kGreet,
+       DISPATCH_METHOD,
+       {Str(u"Ann"), Str(u"Hi")},
+       S_OK,
        Str(u"Hi, Ann")},
-      {"missing takes the default", kGreet, DISPATCH_METHOD,
-       {Str(u"Ann"), Variant::Missing(), Variant::Bool(true)}, S_OK, Str(u"HELLO, ANN")},
-      {"boolean from text", kGreet, DISPATCH_METHOD, {Str(u"Ann"), Str(u"Hi"), Str(u"true")}, S_OK,
+      {"missing takes the default",
+       kGreet,
+       DISPATCH_METHOD,
+       {Str(u"Ann"), Variant::Missing(), Variant::Bool(true)},
+       S_OK,
+       Str(u"HELLO, ANN")},
+      {"boolean from text",
+       kGreet,
+       DISPATCH_METHOD,
+       {Str(u"Ann"), Str(u"Hi"), Str(u"true")},
+       S_OK,
        Str(u"HI, ANN")},
       {"required string omitted", kGreet, DISPATCH_METHOD, {}, DISP_E_BADPARAMCOUNT, {}},
       {"optional omitted arrives missing", kDescribe, DISPATCH_METHOD, {}, S_OK, Str(u"missing")},
-      {"optional passed missing", kDescribe, DISPATCH_METHOD, {Variant::Missing()}, S_OK,
+      {"optional passed missing",
+       kDescribe,
+       DISPATCH_METHOD,
+       {Variant::Missing()},
+       S_OK,
        Str(u"missing")},
       {"variant passed as is", kDescribe, DISPATCH_METHOD, {Variant::I2(4)}, S_OK, Str(u"I2 4")},
-      {"variant by reference dereferenced", kDescribe, DISPATCH_METHOD,
-       {Variant::ByRef(&referenced)}, S_OK, Str(u"BSTR \"by reference\"")},
+      {"variant by reference dereferenced",
+       kDescribe,
+       DISPATCH_METHOD,
+       {Variant::ByRef(&referenced)},
+       S_OK,
+       Str(u"BSTR \"by reference\"")},
       {"real default", kScale, DISPATCH_METHOD, {}, S_OK, Variant::R8(5)},
       {"real given", kScale, DISPATCH_METHOD, {Variant::I4(4)}, S_OK, Variant::R8(8)},
       {"get", kCount, DISPATCH_PROPERTYGET, {}, S_OK, Variant::I4(0)},
-      {"put on a get-only property", kCount, DISPATCH_PROPERTYPUT, {Variant::I4(1)},
-       DISP_E_MEMBERNOTFOUND, {}},
+      {"put on a get-only property",
+       kCount,
+       DISPATCH_PROPERTYPUT,
+       {Variant::I4(1)},
+       DISP_E_MEMBERNOTFOUND,
+       {}},
       {"get on a put-only property", kSecret, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND, {}},
       {"put on a method", kAdd, DISPATCH_PROPERTYPUT, {Variant::I4(1)}, DISP_E_MEMBERNOTFOUND, {}},
       {"unknown dispid", 99, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND, {}},
@@ -263,8 +320,9 @@ TEST(DispatchTest, IndexedPutTakesTheValueLast) {
   EXPECT_EQ(Call(sample.get(), DISPID_VALUE, DISPATCH_PROPERTYPUT, {Variant::I4(5)}),
             DISP_E_BADPARAMCOUNT)
       << "the required index is missing";
-  EXPECT_EQ(Call(sample.get(), DISPID_VALUE, DISPATCH_PROPERTYPUT, {Str(u"a"), Str(u"b"), Str(u"c")}),
-            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(
+      Call(sample.get(), DISPID_VALUE, DISPATCH_PROPERTYPUT, {Str(u"a"), Str(u"b"), Str(u"c")}),
+      DISP_E_BADPARAMCOUNT);
 }
 
 TEST(DispatchTest, SurplusArgumentsGoToTheReturnedObjectsDefaultMember) {
@@ -282,8 +340,9 @@ TEST(DispatchTest, SurplusArgumentsGoToTheReturnedObjectsDefaultMember) {
   // A variant result holding an object chains too, with all the surplus.
   auto child = ValueObject::Create(Variant::I4(42));
   sample->child = Variant::Dispatch(child.get());
-  ASSERT_EQ(Call(sample.get(), kChild, DISPATCH_PROPERTYGET, {Variant::I4(1), Str(u"two")}, &result),
-            S_OK);
+  ASSERT_EQ(
+      Call(sample.get(), kChild, DISPATCH_PROPERTYGET, {Variant::I4(1), Str(u"two")}, &result),
+      S_OK);
   EXPECT_EQ(result.i4(), 42);
   ASSERT_EQ(child->lastArgs.size(), 2u);
   EXPECT_EQ(child->lastArgs[1].bstr(), Bstr(u"two"));
@@ -357,8 +416,10 @@ TEST(DispatchTest, ParamDefaultsBecomeVariants) {
     Variant expected;
   };
   const Row rows[] = {
-      {ParamDefault(7), Variant::I4(7)},          {ParamDefault(2.5), Variant::R8(2.5)},
-      {ParamDefault(true), Variant::Bool(true)},  {ParamDefault(u"x"), Str(u"x")},
+      {ParamDefault(7), Variant::I4(7)},
+      {ParamDefault(2.5), Variant::R8(2.5)},
+      {ParamDefault(true), Variant::Bool(true)},
+      {ParamDefault(u"x"), Str(u"x")},
       {ParamDefault::Optional(), Variant::Missing()},
   };
   for (const Row& row : rows) {

@@ -42,7 +42,8 @@ TEST(EnumVariantTest, NextInBatches) {
     EXPECT_EQ(e->Next(row.batch, out.data(), &fetched), row.firstStatus) << "batch " << row.batch;
     EXPECT_EQ(fetched, row.firstFetched) << "batch " << row.batch;
     e->Reset();
-    EXPECT_EQ(Drain(e.get(), row.batch), (std::vector<int>{1, 2, 3, 4, 5})) << "batch " << row.batch;
+    EXPECT_EQ(Drain(e.get(), row.batch), (std::vector<int>{1, 2, 3, 4, 5}))
+        << "batch " << row.batch;
   }
 }
 

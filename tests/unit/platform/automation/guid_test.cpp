@@ -15,16 +15,16 @@ TEST(GuidTest, ParsesOnlyTheBracedRegistryForm) {
   };
   const Row rows[] = {
       {"{9B739684-14D2-447F-865E-28E21576139A}", true},
-      {"{9b739684-14d2-447f-865e-28e21576139a}", true},   // lower case
-      {"{9b739684-14D2-447f-865E-28e21576139A}", true},   // mixed case
-      {"9B739684-14D2-447F-865E-28E21576139A", false},    // no braces
-      {"{9B739684-14D2-447F-865E-28E21576139A", false},   // no closing brace
-      {"(9B739684-14D2-447F-865E-28E21576139A)", false},  // wrong brackets
-      {"{9B739684-14D2-447F-865E-28E21576139}", false},   // one digit short
-      {"{9B739684-14D2-447F-865E-28E21576139AA}", false}, // one digit long
-      {"{9B739684-14D2-447F-865E-28E2157613G9}", false},  // not hex
-      {"{9B739684+14D2-447F-865E-28E21576139A}", false},  // wrong separator
-      {"{9B73968-414D2-447F-865E-28E21576139A}", false},  // dash in the wrong place
+      {"{9b739684-14d2-447f-865e-28e21576139a}", true},    // lower case
+      {"{9b739684-14D2-447f-865E-28e21576139A}", true},    // mixed case
+      {"9B739684-14D2-447F-865E-28E21576139A", false},     // no braces
+      {"{9B739684-14D2-447F-865E-28E21576139A", false},    // no closing brace
+      {"(9B739684-14D2-447F-865E-28E21576139A)", false},   // wrong brackets
+      {"{9B739684-14D2-447F-865E-28E21576139}", false},    // one digit short
+      {"{9B739684-14D2-447F-865E-28E21576139AA}", false},  // one digit long
+      {"{9B739684-14D2-447F-865E-28E2157613G9}", false},   // not hex
+      {"{9B739684+14D2-447F-865E-28E21576139A}", false},   // wrong separator
+      {"{9B73968-414D2-447F-865E-28E21576139A}", false},   // dash in the wrong place
       {"", false},
   };
   for (const Row& row : rows) {

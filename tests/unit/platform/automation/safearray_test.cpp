@@ -31,8 +31,8 @@ TEST(SafeArrayTest, BoundsFollowTheLowerBound) {
     std::int32_t index;
     HRESULT status;
   };
-  for (const Row row : {Row{0, DISP_E_BADINDEX}, Row{1, S_OK}, Row{3, S_OK}, Row{4, DISP_E_BADINDEX},
-                        Row{-2147483647 - 1, DISP_E_BADINDEX}}) {
+  for (const Row row : {Row{0, DISP_E_BADINDEX}, Row{1, S_OK}, Row{3, S_OK},
+                        Row{4, DISP_E_BADINDEX}, Row{-2147483647 - 1, DISP_E_BADINDEX}}) {
     Variant out;
     EXPECT_EQ(array->PutElement(row.index, Variant::I4(row.index)), row.status) << row.index;
     EXPECT_EQ(array->GetElement(row.index, &out), row.status) << row.index;

@@ -76,7 +76,10 @@ TEST(VariantCoerceTest, ToIntegers) {
       {"min I2", Variant::I4(-32768), VT_I2, S_OK, Variant::I2(-32768)},
       {"I4 past UI1", Variant::I4(256), VT_UI1, DISP_E_OVERFLOW, {}},
       {"negative to UI1", Variant::I4(-1), VT_UI1, DISP_E_OVERFLOW, {}},
-      {"NaN to I4", Variant::R8(std::numeric_limits<double>::quiet_NaN()), VT_I4, DISP_E_OVERFLOW,
+      {"NaN to I4",
+       Variant::R8(std::numeric_limits<double>::quiet_NaN()),
+       VT_I4,
+       DISP_E_OVERFLOW,
        {}},
   });
 }
@@ -91,6 +94,15 @@ TEST(VariantCoerceTest, ToReals) {
       {"tab and newline blanks", Str(u"\t-2E2\n"), VT_R8, S_OK, Variant::R8(-200)},
       {"tiny underflows to zero", Str(u"1e-999"), VT_R8, S_OK, Variant::R8(0)},
       {"huge overflows", Str(u"1e999"), VT_R8, DISP_E_OVERFLOW, {}},
+      {"400 digits overflow",
+       Variant::String(u"1" + std::u16string(400, u'0')),
+       VT_R8,
+       DISP_E_OVERFLOW,
+       {}},
+      {"400 leading zeros underflow", Variant::String(u"0." + std::u16string(400, u'0') + u"1"),
+       VT_R8, S_OK, Variant::R8(0)},
+      {"endless negative exponent", Str(u"5e-99999999999999999999"), VT_R8, S_OK, Variant::R8(0)},
+      {"endless exponent", Str(u"5e99999999999999999999"), VT_R8, DISP_E_OVERFLOW, {}},
       {"exponent without digits", Str(u"1e"), VT_R8, DISP_E_TYPEMISMATCH, {}},
       {"two signs", Str(u"--1"), VT_R8, DISP_E_TYPEMISMATCH, {}},
       {"point alone", Str(u"."), VT_R8, DISP_E_TYPEMISMATCH, {}},
@@ -128,7 +140,8 @@ TEST(VariantCoerceTest, ToText) {
       {"R8 fraction", Variant::R8(1.5), VT_BSTR, S_OK, Str(u"1.5")},
       {"R8 tenth", Variant::R8(0.1), VT_BSTR, S_OK, Str(u"0.1")},
       {"R8 whole", Variant::R8(100), VT_BSTR, S_OK, Str(u"100")},
-      {"R8 shortest round trip", Variant::R8(0.1 + 0.2), VT_BSTR, S_OK, Str(u"0.30000000000000004")},
+      {"R8 shortest round trip", Variant::R8(0.1 + 0.2), VT_BSTR, S_OK,
+       Str(u"0.30000000000000004")},
       {"R8 15 digits fixed", Variant::R8(123456789012345.0), VT_BSTR, S_OK,
        Str(u"123456789012345")},
       {"R8 1e15 scientific", Variant::R8(1e15), VT_BSTR, S_OK, Str(u"1E+15")},
@@ -167,10 +180,12 @@ TEST(VariantCoerceTest, ToDateAndOtherTargets) {
   rows.push_back({"I4 to NULL", Variant::I4(1), VT_NULL, DISP_E_TYPEMISMATCH, {}});
   rows.push_back({"NULL to VARIANT", Variant::Null(), VT_VARIANT, S_OK, Variant::Null()});
   rows.push_back({"I4 to DISPATCH", Variant::I4(1), VT_DISPATCH, DISP_E_TYPEMISMATCH, {}});
-  rows.push_back(
-      {"EMPTY to DISPATCH", Variant(), VT_DISPATCH, S_OK, Variant::Dispatch(nullptr)});
-  rows.push_back({"array to I4", Variant::Array(SafeArray::FromBytes("ab", 2)), VT_I4,
-                  DISP_E_TYPEMISMATCH, {}});
+  rows.push_back({"EMPTY to DISPATCH", Variant(), VT_DISPATCH, S_OK, Variant::Dispatch(nullptr)});
+  rows.push_back({"array to I4",
+                  Variant::Array(SafeArray::FromBytes("ab", 2)),
+                  VT_I4,
+                  DISP_E_TYPEMISMATCH,
+                  {}});
   rows.push_back({"I4 to byte array", Variant::I4(1), VT_ARRAY | VT_UI1, DISP_E_TYPEMISMATCH, {}});
   rows.push_back({"unsupported target", Variant::I4(1), 20, DISP_E_BADVARTYPE, {}});
   RunRows(rows);

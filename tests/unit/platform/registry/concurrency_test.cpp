@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "platform/registry/registry.h"
@@ -28,7 +29,8 @@ int WriteValues(const std::string& file, const std::string& prefix, int count) {
   }
   int failures = 0;
   for (int i = 0; i < count; ++i) {
-    if (RegSetDword(key, Ascii(prefix + std::to_string(i)), static_cast<uint32_t>(i)) != ERROR_SUCCESS) {
+    if (RegSetDword(key, Ascii(prefix + std::to_string(i)), static_cast<uint32_t>(i)) !=
+        ERROR_SUCCESS) {
       ++failures;
     }
   }
@@ -36,8 +38,8 @@ int WriteValues(const std::string& file, const std::string& prefix, int count) {
 }
 
 // Lists the values that are missing or wrong.
-std::vector<std::string> MissingValues(const std::string& file, const std::vector<std::string>& prefixes,
-                                       int count) {
+std::vector<std::string> MissingValues(const std::string& file,
+                                       const std::vector<std::string>& prefixes, int count) {
   std::vector<std::string> missing;
   Tree tree;
   if (Registry(file).Read(&tree) != ERROR_SUCCESS) return {"<unreadable>"};
@@ -56,6 +58,7 @@ TEST(ConcurrencyTest, TwoProcessesWritingAtOnceLoseNothing) {
   const std::string file = dir.File("registry.reg");
   std::vector<pid_t> children;
   for (const char* prefix : {"first", "second"}) {
+    std::fflush(nullptr);  // so the child does not print the parent's buffered output again
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) ::_exit(WriteValues(file, prefix, kValuesPerProcess) == 0 ? 0 : 1);
@@ -66,7 +69,8 @@ TEST(ConcurrencyTest, TwoProcessesWritingAtOnceLoseNothing) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer reported failed writes";
   }
-  EXPECT_EQ(MissingValues(file, {"first", "second"}, kValuesPerProcess), std::vector<std::string>{});
+  EXPECT_EQ(MissingValues(file, {"first", "second"}, kValuesPerProcess),
+            std::vector<std::string>{});
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
@@ -77,7 +81,8 @@ TEST(ConcurrencyTest, ThreadsWithTheirOwnRegistryObjectsLoseNothing) {
   std::vector<int> failures(prefixes.size());
   std::vector<std::thread> threads;
   for (size_t i = 0; i < prefixes.size(); ++i) {
-    threads.emplace_back([&, i] { failures[i] = WriteValues(file, prefixes[i], kValuesPerThread); });
+    threads.emplace_back(
+        [&, i] { failures[i] = WriteValues(file, prefixes[i], kValuesPerThread); });
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(failures, std::vector<int>(prefixes.size(), 0));

@@ -15,9 +15,12 @@ std::string Format(const Tree& tree) {
 
 TEST(RegTextTest, WritesTheExportLayout) {
   Tree tree;
-  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"ThreadingModel", u"Apartment"), ERROR_SUCCESS);
-  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"", u"FileUpload Class"), ERROR_SUCCESS);
-  ASSERT_EQ(tree.SetDword(Root::LocalMachine, u"SOFTWARE\\TALVEK", u"LangID", 0x409), ERROR_SUCCESS);
+  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"ThreadingModel", u"Apartment"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"", u"FileUpload Class"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(tree.SetDword(Root::LocalMachine, u"SOFTWARE\\TALVEK", u"LangID", 0x409),
+            ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(Root::ClassesRoot, u"VANT.FileUpload\\Programmable"), ERROR_SUCCESS);
 
   EXPECT_EQ(Format(tree),
@@ -61,8 +64,9 @@ TEST(RegTextTest, EveryValueKindSurvivesARoundTrip) {
   };
   for (const Row& row : rows) {
     Tree tree;
-    ASSERT_EQ(tree.SetValue(u"HKEY_LOCAL_MACHINE\\K", Value{row.name, row.type, row.text, row.dword, {}}),
-              ERROR_SUCCESS)
+    ASSERT_EQ(
+        tree.SetValue(u"HKEY_LOCAL_MACHINE\\K", Value{row.name, row.type, row.text, row.dword, {}}),
+        ERROR_SUCCESS)
         << row.what;
     const std::string text = Format(tree);
     const Tree back = ParseRegText(text);

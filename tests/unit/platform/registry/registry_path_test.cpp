@@ -48,8 +48,10 @@ TEST(RegistryPathTest, ExplicitThenEnvironmentThenDefault) {
   for (const Row& row : rows) {
     const ScopedVariable variable(row.variable);
     EXPECT_EQ(ResolveRegistryPath(row.explicitPath), row.resolved)
-        << "explicit '" << row.explicitPath << "', variable '" << row.variable.value_or("<unset>") << "'";
-    EXPECT_EQ(CurrentRegistryPath(), row.current) << "variable '" << row.variable.value_or("<unset>") << "'";
+        << "explicit '" << row.explicitPath << "', variable '" << row.variable.value_or("<unset>")
+        << "'";
+    EXPECT_EQ(CurrentRegistryPath(), row.current)
+        << "variable '" << row.variable.value_or("<unset>") << "'";
   }
 }
 

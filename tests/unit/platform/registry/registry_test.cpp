@@ -40,9 +40,10 @@ TEST_F(RegistryTest, CreateSetQueryThroughHandles) {
   ASSERT_EQ(RegCloseKey(&key), ERROR_SUCCESS);
 
   Key reader;
-  ASSERT_EQ(Registry(file_).OpenKey(Root::LocalMachine, u"software\\talvek\\vantupload professional",
-                                    Access::Query, &reader),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      Registry(file_).OpenKey(Root::LocalMachine, u"software\\talvek\\vantupload professional",
+                              Access::Query, &reader),
+      ERROR_SUCCESS);
   std::u16string path;
   uint32_t lang = 0;
   EXPECT_EQ(RegQueryString(reader, u"respath", &path, 256), ERROR_SUCCESS);
@@ -75,7 +76,8 @@ TEST_F(RegistryTest, QueryFailuresTellTheCaseApart) {
     long dwordStatus;
   };
   const Row rows[] = {
-      {"127 characters and terminator fit 256 bytes", &key, u"ResPath", 256, ERROR_SUCCESS, ERROR_UNSUPPORTED_TYPE},
+      {"127 characters and terminator fit 256 bytes", &key, u"ResPath", 256, ERROR_SUCCESS,
+       ERROR_UNSUPPORTED_TYPE},
       {"128 characters do not", &key, u"Long", 256, ERROR_MORE_DATA, ERROR_UNSUPPORTED_TYPE},
       {"no limit", &key, u"Long", kNoSizeLimit, ERROR_SUCCESS, ERROR_UNSUPPORTED_TYPE},
       {"a dword is no string", &key, u"LangID", 256, ERROR_UNSUPPORTED_TYPE, ERROR_SUCCESS},
@@ -104,7 +106,8 @@ TEST_F(RegistryTest, QueryOnlyKeysRefuseEveryChange) {
   const std::string before = ReadAllText(file_);
 
   Key reader;
-  ASSERT_EQ(reg_.OpenKey(Root::ClassesRoot, u"VANT.FileUpload", Access::Query, &reader), ERROR_SUCCESS);
+  ASSERT_EQ(reg_.OpenKey(Root::ClassesRoot, u"VANT.FileUpload", Access::Query, &reader),
+            ERROR_SUCCESS);
   Key child;
   EXPECT_EQ(RegSetString(reader, u"", u"x"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegSetDword(reader, u"n", 1), ERROR_ACCESS_DENIED);
@@ -117,14 +120,15 @@ TEST_F(RegistryTest, QueryOnlyKeysRefuseEveryChange) {
 TEST_F(RegistryTest, DeleteTreeRemovesKeyAndSubtree) {
   Tree setup;
   ASSERT_EQ(reg_.Edit([](Tree& t) {
-              t.SetString(Root::ClassesRoot, u"CLSID\\{A}", u"", u"A Class");
-              t.SetString(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", u"ThreadingModel", u"Apartment");
-              t.CreateKey(Root::ClassesRoot, u"CLSID\\{A}\\Programmable");
-              return t.SetString(Root::ClassesRoot, u"CLSID\\{B}", u"", u"B Class");
-            }),
+    t.SetString(Root::ClassesRoot, u"CLSID\\{A}", u"", u"A Class");
+    t.SetString(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", u"ThreadingModel", u"Apartment");
+    t.CreateKey(Root::ClassesRoot, u"CLSID\\{A}\\Programmable");
+    return t.SetString(Root::ClassesRoot, u"CLSID\\{B}", u"", u"B Class");
+  }),
             ERROR_SUCCESS);
   Key open;
-  ASSERT_EQ(reg_.OpenKey(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", Access::Write, &open), ERROR_SUCCESS);
+  ASSERT_EQ(reg_.OpenKey(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", Access::Write, &open),
+            ERROR_SUCCESS);
 
   EXPECT_EQ(reg_.DeleteTree(Root::ClassesRoot, u"clsid\\{a}"), ERROR_SUCCESS);
   EXPECT_EQ(reg_.DeleteTree(Root::ClassesRoot, u"CLSID\\{A}"), ERROR_FILE_NOT_FOUND);
@@ -180,13 +184,13 @@ TEST_F(RegistryTest, ReadsSeeAHandEditAtOnce) {
 
 TEST_F(RegistryTest, EditIsOneTransactionAndAFailedEditWritesNothing) {
   ASSERT_EQ(reg_.Edit([](Tree& t) {
-              for (uint32_t i = 0; i < 150; ++i) {
-                const long status =
-                    t.SetDword(Root::ClassesRoot, u"Batch", Ascii("v" + std::to_string(i)), i);
-                if (status != ERROR_SUCCESS) return status;
-              }
-              return ERROR_SUCCESS;
-            }),
+    for (uint32_t i = 0; i < 150; ++i) {
+      const long status =
+          t.SetDword(Root::ClassesRoot, u"Batch", Ascii("v" + std::to_string(i)), i);
+      if (status != ERROR_SUCCESS) return status;
+    }
+    return ERROR_SUCCESS;
+  }),
             ERROR_SUCCESS);
   const std::string before = ReadAllText(file_);
   EXPECT_EQ(std::count(before.begin(), before.end(), '\n'), 153);
@@ -196,7 +200,8 @@ TEST_F(RegistryTest, EditIsOneTransactionAndAFailedEditWritesNothing) {
     return ERROR_INVALID_PARAMETER;
   });
   EXPECT_EQ(failed, ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(reg_.Edit([](Tree&) -> long { throw std::runtime_error("callback bug"); }), ERROR_GEN_FAILURE);
+  EXPECT_EQ(reg_.Edit([](Tree&) -> long { throw std::runtime_error("callback bug"); }),
+            ERROR_GEN_FAILURE);
   EXPECT_EQ(ReadAllText(file_), before);
 }
 

@@ -17,7 +17,8 @@ namespace vant::registry::testing {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vant-registry-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vant-registry-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
   }
   TempDir(const TempDir&) = delete;
@@ -64,6 +65,8 @@ inline size_t OpenFdCount() {
 }
 
 // ASCII text as UTF-16, for generated value names.
-inline std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+inline std::u16string Ascii(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
 
 }  // namespace vant::registry::testing

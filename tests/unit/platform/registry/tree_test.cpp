@@ -9,13 +9,15 @@ namespace {
 
 std::vector<std::u16string> AllPaths(const Tree& tree) {
   std::vector<std::u16string> paths;
-  tree.ForEachKey([&](const std::u16string& path, const std::vector<Value>&) { paths.push_back(path); });
+  tree.ForEachKey(
+      [&](const std::u16string& path, const std::vector<Value>&) { paths.push_back(path); });
   return paths;
 }
 
 TEST(TreeTest, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
   Tree tree;
-  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"ThreadingModel", u"Free"), ERROR_SUCCESS);
+  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"VANT.FileUpload", u"ThreadingModel", u"Free"),
+            ERROR_SUCCESS);
   ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"vant.fileupload", u"THREADINGMODEL", u"Apartment"),
             ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(u"hkcr\\VANT.FILEUPLOAD\\clsid"), ERROR_SUCCESS);
@@ -25,13 +27,15 @@ TEST(TreeTest, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
   EXPECT_EQ(value->name, u"ThreadingModel");
   EXPECT_EQ(value->text, u"Apartment");
   // The new sub key takes its parent's stored spelling; only its own segment is new.
-  EXPECT_EQ(AllPaths(tree), (std::vector<std::u16string>{u"HKEY_CLASSES_ROOT\\VANT.FileUpload",
-                                                         u"HKEY_CLASSES_ROOT\\VANT.FileUpload\\clsid"}));
+  EXPECT_EQ(AllPaths(tree),
+            (std::vector<std::u16string>{u"HKEY_CLASSES_ROOT\\VANT.FileUpload",
+                                         u"HKEY_CLASSES_ROOT\\VANT.FileUpload\\clsid"}));
 }
 
 TEST(TreeTest, CreatingAKeyCreatesItsParents) {
   Tree tree;
-  ASSERT_EQ(tree.CreateKey(Root::LocalMachine, u"SOFTWARE\\TALVEK\\VANTUpload Professional"), ERROR_SUCCESS);
+  ASSERT_EQ(tree.CreateKey(Root::LocalMachine, u"SOFTWARE\\TALVEK\\VANTUpload Professional"),
+            ERROR_SUCCESS);
   EXPECT_TRUE(tree.HasKey(Root::LocalMachine, u"software"));
   EXPECT_TRUE(tree.HasKey(Root::LocalMachine, u"Software\\Talvek"));
   EXPECT_TRUE(tree.HasKey(Root::LocalMachine, u""));
@@ -58,7 +62,8 @@ TEST(TreeTest, KeysComeOutInTreeOrderWhateverTheInsertionOrder) {
 
 TEST(TreeTest, DeleteTreeRemovesTheSubtreeOnly) {
   Tree tree;
-  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", u"", u"/lib/a.so"), ERROR_SUCCESS);
+  ASSERT_EQ(tree.SetString(Root::ClassesRoot, u"CLSID\\{A}\\InprocServer32", u"", u"/lib/a.so"),
+            ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(Root::ClassesRoot, u"CLSID\\{A}\\ProgID"), ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(Root::ClassesRoot, u"CLSID\\{A}B"), ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(Root::ClassesRoot, u"CLSID\\{B}"), ERROR_SUCCESS);
@@ -77,7 +82,8 @@ TEST(TreeTest, ClearKeepsTheKeyButDropsItsContent) {
   ASSERT_EQ(tree.CreateKey(Root::LocalMachine, u"K\\Sub\\Deeper"), ERROR_SUCCESS);
   ASSERT_EQ(tree.CreateKey(Root::LocalMachine, u"K2"), ERROR_SUCCESS);
   EXPECT_EQ(tree.Clear(KeyPath(Root::LocalMachine, u"k")), ERROR_SUCCESS);
-  EXPECT_EQ(AllPaths(tree), (std::vector<std::u16string>{u"HKEY_LOCAL_MACHINE\\K", u"HKEY_LOCAL_MACHINE\\K2"}));
+  EXPECT_EQ(AllPaths(tree),
+            (std::vector<std::u16string>{u"HKEY_LOCAL_MACHINE\\K", u"HKEY_LOCAL_MACHINE\\K2"}));
   EXPECT_EQ(tree.FindValue(Root::LocalMachine, u"K", u"n"), nullptr);
   EXPECT_EQ(tree.Clear(KeyPath(Root::LocalMachine, u"missing")), ERROR_FILE_NOT_FOUND);
 }
@@ -134,7 +140,8 @@ TEST(TreeTest, RejectsWhatTheFileCannotHold) {
       bool empty = true;
       tree.ForEachKey([&](const std::u16string&, const std::vector<Value>&) { empty = false; });
       return empty;
-    }()) << row.what << ": a rejected value must leave no key behind";
+    }()) << row.what
+         << ": a rejected value must leave no key behind";
   }
 }
 

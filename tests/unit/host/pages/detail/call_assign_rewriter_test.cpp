@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "../page_test_support.h"
 #include "host/pages/call_result_helpers.h"
 #include "host/pages/detail/line_breaks.h"
-#include "../page_test_support.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -154,8 +154,10 @@ TEST_F(RewrittenCodeTest, SemanticsTable) {
       {"Session('n') = 6; Session('n') *= 7;", "Session('n')", "42"},
       {"Session('n') = 1; Session('n') <<= 4;", "Session('n')", "16"},
       {"Session(key()) += 1;", "[calls, Session('k')]", "1,NaN"},
-      {"Response.Cookies('a') = 'v';", "log.join('|')", "put Response Cookies a v|(Response.Cookies)"},
-      {"Response.Cookies('a')('b') = 'w';", "[log.join('|'), cookie('b')]", "put cookie null b w,w"},
+      {"Response.Cookies('a') = 'v';", "log.join('|')",
+       "put Response Cookies a v|(Response.Cookies)"},
+      {"Response.Cookies('a')('b') = 'w';", "[log.join('|'), cookie('b')]",
+       "put cookie null b w,w"},
       {"Session('a') = Session('b') = 3;", "[Session('a'), Session('b')]", "3,3"},
   };
   for (const auto& c : cases) {

@@ -57,7 +57,9 @@ TEST(JsLexerTest, TokenTable) {
       {"1.5e+3 .5 0x1F 1..toString", "N:1.5e+3 N:.5 N:0x1F N:1. P:. I:toString"},
       {"a>>>=b===c!==d**=e", "I:a P:>>>= I:b P:=== I:c P:!== I:d P:**= I:e"},
       {"caf\xC3\xA9 = 1", "I:caf\xC3\xA9 P:= N:1"},
-      {"a\xC2\xA0" "b", "I:a I:b"},
+      {"a\xC2\xA0"
+       "b",
+       "I:a I:b"},
       {"\\u0061bc = 1", "I:\\u0061bc P:= N:1"},
       {"null / 2; true / 3", "K:null P:/ N:2 P:; K:true P:/ N:3"},
   };

@@ -81,9 +81,9 @@ TEST(FileStoreTest, ErrnoMapsToTheWin32Status) {
     long status;
   };
   const Row rows[] = {
-      {"write", ENOSPC, ERROR_DISK_FULL},   {"write", EDQUOT, ERROR_DISK_FULL},
+      {"write", ENOSPC, ERROR_DISK_FULL},     {"write", EDQUOT, ERROR_DISK_FULL},
       {"mkdir", EACCES, ERROR_ACCESS_DENIED}, {"rename", EROFS, ERROR_ACCESS_DENIED},
-      {"fsync", EIO, ERROR_WRITE_FAULT},     {"read", EACCES, ERROR_ACCESS_DENIED},
+      {"fsync", EIO, ERROR_WRITE_FAULT},      {"read", EACCES, ERROR_ACCESS_DENIED},
       {"read", EISDIR, ERROR_READ_FAULT},
   };
   for (const Row& row : rows) {

@@ -13,7 +13,8 @@ TEST(UtfTest, DecodesUtf8AndReplacesEveryBadSequence) {
   };
   const Row rows[] = {
       {"ASCII", "abc", u"abc"},
-      {"two, three and four byte forms", "\xC3\xA9\xED\x95\x9C\xF0\x9F\x98\x80", u"\u00E9\uD55C\U0001F600"},
+      {"two, three and four byte forms", "\xC3\xA9\xED\x95\x9C\xF0\x9F\x98\x80",
+       u"\u00E9\uD55C\U0001F600"},
       {"stray continuation byte", "a\x80z", u"a\uFFFDz"},
       {"truncated at the end", "a\xE3\x81", u"a\uFFFD"},
       {"truncated before ASCII", "\xE3\x81z", u"\uFFFDz"},
@@ -31,8 +32,9 @@ TEST(UtfTest, EncodesUtf16AndRefusesUnpairedSurrogates) {
   std::string out;
   ASSERT_TRUE(Utf16ToUtf8(u"\u00E9\uD55C\U0001F600", &out));
   EXPECT_EQ(out, "\xC3\xA9\xED\x95\x9C\xF0\x9F\x98\x80");
-  for (const std::u16string& bad : {std::u16string(1, char16_t{0xD800}), std::u16string(1, char16_t{0xDC00}),
-                                   std::u16string{char16_t{0xD800}, u'a'}}) {
+  for (const std::u16string& bad :
+       {std::u16string(1, char16_t{0xD800}), std::u16string(1, char16_t{0xDC00}),
+        std::u16string{char16_t{0xD800}, u'a'}}) {
     EXPECT_FALSE(Utf16ToUtf8(bad, &out)) << "unit " << std::hex << static_cast<int>(bad[0]);
   }
 }

@@ -1,0 +1,59 @@
+// Cookies on the wire: the Cookie request header read into names, values
+// and keys, and Set-Cookie header values written from Response.Cookies.
+//
+// A cookie value "k1=v1&k2=v2" is a keyed cookie. Names, values and keys
+// are %-escaped ('+' for a space) in the response code page, the way
+// Server.URLEncode escapes them, and decoded the same way on the way in.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "host/http/exchange.h"
+#include "host/intrinsics/url_encoded.h"
+#include "platform/automation/automation.h"
+
+namespace vant::host::intrinsics {
+
+struct RequestCookie {
+  std::u16string name;
+  // Decoded for a plain cookie; for a keyed one the text as sent.
+  std::u16string value;
+  KeyedValues keys;  // empty for a plain cookie
+  bool HasKeys() const { return !keys.entries.empty(); }
+};
+
+// Every cookie of every Cookie header, in order. When a name repeats the
+// first wins (the browser sends the most specific path first). The host's
+// session cookie is left out: it is none of the page's business.
+std::vector<RequestCookie> ParseRequestCookies(const http::RequestHead& head, std::uint32_t codePage);
+
+struct ResponseCookie {
+  std::u16string name;
+  std::u16string value;  // used when keys is empty
+  std::vector<std::pair<std::u16string, std::u16string>> keys;
+  std::optional<Date> expires;
+  std::u16string domain;
+  std::u16string path = u"/";
+  bool secure = false;
+
+  // Sets key `key` (letter case ignored), replacing a plain value.
+  void SetKey(std::u16string_view key, std::u16string value);
+  // The value as it will be sent, before escaping: "a=1&b=2" or the value.
+  std::u16string Joined() const;
+};
+
+// "name=value; expires=Wdy, DD-Mon-YYYY HH:MM:SS GMT; domain=d; path=/; secure",
+// each attribute only when set (path always).
+std::string FormatSetCookie(const ResponseCookie& cookie, std::uint32_t codePage);
+
+// An automation date (read as UTC) as seconds since 1970-01-01.
+std::int64_t DateToUnixSeconds(Date when);
+// "Wdy, DD-Mon-YYYY HH:MM:SS GMT", the form browsers read in cookies.
+std::string FormatCookieDate(Date when);
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,80 @@
+#include "host/intrinsics/request_cookies_object.h"
+
+#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/read_cookie_object.h"
+#include "host/intrinsics/text_codec.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+constexpr std::u16string_view kSource = kRequestSource;
+
+HRESULT BadPosition() {
+  return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the cookies of the request.");
+}
+}  // namespace
+
+void* RequestCookiesObject::FindExtraInterface(const IID& iid) {
+  return iid == host::IRequestDictionary::kIid ? static_cast<host::IRequestDictionary*>(this)
+                                               : nullptr;
+}
+
+const RequestCookie* RequestCookiesObject::Find(std::u16string_view name) const {
+  for (const auto& c : cookies_) {
+    if (EqualsNoCase(c.name, name)) return &c;
+  }
+  return nullptr;
+}
+
+HRESULT RequestCookiesObject::get_Item(const Variant& key, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const RequestCookie* found = nullptr;
+    RequestCookie absent;
+    if (auto position = PositionOf(key)) {
+      if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.size()) return BadPosition();
+      found = &cookies_[static_cast<std::size_t>(*position - 1)];
+    } else if (!key.Deref().IsMissing()) {
+      std::u16string name;
+      if (Failed(VariantToText(key, &name))) {
+        return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The cookie name is not text.");
+      }
+      found = Find(name);
+      absent.name = std::move(name);
+    }
+    auto cookie = ReadCookieObject::Create(found ? *found : absent);
+    *out = Variant::AttachDispatch(cookie.Detach());
+    return S_OK;
+  });
+}
+
+HRESULT RequestCookiesObject::get_Count(std::int32_t* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = static_cast<std::int32_t>(cookies_.size());
+  return S_OK;
+}
+
+HRESULT RequestCookiesObject::get_Key(const Variant& position, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::int32_t index = 0;
+    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
+        static_cast<std::size_t>(index) > cookies_.size()) {
+      return BadPosition();
+    }
+    *out = Variant::String(Bstr(cookies_[static_cast<std::size_t>(index - 1)].name));
+    return S_OK;
+  });
+}
+
+HRESULT RequestCookiesObject::get__NewEnum(IUnknown** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::vector<Variant> names;
+    for (const auto& c : cookies_) names.push_back(Variant::String(Bstr(c.name)));
+    *out = MakeVariantEnumerator(std::move(names)).Detach();
+    return S_OK;
+  });
+}
+
+}  // namespace vant::host::intrinsics

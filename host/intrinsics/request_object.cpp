@@ -1,0 +1,235 @@
+#include "host/intrinsics/request_object.h"
+
+#include <limits>
+
+#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/map_path.h"
+#include "host/intrinsics/string_list_object.h"
+#include "host/intrinsics/text_codec.h"
+#include "platform/fs/path_map.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+
+constexpr std::u16string_view kSource = kRequestSource;
+constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+
+// Physical paths for PATH_TRANSLATED and APPL_PHYSICAL_PATH, in Windows syntax.
+ServerFacts MakeFacts(const PageCore& core) {
+  ServerFacts facts;
+  facts.head = &core.exchange->Request();
+  facts.scriptPath = core.page.virtualPath;
+  facts.serverSoftware = core.site.serverSoftware;
+  std::u16string error;
+  if (auto path = MapSitePath(Widen(core.page.virtualPath), "/", core.site.rootHostPath, &error)) {
+    facts.pathTranslated = Narrow(*path);
+  }
+  if (auto root = fs::ToWindowsPath(core.site.rootHostPath)) {
+    facts.applPhysicalPath = Narrow(*root);
+    if (!facts.applPhysicalPath.ends_with('\\')) facts.applPhysicalPath.push_back('\\');
+  }
+  return facts;
+}
+
+template <class T, class I>
+HRESULT HandOut(const ComPtr<T>& object, I** out) {
+  object->AddRef();
+  *out = object.get();
+  return S_OK;
+}
+
+}  // namespace
+
+RequestObject::RequestObject(std::shared_ptr<PageCore> core)
+    : core_(std::move(core)), body_(*core_->exchange) {}
+
+void* RequestObject::FindExtraInterface(const IID& iid) {
+  return iid == host::IRequest::kIid ? static_cast<host::IRequest*>(this) : nullptr;
+}
+
+HRESULT RequestObject::Running() const {
+  return core_->exchange != nullptr ? S_OK : PageEnded(kSource);
+}
+
+HRESULT RequestObject::get_TotalBytes(std::int32_t* out) {
+  if (out == nullptr) return E_POINTER;
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  const std::uint64_t total = core_->exchange->TotalBytes();
+  *out = total > static_cast<std::uint64_t>(kMaxInt32) ? kMaxInt32 : static_cast<std::int32_t>(total);
+  return S_OK;
+}
+
+HRESULT RequestObject::ReadBytes(const Variant& count, Variant* out, std::int32_t* got) {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  std::int32_t wanted = 0;
+  if (Failed(VariantToI4(count.Deref(), &wanted)) || wanted < 0) {
+    return RaiseError(E_INVALIDARG, kSource, u"BinaryRead needs a byte count of 0 or more.");
+  }
+  if (bodyUse_ == BodyUse::Form) {
+    return RaiseError(E_FAIL, kSource,
+                      u"BinaryRead cannot be used after Request.Form has read the request body.");
+  }
+  if (body_.IsFormEncoded() && wanted > 0) bodyUse_ = BodyUse::BinaryRead;
+  bool failed = false;
+  const std::vector<std::uint8_t> bytes = body_.Read(static_cast<std::size_t>(wanted), &failed);
+  if (failed && bytes.empty()) {
+    return RaiseError(E_FAIL, kSource,
+                      u"The request body could not be read: the client is gone or too slow.");
+  }
+  *out = Variant::Array(SafeArray::FromBytes(bytes.data(), bytes.size()));
+  *got = static_cast<std::int32_t>(bytes.size());
+  return S_OK;
+}
+
+HRESULT RequestObject::BinaryRead(Variant* count, Variant* out) {
+  if (count == nullptr || out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::int32_t got = 0;
+    const HRESULT hr = ReadBytes(*count, out, &got);
+    if (Failed(hr)) return hr;
+    *count = Variant::I4(got);
+    return S_OK;
+  });
+}
+
+HRESULT RequestObject::ScriptBinaryRead(const Variant& count, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::int32_t got = 0;
+    return ReadBytes(count, out, &got);
+  });
+}
+
+HRESULT RequestObject::EnsureForm() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  if (form_) return S_OK;
+  if (!body_.IsFormEncoded()) {
+    form_ = FormCollectionObject::Create(KeyedValues{}, std::u16string());
+    return S_OK;
+  }
+  if (bodyUse_ == BodyUse::BinaryRead) {
+    return RaiseError(E_FAIL, kSource,
+                      u"Request.Form cannot be used after BinaryRead has read the request body.");
+  }
+  std::string raw;
+  if (!body_.ReadAll(core_->site.maxFormBytes, &raw)) {
+    return RaiseError(E_FAIL, kSource,
+                      u"The form data could not be read: it is too large or the client failed.");
+  }
+  bodyUse_ = BodyUse::Form;
+  const std::uint32_t codePage = core_->CodePage();
+  form_ = FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
+  return S_OK;
+}
+
+HRESULT RequestObject::EnsureQueryString() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  if (queryString_) return S_OK;
+  const std::string& raw = core_->exchange->Request().queryString;
+  const std::uint32_t codePage = core_->CodePage();
+  queryString_ = FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
+  return S_OK;
+}
+
+HRESULT RequestObject::EnsureServerVariables() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  if (!variables_) variables_ = ServerVariablesObject::Create(MakeFacts(*core_));
+  return S_OK;
+}
+
+HRESULT RequestObject::EnsureCookies() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  if (!cookies_) {
+    cookies_ = RequestCookiesObject::Create(ParseRequestCookies(core_->exchange->Request(), core_->CodePage()));
+  }
+  return S_OK;
+}
+
+HRESULT RequestObject::get_QueryString(IDispatch** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureQueryString();
+    return Failed(hr) ? hr : HandOut(queryString_, out);
+  });
+}
+
+HRESULT RequestObject::get_Form(IDispatch** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureForm();
+    return Failed(hr) ? hr : HandOut(form_, out);
+  });
+}
+
+HRESULT RequestObject::get_ServerVariables(host::IRequestDictionary** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureServerVariables();
+    return Failed(hr) ? hr : HandOut(variables_, out);
+  });
+}
+
+HRESULT RequestObject::ScriptServerVariables(IDispatch** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureServerVariables();
+    return Failed(hr) ? hr : HandOut(variables_, out);
+  });
+}
+
+HRESULT RequestObject::get_Cookies(host::IRequestDictionary** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureCookies();
+    return Failed(hr) ? hr : HandOut(cookies_, out);
+  });
+}
+
+HRESULT RequestObject::ScriptCookies(IDispatch** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    const HRESULT hr = EnsureCookies();
+    return Failed(hr) ? hr : HandOut(cookies_, out);
+  });
+}
+
+HRESULT RequestObject::Search(const std::u16string& name, Variant* out) {
+  // Each collection is made only when the ones before it lack the name, so a
+  // name found in the query string never touches the body.
+  using Ensure = HRESULT (RequestObject::*)();
+  for (const Ensure ensure : {&RequestObject::EnsureQueryString, &RequestObject::EnsureForm}) {
+    if (const HRESULT hr = (this->*ensure)(); Failed(hr)) return hr;
+    FormCollectionObject* collection = ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
+    if (const KeyedValues::Entry* entry = collection->Find(name)) {
+      *out = Variant::AttachDispatch(StringListObject::Create(entry->values).Detach());
+      return S_OK;
+    }
+  }
+  if (const HRESULT hr = EnsureCookies(); Failed(hr)) return hr;
+  if (const RequestCookie* cookie = cookies_->Find(name)) {
+    *out = Variant::String(Bstr(cookie->value));
+    return S_OK;
+  }
+  if (const HRESULT hr = EnsureServerVariables(); Failed(hr)) return hr;
+  std::optional<std::u16string> variable = variables_->Lookup(name);
+  *out = variable ? Variant::String(Bstr(std::move(*variable))) : Variant();
+  return S_OK;
+}
+
+HRESULT RequestObject::get_Item(const Variant& name, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    if (name.Deref().IsMissing()) {
+      *out = Variant();
+      return Running();
+    }
+    std::u16string text;
+    if (Failed(VariantToText(name, &text))) {
+      return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The item name is not text.");
+    }
+    return Search(text, out);
+  });
+}
+
+}  // namespace vant::host::intrinsics

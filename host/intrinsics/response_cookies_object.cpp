@@ -1,0 +1,98 @@
+#include "host/intrinsics/response_cookies_object.h"
+
+#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/text_codec.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+constexpr std::u16string_view kSource = kResponseSource;
+
+HRESULT BadPosition() {
+  return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the cookies of the response.");
+}
+}  // namespace
+
+void* ResponseCookiesObject::FindExtraInterface(const IID& iid) {
+  return iid == host::IRequestDictionary::kIid ? static_cast<host::IRequestDictionary*>(this)
+                                               : nullptr;
+}
+
+HRESULT ResponseCookiesObject::Find(const Variant& key, WriteCookieObject** out) {
+  if (auto position = PositionOf(key)) {
+    if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.size()) return BadPosition();
+    *out = cookies_[static_cast<std::size_t>(*position - 1)].get();
+    return S_OK;
+  }
+  std::u16string name;
+  if (Failed(VariantToText(key, &name)) || name.empty()) {
+    return RaiseError(E_INVALIDARG, kSource, u"A cookie needs a name.");
+  }
+  for (const auto& c : cookies_) {
+    if (!EqualsNoCase(c->Cookie().name, name)) continue;
+    *out = c.get();
+    return S_OK;
+  }
+  cookies_.push_back(WriteCookieObject::Create(core_, std::move(name)));
+  *out = cookies_.back().get();
+  return S_OK;
+}
+
+HRESULT ResponseCookiesObject::get_Item(const Variant& key, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    WriteCookieObject* cookie = nullptr;
+    if (const HRESULT hr = Find(key, &cookie); Failed(hr)) return hr;
+    *out = Variant::Dispatch(cookie);
+    return S_OK;
+  });
+}
+
+HRESULT ResponseCookiesObject::put_Item(const Variant& name, const Variant& value) {
+  return Guarded(kSource, [&] {
+    std::u16string text;
+    if (Failed(VariantToText(value, &text))) {
+      return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The cookie value cannot be read as text.");
+    }
+    WriteCookieObject* cookie = nullptr;
+    if (const HRESULT hr = Find(name, &cookie); Failed(hr)) return hr;
+    return cookie->SetValue(text);
+  });
+}
+
+HRESULT ResponseCookiesObject::get_Count(std::int32_t* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = static_cast<std::int32_t>(cookies_.size());
+  return S_OK;
+}
+
+HRESULT ResponseCookiesObject::get_Key(const Variant& position, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::int32_t index = 0;
+    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
+        static_cast<std::size_t>(index) > cookies_.size()) {
+      return BadPosition();
+    }
+    *out = Variant::String(Bstr(cookies_[static_cast<std::size_t>(index - 1)]->Cookie().name));
+    return S_OK;
+  });
+}
+
+HRESULT ResponseCookiesObject::get__NewEnum(IUnknown** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::vector<Variant> names;
+    for (const auto& c : cookies_) names.push_back(Variant::String(Bstr(c->Cookie().name)));
+    *out = MakeVariantEnumerator(std::move(names)).Detach();
+    return S_OK;
+  });
+}
+
+std::vector<std::string> ResponseCookiesObject::SetCookieHeaders(std::uint32_t codePage) const {
+  std::vector<std::string> headers;
+  for (const auto& c : cookies_) headers.push_back(FormatSetCookie(c->Cookie(), codePage));
+  return headers;
+}
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,75 @@
+#include "host/intrinsics/server_variables_object.h"
+
+#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/text_codec.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+constexpr std::u16string_view kSource = kRequestSource;
+}  // namespace
+
+ServerVariablesObject::ServerVariablesObject(ServerFacts facts)
+    : head_(*facts.head), facts_(std::move(facts)), names_(ServerVariableNames(head_)) {
+  facts_.head = &head_;
+}
+
+void* ServerVariablesObject::FindExtraInterface(const IID& iid) {
+  return iid == host::IRequestDictionary::kIid ? static_cast<host::IRequestDictionary*>(this)
+                                               : nullptr;
+}
+
+std::optional<std::u16string> ServerVariablesObject::Lookup(std::u16string_view name) const {
+  std::optional<std::string> value = LookupServerVariable(Narrow(name), facts_);
+  if (!value) return std::nullopt;
+  return Widen(*value);
+}
+
+HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::u16string name;
+    if (auto position = PositionOf(key)) {
+      if (*position < 1 || static_cast<std::size_t>(*position) > names_.size()) {
+        return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
+      }
+      name = Widen(names_[static_cast<std::size_t>(*position - 1)]);
+    } else if (Failed(VariantToText(key, &name))) {
+      return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The server variable name is not text.");
+    }
+    std::optional<std::u16string> value = Lookup(name);
+    *out = value ? Variant::String(Bstr(std::move(*value))) : Variant();
+    return S_OK;
+  });
+}
+
+HRESULT ServerVariablesObject::get_Count(std::int32_t* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = static_cast<std::int32_t>(names_.size());
+  return S_OK;
+}
+
+HRESULT ServerVariablesObject::get_Key(const Variant& position, Variant* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::int32_t index = 0;
+    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
+        static_cast<std::size_t>(index) > names_.size()) {
+      return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
+    }
+    *out = Variant::String(Bstr(Widen(names_[static_cast<std::size_t>(index - 1)])));
+    return S_OK;
+  });
+}
+
+HRESULT ServerVariablesObject::get__NewEnum(IUnknown** out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    std::vector<Variant> names;
+    for (const auto& n : names_) names.push_back(Variant::String(Bstr(Widen(n))));
+    *out = MakeVariantEnumerator(std::move(names)).Detach();
+    return S_OK;
+  });
+}
+
+}  // namespace vant::host::intrinsics

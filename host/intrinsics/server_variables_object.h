@@ -1,0 +1,36 @@
+// Request.ServerVariables as a collection: Item(name) is the variable's
+// text, EMPTY for an unknown name; enumerating gives the names.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/intrinsics/interfaces/asp_request_dictionary.h"
+#include "host/intrinsics/server_variables.h"
+
+namespace vant::host::intrinsics {
+
+class ServerVariablesObject final
+    : public ComObject<ServerVariablesObject, DispatchImpl<IAspRequestDictionary>> {
+ public:
+  // Keeps its own copy of the request head, so it stays valid after the page.
+  explicit ServerVariablesObject(ServerFacts facts);
+
+  HRESULT get_Item(const Variant& key, Variant* out) override;
+  HRESULT get_Count(std::int32_t* out) override;
+  HRESULT get__NewEnum(IUnknown** out) override;
+  HRESULT get_Key(const Variant& position, Variant* out) override;
+
+  // The value of `name`, nothing when unknown; for Request(name).
+  std::optional<std::u16string> Lookup(std::u16string_view name) const;
+
+ protected:
+  void* FindExtraInterface(const IID& iid) override;
+
+ private:
+  http::RequestHead head_;
+  ServerFacts facts_;
+  std::vector<std::string> names_;
+};
+
+}  // namespace vant::host::intrinsics
