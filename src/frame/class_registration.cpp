@@ -39,7 +39,7 @@ void WriteClass(RegWriter& w, const ClassInfo& info, const ModuleFiles& files) {
   }
   w.SetString(key + u"\\InprocServer32", kDefault, files.modulePath);
   w.SetString(key + u"\\InprocServer32", u"ThreadingModel", kApartment);
-  if (info.registration != ClassRegistration::kClassKeyOnly) {
+  if (info.registration == ClassRegistration::kProgIdsWithAppId) {
     w.SetString(key, u"AppID", FormatGuidW(kAppId));
   }
   w.SetString(key + u"\\TypeLib", kDefault, FormatGuidW(kTypeLibId));

@@ -1,6 +1,4 @@
 // Writing the registry file text; the layout is described in reg_text.h.
-#include <cstdio>
-
 #include "platform/registry/detail/utf.h"
 #include "platform/registry/reg_text.h"
 #include "platform/registry/status.h"
@@ -17,6 +15,13 @@ void AppendQuoted(std::u16string_view text, std::u16string* out) {
   out->push_back(u'"');
 }
 
+// Eight lower-case hex digits, as an export writes them.
+void AppendDword(uint32_t data, std::u16string* out) {
+  constexpr std::u16string_view kDigits = u"0123456789abcdef";
+  *out += u"dword:";
+  for (int shift = 28; shift >= 0; shift -= 4) out->push_back(kDigits[(data >> shift) & 0xF]);
+}
+
 void AppendValue(const Value& value, std::u16string* out) {
   if (value.name.empty()) {
     out->push_back(u'@');
@@ -28,12 +33,9 @@ void AppendValue(const Value& value, std::u16string* out) {
     case ValueType::String:
       AppendQuoted(value.text, out);
       break;
-    case ValueType::Dword: {
-      char digits[16];
-      std::snprintf(digits, sizeof digits, "dword:%08x", static_cast<unsigned>(value.dword));
-      for (const char* p = digits; *p != '\0'; ++p) out->push_back(static_cast<char16_t>(*p));
+    case ValueType::Dword:
+      AppendDword(value.dword, out);
       break;
-    }
     case ValueType::Other:
       *out += value.raw;
       break;
