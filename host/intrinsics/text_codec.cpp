@@ -65,6 +65,10 @@ HRESULT VariantToText(const Variant& value, std::u16string* out) {
   return S_OK;
 }
 
+bool HasLineBreakOrNul(std::u16string_view text) {
+  return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
+}
+
 std::optional<std::int32_t> PositionOf(const Variant& key) {
   const Variant& v = key.Deref();
   switch (v.vt()) {

@@ -29,6 +29,9 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace);
 // value, numbers and dates their usual text. Fails as VariantToBstr does.
 HRESULT VariantToText(const Variant& value, std::u16string* out);
 
+// True when `text` holds CR, LF or NUL, which no header may carry.
+bool HasLineBreakOrNul(std::u16string_view text);
+
 // When `key` is a number (not text), its value as a 1-based position.
 std::optional<std::int32_t> PositionOf(const Variant& key);
 

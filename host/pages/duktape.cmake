@@ -24,7 +24,7 @@ foreach(name duktape.c duktape.h duk_config.h)
 endforeach()
 
 file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" vant_duk_header)
-if(NOT vant_duk_header MATCHES "#define DUK_VERSION +20700L")
+if(NOT vant_duk_header MATCHES "#define DUK_VERSION[ \t]+20700L")
   message(FATAL_ERROR "vant-host needs Duktape 2.7 in ${VANT_DUKTAPE_SOURCE_DIR}")
 endif()
 

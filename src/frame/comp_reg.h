@@ -20,7 +20,8 @@ struct IComponentRegistrar : IDispatch {
   // Removes the registration of every class; always S_OK.
   virtual HRESULT UnregisterAll() = 0;
   // Two string arrays of equal length: class identifiers in registry form and
-  // class descriptions. E_POINTER when either output is null.
+  // class descriptions. E_POINTER when either output is null. Called late
+  // bound it returns one array holding both, identifiers first.
   virtual HRESULT GetComponents(Variant* clsids, Variant* descriptions) = 0;
   // Registers or removes one class by its identifier string; always S_OK.
   virtual HRESULT RegisterComponent(const Bstr& bstrCLSID) = 0;

@@ -41,7 +41,7 @@ Status RemoveSource(const std::string& from) {
 
 std::string TemporaryNameBeside(const std::string& target) {
   char suffix[16];
-  std::snprintf(suffix, sizeof suffix, ".~vant%08x", sys::Random32());
+  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", sys::Random32());
   return target + suffix;
 }
 

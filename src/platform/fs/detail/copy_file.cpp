@@ -11,7 +11,7 @@
 namespace vant::fs::detail {
 namespace {
 
-constexpr size_t kCopyBufferSize = 64 * 1024;
+constexpr size_t kCopyBufferSize = size_t{64} * 1024;
 
 // Closes a raw descriptor that is not worth a File (no fault injection).
 struct ScopedFd {

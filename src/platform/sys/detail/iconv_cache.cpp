@@ -9,7 +9,8 @@
 namespace vant::sys::detail {
 namespace {
 
-const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+// iconv_open reports failure with this pointer value.
+const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
 
 constexpr const char* kNativeUtf16 =
     std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";

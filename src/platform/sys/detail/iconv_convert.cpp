@@ -78,8 +78,8 @@ std::optional<std::string> EncodeWith(iconv_t cd, std::u16string_view text) {
     if (Step(cd, nullptr, nullptr, out) == kFailed) return std::nullopt;
     out.push_back(kDefaultChar);
     const size_t at = static_cast<size_t>(reinterpret_cast<const char16_t*>(in) - start);
-    const bool pair = at + 1 < text.size() && IsHighSurrogate(text[at]) &&
-                      IsLowSurrogate(text[at + 1]);
+    const bool pair =
+        at + 1 < text.size() && IsHighSurrogate(text[at]) && IsLowSurrogate(text[at + 1]);
     const size_t skip = (pair ? 2 : 1) * sizeof(char16_t);
     in += skip;
     inLeft -= skip;

@@ -41,8 +41,8 @@ TEST_F(DriveTableTest, SetDriveValidatesAndPublishes) {
 
 TEST_F(DriveTableTest, SetDriveFromOption) {
   const std::pair<const char*, bool> rows[] = {
-      {"C:=/srv", true}, {"x:=/mnt/x/", true}, {"C=/srv", false}, {"C:/srv", false},
-      {"CC:=/srv", false}, {"C:=", false},    {"C:=srv", false}, {"", false},
+      {"C:=/srv", true},   {"x:=/mnt/x/", true}, {"C=/srv", false}, {"C:/srv", false},
+      {"CC:=/srv", false}, {"C:=", false},       {"C:=srv", false}, {"", false},
   };
   for (const auto& [option, accepted] : rows) {
     EXPECT_EQ(SetDriveFromOption(option), accepted) << option;

@@ -23,7 +23,8 @@ using testing::WriteText;
 constexpr const char kOtherVolume[] = "/dev/shm";
 
 bool SameFileSystem(const std::string& a, const std::string& b) {
-  struct stat first {}, second {};
+  struct stat first {
+  }, second{};
   return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
          first.st_dev == second.st_dev;
 }
@@ -64,7 +65,8 @@ TEST_F(MoveTest, NoReplaceNeverReplaces) {
 // other source must still be there to be saved under another name.
 TEST_F(MoveTest, NoReplaceRaceHasExactlyOneWinnerAndLosesNothing) {
   constexpr int kThreads = 16;
-  for (int t = 0; t < kThreads; ++t) WriteText(dir_.Host("src" + std::to_string(t)), std::to_string(t));
+  for (int t = 0; t < kThreads; ++t)
+    WriteText(dir_.Host("src" + std::to_string(t)), std::to_string(t));
   std::atomic<int> winners{0};
   std::vector<int> errors(kThreads, -1);
   std::vector<std::thread> threads;

@@ -108,10 +108,17 @@ TEST_F(PathMapTest, ToWindowsPathWithoutARootDrive) {
 
 TEST(ContainsDotDotSegment, OnlyWholeSegmentsCount) {
   const std::pair<std::u16string, bool> rows[] = {
-      {u"C:\\up\\..\\x", true},   {u"..", true},          {u"..\\a", true},
-      {u"a/..", true},            {u"C:\\up/../x", true}, {u"C:\\up\\..a", false},
-      {u"C:\\up\\a..", false},    {u"C:\\up\\...", false}, {u"C:\\up\\.\\x", false},
-      {u"C:\\up\\a..b\\c", false}, {u"", false},
+      {u"C:\\up\\..\\x", true},
+      {u"..", true},
+      {u"..\\a", true},
+      {u"a/..", true},
+      {u"C:\\up/../x", true},
+      {u"C:\\up\\..a", false},
+      {u"C:\\up\\a..", false},
+      {u"C:\\up\\...", false},
+      {u"C:\\up\\.\\x", false},
+      {u"C:\\up\\a..b\\c", false},
+      {u"", false},
   };
   for (const auto& [path, expected] : rows) {
     EXPECT_EQ(ContainsDotDotSegment(path), expected) << sys::Utf16ToUtf8(path);

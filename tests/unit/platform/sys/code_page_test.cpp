@@ -74,7 +74,10 @@ TEST(DecodeCodePage, InvalidBytesBecomeReplacementAndDecodingGoesOn) {
   const DecodeRow rows[] = {
       {"utf-8 stray continuation", 65001, "a\x80z", u"a\uFFFDz"},
       {"utf-8 truncated at end", 65001, "a\xE2\x82", u"a\uFFFD"},
-      {"cp949 invalid lead byte", 949, "A\xFF" "B", u"A\uFFFDB"},
+      {"cp949 invalid lead byte", 949,
+       "A\xFF"
+       "B",
+       u"A\uFFFDB"},
       {"cp949 lead byte cut off at end", 949, "\xC7\xD1\xC7", u"한\uFFFD"},
       {"shift_jis bad trail byte", 932, "\x81 x", u"\uFFFD x"},
       {"ascii high byte", 20127, "a\xC3z", u"a\uFFFDz"},
@@ -145,8 +148,8 @@ constexpr const char kChildMarker[] = "VANT_SYS_TEST_CHILD";
 bool ChildPasses(const char* test, std::string variable) {
   std::string marker = std::string(kChildMarker) + "=1";
   std::string filter = std::string("--gtest_filter=") + test;
-  char* argv[] = {const_cast<char*>("unit_sys"), filter.data(), const_cast<char*>("--gtest_brief=1"),
-                  nullptr};
+  char* argv[] = {const_cast<char*>("unit_sys"), filter.data(),
+                  const_cast<char*>("--gtest_brief=1"), nullptr};
   char* envp[] = {variable.data(), marker.data(), nullptr};
   pid_t pid = 0;
   if (posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, envp) != 0) return false;

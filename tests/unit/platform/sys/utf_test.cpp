@@ -30,7 +30,10 @@ TEST(Utf8ToUtf16, ValidAndInvalidInput) {
       {"overlong three-byte", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
       {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-      {"truncated then ascii", "\xF0\x9F\x98" "A", u"\uFFFDA"},
+      {"truncated then ascii",
+       "\xF0\x9F\x98"
+       "A",
+       u"\uFFFDA"},
       {"truncated at end", "\xE2\x82", u"\uFFFD"},
       {"invalid lead F5", "\xF5", u"\uFFFD"},
   };
@@ -42,7 +45,10 @@ TEST(Utf8ToUtf16, ValidAndInvalidInput) {
 
 TEST(Utf16ToUtf8, PairsAndLoneSurrogates) {
   EXPECT_EQ(Utf16ToUtf8(u"a€한\U0001F600"), "a\xE2\x82\xAC\xED\x95\x9C\xF0\x9F\x98\x80");
-  EXPECT_EQ(Utf16ToUtf8(u"\xD800" "a"), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800"
+                        "a"),
+            "\xEF\xBF\xBD"
+            "a");
   EXPECT_EQ(Utf16ToUtf8(u"\xDC00\xD800"), "\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(Utf16ToUtf8(u"x\xD83D"), "x\xEF\xBF\xBD");
 }
@@ -60,7 +66,9 @@ TEST(Utf16ToUtf8, RoundTripsEveryBmpCharacterAndSomeAstral) {
 TEST(IsValidUtf16, DetectsUnpairedSurrogates) {
   EXPECT_TRUE(IsValidUtf16(u"a\U0001F600"));
   EXPECT_FALSE(IsValidUtf16(u"a\xD800"));
-  EXPECT_FALSE(IsValidUtf16(u"\xDC00" "a"));
+  EXPECT_FALSE(
+      IsValidUtf16(u"\xDC00"
+                   "a"));
 }
 
 }  // namespace

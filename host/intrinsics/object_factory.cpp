@@ -1,0 +1,84 @@
+#include "host/intrinsics/object_factory.h"
+
+#include <optional>
+
+#include "host/intrinsics/module_loader.h"
+#include "host/intrinsics/text_codec.h"
+#include "platform/fs/path_map.h"
+#include "platform/registry/registry.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+
+constexpr long kModuleNotFound = 126;  // the system's "module not found" code
+constexpr long kProcNotFound = 127;    // the system's "procedure not found" code
+
+std::optional<std::u16string> DefaultValue(std::u16string_view subKey) {
+  registry::Key key;
+  if (registry::RegOpenKey(registry::Root::ClassesRoot, subKey, registry::Access::Query, &key) !=
+      registry::ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::u16string value;
+  if (registry::RegQueryString(key, u"", &value, registry::kNoSizeLimit) != registry::ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The CLSID text of the ProgID, following CurVer one step when the ProgID
+// itself names none.
+std::optional<std::u16string> ClassIdText(std::u16string_view progId) {
+  const std::u16string id(progId);
+  if (auto clsid = DefaultValue(id + u"\\CLSID")) return clsid;
+  if (auto current = DefaultValue(id + u"\\CurVer")) return DefaultValue(*current + u"\\CLSID");
+  return std::nullopt;
+}
+
+// A module path as registered: a Windows path goes through the drive table.
+std::string ModuleHostPath(const std::u16string& registered) {
+  if (registered.size() > 2 && registered[1] == u':') {
+    if (auto host = fs::ToHostPath(registered)) return *host;
+  }
+  return Narrow(registered);
+}
+
+Activation Fail(HRESULT status, std::u16string error) {
+  Activation a;
+  a.status = status;
+  a.error = std::move(error);
+  return a;
+}
+
+}  // namespace
+
+Activation ActivateByProgId(std::u16string_view progId) {
+  const bool plausible = !progId.empty() && progId.find(u'\\') == std::u16string_view::npos;
+  const std::optional<std::u16string> clsidText = plausible ? ClassIdText(progId) : std::nullopt;
+  const std::optional<GUID> clsid = clsidText ? ParseGuid(*clsidText) : std::nullopt;
+  if (!clsid) return Fail(CO_E_CLASSSTRING, u"Invalid ProgID: " + std::u16string(progId));
+  const auto module = DefaultValue(u"CLSID\\" + FormatGuidW(*clsid) + u"\\InprocServer32");
+  if (!module || module->empty()) {
+    return Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
+  }
+  std::string loaderError;
+  const DllGetClassObjectFn entry = FindClassObjectEntry(ModuleHostPath(*module), &loaderError);
+  if (entry == nullptr) {
+    const long code = loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
+    return Fail(HresultFromWin32(code), u"module could not be loaded: " + Widen(loaderError));
+  }
+  ComPtr<IClassFactory> factory;
+  HRESULT hr = entry(*clsid, IID_IClassFactory, factory.ReceiveVoid());
+  if (Failed(hr) || !factory) {
+    return Fail(Failed(hr) ? hr : E_FAIL, u"the module offers no class object for " + FormatGuidW(*clsid));
+  }
+  Activation done;
+  hr = factory->CreateInstance(nullptr, IID_IDispatch, done.object.ReceiveVoid());
+  if (Failed(hr) || !done.object) {
+    return Fail(Failed(hr) ? hr : E_FAIL, u"the object could not be created: " + std::u16string(progId));
+  }
+  return done;
+}
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,113 @@
+// Response members that produce output: headers, body writes, Flush,
+// Clear and Redirect.
+#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/response_object.h"
+#include "host/intrinsics/text_codec.h"
+#include "host/intrinsics/text_encode.h"
+
+namespace vant::host::intrinsics {
+
+namespace {
+
+constexpr std::u16string_view kSource = kResponseSource;
+constexpr std::string_view kRedirectStatus = "302 Object Moved";
+
+
+}  // namespace
+
+HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    if (HasLineBreakOrNul(name.str()) || HasLineBreakOrNul(value.str())) {
+      return RaiseError(E_INVALIDARG, kSource,
+                        u"AddHeader refused the header: a header name or value cannot hold a "
+                        u"line break (CR, LF) or a NUL character.");
+    }
+    if (core_->exchange->AddHeader(Narrow(name.str()), Narrow(value.str()))) return S_OK;
+    if (core_->exchange->HeadersSent()) {
+      return RaiseError(E_FAIL, kSource, u"AddHeader came too late: the headers were already sent.");
+    }
+    return RaiseError(E_INVALIDARG, kSource,
+                      u"AddHeader refused the header: the name is not a valid header name, or "
+                      u"the server sets that header itself.");
+  });
+}
+
+HRESULT ResponseObject::WriteBytes(const void* data, std::size_t size) {
+  http::Exchange& exchange = *core_->exchange;
+  if (!exchange.IsBuffered()) CommitHeaders();
+  // A client that went away is not the page's error: components and pages
+  // ask IsClientConnected when they care.
+  exchange.Write(data, size);
+  return S_OK;
+}
+
+HRESULT ResponseObject::Write(const Variant& text) {
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    std::u16string value;
+    if (const HRESULT hr = VariantToText(text, &value); Failed(hr)) {
+      return RaiseError(hr, kSource, u"Write cannot show this value as text.");
+    }
+    const std::string bytes = EncodeText(core_->CodePage(), value);
+    return WriteBytes(bytes.data(), bytes.size());
+  });
+}
+
+HRESULT ResponseObject::BinaryWrite(const Variant& data) {
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    const Variant& v = data.Deref();
+    if (v.IsEmpty() || v.IsNull()) return S_OK;
+    if (v.vt() != (VT_ARRAY | VT_UI1) || v.array() == nullptr) {
+      return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"BinaryWrite needs an array of bytes.");
+    }
+    return WriteBytes(v.array()->Bytes(), v.array()->Count());
+  });
+}
+
+HRESULT ResponseObject::Flush() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  // Unbuffered output is already on its way; there is nothing to flush.
+  if (!core_->exchange->IsBuffered()) return S_OK;
+  CommitHeaders();
+  core_->exchange->Flush();
+  return S_OK;
+}
+
+HRESULT ResponseObject::Clear() {
+  if (const HRESULT hr = Running(); Failed(hr)) return hr;
+  if (!core_->exchange->IsBuffered()) {
+    return RaiseError(E_FAIL, kSource, u"Clear needs Response.Buffer to be true.");
+  }
+  core_->exchange->Clear();
+  return S_OK;
+}
+
+HRESULT ResponseObject::Redirect(const Bstr& url) {
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    http::Exchange& exchange = *core_->exchange;
+    if (exchange.HeadersSent()) {
+      return RaiseError(E_FAIL, kSource, u"Redirect came too late: the headers were already sent.");
+    }
+    if (HasLineBreakOrNul(url.str())) {
+      return RaiseError(E_INVALIDARG, kSource, u"A redirect address cannot hold a line break.");
+    }
+    if (exchange.IsBuffered()) exchange.Clear();
+    exchange.SetStatus(kRedirectStatus);
+    status_ = Widen(kRedirectStatus);
+    if (!exchange.AddHeader("Location", Narrow(url.str()))) {
+      return RaiseError(E_INVALIDARG, kSource, u"The redirect address is not a valid header value.");
+    }
+    const std::u16string link = HtmlEncode(url.str(), core_->CodePage());
+    const std::u16string body = u"<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>"
+                                u"This object may be found <a HREF=\"" + link + u"\">here</a>.</body>\r\n";
+    const std::string bytes = EncodeText(core_->CodePage(), body);
+    WriteBytes(bytes.data(), bytes.size());
+    core_->endRequested = true;
+    return S_OK;
+  });
+}
+
+}  // namespace vant::host::intrinsics
