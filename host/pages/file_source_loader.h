@@ -19,7 +19,7 @@ class FileSourceLoader final : public SourceLoader {
   // in full, or is larger than the limit.
   std::optional<std::string> Load(const std::string& hostPath) const override;
 
-  static constexpr std::size_t kDefaultMaxBytes = 16 * 1024 * 1024;
+  static constexpr std::size_t kDefaultMaxBytes = std::size_t{16} * 1024 * 1024;
 
  private:
   std::size_t maxBytes_;

@@ -15,7 +15,7 @@ namespace vant::host::pages::detail {
 
 // Limits that keep hostile or mistaken pages from exhausting the host.
 inline constexpr std::size_t kMaxIncludeDepth = 32;
-inline constexpr std::size_t kMaxExpandedBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxExpandedBytes = std::size_t{16} * 1024 * 1024;
 
 struct ExpandedPage {
   std::string text;                         // the page with every include in place
