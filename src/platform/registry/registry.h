@@ -63,9 +63,9 @@ class Registry {
 
   const std::string& File() const { return file_; }
 
-  // Opens an existing key. ERROR_FILE_NOT_FOUND: no such key;
-  // ERROR_INVALID_PARAMETER: null out or a malformed sub key; read failures
-  // as in ReadRegistryFile (ERROR_ACCESS_DENIED, ERROR_READ_FAULT).
+  // Opens an existing key. ERROR_FILE_NOT_FOUND: no such key (a malformed
+  // sub key names none); ERROR_INVALID_PARAMETER: null out; read failures as
+  // in Read().
   long OpenKey(Root root, std::u16string_view subKey, Access access, Key* out) const;
 
   // Opens the key for writing, creating it and its missing parents first.
@@ -103,7 +103,8 @@ inline constexpr size_t kNoSizeLimit = SIZE_MAX;
 long RegOpenKey(Root root, std::u16string_view subKey, Access access, Key* out);
 long RegCreateKey(Root root, std::u16string_view subKey, Key* out);
 
-// OpenKey / CreateKey relative to an open key, in the same file.
+// OpenKey / CreateKey relative to an open key, in the same file (creating
+// also restores the parent if it was deleted meanwhile).
 // ERROR_INVALID_HANDLE: parent not open; ERROR_ACCESS_DENIED: creating under
 // a parent opened for query only; otherwise as Registry::OpenKey / CreateKey.
 long RegOpenKey(const Key& parent, std::u16string_view subKey, Access access, Key* out);

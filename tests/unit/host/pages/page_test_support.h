@@ -47,7 +47,7 @@ class ScriptRunner {
   // Evaluates setup code; aborts the test on failure.
   void Define(const std::string& code) {
     if (duk_peval_lstring(ctx_, code.data(), code.size()) != 0) {
-      std::fprintf(stderr, "setup failed: %s\n", duk_safe_to_string(ctx_, -1));
+      (void)std::fprintf(stderr, "setup failed: %s\n", duk_safe_to_string(ctx_, -1));
       std::abort();
     }
     duk_pop(ctx_);
@@ -84,7 +84,7 @@ class ScriptRunner {
 
  private:
   static void Fatal(void*, const char* message) {
-    std::fprintf(stderr, "duktape fatal: %s\n", message);
+    (void)std::fprintf(stderr, "duktape fatal: %s\n", message);
     std::abort();
   }
 

@@ -58,7 +58,7 @@ TEST(ConcurrencyTest, TwoProcessesWritingAtOnceLoseNothing) {
   const std::string file = dir.File("registry.reg");
   std::vector<pid_t> children;
   for (const char* prefix : {"first", "second"}) {
-    std::fflush(nullptr);  // so the child does not print the parent's buffered output again
+    (void)std::fflush(nullptr);  // so the child does not print the parent's buffered output again
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) ::_exit(WriteValues(file, prefix, kValuesPerProcess) == 0 ? 0 : 1);

@@ -1,0 +1,88 @@
+// The process-wide table of upload progress records, keyed by progress id.
+// The upload request writes its record while monitor and Progress requests
+// read it from other threads; one mutex guards the counter, the map and
+// every record field. Records are created once per id and never freed while
+// the table lives, only reset, so their addresses stay stable.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "progress/delayed_tasks.h"
+#include "progress/progress_info.h"
+
+namespace vant::progress {
+
+// Ids run 0 .. kProgressIdCount - 1.
+inline constexpr std::int32_t kProgressIdCount = 2000;
+// How long a released record reads as not working before it is reset; the
+// monitor page reloads every second, so it sees the release at least once.
+inline constexpr std::chrono::milliseconds kReleaseResetDelay{1000};
+
+// What readers see of a record at one moment.
+struct ProgressSnapshot {
+  ProgressInfo record;
+  std::int32_t percent = 0;
+  std::int32_t bytesPerSec = 0;
+  std::int32_t transferred = 0;
+};
+
+class ProgressTable {
+ public:
+  explicit ProgressTable(std::chrono::milliseconds releaseDelay = kReleaseResetDelay)
+      : releaseDelay_(releaseDelay) {}
+  ProgressTable(const ProgressTable&) = delete;
+  ProgressTable& operator=(const ProgressTable&) = delete;
+
+  // The table shared by every request of the process.
+  static ProgressTable& Instance();
+
+  // Issues the next id (1, 2, … 1999, 0, 1, …) and makes sure it has a
+  // record; a record already there (after a wrap) is kept unchanged.
+  // nullopt when the record cannot be created (the counter has advanced).
+  std::optional<std::int32_t> AllocateProgressId();
+
+  bool Contains(std::int32_t id) const;
+
+  // The record of `id` with the values derived from it, or nullopt.
+  std::optional<ProgressSnapshot> Snapshot(std::int32_t id) const;
+
+  // --- The upload engine's side (through ProgressLink) ---------------------
+  struct Entry;
+  // The entry of `id` with a new attachment generation, or nullptr when the
+  // id is negative or not in the table. A record still waiting for its
+  // delayed reset is reset now, so the new upload starts from a clean record.
+  Entry* Attach(std::int32_t id, std::uint64_t* generation);
+  void Start(Entry& entry, std::int32_t total, std::uint32_t now);
+  void ChunkRead(Entry& entry, std::int32_t remaining, std::uint32_t now);
+  void SetCurrentName(Entry& entry, std::u16string_view name);
+  // working := 0 now; the reset follows after the release delay unless the
+  // record was attached again meanwhile. Never blocks; never throws.
+  void Release(Entry& entry, std::uint64_t generation);
+
+  // Waits until every scheduled reset has run (tests).
+  void WaitForPendingResets() { resets_.WaitIdle(); }
+
+ private:
+  void ResetIfNotReattached(Entry& entry, std::uint64_t generation);
+
+  const std::chrono::milliseconds releaseDelay_;
+  mutable std::mutex mutex_;
+  std::int32_t lastProgressId_ = 0;
+  std::map<std::int32_t, std::unique_ptr<Entry>> records_;
+  // Declared last: destroyed first, so no reset runs against freed records.
+  DelayedTasks resets_;
+};
+
+struct ProgressTable::Entry {
+  ProgressInfo info;
+  std::uint64_t generation = 0;  // counts attachments, to cancel stale resets
+};
+
+}  // namespace vant::progress

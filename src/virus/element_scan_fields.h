@@ -1,0 +1,15 @@
+// What every form element reports for a virus scan. No scanner exists, so an
+// element is never infected and carries no virus name; FileUpload's
+// IVirusInfo property hands out no object.
+#pragma once
+
+#include "platform/automation/automation.h"
+
+namespace vant::virus {
+
+inline constexpr VARIANT_BOOL kElementInfected = VARIANT_FALSE;
+
+// The element's virus name: none (a null string, read by scripts as "").
+inline Bstr ElementVirusName() { return Bstr::Null(); }
+
+}  // namespace vant::virus

@@ -1,0 +1,150 @@
+// Scaffolding for the form tests: a scratch folder addressed in Windows
+// syntax (drive C: maps to "/"), a message catalog whose texts show the
+// identifier and inserts of a report, and file elements as the parser makes
+// them.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "form/form_element.h"
+#include "frame/message_library.h"
+#include "unit/frame/frame_test_env.h"
+
+namespace vant::form::testing {
+
+// Every message the form raises, as "ID|%1|%2": a report reads back as its
+// identifier (last two hex digits) and inserts.
+inline constexpr const char* kFormCatalog =
+    "[1033]\n"
+    "0x40020024 = 24|%1!d!\n"
+    "0x40020038 = 38\n"
+    "0x40020041 = 41|%1\n"
+    "0x40020042 = 42\n"
+    "0x40020043 = 43\n"
+    "0x40020044 = 44|%1\n"
+    "0x40020045 = 45|%1\n"
+    "0x40020046 = 46\n"
+    "0x40020047 = 47\n"
+    "0x40020048 = 48|%1|%2\n"
+    "0x40020049 = 49\n"
+    "0x40020051 = 51\n"
+    "0x40020052 = 52\n"
+    "0x40020056 = 56|%1\n"
+    "0x40020057 = 57|%1\n"
+    "0x40020058 = 58|%1\n"
+    "0x40020066 = 66|%1|%2\n";
+
+// The source text of the thread's error record, taken off the thread;
+// "<none>" when nothing was reported.
+inline std::string TakeReport() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
+  Bstr source;
+  info->GetSource(&source);
+  return Utf16ToUtf8(source.view());
+}
+
+inline std::u16string U16(const std::string& text) { return Utf8ToUtf16(text); }
+
+// Host path -> Windows path on drive C:.
+inline std::u16string WinPath(const std::string& hostPath) {
+  std::u16string out = u"C:" + U16(hostPath);
+  for (auto& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  return out;
+}
+
+// Windows path on drive C: -> host path.
+inline std::string HostPath(std::u16string_view windowsPath) {
+  std::string out = Utf16ToUtf8(windowsPath.substr(2));
+  for (auto& c : out) {
+    if (c == '\\') c = '/';
+  }
+  return out;
+}
+
+inline std::string ReadHostFile(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return "<missing>";
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
+  std::ofstream(hostPath, std::ios::binary) << bytes;
+}
+
+// Per test: a configured catalog, a scratch folder with an upload folder
+// "up" in it, and the upload's error flag.
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string catalog = reg_.dir().Write("res/messages.cat", kFormCatalog);
+    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
+    ASSERT_EQ(reg_.Open().Edit([&](registry::Tree& t) {
+      t.CreateKey(key);
+      t.SetString(key, frame::kResPathValue, U16(catalog));
+      t.SetDword(key, frame::kLangIdValue, 1033);
+      return registry::ERROR_SUCCESS;
+    }),
+              registry::ERROR_SUCCESS);
+    std::string pattern = (std::filesystem::temp_directory_path() / "vant-form-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    std::filesystem::create_directories(Host("up"));
+    TakeReport();
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  // Host and Windows paths of `name` inside the scratch folder.
+  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
+  std::u16string UploadFolder() const { return Win("up"); }
+
+  // A file element as the parser leaves it: the bytes in a temporary file
+  // of the upload folder, DefaultPath the upload folder.
+  ComPtr<CFormElement> FileElement(const std::string& fileName, const std::string& bytes = "data",
+                                   const std::string& name = "file1") {
+    const std::string temp = "up/KWZ$" + std::to_string(++temps_) + ".tm#";
+    WriteHostFile(Host(temp), bytes);
+    auto element = CFormElement::Create();
+    element->SetMaxFileLen(kLargeLimit);
+    element->SetErrorFlagLink(flag_);
+    element->SetName(U16(name));
+    element->SetFileName(U16(fileName));
+    element->SetMimeType(u"text/plain");
+    element->SetTempFilePath(Win(temp));
+    element->SetFileInfo();
+    element->SetDefaultPath(UploadFolder());
+    return element;
+  }
+
+  ComPtr<CFormElement> FieldElement(const std::string& name, const std::string& value) {
+    auto element = CFormElement::Create();
+    element->SetMaxFileLen(kLargeLimit);
+    element->SetErrorFlagLink(flag_);
+    element->SetName(U16(name));
+    element->SetValue(U16(value));
+    return element;
+  }
+
+  static constexpr std::int32_t kLargeLimit = 0x7FFFFFFF;
+
+  frame::testing::ScopedRegistry reg_;
+  std::string root_;
+  frame::ErrorFlagLink flag_ = std::make_shared<frame::ErrorFlag>();
+  int temps_ = 0;
+};
+
+}  // namespace vant::form::testing
