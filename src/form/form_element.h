@@ -21,8 +21,7 @@ namespace vant::form {
 // Implementation class name, as reports carry it.
 inline constexpr char16_t kFormElementClass[] = u"CFormElement";
 
-class CFormElement
-    : public ComObject<CFormElement, DispatchImpl<IFormElement>, ISupportErrorInfo> {
+class CFormElement : public ComObject<CFormElement, DispatchImpl<IFormElement>, ISupportErrorInfo> {
  public:
   CFormElement() = default;
 
@@ -35,7 +34,9 @@ class CFormElement
   void SetTempFilePath(std::u16string_view path) { item_.TempFilePath = path; }
   void SetDefaultPath(std::u16string_view path) { item_.DefaultPath = path; }
   void SetAutoMakeFolder(bool flag) { item_.AutoMakeFolder = flag; }
-  void SetServerObject(host::IServer* server) { item_.serverObject = ComPtr<host::IServer>(server); }
+  void SetServerObject(host::IServer* server) {
+    item_.serverObject = ComPtr<host::IServer>(server);
+  }
   void SetMaxFileLen(std::int32_t maxFileLen) { item_.MaxFileLen = maxFileLen; }
   void SetErrorFlagLink(frame::ErrorFlagLink link) { item_.errorFlagLink = std::move(link); }
 

@@ -86,7 +86,8 @@ HRESULT CFormElementCollection::get__NewEnum(IUnknown** out) {
   return GuardMember(kFormElementCollectionClass, u"get_NewEnum", [&] {
     std::vector<Variant> items;
     items.reserve(elements_.size());
-    for (const auto& element : elements_) items.push_back(Variant::Dispatch(AsDispatch(element.get())));
+    for (const auto& element : elements_)
+      items.push_back(Variant::Dispatch(AsDispatch(element.get())));
     *out = MakeVariantEnumerator(std::move(items)).Detach();
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
   });

@@ -15,9 +15,9 @@ namespace vant::form {
 
 inline constexpr char16_t kFormElementCollectionClass[] = u"CFormElementCollection";
 
-class CFormElementCollection : public ComObject<CFormElementCollection,
-                                                DispatchImpl<IFormElementCollection>,
-                                                ISupportErrorInfo> {
+class CFormElementCollection
+    : public ComObject<CFormElementCollection, DispatchImpl<IFormElementCollection>,
+                       ISupportErrorInfo> {
  public:
   explicit CFormElementCollection(frame::ErrorFlagLink link = nullptr)
       : errorFlagLink_(std::move(link)) {}

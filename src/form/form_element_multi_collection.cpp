@@ -105,7 +105,8 @@ HRESULT CFormElementMultiCollection::get__NewEnum(IUnknown** out) {
   return GuardMember(kFormElementMultiCollectionClass, u"get__NewEnum", [&] {
     std::vector<Variant> items;
     items.reserve(map_.size());
-    for (const auto& [key, collection] : map_) items.push_back(Variant::Dispatch(AsDispatch(collection.get())));
+    for (const auto& [key, collection] : map_)
+      items.push_back(Variant::Dispatch(AsDispatch(collection.get())));
     *out = MakeVariantEnumerator(std::move(items)).Detach();
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
   });

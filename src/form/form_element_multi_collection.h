@@ -16,9 +16,9 @@ namespace vant::form {
 
 inline constexpr char16_t kFormElementMultiCollectionClass[] = u"CFormElementMultiCollection";
 
-class CFormElementMultiCollection : public ComObject<CFormElementMultiCollection,
-                                                     DispatchImpl<IFormElementMultiCollection>,
-                                                     ISupportErrorInfo> {
+class CFormElementMultiCollection
+    : public ComObject<CFormElementMultiCollection, DispatchImpl<IFormElementMultiCollection>,
+                       ISupportErrorInfo> {
  public:
   // Made with its placeholder element and collection.
   CFormElementMultiCollection();

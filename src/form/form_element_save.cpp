@@ -81,8 +81,8 @@ HRESULT CFormElement::SaveAsChecked(const Bstr& bstrPath, bool overwrite, Bstr* 
   return ResultOut(saved, out);
 }
 
-HRESULT CFormElement::_Save(const std::u16string& target, bool overwrite,
-                            std::u16string* savedPath, bool fromSentName) {
+HRESULT CFormElement::_Save(const std::u16string& target, bool overwrite, std::u16string* savedPath,
+                            bool fromSentName) {
   return GuardMember(kFormElementClass, u"_Save", [&] {
     if (const HRESULT hr = CheckSaveable(); hr != S_OK) {
       if (hr == S_FALSE && savedPath != nullptr) savedPath->clear();

@@ -14,14 +14,13 @@ struct CaseRange {
 };
 
 constexpr CaseRange kOffsetRanges[] = {
-    {u'a', u'z', 0x20},
-    {0x00E0, 0x00F6, 0x20},  // à … ö
-    {0x00F8, 0x00FE, 0x20},  // ø … þ
-    {0x03B1, 0x03C1, 0x20},  // α … ρ
-    {0x03C3, 0x03CB, 0x20},  // σ … ϋ
-    {0x0430, 0x044F, 0x20},  // а … я
-    {0x0450, 0x045F, 0x50},  // ѐ … џ
-    {0xFF41, 0xFF5A, 0x20},  // full-width a … z
+    {u'a', u'z', 0x20},     {0x00E0, 0x00F6, 0x20},  // à … ö
+    {0x00F8, 0x00FE, 0x20},                          // ø … þ
+    {0x03B1, 0x03C1, 0x20},                          // α … ρ
+    {0x03C3, 0x03CB, 0x20},                          // σ … ϋ
+    {0x0430, 0x044F, 0x20},                          // а … я
+    {0x0450, 0x045F, 0x50},                          // ѐ … џ
+    {0xFF41, 0xFF5A, 0x20},                          // full-width a … z
 };
 
 char16_t UpperOf(char16_t c) {

@@ -24,10 +24,18 @@ class CFileUploadMonitor : public ComObject<CFileUploadMonitor, DispatchImpl<IFi
   explicit CFileUploadMonitor(ProgressTable& table) : table_(table) {}
 
   HRESULT OnStartPage(IUnknown* piUnk) override {
-    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
+    try {
+      return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
+    } catch (...) {
+      return E_FAIL;
+    }
   }
   HRESULT OnEndPage() override {
-    context_.OnEndPage();
+    try {
+      context_.OnEndPage();
+    } catch (...) {
+      // Releasing the page's objects has nothing left to undo.
+    }
     return S_OK;
   }
   HRESULT UseMonitor(VARIANT_BOOL vbUse) override;

@@ -55,7 +55,8 @@ std::int32_t ParseProgressIdText(std::u16string_view text) {
     magnitude = std::min(kCeiling, magnitude * 10 + (text[at] - u'0'));
   }
   const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(value);
 }
 

@@ -33,12 +33,23 @@ std::u16string Decimal(std::int64_t value) { return Utf8ToUtf16(std::to_string(v
 void AppendEscaped(std::u16string& out, std::u16string_view text) {
   for (const char16_t c : text) {
     switch (c) {
-      case u'&': out += u"&amp;"; break;
-      case u'<': out += u"&lt;"; break;
-      case u'>': out += u"&gt;"; break;
-      case u'\'': out += u"&#39;"; break;
-      case u'"': out += u"&quot;"; break;
-      default: out += c;
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      case u'\'':
+        out += u"&#39;";
+        break;
+      case u'"':
+        out += u"&quot;";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -85,10 +96,10 @@ std::u16string MonitorTimeText(std::int32_t remaining, std::int32_t bytesPerSec)
   if (bytesPerSec == 0) return {};
   // Wide, so the quotient of the most negative value by -1 cannot overflow.
   const std::int64_t seconds = std::int64_t{remaining} / bytesPerSec;
-  std::u16string text = Format("%02lld:%02lld:%02lld left (At ",
-                               static_cast<long long>(seconds / kSecondsPerHour),
-                               static_cast<long long>(seconds % kSecondsPerHour / kSecondsPerMinute),
-                               static_cast<long long>(seconds % kSecondsPerMinute));
+  std::u16string text =
+      Format("%02lld:%02lld:%02lld left (At ", static_cast<long long>(seconds / kSecondsPerHour),
+             static_cast<long long>(seconds % kSecondsPerHour / kSecondsPerMinute),
+             static_cast<long long>(seconds % kSecondsPerMinute));
   const double rate = bytesPerSec;
   if (rate / kMega > 1.0) return text + Format("%.1fMB/sec) ", rate / kMega);
   if (rate / kKilo > 1.0) return text + Format("%.1fKB/sec) ", rate / kKilo);

@@ -10,12 +10,12 @@ namespace vant::progress {
 inline constexpr char16_t kIdleName[] = u"VANTUpload Professional";
 
 struct ProgressInfo {
-  std::int32_t total = 0;         // body length the upload announced; 0 when idle
-  std::int32_t remaining = 0;     // body bytes not yet read; 0 before the first chunk
-  std::uint32_t startTime = 0;    // millisecond clock at upload start
-  std::uint32_t lastReadTime = 0; // millisecond clock after the latest chunk
+  std::int32_t total = 0;          // body length the upload announced; 0 when idle
+  std::int32_t remaining = 0;      // body bytes not yet read; 0 before the first chunk
+  std::uint32_t startTime = 0;     // millisecond clock at upload start
+  std::uint32_t lastReadTime = 0;  // millisecond clock after the latest chunk
   std::u16string currentName = kIdleName;
-  std::int32_t working = 1;       // 0 from the upload's release until the reset
+  std::int32_t working = 1;  // 0 from the upload's release until the reset
 };
 
 // Per cent of the body read, truncated; 0 unless total > 0 and remaining > 0.

@@ -77,8 +77,8 @@ void ProgressTable::Release(Entry& entry, std::uint64_t generation) {
   }
   bool scheduled = false;
   try {
-    scheduled = resets_.Schedule(releaseDelay_,
-                                 [this, &entry, generation] { ResetIfNotReattached(entry, generation); });
+    scheduled = resets_.Schedule(
+        releaseDelay_, [this, &entry, generation] { ResetIfNotReattached(entry, generation); });
   } catch (const std::bad_alloc&) {
     scheduled = false;
   }

@@ -15,18 +15,25 @@ namespace {
 
 using frame::MessageId;
 
-class CIVirusInfo
-    : public ComObject<CIVirusInfo, DispatchImpl<IIVirusInfo>, ISupportErrorInfo> {
+class CIVirusInfo : public ComObject<CIVirusInfo, DispatchImpl<IIVirusInfo>, ISupportErrorInfo> {
  public:
   HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
     return frame::InterfaceSupportsErrorInfo(IIVirusInfo::kIid, iid);
   }
 
   HRESULT OnStartPage(IUnknown* piUnk) override {
-    return context_.OnStartPage(piUnk, frame::PageObjects::All);
+    try {
+      return context_.OnStartPage(piUnk, frame::PageObjects::All);
+    } catch (...) {
+      return E_FAIL;
+    }
   }
   HRESULT OnEndPage() override {
-    context_.OnEndPage();
+    try {
+      context_.OnEndPage();
+    } catch (...) {
+      // Releasing the page's objects has nothing left to undo.
+    }
     return S_OK;
   }
 

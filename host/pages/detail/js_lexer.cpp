@@ -1,5 +1,6 @@
 #include "host/pages/detail/js_lexer.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -113,8 +114,7 @@ Token JsLexer::Make(TokenKind kind, std::size_t begin) {
 Token JsLexer::Next() {
   if (done_ || !SkipSpaceAndBreaks() || AtBlockClose(pos_)) {
     done_ = true;
-    Token end = Make(TokenKind::kEnd, pos_);
-    return end;
+    return Make(TokenKind::kEnd, pos_);
   }
   const std::size_t begin = pos_;
   const std::string_view rest = text_.substr(pos_);
@@ -182,7 +182,7 @@ Token JsLexer::LexString(std::size_t begin) {
     if (AtBlockClose(pos_) && swallowedClose == std::string_view::npos) swallowedClose = pos_;
     if (c == '\\') {
       const std::size_t len = LineBreakAt(text_, pos_ + 1);
-      pos_ += 1 + (len != 0 ? len : 1);
+      pos_ = std::min(text_.size(), pos_ + 1 + (len != 0 ? len : 1));
       continue;
     }
     ++pos_;

@@ -59,7 +59,7 @@ void DropTrailingSemicolons(std::string& expression) {
   for (;;) {
     const std::vector<Token> tokens = Tokenize(expression);
     if (tokens.size() < 2 || !tokens[tokens.size() - 2].Is(";")) return;
-    expression.erase(tokens[tokens.size() - 2].begin, 1);
+    expression[tokens[tokens.size() - 2].begin] = ' ';  // a blank keeps CR and LF apart
   }
 }
 
@@ -72,20 +72,20 @@ int LineOf(std::string_view text, std::size_t offset) {
 void ScriptEmitter::Text(const Chunk& chunk) {
   if (chunk.bodyBegin == chunk.bodyEnd) return;
   Separate();
-  out_.script.append(kWriteCall).append("(\"");
-  AppendStringBody(out_.script, Body(chunk));
-  out_.script.append("\");");
+  std::string write = std::string(kWriteCall) + "(\"";
+  AppendStringBody(write, Body(chunk));
+  Append(write + "\");");
 }
 
 void ScriptEmitter::Code(const Chunk& chunk) {
   std::string code = RewriteCallAssignments(Body(chunk));
   const CodeTail tail = FinishCode(code);
   if (!tail.hasTokens) {
-    out_.script.append(code);  // comments and blanks: keep the lines, nothing to separate
+    Append(code);  // comments and blanks: keep the lines, nothing to separate
     return;
   }
   Separate();
-  out_.script.append(code);
+  Append(code);
   afterCode_ = true;
   needsSemicolon_ = tail.needsSemicolon;
 }
@@ -95,12 +95,12 @@ void ScriptEmitter::Expression(const Chunk& chunk) {
   DropTrailingSemicolons(expression);
   FinishCode(expression);
   Separate();
-  out_.script.append(kWriteCall).append("(").append(expression).append(");");
+  Append(std::string(kWriteCall) + "(" + expression + ");");
 }
 
 void ScriptEmitter::Omit(const Chunk& chunk) {
   const int breaks = CountLineBreaks(page_.substr(chunk.begin, chunk.end - chunk.begin));
-  out_.script.append(static_cast<std::size_t>(breaks), '\n');
+  Append(std::string(static_cast<std::size_t>(breaks), '\n'));
 }
 
 void ScriptEmitter::ServerScript(const Chunk& chunk) {
@@ -108,10 +108,10 @@ void ScriptEmitter::ServerScript(const Chunk& chunk) {
   const std::string code = RewriteCallAssignments(Body(chunk));
   int line = LineOf(page_, chunk.bodyBegin);
   // A fresh line, and a `;` so the code cannot continue the line before.
-  out_.script.append("\n;");
+  Append("\n;");
   out_.pageLines.push_back(line);
   for (int i = CountLineBreaks(code); i > 0; --i) out_.pageLines.push_back(++line);
-  out_.script.append(code);
+  Append(code);
 }
 
 EmittedScript ScriptEmitter::Finish() {
@@ -122,9 +122,18 @@ EmittedScript ScriptEmitter::Finish() {
 // Keeps code from running into the write or code that follows it.
 void ScriptEmitter::Separate() {
   if (!afterCode_) return;
-  out_.script.append(needsSemicolon_ ? ";" : " ");
+  Append(needsSemicolon_ ? ";" : " ");
   afterCode_ = false;
   needsSemicolon_ = false;
+}
+
+// Appends text so that a CR ending one piece and a LF starting the next
+// stay two line breaks, as they were in the page, not one CR LF.
+void ScriptEmitter::Append(std::string_view text) {
+  if (!text.empty() && text.front() == '\n' && !out_.script.empty() && out_.script.back() == '\r') {
+    out_.script += ' ';
+  }
+  out_.script.append(text);
 }
 
 // The page part maps script line n to page line n.

@@ -35,6 +35,7 @@ class ScriptEmitter {
   EmittedScript Finish();
 
  private:
+  void Append(std::string_view text);
   void Separate();
   void EndPagePart();
   std::string_view Body(const Chunk& chunk) const {

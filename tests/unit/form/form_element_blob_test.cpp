@@ -65,11 +65,7 @@ TEST_F(BlobTest, AppendsInChunksOfOneByteLessThanTheFieldChunk) {
     std::vector<std::uint32_t> chunks;
   };
   const Row rows[] = {
-      {0, {}},
-      {10, {10}},
-      {65535, {65535}},
-      {65536, {65535, 1}},
-      {140000, {65535, 65535, 8930}},
+      {0, {}}, {10, {10}}, {65535, {65535}}, {65536, {65535, 1}}, {140000, {65535, 65535, 8930}},
   };
   for (const Row& row : rows) {
     auto element = FileElement("b.bin", Bytes(row.size));

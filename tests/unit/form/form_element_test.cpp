@@ -94,8 +94,8 @@ TEST_F(FormTest, SetFileInfoReadsSizeAndImageHeader) {
 
   const char* shared = std::getenv("VANT_SHARED");
   if (shared == nullptr) GTEST_SKIP() << "VANT_SHARED not set: no sample images";
-  auto photo = FileElement("photo.jpg", testing::ReadHostFile(std::string(shared) +
-                                                              "/testdata/images/kodak_dc210.jpg"));
+  auto photo = FileElement(
+      "photo.jpg", testing::ReadHostFile(std::string(shared) + "/testdata/images/kodak_dc210.jpg"));
   std::int32_t height = 0;
   photo->get_ImageWidth(&width);
   photo->get_ImageHeight(&height);
@@ -178,8 +178,7 @@ TEST_F(FormTest, DeleteSavedFileModes) {
       ASSERT_EQ(element->Save(Bstr(u""), VARIANT_TRUE, nullptr), S_OK);
     }
     EXPECT_EQ(element->DeleteSavedFile(row.mode), S_OK) << row.name;
-    EXPECT_EQ(std::filesystem::exists(testing::HostPath(temp.view())), row.tempLeft)
-        << row.name;
+    EXPECT_EQ(std::filesystem::exists(testing::HostPath(temp.view())), row.tempLeft) << row.name;
     EXPECT_EQ(std::filesystem::exists(Host("up/d.txt")), row.savedLeft) << row.name;
     std::filesystem::remove(Host("up/d.txt"));
     EXPECT_EQ(element->DeleteSavedFile(row.mode), S_OK) << row.name << ": a second delete";

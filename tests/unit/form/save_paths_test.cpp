@@ -91,9 +91,15 @@ TEST(SentNameTest, LeafAndSafety) {
     bool safe;
   };
   const Row rows[] = {
-      {u"a.txt", u"a.txt", true},     {u"../../x", u"x", true},   {u"a/", u"", false},
-      {u"..", u"..", false},          {u".", u".", false},        {u"....", u"....", false},
-      {u"a\x01", u"a\x01", false},    {u"x\x1F", u"x\x1F", false}, {u"\u00e9t\u00e9", u"\u00e9t\u00e9", true},
+      {u"a.txt", u"a.txt", true},
+      {u"../../x", u"x", true},
+      {u"a/", u"", false},
+      {u"..", u"..", false},
+      {u".", u".", false},
+      {u"....", u"....", false},
+      {u"a\x01", u"a\x01", false},
+      {u"x\x1F", u"x\x1F", false},
+      {u"\u00e9t\u00e9", u"\u00e9t\u00e9", true},
       {std::u16string(u"a\0b", 3), std::u16string(u"a\0b", 3), false},
   };
   for (const Row& row : rows) {

@@ -33,7 +33,8 @@ std::string Head(const std::string& script, bool working) {
 // The second write for a non-MSIE agent.
 std::string Rest(int percent, const std::string& timeText, const std::string& sizes) {
   return "<td bgcolor='darkblue' width='" + std::to_string(percent) +
-         "%' height='8'><img width='1' height='8'></td><td width='" + std::to_string(100 - percent) +
+         "%' height='8'><img width='1' height='8'></td><td width='" +
+         std::to_string(100 - percent) +
          "%'></td></tr></table></td></tr></table></td></tr><tr><td width=50%>" + timeText +
          "</td><td align=right >" + sizes + "(" + std::to_string(percent) +
          "%)</td></tr></table></body></html>";
@@ -131,7 +132,8 @@ TEST_F(MonitorTest, FailedFirstWriteSendsHeadAndEndTogether) {
   Start();
   ASSERT_EQ(monitor_->ShowMonitor(), S_OK);
   const std::vector<std::string> expected{
-      Head("/upload/monitor.asp", true) + "</td><td align=right >(60%)</td></tr></table></body></html>"};
+      Head("/upload/monitor.asp", true) +
+      "</td><td align=right >(60%)</td></tr></table></body></html>"};
   EXPECT_EQ(Writes(), expected);
 }
 

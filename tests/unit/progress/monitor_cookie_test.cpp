@@ -40,62 +40,44 @@ TEST(MonitorCookie, ParsesLikeTheWideStringToLongConversion) {
   }
 }
 
-class MonitorCookieHost : public ::testing::Test {
- protected:
-  void Start() { ASSERT_EQ(context_.OnStartPage(host_.ScriptingContext().get(), frame::PageObjects::Standard), S_OK); }
-
-  test::FakeHost host_;
-  frame::PageContext context_;
-};
-
-TEST_F(MonitorCookieHost, ReadsTheRequestCookie) {
-  host_.SetCookie(u"VANTUpload", u"ProgressID", u" 12abc");
-  Start();
-  EXPECT_EQ(ReadMonitorCookie(context_), 12);
-}
-
-TEST_F(MonitorCookieHost, EmptyValueReadsAsZero) {
-  host_.SetCookie(u"VANTUpload", u"ProgressID", u"");
-  Start();
-  EXPECT_EQ(ReadMonitorCookie(context_), 0);
-}
-
-TEST_F(MonitorCookieHost, UnreadableOrAbsentCookieReadsAsNoId) {
+TEST(MonitorCookie, ReadsTheRequestCookie) {
   struct Row {
     const char* what;
+    std::u16string_view key;  // empty: no cookie sent
+    std::u16string_view value;
     std::optional<test::HostCall> failing;
-    bool setCookie;
+    std::int32_t id;
   };
   const Row rows[] = {
-      {"no cookie sent", std::nullopt, false},
-      {"cookie collection fails", test::HostCall::RequestCookies, true},
-      {"key read fails", test::HostCall::ReadCookieItem, true},
+      {"digits then letters", u"ProgressID", u" 12abc", std::nullopt, 12},
+      {"sent empty", u"ProgressID", u"", std::nullopt, 0},
+      {"no cookie sent", u"", u"", std::nullopt, kNoProgressId},
+      {"another key only", u"Other", u"5", std::nullopt, kNoProgressId},
+      {"cookie collection fails", u"ProgressID", u"5", test::HostCall::RequestCookies,
+       kNoProgressId},
+      {"key read fails", u"ProgressID", u"5", test::HostCall::ReadCookieItem, kNoProgressId},
   };
   for (const Row& row : rows) {
     test::FakeHost host;
-    if (row.setCookie) host.SetCookie(u"VANTUpload", u"ProgressID", u"5");
+    if (!row.key.empty()) host.SetCookie(u"VANTUpload", row.key, row.value);
     if (row.failing) host.Fail(*row.failing);
     frame::PageContext context;
-    ASSERT_EQ(context.OnStartPage(host.ScriptingContext().get(), frame::PageObjects::Standard), S_OK);
-    EXPECT_EQ(ReadMonitorCookie(context), kNoProgressId) << row.what;
+    ASSERT_EQ(context.OnStartPage(host.ScriptingContext().get(), frame::PageObjects::Standard),
+              S_OK);
+    EXPECT_EQ(ReadMonitorCookie(context), row.id) << row.what;
   }
-  frame::PageContext unstarted;
-  EXPECT_EQ(ReadMonitorCookie(unstarted), kNoProgressId) << "no Request held";
+  EXPECT_EQ(ReadMonitorCookie(frame::PageContext()), kNoProgressId) << "no Request held";
 }
 
-TEST_F(MonitorCookieHost, OtherKeyOfTheCookieIsNoId) {
-  host_.SetCookie(u"VANTUpload", u"Other", u"5");
-  Start();
-  EXPECT_EQ(ReadMonitorCookie(context_), kNoProgressId);
-}
-
-TEST_F(MonitorCookieHost, WritesTheIdAsDecimalText) {
-  Start();
-  for (const std::int32_t id : {0, 7, 1999}) EXPECT_EQ(WriteMonitorCookie(context_, id), S_OK);
+TEST(MonitorCookie, WritesTheIdAsDecimalText) {
+  test::FakeHost host;
+  frame::PageContext context;
+  ASSERT_EQ(context.OnStartPage(host.ScriptingContext().get(), frame::PageObjects::Standard), S_OK);
+  for (const std::int32_t id : {0, 7, 1999}) EXPECT_EQ(WriteMonitorCookie(context, id), S_OK);
   const std::vector<test::CookieWrite> expected{{u"VANTUpload", u"ProgressID", u"0"},
                                                 {u"VANTUpload", u"ProgressID", u"7"},
                                                 {u"VANTUpload", u"ProgressID", u"1999"}};
-  EXPECT_EQ(host_.CookieWrites(), expected);
+  EXPECT_EQ(host.CookieWrites(), expected);
 }
 
 }  // namespace

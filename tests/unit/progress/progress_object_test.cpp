@@ -47,7 +47,7 @@ const Reading kIdleRecord{0, 0, 0, 0, kIdleName, VARIANT_TRUE};
 
 class ProgressObjectTest : public ::testing::Test {
  protected:
-  ProgressTable table_{std::chrono::milliseconds(20)};
+  ProgressTable table_{std::chrono::milliseconds(300)};
   ComPtr<IProgress> progress_ = MakeProgress(table_);
 };
 
@@ -103,29 +103,6 @@ TEST_F(ProgressObjectTest, GetProgressIdIssuesWithoutAttaching) {
   EXPECT_EQ(Read(*progress_), kFresh) << "the object stays detached";
   ASSERT_EQ(progress_->GetProgressID(&id), S_OK);
   EXPECT_EQ(id, 2);
-}
-
-TEST_F(ProgressObjectTest, NullOutputsAreRefused) {
-  EXPECT_EQ(progress_->get_TotalSize(nullptr), E_POINTER);
-  EXPECT_EQ(progress_->get_FileName(nullptr), E_POINTER);
-  EXPECT_EQ(progress_->get_Working(nullptr), E_POINTER);
-  EXPECT_EQ(progress_->GetProgressID(nullptr), E_POINTER);
-}
-
-TEST_F(ProgressObjectTest, LateBoundCallsReachTheSameMembers) {
-  DISPID setId = 0;
-  ASSERT_EQ(progress_->GetIDsOfNames(u"setprogressid", &setId), S_OK);
-  EXPECT_EQ(setId, 6);
-  const std::int32_t id = table_.AllocateProgressId().value();
-  std::vector<Variant> args{Variant::I4(id)};
-  DispParams params{args};
-  Variant result;
-  ASSERT_EQ(progress_->Invoke(setId, DISPATCH_METHOD, params, &result), S_OK);
-  DISPID nameId = 0;
-  ASSERT_EQ(progress_->GetIDsOfNames(u"FileName", &nameId), S_OK);
-  DispParams none{};
-  ASSERT_EQ(progress_->Invoke(nameId, DISPATCH_PROPERTYGET, none, &result), S_OK);
-  EXPECT_EQ(result.bstr().str(), kIdleName);
 }
 
 TEST(ProgressClasses, CreatorsAreRegisteredUnderTheTableIdentifiers) {

@@ -69,20 +69,6 @@ TEST(ProgressTable, AWrappedIdReusesItsRecordUnchanged) {
   table.WaitForPendingResets();
 }
 
-TEST(ProgressTable, SnapshotDerivesPercentRateAndTransferred) {
-  ProgressTable table;
-  const std::int32_t id = Allocate(table);
-  ProgressLink link(table);
-  ASSERT_TRUE(link.Attach(id));
-  link.Start(4000);
-  link.ChunkRead(1000);
-  const ProgressSnapshot snapshot = table.Snapshot(id).value();
-  EXPECT_EQ(snapshot.transferred, 3000);
-  EXPECT_EQ(snapshot.percent, 75);
-  // The rate depends on the clock; it is either 0 (same millisecond) or positive.
-  EXPECT_GE(snapshot.bytesPerSec, 0);
-}
-
 // Eight request threads issue ids, upload into them and read them back while
 // the others do the same; run under TSan this checks the table's locking.
 TEST(ProgressTable, ConcurrentAllocationAndUpdates) {

@@ -13,7 +13,6 @@
 #include "platform/fs/path_map.h"
 #include "support/fake_host.h"
 #include "unit/frame/error_report_fixture.h"
-#include "virus/element_scan_fields.h"
 
 namespace vant::virus {
 namespace {
@@ -79,9 +78,9 @@ TEST_F(VirusInfoTest, NumbersRoundTripLateBound) {
     const char16_t* name;
     std::int32_t value;
   };
-  const Row rows[] = {{u"ScanMode", -7},          {u"ScanOption", 2147483647},
-                      {u"ScannedCount", 12},      {u"InfectedCount", -2147483647 - 1},
-                      {u"RepairedCount", 0},      {u"RemovedCount", 99}};
+  const Row rows[] = {{u"ScanMode", -7},     {u"ScanOption", 2147483647},
+                      {u"ScannedCount", 12}, {u"InfectedCount", -2147483647 - 1},
+                      {u"RepairedCount", 0}, {u"RemovedCount", 99}};
   for (const Row& row : rows) {
     DISPID id = 0;
     ASSERT_EQ(info_->GetIDsOfNames(row.name, &id), S_OK);
@@ -201,13 +200,6 @@ TEST_F(VirusInfoTest, OnStartPageNeedsEveryIntrinsicIncludingSession) {
   EXPECT_EQ(info_->OnStartPage(host.ScriptingContext().get()), E_FAIL);
 }
 
-TEST_F(VirusInfoTest, ErrorInfoIsSupportedForItsOwnInterfaceOnly) {
-  ComPtr<ISupportErrorInfo> support;
-  ASSERT_EQ(info_.As(IID_ISupportErrorInfo, &support), S_OK);
-  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IIVirusInfo::kIid), S_OK);
-  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
-}
-
 TEST(VirusInfoClass, CreatorIsRegisteredUnderTheTableIdentifier) {
   for (const frame::ClassInfo& info : frame::CreatableClasses()) {
     if (info.name != kVirusInfoClassName) continue;
@@ -216,11 +208,6 @@ TEST(VirusInfoClass, CreatorIsRegisteredUnderTheTableIdentifier) {
     return;
   }
   FAIL() << "IVirusInfo is not in the class table";
-}
-
-TEST(ElementScanFields, ElementsAreNeverInfected) {
-  EXPECT_EQ(kElementInfected, VARIANT_FALSE);
-  EXPECT_TRUE(ElementVirusName().IsNull());
 }
 
 }  // namespace

@@ -72,6 +72,11 @@ TEST_F(TranslatorLineMapTest, ErrorsPointAtTheirPageLine) {
        "/page.asp",
        4},
       {"syntax error", {}, "a\nb\n<% var = ; %>", "/page.asp", 3},
+      {"after a CR that ends code before a server script",
+       {},
+       std::string("<% var x = 1\r%><script runat=server>\n</script>\n") + kThrow,
+       "/page.asp",
+       4},
   };
   for (const auto& c : cases) {
     loader_.files.clear();

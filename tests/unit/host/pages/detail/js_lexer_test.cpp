@@ -47,6 +47,7 @@ TEST(JsLexerTest, TokenTable) {
       {R"("a\"b" 'c\'d')", R"(S:"a\"b" S:'c\'d')"},
       {"\"abc\ndef", "S!:\"abc I:def"},
       {"\"a\\\nb\"", "S:\"a\\\nb\""},
+      {"'ends in a backslash\\", "S!:'ends in a backslash\\"},
       {"// c\nx", "L:// c I:x"},
       {"/* a\n */ b", "B:/* a\n */ I:b"},
       {"/* open", "B!:/* open"},

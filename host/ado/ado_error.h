@@ -1,0 +1,55 @@
+// Statuses and error records of the database access objects. A failed
+// member sets the thread's error record (source = the object's ProgID,
+// description = what went wrong, SQLite's own message for SQL failures) and
+// returns the status, so a page's catch shows the text.
+#pragma once
+
+#include <new>
+#include <string_view>
+
+#include "host/ado/outcome.h"
+#include "platform/automation/automation.h"
+
+namespace vant::host::ado {
+
+inline constexpr std::u16string_view kConnectionSource = u"ADODB.Connection";
+inline constexpr std::u16string_view kRecordsetSource = u"ADODB.Recordset";
+inline constexpr std::u16string_view kFieldSource = u"ADODB.Field";
+inline constexpr std::u16string_view kFieldsSource = u"ADODB.Fields";
+
+// A statement or the database failed; the description is SQLite's message.
+inline constexpr HRESULT kDatabaseError = E_FAIL;
+// The object is closed (or its connection is) and the call needs it open.
+inline constexpr HRESULT kObjectClosed = MakeHresult(0x800A0E78);
+// The object is open and the call needs it closed.
+inline constexpr HRESULT kObjectOpen = MakeHresult(0x800A0E79);
+// BOF or EOF is true, or the current row was deleted.
+inline constexpr HRESULT kNoCurrentRecord = MakeHresult(0x800A0BCD);
+// No field of that name or index.
+inline constexpr HRESULT kItemNotFound = MakeHresult(0x800A0CC1);
+// The recordset is read-only or the field has no column to write to.
+inline constexpr HRESULT kNotUpdatable = MakeHresult(0x800A0CB3);
+// An argument of the wrong type or out of range.
+inline constexpr HRESULT kBadArgument = MakeHresult(0x800A0BB9);
+
+// Sets the thread's error record and returns `hr`. Never throws.
+HRESULT RaiseError(HRESULT hr, std::u16string_view source,
+                   std::u16string_view description) noexcept;
+
+// Raises a failed outcome; returns S_OK for a successful one.
+HRESULT Report(const Outcome& outcome, std::u16string_view source) noexcept;
+
+// Runs `body` (returning HRESULT) and turns an escaping exception into a
+// failure with a record, so no exception leaves an interface member.
+template <class Body>
+HRESULT Guarded(std::u16string_view source, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return RaiseError(E_OUTOFMEMORY, source, u"Out of memory.");
+  } catch (...) {
+    return RaiseError(E_UNEXPECTED, source, u"Unexpected failure.");
+  }
+}
+
+}  // namespace vant::host::ado

@@ -1,0 +1,95 @@
+#include "host/ado/database.h"
+
+#include "host/ado/ado_error.h"
+
+namespace vant::host::ado {
+namespace {
+
+constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+
+std::u16string Message(sqlite3* db) {
+  return Utf8ToUtf16(db != nullptr ? sqlite3_errmsg(db) : "out of memory");
+}
+
+bool IsBlank(std::string_view sql) {
+  return sql.find_first_not_of(" \t\r\n;") == std::string_view::npos;
+}
+
+}  // namespace
+
+Outcome Database::Open(const std::string& hostPath, std::shared_ptr<Database>* out) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(hostPath.c_str(), &raw, kOpenFlags, nullptr);
+  DbHandle db(raw);  // owns the handle even when the open failed
+  if (rc != SQLITE_OK) {
+    return Outcome::Fail(kDatabaseError, u"Cannot open the database " + Utf8ToUtf16(hostPath) +
+                                             u": " + Message(raw));
+  }
+  sqlite3_extended_result_codes(raw, 1);
+  sqlite3_busy_timeout(raw, static_cast<int>(kBusyTimeout.count()));
+  out->reset(new Database(std::move(db)));
+  return Outcome::Ok();
+}
+
+void Database::Close() {
+  db_.reset();
+  transactionLevel_ = 0;
+}
+
+Outcome Database::RequireOpen() const {
+  if (is_open()) return Outcome::Ok();
+  return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
+}
+
+Outcome Database::LastError() const { return Outcome::Fail(kDatabaseError, Message(db_.get())); }
+
+Outcome Database::Prepare(std::string_view sql, Statement* out, std::string_view* tail) {
+  if (Outcome open = RequireOpen(); !open.ok()) return open;
+  sqlite3_stmt* raw = nullptr;
+  const char* rest = nullptr;
+  const int rc =
+      sqlite3_prepare_v2(db_.get(), sql.data(), static_cast<int>(sql.size()), &raw, &rest);
+  out->reset(raw);
+  if (rc != SQLITE_OK) return LastError();
+  if (tail != nullptr) *tail = sql.substr(static_cast<std::size_t>(rest - sql.data()));
+  return Outcome::Ok();
+}
+
+Outcome Database::Step(sqlite3_stmt* stmt, bool* row) {
+  const int rc = sqlite3_step(stmt);
+  *row = rc == SQLITE_ROW;
+  if (rc == SQLITE_ROW || rc == SQLITE_DONE) return Outcome::Ok();
+  return LastError();
+}
+
+Outcome Database::Exec(std::string_view sql) {
+  while (!IsBlank(sql)) {
+    Statement stmt;
+    if (Outcome prepared = Prepare(sql, &stmt, &sql); !prepared.ok()) return prepared;
+    if (!stmt) continue;
+    bool row = true;
+    while (row) {
+      if (Outcome stepped = Step(stmt.get(), &row); !stepped.ok()) return stepped;
+    }
+  }
+  return Outcome::Ok();
+}
+
+Savepoint::Savepoint(Database& db) : db_(db) {
+  begun_ = db_.Exec("SAVEPOINT vant_update");
+  active_ = begun_.ok();
+}
+
+Savepoint::~Savepoint() {
+  if (!active_ || !db_.is_open()) return;
+  (void)db_.Exec("ROLLBACK TO vant_update");
+  (void)db_.Exec("RELEASE vant_update");
+}
+
+Outcome Savepoint::Release() {
+  Outcome released = db_.Exec("RELEASE vant_update");
+  if (released.ok()) active_ = false;
+  return released;
+}
+
+}  // namespace vant::host::ado

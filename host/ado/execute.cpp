@@ -1,0 +1,50 @@
+#include "host/ado/execute.h"
+
+#include <string>
+
+#include "host/ado/recordset_loader.h"
+
+namespace vant::host::ado {
+namespace {
+
+bool OnlyBlanks(std::string_view sql) {
+  return sql.find_first_not_of(" \t\r\n;") == std::string_view::npos;
+}
+
+Outcome LoadRows(const std::shared_ptr<Database>& db, const char* sql,
+                 std::shared_ptr<RecordsetData>* rows) {
+  auto data = std::make_shared<RecordsetData>();
+  if (Outcome loaded = LoadRecordset(db, Utf8ToUtf16(sql), true, data.get()); !loaded.ok()) {
+    return loaded;
+  }
+  *rows = std::move(data);
+  return Outcome::Ok();
+}
+
+}  // namespace
+
+Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view commandText,
+                       std::shared_ptr<RecordsetData>* rows, std::int64_t* affected) {
+  *affected = 0;
+  rows->reset();
+  const std::string text = Utf16ToUtf8(commandText);
+  std::string_view rest = text;
+  while (!OnlyBlanks(rest)) {
+    Statement stmt;
+    if (Outcome prepared = db->Prepare(rest, &stmt, &rest); !prepared.ok()) return prepared;
+    if (!stmt) continue;
+    // The last statement that returns rows becomes the recordset (loaded
+    // by the recordset loader, which may add the rowid for BLOB reads).
+    if (sqlite3_column_count(stmt.get()) > 0 && OnlyBlanks(rest)) {
+      return LoadRows(db, sqlite3_sql(stmt.get()), rows);
+    }
+    const bool changesData = sqlite3_stmt_readonly(stmt.get()) == 0;
+    for (bool row = true; row;) {
+      if (Outcome stepped = db->Step(stmt.get(), &row); !stepped.ok()) return stepped;
+    }
+    if (changesData) *affected += sqlite3_changes(db->handle());
+  }
+  return Outcome::Ok();
+}
+
+}  // namespace vant::host::ado

@@ -1,0 +1,76 @@
+// CBLOBManager's page members, creator and the shared field check.
+#include "blob/blob_manager.h"
+
+#include <new>
+
+#include "frame/class_creators.h"
+#include "frame/class_table.h"
+#include "frame/error_report.h"
+
+namespace vant::blob {
+namespace {
+
+// The identifier comes from the class table, so it is written down once.
+CLSID BlobManagerClassId() {
+  for (const frame::ClassInfo& info : frame::CreatableClasses()) {
+    if (info.name == kBlobManagerClassName) return info.clsid;
+  }
+  return GUID_NULL;
+}
+
+const frame::ClassCreatorRegistrar kRegistrar(BlobManagerClassId(), &CreateBlobManager);
+
+}  // namespace
+
+HRESULT CreateBlobManager(const IID& iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  try {
+    return CBLOBManager::Create()->QueryInterface(iid, out);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT CBLOBManager::InterfaceSupportsErrorInfo(const IID& iid) {
+  return frame::InterfaceSupportsErrorInfo(IBLOBManager::kIid, iid);
+}
+
+HRESULT CBLOBManager::OnStartPage(IUnknown* piUnk) {
+  try {
+    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+HRESULT CBLOBManager::OnEndPage() {
+  try {
+    context_.OnEndPage();
+  } catch (...) {
+    // Releasing the page's objects has nothing left to undo.
+  }
+  return S_OK;
+}
+
+// An object that is no field, or whose type cannot be read, is no long
+// binary field either: the script hears why its call failed.
+HRESULT CBLOBManager::LongBinaryField(IUnknown* dbField, ComPtr<ado::IField>* field) {
+  std::int32_t type = 0;
+  if (dbField == nullptr ||
+      Failed(dbField->QueryInterface(ado::IField::kIid, field->ReceiveVoid())) || !*field ||
+      Failed((*field)->get_Type(&type)) || type != ado::kAdLongVarBinary) {
+    return frame::ReportErrorOnce(errorFlag_, frame::MessageId::kBlobNotLongBinary);
+  }
+  return S_OK;
+}
+
+// A host that cannot answer counts as a client that has gone.
+bool CBLOBManager::ClientConnected() const {
+  host::IResponse* response = context_.Response();
+  VARIANT_BOOL connected = VARIANT_FALSE;
+  return response != nullptr && Succeeded(response->IsClientConnected(&connected)) &&
+         connected != VARIANT_FALSE;
+}
+
+}  // namespace vant::blob

@@ -1,0 +1,95 @@
+// The response headers of Download: output switched to unbuffered binary,
+// the disposition, the resume validators, the range status and the length.
+#include <string>
+
+#include "download/byte_range.h"
+#include "download/file_download.h"
+#include "download/response_text.h"
+#include "download/validators.h"
+#include "platform/fs/file_info.h"
+
+namespace vant::download {
+namespace {
+
+constexpr char16_t kPartialStatus[] = u"206 Partial content";
+constexpr char16_t kUnsatisfiableStatus[] = u"416 Requested range not satisfiable";
+constexpr char16_t kOctetStream[] = u"application/octet-stream";
+
+}  // namespace
+
+void CFileDownload::PrepareDownloadResponse() {
+  host::IResponse* response = context_.Response();
+  if (response == nullptr) return;
+  (void)response->put_Buffer(VARIANT_FALSE);
+  (void)response->put_Expires(0);
+  (void)response->put_ContentType(Bstr(kOctetStream));
+}
+
+// Resume is on only for VARIANT_TRUE. A Range the download can honour
+// (parsed, and If-Range naming this version of the content) gives 206 or,
+// for a start past the content, 416; anything else is a full download.
+HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL bAttach,
+                                            VARIANT_BOOL bResume) {
+  rangeRequested_ = 0;
+  rangeStart_ = 0;
+  rangeUnsatisfiable_ = false;
+  entityTag_.clear();
+  const bool resume = bResume == VARIANT_TRUE;
+  fs::FileAttributes attributes;
+  const bool haveTimes = resume && fs::GetAttributes(content.path, attributes).ok();
+  if (resume) {
+    std::u16string range;
+    if (const HRESULT hr = frame::ReadServerVariable(context_, u"HTTP_RANGE", &range); Failed(hr)) {
+      return hr;
+    }
+    if (haveTimes) entityTag_ = EntityTag(content.path, attributes, content.length);
+    const std::optional<std::int64_t> start = ParseRangeStart(range);
+    if (start && RangeApplies(haveTimes ? &attributes : nullptr)) {
+      rangeStart_ = *start;
+      rangeUnsatisfiable_ = AnswerRange(*start, content.length) == RangeAnswer::kUnsatisfiable;
+      rangeRequested_ = rangeUnsatisfiable_ ? 0 : 1;
+      host::IResponse* response = context_.Response();
+      return response->put_Status(Bstr(rangeUnsatisfiable_ ? kUnsatisfiableStatus : kPartialStatus));
+    }
+  }
+  (void)AddHeader(u"Content-Disposition", DispositionValue(bAttach != VARIANT_FALSE, content.displayName, true));
+  if (!resume) return S_OK;
+  (void)AddHeader(u"Accept-Ranges", u"bytes");
+  WriteLastModified(haveTimes ? &attributes : nullptr);
+  if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
+  return S_OK;
+}
+
+// If-Range: absent means the range stands; otherwise it must equal this
+// version's entity tag or Last-Modified date, else the client gets the whole
+// content instead of a tail that would not fit the part it holds.
+bool CFileDownload::RangeApplies(const fs::FileAttributes* attributes) {
+  const std::u16string ifRange =
+      frame::GetServerVariable(context_, u"HTTP_IF_RANGE").value_or(std::u16string());
+  if (ifRange.empty()) return true;
+  if (attributes == nullptr) return false;
+  return ifRange == entityTag_ || ifRange == HttpDate(attributes->lastWriteSeconds);
+}
+
+void CFileDownload::WriteLastModified(const fs::FileAttributes* attributes) {
+  if (attributes == nullptr) return;
+  (void)AddHeader(u"Last-Modified", HttpDate(attributes->lastWriteSeconds));
+}
+
+void CFileDownload::WriteLengthHeaders(std::int64_t length) {
+  if (rangeUnsatisfiable_) {
+    (void)AddHeader(u"Content-Range", u"bytes */" + DecimalText(length));
+    (void)AddHeader(u"Content-Length", u"0");
+    return;
+  }
+  if (rangeRequested_ == 0) {
+    (void)AddHeader(u"Content-Length", DecimalText(length));
+    return;
+  }
+  if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
+  (void)AddHeader(u"Content-Range", u"bytes " + DecimalText(rangeStart_) + u"-" +
+                                        DecimalText(length - 1) + u"/" + DecimalText(length));
+  (void)AddHeader(u"Content-Length", DecimalText(length - rangeStart_));
+}
+
+}  // namespace vant::download

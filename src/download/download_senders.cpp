@@ -1,0 +1,69 @@
+// The two senders of Download: from an open file and from a cache entry.
+// Both write the length headers first, then the bytes from the range start,
+// asking before every chunk whether the client is still there.
+#include <algorithm>
+#include <vector>
+
+#include "download/file_download.h"
+#include "frame/error_report.h"
+
+namespace vant::download {
+namespace {
+
+constexpr char16_t kForFileName[] = u"DownloadForFile";
+
+}  // namespace
+
+// Sends at most length - start bytes, so a file that grew since its size
+// was taken never overruns Content-Length. A body that is a whole number of
+// chunks ends with an empty write, as a short read always ends the loop.
+HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
+  try {
+    WriteLengthHeaders(length);
+    if (rangeUnsatisfiable_) return S_OK;
+    const std::int64_t start = rangeRequested_ == 1 ? rangeStart_ : 0;
+    std::int64_t position = 0;
+    if (start > 0 && !file.Seek(start, fs::SeekFrom::kBegin, position).ok()) {
+      return frame::ReportSystemError(kDownloadImplName, kForFileName, u"2");
+    }
+    std::vector<std::uint8_t> buffer(kDownloadChunkSize);
+    std::int64_t remaining = length - start;
+    std::size_t got = 0;
+    do {
+      if (!ClientConnected()) return ClientGone();
+      const auto want = static_cast<std::size_t>(std::min(remaining, kDownloadChunkSize));
+      if (!file.Read(buffer.data(), want, got).ok()) {
+        return frame::ReportSystemError(kDownloadImplName, kForFileName, u"3");
+      }
+      if (Failed(WriteChunk(buffer.data(), got))) return ClientGone();
+      remaining -= static_cast<std::int64_t>(got);
+    } while (got == static_cast<std::size_t>(kDownloadChunkSize));
+    return S_OK;
+  } catch (...) {
+    return Unexpected(kForFileName);
+  }
+}
+
+// The lease gives the entry back on every path out of Download.
+HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
+  try {
+    const auto length = static_cast<std::int64_t>(lease->size);
+    WriteLengthHeaders(length);
+    if (rangeUnsatisfiable_) return S_OK;
+    if (rangeRequested_ != 1) rangeStart_ = 0;
+    std::int64_t remaining = length - rangeStart_;
+    while (remaining > 0) {
+      if (!ClientConnected()) return ClientGone();
+      const std::int64_t n = std::min(remaining, kDownloadChunkSize);
+      if (Failed(WriteChunk(lease->data.get() + (length - remaining), static_cast<std::size_t>(n)))) {
+        return ClientGone();
+      }
+      remaining -= n;
+    }
+    return S_OK;
+  } catch (...) {
+    return Unexpected(u"_DownloadForCache");
+  }
+}
+
+}  // namespace vant::download

@@ -1,0 +1,153 @@
+// CFileDownload's public members and the Download sequence: map the path,
+// check the file, pick the content (cache entry or open file), then write
+// the response headers and hand over to the sender.
+#include "download/file_download.h"
+
+#include <new>
+
+#include "download/class_ids.h"
+#include "download/header_value.h"
+#include "frame/class_creators.h"
+#include "frame/error_report.h"
+#include "platform/fs/file_info.h"
+
+namespace vant::download {
+namespace {
+
+using frame::MessageId;
+
+constexpr char16_t kForFileName[] = u"DownloadForFile";
+
+// The part of a path after its last "\" (the whole path when it has none).
+std::u16string LeafName(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'\\');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kFileDownloadClassName),
+                                              &CreateFileDownload);
+
+}  // namespace
+
+HRESULT CreateFileDownload(const IID& iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  try {
+    return CFileDownload::Create()->QueryInterface(iid, out);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT CFileDownload::InterfaceSupportsErrorInfo(const IID& iid) {
+  return frame::InterfaceSupportsErrorInfo(IFileDownload::kIid, iid);
+}
+
+HRESULT CFileDownload::OnStartPage(IUnknown* piUnk) {
+  try {
+    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
+  } catch (...) {
+    return Unexpected(u"OnStartPage");
+  }
+}
+
+HRESULT CFileDownload::OnEndPage() {
+  try {
+    context_.OnEndPage();
+    return S_OK;
+  } catch (...) {
+    return Unexpected(u"OnEndPage");
+  }
+}
+
+HRESULT CFileDownload::Download(const Bstr& bstrFilePath, const Bstr& bstrFileName,
+                                VARIANT_BOOL bAttach, VARIANT_BOOL bResume) {
+  try {
+    return _Download(bstrFilePath, bstrFileName, bAttach, bResume);
+  } catch (...) {
+    return Unexpected(kForFileName);
+  }
+}
+
+HRESULT CFileDownload::DownloadVirtual(const Bstr& bstrFilePath, const Bstr& bstrFileName,
+                                       VARIANT_BOOL bAttach, VARIANT_BOOL bResume) {
+  return static_cast<IFileDownload*>(this)->Download(bstrFilePath, bstrFileName, bAttach, bResume);
+}
+
+HRESULT CFileDownload::DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName,
+                                    VARIANT_BOOL bAttach) {
+  try {
+    return _DownloadBlob(dbField, bstrFileName, bAttach);
+  } catch (...) {
+    return Unexpected(u"DownloadBlob");
+  }
+}
+
+// The content is chosen before any header is written, so a file that
+// exists but cannot be read fails with nothing sent, and a cache entry is
+// held from the length header to its last byte.
+HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileName,
+                                 VARIANT_BOOL bAttach, VARIANT_BOOL bResume) {
+  Bstr mapped;
+  (void)frame::MapPathIfVirtual(context_, bstrFilePath, &mapped);
+  Content content;
+  content.path = mapped.str();
+  fs::FileAttributes attributes;
+  if (!fs::GetAttributes(content.path, attributes).ok() || attributes.isFolder) {
+    return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadFileNotFound, {content.path});
+  }
+  if (context_.Response() == nullptr) return frame::kIntrinsicNotHeld;
+  content.displayName = bstrFileName.empty() ? LeafName(content.path) : bstrFileName.str();
+
+  const CacheLease lease(cache_, content.path);
+  fs::File file;
+  if (lease) {
+    content.length = lease->size;
+  } else {
+    std::uint64_t size = 0;
+    if (!file.OpenRead(content.path).ok() || !file.Size(size).ok()) {
+      return frame::ReportSystemError(kDownloadImplName, kForFileName, u"1");
+    }
+    content.length = static_cast<std::int64_t>(size);
+  }
+  PrepareDownloadResponse();
+  (void)WriteDownloadHeaders(content, bAttach, bResume);
+  if (lease) return _DownloadForCache(lease);
+  return DownloadForFile(file, content.length);
+}
+
+HRESULT CFileDownload::AddHeader(std::u16string_view name, std::u16string_view value) {
+  if (!IsSafeHeaderValue(value)) return E_INVALIDARG;
+  host::IResponse* response = context_.Response();
+  if (response == nullptr) return frame::kIntrinsicNotHeld;
+  return response->AddHeader(Bstr(name), Bstr(value));
+}
+
+// A host that cannot answer counts as a client that has gone: streaming on
+// would only do work nobody receives.
+bool CFileDownload::ClientConnected() {
+  host::IResponse* response = context_.Response();
+  VARIANT_BOOL connected = VARIANT_FALSE;
+  return response != nullptr && Succeeded(response->IsClientConnected(&connected)) &&
+         connected != VARIANT_FALSE;
+}
+
+HRESULT CFileDownload::WriteChunk(const std::uint8_t* data, std::size_t size) {
+  host::IResponse* response = context_.Response();
+  if (response == nullptr) return frame::kIntrinsicNotHeld;
+  auto bytes = SafeArray::FromBytes(data, size);
+  if (!bytes) return E_OUTOFMEMORY;
+  return response->BinaryWrite(Variant::Array(std::move(bytes)));
+}
+
+HRESULT CFileDownload::ClientGone() {
+  if (host::IResponse* response = context_.Response()) (void)response->End();
+  return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadClientGone);
+}
+
+HRESULT CFileDownload::Unexpected(const char16_t* member) {
+  return frame::ReportErrorOnce(errorFlag_, MessageId::kUnexpectedFailure,
+                                {kDownloadImplName, member});
+}
+
+}  // namespace vant::download

@@ -1,0 +1,91 @@
+// FileDownload (CFileDownload): sends a file, a cached file or a database
+// BLOB field to the browser, unbuffered, in chunks of kDownloadChunkSize
+// bytes, with inline or attachment disposition and byte-range resume.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "download/cache.h"
+#include "frame/interfaces/file_download.h"
+#include "frame/module_lock.h"
+#include "frame/page_context.h"
+#include "frame/report_once.h"
+#include "platform/fs/file.h"
+#include "platform/fs/file_info.h"
+
+namespace vant::download {
+
+inline constexpr char16_t kFileDownloadClassName[] = u"FileDownload";
+inline constexpr char16_t kDownloadImplName[] = u"CFileDownload";
+
+// Bytes per BinaryWrite of a download.
+inline constexpr std::int64_t kDownloadChunkSize = 65536;
+
+// The class creator: a new download object handing out interface `iid`.
+HRESULT CreateFileDownload(const IID& iid, void** out);
+
+class CFileDownload
+    : public ComObject<CFileDownload, DispatchImpl<IFileDownload>, ISupportErrorInfo> {
+ public:
+  // Downloads consult `cache` (the process-wide one unless a test passes its own).
+  explicit CFileDownload(CCache& cache = TheCache()) : cache_(cache) {}
+
+  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+  HRESULT OnStartPage(IUnknown* piUnk) override;
+  HRESULT OnEndPage() override;
+
+  // Sends the file at bstrFilePath (virtual when it holds "/"). Fails with
+  // 0x40020053 (path) when no file is there; with a system error
+  // ("DownloadForFile", place "1") when it exists but cannot be opened, before
+  // anything is written; with 0x40020055 after Response.End when the client
+  // goes away or a write fails. An unsatisfiable range is answered with 416
+  // and counts as success.
+  HRESULT Download(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,
+                   VARIANT_BOOL bResume) override;
+  // Download itself; virtual paths are recognised there.
+  HRESULT DownloadVirtual(const Bstr& bstrFilePath, const Bstr& bstrFileName,
+                          VARIANT_BOOL bAttach, VARIANT_BOOL bResume) override;
+  // Sends a long binary field: 0x40020054 for another field type, the
+  // GetChunk status when a read fails, 0x40020055 (with the write's status)
+  // when the client goes away or a write fails.
+  HRESULT DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName, VARIANT_BOOL bAttach) override;
+
+ private:
+  // What one Download sends: a cache entry or an open file, and its length.
+  struct Content {
+    std::u16string path;
+    std::u16string displayName;
+    std::int64_t length = 0;
+  };
+
+  HRESULT _Download(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,
+                    VARIANT_BOOL bResume);
+  HRESULT _DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName, VARIANT_BOOL bAttach);
+  void PrepareDownloadResponse();
+  HRESULT WriteDownloadHeaders(const Content& content, VARIANT_BOOL bAttach, VARIANT_BOOL bResume);
+  bool RangeApplies(const fs::FileAttributes* attributes);
+  void WriteLastModified(const fs::FileAttributes* attributes);
+  void WriteLengthHeaders(std::int64_t length);
+  HRESULT DownloadForFile(fs::File& file, std::int64_t length);
+  HRESULT _DownloadForCache(const CacheLease& lease);
+
+  // Host helpers: a header whose value could split the response is dropped.
+  HRESULT AddHeader(std::u16string_view name, std::u16string_view value);
+  bool ClientConnected();
+  HRESULT WriteChunk(const std::uint8_t* data, std::size_t size);
+  HRESULT ClientGone();
+  HRESULT Unexpected(const char16_t* member);
+
+  CCache& cache_;
+  frame::PageContext context_;
+  frame::ErrorFlag errorFlag_;
+  frame::ModuleLock lock_;
+  // Set by WriteDownloadHeaders for the current Download.
+  std::int32_t rangeRequested_ = 0;
+  std::int64_t rangeStart_ = 0;
+  bool rangeUnsatisfiable_ = false;
+  std::u16string entityTag_;
+};
+
+}  // namespace vant::download

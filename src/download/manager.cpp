@@ -1,0 +1,88 @@
+#include "download/manager.h"
+
+#include <new>
+
+#include "download/class_ids.h"
+#include "frame/class_creators.h"
+#include "frame/error_report.h"
+
+namespace vant::download {
+namespace {
+
+const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kManagerClassName), &CreateManager);
+
+}  // namespace
+
+HRESULT CreateManager(const IID& iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  try {
+    return CManager::Create()->QueryInterface(iid, out);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT CManager::InterfaceSupportsErrorInfo(const IID& iid) {
+  return frame::InterfaceSupportsErrorInfo(IManager::kIid, iid);
+}
+
+HRESULT CManager::OnStartPage(IUnknown* piUnk) {
+  try {
+    return context_.OnStartPage(piUnk, frame::PageObjects::ServerOnly);
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+HRESULT CManager::OnEndPage() {
+  try {
+    context_.OnEndPage();
+  } catch (...) {
+    // Releasing the Server object has nothing left to undo.
+  }
+  return S_OK;
+}
+
+HRESULT CManager::get__NewEnum(IUnknown** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  try {
+    lastEnumeration_.clear();
+    for (const CacheEntryState& entry : cache_.Entries()) {
+      lastEnumeration_.push_back(Variant::String(Bstr(entry.key)));
+    }
+    ComPtr<IEnumVARIANT> enumerator = MakeVariantEnumerator(lastEnumeration_);
+    if (!enumerator) return E_OUTOFMEMORY;
+    *out = enumerator.Detach();
+    return S_OK;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+// A virtual path that cannot be mapped stays as given; the cache then finds
+// no file there and says so.
+std::u16string CManager::Physical(const Bstr& path) const {
+  Bstr mapped;
+  (void)frame::MapPathIfVirtual(context_, path, &mapped);
+  return mapped.str();
+}
+
+HRESULT CManager::AddCacheFile(const Bstr& bstrFilePath) {
+  try {
+    return cache_.AddCacheFile(Physical(bstrFilePath));
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+HRESULT CManager::RemoveCacheFile(const Bstr& bstrFilePath) {
+  try {
+    return cache_.RemoveCacheFile(Physical(bstrFilePath));
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+}  // namespace vant::download

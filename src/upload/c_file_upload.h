@@ -1,0 +1,103 @@
+// CFileUpload, the implementation behind IFileUpload. Its members are
+// spread over a few files by concern: lifetime and page binding
+// (file_upload.cpp), settings (file_upload_settings.cpp), form access and
+// the members forwarded to the first file (file_upload_form.cpp), and the
+// file-system helpers (file_upload_files.cpp).
+#pragma once
+
+#include <cstdint>
+
+#include "form/form_element_multi_collection.h"
+#include "frame/interfaces/file_upload.h"
+#include "frame/module_lock.h"
+#include "frame/page_context.h"
+#include "progress/progress_link.h"
+#include "upload/body_reader.h"
+#include "upload/multipart_parser.h"
+#include "upload/upload_errors.h"
+#include "upload/upload_settings.h"
+
+namespace vant::upload {
+
+class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISupportErrorInfo> {
+ public:
+  explicit CFileUpload(progress::ProgressTable& table);
+  ~CFileUpload() override { FinalRelease(); }
+
+  // Makes the form's multi-collection and links it to the error flag.
+  // E_FAIL when it cannot be made.
+  HRESULT FinalConstruct();
+
+  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+
+  HRESULT OnStartPage(IUnknown* piUnk) override;
+  HRESULT OnEndPage() override;
+  HRESULT get_Form(Variant* out) override;
+  HRESULT get_DefaultPath(Bstr* out) override;
+  HRESULT put_DefaultPath(const Bstr& value) override;
+  HRESULT get_CodePage(int32_t* out) override;
+  HRESULT put_CodePage(int32_t value) override;
+  HRESULT get_AutoMakeFolder(VARIANT_BOOL* out) override;
+  HRESULT put_AutoMakeFolder(VARIANT_BOOL value) override;
+  HRESULT get_FileLen(int32_t* out) override;
+  HRESULT get_FileName(Bstr* out) override;
+  HRESULT get_FilePath(Bstr* out) override;
+  HRESULT get_ImageFormat(Bstr* out) override;
+  HRESULT get_ImageHeight(int32_t* out) override;
+  HRESULT get_ImageWidth(int32_t* out) override;
+  HRESULT get_MimeType(Bstr* out) override;
+  HRESULT get_LastSavedFileName(Bstr* out) override;
+  HRESULT get_LastSavedFilePath(Bstr* out) override;
+  HRESULT put_UseIE5BugFix(VARIANT_BOOL value) override;
+  HRESULT get_Version(Bstr* out) override;
+  HRESULT put_MaxFileLen(int32_t value) override;
+  HRESULT get_MaxFileLen(int32_t* out) override;
+  HRESULT get_UploadTimeout(int32_t* out) override;
+  HRESULT put_UploadTimeout(int32_t value) override;
+  HRESULT get_TotalLen(int32_t* out) override;
+  HRESULT put_TotalLen(int32_t value) override;
+  HRESULT get_TempFilePath(Bstr* out) override;
+  HRESULT IsFileItem(VARIANT_BOOL* out) override;
+  HRESULT IsImageItem(VARIANT_BOOL* out) override;
+  HRESULT DeleteAllSavedFiles() override;
+  HRESULT Save(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) override;
+  HRESULT SaveAs(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) override;
+  HRESULT SaveVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) override;
+  HRESULT SaveAsVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) override;
+  HRESULT SaveAsBlob(IUnknown* pField) override;
+  HRESULT FileExists(const Bstr& strFilePath, VARIANT_BOOL* out) override;
+  HRESULT FolderExists(const Bstr& strFolderPath, VARIANT_BOOL* out) override;
+  HRESULT DeleteFile(const Bstr& strFilePath, VARIANT_BOOL* out) override;
+  HRESULT Flush() override;
+  HRESULT SetProgress(int32_t lProgressID) override;
+  HRESULT get_FileNameWithoutExt(Bstr* out) override;
+  HRESULT get_FileExtension(Bstr* out) override;
+  HRESULT get_IVirusInfo(IDispatch** out) override;
+  HRESULT get_IsInfected(VARIANT_BOOL* out) override;
+  HRESULT get_VirusName(Bstr* out) override;
+
+ private:
+  // Parses the body on the first call; later calls answer from the result.
+  HRESULT _PreUploadContents();
+  // _PreUploadContents, then 0x40020015 when the form has no file element.
+  HRESULT _PreUploadForFirstFileItem();
+  // Runs a member of the first file element after parsing.
+  template <class Call>
+  HRESULT Forward(Call&& call);
+  HRESULT SetDefaultPath(const Bstr& value);
+  // Release: progress record, leftover files, the form.
+  void FinalRelease();
+
+  frame::PageContext context_;
+  frame::UploadPageState pageState_;
+  UploadSettings settings_;
+  UploadErrors errors_;
+  progress::ProgressLink progress_;
+  BodyReader reader_;
+  ComPtr<form::CFormElementMultiCollection> form_;
+  ComPtr<form::CFormElement> firstFileElement_;  // target of the forwarded members
+  bool parsed_ = false;
+  frame::ModuleLock moduleLock_;
+};
+
+}  // namespace vant::upload

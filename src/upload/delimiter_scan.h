@@ -1,0 +1,72 @@
+// The search for the delimiter that ends a part's data. Bytes before it go
+// to a sink (a field value in memory, or a temporary file) straight from the
+// host's chunk; only a delimiter that straddles two chunks is looked for in
+// a small carry buffer holding the tail of one chunk and the head of the
+// next.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/automation/hresult.h"
+#include "upload/body_reader.h"
+#include "upload/upload_limits.h"
+
+namespace vant::upload {
+
+// Where a range of part data was found, as the write-failure report of a
+// file part names it.
+enum class ScanPlace : char16_t {
+  kChunkHead = u'1',          // a chunk without the tail kept for the next search
+  kBeforeDelimiter = u'2',    // the bytes before a delimiter found in the chunk
+  kBeforeCarryHit = u'3',     // the bytes before a delimiter found in the carry buffer
+  kKeptTail = u'4',           // kept tail bytes that turned out to be data
+};
+
+// Receives the data of a part. Returns false after reporting its own failure.
+class ScanSink {
+ public:
+  virtual bool Emit(const std::uint8_t* data, std::size_t size, ScanPlace place) = 0;
+
+ protected:
+  ~ScanSink() = default;
+};
+
+class DelimiterScanner {
+ public:
+  // `delimiter`: CR LF "--" boundary, 6 to 126 bytes.
+  explicit DelimiterScanner(std::vector<std::uint8_t> delimiter);
+  DelimiterScanner(const DelimiterScanner&) = delete;
+  DelimiterScanner& operator=(const DelimiterScanner&) = delete;
+
+  // Hands every byte from the reader's position up to the next delimiter to
+  // `sink`, exactly once and in order, and leaves the position just past the
+  // delimiter. Fails when a chunk cannot be read (the body ended before a
+  // delimiter: 0x40020023) or the sink fails.
+  HRESULT Scan(BodyReader& reader, ScanSink& sink);
+
+  // True when the line holds the boundary (the delimiter without its CR LF
+  // "--"): how the first delimiter is recognised after a preamble.
+  bool LineHoldsBoundary(const std::uint8_t* first, const std::uint8_t* last) const;
+
+  std::size_t Length() const { return delimiter_.size(); }
+
+ private:
+  using Searcher = std::boyer_moore_horspool_searcher<std::vector<std::uint8_t>::const_iterator>;
+
+  // The delimiter's start in [first, last), or nullptr.
+  const std::uint8_t* Find(const std::uint8_t* first, const std::uint8_t* last) const;
+  // Reads on after `kept` tail bytes in the carry buffer. Sets *found when
+  // the delimiter straddled the edge; otherwise the position is at the start
+  // of the new chunk (or past it, when the whole chunk went to the carry).
+  HRESULT CarryAcross(BodyReader& reader, ScanSink& sink, std::size_t kept, bool* found);
+
+  const std::vector<std::uint8_t> delimiter_;
+  const Searcher searcher_;
+  std::array<std::uint8_t, kCarryBufferSize> carry_{};
+};
+
+}  // namespace vant::upload

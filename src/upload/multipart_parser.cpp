@@ -1,0 +1,173 @@
+// The envelope of the body and the loop over its parts.
+#include "upload/multipart_parser.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "upload/boundary.h"
+#include "upload/part_headers.h"
+
+namespace vant::upload {
+namespace {
+
+using frame::MessageId;
+
+constexpr char16_t kContentTypeVariable[] = u"CONTENT_TYPE";
+constexpr std::uint8_t kDash = '-';
+
+// The C runtime's wide-string-to-integer reading: blanks, a sign, leading
+// digits; out-of-range values stop at the 32-bit limits. nullopt when there
+// are no digits at all.
+std::optional<std::int32_t> LeadingInteger(std::u16string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  if (i >= text.size() || text[i] < u'0' || text[i] > u'9') return std::nullopt;
+  std::int64_t value = 0;
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = std::min(value * 10 + (text[i] - u'0'), kLimit);
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  return static_cast<std::int32_t>(std::min(value, kLimit - 1));
+}
+
+}  // namespace
+
+std::int32_t MultipartParser::_GetCookieItem() {
+  try {
+    const std::optional<std::u16string> value =
+        frame::GetCookieValue(context_, kProgressCookie, kProgressCookieKey);
+    // A request without the cookie names no record (not record 0, which
+    // belongs to another browser once the id counter has wrapped).
+    if (!value) return kNoProgressId;
+    return LeadingInteger(*value).value_or(kNoProgressId);
+  } catch (...) {
+    errors_.Unexpected(u"_GetCookieItem");
+    return kCookieFault;
+  }
+}
+
+HRESULT MultipartParser::LinkProgress() {
+  if (progress_.Attached()) return S_OK;
+  const std::int32_t id = _GetCookieItem();
+  if (id == kCookieFault) {
+    if (!reader_.Flushed()) (void)reader_._Flush();
+    return E_FAIL;
+  }
+  progress_.Attach(id);
+  return S_OK;
+}
+
+HRESULT MultipartParser::CheckLength() {
+  std::int32_t total = 0;
+  host::IRequest* const request = context_.Request();
+  if (request == nullptr || Failed(request->get_TotalBytes(&total))) total = 0;
+  if (total <= 0) return errors_.Report(MessageId::kNoRequestBody);
+  if (total > settings_.TotalLen) {
+    // The page's output ends here; the body is still drained by the report.
+    if (host::IResponse* const response = context_.Response()) (void)response->End();
+    return errors_.Report(MessageId::kBodyTooLarge, {settings_.TotalLen});
+  }
+  reader_.Start(total);
+  return S_OK;
+}
+
+HRESULT MultipartParser::ReadDelimiter(std::vector<std::uint8_t>* delimiter) {
+  std::u16string contentType;
+  if (Failed(frame::ReadServerVariable(context_, kContentTypeVariable, &contentType))) {
+    contentType.clear();
+  }
+  DelimiterResult result = DelimiterFromContentType(contentType);
+  if (result.error == MessageId::kBadDelimiterLength) {
+    return errors_.Report(*result.error, {result.length});
+  }
+  if (result.error) return errors_.Report(*result.error);
+  *delimiter = std::move(result.bytes);
+  return S_OK;
+}
+
+HRESULT MultipartParser::SkipPreamble(const DelimiterScanner& scanner) {
+  for (;;) {
+    const std::uint8_t* first = nullptr;
+    const std::uint8_t* last = nullptr;
+    if (Failed(reader_._BinaryRead(&first, &last))) return E_FAIL;
+    if (scanner.LineHoldsBoundary(first, last)) return S_OK;
+  }
+}
+
+HRESULT MultipartParser::_UploadContents() {
+  return errors_.Guard(u"_UploadContents", [&]() -> HRESULT {
+    if (Failed(LinkProgress()) || Failed(CheckLength())) return E_FAIL;
+    std::vector<std::uint8_t> delimiter;
+    if (Failed(ReadDelimiter(&delimiter))) return E_FAIL;
+    DelimiterScanner scanner(std::move(delimiter));
+    progress_.Start(reader_.TotalBytes());
+    if (Failed(reader_._FillBuffer()) || Failed(SkipPreamble(scanner))) return E_FAIL;
+    const HRESULT hr = ReadParts(scanner);
+    if (Failed(hr)) DropCurrentElement();
+    return hr;
+  });
+}
+
+HRESULT MultipartParser::ReadParts(DelimiterScanner& scanner) {
+  for (;;) {
+    if (Failed(ReadPart(scanner))) return E_FAIL;
+    form_.Add(current_.get());
+    current_ = nullptr;
+    bool done = false;
+    if (Failed(AfterDelimiter(&done))) return E_FAIL;
+    if (done) return S_OK;
+  }
+}
+
+HRESULT MultipartParser::ReadPart(DelimiterScanner& scanner) {
+  current_ = form::CFormElement::Create();
+  current_->SetMaxFileLen(settings_.MaxFileLen);
+  current_->SetErrorFlagLink(errors_.Flag());
+  const std::uint8_t* first = nullptr;
+  const std::uint8_t* last = nullptr;
+  if (Failed(reader_._BinaryRead(&first, &last))) return E_FAIL;
+  const int kind = _InterpretContentDisposition(first, last);
+  if (kind != static_cast<int>(PartKind::kField) && kind != static_cast<int>(PartKind::kFile)) {
+    return E_FAIL;
+  }
+  // The line after the disposition: the blank line of a field part, the
+  // Content-Type line (or the blank line) of a file part.
+  if (Failed(reader_._BinaryRead(&first, &last))) return E_FAIL;
+  if (kind == static_cast<int>(PartKind::kField)) return _GetFormContents(scanner);
+  if (Failed(_InterpretContentType(first, last))) return E_FAIL;
+  return _GetFileContents(scanner);
+}
+
+HRESULT MultipartParser::AfterDelimiter(bool* done) {
+  // Decide on the two bytes after the delimiter even when the chunk ends
+  // between them: only a body that really ends there is abnormal.
+  while (reader_.Remaining() < 2 && reader_.BytesLeft() > 0) {
+    if (Failed(reader_.ReadOnPastChunkEdge())) return E_FAIL;
+  }
+  if (reader_.Remaining() < 2) {
+    *done = true;
+    errors_.Report(MessageId::kAbnormalUpload, {frame::kAbnormalUploadText});
+    return S_OK;
+  }
+  const std::uint8_t* next = reader_.Position();
+  if (next[0] == kDash && next[1] == kDash) {
+    *done = true;
+    return S_OK;
+  }
+  // The rest of the delimiter line, normally just its CR LF.
+  const std::uint8_t* first = nullptr;
+  const std::uint8_t* last = nullptr;
+  return reader_._BinaryRead(&first, &last);
+}
+
+void MultipartParser::DropCurrentElement() {
+  if (!current_) return;
+  // A complete file part that never reached the form: its file goes too.
+  if (!current_->Item().TempFilePath.empty()) (void)current_->DeleteSavedFile(form::DeleteModeAll);
+  current_ = nullptr;
+}
+
+}  // namespace vant::upload

@@ -1,0 +1,28 @@
+// A BLOBManager started on the in-memory host over a scratch folder.
+#pragma once
+
+#include "blob/blob_manager.h"
+#include "support/fake_host.h"
+#include "unit/download/component_test_env.h"
+#include "unit/download/fake_field.h"
+
+namespace vant::blob::testing {
+
+class BlobManagerTest : public vant::testing::ComponentTest {
+ protected:
+  void SetUp() override {
+    ComponentTest::SetUp();
+    std::filesystem::create_directories(Host("out"));
+    host_.SetSiteRoot(vant::testing::WinPath(root_));
+    ASSERT_EQ(manager_->OnStartPage(host_.ScriptingContext().get()), S_OK);
+  }
+
+  static ComPtr<vant::testing::FakeField> Blob(const std::string& value) {
+    return vant::testing::FakeField::Create(ado::kAdLongVarBinary, value);
+  }
+
+  test::FakeHost host_;
+  ComPtr<CBLOBManager> manager_ = CBLOBManager::Create();
+};
+
+}  // namespace vant::blob::testing

@@ -1,0 +1,140 @@
+// Scaffolding shared by the download and BLOB tests: a message catalog whose
+// texts read back as "ID|insert|…", a scratch folder addressed in Windows
+// syntax (drive C: maps to "/"), file helpers and a descriptor count.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "frame/message_library.h"
+#include "platform/automation/automation.h"
+#include "unit/frame/frame_test_env.h"
+
+namespace vant::testing {
+
+// %1 of 0x40020063 is the system's text; the report keeps its other inserts.
+inline constexpr const char* kCatalog =
+    "[1033]\n"
+    "0x40020025 = 25\n"
+    "0x40020033 = 33|%1\n"
+    "0x40020034 = 34|%1\n"
+    "0x40020053 = 53|%1\n"
+    "0x40020054 = 54\n"
+    "0x40020055 = 55\n"
+    "0x40020056 = 56|%1\n"
+    "0x40020058 = 58|%1\n"
+    "0x40020059 = 59\n"
+    "0x40020060 = 60\n"
+    "0x40020061 = 61\n"
+    "0x40020062 = 62|%1\n"
+    "0x40020063 = 63|%2|%3|%4\n"
+    "0x40020066 = 66|%1|%2\n";
+
+// The source text of the thread's error record, taken off the thread;
+// "<none>" when nothing was reported.
+inline std::string TakeReport() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
+  Bstr source;
+  info->GetSource(&source);
+  return Utf16ToUtf8(source.view());
+}
+
+inline std::u16string U16(const std::string& text) { return Utf8ToUtf16(text); }
+inline std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
+
+// Host path -> Windows path on drive C:.
+inline std::u16string WinPath(const std::string& hostPath) {
+  std::u16string out = u"C:" + U16(hostPath);
+  for (auto& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  return out;
+}
+
+inline std::string ReadHostFile(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return "<missing>";
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
+  std::ofstream(hostPath, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// `n` bytes of a pattern that differs at every offset of a chunk.
+inline std::string Pattern(std::size_t n, unsigned salt = 0) {
+  std::string bytes(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251 + salt) & 0xFF);
+  return bytes;
+}
+
+inline std::size_t OpenDescriptors() {
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+// Per test: a configured catalog and a scratch folder.
+class ComponentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string catalog = reg_.dir().Write("res/messages.cat", kCatalog);
+    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
+    ASSERT_EQ(reg_.Open().Edit([&](registry::Tree& t) {
+      t.CreateKey(key);
+      t.SetString(key, frame::kResPathValue, U16(catalog));
+      t.SetDword(key, frame::kLangIdValue, 1033);
+      return registry::ERROR_SUCCESS;
+    }),
+              registry::ERROR_SUCCESS);
+    std::string pattern = (std::filesystem::temp_directory_path() / "vant-dl-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    TakeReport();
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
+
+  // Writes a file in the scratch folder and returns its Windows path.
+  std::u16string MakeFile(const std::string& name, const std::string& bytes) const {
+    WriteHostFile(Host(name), bytes);
+    return Win(name);
+  }
+
+  // Sets the last-write time of a scratch file to a Unix time.
+  void SetModified(const std::string& name, std::int64_t unixSeconds) const {
+    using namespace std::chrono;
+    const auto sys = system_clock::time_point(seconds(unixSeconds));
+    std::filesystem::last_write_time(Host(name), std::chrono::file_clock::from_sys(sys));
+  }
+
+  // Names in a scratch folder, sorted.
+  std::vector<std::string> List(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(Host(folder))) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  frame::testing::ScopedRegistry reg_;
+  std::string root_;
+};
+
+}  // namespace vant::testing

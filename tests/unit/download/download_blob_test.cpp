@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "download/file_download.h"
+#include "unit/download/download_test_env.h"
+#include "unit/download/fake_field.h"
+#include "unit/download/strict_header_host.h"
+
+namespace vant::download {
+namespace {
+
+using testing::DownloadTest;
+using testing::TakeReport;
+using vant::testing::FakeField;
+using Lines = std::vector<std::string>;
+
+using DownloadBlobTest = DownloadTest;
+
+std::vector<std::size_t> Sizes(const std::vector<std::int32_t>& requests) {
+  return {requests.begin(), requests.end()};
+}
+
+// The value goes out in GetChunk requests of at most 65,536 bytes, each
+// written as it arrives, after the BLOB's own short header set.
+TEST_F(DownloadBlobTest, ChunksAndHeaders) {
+  struct Row {
+    std::size_t size;
+    std::vector<std::size_t> chunks;
+  };
+  const Row rows[] = {
+      {0, {}},
+      {65535, {65535}},
+      {65536, {65536}},
+      {3 * 65536 + 100, {65536, 65536, 65536, 100}},
+  };
+  for (const Row& row : rows) {
+    const std::string value = vant::testing::Pattern(row.size, 9);
+    auto field = FakeField::Create(ado::kAdLongVarBinary, value);
+    test::FakeHost host;
+    auto download = CFileDownload::Create(cache_);
+    ASSERT_EQ(download->OnStartPage(host.ScriptingContext().get()), S_OK);
+    EXPECT_EQ(download->DownloadBlob(field.get(), u"photo.jpg", kOn), S_OK) << row.size;
+    EXPECT_EQ(Sizes(field->requests), row.chunks) << row.size;
+    EXPECT_EQ(host.BinaryWriteSizes(), row.chunks) << row.size;
+    EXPECT_EQ(host.Output(), value) << row.size;
+    EXPECT_EQ(testing::Describe(host.Events()),
+              (Lines{"Buffer=0", "Content-Disposition: attachment; filename=photo.jpg",
+                     "Content-Length: " + std::to_string(row.size),
+                     "ContentType=application/octet-stream"}))
+        << row.size;
+  }
+}
+
+TEST_F(DownloadBlobTest, InlineNameIsBare) {
+  auto field = FakeField::Create(ado::kAdLongVarBinary, "abc");
+  EXPECT_EQ(download_->DownloadBlob(field.get(), u"a b.txt", kOff), S_OK);
+  EXPECT_EQ(host_.Header(u"Content-Disposition").value_or(u""), u"inline; filename=a b.txt");
+}
+
+TEST_F(DownloadBlobTest, NotLongBinaryFailsBeforeAnyHeader) {
+  auto text = FakeField::Create(201, "abc");
+  EXPECT_EQ(download_->DownloadBlob(text.get(), u"a.txt", kOff), E_FAIL);
+  EXPECT_EQ(TakeReport(), "54");
+  EXPECT_TRUE(host_.Events().empty());
+  EXPECT_TRUE(text->requests.empty());
+}
+
+TEST_F(DownloadBlobTest, NoFieldIsAnUnexpectedFailure) {
+  auto other = vant::testing::NotAField::Create();
+  EXPECT_EQ(download_->DownloadBlob(other.get(), u"a.txt", kOff), E_FAIL);
+  EXPECT_EQ(TakeReport(), "66|CFileDownload|DownloadBlob");
+}
+
+// A failing read ends the download with the field's status and no report;
+// a failing write or a vanished client ends the response with 0x40020055.
+TEST_F(DownloadBlobTest, ReadAndWriteFailures) {
+  const std::string value = vant::testing::Pattern(3 * 65536);
+  for (std::uint32_t k = 0; k < 3; ++k) {
+    {
+      auto field = FakeField::Create(ado::kAdLongVarBinary, value);
+      field->failChunkAt = k;
+      test::FakeHost host;
+      auto download = CFileDownload::Create(cache_);
+      ASSERT_EQ(download->OnStartPage(host.ScriptingContext().get()), S_OK);
+      EXPECT_EQ(download->DownloadBlob(field.get(), u"a", kOff), E_UNEXPECTED) << k;
+      EXPECT_EQ(TakeReport(), "<none>") << k;
+      EXPECT_EQ(host.BinaryWriteSizes().size(), k) << k;
+    }
+    for (const bool viaWrite : {false, true}) {
+      auto field = FakeField::Create(ado::kAdLongVarBinary, value);
+      test::FakeHost host;
+      if (viaWrite) {
+        host.FailWriteAt(k, E_ABORT);
+      } else {
+        host.DisconnectFrom(k);
+      }
+      auto download = CFileDownload::Create(cache_);
+      ASSERT_EQ(download->OnStartPage(host.ScriptingContext().get()), S_OK);
+      EXPECT_EQ(download->DownloadBlob(field.get(), u"a", kOff), viaWrite ? E_ABORT : E_FAIL) << k;
+      EXPECT_EQ(TakeReport(), "55") << k;
+      EXPECT_EQ(host.EndCount(), 1) << k;
+      EXPECT_EQ(field->requests.size(), viaWrite ? k + 1 : k) << k;
+    }
+  }
+}
+
+TEST_F(DownloadBlobTest, HeaderInjectionIsNeverSent) {
+  for (const bool strict : {false, true}) {
+    test::FakeHost host;
+    auto context = vant::testing::StrictContext::Create(host);
+    ComPtr<IUnknown> plain = host.ScriptingContext();
+    auto download = CFileDownload::Create(cache_);
+    ASSERT_EQ(download->OnStartPage(strict ? static_cast<IUnknown*>(context.get()) : plain.get()),
+              S_OK);
+    auto field = FakeField::Create(ado::kAdLongVarBinary, "abc");
+    EXPECT_EQ(download->DownloadBlob(field.get(), u"a\r\nSet-Cookie: x=1", kOn), S_OK);
+    EXPECT_FALSE(host.Header(u"Content-Disposition").has_value());
+    EXPECT_FALSE(host.Header(u"Set-Cookie").has_value());
+    EXPECT_EQ(host.Output(), "abc");
+  }
+}
+
+}  // namespace
+}  // namespace vant::download

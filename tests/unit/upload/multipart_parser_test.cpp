@@ -1,0 +1,221 @@
+// The parser through the upload object and the in-memory host: what
+// well-formed bodies give, and what every broken body, failing read and
+// failing write leaves behind.
+#include "upload/multipart_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <set>
+
+#include "platform/fs/fault_injection.h"
+#include "unit/upload/upload_test_env.h"
+
+namespace vant::upload {
+namespace {
+
+using testing::Body;
+using testing::Bytes;
+using testing::ContentType;
+using testing::Part;
+using testing::TakeReport;
+using testing::U16;
+using testing::ReadHostFile;
+
+using MultipartParserTest = testing::UploadTest;
+
+TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
+  // Data that looks like a delimiter without being one.
+  const std::string odd = "a\r\n-" + std::string(testing::kBoundary) + "\r\n--\r\n\r";
+  struct Row {
+    const char* what;
+    std::string body;
+    std::string contentType;
+    std::int32_t codePage;
+    std::vector<std::string> names, want;
+  };
+  const Row rows[] = {
+      {"fields and files",
+       Body({{"a", "1"}, {"f1", "hello", "a.txt"}, {"b", "two words"}, {"f2", odd, "b.bin"}}),
+       ContentType(), 65001, {"a", "b", "f1", "f2"},
+       {"a=1", "b=two words", "f1:a.txt=hello", "f2:b.bin=" + odd}},
+      {"empty file input", Body({{"f", "", ""}, {"n", ""}}), ContentType(), 65001, {"f", "n"},
+       {"f:=", "n="}},
+      {"repeated names", Body({{"x", "1"}, {"X", "2"}}), ContentType(), 65001, {"x"},
+       {"x=1", "X=2"}},
+      {"UTF-8", Body({{"\xED\x95\x9C", "\xE6\x97\xA5\xE6\x9C\xAC", "\xED\x95\x9C.txt"}}),
+       ContentType(), 65001, {"\xED\x95\x9C"}, {"\xED\x95\x9C:\xED\x95\x9C.txt=\xE6\x97\xA5\xE6\x9C\xAC"}},
+      {"CP949", Body({{"k", "\xC7\xD1\xB1\xDB"}, {"f", "x", "\xC7\xD1.txt"}}), ContentType(), 949,
+       {"k", "f"}, {"k=\xED\x95\x9C\xEA\xB8\x80", "f:\xED\x95\x9C.txt=x"}},
+      {"Shift_JIS", Body({{"j", "\x93\xFA\x96\x7B"}, {"f", "y", "\x93\xFA.txt"}}), ContentType(),
+       932, {"j", "f"}, {"j=\xE6\x97\xA5\xE6\x9C\xAC", "f:\xE6\x97\xA5.txt=y"}},
+      {"quoted boundary", Body({{"q", "v"}}, "abc"), "multipart/form-data; boundary=\"abc\"",
+       65001, {"q"}, {"q=v"}},
+      {"preamble and epilogue", Body({{"p", "v"}}, "zz", "ignored preamble\r\n", "\r\ntrailer"),
+       ContentType("zz"), 65001, {"p"}, {"p=v"}},
+      {"client path", Body({{"f", "d", "C:\\Users\\me\\doc.txt"}}), ContentType(), 65001, {"f"},
+       {"f:doc.txt=d"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Post(row.body, row.contentType);
+    ComPtr<IFileUpload> up = NewUpload();
+    up->put_CodePage(row.codePage);
+    form::CFormElementMultiCollection* form = FormOf(*up);
+    ASSERT_NE(form, nullptr) << TakeReport();
+    EXPECT_EQ(Elements(*form, row.names), row.want);
+    EXPECT_EQ(TakeReport(), "<none>");
+    up = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+}
+
+// Whatever the body's length, the closing delimiter may end anywhere in a
+// chunk: the upload succeeds and the file is byte-identical.
+TEST_F(MultipartParserTest, ClosingDelimiterAtEveryOffsetAroundAChunkEdge) {
+  for (const std::string epilogue : {"", "\r\n"}) {
+    const std::size_t overhead = Body({{"f", "", "a.bin"}}, testing::kBoundary, "", epilogue).size();
+    for (std::int32_t k = 1; k <= 2; ++k) {
+      for (std::int32_t delta = -4; delta <= 4; ++delta) {
+        const std::size_t total = static_cast<std::size_t>(kChunkSize * k + delta);
+        const std::string data = Bytes(total - overhead, static_cast<unsigned>(total));
+        Post(Body({{"f", data, "a.bin"}}, testing::kBoundary, "", epilogue));
+        ComPtr<IFileUpload> up = NewUpload();
+        Bstr saved;
+        ASSERT_EQ(up->Save(Bstr(Win("up\\saved.bin")), VARIANT_TRUE, &saved), S_OK)
+            << "body of " << total << " bytes: " << TakeReport();
+        EXPECT_TRUE(ReadHostFile(Host("up/saved.bin")) == data) << total;
+        up = nullptr;
+        EXPECT_EQ(FolderFiles(), std::vector<std::string>{"saved.bin"}) << total;
+        std::filesystem::remove(Host("up/saved.bin"));
+      }
+    }
+  }
+}
+
+TEST_F(MultipartParserTest, BrokenRequestsReportOnceAfterDrainingTheBody) {
+  const std::string good = Body({{"f", Bytes(20000), "a.bin"}, {"n", "v"}});
+  const std::string disposition = "--" + std::string(testing::kBoundary) + "\r\n";
+  struct Row {
+    const char* what;
+    std::string body, contentType, report;
+    std::int32_t announced = -1;
+  };
+  const Row rows[] = {
+      {"no body", "", ContentType(), "16"},
+      {"not multipart", good, "text/plain; boundary=x", "18"},
+      {"no boundary", good, "multipart/form-data", "19"},
+      {"delimiter of 5", good, ContentType("a"), "20|5"},
+      {"delimiter of 127", good, ContentType(std::string(123, 'b')), "20|127"},
+      {"no boundary line", "just text\r\n", ContentType(), "23"},
+      {"LF-only lines", "--zz\nContent-Disposition: form-data; name=\"a\"\n\nv\n--zz--\n",
+       ContentType("zz"), "23"},
+      {"missing name", disposition + "Content-Disposition: form-data\r\n\r\nv\r\n", ContentType(),
+       "10"},
+      {"unclosed quote", disposition + "Content-Disposition: form-data; name=\"a\r\n\r\nv\r\n",
+       ContentType(), "11"},
+      {"unquoted name", disposition + "Content-Disposition: form-data; name=a\r\n\r\nv\r\n",
+       ContentType(), "12"},
+      {"bad file header", disposition +
+       "Content-Disposition: form-data; name=\"f\"; filename=\"a\"\r\nX-Y: z\r\n\r\nv\r\n",
+       ContentType(), "13"},
+      {"header longer than the buffer", disposition + "Content-Disposition: form-data; name=\"" +
+       std::string(20000, 'n') + "\"\r\n\r\nv\r\n", ContentType(), "08"},
+      {"body shorter than announced", good.substr(0, 15000), ContentType(), "23",
+       static_cast<std::int32_t>(good.size())},
+      {"closing delimiter cut after its boundary", good.substr(0, good.size() - 4), ContentType(),
+       "C1|\xEB\xB9\x84 \xEC\xA0\x95\xEC\x83\x81\xEC\xA0\x81\xEC\x9D\xB8 \xED\x8C\x8C\xEC\x9D\xBC"
+       "\xEC\x9D\xB4 \xEC\x97\x85\xEB\xA1\x9C\xEB\x93\x9C \xEB\x90\x98\xEC\x97\x88\xEC\x8A\xB5"
+       "\xEB\x8B\x88\xEB\x8B\xA4. "},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Post(row.body, row.contentType);
+    if (row.announced >= 0) host_.SetTotalBytes(row.announced);
+    ComPtr<IFileUpload> up = NewUpload();
+    Variant form;
+    const HRESULT first = up->get_Form(&form);
+    EXPECT_EQ(TakeReport(), row.report);
+    EXPECT_EQ(host_.BytesRead(), row.body.size()) << "drained";
+    EXPECT_EQ(up->get_Form(&form), E_FAIL) << "later accesses fail";
+    EXPECT_EQ(TakeReport(), "<none>");
+    // Only the body cut right after a delimiter still counts as parsed.
+    EXPECT_EQ(first == S_OK, row.report.starts_with("C1"));
+    up = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+}
+
+TEST_F(MultipartParserTest, TotalLenEndsTheResponseBeforeReporting) {
+  const std::string body = Body({{"f", Bytes(5000), "a.bin"}});
+  Post(body);
+  ComPtr<IFileUpload> up = NewUpload();
+  up->put_TotalLen(100);
+  Variant form;
+  EXPECT_EQ(up->get_Form(&form), E_FAIL);
+  EXPECT_EQ(TakeReport(), "17|100");
+  EXPECT_EQ(host_.EndCount(), 1);
+  EXPECT_EQ(host_.BytesRead(), body.size());
+}
+
+// Fails read N for N = 0, 1, … until the upload gets through: each time
+// the right message, every announced byte requested, no file left behind.
+TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
+  const std::string body = Body({{"f1", Bytes(20000, 1), "a"}, {"f2", Bytes(9000, 2), "b"}});
+  enum class Fault { kFail, kNonArray, kShort };
+  for (const Fault fault : {Fault::kFail, Fault::kNonArray, Fault::kShort}) {
+    for (std::uint32_t n = 0;; ++n) {
+      SCOPED_TRACE(::testing::Message() << "fault " << static_cast<int>(fault) << " at read " << n);
+      test::FakeHost host;
+      host.SetBody(body);
+      host.SetServerVariable(u"CONTENT_TYPE", U16(ContentType()));
+      if (fault == Fault::kFail) host.FailReadAt(n);
+      if (fault == Fault::kNonArray) host.NonArrayReadAt(n);
+      if (fault == Fault::kShort) host.ShortReadAt(n, 100);
+      ComPtr<IFileUpload> up = MakeFileUpload(table_);
+      up->OnStartPage(host.ScriptingContext().get());
+      up->put_DefaultPath(Bstr(UploadFolder()));
+      Variant form;
+      const HRESULT hr = up->get_Form(&form);
+      const std::vector<std::int32_t> asked = host.ReadRequests();
+      if (hr == S_OK) {
+        EXPECT_GE(n, 2u);
+        break;
+      }
+      const std::string want = fault == Fault::kFail ? "06" : fault == Fault::kNonArray ? "07" : "23";
+      EXPECT_EQ(TakeReport(), want);
+      const std::int32_t failedAsk = fault == Fault::kFail ? asked.at(n) : 0;
+      EXPECT_EQ(std::accumulate(asked.begin(), asked.end(), 0) - failedAsk,
+                static_cast<std::int32_t>(body.size()));
+      EXPECT_TRUE(FolderFiles().empty());
+      up = nullptr;
+      EXPECT_TRUE(FolderFiles().empty());
+    }
+  }
+}
+
+// Fails temporary-file write N for N = 0, 1, … until the upload succeeds.
+TEST_F(MultipartParserTest, EveryFailingFileWriteIsReportedWithItsPlace) {
+  const std::string body = Body({{"f1", Bytes(40000, 1), "a"}, {"f2", Bytes(100, 2), "b"}});
+  std::set<std::string> places;
+  for (int n = 0;; ++n) {
+    SCOPED_TRACE(n);
+    Post(body);
+    ComPtr<IFileUpload> up = NewUpload();
+    fs::FaultInjection::FailNthWrite(n, ENOSPC);
+    Variant form;
+    const HRESULT hr = up->get_Form(&form);
+    fs::FaultInjection::Reset();
+    if (hr == S_OK) break;
+    const std::string report = TakeReport();
+    EXPECT_TRUE(report.starts_with("63|CFileUpload|_GetFileContents|")) << report;
+    places.insert(report.substr(report.size() - 1));
+    EXPECT_TRUE(FolderFiles().empty());
+    up = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+  EXPECT_EQ(places, (std::set<std::string>{"1", "2", "4"}));
+}
+
+}  // namespace
+}  // namespace vant::upload
