@@ -92,4 +92,3 @@ set_source_files_properties("${vant_duk_out}/duktape.c" PROPERTIES
 
 # The page library is defined after this file is included; link it once the
 # folder's CMakeLists has been read.
-cmake_language(DEFER CALL target_link_libraries vant_host_pages PUBLIC vant_duktape)
