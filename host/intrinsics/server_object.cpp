@@ -2,6 +2,7 @@
 
 #include "host/intrinsics/error_object.h"
 #include "host/intrinsics/error_record.h"
+#include "host/ado/ado_objects.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
@@ -65,12 +66,28 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
   return S_OK;
 }
 
+// The host's own classes (the database objects) come first; everything else
+// is activated through the registry.
+Activation ServerObject::Activate(std::u16string_view progId) {
+  std::shared_ptr<PageCore> core = core_;
+  auto mapPath = [core](std::u16string_view path) -> std::optional<std::u16string> {
+    std::u16string error;
+    return MapSitePath(std::u16string(path), core->currentPage, core->site.rootHostPath, &error);
+  };
+  if (ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath)) {
+    Activation made;
+    made.object = std::move(builtIn);
+    return made;
+  }
+  return ActivateByProgId(progId);
+}
+
 HRESULT ServerObject::CreateObject(const Bstr& progId, IDispatch** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
-    Activation made = ActivateByProgId(progId.str());
+    Activation made = Activate(progId.str());
     if (Failed(made.status)) return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
     if (const HRESULT hr = StartPageObject(made.object); Failed(hr)) return hr;
     *out = made.object.Detach();

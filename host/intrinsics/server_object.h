@@ -2,8 +2,10 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "host/intrinsics/interfaces/asp_server.h"
+#include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/page_core.h"
 
 namespace vant::host::intrinsics {
@@ -37,6 +39,8 @@ class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServe
   HRESULT PagePath(const Bstr& path, std::string* virtualPath) const;
   // Calls OnStartPage when the object has it and adds it to the page's list.
   HRESULT StartPageObject(const ComPtr<IDispatch>& object);
+
+  Activation Activate(std::u16string_view progId);
 
   std::shared_ptr<PageCore> core_;
 };

@@ -23,8 +23,7 @@ inline constexpr std::size_t kFileChunkBytes = static_cast<std::size_t>(ado::kBl
 // The class creator: a new BLOB manager handing out interface `iid`.
 HRESULT CreateBlobManager(const IID& iid, void** out);
 
-class CBLOBManager
-    : public ComObject<CBLOBManager, DispatchImpl<IBLOBManager>, ISupportErrorInfo> {
+class CBLOBManager : public ComObject<CBLOBManager, DispatchImpl<IBLOBManager>, ISupportErrorInfo> {
  public:
   HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
   HRESULT OnStartPage(IUnknown* piUnk) override;

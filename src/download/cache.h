@@ -22,11 +22,11 @@ inline constexpr char16_t kCacheClassName[] = u"CCache";
 // One cached file. Its address and data stay fixed from the lookup that
 // hands it out until the matching ReleaseCacheFile.
 struct CacheEntry {
-  std::unique_ptr<std::uint8_t[]> data;   // the whole content, size bytes
-  std::atomic<std::int32_t> refCount{0};  // readers holding the entry
-  std::u16string key;                     // CacheKey of the physical path
-  std::atomic<bool> removePending{false}; // removal asked; hidden from lookups
-  std::uint32_t size = 0;                 // byte length of data
+  std::unique_ptr<std::uint8_t[]> data;    // the whole content, size bytes
+  std::atomic<std::int32_t> refCount{0};   // readers holding the entry
+  std::u16string key;                      // CacheKey of the physical path
+  std::atomic<bool> removePending{false};  // removal asked; hidden from lookups
+  std::uint32_t size = 0;                  // byte length of data
 };
 
 // What Entries() reports of one entry, a copy taken under the table lock.

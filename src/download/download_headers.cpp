@@ -36,28 +36,39 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
   fs::FileAttributes attributes;
-  const bool haveTimes = resume && fs::GetAttributes(content.path, attributes).ok();
+  const fs::FileAttributes* times =
+      resume && fs::GetAttributes(content.path, attributes).ok() ? &attributes : nullptr;
   if (resume) {
-    std::u16string range;
-    if (const HRESULT hr = frame::ReadServerVariable(context_, u"HTTP_RANGE", &range); Failed(hr)) {
-      return hr;
-    }
-    if (haveTimes) entityTag_ = EntityTag(content.path, attributes, content.length);
-    const std::optional<std::int64_t> start = ParseRangeStart(range);
-    if (start && RangeApplies(haveTimes ? &attributes : nullptr)) {
-      rangeStart_ = *start;
-      rangeUnsatisfiable_ = AnswerRange(*start, content.length) == RangeAnswer::kUnsatisfiable;
-      rangeRequested_ = rangeUnsatisfiable_ ? 0 : 1;
-      host::IResponse* response = context_.Response();
-      return response->put_Status(Bstr(rangeUnsatisfiable_ ? kUnsatisfiableStatus : kPartialStatus));
-    }
+    if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
+    bool answered = false;
+    const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
+    if (Failed(hr) || answered) return hr;
   }
-  (void)AddHeader(u"Content-Disposition", DispositionValue(bAttach != VARIANT_FALSE, content.displayName, true));
+  (void)AddHeader(u"Content-Disposition",
+                  DispositionValue(bAttach != VARIANT_FALSE, content.displayName, true));
   if (!resume) return S_OK;
   (void)AddHeader(u"Accept-Ranges", u"bytes");
-  WriteLastModified(haveTimes ? &attributes : nullptr);
+  WriteLastModified(times);
   if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
   return S_OK;
+}
+
+// Reads HTTP_RANGE (a failure to read it is returned) and, when it holds a
+// start that applies, puts the 206 or 416 status and sets *answered.
+HRESULT CFileDownload::AnswerRangeRequest(std::int64_t length, const fs::FileAttributes* times,
+                                          bool* answered) {
+  std::u16string range;
+  if (const HRESULT hr = frame::ReadServerVariable(context_, u"HTTP_RANGE", &range); Failed(hr)) {
+    return hr;
+  }
+  const std::optional<std::int64_t> start = ParseRangeStart(range);
+  if (!start || !RangeApplies(times)) return S_OK;
+  *answered = true;
+  rangeStart_ = *start;
+  rangeUnsatisfiable_ = AnswerRange(*start, length) == RangeAnswer::kUnsatisfiable;
+  rangeRequested_ = rangeUnsatisfiable_ ? 0 : 1;
+  const Bstr status(rangeUnsatisfiable_ ? kUnsatisfiableStatus : kPartialStatus);
+  return context_.Response()->put_Status(status);
 }
 
 // If-Range: absent means the range stands; otherwise it must equal this

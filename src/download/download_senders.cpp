@@ -55,7 +55,8 @@ HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
     while (remaining > 0) {
       if (!ClientConnected()) return ClientGone();
       const std::int64_t n = std::min(remaining, kDownloadChunkSize);
-      if (Failed(WriteChunk(lease->data.get() + (length - remaining), static_cast<std::size_t>(n)))) {
+      if (Failed(
+              WriteChunk(lease->data.get() + (length - remaining), static_cast<std::size_t>(n)))) {
         return ClientGone();
       }
       remaining -= n;

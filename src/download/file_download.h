@@ -44,8 +44,8 @@ class CFileDownload
   HRESULT Download(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,
                    VARIANT_BOOL bResume) override;
   // Download itself; virtual paths are recognised there.
-  HRESULT DownloadVirtual(const Bstr& bstrFilePath, const Bstr& bstrFileName,
-                          VARIANT_BOOL bAttach, VARIANT_BOOL bResume) override;
+  HRESULT DownloadVirtual(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,
+                          VARIANT_BOOL bResume) override;
   // Sends a long binary field: 0x40020054 for another field type, the
   // GetChunk status when a read fails, 0x40020055 (with the write's status)
   // when the client goes away or a write fails.
@@ -64,6 +64,7 @@ class CFileDownload
   HRESULT _DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName, VARIANT_BOOL bAttach);
   void PrepareDownloadResponse();
   HRESULT WriteDownloadHeaders(const Content& content, VARIANT_BOOL bAttach, VARIANT_BOOL bResume);
+  HRESULT AnswerRangeRequest(std::int64_t length, const fs::FileAttributes* times, bool* answered);
   bool RangeApplies(const fs::FileAttributes* attributes);
   void WriteLastModified(const fs::FileAttributes* attributes);
   void WriteLengthHeaders(std::int64_t length);

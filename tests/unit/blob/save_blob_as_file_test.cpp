@@ -31,7 +31,8 @@ TEST_F(SaveBlobAsFileTest, WritesExactlyTheValue) {
     const std::string value = vant::testing::Pattern(row.size, 4);
     auto field = Blob(value);
     Bstr written;
-    EXPECT_EQ(manager_->SaveBlobAsFile(field.get(), Win("out/a.bin"), VARIANT_TRUE, &written), S_OK);
+    EXPECT_EQ(manager_->SaveBlobAsFile(field.get(), Win("out/a.bin"), VARIANT_TRUE, &written),
+              S_OK);
     EXPECT_EQ(written, Bstr(Win("out/a.bin")));
     EXPECT_EQ(field->requests, row.requests) << row.size;
     EXPECT_EQ(ReadHostFile(Host("out/a.bin")), value) << row.size;

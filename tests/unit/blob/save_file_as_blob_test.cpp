@@ -20,11 +20,7 @@ TEST_F(SaveFileAsBlobTest, AppendsInChunksOf65535) {
     std::vector<std::uint32_t> appended;
   };
   const Row rows[] = {
-      {0, {}},
-      {1, {1}},
-      {65535, {65535}},
-      {70000, {65535, 4465}},
-      {2 * 65535, {65535, 65535}},
+      {0, {}}, {1, {1}}, {65535, {65535}}, {70000, {65535, 4465}}, {2 * 65535, {65535, 65535}},
   };
   for (const Row& row : rows) {
     const std::string content = vant::testing::Pattern(row.size, 6);

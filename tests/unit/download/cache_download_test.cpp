@@ -92,8 +92,12 @@ TEST_F(CacheDownloadTest, ManyThreads) {
     for (int round = 0; round < kRounds; ++round) {
       const int file = static_cast<int>(random() % kFiles);
       switch (random() % 4) {
-        case 0: (void)cache_.AddCacheFile(paths[file]); break;
-        case 1: (void)cache_.RemoveCacheFile(paths[file]); break;
+        case 0:
+          (void)cache_.AddCacheFile(paths[file]);
+          break;
+        case 1:
+          (void)cache_.RemoveCacheFile(paths[file]);
+          break;
         default: {
           test::FakeHost host;
           auto download = CFileDownload::Create(cache_);

@@ -25,17 +25,28 @@ inline std::vector<std::string> Describe(const std::vector<test::ResponseEvent>&
   std::vector<std::string> lines;
   for (const auto& e : events) {
     switch (e.kind) {
-      case Kind::Buffer: lines.push_back("Buffer=" + std::to_string(e.number)); break;
-      case Kind::Expires: lines.push_back("Expires=" + std::to_string(e.number)); break;
-      case Kind::ContentType: lines.push_back("ContentType=" + U8(e.text)); break;
-      case Kind::Status: lines.push_back("Status=" + U8(e.text)); break;
-      case Kind::End: lines.push_back("End"); break;
+      case Kind::Buffer:
+        lines.push_back("Buffer=" + std::to_string(e.number));
+        break;
+      case Kind::Expires:
+        lines.push_back("Expires=" + std::to_string(e.number));
+        break;
+      case Kind::ContentType:
+        lines.push_back("ContentType=" + U8(e.text));
+        break;
+      case Kind::Status:
+        lines.push_back("Status=" + U8(e.text));
+        break;
+      case Kind::End:
+        lines.push_back("End");
+        break;
       case Kind::Header: {
         const std::string value = U8(e.text);
         lines.push_back(U8(e.name) + ": " + (std::regex_match(value, kTag) ? "<tag>" : value));
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   return lines;

@@ -40,13 +40,14 @@ class FakeField : public ComObject<FakeField, ado::IField> {
     const SafeArray* array = chunk.Deref().array();
     if (array == nullptr || array->ElementType() != VT_UI1) return E_INVALIDARG;
     appended.push_back(array->Count());
-    if (array->Count() != 0) stored.append(reinterpret_cast<const char*>(array->Bytes()), array->Count());
+    if (array->Count() != 0)
+      stored.append(reinterpret_cast<const char*>(array->Bytes()), array->Count());
     return S_OK;
   }
 
-  std::vector<std::int32_t> requests;    // GetChunk lengths, in order
-  std::vector<std::uint32_t> appended;   // AppendChunk sizes, in order
-  std::string stored;                    // bytes appended
+  std::vector<std::int32_t> requests;      // GetChunk lengths, in order
+  std::vector<std::uint32_t> appended;     // AppendChunk sizes, in order
+  std::string stored;                      // bytes appended
   std::optional<std::size_t> failChunkAt;  // GetChunk number that fails
 
  private:
