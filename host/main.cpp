@@ -7,28 +7,19 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "host/app/site_handler.h"
 #include "host/http/access_log.h"
 #include "host/http/error_page.h"
 #include "host/http/host_options.h"
 #include "host/http/server.h"
+#include "platform/fs/drive_table.h"
+#include "platform/sys/ansi_code_page.h"
 
 namespace {
 
 using namespace vant::host::http;
 
 constexpr auto kShutdownGrace = std::chrono::seconds(5);
-
-// Stands in for the page engine until it is linked in.
-class NoPageEngine final : public PageHandler {
- public:
-  void Serve(Exchange& exchange, const std::string&, const std::string& virtualPath) override {
-    exchange.SetStatus(StatusLine(Status::not_implemented));
-    exchange.SetContentType("text/html; charset=utf-8");
-    exchange.Write("<html><body><h1>501 Not Implemented</h1><p>The page engine is not built "
-                   "into this vant-host yet, so " +
-                   virtualPath + " cannot run.</p></body></html>\n");
-  }
-};
 
 bool IsFolder(const std::string& path) {
   struct stat st {};
@@ -64,11 +55,24 @@ int main(int argc, char** argv) {
   // Components loaded in process read the registry named here.
   if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
 
+  // Drives and the ANSI code page reach the component module through the
+  // environment, so they are set before any thread starts.
+  vant::fs::ResetDrives();
+  for (const DriveMapping& drive : options.drives) vant::fs::SetDrive(drive.letter, drive.hostPath);
+  if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
+    std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
+    return EXIT_FAILURE;
+  }
+  char* root = ::realpath(options.site.c_str(), nullptr);
+  vant::host::intrinsics::SiteConfig site;
+  site.rootHostPath = root;
+  std::free(root);
+
   const sigset_t signals = StopSignals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   AccessLog log = options.logFile.empty() ? AccessLog() : AccessLog(options.logFile);
-  NoPageEngine pages;
+  vant::host::app::SiteHandler pages(site);
   Server server(options, pages, log);
   std::string error;
   if (!server.Start(error)) {

@@ -44,6 +44,12 @@ file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h" vant_duk_config)
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_INTERRUPT_COUNTER"
   "#define DUK_USE_INTERRUPT_COUNTER")
+# Built as C++ with C++ exceptions for its errors, so an error raised while
+# a native binding function holds objects unwinds through their destructors
+# (a longjmp would skip them and leak references).
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_CPP_EXCEPTIONS"
+  "#define DUK_USE_CPP_EXCEPTIONS")
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_EXEC_TIMEOUT_CHECK"
   "#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) vant_duk_exec_timeout_check(udata)")
@@ -88,7 +94,7 @@ target_link_libraries(vant_duktape PUBLIC m)
 # Third-party C: our warning set is not its contract. Optimise it even in
 # debug builds: it is the interpreter every page runs on.
 set_source_files_properties("${vant_duk_out}/duktape.c" PROPERTIES
-  COMPILE_OPTIONS "-w;-Wno-error;-O2")
+  LANGUAGE CXX COMPILE_OPTIONS "-w;-Wno-error;-O2")
 
 # The page library is defined after this file is included; link it once the
 # folder's CMakeLists has been read.

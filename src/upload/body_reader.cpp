@@ -49,7 +49,9 @@ HRESULT BodyReader::ReadPiece(std::int32_t count, std::unique_ptr<SafeArray>* ch
   // The requested count is used up whatever the host delivered.
   bytesLeft_ -= count;
   SafeArray* const array = bytes.array();
-  if ((bytes.vt() & VT_ARRAY) == 0 || array == nullptr || array->Bytes() == nullptr ||
+  // An empty array is a valid answer (the body ended early); only a value
+  // that is no byte array, or one that cannot be locked, is refused.
+  if ((bytes.vt() & VT_ARRAY) == 0 || array == nullptr || array->ElementType() != VT_UI1 ||
       Failed(array->Lock())) {
     return errors_.Report(MessageId::kBodyReadNoData);
   }

@@ -60,8 +60,8 @@ TEST_F(FileUploadTest, SettingsKeepTheirRules) {
   EXPECT_EQ(up->get_IVirusInfo(&virus), S_OK);
   EXPECT_EQ(virus, nullptr);
   EXPECT_EQ(up->put_UploadTimeout(600), S_OK);
-  EXPECT_EQ(host_.ScriptTimeout(), 600);
-  EXPECT_EQ(host_.SessionTimeoutPuts().back(), 10);
+  EXPECT_EQ(host().ScriptTimeout(), 600);
+  EXPECT_EQ(host().SessionTimeoutPuts().back(), 10);
   EXPECT_EQ(TakeReport(), "<none>");
   EXPECT_EQ(up->put_TotalLen(kLargestLength + 1), E_FAIL);
   EXPECT_EQ(TakeReport(), "31");
@@ -108,7 +108,7 @@ TEST_F(FileUploadTest, OnlyTheFirstErrorIsRaised) {
   Bstr path;
   EXPECT_EQ(up->get_DefaultPath(&path), E_FAIL);
   EXPECT_EQ(TakeReport(), "03");
-  EXPECT_EQ(host_.BytesRead(), body.size());
+  EXPECT_EQ(host().BytesRead(), body.size());
   EXPECT_EQ(up->put_DefaultPath(Bstr(UploadFolder())), S_OK);
   Variant form;
   EXPECT_EQ(up->get_Form(&form), E_FAIL);
@@ -182,7 +182,7 @@ TEST_F(FileUploadTest, ReleaseDeletesLeftoverFiles) {
     Post(Body({{"f1", "one", "1.txt"}, {"f2", "two", "2.txt"}}));
     ComPtr<IFileUpload> up = NewUpload();
     Bstr saved;
-    ASSERT_EQ(up->Save(Bstr(Win("up\\kept.txt")), VARIANT_TRUE, &saved), S_OK);
+    ASSERT_EQ(up->SaveAs(Bstr(Win("up\\kept.txt")), VARIANT_TRUE, &saved), S_OK);
     EXPECT_EQ(FolderFiles().size(), 2u);
     if (error) {
       EXPECT_EQ(up->Flush(), S_OK);
@@ -199,7 +199,7 @@ TEST_F(FileUploadTest, ProgressFollowsTheUploadAndIsReleasedWithoutWaiting) {
   const std::int32_t id = table_.AllocateProgressId().value();
   const std::string body = Body({{"f", Bytes(40000), "pic.jpg"}});
   Post(body);
-  host_.SetCookie(u"VANTUpload", u"ProgressID", U16(std::to_string(id)));
+  host().SetCookie(u"VANTUpload", u"ProgressID", U16(std::to_string(id)));
   ComPtr<IFileUpload> up = NewUpload();
   ASSERT_NE(FormOf(*up), nullptr);
   progress::ProgressInfo record = table_.Snapshot(id)->record;

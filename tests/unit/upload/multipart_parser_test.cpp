@@ -82,7 +82,7 @@ TEST_F(MultipartParserTest, ClosingDelimiterAtEveryOffsetAroundAChunkEdge) {
         Post(Body({{"f", data, "a.bin"}}, testing::kBoundary, "", epilogue));
         ComPtr<IFileUpload> up = NewUpload();
         Bstr saved;
-        ASSERT_EQ(up->Save(Bstr(Win("up\\saved.bin")), VARIANT_TRUE, &saved), S_OK)
+        ASSERT_EQ(up->SaveAs(Bstr(Win("up\\saved.bin")), VARIANT_TRUE, &saved), S_OK)
             << "body of " << total << " bytes: " << TakeReport();
         EXPECT_TRUE(ReadHostFile(Host("up/saved.bin")) == data) << total;
         up = nullptr;
@@ -131,12 +131,12 @@ TEST_F(MultipartParserTest, BrokenRequestsReportOnceAfterDrainingTheBody) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Post(row.body, row.contentType);
-    if (row.announced >= 0) host_.SetTotalBytes(row.announced);
+    if (row.announced >= 0) host().SetTotalBytes(row.announced);
     ComPtr<IFileUpload> up = NewUpload();
     Variant form;
     const HRESULT first = up->get_Form(&form);
     EXPECT_EQ(TakeReport(), row.report);
-    EXPECT_EQ(host_.BytesRead(), row.body.size()) << "drained";
+    EXPECT_EQ(host().BytesRead(), row.body.size()) << "drained";
     EXPECT_EQ(up->get_Form(&form), E_FAIL) << "later accesses fail";
     EXPECT_EQ(TakeReport(), "<none>");
     // Only the body cut right after a delimiter still counts as parsed.
@@ -154,8 +154,8 @@ TEST_F(MultipartParserTest, TotalLenEndsTheResponseBeforeReporting) {
   Variant form;
   EXPECT_EQ(up->get_Form(&form), E_FAIL);
   EXPECT_EQ(TakeReport(), "17|100");
-  EXPECT_EQ(host_.EndCount(), 1);
-  EXPECT_EQ(host_.BytesRead(), body.size());
+  EXPECT_EQ(host().EndCount(), 1);
+  EXPECT_EQ(host().BytesRead(), body.size());
 }
 
 // Fails read N for N = 0, 1, … until the upload gets through: each time
@@ -164,7 +164,8 @@ TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
   const std::string body = Body({{"f1", Bytes(20000, 1), "a"}, {"f2", Bytes(9000, 2), "b"}});
   enum class Fault { kFail, kNonArray, kShort };
   for (const Fault fault : {Fault::kFail, Fault::kNonArray, Fault::kShort}) {
-    for (std::uint32_t n = 0;; ++n) {
+    bool through = false;
+    for (std::uint32_t n = 0; n < 10 && !through; ++n) {
       SCOPED_TRACE(::testing::Message() << "fault " << static_cast<int>(fault) << " at read " << n);
       test::FakeHost host;
       host.SetBody(body);
@@ -179,8 +180,9 @@ TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
       const HRESULT hr = up->get_Form(&form);
       const std::vector<std::int32_t> asked = host.ReadRequests();
       if (hr == S_OK) {
-        EXPECT_GE(n, 2u);
-        break;
+        EXPECT_GE(n, 2u) << "every read is needed";
+        through = true;
+        continue;
       }
       const std::string want = fault == Fault::kFail ? "06" : fault == Fault::kNonArray ? "07" : "23";
       EXPECT_EQ(TakeReport(), want);
@@ -191,6 +193,7 @@ TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
       up = nullptr;
       EXPECT_TRUE(FolderFiles().empty());
     }
+    EXPECT_TRUE(through);
   }
 }
 
@@ -198,7 +201,8 @@ TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
 TEST_F(MultipartParserTest, EveryFailingFileWriteIsReportedWithItsPlace) {
   const std::string body = Body({{"f1", Bytes(40000, 1), "a"}, {"f2", Bytes(100, 2), "b"}});
   std::set<std::string> places;
-  for (int n = 0;; ++n) {
+  bool through = false;
+  for (int n = 0; n < 100 && !through; ++n) {
     SCOPED_TRACE(n);
     Post(body);
     ComPtr<IFileUpload> up = NewUpload();
@@ -206,7 +210,8 @@ TEST_F(MultipartParserTest, EveryFailingFileWriteIsReportedWithItsPlace) {
     Variant form;
     const HRESULT hr = up->get_Form(&form);
     fs::FaultInjection::Reset();
-    if (hr == S_OK) break;
+    through = hr == S_OK;
+    if (through) continue;
     const std::string report = TakeReport();
     EXPECT_TRUE(report.starts_with("63|CFileUpload|_GetFileContents|")) << report;
     places.insert(report.substr(report.size() - 1));
@@ -214,6 +219,7 @@ TEST_F(MultipartParserTest, EveryFailingFileWriteIsReportedWithItsPlace) {
     up = nullptr;
     EXPECT_TRUE(FolderFiles().empty());
   }
+  EXPECT_TRUE(through);
   EXPECT_EQ(places, (std::set<std::string>{"1", "2", "4"}));
 }
 

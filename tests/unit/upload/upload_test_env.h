@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -122,18 +123,22 @@ class UploadTest : public form::testing::FormTest {
       return registry::ERROR_SUCCESS;
     }),
               registry::ERROR_SUCCESS);
-    host_.SetSiteRoot(WinPath(root_));
+    Post("");
   }
 
+  // A new request with `body`; the host of the previous one is dropped.
   void Post(const std::string& body, const std::string& contentType = ContentType()) {
-    host_.SetBody(body);
-    host_.SetServerVariable(u"CONTENT_TYPE", U16(contentType));
+    host_ = std::make_unique<test::FakeHost>();
+    host_->SetSiteRoot(WinPath(root_));
+    host_->SetBody(body);
+    host_->SetServerVariable(u"CONTENT_TYPE", U16(contentType));
   }
+  test::FakeHost& host() { return *host_; }
 
   // A started upload object with DefaultPath the upload folder and UTF-8.
   ComPtr<IFileUpload> NewUpload(bool setPath = true) {
     ComPtr<IFileUpload> up = MakeFileUpload(table_);
-    EXPECT_EQ(up->OnStartPage(host_.ScriptingContext().get()), S_OK);
+    EXPECT_EQ(up->OnStartPage(host_->ScriptingContext().get()), S_OK);
     up->put_CodePage(65001);
     if (setPath) {
       EXPECT_EQ(up->put_DefaultPath(Bstr(UploadFolder())), S_OK);
@@ -175,7 +180,7 @@ class UploadTest : public form::testing::FormTest {
     return names;
   }
 
-  test::FakeHost host_;
+  std::unique_ptr<test::FakeHost> host_;
   progress::ProgressTable table_{std::chrono::milliseconds(100)};
 };
 

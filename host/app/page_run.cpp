@@ -1,0 +1,175 @@
+#include "host/app/page_run.h"
+
+#include <iostream>
+
+#include "host/app/request_cookie.h"
+#include "host/app/site_handler.h"
+#include "platform/automation/automation.h"
+
+namespace vant::host::app {
+namespace {
+
+using pages::ScriptOutcome;
+
+constexpr const char* kInternalError = "500 Internal Server Error";
+constexpr HRESULT kPageFailed = E_FAIL;
+
+pages::ScriptGlobals GlobalsOf(const intrinsics::Intrinsics& objects) {
+  pages::ScriptGlobals globals;
+  globals.emplace_back("Request", objects.request);
+  globals.emplace_back("Response", objects.response);
+  globals.emplace_back("Server", objects.server);
+  globals.emplace_back("Application", objects.application);
+  // A page without session state has no Session object at all.
+  if (objects.session) globals.emplace_back("Session", objects.session);
+  return globals;
+}
+
+intrinsics::PageError ToPageError(const pages::ScriptError& error) {
+  intrinsics::PageError out;
+  out.number = error.number;
+  out.category = Utf8ToUtf16(error.category);
+  out.source = Utf8ToUtf16(error.source);
+  out.description = Utf8ToUtf16(error.description);
+  out.file = Utf8ToUtf16(error.file);
+  out.line = error.line;
+  out.column = error.column;
+  return out;
+}
+
+// Hands a failure of a nested page to the calling script's error record.
+HRESULT FailWith(const std::string& description) {
+  ComPtr<ICreateErrorInfo> record;
+  if (Succeeded(CreateErrorInfo(record.Receive()))) {
+    record->SetSource(Bstr(u"Server"));
+    record->SetDescription(Bstr(Utf8ToUtf16(description)));
+    ComPtr<IErrorInfo> info;
+    if (Succeeded(record.As(IID_IErrorInfo, &info))) SetErrorInfo(0, info.get());
+  }
+  return kPageFailed;
+}
+
+// Replaces what the page wrote with `html` when nothing went out yet;
+// otherwise appends it, which is all that can be done then.
+void SendFailurePage(http::Exchange& exchange, const std::string& html) {
+  if (!exchange.HeadersSent()) {
+    exchange.Clear();
+    exchange.SetStatus(kInternalError);
+    exchange.SetContentType("text/html; charset=utf-8");
+  }
+  exchange.Write(html);
+}
+
+}  // namespace
+
+PageRun::PageRun(SiteHandler& site, http::Exchange& exchange) : site_(site), exchange_(exchange) {}
+
+PageRun::~PageRun() = default;
+
+void PageRun::Serve(const std::string& virtualPath) {
+  auto prepared = site_.Prepare(virtualPath);
+  if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
+    ShowTranslateError(*error);
+    return;
+  }
+  const pages::CompiledPagePtr compiled = std::get<pages::CompiledPagePtr>(prepared);
+  session::SessionLease lease = TakeSession(*compiled);
+  const bool newSession = lease && lease.IsNew();
+  const intrinsics::PageInfo info{virtualPath, compiled->directives.codePage.value_or(0),
+                                  static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
+  page_ = intrinsics::PageState::Create(exchange_, site_.Site(), info, std::move(lease),
+                                        site_.Application(), this);
+  RunGlobalEvents(newSession);
+  if (!page_->EndRequested()) {
+    const pages::ScriptResult result = Run(*compiled);
+    ShowFailure(virtualPath, result);
+  }
+  // Ends the page on this thread: OnEndPage and release of every object the
+  // page created, the session given back, the response finished.
+  page_->EndPage();
+  page_.reset();
+}
+
+session::SessionLease PageRun::TakeSession(const pages::CompiledPage& page) {
+  if (!page.directives.sessionState) return {};
+  session::SessionStore& store = site_.Sessions();
+  const std::string cookies = exchange_.Request().Header("Cookie").value_or("");
+  return store.Begin(FindCookie(cookies, store.CookieName()).value_or(""));
+}
+
+void PageRun::RunGlobalEvents(bool newSession) {
+  if (site_.TakeApplicationStart()) {
+    if (auto event = site_.PrepareGlobalEvent("Application_OnStart")) Run(*event);
+  }
+  if (!newSession) return;
+  if (auto event = site_.PrepareGlobalEvent("Session_OnStart")) {
+    const pages::ScriptResult result = Run(*event);
+    ShowFailure("/global.asa", result);
+  }
+}
+
+pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
+  pages::PageContext context;
+  context.globals = GlobalsOf(page_->Objects());
+  intrinsics::PageState* state = page_.get();
+  context.endRequested = [state] { return state->EndRequested(); };
+  context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
+  if (page.error) return pages::ScriptResult{ScriptOutcome::Failed, page.error};
+  return site_.Engine().RunPage(page, context);
+}
+
+void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result) {
+  if (result.outcome == ScriptOutcome::TimedOut) {
+    std::cerr << "vant-host: script timed out: " << virtualPath << "\n";
+    exchange_.AppendToLog("script timed out");
+    SendFailurePage(exchange_, pages::RenderTimeoutPage(virtualPath));
+    return;
+  }
+  if (result.outcome != ScriptOutcome::Failed || !result.error) return;
+  const pages::ScriptError& error = *result.error;
+  std::cerr << "vant-host: script error in " << error.file << ":" << error.line << ": "
+            << error.description << (error.source.empty() ? "" : " (" + error.source + ")")
+            << "\n";
+  exchange_.AppendToLog("script error line " + std::to_string(error.line));
+  page_->SetLastError(ToPageError(error));
+  SendFailurePage(exchange_, pages::RenderErrorPage(error));
+}
+
+void PageRun::ShowTranslateError(const pages::TranslateError& error) {
+  pages::ScriptError shown;
+  shown.category = "Active Server Pages error";
+  shown.number = kPageFailed;
+  shown.description = error.message;
+  shown.file = error.file;
+  shown.line = error.line;
+  std::cerr << "vant-host: cannot run " << error.file << ":" << error.line << ": " << error.message
+            << "\n";
+  SendFailurePage(exchange_, pages::RenderErrorPage(shown));
+}
+
+HRESULT PageRun::RunNested(const std::string& virtualPath) {
+  auto prepared = site_.Prepare(virtualPath);
+  if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
+    return FailWith(error->file + ":" + std::to_string(error->line) + ": " + error->message);
+  }
+  const std::string caller = page_->CurrentPage();
+  page_->SetCurrentPage(virtualPath);
+  const pages::ScriptResult result = Run(*std::get<pages::CompiledPagePtr>(prepared));
+  page_->SetCurrentPage(caller);
+  if (result.outcome == ScriptOutcome::TimedOut) return FailWith("The executed page timed out.");
+  if (result.outcome == ScriptOutcome::Failed && result.error) {
+    page_->SetLastError(ToPageError(*result.error));
+    return FailWith(result.error->description);
+  }
+  return S_OK;
+}
+
+HRESULT PageRun::Execute(const std::string& virtualPath) { return RunNested(virtualPath); }
+
+HRESULT PageRun::Transfer(const std::string& virtualPath) {
+  const HRESULT hr = RunNested(virtualPath);
+  page_->RequestEnd();
+  return hr;
+}
+
+}  // namespace vant::host::app

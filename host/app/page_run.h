@@ -1,0 +1,43 @@
+// One request's run of a page: its intrinsic objects, the session it holds,
+// the script and its outcome, and Server.Execute / Server.Transfer of other
+// pages with the same objects.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/http/exchange.h"
+#include "host/intrinsics/page_executor.h"
+#include "host/intrinsics/page_state.h"
+#include "host/pages/script_engine.h"
+
+namespace vant::host::app {
+
+class SiteHandler;
+
+class PageRun final : public intrinsics::PageExecutor {
+ public:
+  PageRun(SiteHandler& site, http::Exchange& exchange);
+  ~PageRun() override;
+
+  // Runs the page and finishes the response; every object the page created
+  // is released before this returns, whatever way the page ended.
+  void Serve(const std::string& virtualPath);
+
+  HRESULT Execute(const std::string& virtualPath) override;
+  HRESULT Transfer(const std::string& virtualPath) override;
+
+ private:
+  session::SessionLease TakeSession(const pages::CompiledPage& page);
+  void RunGlobalEvents(bool newSession);
+  pages::ScriptResult Run(const pages::CompiledPage& page);
+  void ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result);
+  void ShowTranslateError(const pages::TranslateError& error);
+  HRESULT RunNested(const std::string& virtualPath);
+
+  SiteHandler& site_;
+  http::Exchange& exchange_;
+  std::unique_ptr<intrinsics::PageState> page_;
+};
+
+}  // namespace vant::host::app

@@ -1,0 +1,51 @@
+#include "host/app/site_handler.h"
+
+#include <chrono>
+#include <sys/stat.h>
+
+#include "host/app/page_run.h"
+
+namespace vant::host::app {
+namespace {
+
+constexpr auto kSessionSweepPeriod = std::chrono::seconds(30);
+constexpr const char* kGlobalAsa = "/global.asa";
+
+bool FileExists(const std::string& hostPath) {
+  struct stat st {};
+  return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+SiteHandler::SiteHandler(intrinsics::SiteConfig site) : site_(std::move(site)) {
+  sessions_.StartSweeper(kSessionSweepPeriod);
+}
+
+SiteHandler::~SiteHandler() { sessions_.EndAll(); }
+
+void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
+                        const std::string& virtualPath) {
+  PageRun run(*this, exchange);
+  run.Serve(virtualPath);
+}
+
+std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare(
+    const std::string& virtualPath) const {
+  return engine_.PreparePage(loader_, pages::TranslateOptions{site_.rootHostPath, virtualPath});
+}
+
+pages::CompiledPagePtr SiteHandler::PrepareGlobalEvent(const std::string& eventName) const {
+  if (!FileExists(site_.rootHostPath + kGlobalAsa)) return nullptr;
+  auto translated =
+      pages::TranslatePage(loader_, pages::TranslateOptions{site_.rootHostPath, kGlobalAsa});
+  auto* page = std::get_if<pages::TranslatedPage>(&translated);
+  if (page == nullptr) return nullptr;
+  // The event handlers are plain functions of the file; call the one wanted.
+  page->script += "\n;if (typeof " + eventName + " == 'function') " + eventName + "();\n";
+  return engine_.Compile(*page);
+}
+
+bool SiteHandler::TakeApplicationStart() { return !applicationStarted_.exchange(true); }
+
+}  // namespace vant::host::app

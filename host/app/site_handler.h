@@ -1,0 +1,50 @@
+// The page handler of vant-host: runs a site's .asp pages with their
+// intrinsic objects, sessions, Application state and global.asa events.
+#pragma once
+
+#include <memory>
+#include <atomic>
+#include <string>
+#include <variant>
+
+#include "host/http/page_handler.h"
+#include "host/intrinsics/site_config.h"
+#include "host/pages/file_source_loader.h"
+#include "host/pages/script_engine.h"
+#include "host/session/application_state.h"
+#include "host/session/session_store.h"
+
+namespace vant::host::app {
+
+class SiteHandler final : public http::PageHandler {
+ public:
+  explicit SiteHandler(intrinsics::SiteConfig site);
+  ~SiteHandler() override;
+
+  void Serve(http::Exchange& exchange, const std::string& hostPath,
+             const std::string& virtualPath) override;
+
+  // The compiled page at `virtualPath` (cached), or why it cannot run.
+  std::variant<pages::CompiledPagePtr, pages::TranslateError> Prepare(
+      const std::string& virtualPath) const;
+  // global.asa with a call of `eventName` appended, compiled; null when the
+  // site has no global.asa or it does not translate.
+  pages::CompiledPagePtr PrepareGlobalEvent(const std::string& eventName) const;
+
+  const pages::ScriptEngine& Engine() const { return engine_; }
+  const intrinsics::SiteConfig& Site() const { return site_; }
+  session::SessionStore& Sessions() { return sessions_; }
+  session::ApplicationState& Application() { return application_; }
+  // True exactly once: for the request that must run Application_OnStart.
+  bool TakeApplicationStart();
+
+ private:
+  intrinsics::SiteConfig site_;
+  pages::FileSourceLoader loader_;
+  pages::ScriptEngine engine_;
+  session::SessionStore sessions_;
+  session::ApplicationState application_;
+  std::atomic<bool> applicationStarted_{false};
+};
+
+}  // namespace vant::host::app

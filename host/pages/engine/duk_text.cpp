@@ -1,0 +1,84 @@
+#include "host/pages/engine/duk_text.h"
+
+#include <cstdint>
+
+#include "platform/automation/bstr.h"
+
+namespace vant::host::pages::engine {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendUnit(std::string& out, char32_t unit) {
+  if (unit < 0x80) {
+    out += static_cast<char>(unit);
+  } else if (unit < 0x800) {
+    out += static_cast<char>(0xC0 | (unit >> 6));
+    out += static_cast<char>(0x80 | (unit & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (unit >> 12));
+    out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (unit & 0x3F));
+  }
+}
+
+// Length of the sequence a lead byte starts, 0 for a stray byte.
+std::size_t SequenceLength(std::uint8_t lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+}  // namespace
+
+std::string ToEngineText(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char16_t unit : text) AppendUnit(out, unit);
+  return out;
+}
+
+std::u16string FromEngineText(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<std::uint8_t>(bytes[i]);
+    const std::size_t length = SequenceLength(lead);
+    if (length == 0 || i + length > bytes.size()) {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    bool valid = true;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<std::uint8_t>(bytes[i + k]);
+      valid = valid && (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    i += valid ? length : 1;
+    if (!valid) {
+      out += kReplacement;
+    } else if (code >= 0x10000 && code <= 0x10FFFF) {
+      code -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (code >> 10));
+      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      out += code > 0xFFFF ? kReplacement : static_cast<char16_t>(code);
+    }
+  }
+  return out;
+}
+
+std::string EngineTextToUtf8(std::string_view bytes) {
+  // Pure ASCII, the common case for page literals, needs no decoding.
+  bool ascii = true;
+  for (const char c : bytes) ascii = ascii && static_cast<std::uint8_t>(c) < 0x80;
+  if (ascii) return std::string(bytes);
+  return Utf16ToUtf8(FromEngineText(bytes));
+}
+
+}  // namespace vant::host::pages::engine

@@ -1,0 +1,53 @@
+// One Duktape heap with a memory cap: an RAII handle over duk_create_heap /
+// duk_destroy_heap whose allocator counts the bytes the heap holds.
+#pragma once
+
+#include <cstddef>
+
+#include "duktape.h"
+#include "host/pages/script_interrupt.h"
+
+namespace vant::host::pages::engine {
+
+class Heap {
+ public:
+  // limitBytes caps what the heap may hold. ok() is false when the heap
+  // could not be made.
+  explicit Heap(std::size_t limitBytes);
+  ~Heap();
+  Heap(const Heap&) = delete;
+  Heap& operator=(const Heap&) = delete;
+
+  bool ok() const { return ctx_ != nullptr; }
+  duk_context* ctx() const { return ctx_; }
+
+  // What stops this heap's scripts (deadline, abort).
+  ScriptInterrupt& Interrupt() { return budget_; }
+
+  // True once an allocation was refused because of the cap.
+  bool Exhausted() const { return budget_.exhausted; }
+  std::size_t BytesInUse() const { return budget_.used; }
+
+ private:
+  static void* Alloc(void* udata, duk_size_t size);
+  static void* Realloc(void* udata, void* ptr, duk_size_t size);
+  static void Free(void* udata, void* ptr);
+  static void Fatal(void* udata, const char* message);
+
+  // Duktape hands one user-data pointer to both the allocator and the
+  // interrupt check, and the check reads it as a ScriptInterrupt: the byte
+  // counts ride along in a derived struct.
+  struct Budget : ScriptInterrupt {
+    std::size_t limit = 0;
+    std::size_t used = 0;
+    bool exhausted = false;
+
+    bool Admit(std::size_t oldSize, std::size_t newSize);
+  };
+  static Budget& BudgetOf(void* udata);
+
+  Budget budget_;
+  duk_context* ctx_ = nullptr;
+};
+
+}  // namespace vant::host::pages::engine

@@ -1,0 +1,36 @@
+// Automation objects in script: each one is a Proxy over a native function
+// (so it is callable: `Request("x")` calls its default member) whose traps
+// resolve member names in any letter case and read, write or call them.
+// Members that need arguments, and every member of an object without a
+// member table, come back as callable "member functions" whose valueOf and
+// toString read the member without arguments.
+#pragma once
+
+#include <optional>
+
+#include "duktape.h"
+#include "host/pages/engine/run_state.h"
+#include "platform/automation/automation.h"
+
+namespace vant::host::pages::engine {
+
+// Pushes the proxy for object; the heap holds one reference until the
+// proxy is collected or the heap is destroyed.
+void PushObject(duk_context* ctx, IDispatch* object);
+
+// The slot of the proxy at index, or nullptr for any other value.
+ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index);
+IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index);
+
+// A member function's object and member.
+struct MemberRef {
+  ObjectSlot* slot = nullptr;
+  DISPID id = DISPID_UNKNOWN;
+};
+std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index);
+
+// Defines the traps, finalizers and member prototype; once per heap.
+// literalWrite is the native that serves Response.Write.
+void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite);
+
+}  // namespace vant::host::pages::engine

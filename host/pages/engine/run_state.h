@@ -1,0 +1,63 @@
+// Everything one page run keeps beside its heap: the objects the script
+// holds, the request's callbacks and the end/timeout bookkeeping. Native
+// functions find it through the heap's stash.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "duktape.h"
+#include "host/pages/engine/slot_table.h"
+#include "host/pages/script_engine.h"
+#include "host/pages/script_interrupt.h"
+#include "platform/automation/automation.h"
+
+namespace vant::host::pages::engine {
+
+// An automation object the script holds, with what was learnt about it.
+struct ObjectSlot {
+  ComPtr<IDispatch> object;
+  const InterfaceInfo* info = nullptr;  // its member table; null when it has none
+  std::unordered_map<std::u16string, DISPID> ids;  // upper-cased name -> id, without a table
+};
+
+class RunState {
+ public:
+  RunState(const PageContext& context, ScriptInterrupt& interrupt);
+  ~RunState();
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
+
+  // Makes this the state of ctx's heap / finds it again.
+  void Attach(duk_context* ctx);
+  static RunState& Of(duk_context* ctx);
+
+  // Resolves a member name (any letter case), caching the id; false when
+  // the object has no such member.
+  bool Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id);
+
+  // Re-reads the script time limit and the end flag after a call returned.
+  // True when the page must stop now (it ended or timed out); it then
+  // stays stopped (the interrupt check fires until the script unwinds).
+  bool MustStop();
+  bool Ended() const { return ended_; }
+
+  const PageContext& context;
+  ScriptInterrupt& interrupt;
+  SlotTable<ObjectSlot> objects;
+  SlotTable<ComPtr<IEnumVARIANT>> enumerators;
+  SlotTable<std::unique_ptr<SafeArray>> arrays;
+  IDispatch* response = nullptr;  // the "Response" global, for the literal-output fast path
+  DISPID responseWrite = DISPID_UNKNOWN;
+
+ private:
+  void RefreshDeadline();
+
+  std::chrono::steady_clock::time_point started_;
+  std::unordered_map<const InterfaceInfo*, std::unordered_map<std::u16string, DISPID>> typeIds_;
+  bool ended_ = false;
+};
+
+}  // namespace vant::host::pages::engine

@@ -1,0 +1,54 @@
+# Shared helpers of the end-to-end tests: a temporary site, a registered
+# component module, a vant-host on a free port, and named assertions.
+set -u
+BUILD=${VANT_BUILD:?}
+SOURCE=${VANT_SOURCE:?}
+WORK=$(mktemp -d /tmp/vant-e2e.XXXXXX)
+SITE=$WORK/site
+mkdir -p "$SITE"
+export VANT_REGISTRY=$WORK/registry.reg
+PASSED=0
+FAILED=0
+HOST_PID=""
+
+cleanup() {
+  [ -n "$HOST_PID" ] && kill "$HOST_PID" 2>/dev/null && wait "$HOST_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# start_host [extra vant-host options...]: registers the module and starts
+# the host on the site; sets BASE (http://127.0.0.1:PORT).
+start_host() {
+  "$BUILD/vant-regsvr" --registry "$VANT_REGISTRY" "$BUILD/libvantupload.so" >/dev/null || {
+    echo "registration failed"; exit 1; }
+  "$BUILD/vant-host" --site "$SITE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
+    --data "$WORK/data" "$@" >"$WORK/host.out" 2>"$WORK/host.err" &
+  HOST_PID=$!
+  for _ in $(seq 1 100); do
+    BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/host.out" 2>/dev/null | head -1)
+    [ -n "$BASE" ] && return 0
+    sleep 0.1
+  done
+  echo "vant-host did not start:"; cat "$WORK/host.err"; exit 1
+}
+
+page() { mkdir -p "$(dirname "$SITE/$1")"; cat >"$SITE/$1"; }
+
+pass() { PASSED=$((PASSED + 1)); echo "ok: $1"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAIL: $1"; [ $# -gt 1 ] && echo "  got: $2"; }
+
+# expect_eq NAME GOT WANT
+expect_eq() { if [ "$2" == "$3" ]; then pass "$1"; else fail "$1" "$2 (wanted $3)"; fi; }
+# expect_has NAME TEXT NEEDLE
+expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1" "${2:0:400}"; fi; }
+expect_lacks() { if [[ "$2" != *"$3"* ]]; then pass "$1"; else fail "$1" "${2:0:400}"; fi; }
+
+finish() {
+  echo "$PASSED passed, $FAILED failed"
+  if [ "$FAILED" -ne 0 ]; then
+    echo "--- host stderr"; tail -30 "$WORK/host.err"
+    exit 1
+  fi
+  exit 0
+}
