@@ -99,8 +99,7 @@ void RunUpload(Cursor& in, std::uint8_t flags, const Sandbox& box) {
   test::FakeHost host;
   ApplyFaults(in, host);
   const std::string boundary = TakeBoundary(in);
-  host.SetServerVariable(u"CONTENT_TYPE",
-                         Utf8ToUtf16("multipart/form-data; boundary=" + boundary));
+  host.SetServerVariable(u"CONTENT_TYPE", Utf8ToUtf16("multipart/form-data; boundary=" + boundary));
   host.SetBody(std::string(reinterpret_cast<const char*>(in.data), in.size));
   host.SetSiteRoot(u"C:\\");
   static progress::ProgressTable table{std::chrono::milliseconds(0)};

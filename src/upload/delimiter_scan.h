@@ -20,10 +20,10 @@ namespace vant::upload {
 // Where a range of part data was found, as the write-failure report of a
 // file part names it.
 enum class ScanPlace : char16_t {
-  kChunkHead = u'1',          // a chunk without the tail kept for the next search
-  kBeforeDelimiter = u'2',    // the bytes before a delimiter found in the chunk
-  kBeforeCarryHit = u'3',     // the bytes before a delimiter found in the carry buffer
-  kKeptTail = u'4',           // kept tail bytes that turned out to be data
+  kChunkHead = u'1',        // a chunk without the tail kept for the next search
+  kBeforeDelimiter = u'2',  // the bytes before a delimiter found in the chunk
+  kBeforeCarryHit = u'3',   // the bytes before a delimiter found in the carry buffer
+  kKeptTail = u'4',         // kept tail bytes that turned out to be data
 };
 
 // Receives the data of a part. Returns false after reporting its own failure.

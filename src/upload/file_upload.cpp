@@ -42,8 +42,7 @@ void CFileUpload::FinalRelease() {
     progress_.Release();
     if (form_) {
       // After an error the whole upload is void: saved files go as well.
-      form_->DeleteAllSavedFiles(errors_.IsSet() ? form::DeleteModeAll
-                                                 : form::DeleteModeTempOnly);
+      form_->DeleteAllSavedFiles(errors_.IsSet() ? form::DeleteModeAll : form::DeleteModeTempOnly);
     }
     firstFileElement_ = nullptr;
     form_ = nullptr;

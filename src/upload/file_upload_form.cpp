@@ -53,9 +53,9 @@ HRESULT CFileUpload::get_Form(Variant* out) {
 }
 
 // A null output gives E_POINTER before anything is parsed.
-#define VANT_FORWARD(member, OutType)                                        \
-  HRESULT CFileUpload::member(OutType* out) {                                \
-    if (out == nullptr) return E_POINTER;                                    \
+#define VANT_FORWARD(member, OutType)                                     \
+  HRESULT CFileUpload::member(OutType* out) {                             \
+    if (out == nullptr) return E_POINTER;                                 \
     return Forward([&](form::CFormElement& e) { return e.member(out); }); \
   }
 
@@ -91,8 +91,7 @@ HRESULT CFileUpload::SaveVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, 
 }
 
 HRESULT CFileUpload::SaveAsVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return Forward(
-      [&](form::CFormElement& e) { return e.SaveAsVirtual(bstrPath, bOverwrite, out); });
+  return Forward([&](form::CFormElement& e) { return e.SaveAsVirtual(bstrPath, bOverwrite, out); });
 }
 
 HRESULT CFileUpload::SaveAsBlob(IUnknown* pField) {

@@ -100,9 +100,7 @@ HRESULT CFileUpload::put_MaxFileLen(int32_t value) {
 
 HRESULT CFileUpload::get_MaxFileLen(int32_t* out) { return Give(settings_.MaxFileLen, out); }
 
-HRESULT CFileUpload::get_UploadTimeout(int32_t* out) {
-  return Give(settings_.UploadTimeout, out);
-}
+HRESULT CFileUpload::get_UploadTimeout(int32_t* out) { return Give(settings_.UploadTimeout, out); }
 
 HRESULT CFileUpload::put_UploadTimeout(int32_t value) {
   return errors_.Guard(u"put_UploadTimeout", [&]() -> HRESULT {
@@ -140,9 +138,7 @@ HRESULT CFileUpload::SetProgress(int32_t lProgressID) {
   });
 }
 
-HRESULT CFileUpload::Flush() {
-  return reader_._Flush();
-}
+HRESULT CFileUpload::Flush() { return reader_._Flush(); }
 
 HRESULT CFileUpload::DeleteAllSavedFiles() {
   return form_->DeleteAllSavedFiles(form::DeleteModeAll);

@@ -34,9 +34,8 @@ DispositionInfo Failure(MessageId error) {
 
 // The value starting at `start`: up to the closing quote when quoted, else
 // up to `unquotedEnd`'s answer. *end receives where the value stopped.
-std::optional<std::u16string_view> ValueAt(std::u16string_view line, std::size_t start,
-                                           bool quoted, std::size_t unquotedEnd,
-                                           std::size_t* end) {
+std::optional<std::u16string_view> ValueAt(std::u16string_view line, std::size_t start, bool quoted,
+                                           std::size_t unquotedEnd, std::size_t* end) {
   if (quoted) {
     const std::size_t close = line.find(kQuote, start + 1);
     if (close == npos) return std::nullopt;
@@ -73,8 +72,8 @@ DispositionInfo InterpretContentDisposition(std::u16string_view line) {
   const bool nameQuoted = nameStart < line.size() && line[nameStart] == kQuote;
   std::size_t nameEnd = 0;
   const std::optional<std::u16string_view> name =
-      ValueAt(line, nameStart, nameQuoted,
-              nameQuoted ? npos : line.find(kSemicolon, nameStart + 1), &nameEnd);
+      ValueAt(line, nameStart, nameQuoted, nameQuoted ? npos : line.find(kSemicolon, nameStart + 1),
+              &nameEnd);
   if (!name) {
     return Failure(nameQuoted ? MessageId::kUnclosedQuote : MessageId::kUnquotedNameNoSemicolon);
   }

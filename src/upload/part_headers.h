@@ -16,10 +16,10 @@ enum class PartKind : int { kFailed = -1, kField = 1, kFile = 2 };
 
 struct DispositionInfo {
   PartKind kind = PartKind::kFailed;
-  frame::MessageId error{};   // why, when kind is kFailed
-  std::u16string name;        // the name parameter
-  std::u16string filePath;    // the file name as sent when it holds "\", else ""
-  std::u16string fileName;    // the sent file name after its last "\"
+  frame::MessageId error{};  // why, when kind is kFailed
+  std::u16string name;       // the name parameter
+  std::u16string filePath;   // the file name as sent when it holds "\", else ""
+  std::u16string fileName;   // the sent file name after its last "\"
 };
 
 // Interprets a Content-Disposition line. kFile when a filename parameter

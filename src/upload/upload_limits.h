@@ -21,10 +21,10 @@ inline constexpr std::size_t kMaxDelimiterLength = 126;
 inline constexpr std::size_t kCarryBufferSize = 2 * kMaxDelimiterLength;
 
 // Defaults and ceilings of the settings.
-inline constexpr std::int32_t kLargestLength = 0x7FE00000;  // MaxFileLen, TotalLen
+inline constexpr std::int32_t kLargestLength = 0x7FE00000;   // MaxFileLen, TotalLen
 inline constexpr std::int32_t kDefaultUploadTimeout = 3600;  // seconds
-inline constexpr std::int32_t kUnsetCodePage = -1;          // until OnStartPage
-inline constexpr std::size_t kMaxDefaultPathLength = 1023;  // characters
+inline constexpr std::int32_t kUnsetCodePage = -1;           // until OnStartPage
+inline constexpr std::size_t kMaxDefaultPathLength = 1023;   // characters
 
 // Bytes "reading the whole body" has left before parsing starts.
 inline constexpr std::int32_t kBodyNotStarted = -1;

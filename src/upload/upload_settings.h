@@ -9,7 +9,7 @@
 namespace vant::upload {
 
 struct UploadSettings {
-  std::u16string DefaultPath;  // upload folder (mapped when it was virtual)
+  std::u16string DefaultPath;   // upload folder (mapped when it was virtual)
   bool defaultPathSet = false;  // DefaultPath was accepted
   std::int32_t CodePage = kUnsetCodePage;
   std::int32_t UploadTimeout = kDefaultUploadTimeout;

@@ -46,7 +46,7 @@ void PushText(duk_context* ctx, std::u16string_view text) {
 
 void ThrowIfStopped(duk_context* ctx) {
   RunState& state = RunState::Of(ctx);
-  if (state.Ended() || state.interrupt.ShouldStop()) ThrowStop(ctx);
+  if (state.Ended() || state.Interrupt().ShouldStop()) ThrowStop(ctx);
 }
 
 [[noreturn]] void ThrowStatus(duk_context* ctx, HRESULT status, std::u16string_view source,

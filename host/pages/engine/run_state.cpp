@@ -1,14 +1,23 @@
 #include "host/pages/engine/run_state.h"
 
+#include <utility>
+
 namespace vant::host::pages::engine {
 namespace {
 
-constexpr const char* kStateKey = DUK_HIDDEN_SYMBOL("vantRunState");
+thread_local RunState* t_current = nullptr;
 
 }  // namespace
 
-RunState::RunState(const PageContext& pageContext, ScriptInterrupt& pageInterrupt)
-    : context(pageContext), interrupt(pageInterrupt), started_(std::chrono::steady_clock::now()) {
+RunState::RunState(const PageContext& pageContext)
+    : context(pageContext), started_(std::chrono::steady_clock::now()) {}
+
+RunState::Scope::Scope(RunState& state) : previous_(std::exchange(t_current, &state)) {}
+
+RunState::Scope::~Scope() { t_current = previous_; }
+
+void RunState::SetInterrupt(ScriptInterrupt& pageInterrupt) {
+  interrupt_ = &pageInterrupt;
   RefreshDeadline();
 }
 
@@ -19,20 +28,7 @@ RunState::~RunState() {
   arrays.Clear();
 }
 
-void RunState::Attach(duk_context* ctx) {
-  duk_push_global_stash(ctx);
-  duk_push_pointer(ctx, this);
-  duk_put_prop_string(ctx, -2, kStateKey);
-  duk_pop(ctx);
-}
-
-RunState& RunState::Of(duk_context* ctx) {
-  duk_push_global_stash(ctx);
-  duk_get_prop_string(ctx, -1, kStateKey);
-  auto* state = static_cast<RunState*>(duk_get_pointer(ctx, -1));
-  duk_pop_2(ctx);
-  return *state;
-}
+RunState& RunState::Of(duk_context*) { return *t_current; }
 
 bool RunState::Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id) {
   const std::u16string key = ToUpperAscii(name);
@@ -51,19 +47,19 @@ bool RunState::Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id) {
 void RunState::RefreshDeadline() {
   const int seconds = context.scriptTimeoutSeconds ? context.scriptTimeoutSeconds() : 0;
   if (seconds <= 0) {
-    interrupt.SetDeadline(std::chrono::steady_clock::time_point::max());
+    interrupt_->SetDeadline(std::chrono::steady_clock::time_point::max());
     return;
   }
-  interrupt.SetDeadline(started_ + std::chrono::seconds(seconds));
+  interrupt_->SetDeadline(started_ + std::chrono::seconds(seconds));
 }
 
 bool RunState::MustStop() {
   if (!ended_ && context.endRequested && context.endRequested()) {
     ended_ = true;
-    interrupt.Abort();
+    interrupt_->Abort();
   }
   if (!ended_) RefreshDeadline();
-  return ended_ || interrupt.ShouldStop();
+  return ended_ || interrupt_->ShouldStop();
 }
 
 }  // namespace vant::host::pages::engine

@@ -1,6 +1,7 @@
 // Everything one page run keeps beside its heap: the objects the script
 // holds, the request's callbacks and the end/timeout bookkeeping. Native
-// functions find it through the heap's stash.
+// functions find the state of the page running on their thread through
+// RunState::Of (a nested page, Server.Execute, activates its own).
 #pragma once
 
 #include <chrono>
@@ -25,14 +26,30 @@ struct ObjectSlot {
 
 class RunState {
  public:
-  RunState(const PageContext& context, ScriptInterrupt& interrupt);
+  explicit RunState(const PageContext& context);
   ~RunState();
   RunState(const RunState&) = delete;
   RunState& operator=(const RunState&) = delete;
 
-  // Makes this the state of ctx's heap / finds it again.
-  void Attach(duk_context* ctx);
+  // Makes a state the thread's current one for its lifetime, restoring the
+  // previous one (an outer page's) afterwards.
+  class Scope {
+   public:
+    explicit Scope(RunState& state);
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    RunState* previous_;
+  };
+
+  // The state of the page running on this thread.
   static RunState& Of(duk_context* ctx);
+
+  // The interrupt of the page's heap; applies the time limit at once.
+  void SetInterrupt(ScriptInterrupt& pageInterrupt);
+  ScriptInterrupt& Interrupt() { return *interrupt_; }
 
   // Resolves a member name (any letter case), caching the id; false when
   // the object has no such member.
@@ -45,7 +62,6 @@ class RunState {
   bool Ended() const { return ended_; }
 
   const PageContext& context;
-  ScriptInterrupt& interrupt;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
   SlotTable<std::unique_ptr<SafeArray>> arrays;
@@ -55,6 +71,7 @@ class RunState {
  private:
   void RefreshDeadline();
 
+  ScriptInterrupt* interrupt_ = nullptr;
   std::chrono::steady_clock::time_point started_;
   std::unordered_map<const InterfaceInfo*, std::unordered_map<std::u16string, DISPID>> typeIds_;
   bool ended_ = false;

@@ -9,8 +9,8 @@
 
 #include "frame/class_creators.h"
 #include "frame/class_table.h"
-#include "upload/temp_upload_file.h"
 #include "unit/upload/upload_test_env.h"
+#include "upload/temp_upload_file.h"
 
 namespace vant::upload {
 namespace {
@@ -18,9 +18,9 @@ namespace {
 using testing::Body;
 using testing::Bytes;
 using testing::Part;
+using testing::ReadHostFile;
 using testing::TakeReport;
 using testing::U16;
-using testing::ReadHostFile;
 
 using FileUploadTest = testing::UploadTest;
 
@@ -44,8 +44,8 @@ TEST_F(FileUploadTest, SettingsKeepTheirRules) {
   struct Row {
     std::int32_t put, got;
   };
-  for (const Row row : {Row{-5, kLargestLength}, Row{kLargestLength + 1, kLargestLength},
-                        Row{0, 0}, Row{77, 77}}) {
+  for (const Row row :
+       {Row{-5, kLargestLength}, Row{kLargestLength + 1, kLargestLength}, Row{0, 0}, Row{77, 77}}) {
     EXPECT_EQ(up->put_MaxFileLen(row.put), S_OK);
     up->get_MaxFileLen(&value);
     EXPECT_EQ(value, row.got) << row.put;
@@ -81,7 +81,8 @@ TEST_F(FileUploadTest, DefaultPathRules) {
       {"1024 characters", std::u16string(1024, u'a'), false, "04"},
       {"missing folder", missing, false, "58|" + Utf16ToUtf8(missing)},
       {"missing folder made", missing, true, "<none>"},
-      {"folder not makeable", Win("up\\file.txt\\sub"), true, "05|" + Utf16ToUtf8(Win("up\\file.txt\\sub"))},
+      {"folder not makeable", Win("up\\file.txt\\sub"), true,
+       "05|" + Utf16ToUtf8(Win("up\\file.txt\\sub"))},
   };
   testing::WriteHostFile(Host("up/file.txt"), "x");
   for (const Row& row : rows) {
@@ -190,7 +191,8 @@ TEST_F(FileUploadTest, ReleaseDeletesLeftoverFiles) {
       EXPECT_EQ(TakeReport(), "40");
     }
     up = nullptr;
-    EXPECT_EQ(FolderFiles(), error ? std::vector<std::string>{} : std::vector<std::string>{"kept.txt"});
+    EXPECT_EQ(FolderFiles(),
+              error ? std::vector<std::string>{} : std::vector<std::string>{"kept.txt"});
     std::filesystem::remove(Host("up/kept.txt"));
   }
 }

@@ -18,9 +18,9 @@ using testing::Body;
 using testing::Bytes;
 using testing::ContentType;
 using testing::Part;
+using testing::ReadHostFile;
 using testing::TakeReport;
 using testing::U16;
-using testing::ReadHostFile;
 
 using MultipartParserTest = testing::UploadTest;
 
@@ -37,23 +37,57 @@ TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
   const Row rows[] = {
       {"fields and files",
        Body({{"a", "1"}, {"f1", "hello", "a.txt"}, {"b", "two words"}, {"f2", odd, "b.bin"}}),
-       ContentType(), 65001, {"a", "b", "f1", "f2"},
+       ContentType(),
+       65001,
+       {"a", "b", "f1", "f2"},
        {"a=1", "b=two words", "f1:a.txt=hello", "f2:b.bin=" + odd}},
-      {"empty file input", Body({{"f", "", ""}, {"n", ""}}), ContentType(), 65001, {"f", "n"},
+      {"empty file input",
+       Body({{"f", "", ""}, {"n", ""}}),
+       ContentType(),
+       65001,
+       {"f", "n"},
        {"f:=", "n="}},
-      {"repeated names", Body({{"x", "1"}, {"X", "2"}}), ContentType(), 65001, {"x"},
+      {"repeated names",
+       Body({{"x", "1"}, {"X", "2"}}),
+       ContentType(),
+       65001,
+       {"x"},
        {"x=1", "X=2"}},
-      {"UTF-8", Body({{"\xED\x95\x9C", "\xE6\x97\xA5\xE6\x9C\xAC", "\xED\x95\x9C.txt"}}),
-       ContentType(), 65001, {"\xED\x95\x9C"}, {"\xED\x95\x9C:\xED\x95\x9C.txt=\xE6\x97\xA5\xE6\x9C\xAC"}},
-      {"CP949", Body({{"k", "\xC7\xD1\xB1\xDB"}, {"f", "x", "\xC7\xD1.txt"}}), ContentType(), 949,
-       {"k", "f"}, {"k=\xED\x95\x9C\xEA\xB8\x80", "f:\xED\x95\x9C.txt=x"}},
-      {"Shift_JIS", Body({{"j", "\x93\xFA\x96\x7B"}, {"f", "y", "\x93\xFA.txt"}}), ContentType(),
-       932, {"j", "f"}, {"j=\xE6\x97\xA5\xE6\x9C\xAC", "f:\xE6\x97\xA5.txt=y"}},
-      {"quoted boundary", Body({{"q", "v"}}, "abc"), "multipart/form-data; boundary=\"abc\"",
-       65001, {"q"}, {"q=v"}},
-      {"preamble and epilogue", Body({{"p", "v"}}, "zz", "ignored preamble\r\n", "\r\ntrailer"),
-       ContentType("zz"), 65001, {"p"}, {"p=v"}},
-      {"client path", Body({{"f", "d", "C:\\Users\\me\\doc.txt"}}), ContentType(), 65001, {"f"},
+      {"UTF-8",
+       Body({{"\xED\x95\x9C", "\xE6\x97\xA5\xE6\x9C\xAC", "\xED\x95\x9C.txt"}}),
+       ContentType(),
+       65001,
+       {"\xED\x95\x9C"},
+       {"\xED\x95\x9C:\xED\x95\x9C.txt=\xE6\x97\xA5\xE6\x9C\xAC"}},
+      {"CP949",
+       Body({{"k", "\xC7\xD1\xB1\xDB"}, {"f", "x", "\xC7\xD1.txt"}}),
+       ContentType(),
+       949,
+       {"k", "f"},
+       {"k=\xED\x95\x9C\xEA\xB8\x80", "f:\xED\x95\x9C.txt=x"}},
+      {"Shift_JIS",
+       Body({{"j", "\x93\xFA\x96\x7B"}, {"f", "y", "\x93\xFA.txt"}}),
+       ContentType(),
+       932,
+       {"j", "f"},
+       {"j=\xE6\x97\xA5\xE6\x9C\xAC", "f:\xE6\x97\xA5.txt=y"}},
+      {"quoted boundary",
+       Body({{"q", "v"}}, "abc"),
+       "multipart/form-data; boundary=\"abc\"",
+       65001,
+       {"q"},
+       {"q=v"}},
+      {"preamble and epilogue",
+       Body({{"p", "v"}}, "zz", "ignored preamble\r\n", "\r\ntrailer"),
+       ContentType("zz"),
+       65001,
+       {"p"},
+       {"p=v"}},
+      {"client path",
+       Body({{"f", "d", "C:\\Users\\me\\doc.txt"}}),
+       ContentType(),
+       65001,
+       {"f"},
        {"f:doc.txt=d"}},
   };
   for (const Row& row : rows) {
@@ -74,7 +108,8 @@ TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
 // chunk: the upload succeeds and the file is byte-identical.
 TEST_F(MultipartParserTest, ClosingDelimiterAtEveryOffsetAroundAChunkEdge) {
   for (const std::string epilogue : {"", "\r\n"}) {
-    const std::size_t overhead = Body({{"f", "", "a.bin"}}, testing::kBoundary, "", epilogue).size();
+    const std::size_t overhead =
+        Body({{"f", "", "a.bin"}}, testing::kBoundary, "", epilogue).size();
     for (std::int32_t k = 1; k <= 2; ++k) {
       for (std::int32_t delta = -4; delta <= 4; ++delta) {
         const std::size_t total = static_cast<std::size_t>(kChunkSize * k + delta);
@@ -116,11 +151,14 @@ TEST_F(MultipartParserTest, BrokenRequestsReportOnceAfterDrainingTheBody) {
        ContentType(), "11"},
       {"unquoted name", disposition + "Content-Disposition: form-data; name=a\r\n\r\nv\r\n",
        ContentType(), "12"},
-      {"bad file header", disposition +
-       "Content-Disposition: form-data; name=\"f\"; filename=\"a\"\r\nX-Y: z\r\n\r\nv\r\n",
+      {"bad file header",
+       disposition +
+           "Content-Disposition: form-data; name=\"f\"; filename=\"a\"\r\nX-Y: z\r\n\r\nv\r\n",
        ContentType(), "13"},
-      {"header longer than the buffer", disposition + "Content-Disposition: form-data; name=\"" +
-       std::string(20000, 'n') + "\"\r\n\r\nv\r\n", ContentType(), "08"},
+      {"header longer than the buffer",
+       disposition + "Content-Disposition: form-data; name=\"" + std::string(20000, 'n') +
+           "\"\r\n\r\nv\r\n",
+       ContentType(), "08"},
       {"body shorter than announced", good.substr(0, 15000), ContentType(), "23",
        static_cast<std::int32_t>(good.size())},
       {"closing delimiter cut after its boundary", good.substr(0, good.size() - 4), ContentType(),
@@ -184,7 +222,9 @@ TEST_F(MultipartParserTest, EveryFailingBodyReadIsReportedAndCleanedUp) {
         through = true;
         continue;
       }
-      const std::string want = fault == Fault::kFail ? "06" : fault == Fault::kNonArray ? "07" : "23";
+      const std::string want = fault == Fault::kFail       ? "06"
+                               : fault == Fault::kNonArray ? "07"
+                                                           : "23";
       EXPECT_EQ(TakeReport(), want);
       const std::int32_t failedAsk = fault == Fault::kFail ? asked.at(n) : 0;
       EXPECT_EQ(std::accumulate(asked.begin(), asked.end(), 0) - failedAsk,

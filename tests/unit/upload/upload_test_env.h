@@ -91,8 +91,7 @@ struct ReaderRig {
   ReaderRig(progress::ProgressTable& table, const std::string& body, bool start = true)
       : progress(table) {
     host.SetBody(body);
-    EXPECT_EQ(context.OnStartPage(host.ScriptingContext().get(), frame::PageObjects::Upload),
-              S_OK);
+    EXPECT_EQ(context.OnStartPage(host.ScriptingContext().get(), frame::PageObjects::Upload), S_OK);
     errors.SetDrain([this] {
       if (!reader.Flushed()) reader._Flush();
     });
@@ -162,10 +161,10 @@ class UploadTest : public form::testing::FormTest {
       if (collection == nullptr) continue;
       for (const auto& element : collection->Elements()) {
         const form::FormItem& item = element->Item();
-        out.push_back(Utf16ToUtf8(item.Name) +
-                      (item.IsFileItem ? ":" + Utf16ToUtf8(item.FileName) + "=" +
-                                             ReadHostFile(HostPath(item.TempFilePath))
-                                       : "=" + Utf16ToUtf8(item.Value)));
+        out.push_back(Utf16ToUtf8(item.Name) + (item.IsFileItem
+                                                    ? ":" + Utf16ToUtf8(item.FileName) + "=" +
+                                                          ReadHostFile(HostPath(item.TempFilePath))
+                                                    : "=" + Utf16ToUtf8(item.Value)));
       }
     }
     return out;

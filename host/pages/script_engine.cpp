@@ -1,0 +1,164 @@
+#include "host/pages/script_engine.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "host/pages/call_result_helpers.h"
+#include "host/pages/engine/heap.h"
+#include "host/pages/engine/natives.h"
+#include "host/pages/engine/page_cache.h"
+#include "host/pages/engine/prelude.h"
+#include "host/pages/engine/proxy.h"
+#include "host/pages/engine/run_state.h"
+#include "host/pages/engine/script_errors.h"
+#include "host/pages/engine/values.h"
+
+namespace vant::host::pages {
+namespace {
+
+using engine::Heap;
+using engine::RunState;
+
+// File names the engine reports for the page and its own prelude code.
+constexpr const char* kPageFileName = "page";
+constexpr const char* kPreludeFileName = "prelude";
+constexpr std::u16string_view kResponseName = u"Response";
+
+std::optional<std::int64_t> FileModifiedTime(const std::string& hostPath) {
+  std::error_code error;
+  const auto stamp = std::filesystem::last_write_time(hostPath, error);
+  if (error) return std::nullopt;
+  return static_cast<std::int64_t>(stamp.time_since_epoch().count());
+}
+
+struct RunJob {
+  const CompiledPage* page;
+  RunState* state;
+};
+
+void RunPrelude(duk_context* ctx, std::string_view code) {
+  duk_push_lstring(ctx, code.data(), code.size());
+  duk_push_string(ctx, kPreludeFileName);
+  duk_compile(ctx, 0);
+  duk_call(ctx, 0);
+  duk_pop(ctx);
+}
+
+void DefineGlobals(duk_context* ctx, RunState& state) {
+  for (const auto& [name, object] : state.context.globals) {
+    if (!object) continue;
+    if (EqualsNoCase(Utf8ToUtf16(name), kResponseName)) state.response = object.get();
+    engine::PushObject(ctx, object.get());
+    duk_put_global_lstring(ctx, name.data(), name.size());
+  }
+}
+
+// Sets the heap up and runs the page; inside a protected call, so every
+// error (the page's, the time limit's, the memory cap's) lands on the stack.
+duk_ret_t RunProtected(duk_context* ctx, void* udata) {
+  const auto& job = *static_cast<RunJob*>(udata);
+  engine::RegisterValueSupport(ctx);
+  engine::RegisterProxySupport(ctx, &engine::WriteText);
+  engine::RegisterNatives(ctx);
+  RunPrelude(ctx, kCallResultPrelude);
+  RunPrelude(ctx, engine::kEnginePrelude);
+  DefineGlobals(ctx, *job.state);
+  const std::string& bytecode = job.page->bytecode;
+  void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
+  std::memcpy(buffer, bytecode.data(), bytecode.size());
+  duk_load_function(ctx);
+  duk_call(ctx, 0);
+  return 1;
+}
+
+ScriptResult FailedWith(ScriptError error) {
+  ScriptResult result;
+  result.outcome = ScriptOutcome::Failed;
+  result.error = std::move(error);
+  return result;
+}
+
+ScriptError OutOfMemory(const CompiledPage& page) {
+  ScriptError error;
+  error.category = engine::kRuntimeCategory;
+  error.number = E_OUTOFMEMORY;
+  error.description = "Out of memory";
+  if (!page.files.empty()) error.file = page.files[0].virtualPath;
+  return error;
+}
+
+ScriptResult Classify(duk_context* ctx, duk_int_t rc, const Heap& heap, RunState& state,
+                      const CompiledPage& page) {
+  // Response.End may be the last thing the page did.
+  (void)state.MustStop();
+  if (state.Ended()) return ScriptResult{ScriptOutcome::Ended, std::nullopt};
+  if (rc == DUK_EXEC_SUCCESS) return ScriptResult{};
+  if (state.Interrupt().ShouldStop()) return ScriptResult{ScriptOutcome::TimedOut, std::nullopt};
+  if (heap.Exhausted()) return FailedWith(OutOfMemory(page));
+  return FailedWith(engine::ErrorFromValue(ctx, -1, engine::kRuntimeCategory, page.files, page.lines));
+}
+
+}  // namespace
+
+ScriptEngine::ScriptEngine(ScriptEngineOptions options) : options_(std::move(options)) {
+  if (!options_.modifiedTime) options_.modifiedTime = &FileModifiedTime;
+}
+
+ScriptEngine::~ScriptEngine() = default;
+
+std::variant<CompiledPagePtr, TranslateError> ScriptEngine::PreparePage(
+    const SourceLoader& loader, const TranslateOptions& options) const {
+  const std::string key = options.siteRoot + '\n' + options.pagePath;
+  auto& cache = engine::PageCache::Instance();
+  if (options_.cachedPages > 0) {
+    if (CompiledPagePtr hit = cache.Find(key, options_.modifiedTime)) return hit;
+  }
+  auto translated = TranslatePage(loader, options);
+  if (auto* error = std::get_if<TranslateError>(&translated)) return std::move(*error);
+  CompiledPagePtr page = Compile(std::get<TranslatedPage>(translated));
+  cache.Store(key, page, engine::StampFiles(*page, options_.modifiedTime), options_.cachedPages);
+  return page;
+}
+
+CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
+  auto page = std::make_shared<CompiledPage>();
+  page->directives = translated.directives;
+  page->files = translated.files;
+  page->lines = translated.lines;
+  Heap heap(options_.heapLimitBytes);
+  if (!heap.ok()) {
+    page->error = OutOfMemory(*page);
+    return page;
+  }
+  duk_context* ctx = heap.ctx();
+  duk_push_lstring(ctx, translated.script.data(), translated.script.size());
+  duk_push_string(ctx, kPageFileName);
+  if (duk_pcompile(ctx, 0) != DUK_EXEC_SUCCESS) {
+    page->error = engine::ErrorFromValue(ctx, -1, engine::kCompileCategory, page->files, page->lines);
+    return page;
+  }
+  duk_dump_function(ctx);
+  duk_size_t size = 0;
+  const void* bytes = duk_get_buffer(ctx, -1, &size);
+  page->bytecode.assign(static_cast<const char*>(bytes), size);
+  return page;
+}
+
+ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& context) const {
+  if (page.error) return FailedWith(*page.error);
+  // Declared before the heap: the heap's finalizers still reach the state
+  // while it is destroyed, and the state then drops what is left.
+  RunState state(context);
+  RunState::Scope active(state);
+  Heap heap(options_.heapLimitBytes);
+  if (!heap.ok()) return FailedWith(OutOfMemory(page));
+  state.SetInterrupt(heap.Interrupt());
+  RunJob job{&page, &state};
+  const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
+  return Classify(heap.ctx(), rc, heap, state, page);
+}
+
+void ClearPageCache() { engine::PageCache::Instance().Clear(); }
+
+}  // namespace vant::host::pages
