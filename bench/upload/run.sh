@@ -4,6 +4,7 @@
 #
 #   bench/upload/run.sh                # BUILD=build, MB=200, REPEATS=3
 #   BUILD=build-upload MB=50 bench/upload/run.sh
+#   BENCH_BIN=/path/to/upload_parse_bench bench/upload/run.sh
 #
 # (a) ours:   FileUpload fed from memory in 16,384-byte chunks through the
 #             in-memory host, file data to a temporary file
@@ -19,7 +20,12 @@ build="${BUILD:-build}"
 mb="${MB:-200}"
 repeats="${REPEATS:-3}"
 
-cmake --build "$build" --target upload_parse_bench >/dev/null
+# BENCH_BIN names a driver built elsewhere; otherwise it is built here.
+bin="${BENCH_BIN:-}"
+if [[ -z "$bin" ]]; then
+  cmake --build "$build" --target upload_parse_bench >/dev/null
+  bin="$build/upload_parse_bench"
+fi
 if [[ ! -d "$here/node_modules/busboy" ]]; then
   (cd "$here" && npm ci --no-audit --no-fund >/dev/null)
 fi
@@ -27,7 +33,7 @@ fi
 work="$(mktemp -d "${TMPDIR:-/tmp}/vant-upload-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-ours="$("$build/upload_parse_bench" "$work" "$mb" "$repeats")"
+ours="$("$bin" "$work" "$mb" "$repeats")"
 value() { sed -n "s/^$1=//p" <<<"$ours"; }
 ours_mbps="$(value ours_mbps)"
 boundary="$(value boundary)"

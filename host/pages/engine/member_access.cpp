@@ -20,7 +20,9 @@ MemberAccess ClassifyMember(const InterfaceInfo* info, DISPID id) {
   for (const MemberInfo& member : info->members) {
     if (member.dispid != id) continue;
     if (member.kind == MemberKind::PropertyGet) {
-      return RequiredParams(member) == 0 ? MemberAccess::FetchNow : MemberAccess::PropertyWithArgs;
+      if (member.paramCount == 0) return MemberAccess::FetchNow;
+      return RequiredParams(member) == 0 ? MemberAccess::FetchOptional
+                                         : MemberAccess::PropertyWithArgs;
     }
     method = method || member.kind == MemberKind::Method;
     putOnly = putOnly || member.kind == MemberKind::PropertyPut;

@@ -137,6 +137,17 @@ duk_ret_t TrapGet(duk_context* ctx) {
       InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
       return 1;
     }
+    case MemberAccess::FetchOptional: {
+      // Request.Item("x") must stay callable, Response.Charset must read
+      // as its value: objects are callable anyway, plain values get a
+      // member function whose valueOf gives them.
+      DispParams none;
+      InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
+      if (duk_is_object(ctx, -1)) return 1;
+      duk_pop(ctx);
+      PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true);
+      return 1;
+    }
     case MemberAccess::PropertyWithArgs: PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true); return 1;
     case MemberAccess::Method: PushMemberFunction(ctx, 0, id, kCallFlags, false); return 1;
     case MemberAccess::Untyped: PushMemberFunction(ctx, 0, id, kCallFlags, true); return 1;

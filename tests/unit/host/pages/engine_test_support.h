@@ -88,6 +88,11 @@ class TestResponse final : public ComObject<TestResponse, DispatchImpl<ITestResp
   HRESULT End() override;
   HRESULT get_Cookies(IDispatch** out) override;
 
+  std::uint32_t References() {
+    AddRef();
+    return Release();
+  }
+
   std::u16string output;
   bool ended = false;
   ComPtr<TestWidget> cookies = TestWidget::Create();
@@ -104,7 +109,10 @@ class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture();
 
+  // Each run writes the page anew, with a new modification stamp.
   PageRun Run(const std::string& pageText, ScriptEngineOptions options = {});
+  // Prepares and runs "/page.asp" as it is in loader, with stamps.
+  PageRun RunAsIs(ScriptEngineOptions options = {});
   // Runs script code (wrapped in <% %>) that must complete; returns output.
   std::string Output(const std::string& code);
 
@@ -113,12 +121,14 @@ class EngineFixture : public ::testing::Test {
   ComPtr<TestWidget> widget = TestWidget::Create();
   int timeoutSeconds = 0;
   PageContext context;
+  std::map<std::string, std::int64_t> stamps;  // host path -> modification stamp
+  std::int64_t nextStamp = 1;
 };
 
 
 inline const InterfaceInfo& ITestWidget::TypeInfo() {
   static const MemberInfo members[] = {
-      Get<&ITestWidget::get_Item>(u"Item", DISPID_VALUE),
+      Get<&ITestWidget::get_Item>(u"Item", DISPID_VALUE, {ParamDefault::Optional()}),
       Put<&ITestWidget::put_Item>(u"Item", DISPID_VALUE),
       Get<&ITestWidget::get_Name>(u"Name", 1),
       Put<&ITestWidget::put_Name>(u"Name", 1),
@@ -144,6 +154,11 @@ inline std::u16string KeyText(const Variant& key) {
 }
 
 inline HRESULT TestWidget::get_Item(Variant key, Variant* out) {
+  // Without a key the default member reads as the widget's name.
+  if (key.IsMissing() || key.IsEmpty()) {
+    *out = Variant::String(Bstr(name));
+    return S_OK;
+  }
   const auto it = items.find(KeyText(key));
   if (it == items.end()) return DISP_E_BADINDEX;
   *out = it->second;
@@ -255,7 +270,18 @@ inline EngineFixture::EngineFixture() {
 }
 
 inline PageRun EngineFixture::Run(const std::string& pageText, ScriptEngineOptions options) {
-  loader.files[std::string(kTestSiteRoot) + "/page.asp"] = pageText;
+  const std::string path = std::string(kTestSiteRoot) + "/page.asp";
+  loader.files[path] = pageText;
+  stamps[path] = nextStamp++;
+  return RunAsIs(std::move(options));
+}
+
+inline PageRun EngineFixture::RunAsIs(ScriptEngineOptions options) {
+  options.modifiedTime = [this](const std::string& path) -> std::optional<std::int64_t> {
+    const auto it = stamps.find(path);
+    if (it == stamps.end()) return std::nullopt;
+    return it->second;
+  };
   ScriptEngine engine(std::move(options));
   PageRun run;
   auto prepared = engine.PreparePage(loader, TranslateOptions{kTestSiteRoot, "/page.asp"});

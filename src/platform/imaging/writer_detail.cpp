@@ -1,0 +1,93 @@
+#include "platform/imaging/writer_detail.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "platform/imaging/image_runtime.h"
+#include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/vips_runtime.h"
+
+namespace vant::imaging::detail {
+namespace {
+
+using vips::VImage;
+
+constexpr double kUshortToUchar = 1.0 / 257.0;
+
+// Removes the temporary file unless it was moved into place.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& target) : path_(target + ".vant-XXXXXX") {
+    const int fd = mkstemp(path_.data());
+    if (fd < 0) {
+      path_.clear();
+      return;
+    }
+    close(fd);
+  }
+  ~TempFile() {
+    if (!path_.empty()) unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  bool MoveTo(const std::string& target) {
+    if (rename(path_.c_str(), target.c_str()) != 0) return false;
+    path_.clear();
+    return true;
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::optional<VImage> OpenWithinLimit(const std::string& hostPath) {
+  if (vips_foreign_find_load(hostPath.c_str()) == nullptr) return std::nullopt;
+  VImage image = VImage::new_from_file(hostPath.c_str());
+  if (!FitsPixelLimit(image.width(), image.height())) return std::nullopt;
+  return image;
+}
+
+VImage ToRgb8(VImage image) {
+  if (image.interpretation() != VIPS_INTERPRETATION_sRGB) {
+    image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+  }
+  if (image.format() == VIPS_FORMAT_USHORT) image = image * kUshortToUchar;
+  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+  return image;
+}
+
+VImage ToOpaqueRgb8(VImage image) {
+  image = ToRgb8(image);
+  if (image.has_alpha()) {
+    image = image.flatten(VImage::option()->set("background", std::vector<double>{0.0}));
+    image = image.cast(VIPS_FORMAT_UCHAR);
+  }
+  return image;
+}
+
+bool WriteReplacing(const std::string& target,
+                    const std::function<void(const std::string&)>& save) {
+  TempFile temp(target);
+  if (temp.path().empty()) return false;
+  save(temp.path());
+  return temp.MoveTo(target);
+}
+
+bool GuardImaging(const std::function<bool()>& body) {
+  if (!EnsureImagingReady()) return false;
+  bool ok = false;
+  try {
+    ok = body();
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  TakeVipsError();
+  return ok;
+}
+
+}  // namespace vant::imaging::detail

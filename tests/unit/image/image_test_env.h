@@ -1,0 +1,91 @@
+// An image processor started on the in-memory host over a scratch folder,
+// with a catalog whose texts read back as "ID|insert", and the sample images.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "image/image_proc.h"
+#include "support/fake_host.h"
+#include "unit/frame/frame_test_env.h"
+
+namespace vant::image::testing {
+
+inline constexpr const char* kImageCatalog =
+    "[1033]\n"
+    "0x40020009 = 09\n"
+    "0x40020035 = 35|%1\n"
+    "0x40020036 = 36\n"
+    "0x40020037 = 37|%1\n"
+    "0x40020063 = 63|%2|%3|%4\n"
+    "0x40020066 = 66|%1|%2\n";
+
+// The source text of the thread's error record, taken off the thread;
+// "<none>" when nothing was reported.
+inline std::string TakeReport() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
+  Bstr source;
+  info->GetSource(&source);
+  return Utf16ToUtf8(source.view());
+}
+
+inline std::u16string WinPath(const std::string& hostPath) {
+  std::u16string out = u"C:" + Utf8ToUtf16(hostPath);
+  for (auto& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  return out;
+}
+
+inline std::string SamplesFolder() {
+  const char* shared = std::getenv("VANT_SHARED");
+  return std::string(shared == nullptr ? "/work/shared" : shared) + "/testdata/images/";
+}
+
+class ImageProcTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string catalog = reg_.dir().Write("res/messages.cat", kImageCatalog);
+    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
+    ASSERT_EQ(reg_.Open().Edit([&](registry::Tree& t) {
+      t.CreateKey(key);
+      t.SetString(key, frame::kResPathValue, Utf8ToUtf16(catalog));
+      t.SetDword(key, frame::kLangIdValue, 1033);
+      return registry::ERROR_SUCCESS;
+    }),
+              registry::ERROR_SUCCESS);
+    std::string pattern = (std::filesystem::temp_directory_path() / "vant-img-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    host_.SetSiteRoot(WinPath(root_));
+    TakeReport();
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
+  static std::u16string Sample(const std::string& name) { return WinPath(SamplesFolder() + name); }
+
+  // A new processor on the page, its source set to the sample `name`.
+  ComPtr<CImageProc> Loaded(const std::string& name) {
+    auto proc = CImageProc::Create();
+    EXPECT_EQ(proc->OnStartPage(host_.ScriptingContext().get()), S_OK);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    EXPECT_EQ(proc->SetSourceFile(Sample(name), &ok), S_OK) << name;
+    EXPECT_EQ(ok, VARIANT_TRUE) << name;
+    return proc;
+  }
+
+  frame::testing::ScopedRegistry reg_;
+  test::FakeHost host_;
+  std::string root_;
+};
+
+}  // namespace vant::image::testing
