@@ -1,4 +1,5 @@
 // SetSourceFile and the text conversion of metadata.
+#include <new>
 #include <utility>
 
 #include "frame/error_report.h"
@@ -59,10 +60,14 @@ HRESULT CImageProc::_SetSourceFile(const Bstr& path, VARIANT_BOOL* out) {
 }
 
 HRESULT CImageProc::_GetMetaDataString(std::string_view bytes, std::u16string* target) {
-  auto text = sys::DecodeCodePage(sys::kCodePageAnsi, bytes.substr(0, bytes.find('\0')));
-  if (!text) return frame::ReportSystemError(kImageProcImplName, u"_GetMetaDataString", u"1");
-  *target = std::move(*text);
-  return S_OK;
+  try {
+    auto text = sys::DecodeCodePage(sys::kCodePageAnsi, bytes.substr(0, bytes.find('\0')));
+    if (!text) return frame::ReportSystemError(kImageProcImplName, u"_GetMetaDataString", u"1");
+    *target = std::move(*text);
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return frame::ReportErrorOnce(errorFlag_, frame::MessageId::kMetadataNoMemory);
+  }
 }
 
 }  // namespace vant::image

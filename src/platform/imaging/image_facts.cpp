@@ -88,9 +88,11 @@ void FillTiff(const std::string& hostPath, const VImage& image, ImageFacts* fact
 }
 
 std::optional<ImageFacts> Read(const std::string& hostPath) {
+  // The search gives the loader's type name; formats go by its nickname.
   const char* loader = vips_foreign_find_load(hostPath.c_str());
-  if (loader == nullptr) return std::nullopt;
-  const auto format = FormatOfLoader(loader);
+  const char* nickname = loader == nullptr ? nullptr : vips_nickname_find(g_type_from_name(loader));
+  if (nickname == nullptr) return std::nullopt;
+  const auto format = FormatOfLoader(nickname);
   if (!format) return std::nullopt;
   const VImage image = VImage::new_from_file(
       hostPath.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));

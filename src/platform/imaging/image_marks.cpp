@@ -72,7 +72,8 @@ std::optional<VImage> RenderText(std::string_view utf8Text, double points, std::
 
 VImage Coloured(const VImage& mask, double level) {
   const VImage colour = mask.new_from_image(std::vector<double>{level, level, level}).cast(VIPS_FORMAT_UCHAR);
-  return colour.bandjoin((mask * kTextOpacity).cast(VIPS_FORMAT_UCHAR));
+  return colour.bandjoin((mask * kTextOpacity).cast(VIPS_FORMAT_UCHAR))
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 }  // namespace

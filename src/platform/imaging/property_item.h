@@ -34,6 +34,7 @@ enum class TiffType : std::uint16_t {
   kSShort = 8,
   kSLong = 9,
   kSRational = 10,
+  kIfd = 13,
 };
 
 }  // namespace vant::imaging

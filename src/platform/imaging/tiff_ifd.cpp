@@ -48,7 +48,8 @@ class Walker {
   }
 
   static std::uint32_t TypeBytes(std::uint16_t type) {
-    static constexpr std::array<std::uint32_t, 13> kBytes{0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    // Index: TIFF type; FLOAT 11, DOUBLE 12 and IFD 13 (an offset) included.
+    static constexpr std::array<std::uint32_t, 14> kBytes{0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
     return type < kBytes.size() ? kBytes[type] : 0;
   }
 
@@ -100,6 +101,7 @@ class Walker {
         return;
       case TiffType::kLong:
       case TiffType::kSLong:
+      case TiffType::kIfd:
         item->first = U32(value, 0);
         return;
       case TiffType::kRational:

@@ -53,6 +53,11 @@ std::optional<VImage> OpenWithinLimit(const std::string& hostPath) {
 }
 
 VImage ToRgb8(VImage image) {
+  // Composited and generated images come back as plain bands: three or four
+  // of them are already colour (plus alpha).
+  if (image.interpretation() == VIPS_INTERPRETATION_MULTIBAND && image.bands() >= 3) {
+    image = image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  }
   if (image.interpretation() != VIPS_INTERPRETATION_sRGB) {
     image = image.colourspace(VIPS_INTERPRETATION_sRGB);
   }

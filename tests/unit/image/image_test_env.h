@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "frame/message_library.h"
 #include "image/image_proc.h"
 #include "support/fake_host.h"
 #include "unit/frame/frame_test_env.h"

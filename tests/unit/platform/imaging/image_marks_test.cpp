@@ -1,0 +1,88 @@
+// Watermarks decoded back: where the mark lands, how strongly, and that a
+// huge font or a far-away position neither crashes nor fails.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <vips/vips8>
+
+#include "platform/imaging/image_facts.h"
+#include "platform/imaging/image_writer.h"
+#include "platform/imaging/pixel_limit.h"
+
+namespace vant::imaging {
+namespace {
+
+using vips::VImage;
+
+class MarksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vant-marks-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    ASSERT_TRUE(ReadImageFacts("/nonexistent").has_value() == false);  // starts the library
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+
+  // A width × height image of one grey level, saved as PNG.
+  std::string Plain(const std::string& name, int width, int height, double level) const {
+    const std::string path = root_ + "/" + name;
+    (VImage::black(width, height, VImage::option()->set("bands", 3)) + level)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .pngsave(path.c_str());
+    return path;
+  }
+
+  static double Level(const std::string& path, int x, int y) {
+    return VImage::new_from_file(path.c_str()).getpoint(x, y)[0];
+  }
+
+  std::string root_;
+};
+
+TEST(MarkOffset, CountsFromTheNearOrFarEdge) {
+  struct Row {
+    std::int64_t base, mark, pos, expected;
+  };
+  const Row rows[] = {
+      {500, 100, -10, 390}, {400, 50, -10, 340}, {500, 100, 20, 20}, {400, 50, 0, 350},
+      {500, 100, 1, 1},     {10, 100, -10, -100}, {500, 100, -2147483648LL, 400 - 2147483648LL},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(MarkOffset(r.base, r.mark, r.pos), r.expected) << r.base << " " << r.mark << " " << r.pos;
+  }
+}
+
+TEST_F(MarksTest, ImageMarkLandsAtItsOffsetWithEightyPercentAlpha) {
+  const std::string source = Plain("black.png", 500, 400, 0);
+  const std::string mark = Plain("white.png", 100, 50, 255);
+  const std::string target = root_ + "/out.jpg";
+  ASSERT_TRUE(SaveWithImageMark(source, mark, -10, -10, target));
+  EXPECT_NEAR(Level(target, 440, 365), 204, 6) << "inside the mark at (390, 340)";
+  EXPECT_NEAR(Level(target, 385, 335), 0, 6) << "above and left of it";
+  EXPECT_NEAR(Level(target, 495, 395), 0, 6) << "the 10-pixel margin";
+  ASSERT_TRUE(SaveWithImageMark(source, mark, 20, 0, target));
+  EXPECT_NEAR(Level(target, 70, 375), 204, 6) << "at (20, 350)";
+  EXPECT_NEAR(Level(target, 10, 375), 0, 6);
+  // Wholly outside: an unmarked copy.
+  ASSERT_TRUE(SaveWithImageMark(source, mark, 100000, -2147483647, target));
+  EXPECT_NEAR(Level(target, 250, 200), 0, 6);
+}
+
+TEST_F(MarksTest, TextMarkDrawsAndHugeFontsAreLowered) {
+  const std::string source = Plain("grey.png", 200, 100, 128);
+  const std::string target = root_ + "/text.jpg";
+  ASSERT_TRUE(SaveWithTextMark(source, "Hello", 13, 5, 5, 96, target));
+  const VImage out = VImage::new_from_file(target.c_str());
+  EXPECT_GT(out.max(), 160) << "white text drawn";
+  setenv(kMaxImagePixelsVariable, "1000000", 1);
+  EXPECT_TRUE(SaveWithTextMark(source, "Hello", 2000000000, -10, -10, 96, target));
+  unsetenv(kMaxImagePixelsVariable);
+  EXPECT_TRUE(SaveWithTextMark(source, "", 13, -10, -10, 96, target)) << "nothing to draw";
+  EXPECT_TRUE(SaveWithTextMark(source, "x", -4, -10, -10, 96, target)) << "no font: unmarked";
+}
+
+}  // namespace
+}  // namespace vant::imaging
