@@ -13,6 +13,10 @@ and make thumbnails and watermarks.</p>
   <li><a href="/demo/session.asp">Session state</a>: a counter kept per browser</li>
   <li><a href="/demo/form.asp">Form posts</a>: fields decoded as UTF-8</li>
   <li><a href="/demo/components.asp">Components</a>: which classes are registered here</li>
+  <li><a href="/upload/">Uploads</a>: a monitor window, several files with fields in several languages, a progress bar in the page</li>
+  <li><a href="/download/">Downloads</a>: inline, attachment and resumed downloads, and the <a href="/download/cache.asp">file cache</a></li>
+  <li><a href="/db/">Files in a database</a>: uploads stored in a SQLite table and sent back from it</li>
+  <li><a href="/virus/">Virus-scan settings</a>: the settings object</li>
 </ul>
 
 <h2>Writing a page</h2>

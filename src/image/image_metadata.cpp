@@ -37,7 +37,9 @@ enum Tag : std::uint16_t {
 constexpr std::uint16_t kColorSpaceSrgb = 1;
 constexpr std::uint16_t kColorSpaceUncalibrated = 0xFFFF;
 
-std::u16string Ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
+std::u16string Ascii(const char* text) {
+  return std::u16string(text, text + std::char_traits<char>::length(text));
+}
 
 template <class... Args>
 std::u16string Format(const char* format, Args... args) {
@@ -48,28 +50,45 @@ std::u16string Format(const char* format, Args... args) {
 
 std::u16string* TextField(std::uint16_t tag, ImageMetadata* m) {
   switch (tag) {
-    case kDocumentName: return &m->documentName;
-    case kImageDescription: return &m->imageDescription;
-    case kMake: return &m->equipMake;
-    case kModel: return &m->equipModel;
-    case kSoftware: return &m->softwareUsed;
-    case kDateTime: return &m->dateTime;
-    case kArtist: return &m->artist;
-    default: return nullptr;
+    case kDocumentName:
+      return &m->documentName;
+    case kImageDescription:
+      return &m->imageDescription;
+    case kMake:
+      return &m->equipMake;
+    case kModel:
+      return &m->equipModel;
+    case kSoftware:
+      return &m->softwareUsed;
+    case kDateTime:
+      return &m->dateTime;
+    case kArtist:
+      return &m->artist;
+    default:
+      return nullptr;
   }
 }
 
 std::uint16_t* ShortField(std::uint16_t tag, ImageMetadata* m) {
   switch (tag) {
-    case kFlash: return &m->flash;
-    case kIsoSpeed: return &m->isoSpeed;
-    case kExposureProgram: return &m->exposureProgram;
-    case kWhiteBalance: return &m->whiteBalance;
-    case kMeteringMode: return &m->meteringMode;
-    case kLightSource: return &m->lightSource;
-    case kExposureMode: return &m->exposureMode;
-    case kFocalLength35mm: return &m->focalLengthIn35mm;
-    default: return nullptr;
+    case kFlash:
+      return &m->flash;
+    case kIsoSpeed:
+      return &m->isoSpeed;
+    case kExposureProgram:
+      return &m->exposureProgram;
+    case kWhiteBalance:
+      return &m->whiteBalance;
+    case kMeteringMode:
+      return &m->meteringMode;
+    case kLightSource:
+      return &m->lightSource;
+    case kExposureMode:
+      return &m->exposureMode;
+    case kFocalLength35mm:
+      return &m->focalLengthIn35mm;
+    default:
+      return nullptr;
   }
 }
 
@@ -77,15 +96,32 @@ void ApplyRational(const PropertyItem& item, ImageMetadata* m) {
   const std::uint32_t n = item.first;
   const std::uint32_t d = item.second;
   switch (item.tag) {
-    case kShutterSpeed: m->shutterSpeed = SignedRationalText(n, d); return;
-    case kExposureTime: m->exposureTime = ExposureTimeText(n, d); return;
-    case kFNumber: m->fNumber = FNumberText(n, d); return;
-    case kExposureBias: m->exposureBias = SignedRationalText(n, d); return;
-    case kMaxAperture: m->maximumAperture = FNumberText(n, d); return;
-    case kDigitalZoom: m->digitalZoomRatio = ZoomRatioText(n, d); return;
-    case kFocalLength: m->focalLength = FocalLengthValue(n, d); return;
-    case kColorSpace: m->colorSpace = ColorSpaceText(static_cast<std::uint16_t>(n)); return;
-    default: return;
+    case kShutterSpeed:
+      m->shutterSpeed = SignedRationalText(n, d);
+      return;
+    case kExposureTime:
+      m->exposureTime = ExposureTimeText(n, d);
+      return;
+    case kFNumber:
+      m->fNumber = FNumberText(n, d);
+      return;
+    case kExposureBias:
+      m->exposureBias = SignedRationalText(n, d);
+      return;
+    case kMaxAperture:
+      m->maximumAperture = FNumberText(n, d);
+      return;
+    case kDigitalZoom:
+      m->digitalZoomRatio = ZoomRatioText(n, d);
+      return;
+    case kFocalLength:
+      m->focalLength = FocalLengthValue(n, d);
+      return;
+    case kColorSpace:
+      m->colorSpace = ColorSpaceText(static_cast<std::uint16_t>(n));
+      return;
+    default:
+      return;
   }
 }
 
@@ -106,7 +142,8 @@ void ApplyPropertyItem(const PropertyItem& item, const TextDecoder& decode, Imag
 }
 
 std::u16string SignedRationalText(std::uint32_t numerator, std::uint32_t denominator) {
-  return Format("%d/%d", static_cast<std::int32_t>(numerator), static_cast<std::int32_t>(denominator));
+  return Format("%d/%d", static_cast<std::int32_t>(numerator),
+                static_cast<std::int32_t>(denominator));
 }
 
 // 1/(d÷n): a zero numerator has no such form, so it shows the stored pair.

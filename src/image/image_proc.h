@@ -81,8 +81,8 @@ class CImageProc : public ComObject<CImageProc, DispatchImpl<IImageProc>, ISuppo
                                int32_t posX, int32_t posY, VARIANT_BOOL bOverwrite,
                                Bstr* out) override;
   HRESULT SaveAsWatermarkText(const Bstr& bstrTextForMarking, const Bstr& bstrTargetFilePath,
-                              int32_t FontSize, int32_t posX, int32_t posY,
-                              VARIANT_BOOL bOverwrite, Bstr* out) override;
+                              int32_t FontSize, int32_t posX, int32_t posY, VARIANT_BOOL bOverwrite,
+                              Bstr* out) override;
   HRESULT ConvertImageFormat(const Bstr& bstrImageFormat, const Bstr& bstrTargetFilePath,
                              VARIANT_BOOL vbOverwrite, Bstr* out) override;
 

@@ -4,6 +4,7 @@
 
 #include "frame/error_report.h"
 #include "image/image_proc.h"
+#include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "platform/imaging/image_facts.h"
@@ -25,11 +26,7 @@ HRESULT CImageProc::MissingFile(const std::u16string& path) {
 }
 
 HRESULT CImageProc::SetSourceFile(const Bstr& bstrSourceFilePath, VARIANT_BOOL* out) {
-  try {
-    return _SetSourceFile(bstrSourceFilePath, out);
-  } catch (...) {
-    return frame::UnexpectedFailure(kImageProcImplName, u"SetSourceFile");
-  }
+  return Guard(u"SetSourceFile", [&] { return _SetSourceFile(bstrSourceFilePath, out); });
 }
 
 HRESULT CImageProc::_SetSourceFile(const Bstr& path, VARIANT_BOOL* out) {
@@ -53,7 +50,8 @@ HRESULT CImageProc::_SetSourceFile(const Bstr& path, VARIANT_BOOL* out) {
     if (Failed(_GetMetaDataString(bytes, &text))) return std::nullopt;
     return text;
   };
-  for (const imaging::PropertyItem& item : facts->items) ApplyPropertyItem(item, decode, &metadata_);
+  for (const imaging::PropertyItem& item : facts->items)
+    ApplyPropertyItem(item, decode, &metadata_);
   loaded_ = true;
   *out = VARIANT_TRUE;
   return S_OK;

@@ -4,27 +4,12 @@
 #include "form/save_paths.h"
 #include "frame/error_report.h"
 #include "image/image_proc.h"
+#include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "platform/imaging/image_writer.h"
 
 namespace vant::image {
-namespace {
-
-template <class Body>
-HRESULT Guard(const char16_t* member, Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    try {
-      return frame::UnexpectedFailure(kImageProcImplName, member);
-    } catch (...) {
-      return E_FAIL;
-    }
-  }
-}
-
-}  // namespace
 
 HRESULT CImageProc::CheckSource() {
   if (!loaded_) return frame::ReportErrorOnce(errorFlag_, frame::MessageId::kImageSourceNotSet);
@@ -48,31 +33,33 @@ HRESULT CImageProc::Write(const Bstr& target, VARIANT_BOOL overwrite, const Writ
   return S_OK;
 }
 
-HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWidth,
-                                    int32_t nHeight, VARIANT_BOOL bOverwrite, Bstr* out) {
+HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWidth, int32_t nHeight,
+                                    VARIANT_BOOL bOverwrite, Bstr* out) {
   return Guard(u"SaveAsThumbnail", [&] {
-    return Write(bstrTargetFilePath, bOverwrite,
-                 [&](const std::string& source, const std::string& target) {
-                   return imaging::SaveThumbnail(source, nWidth, nHeight, target);
-                 },
-                 out);
+    return Write(
+        bstrTargetFilePath, bOverwrite,
+        [&](const std::string& source, const std::string& target) {
+          return imaging::SaveThumbnail(source, nWidth, nHeight, target);
+        },
+        out);
   });
 }
 
 HRESULT CImageProc::SaveAsWatermarkImage(const Bstr& bstrMarkFilePath,
-                                         const Bstr& bstrTargetFilePath, int32_t posX,
-                                         int32_t posY, VARIANT_BOOL bOverwrite, Bstr* out) {
+                                         const Bstr& bstrTargetFilePath, int32_t posX, int32_t posY,
+                                         VARIANT_BOOL bOverwrite, Bstr* out) {
   return Guard(u"SaveAsWatermarkImage", [&]() -> HRESULT {
     const HRESULT checked = CheckSource();
     if (Failed(checked)) return checked;
     const std::u16string markPath = MapPath(bstrMarkFilePath);
     if (!fs::FileExists(markPath)) return MissingFile(markPath);
     const auto markHost = fs::ToHostPath(markPath);
-    return Write(bstrTargetFilePath, bOverwrite,
-                 [&](const std::string& source, const std::string& target) {
-                   return markHost && imaging::SaveWithImageMark(source, *markHost, posX, posY, target);
-                 },
-                 out);
+    return Write(
+        bstrTargetFilePath, bOverwrite,
+        [&](const std::string& source, const std::string& target) {
+          return markHost && imaging::SaveWithImageMark(source, *markHost, posX, posY, target);
+        },
+        out);
   });
 }
 
@@ -83,11 +70,12 @@ HRESULT CImageProc::SaveAsWatermarkText(const Bstr& bstrTextForMarking,
   return Guard(u"SaveAsWatermarkText", [&] {
     const std::string text = Utf16ToUtf8(bstrTextForMarking.view());
     const std::int32_t dpi = horizontalResolution_ > 0 ? horizontalResolution_ : kTextDpi;
-    return Write(bstrTargetFilePath, bOverwrite,
-                 [&](const std::string& source, const std::string& target) {
-                   return imaging::SaveWithTextMark(source, text, FontSize, posX, posY, dpi, target);
-                 },
-                 out);
+    return Write(
+        bstrTargetFilePath, bOverwrite,
+        [&](const std::string& source, const std::string& target) {
+          return imaging::SaveWithTextMark(source, text, FontSize, posX, posY, dpi, target);
+        },
+        out);
   });
 }
 
@@ -95,11 +83,12 @@ HRESULT CImageProc::ConvertImageFormat(const Bstr& bstrImageFormat, const Bstr& 
                                        VARIANT_BOOL vbOverwrite, Bstr* out) {
   return Guard(u"ConvertImageFormat", [&] {
     const std::string mime = Utf16ToUtf8(bstrImageFormat.view());
-    return Write(bstrTargetFilePath, vbOverwrite,
-                 [&](const std::string& source, const std::string& target) {
-                   return imaging::SaveConverted(source, mime, target);
-                 },
-                 out);
+    return Write(
+        bstrTargetFilePath, vbOverwrite,
+        [&](const std::string& source, const std::string& target) {
+          return imaging::SaveConverted(source, mime, target);
+        },
+        out);
   });
 }
 

@@ -55,7 +55,8 @@ bool HasWholeValue(const ExifEntry& e) {
 
 PropertyItems DecodeExifBlock(const std::string& block) {
   if (block.empty()) return {};
-  const std::string framed = block.starts_with(kExifPrefix) ? block : std::string(kExifPrefix) + block;
+  const std::string framed =
+      block.starts_with(kExifPrefix) ? block : std::string(kExifPrefix) + block;
   ExifDataPtr data(exif_data_new());
   if (!data) return {};
   exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);

@@ -31,8 +31,9 @@ VImage WithAlpha(VImage image, double opacity) {
 }
 
 VImage Compose(const VImage& base, const VImage& overlay, std::int64_t x, std::int64_t y) {
-  return base.composite2(overlay, VIPS_BLEND_MODE_OVER,
-                         VImage::option()->set("x", static_cast<int>(x))->set("y", static_cast<int>(y)));
+  return base.composite2(
+      overlay, VIPS_BLEND_MODE_OVER,
+      VImage::option()->set("x", static_cast<int>(x))->set("y", static_cast<int>(y)));
 }
 
 bool SaveJpeg(const VImage& image, const std::string& target) {
@@ -51,7 +52,8 @@ bool DrawableOffset(std::int64_t x, std::int64_t y) {
 // pixel limit.
 double FittingPoints(double points, std::int32_t dpi, std::size_t characters) {
   const double em = points * dpi / kPointsPerInch;
-  const double area = em * kLineEms * em * kGlyphEms * static_cast<double>(std::max<std::size_t>(characters, 1));
+  const double area =
+      em * kLineEms * em * kGlyphEms * static_cast<double>(std::max<std::size_t>(characters, 1));
   const auto limit = static_cast<double>(MaxImagePixels());
   if (area <= limit) return points;
   return std::max(1.0, std::floor(points * std::sqrt(limit / area)));
@@ -71,7 +73,8 @@ std::optional<VImage> RenderText(std::string_view utf8Text, double points, std::
 }
 
 VImage Coloured(const VImage& mask, double level) {
-  const VImage colour = mask.new_from_image(std::vector<double>{level, level, level}).cast(VIPS_FORMAT_UCHAR);
+  const VImage colour =
+      mask.new_from_image(std::vector<double>{level, level, level}).cast(VIPS_FORMAT_UCHAR);
   return colour.bandjoin((mask * kTextOpacity).cast(VIPS_FORMAT_UCHAR))
       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }

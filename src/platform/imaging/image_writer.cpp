@@ -76,7 +76,8 @@ bool SaveThumbnail(const std::string& source, std::int32_t width, std::int32_t h
 
 bool IsKnownMimeType(std::string_view mimeType) { return FindEncoder(mimeType).has_value(); }
 
-bool SaveConverted(const std::string& source, std::string_view mimeType, const std::string& target) {
+bool SaveConverted(const std::string& source, std::string_view mimeType,
+                   const std::string& target) {
   const auto encoder = FindEncoder(mimeType);
   if (!encoder) return false;
   return detail::GuardImaging([&] {

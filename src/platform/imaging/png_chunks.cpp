@@ -51,7 +51,8 @@ std::optional<PngChunks> ReadPngChunks(const std::string& hostPath) {
     const std::uint32_t length = BigEndian32(header.data());
     const std::string type = header.substr(4, 4);
     if (type == "IEND") break;
-    const bool wanted = type == "tRNS" || type == "pHYs" || (type == "eXIf" && length <= kMaxExifBytes);
+    const bool wanted =
+        type == "tRNS" || type == "pHYs" || (type == "eXIf" && length <= kMaxExifBytes);
     std::string data;
     if (wanted) {
       if (!ReadBytes(in, length, &data)) break;

@@ -12,10 +12,10 @@ namespace vant::imaging {
 struct PngChunks {
   std::uint8_t bitDepth = 0;
   std::uint8_t colourType = 0;
-  bool hasTransparency = false;       // a tRNS chunk
+  bool hasTransparency = false;                  // a tRNS chunk
   std::optional<std::uint32_t> xPixelsPerMetre;  // pHYs in metres only
   std::optional<std::uint32_t> yPixelsPerMetre;
-  std::string exif;                   // the first eXIf chunk's data
+  std::string exif;  // the first eXIf chunk's data
 };
 
 // Walks the chunks of the PNG file up to IEND; nullopt when it is not a PNG

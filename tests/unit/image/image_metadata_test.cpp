@@ -38,7 +38,8 @@ TEST(ImageMetadata, RationalTexts) {
   for (const Row& row : rows) {
     ImageMetadata m;
     ApplyPropertyItem(PropertyItem{row.tag, {}, row.num, row.den}, Latin, &m);
-    EXPECT_EQ(Utf16ToUtf8(m.*row.field), Utf16ToUtf8(row.expected)) << std::hex << row.tag << " " << row.num << "/" << row.den;
+    EXPECT_EQ(Utf16ToUtf8(m.*row.field), Utf16ToUtf8(row.expected))
+        << std::hex << row.tag << " " << row.num << "/" << row.den;
   }
 }
 
@@ -75,7 +76,9 @@ TEST(ImageMetadata, TextsStopAtNulAndLaterTagWins) {
   ApplyPropertyItem(PropertyItem{0x010F, "Second", 0, 0}, Latin, &m);
   EXPECT_EQ(m.equipMake, u"Second");
   // A failed conversion leaves the earlier text.
-  ApplyPropertyItem(PropertyItem{0x010F, "Third", 0, 0}, [](std::string_view) { return std::optional<std::u16string>(); }, &m);
+  ApplyPropertyItem(
+      PropertyItem{0x010F, "Third", 0, 0},
+      [](std::string_view) { return std::optional<std::u16string>(); }, &m);
   EXPECT_EQ(m.equipMake, u"Second");
   // Tags outside the table change nothing.
   ApplyPropertyItem(PropertyItem{0x0111, "x", 7, 0}, Latin, &m);

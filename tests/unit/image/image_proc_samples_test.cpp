@@ -71,10 +71,14 @@ std::string ExpectedText(const std::string& cell, char rule) {
   if (cell == "-") return "";
   const auto [n, d] = Ratio(cell);
   switch (rule) {
-    case 'e': return "1/" + std::to_string(d / n);
-    case 'f': return Printf("F/%.1f", static_cast<double>(n) / d);
-    case 'z': return d == 0 ? "" : Printf("%.1f", static_cast<double>(n) / d);
-    default: return cell;  // signed rationals as stored
+    case 'e':
+      return "1/" + std::to_string(d / n);
+    case 'f':
+      return Printf("F/%.1f", static_cast<double>(n) / d);
+    case 'z':
+      return d == 0 ? "" : Printf("%.1f", static_cast<double>(n) / d);
+    default:
+      return cell;  // signed rationals as stored
   }
 }
 
@@ -105,8 +109,8 @@ TEST_F(SampleTest, FormatSizePixelFormatAndResolution) {
     const std::string& file = row[0];
     if (!Decodable(file)) continue;
     auto proc = Loaded(file);
-    const std::string dpi = std::to_string(Get(*proc, &CImageProc::get_HorizontalResolution)) + "x" +
-                            std::to_string(Get(*proc, &CImageProc::get_VerticalResolution));
+    const std::string dpi = std::to_string(Get(*proc, &CImageProc::get_HorizontalResolution)) +
+                            "x" + std::to_string(Get(*proc, &CImageProc::get_VerticalResolution));
     const auto noStored = kNoStoredResolution.find(file);
     EXPECT_EQ(Get(*proc, &CImageProc::get_ImageFormat), row[1]) << file;
     EXPECT_EQ(Get(*proc, &CImageProc::get_ImageWidth), std::stoi(row[3])) << file;
@@ -117,7 +121,8 @@ TEST_F(SampleTest, FormatSizePixelFormatAndResolution) {
 }
 
 TEST_F(SampleTest, FilesNoEnabledDecoderReadsReturnFalse) {
-  for (const char* file : {"bmpsuite_pal8.bmp", "pil_python.ico", "pil_drawing.emf", "pil_drawing.wmf"}) {
+  for (const char* file :
+       {"bmpsuite_pal8.bmp", "pil_python.ico", "pil_drawing.emf", "pil_drawing.wmf"}) {
     auto proc = CImageProc::Create();
     VARIANT_BOOL ok = VARIANT_TRUE;
     EXPECT_EQ(proc->SetSourceFile(Sample(file), &ok), S_OK) << file;
@@ -148,10 +153,16 @@ TEST_F(SampleTest, MetadataGettersMatchTheTags) {
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifFNumber), ExpectedText(r[9], 'f')) << file;
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifShutterSpeed), ExpectedText(r[10], 's')) << file;
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifExposureBias), ExpectedText(r[11], 's')) << file;
-    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifMaximumLensAperture), ExpectedText(r[12], 'f')) << file;
+    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifMaximumLensAperture), ExpectedText(r[12], 'f'))
+        << file;
     const auto focal = r[13] == "-" ? std::pair<std::uint32_t, std::uint32_t>{0, 1} : Ratio(r[13]);
-    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifFocalLength), static_cast<std::int32_t>(focal.first / focal.second)) << file;
-    const std::string space = r[14] == "-" ? "" : r[14] == "1" ? "sRGB" : r[14] == "65535" ? "uncalibreated" : "reserved";
+    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifFocalLength),
+              static_cast<std::int32_t>(focal.first / focal.second))
+        << file;
+    const std::string space = r[14] == "-"       ? ""
+                              : r[14] == "1"     ? "sRGB"
+                              : r[14] == "65535" ? "uncalibreated"
+                                                 : "reserved";
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifColorSpace), space) << file;
     const int flash = number(r[15]);
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifFlash), flash == 1 ? 1 : flash == 5 ? 2 : 0) << file;
@@ -162,7 +173,8 @@ TEST_F(SampleTest, MetadataGettersMatchTheTags) {
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifExposureMode), number(r[20])) << file;
     const std::string balance = r[21] == "0" ? "Auto" : r[21] == "1" ? "Manual" : "Unknown";
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifWhiteBalance), balance) << file;
-    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifExifDigitalZoomRatio), ExpectedText(r[22], 'z')) << file;
+    EXPECT_EQ(Get(*p, &CImageProc::get_MDExifExifDigitalZoomRatio), ExpectedText(r[22], 'z'))
+        << file;
     EXPECT_EQ(Get(*p, &CImageProc::get_MDExifFocalLengthIn35mm), number(r[23])) << file;
   }
 }

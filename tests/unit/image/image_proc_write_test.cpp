@@ -6,8 +6,8 @@
 
 #include "platform/fs/path_map.h"
 #include "platform/imaging/image_facts.h"
-#include "platform/imaging/raw_format.h"
 #include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/raw_format.h"
 #include "unit/image/image_test_env.h"
 
 namespace vant::image {
@@ -52,7 +52,8 @@ TEST_F(WriteTest, ThumbnailHasExactSizeAndIsJpegWhateverTheName) {
   for (const Row& row : rows) {
     auto proc = Loaded(row.source);
     Bstr out;
-    ASSERT_EQ(proc->SaveAsThumbnail(Win(row.target), row.width, row.height, VARIANT_TRUE, &out), S_OK)
+    ASSERT_EQ(proc->SaveAsThumbnail(Win(row.target), row.width, row.height, VARIANT_TRUE, &out),
+              S_OK)
         << row.source << " " << TakeReport();
     EXPECT_EQ(out.view(), Win(row.target));
     const auto facts = Decoded(out.view().data());
@@ -98,13 +99,39 @@ TEST_F(WriteTest, UnwritableResultsFailWithTheTarget) {
     std::string target;
   };
   const Row rows[] = {
-      {"mime in capitals", [](CImageProc& p, auto& t, Bstr* o) { return p.ConvertImageFormat(u"IMAGE/PNG", t, VARIANT_TRUE, o); }, "a.png"},
-      {"unknown mime", [](CImageProc& p, auto& t, Bstr* o) { return p.ConvertImageFormat(u"image/x-none", t, VARIANT_TRUE, o); }, "b.png"},
-      {"zero width", [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 0, 10, VARIANT_TRUE, o); }, "c.jpg"},
-      {"negative height", [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 10, -1, VARIANT_TRUE, o); }, "d.jpg"},
-      {"over the pixel limit", [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 20000, 20000, VARIANT_TRUE, o); }, "e.jpg"},
-      {"missing folder", [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 10, 10, VARIANT_TRUE, o); }, "none/f.jpg"},
-      {"a folder as target", [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 10, 10, VARIANT_TRUE, o); }, "folder"},
+      {"mime in capitals",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.ConvertImageFormat(u"IMAGE/PNG", t, VARIANT_TRUE, o);
+       },
+       "a.png"},
+      {"unknown mime",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.ConvertImageFormat(u"image/x-none", t, VARIANT_TRUE, o);
+       },
+       "b.png"},
+      {"zero width",
+       [](CImageProc& p, auto& t, Bstr* o) { return p.SaveAsThumbnail(t, 0, 10, VARIANT_TRUE, o); },
+       "c.jpg"},
+      {"negative height",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.SaveAsThumbnail(t, 10, -1, VARIANT_TRUE, o);
+       },
+       "d.jpg"},
+      {"over the pixel limit",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.SaveAsThumbnail(t, 20000, 20000, VARIANT_TRUE, o);
+       },
+       "e.jpg"},
+      {"missing folder",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.SaveAsThumbnail(t, 10, 10, VARIANT_TRUE, o);
+       },
+       "none/f.jpg"},
+      {"a folder as target",
+       [](CImageProc& p, auto& t, Bstr* o) {
+         return p.SaveAsThumbnail(t, 10, 10, VARIANT_TRUE, o);
+       },
+       "folder"},
   };
   for (const Row& row : rows) {
     auto proc = Loaded("canon_40d.jpg");
@@ -203,19 +230,45 @@ TEST_F(WriteTest, SourceRemovedAfterLoadingFails) {
 TEST_F(WriteTest, WatermarksWriteJpegOfTheSourceSize) {
   auto proc = Loaded("kodak_dc210.jpg");
   Bstr out;
-  ASSERT_EQ(proc->SaveAsWatermarkImage(Sample("pil_hopper.gif"), Win("m.jpg"), -10, -10, VARIANT_TRUE, &out), S_OK)
+  ASSERT_EQ(proc->SaveAsWatermarkImage(Sample("pil_hopper.gif"), Win("m.jpg"), -10, -10,
+                                       VARIANT_TRUE, &out),
+            S_OK)
       << TakeReport();
   auto facts = Decoded(Win("m.jpg"));
   ASSERT_TRUE(facts);
   EXPECT_EQ(facts->width, 640);
   EXPECT_TRUE(facts->rawFormat == imaging::kRawFormatJpeg);
-  ASSERT_EQ(proc->SaveAsWatermarkText(u"a < b & c", Win("w.jpg"), 13, -10, -10, VARIANT_TRUE, &out), S_OK)
+  ASSERT_EQ(proc->SaveAsWatermarkText(u"a < b & c", Win("w.jpg"), 13, -10, -10, VARIANT_TRUE, &out),
+            S_OK)
       << TakeReport();
   facts = Decoded(Win("w.jpg"));
   ASSERT_TRUE(facts);
   EXPECT_EQ(facts->height, 480);
-  EXPECT_EQ(proc->SaveAsWatermarkImage(Win("nomark.png"), Win("n.jpg"), 1, 1, VARIANT_TRUE, &out), E_FAIL);
+  EXPECT_EQ(proc->SaveAsWatermarkImage(Win("nomark.png"), Win("n.jpg"), 1, 1, VARIANT_TRUE, &out),
+            E_FAIL);
   EXPECT_EQ(TakeReport(), "35|" + Utf16ToUtf8(Win("nomark.png")));
+}
+
+// A file that exists but no longer decodes is a failure, not a blank
+// thumbnail or an unmarked copy reported as success.
+TEST_F(WriteTest, UndecodableSourceOrMarkFails) {
+  std::filesystem::copy_file(testing::SamplesFolder() + "canon_40d.jpg", Host("src.jpg"));
+  std::ofstream(Host("mark.png")) << "text, not pixels";
+  auto proc = CImageProc::Create();
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  ASSERT_EQ(proc->SetSourceFile(Win("src.jpg"), &ok), S_OK);
+  Bstr out;
+  EXPECT_EQ(proc->SaveAsWatermarkImage(Win("mark.png"), Win("m.jpg"), 1, 1, VARIANT_TRUE, &out),
+            E_FAIL);
+  EXPECT_EQ(TakeReport(), "37|" + Utf16ToUtf8(Win("m.jpg")));
+  // The source replaced by text after it was read, on an object with a clear flag.
+  auto other = CImageProc::Create();
+  ASSERT_EQ(other->SetSourceFile(Win("src.jpg"), &ok), S_OK);
+  std::ofstream(Host("src.jpg"), std::ios::trunc) << "replaced by text";
+  EXPECT_EQ(other->SaveAsThumbnail(Win("t.jpg"), 5, 5, VARIANT_TRUE, &out), E_FAIL);
+  EXPECT_EQ(TakeReport(), "37|" + Utf16ToUtf8(Win("t.jpg")));
+  EXPECT_FALSE(std::filesystem::exists(Host("t.jpg")));
+  EXPECT_FALSE(std::filesystem::exists(Host("m.jpg")));
 }
 
 }  // namespace

@@ -47,11 +47,17 @@ TEST(MarkOffset, CountsFromTheNearOrFarEdge) {
     std::int64_t base, mark, pos, expected;
   };
   const Row rows[] = {
-      {500, 100, -10, 390}, {400, 50, -10, 340}, {500, 100, 20, 20}, {400, 50, 0, 350},
-      {500, 100, 1, 1},     {10, 100, -10, -100}, {500, 100, -2147483648LL, 400 - 2147483648LL},
+      {500, 100, -10, 390},
+      {400, 50, -10, 340},
+      {500, 100, 20, 20},
+      {400, 50, 0, 350},
+      {500, 100, 1, 1},
+      {10, 100, -10, -100},
+      {500, 100, -2147483648LL, 400 - 2147483648LL},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(MarkOffset(r.base, r.mark, r.pos), r.expected) << r.base << " " << r.mark << " " << r.pos;
+    EXPECT_EQ(MarkOffset(r.base, r.mark, r.pos), r.expected)
+        << r.base << " " << r.mark << " " << r.pos;
   }
 }
 

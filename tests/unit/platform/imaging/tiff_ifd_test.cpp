@@ -10,9 +10,12 @@ namespace {
 // Little-endian TIFF builder: one IFD0 at offset 8.
 struct Tiff {
   std::string bytes = std::string("II*\0\x08\0\0\0", 8);
-  static std::string U16(std::uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+  static std::string U16(std::uint16_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  }
   static std::string U32(std::uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
-  static std::string Entry(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+  static std::string Entry(std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                           std::uint32_t value) {
     return U16(tag) + U16(type) + U32(count) + U32(value);
   }
 };
@@ -20,7 +23,8 @@ struct Tiff {
 std::string Describe(const PropertyItems& items) {
   std::string out;
   for (const auto& i : items) {
-    out += std::to_string(i.tag) + ":" + i.text + ":" + std::to_string(i.first) + "/" + std::to_string(i.second) + " ";
+    out += std::to_string(i.tag) + ":" + i.text + ":" + std::to_string(i.first) + "/" +
+           std::to_string(i.second) + " ";
   }
   return out;
 }
@@ -50,7 +54,8 @@ TEST(TiffIfd, MalformedInputGivesWhatIsReadable) {
     std::size_t items;
   };
   std::string loop = Tiff().bytes + Tiff::U16(1) + Tiff::Entry(0x8769, 4, 1, 8) + Tiff::U32(0);
-  std::string outside = Tiff().bytes + Tiff::U16(1) + Tiff::Entry(0x829A, 5, 1, 9999) + Tiff::U32(0);
+  std::string outside =
+      Tiff().bytes + Tiff::U16(1) + Tiff::Entry(0x829A, 5, 1, 9999) + Tiff::U32(0);
   std::string huge = Tiff().bytes + Tiff::U16(0xFFFF);
   const Row rows[] = {
       {"empty", "", 0},

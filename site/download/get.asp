@@ -1,0 +1,12 @@
+<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><!-- #include file="files.inc" --><%
+var name = DownloadFileName(String(Request.QueryString("f")));
+var dl = Server.CreateObject("VANT.FileDownload");
+try {
+  if (name == "") throw { source: "No such file is offered here." };
+  dl.Download(Server.MapPath("/files/" + name), name, Request.QueryString("attach").Count > 0, true);
+} catch (e) {
+  Response.Status = "404 Not Found";
+  Response.ContentType = "text/plain";
+  Response.Write(e.source);
+}
+%>

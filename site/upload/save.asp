@@ -1,0 +1,27 @@
+<%@ LANGUAGE=JScript CODEPAGE=65001 %>
+<!-- #include virtual="/inc/layout.inc" -->
+<!-- #include file="save.inc" -->
+<%
+var up = Server.CreateObject("VANT.FileUpload");
+var table = "", error = "";
+try {
+  up.CodePage = 65001;
+  up.DefaultPath = Server.MapPath("/uploads");
+  up.MaxFileLen = 50 * 1024 * 1024;
+  if (Request.QueryString("pid").Count > 0) up.SetProgress(Number(Request.QueryString("pid")));
+  // "keep" is a field of the form itself, so reading it parses the body.
+  var keep = String(up.Form("keep").Value) == "1";
+  table = SaveAllFiles(up, !keep);
+} catch (e) {
+  error = e.source;
+}
+if (Request.QueryString("fragment").Count > 0) {
+  Response.Write(error ? "<p class=\"error\">" + Server.HTMLEncode(error) + "</p>" : table);
+  Response.End();
+}
+PageHead("Upload result");
+%>
+<% if (error) { %><p class="error"><%= Server.HTMLEncode(error) %></p><% } %>
+<%= table %>
+<p><a href="default.asp">Upload more</a> · files are kept in <code>/uploads</code>.</p>
+<% PageFoot(); %>
