@@ -89,12 +89,13 @@ expect_eq "session keeps state between requests" "$body" "2"
 
 start=$(date +%s%N)
 curl -s -c "$jar" -b "$jar" "$BASE/slow_session.asp" >/dev/null &
+slow_pid=$!
 sleep 0.3
 fast=$(curl -s -b "$jar" -w '%{time_total}' -o /dev/null "$BASE/nosession.asp")
 expect_eq "sessionless page does not wait" "$(awk -v t="$fast" 'BEGIN{print (t < 1.0) ? "fast" : "slow"}')" "fast"
 curl -s -b "$jar" "$BASE/counter.asp" >/dev/null
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-wait
+wait "$slow_pid"
 expect_eq "two session pages run one after the other" "$([ "$elapsed" -ge 1400 ] && echo serial || echo overlap)" "serial"
 
 body=$(curl -s -w '%{http_code}' "$BASE/vb.asp")
