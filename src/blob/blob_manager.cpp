@@ -10,15 +10,8 @@
 namespace vant::blob {
 namespace {
 
-// The identifier comes from the class table, so it is written down once.
-CLSID BlobManagerClassId() {
-  for (const frame::ClassInfo& info : frame::CreatableClasses()) {
-    if (info.name == kBlobManagerClassName) return info.clsid;
-  }
-  return GUID_NULL;
-}
-
-const frame::ClassCreatorRegistrar kRegistrar(BlobManagerClassId(), &CreateBlobManager);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kBlobManagerClassName),
+                                              &CreateBlobManager);
 
 }  // namespace
 

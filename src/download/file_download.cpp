@@ -5,9 +5,9 @@
 
 #include <new>
 
-#include "download/class_ids.h"
 #include "download/header_value.h"
 #include "frame/class_creators.h"
+#include "frame/class_table.h"
 #include "frame/error_report.h"
 #include "platform/fs/file_info.h"
 
@@ -24,7 +24,7 @@ std::u16string LeafName(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kFileDownloadClassName),
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileDownloadClassName),
                                               &CreateFileDownload);
 
 }  // namespace

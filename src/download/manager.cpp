@@ -2,14 +2,14 @@
 
 #include <new>
 
-#include "download/class_ids.h"
 #include "frame/class_creators.h"
+#include "frame/class_table.h"
 #include "frame/error_report.h"
 
 namespace vant::download {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kManagerClassName), &CreateManager);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kManagerClassName), &CreateManager);
 
 }  // namespace
 

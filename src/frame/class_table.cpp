@@ -110,4 +110,11 @@ std::vector<const ClassInfo*> LibraryInterfaces() {
   return out;
 }
 
+CLSID ClassIdOf(std::u16string_view name) {
+  for (const ClassInfo& info : CreatableClasses()) {
+    if (info.name == name) return info.clsid;
+  }
+  return GUID_NULL;
+}
+
 }  // namespace vant::frame

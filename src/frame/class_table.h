@@ -46,6 +46,11 @@ std::span<const ClassInfo> InternalClasses();
 // The creatable class with this identifier, or nullptr.
 const ClassInfo* FindClass(const CLSID& clsid);
 
+// The identifier of the creatable class named `name` ("FileUpload"), or
+// GUID_NULL. Components register their creators under it, so identifiers are
+// written down once, in the table.
+CLSID ClassIdOf(std::u16string_view name);
+
 // Every interface of the type library (creatable classes' first, then the
 // internal ones), each once.
 std::vector<const ClassInfo*> LibraryInterfaces();

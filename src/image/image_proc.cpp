@@ -10,14 +10,8 @@
 namespace vant::image {
 namespace {
 
-CLSID ImageProcClassId() {
-  for (const frame::ClassInfo& info : frame::CreatableClasses()) {
-    if (info.name == kImageProcClassName) return info.clsid;
-  }
-  return GUID_NULL;
-}
-
-const frame::ClassCreatorRegistrar kRegistrar(ImageProcClassId(), &CreateImageProc);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kImageProcClassName),
+                                              &CreateImageProc);
 
 HRESULT Give(Bstr* out, std::u16string_view text) {
   if (out == nullptr) return E_POINTER;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "frame/class_creators.h"
+#include "frame/class_table.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
-#include "progress/class_ids.h"
 #include "progress/monitor_cookie.h"
 #include "progress/monitor_page.h"
 
@@ -111,7 +111,7 @@ HRESULT CFileUploadMonitor::_ShowMonitor(host::IResponse& response) {
   return response.Flush();
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kFileUploadMonitorClassName),
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadMonitorClassName),
                                               &CreateFileUploadMonitor);
 
 }  // namespace

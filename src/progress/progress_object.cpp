@@ -3,8 +3,8 @@
 #include <new>
 
 #include "frame/class_creators.h"
+#include "frame/class_table.h"
 #include "frame/module_lock.h"
-#include "progress/class_ids.h"
 
 namespace vant::progress {
 namespace {
@@ -93,7 +93,8 @@ HRESULT CProgress::GetProgressID(std::int32_t* out) {
   }
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(ClassIdOf(kProgressClassName), &CreateProgress);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kProgressClassName),
+                                              &CreateProgress);
 
 }  // namespace
 

@@ -79,14 +79,8 @@ HRESULT CFileUpload::OnEndPage() {
 
 namespace {
 
-CLSID FileUploadClsid() {
-  for (const frame::ClassInfo& info : frame::CreatableClasses()) {
-    if (info.name == kFileUploadClassName) return info.clsid;
-  }
-  return GUID_NULL;
-}
-
-const frame::ClassCreatorRegistrar kRegistrar(FileUploadClsid(), &CreateFileUpload);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadClassName),
+                                              &CreateFileUpload);
 
 ComPtr<CFileUpload> MakeObject(progress::ProgressTable& table) {
   ComPtr<CFileUpload> object = CFileUpload::Create(table);

@@ -125,15 +125,8 @@ HRESULT CIVirusInfo::_SetTempPath(const Bstr& value) {
   return frame::ReportErrorOnce(errorFlag_, MessageId::kFolderNotCreated, {tempPath_});
 }
 
-// The identifier comes from the class table, so it is written down once.
-CLSID VirusInfoClassId() {
-  for (const frame::ClassInfo& info : frame::CreatableClasses()) {
-    if (info.name == kVirusInfoClassName) return info.clsid;
-  }
-  return GUID_NULL;
-}
-
-const frame::ClassCreatorRegistrar kRegistrar(VirusInfoClassId(), &CreateVirusInfo);
+const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kVirusInfoClassName),
+                                              &CreateVirusInfo);
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 
 #include "frame/class_creators.h"
 #include "frame/class_table.h"
-#include "progress/class_ids.h"
+#include "frame/class_table.h"
 #include "progress/progress_link.h"
 
 namespace vant::progress {
@@ -107,7 +107,7 @@ TEST_F(ProgressObjectTest, GetProgressIdIssuesWithoutAttaching) {
 
 TEST(ProgressClasses, CreatorsAreRegisteredUnderTheTableIdentifiers) {
   for (const char16_t* name : {kProgressClassName, u"FileUploadMonitor"}) {
-    const CLSID clsid = ClassIdOf(name);
+    const CLSID clsid = frame::ClassIdOf(name);
     ASSERT_NE(clsid, GUID_NULL) << Utf16ToUtf8(name);
     const frame::ClassCreator create = frame::FindClassCreator(clsid);
     ASSERT_NE(create, nullptr) << Utf16ToUtf8(name);
