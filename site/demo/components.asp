@@ -1,4 +1,4 @@
-<%@ LANGUAGE=JScript ENABLESESSIONSTATE=False %>
+<%@ LANGUAGE=JScript %>
 <!-- #include virtual="/inc/layout.inc" -->
 <% PageHead("Components"); %>
 <table><tr><th>ProgID</th><th>Created</th></tr>
