@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# Loopback benchmark of vant-host:
+#   1. requests/s of a minimal page, against the same page in PHP on PHP-FPM behind nginx
+#   2. rate at which a page drains a 1 GiB POST with Request.BinaryRead(65536), and peak RSS
+# Everything runs on 127.0.0.1, from a temp folder that is removed on exit.
+# Usage: bench/host/run.sh            (BUILD=/path/to/build overrides the binaries folder)
+set -euo pipefail
+
+BUILD=${BUILD:-/work/main/build-lead}
+HOST_BIN="$BUILD/vant-host"
+WRK_ARGS=(-t2 -c64 -d10s)
+THREADS=32                       # vant-host default; php-fpm gets the same number of workers
+DRAIN_BYTES=$((1024 * 1024 * 1024))
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+log() { echo "== $*" >&2; }
+
+[ -x "$HOST_BIN" ] || die "no vant-host at $HOST_BIN (set BUILD=...)"
+[ -f "$BUILD/libvantupload.so" ] || log "note: $BUILD/libvantupload.so not found (not needed for these pages)"
+
+# ---------------------------------------------------------------- packages
+find_fpm() { ls /usr/sbin/php-fpm* 2>/dev/null | sort -V | tail -1; }
+missing=()
+command -v nginx >/dev/null 2>&1 || [ -x /usr/sbin/nginx ] || missing+=(nginx)
+[ -n "$(find_fpm)" ] || missing+=(php-fpm)
+command -v wrk >/dev/null 2>&1 || missing+=(wrk)
+command -v curl >/dev/null 2>&1 || missing+=(curl)
+if [ ${#missing[@]} -gt 0 ]; then
+    [ "$(id -u)" = 0 ] || die "missing packages: ${missing[*]} (run as root to install them)"
+    log "installing Debian packages: ${missing[*]} (apt-get install; services are not configured or started by this script)"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >&2
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+NGINX_BIN=$(command -v nginx || echo /usr/sbin/nginx)
+FPM_BIN=$(find_fpm)
+[ -x "$NGINX_BIN" ] && [ -x "$FPM_BIN" ] && command -v wrk >/dev/null || die "nginx/php-fpm/wrk not available"
+
+# ---------------------------------------------------------------- temp folder, cleanup
+T=$(mktemp -d /tmp/vant-bench-host.XXXXXX)
+PIDS=()
+stop_pid() {
+    local p=$1
+    kill -0 "$p" 2>/dev/null || return 0
+    kill -TERM "$p" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$p" 2>/dev/null && kill -KILL "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+}
+cleanup() {
+    local p
+    for p in "${PIDS[@]:-}"; do [ -n "$p" ] && stop_pid "$p"; done
+    rm -rf "$T"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# ---------------------------------------------------------------- helpers
+free_port() {
+    local p
+    for _ in $(seq 200); do
+        p=$((20000 + RANDOM % 40000))
+        if [ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]; then echo "$p"; return; fi
+    done
+    die "no free port found"
+}
+wait_http() {   # URL, expected body
+    local body
+    for _ in $(seq 100); do
+        body=$(curl -s --max-time 2 "$1" 2>/dev/null || true)
+        [ "$body" = "$2" ] && return 0
+        sleep 0.1
+    done
+    die "$1 did not answer '$2' (got '${body:-}')"
+}
+start_vant() {  # site dir, extra args...; sets VANT_PID, VANT_URL
+    local site=$1; shift
+    local d="$T/vant.$RANDOM"
+    mkdir -p "$d/data"
+    "$HOST_BIN" --site "$site" --listen 127.0.0.1:0 --registry "$d/registry" --data "$d/data" \
+        --log /dev/null "$@" >"$d/stdout" 2>"$d/stderr" &
+    VANT_PID=$!
+    PIDS+=("$VANT_PID")
+    VANT_URL=
+    for _ in $(seq 100); do
+        VANT_URL=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$d/stdout" 2>/dev/null | head -1 || true)
+        [ -n "$VANT_URL" ] && break
+        kill -0 "$VANT_PID" 2>/dev/null || { cat "$d/stderr" >&2; die "vant-host exited"; }
+        sleep 0.1
+    done
+    [ -n "$VANT_URL" ] || die "vant-host printed no URL"
+}
+run_wrk() {     # URL -> prints requests/s; fails on errors
+    local out
+    timeout -k 5 20 wrk -t2 -c64 -d3s --timeout 5s "$1" >/dev/null 2>&1 || true   # warm-up
+    out=$(timeout -k 5 40 wrk "${WRK_ARGS[@]}" --timeout 5s "$1") || die "wrk failed on $1"
+    echo "$out" >&2
+    if grep -q 'Non-2xx' <<<"$out"; then die "wrk saw non-2xx responses on $1"; fi
+    awk '/^Requests\/sec:/ {print $2}' <<<"$out"
+}
+
+# ---------------------------------------------------------------- 1a. vant-host rps
+mkdir -p "$T/asp"
+printf '%s' '<%@ ENABLESESSIONSTATE=False %>Hello <%= 1+1 %>' >"$T/asp/hello.asp"
+start_vant "$T/asp"
+log "vant-host at $VANT_URL (threads: default $THREADS)"
+wait_http "${VANT_URL}hello.asp" "Hello 2"
+VANT_RPS=$(run_wrk "${VANT_URL}hello.asp")
+stop_pid "$VANT_PID"
+
+# ---------------------------------------------------------------- 1b. PHP-FPM + nginx rps
+mkdir -p "$T/php/site" "$T/php/fpm" "$T/php/nginx"
+printf '%s' '<?php echo "Hello ", 1+1; ?>' >"$T/php/site/hello.php"
+SOCK="$T/php/fpm/php.sock"
+ASROOT=0; [ "$(id -u)" = 0 ] && ASROOT=1
+{
+    echo "[global]"
+    echo "pid = $T/php/fpm/fpm.pid"
+    echo "error_log = $T/php/fpm/error.log"
+    echo "daemonize = no"
+    echo "[bench]"
+    [ $ASROOT = 1 ] && { echo "user = root"; echo "group = root"; }
+    echo "listen = $SOCK"
+    echo "listen.mode = 0666"
+    echo "pm = static"
+    echo "pm.max_children = $THREADS"
+    echo "pm.max_requests = 0"
+} >"$T/php/fpm/php-fpm.conf"
+fpm_args=(-F -p "$T/php/fpm" -y "$T/php/fpm/php-fpm.conf")
+[ $ASROOT = 1 ] && fpm_args+=(-R)
+"$FPM_BIN" "${fpm_args[@]}" >"$T/php/fpm/stdout" 2>&1 &
+FPM_PID=$!
+PIDS+=("$FPM_PID")
+for _ in $(seq 100); do [ -S "$SOCK" ] && break; kill -0 "$FPM_PID" 2>/dev/null || break; sleep 0.1; done
+[ -S "$SOCK" ] || { cat "$T/php/fpm/stdout" "$T/php/fpm/error.log" >&2 2>/dev/null; die "php-fpm did not start"; }
+
+NPORT=$(free_port)
+N="$T/php/nginx"
+mkdir -p "$N/tmp"
+cat >"$N/nginx.conf" <<NGX
+daemon off;
+master_process on;
+worker_processes auto;
+$( [ $ASROOT = 1 ] && echo "user root root;" )
+pid $N/nginx.pid;
+error_log $N/error.log warn;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    client_body_temp_path $N/tmp/body;
+    proxy_temp_path $N/tmp/proxy;
+    fastcgi_temp_path $N/tmp/fastcgi;
+    uwsgi_temp_path $N/tmp/uwsgi;
+    scgi_temp_path $N/tmp/scgi;
+    keepalive_requests 1000000;
+    upstream php { server unix:$SOCK; keepalive 32; }
+    server {
+        listen 127.0.0.1:$NPORT;
+        root $T/php/site;
+        location ~ \.php\$ {
+            fastcgi_pass php;
+            fastcgi_keep_conn on;
+            fastcgi_param SCRIPT_FILENAME   \$document_root\$fastcgi_script_name;
+            fastcgi_param SCRIPT_NAME       \$fastcgi_script_name;
+            fastcgi_param QUERY_STRING      \$query_string;
+            fastcgi_param REQUEST_METHOD    \$request_method;
+            fastcgi_param CONTENT_TYPE      \$content_type;
+            fastcgi_param CONTENT_LENGTH    \$content_length;
+            fastcgi_param REQUEST_URI       \$request_uri;
+            fastcgi_param DOCUMENT_URI      \$document_uri;
+            fastcgi_param DOCUMENT_ROOT     \$document_root;
+            fastcgi_param SERVER_PROTOCOL   \$server_protocol;
+            fastcgi_param GATEWAY_INTERFACE CGI/1.1;
+            fastcgi_param REMOTE_ADDR       \$remote_addr;
+            fastcgi_param REMOTE_PORT       \$remote_port;
+            fastcgi_param SERVER_ADDR       \$server_addr;
+            fastcgi_param SERVER_PORT       \$server_port;
+            fastcgi_param SERVER_NAME       \$server_name;
+        }
+    }
+}
+NGX
+"$NGINX_BIN" -p "$N" -e "$N/error.log" -c "$N/nginx.conf" >"$N/stdout" 2>&1 &
+NGINX_PID=$!
+PIDS+=("$NGINX_PID")
+PHP_URL="http://127.0.0.1:$NPORT/hello.php"
+log "nginx at http://127.0.0.1:$NPORT/ -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)"
+wait_http "$PHP_URL" "Hello 2"
+PHP_RPS=$(run_wrk "$PHP_URL")
+stop_pid "$NGINX_PID"
+stop_pid "$FPM_PID"
+
+# ---------------------------------------------------------------- 2. 1 GiB BinaryRead drain
+mkdir -p "$T/drain"
+printf '%s' '<% var n=0,c; while ((c = Request.BinaryRead(65536)) && new VBArray(c).ubound() >= 0) n += new VBArray(c).ubound()+1; Response.Write(n); %>' >"$T/drain/drain.asp"
+start_vant "$T/drain" --max-body 2000000000
+log "vant-host (drain) at $VANT_URL"
+wait_http "${VANT_URL}drain.asp" "0"
+log "posting $DRAIN_BYTES bytes from /dev/zero"
+res=$(head -c "$DRAIN_BYTES" /dev/zero |
+      curl -sS --max-time 300 -H 'Content-Type: application/octet-stream' -H 'Expect:' \
+           --data-binary @- -w '\n%{http_code} %{size_upload} %{time_total}' "${VANT_URL}drain.asp") \
+    || die "drain POST failed"
+DRAIN_BODY=$(head -1 <<<"$res")
+read -r DRAIN_CODE DRAIN_UP DRAIN_SECS <<<"$(tail -1 <<<"$res")"
+HWM_KB=$(awk '/^VmHWM:/ {print $2}' "/proc/$VANT_PID/status")
+stop_pid "$VANT_PID"
+[ "$DRAIN_CODE" = 200 ] || die "drain page answered HTTP $DRAIN_CODE"
+[ "$DRAIN_BODY" = "$DRAIN_BYTES" ] || die "drain page counted '$DRAIN_BODY' bytes, expected $DRAIN_BYTES"
+DRAIN_GBS=$(awk -v b="$DRAIN_UP" -v s="$DRAIN_SECS" 'BEGIN {printf "%.2f", b / s / 1e9}')
+
+# ---------------------------------------------------------------- table
+verdict() { awk -v r="$1" 'BEGIN {print (r >= 1.0 ? "met" : "MISSED")}'; }
+RPS_RATIO=$(awk -v a="$VANT_RPS" -v b="$PHP_RPS" 'BEGIN {printf "%.2f", a / b}')
+DRAIN_RATIO=$(awk -v a="$DRAIN_GBS" 'BEGIN {printf "%.2f", a / 1.0}')
+echo
+printf '%-34s %-16s %-22s %-7s %-20s %s\n' "figure" "vant-host" "peer" "ratio" "goal" "result"
+printf '%-34s %-16s %-22s %-7s %-20s %s\n' "hello page, requests/s" \
+    "$(printf '%.0f' "$VANT_RPS")" "$(printf '%.0f' "$PHP_RPS") (PHP-FPM+nginx)" "${RPS_RATIO}x" ">= 1.0 x PHP-FPM" "$(verdict "$RPS_RATIO")"
+printf '%-34s %-16s %-22s %-7s %-20s %s\n' "1 GiB BinaryRead(65536) drain" \
+    "$DRAIN_GBS GB/s" "- (goal 1 GB/s)" "${DRAIN_RATIO}x" ">= 1 GB/s" "$(verdict "$DRAIN_RATIO")"
+printf '%-34s %-16s %-22s %-7s %-20s %s\n' "vant-host peak RSS during drain" \
+    "$((HWM_KB / 1024)) MiB" "-" "-" "-" "(VmHWM)"
+echo
+echo "wrk ${WRK_ARGS[*]} on 127.0.0.1, after a 3 s warm-up; vant-host $THREADS threads, php-fpm pm=static max_children=$THREADS;"
+echo "drain: $DRAIN_UP bytes in ${DRAIN_SECS}s (curl time_total), GB = 1e9 bytes; $(nproc) CPUs shared by client and server."

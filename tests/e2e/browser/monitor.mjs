@@ -1,0 +1,44 @@
+// The sample upload form in headless Chromium: submitting a large file opens
+// the monitor window, whose bar advances while the upload runs, and which
+// closes itself when the upload is done.
+// Usage: node monitor.mjs BASE_URL FILE
+import { chromium } from 'playwright-core';
+
+const [base, file] = process.argv.slice(2);
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+const result = { percents: [], monitorClosed: false, saved: '' };
+try {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  // Slow the upload down so the monitor refreshes several times meanwhile.
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.emulateNetworkConditions', {
+    offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: 12 * 1024 * 1024,
+  });
+  // Every refresh of the monitor window is read as it arrives.
+  context.on('response', async (response) => {
+    if (!response.url().includes('/upload/monitor.asp')) return;
+    try {
+      const m = (await response.text()).match(/\((\d+)%\)/);
+      if (m) result.percents.push(Number(m[1]));
+    } catch { /* the window closed before the body was read */ }
+  });
+  await page.goto(base + '/upload/default.asp');
+  await page.setInputFiles('input[name=file1]', file);
+  const popupPromise = page.waitForEvent('popup');
+  const navigation = page.waitForNavigation({ timeout: 120000 });
+  await page.click('button');
+  const popup = await popupPromise;
+  const closed = popup.waitForEvent('close', { timeout: 120000 }).then(() => true, () => false);
+  result.monitorClosed = await closed;
+  await navigation;
+  result.saved = await page.content();
+} finally {
+  await browser.close();
+}
+console.log(JSON.stringify(result));

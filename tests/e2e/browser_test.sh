@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The sample upload form with its monitor window, in headless Chromium
+# (playwright-core from the committed lock file, Debian's /usr/bin/chromium).
+. "$(dirname "$0")/lib.sh"
+
+browser_dir=$SOURCE/tests/e2e/browser
+if [ ! -x /usr/bin/chromium ]; then echo "chromium missing"; exit 1; fi
+if [ ! -d "$browser_dir/node_modules/playwright-core" ]; then
+  (cd "$browser_dir" && npm ci --no-audit --no-fund >/dev/null) || { echo "npm ci failed"; exit 1; }
+fi
+
+cp -r "$SOURCE/site/." "$SITE/"
+rm -f "$SITE/uploads/"*.bin
+start_host
+head -c 50000000 /dev/urandom >"$WORK/big50.bin"
+
+out=$(node "$browser_dir/monitor.mjs" "$BASE" "$WORK/big50.bin" 2>&1)
+echo "$out" | tail -1 | cut -c1-300
+json=$(echo "$out" | tail -1)
+distinct=$(echo "$json" | grep -o '"percents":\[[^]]*\]' | grep -o '[0-9]\+' | sort -un | wc -l)
+expect_eq "monitor window closed itself" "$(echo "$json" | grep -o '"monitorClosed":[a-z]*')" '"monitorClosed":true'
+expect_eq "monitor bar advanced (two or more readings)" "$([ "$distinct" -ge 2 ] && echo yes || echo "no ($distinct)")" "yes"
+expect_has "save page lists the file" "$json" "big50.bin"
+if cmp -s "$WORK/big50.bin" "$SITE/uploads/big50.bin"; then pass "saved file byte-identical"; else fail "saved file byte-identical" "$(ls -l "$SITE/uploads")"; fi
+left=$(find "$SITE/uploads" -name '*.tm#' | wc -l)
+expect_eq "no temporary file left" "$left" "0"
+
+finish
