@@ -196,10 +196,13 @@ printf '%s' '<% var n=0,c; while ((c = Request.BinaryRead(65536)) && new VBArray
 start_vant "$T/drain" --max-body 2000000000
 log "vant-host (drain) at $VANT_URL"
 wait_http "${VANT_URL}drain.asp" "0"
-log "posting $DRAIN_BYTES bytes from /dev/zero"
-res=$(head -c "$DRAIN_BYTES" /dev/zero |
-      curl -sS --max-time 300 -H 'Content-Type: application/octet-stream' -H 'Expect:' \
-           --data-binary @- -w '\n%{http_code} %{size_upload} %{time_total}' "${VANT_URL}drain.asp") \
+# curl refuses to load >= 1 GiB into memory for --data-binary @- ("out of memory"), so the
+# same 1 GiB of zeros is streamed from a sparse file with -T and the method forced to POST
+# (Content-Length is known, so no chunking).
+truncate -s "$DRAIN_BYTES" "$T/drain/zero.bin"
+log "posting $DRAIN_BYTES bytes of zeros"
+res=$(curl -sS --max-time 300 -X POST -H 'Content-Type: application/octet-stream' -H 'Expect:' \
+           -T "$T/drain/zero.bin" -w '\n%{http_code} %{size_upload} %{time_total}' "${VANT_URL}drain.asp") \
     || die "drain POST failed"
 DRAIN_BODY=$(head -1 <<<"$res")
 read -r DRAIN_CODE DRAIN_UP DRAIN_SECS <<<"$(tail -1 <<<"$res")"
