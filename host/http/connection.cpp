@@ -70,10 +70,13 @@ bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, cons
 
   const auto startMs = SteadyMillis();
   stream.clock().BeginRequest();
-  SocketExchange ex(stream, buffer, parser, detail::MakeRequestHead(parser, ends.remote, ends.local));
+  SocketExchange ex(stream, buffer, parser,
+                    detail::MakeRequestHead(parser, ends.remote, ends.local));
   if (ec || ctx.stopping.load()) ex.Response().ForceClose();
-  if (ec) SendErrorPage(ex, HeaderErrorStatus(ec));
-  else DispatchRequest(ex, ctx.router, ctx.pages);
+  if (ec)
+    SendErrorPage(ex, HeaderErrorStatus(ec));
+  else
+    DispatchRequest(ex, ctx.router, ctx.pages);
   ex.Finish();
   bool keep = !ec && ex.Response().KeepAlive() && !ctx.stopping.load();
   if (keep) keep = ex.Body().Drain(kDrainLimit);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "host/pages/call_result_helpers.h"
@@ -37,10 +38,36 @@ struct RunJob {
   RunState* state;
 };
 
-void RunPrelude(duk_context* ctx, std::string_view code) {
-  duk_push_lstring(ctx, code.data(), code.size());
-  duk_push_string(ctx, kPreludeFileName);
-  duk_compile(ctx, 0);
+// A prelude's bytecode, compiled by the first heap that needs it.
+struct PreludeCode {
+  const std::string_view* source;  // another file's constant: read when first run
+  std::once_flag compiled;
+  std::string bytecode;
+};
+
+PreludeCode gCallResultPrelude{&kCallResultPrelude, {}, {}};
+PreludeCode gEnginePrelude{&engine::kEnginePrelude, {}, {}};
+
+void PushBytecode(duk_context* ctx, const std::string& bytecode) {
+  void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
+  std::memcpy(buffer, bytecode.data(), bytecode.size());
+  duk_load_function(ctx);
+}
+
+// Runs a prelude from its cached bytecode: compiling it on every request
+// cost far more than running the page itself.
+void RunPrelude(duk_context* ctx, PreludeCode& prelude) {
+  std::call_once(prelude.compiled, [&] {
+    duk_push_lstring(ctx, prelude.source->data(), prelude.source->size());
+    duk_push_string(ctx, kPreludeFileName);
+    duk_compile(ctx, 0);
+    duk_dump_function(ctx);
+    duk_size_t size = 0;
+    const void* bytes = duk_get_buffer(ctx, -1, &size);
+    prelude.bytecode.assign(static_cast<const char*>(bytes), size);
+    duk_pop(ctx);
+  });
+  PushBytecode(ctx, prelude.bytecode);
   duk_call(ctx, 0);
   duk_pop(ctx);
 }
@@ -61,13 +88,10 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   engine::RegisterValueSupport(ctx);
   engine::RegisterProxySupport(ctx, &engine::WriteText);
   engine::RegisterNatives(ctx);
-  RunPrelude(ctx, kCallResultPrelude);
-  RunPrelude(ctx, engine::kEnginePrelude);
+  RunPrelude(ctx, gCallResultPrelude);
+  RunPrelude(ctx, gEnginePrelude);
   DefineGlobals(ctx, *job.state);
-  const std::string& bytecode = job.page->bytecode;
-  void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
-  std::memcpy(buffer, bytecode.data(), bytecode.size());
-  duk_load_function(ctx);
+  PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
   return 1;
 }
@@ -96,7 +120,8 @@ ScriptResult Classify(duk_context* ctx, duk_int_t rc, const Heap& heap, RunState
   if (rc == DUK_EXEC_SUCCESS) return ScriptResult{};
   if (state.Interrupt().ShouldStop()) return ScriptResult{ScriptOutcome::TimedOut, std::nullopt};
   if (heap.Exhausted()) return FailedWith(OutOfMemory(page));
-  return FailedWith(engine::ErrorFromValue(ctx, -1, engine::kRuntimeCategory, page.files, page.lines));
+  return FailedWith(
+      engine::ErrorFromValue(ctx, -1, engine::kRuntimeCategory, page.files, page.lines));
 }
 
 }  // namespace
@@ -135,7 +160,8 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   duk_push_lstring(ctx, translated.script.data(), translated.script.size());
   duk_push_string(ctx, kPageFileName);
   if (duk_pcompile(ctx, 0) != DUK_EXEC_SUCCESS) {
-    page->error = engine::ErrorFromValue(ctx, -1, engine::kCompileCategory, page->files, page->lines);
+    page->error =
+        engine::ErrorFromValue(ctx, -1, engine::kCompileCategory, page->files, page->lines);
     return page;
   }
   duk_dump_function(ctx);
