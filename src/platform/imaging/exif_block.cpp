@@ -53,13 +53,19 @@ bool HasWholeValue(const ExifEntry& e) {
 
 }  // namespace
 
+// libexif's option value for rewriting tags to the standard's form.
+constexpr auto kRewriteTagsOption = static_cast<ExifDataOption>(1 << 1);
+
 PropertyItems DecodeExifBlock(const std::string& block) {
   if (block.empty()) return {};
   const std::string framed =
       block.starts_with(kExifPrefix) ? block : std::string(kExifPrefix) + block;
   ExifDataPtr data(exif_data_new());
   if (!data) return {};
-  exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+  // exif_data_new switches on two repairs that would change what the file
+  // stores: rewriting tags to the standard's form (bit 1) and dropping tags
+  // it does not know. Both are switched off so values read as written.
+  exif_data_unset_option(data.get(), kRewriteTagsOption);
   exif_data_unset_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
   exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(framed.data()),
                       static_cast<unsigned int>(framed.size()));
