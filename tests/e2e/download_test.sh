@@ -103,6 +103,11 @@ code=$(curl -s -C - -o "$D/part.bin" -w '%{http_code}' "$BASE/dl.asp?f=huge.bin&
 expect_eq "resume request answered 206" "$code" "206"
 cmp -s "$SITE/files/huge.bin" "$D/part.bin"; expect_eq "resumed download byte-identical" "$?" "0"
 
+# The same with wget -c, which resumes from the size of the file it has.
+head -c 3000000 "$SITE/files/huge.bin" >"$D/wget.bin"
+wget -q -c -O "$D/wget.bin" "$BASE/dl.asp?f=huge.bin&resume=1"
+cmp -s "$SITE/files/huge.bin" "$D/wget.bin"; expect_eq "wget -c resumes byte-identical" "$?" "0"
+
 # Missing file.
 body=$(curl -s "$BASE/dl.asp?f=missing.bin")
 expect_has "missing file reported to the page" "$body" "ERR "
