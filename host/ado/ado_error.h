@@ -4,7 +4,6 @@
 // returns the status, so a page's catch shows the text.
 #pragma once
 
-#include <new>
 #include <string_view>
 
 #include "host/ado/outcome.h"
@@ -32,24 +31,10 @@ inline constexpr HRESULT kNotUpdatable = MakeHresult(0x800A0CB3);
 // An argument of the wrong type or out of range.
 inline constexpr HRESULT kBadArgument = MakeHresult(0x800A0BB9);
 
-// Sets the thread's error record and returns `hr`. Never throws.
-HRESULT RaiseError(HRESULT hr, std::u16string_view source,
-                   std::u16string_view description) noexcept;
+using vant::RaiseError;
+using vant::Guarded;
 
 // Raises a failed outcome; returns S_OK for a successful one.
 HRESULT Report(const Outcome& outcome, std::u16string_view source) noexcept;
-
-// Runs `body` (returning HRESULT) and turns an escaping exception into a
-// failure with a record, so no exception leaves an interface member.
-template <class Body>
-HRESULT Guarded(std::u16string_view source, Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return RaiseError(E_OUTOFMEMORY, source, u"Out of memory.");
-  } catch (...) {
-    return RaiseError(E_UNEXPECTED, source, u"Unexpected failure.");
-  }
-}
 
 }  // namespace vant::host::ado

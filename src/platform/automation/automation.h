@@ -9,6 +9,7 @@
 #include "platform/automation/guid.h"
 #include "platform/automation/hresult.h"
 #include "platform/automation/object.h"
+#include "platform/automation/raise_error.h"
 #include "platform/automation/safearray.h"
 #include "platform/automation/unknown.h"
 #include "platform/automation/variant.h"
