@@ -5,14 +5,15 @@
 
 #include <vips/vips8>
 
-#include <string_view>
-
 #include "platform/imaging/exif_block.h"
 #include "platform/imaging/image_runtime.h"
+#include "platform/imaging/loader_choice.h"
+#include "platform/imaging/magick_formats.h"
 #include "platform/imaging/png_chunks.h"
 #include "platform/imaging/raw_format.h"
 #include "platform/imaging/tiff_ifd.h"
 #include "platform/imaging/vips_runtime.h"
+#include "platform/imaging/writer_detail.h"
 
 namespace vant::imaging {
 namespace {
@@ -25,14 +26,6 @@ constexpr std::uint16_t kTagSamplesPerPixel = 0x0115;
 constexpr std::uint16_t kTagXResolution = 0x011A;
 constexpr std::uint16_t kTagExtraSamples = 0x0152;
 constexpr double kMillimetresPerMetre = 1000.0;
-
-std::optional<GUID> FormatOfLoader(std::string_view loader) {
-  if (loader.starts_with("jpegload")) return kRawFormatJpeg;
-  if (loader.starts_with("pngload")) return kRawFormatPng;
-  if (loader.starts_with("gifload")) return kRawFormatGif;
-  if (loader.starts_with("tiffload")) return kRawFormatTiff;
-  return std::nullopt;
-}
 
 const PropertyItem* FindItem(const PropertyItems& items, std::uint16_t tag) {
   for (const PropertyItem& item : items) {
@@ -87,23 +80,47 @@ void FillTiff(const std::string& hostPath, const VImage& image, ImageFacts* fact
   if (FindItem(items, kTagXResolution) != nullptr) SetDpi(facts, image.xres(), image.yres());
 }
 
+// BMP: depth, masks and resolution from its headers; 0 pixels per metre
+// means none is stored.
+void FillBmp(const std::string& hostPath, ImageFacts* facts) {
+  const auto bmp = ReadBmpHeader(ReadFileHead(hostPath));
+  if (!bmp) return;
+  facts->pixelFormat = bmp->pixelFormat;
+  if (bmp->xPixelsPerMetre != 0 && bmp->yPixelsPerMetre != 0) {
+    SetDpi(facts, bmp->xPixelsPerMetre / kMillimetresPerMetre,
+           bmp->yPixelsPerMetre / kMillimetresPerMetre);
+  }
+}
+
+// A metafile is drawn at a set density, which gives its size in pixels, so
+// that density is its resolution.
+void FillWmf(ImageFacts* facts) {
+  facts->pixelFormat = PixelFormat::k32bppRgb;
+  facts->dpiX = detail::kMetafileDpi;
+  facts->dpiY = detail::kMetafileDpi;
+}
+
+void FillByFormat(const std::string& hostPath, const VImage& image, ImageFacts* facts) {
+  const GUID& format = facts->rawFormat;
+  if (format == kRawFormatJpeg) FillJpeg(image, facts);
+  if (format == kRawFormatPng) FillPng(hostPath, facts);
+  if (format == kRawFormatGif) facts->pixelFormat = PixelFormat::k8bppIndexed;
+  if (format == kRawFormatTiff) FillTiff(hostPath, image, facts);
+  if (format == kRawFormatBmp) FillBmp(hostPath, facts);
+  // Icons are read as 32-bit colour with alpha whatever their stored depth.
+  if (format == kRawFormatIcon) facts->pixelFormat = PixelFormat::k32bppArgb;
+  if (format == kRawFormatWmf) FillWmf(facts);
+}
+
 std::optional<ImageFacts> Read(const std::string& hostPath) {
-  // The search gives the loader's type name; formats go by its nickname.
-  const char* loader = vips_foreign_find_load(hostPath.c_str());
-  const char* nickname = loader == nullptr ? nullptr : vips_nickname_find(g_type_from_name(loader));
-  if (nickname == nullptr) return std::nullopt;
-  const auto format = FormatOfLoader(nickname);
-  if (!format) return std::nullopt;
-  const VImage image = VImage::new_from_file(
-      hostPath.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+  const auto loader = detail::ChooseLoader(hostPath);
+  if (!loader) return std::nullopt;
+  const VImage image = detail::OpenWith(*loader, hostPath);
   ImageFacts facts;
-  facts.rawFormat = *format;
+  facts.rawFormat = loader->rawFormat;
   facts.width = image.width();
   facts.height = image.height();
-  if (*format == kRawFormatJpeg) FillJpeg(image, &facts);
-  if (*format == kRawFormatPng) FillPng(hostPath, &facts);
-  if (*format == kRawFormatGif) facts.pixelFormat = PixelFormat::k8bppIndexed;
-  if (*format == kRawFormatTiff) FillTiff(hostPath, image, &facts);
+  FillByFormat(hostPath, image, &facts);
   return facts;
 }
 

@@ -26,8 +26,9 @@ struct ImageFacts {
   PropertyItems items;  // IFD0 then EXIF IFD, in file order
 };
 
-// Reads the facts of the JPEG, PNG, GIF or TIFF file at `hostPath`. nullopt
-// when the file is missing or no enabled loader takes it. Never throws.
+// Reads the facts of the JPEG, PNG, GIF, TIFF, BMP, Icon or WMF file at
+// `hostPath`. nullopt when the file is missing or of no such format, or its
+// header does not load. Never throws.
 std::optional<ImageFacts> ReadImageFacts(const std::string& hostPath);
 
 }  // namespace vant::imaging

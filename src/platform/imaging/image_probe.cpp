@@ -7,11 +7,7 @@
 
 #include <vips/vips.h>
 
-#include <array>
-#include <string_view>
-#include <utility>
-
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/loader_choice.h"
 #include "platform/imaging/vips_runtime.h"
 
 namespace vant::imaging {
@@ -19,21 +15,7 @@ namespace {
 
 thread_local std::string lastError;
 
-// Loader nickname prefixes and the format each one reads. A loader not
-// listed here reads as "not an image".
-constexpr std::array<std::pair<std::string_view, GUID>, 4> kLoaderFormats{{
-    {"jpegload", kRawFormatJpeg},
-    {"pngload", kRawFormatPng},
-    {"gifload", kRawFormatGif},
-    {"tiffload", kRawFormatTiff},
-}};
-
-std::optional<GUID> FormatOfLoader(std::string_view nickname) {
-  for (const auto& [prefix, format] : kLoaderFormats) {
-    if (nickname.starts_with(prefix)) return format;
-  }
-  return std::nullopt;
-}
+constexpr const char kNotAnImage[] = "not an image format read here";
 
 // Owns one GObject reference.
 struct ObjectRef {
@@ -48,9 +30,9 @@ struct ObjectRef {
 
 // Builds the loader for `hostPath` (header step only) and reads the result.
 std::optional<ImageInfo> LoadHeader(const std::string& hostPath) {
-  const char* loader = vips_foreign_find_load(hostPath.c_str());
-  if (loader == nullptr) return std::nullopt;
-  ObjectRef operation(vips_operation_new(loader));
+  const auto loader = detail::ChooseLoader(hostPath);
+  if (!loader) return std::nullopt;
+  ObjectRef operation(vips_operation_new(loader->nickname.c_str()));
   if (operation.object == nullptr) return std::nullopt;
   VipsOperation* op = VIPS_OPERATION(operation.object);
   g_object_set(op, "filename", hostPath.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
@@ -63,9 +45,7 @@ std::optional<ImageInfo> LoadHeader(const std::string& hostPath) {
   vips_object_unref_outputs(VIPS_OBJECT(op));
   if (out == nullptr) return std::nullopt;
   ObjectRef image(out);
-  const auto format = FormatOfLoader(VIPS_OBJECT_GET_CLASS(op)->nickname);
-  if (!format) return std::nullopt;
-  return ImageInfo{vips_image_get_width(out), vips_image_get_height(out), *format};
+  return ImageInfo{vips_image_get_width(out), vips_image_get_height(out), loader->rawFormat};
 }
 
 }  // namespace
@@ -78,6 +58,8 @@ std::optional<ImageInfo> ProbeImage(const std::string& hostPath) {
   }
   std::optional<ImageInfo> info = LoadHeader(hostPath);
   if (!info) lastError = detail::TakeVipsError();
+  // The loader choice refuses a file without asking the library.
+  if (!info && lastError.empty()) lastError = kNotAnImage;
   return info;
 }
 

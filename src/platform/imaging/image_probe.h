@@ -18,9 +18,9 @@ struct ImageInfo {
 };
 
 // Probes the file at `hostPath` (a host path, not Windows syntax). Returns
-// nullopt when the file is missing, unreadable, or no enabled loader takes
-// it. Loaders the imaging library marks untrusted (ImageMagick, PDF, SVG …)
-// are blocked, so BMP, ICO, WMF and EMF read as "not an image" for now.
+// nullopt when the file is missing, unreadable, or of no format the loader
+// choice accepts (JPEG, PNG, GIF, TIFF, BMP, Icon, WMF; EMF and everything
+// else read as "not an image").
 // The library's error text of the last failed probe on this thread is kept
 // in LastProbeError(). Thread-safe; never throws.
 std::optional<ImageInfo> ProbeImage(const std::string& hostPath);

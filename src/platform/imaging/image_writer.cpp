@@ -12,9 +12,10 @@ namespace {
 
 using vips::VImage;
 
-enum class Encoder { kJpeg, kPng, kGif, kTiff };
+enum class Encoder { kJpeg, kPng, kGif, kTiff, kBmp };
 
-constexpr std::array<std::pair<std::string_view, Encoder>, 4> kEncoders{{
+constexpr std::array<std::pair<std::string_view, Encoder>, 5> kEncoders{{
+    {"image/bmp", Encoder::kBmp},
     {"image/jpeg", Encoder::kJpeg},
     {"image/png", Encoder::kPng},
     {"image/gif", Encoder::kGif},
@@ -52,6 +53,10 @@ void Encode(const VImage& image, Encoder encoder, const std::string& path) {
     case Encoder::kTiff:
       DisplayableForLossless(image).tiffsave(path.c_str());
       return;
+    case Encoder::kBmp:
+      // "bmp3" is the plain Windows header every reader takes.
+      detail::ToOpaqueRgb8(image).magicksave(path.c_str(), VImage::option()->set("format", "bmp3"));
+      return;
   }
 }
 
@@ -61,7 +66,7 @@ bool SaveThumbnail(const std::string& source, std::int32_t width, std::int32_t h
                    const std::string& target) {
   if (!FitsPixelLimit(width, height)) return false;
   return detail::GuardImaging([&] {
-    const auto image = detail::OpenWithinLimit(source);
+    const auto image = detail::OpenReducedWithinLimit(source, width, height);
     if (!image) return false;
     const VImage opaque = detail::ToOpaqueRgb8(*image);
     const VImage scaled = opaque.resize(

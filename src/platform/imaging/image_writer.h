@@ -17,8 +17,9 @@ namespace vant::imaging {
 bool SaveThumbnail(const std::string& source, std::int32_t width, std::int32_t height,
                    const std::string& target);
 
-// The source re-encoded by MIME type, matched exactly: image/jpeg,
-// image/png, image/gif, image/tiff. False for any other type.
+// The source re-encoded by MIME type, matched exactly: image/bmp (24-bit,
+// no resolution stored), image/jpeg, image/png, image/gif, image/tiff.
+// False for any other type.
 bool SaveConverted(const std::string& source, std::string_view mimeType, const std::string& target);
 
 // True when SaveConverted knows `mimeType`.

@@ -1,6 +1,7 @@
 #include "platform/imaging/png_chunks.h"
 
 #include <fstream>
+#include <istream>
 #include <string_view>
 
 namespace vant::imaging {
@@ -19,16 +20,14 @@ std::uint32_t BigEndian32(const char* p) {
   return std::uint32_t{u[0]} << 24 | std::uint32_t{u[1]} << 16 | std::uint32_t{u[2]} << 8 | u[3];
 }
 
-bool ReadBytes(std::ifstream& in, std::uint32_t size, std::string* out) {
+bool ReadBytes(std::istream& in, std::uint32_t size, std::string* out) {
   out->assign(size, '\0');
   in.read(out->data(), size);
   return in.gcount() == static_cast<std::streamsize>(size);
 }
 
 void TakeChunk(std::string_view type, const std::string& data, PngChunks* png) {
-  if (type == "tRNS") png->hasTransparency = true;
-  if (type == "pHYs" && data.size() >= kPhysBytes &&
-      static_cast<std::uint8_t>(data[8]) == kUnitMetre) {
+  if (type == "pHYs" && static_cast<std::uint8_t>(data[8]) == kUnitMetre) {
     png->xPixelsPerMetre = BigEndian32(data.data());
     png->yPixelsPerMetre = BigEndian32(data.data() + 4);
   }
@@ -39,6 +38,11 @@ void TakeChunk(std::string_view type, const std::string& data, PngChunks* png) {
 
 std::optional<PngChunks> ReadPngChunks(const std::string& hostPath) {
   std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return std::nullopt;
+  return ReadPngChunks(in);
+}
+
+std::optional<PngChunks> ReadPngChunks(std::istream& in) {
   std::string head;
   if (!in || !ReadBytes(in, kSignature.size() + 8 + kIhdrBytes, &head)) return std::nullopt;
   if (!head.starts_with(kSignature) || head.substr(12, 4) != "IHDR") return std::nullopt;
@@ -51,8 +55,12 @@ std::optional<PngChunks> ReadPngChunks(const std::string& hostPath) {
     const std::uint32_t length = BigEndian32(header.data());
     const std::string type = header.substr(4, 4);
     if (type == "IEND") break;
+    // Its presence is all that counts of a transparency chunk.
+    if (type == "tRNS") png.hasTransparency = true;
+    // Only chunks of a sane declared length are read into memory: the
+    // length is the file's word, and a few bytes could claim 4 GB.
     const bool wanted =
-        type == "tRNS" || type == "pHYs" || (type == "eXIf" && length <= kMaxExifBytes);
+        (type == "pHYs" && length == kPhysBytes) || (type == "eXIf" && length <= kMaxExifBytes);
     std::string data;
     if (wanted) {
       if (!ReadBytes(in, length, &data)) break;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -21,5 +22,10 @@ struct PngChunks {
 // Walks the chunks of the PNG file up to IEND; nullopt when it is not a PNG
 // or its header chunk is unreadable.
 std::optional<PngChunks> ReadPngChunks(const std::string& hostPath);
+
+// The same over a stream positioned at the PNG signature. Chunk lengths are
+// not trusted: a length past the end stops the walk, and only chunks that
+// are used are read into memory.
+std::optional<PngChunks> ReadPngChunks(std::istream& in);
 
 }  // namespace vant::imaging

@@ -15,6 +15,9 @@ constexpr std::uint32_t kEntryBytes = 12;
 constexpr std::uint16_t kMaxEntries = 4096;
 // Text values beyond this are cut; no descriptive tag needs more.
 constexpr std::uint32_t kMaxValueBytes = 1 << 20;
+// All values of one file together: many entries may name the same large
+// value, and each would otherwise be copied again.
+constexpr std::uint64_t kMaxTotalValueBytes = 4 << 20;
 
 class Walker {
  public:
@@ -87,6 +90,8 @@ class Walker {
       value = entry.substr(8, static_cast<std::size_t>(total));
     } else {
       const auto size = static_cast<std::uint32_t>(std::min<std::uint64_t>(total, kMaxValueBytes));
+      if (size > budget_) return std::nullopt;
+      budget_ -= size;
       if (!read_(U32(entry, 8), size, &value)) return std::nullopt;
     }
     Decode(static_cast<TiffType>(type), value, &item);
@@ -118,6 +123,7 @@ class Walker {
   const TiffReader& read_;
   bool little_ = false;
   std::set<std::uint32_t> visited_;
+  std::uint64_t budget_ = kMaxTotalValueBytes;
 };
 
 }  // namespace

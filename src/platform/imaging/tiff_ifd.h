@@ -17,7 +17,10 @@ using TiffReader = std::function<bool(std::uint64_t offset, std::uint32_t size, 
 
 // The items of IFD0, then of the EXIF IFD (tag 0x8769), in file order.
 // Entries whose value lies outside the stream are skipped; a bad header
-// gives no items. Never throws on malformed input.
+// gives no items. A value is cut at 1 MiB, and once the values read reach
+// 4 MiB in all, later entries with values stored apart are skipped, so a
+// crafted file cannot make the reader copy one value thousands of times.
+// Never throws on malformed input.
 PropertyItems ReadTiffItems(const TiffReader& read);
 
 // The same over a TIFF stream held in memory (an EXIF block after its

@@ -7,8 +7,9 @@
 namespace vant::imaging::detail {
 
 // Starts libvips once per process (later calls only return the outcome) and
-// blocks the loaders and savers it marks untrusted. False when start-up
-// failed; every imaging call then fails.
+// blocks the loaders and savers it marks untrusted, all but ImageMagick's
+// (under its resource limits). False when start-up failed; every imaging
+// call then fails.
 bool EnsureVipsStarted();
 
 // Copies the library's process-wide error buffer and clears it. Call right

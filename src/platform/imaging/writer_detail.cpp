@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include "platform/imaging/image_runtime.h"
+#include "platform/imaging/loader_choice.h"
 #include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/raw_format.h"
 #include "platform/imaging/vips_runtime.h"
 
 namespace vant::imaging::detail {
@@ -14,6 +16,7 @@ namespace {
 using vips::VImage;
 
 constexpr double kUshortToUchar = 1.0 / 257.0;
+constexpr int kMaxJpegShrink = 8;
 
 // Removes the temporary file unless it was moved into place.
 class TempFile {
@@ -43,13 +46,47 @@ class TempFile {
   std::string path_;
 };
 
+// The largest load-time reduction (1, 2, 4 or 8) that keeps at least
+// width × height pixels, so the final resize still only shrinks or keeps.
+int JpegShrink(std::int64_t storedWidth, std::int64_t storedHeight, std::int64_t width,
+               std::int64_t height) {
+  int shrink = kMaxJpegShrink;
+  while (shrink > 1 && (storedWidth / shrink < width || storedHeight / shrink < height))
+    shrink /= 2;
+  return shrink;
+}
+
 }  // namespace
 
+VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath) {
+  // The generic open would pick the loader again by itself, and for WMF
+  // it finds none: the ImageMagick loader is named outright.
+  if (loader.rawFormat == kRawFormatWmf) {
+    const std::string density = std::to_string(kMetafileDpi);
+    return VImage::magickload(hostPath.c_str(), VImage::option()->set("density", density.c_str()));
+  }
+  if (IsMagickLoader(loader)) return VImage::magickload(hostPath.c_str());
+  return VImage::new_from_file(hostPath.c_str());
+}
+
 std::optional<VImage> OpenWithinLimit(const std::string& hostPath) {
-  if (vips_foreign_find_load(hostPath.c_str()) == nullptr) return std::nullopt;
-  VImage image = VImage::new_from_file(hostPath.c_str());
+  const auto loader = ChooseLoader(hostPath);
+  if (!loader) return std::nullopt;
+  VImage image = OpenWith(*loader, hostPath);
   if (!FitsPixelLimit(image.width(), image.height())) return std::nullopt;
   return image;
+}
+
+std::optional<VImage> OpenReducedWithinLimit(const std::string& hostPath, std::int32_t width,
+                                             std::int32_t height) {
+  const auto loader = ChooseLoader(hostPath);
+  if (!loader) return std::nullopt;
+  VImage image = OpenWith(*loader, hostPath);
+  if (!FitsPixelLimit(image.width(), image.height())) return std::nullopt;
+  if (loader->rawFormat != kRawFormatJpeg) return image;
+  const int shrink = JpegShrink(image.width(), image.height(), width, height);
+  if (shrink == 1) return image;
+  return VImage::jpegload(hostPath.c_str(), VImage::option()->set("shrink", shrink));
 }
 
 VImage ToRgb8(VImage image) {

@@ -3,15 +3,32 @@
 
 #include <vips/vips8>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace vant::imaging::detail {
 
+struct LoaderChoice;
+
+// Dots per inch a metafile is drawn at; its size in pixels follows from it.
+inline constexpr int kMetafileDpi = 72;
+
+// Opens `hostPath` with the chosen loader (header read, pixels decoded on
+// demand). Throws the library's exception when it does not load.
+vips::VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath);
+
 // Opens `hostPath` for decoding; nullopt when it does not decode or is over
 // the pixel limit (checked on the header, before any pixel is decoded).
 std::optional<vips::VImage> OpenWithinLimit(const std::string& hostPath);
+
+// Opens `hostPath` for scaling to width × height. A JPEG is decoded at 1/2,
+// 1/4 or 1/8 of its size when that still leaves at least width × height
+// pixels, which spares most of the decoding work of a small thumbnail.
+// nullopt as for OpenWithinLimit (the limit applies to the stored size).
+std::optional<vips::VImage> OpenReducedWithinLimit(const std::string& hostPath, std::int32_t width,
+                                                   std::int32_t height);
 
 // The image as 8-bit sRGB, alpha kept when it has one.
 vips::VImage ToRgb8(vips::VImage image);

@@ -48,6 +48,13 @@ TEST_F(WriteTest, ThumbnailHasExactSizeAndIsJpegWhateverTheName) {
       {"pil_pport_g4_1bit.tif", 64, 80, "t4.jpg"},
       {"pil_flir_ifd_tag_type.tiff", 33, 31, "t5.jpg"},
       {"exifr_png_exif_after_idat_gps.png", 20, 10, "t6.jpg"},
+      {"bmpsuite_rgb16-565.bmp", 40, 20, "t7.jpg"},
+      {"pil_python.ico", 32, 32, "t8.jpg"},
+      {"pil_drawing.wmf", 50, 60, "t9.jpg"},
+      // Reduced while decoding (1/2, 1/4): the size must still come out exact.
+      {"kodak_dc210.jpg", 159, 119, "t10.jpg"},
+      {"nikon_p6000_gps_DSCN0010.jpg", 321, 241, "t11.jpg"},
+      {"nikon_p6000_gps_DSCN0010.jpg", 80, 60, "t12.jpg"},
   };
   for (const Row& row : rows) {
     auto proc = Loaded(row.source);
@@ -71,10 +78,9 @@ TEST_F(WriteTest, ConvertsByExactMimeType) {
     GUID format;
   };
   const Row rows[] = {
-      {"image/png", imaging::kRawFormatPng},
-      {"image/jpeg", imaging::kRawFormatJpeg},
-      {"image/gif", imaging::kRawFormatGif},
-      {"image/tiff", imaging::kRawFormatTiff},
+      {"image/png", imaging::kRawFormatPng}, {"image/jpeg", imaging::kRawFormatJpeg},
+      {"image/gif", imaging::kRawFormatGif}, {"image/tiff", imaging::kRawFormatTiff},
+      {"image/bmp", imaging::kRawFormatBmp},
   };
   for (const Row& row : rows) {
     auto proc = Loaded("canon_40d.jpg");
@@ -87,6 +93,27 @@ TEST_F(WriteTest, ConvertsByExactMimeType) {
     EXPECT_TRUE(facts->rawFormat == row.format) << row.mime;
     EXPECT_EQ(facts->width, 100) << row.mime;
     EXPECT_EQ(facts->height, 68) << row.mime;
+  }
+}
+
+// Sources read through ImageMagick convert too, and a written bitmap is a
+// plain 24-bit one.
+TEST_F(WriteTest, BitmapSourcesAndTargets) {
+  const char* const sources[] = {"bmpsuite_pal8.bmp", "pil_python.ico", "pil_drawing.wmf"};
+  for (const char* source : sources) {
+    auto proc = Loaded(source);
+    Bstr out;
+    ASSERT_EQ(proc->ConvertImageFormat(u"image/png", Win("c.png"), VARIANT_TRUE, &out), S_OK)
+        << source << " " << TakeReport();
+    ASSERT_EQ(proc->ConvertImageFormat(u"image/bmp", Win("c.bmp"), VARIANT_TRUE, &out), S_OK)
+        << source << " " << TakeReport();
+    const auto png = Decoded(Win("c.png"));
+    const auto bmp = Decoded(Win("c.bmp"));
+    ASSERT_TRUE(png && bmp) << source;
+    EXPECT_TRUE(bmp->rawFormat == imaging::kRawFormatBmp) << source;
+    EXPECT_EQ(imaging::PixelFormatName(bmp->pixelFormat), u"24bppRGB") << source;
+    EXPECT_EQ(bmp->width, png->width) << source;
+    EXPECT_EQ(bmp->height, png->height) << source;
   }
 }
 

@@ -69,5 +69,24 @@ TEST(TiffIfd, MalformedInputGivesWhatIsReadable) {
   for (const Row& row : rows) EXPECT_EQ(ReadTiffItems(row.bytes).size(), row.items) << row.what;
 }
 
+// Thousands of entries naming one large text value: the reader copies at
+// most its total budget instead of the value once per entry.
+TEST(TiffIfd, ManyEntriesSharingALargeValueStayWithinBudget) {
+  constexpr std::uint16_t kEntries = 4000;
+  constexpr std::uint32_t kValueBytes = 512 * 1024;
+  const std::uint32_t valueAt = 8 + 2 + kEntries * 12 + 4;
+  std::string t = Tiff().bytes + Tiff::U16(kEntries);
+  for (std::uint16_t i = 0; i < kEntries; ++i) t += Tiff::Entry(0x010E, 2, kValueBytes, valueAt);
+  t += Tiff::U32(0) + std::string(kValueBytes, 'x');
+  std::size_t copied = 0;
+  std::size_t kept = 0;
+  for (const PropertyItem& item : ReadTiffItems(t)) {
+    copied += item.text.size();
+    ++kept;
+  }
+  EXPECT_EQ(kept, 8u);
+  EXPECT_LE(copied, 4u << 20);
+}
+
 }  // namespace
 }  // namespace vant::imaging
