@@ -16,6 +16,7 @@ and make thumbnails and watermarks.</p>
   <li><a href="/upload/">Uploads</a>: a monitor window, several files with fields in several languages, a progress bar in the page</li>
   <li><a href="/download/">Downloads</a>: inline, attachment and resumed downloads, and the <a href="/download/cache.asp">file cache</a></li>
   <li><a href="/db/">Files in a database</a>: uploads stored in a SQLite table and sent back from it</li>
+  <li><a href="/gallery/">Image gallery</a>: thumbnails, watermarks, format conversions and EXIF readouts of uploaded pictures</li>
   <li><a href="/virus/">Virus-scan settings</a>: the settings object</li>
 </ul>
 

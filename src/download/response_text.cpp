@@ -4,9 +4,15 @@ namespace vant::download {
 
 std::u16string DispositionValue(bool attach, std::u16string_view name, bool quoted) {
   std::u16string value = attach ? u"attachment; filename=" : u"inline; filename=";
-  if (quoted) value += u'"';
-  value += name;
-  if (quoted) value += u'"';
+  if (!quoted) return value + std::u16string(name);
+  value += u'"';
+  for (const char16_t c : name) {
+    // A quote or backslash in the name would end the quoted string early and
+    // let the rest of the name add parameters of its own: send them escaped.
+    if (c == u'"' || c == u'\\') value += u'\\';
+    value += c;
+  }
+  value += u'"';
   return value;
 }
 

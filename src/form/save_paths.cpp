@@ -13,6 +13,7 @@ constexpr char16_t kSlash = u'/';
 constexpr char16_t kDot = u'.';
 constexpr char16_t kFirstPrintable = 0x20;
 constexpr char16_t kDelete = 0x7F;
+constexpr char16_t kLastC1Control = 0x9F;
 
 // Where the "(n)" goes: before the extension when the last "." follows the
 // last "\", else at the end with a lone "." as the extension.
@@ -75,9 +76,12 @@ std::u16string_view SentNameLeaf(std::u16string_view fileName) {
 }
 
 bool IsSafeSentName(std::u16string_view leaf) {
-  if (leaf.find_first_not_of(kDot) == std::u16string_view::npos) return false;
+  // Windows drops trailing dots and spaces, so such a name means no name at all.
+  if (leaf.find_first_not_of(u". ") == std::u16string_view::npos) return false;
   for (const char16_t c : leaf) {
-    if (c < kFirstPrintable || c == kDelete || c == kBackslash || c == kSlash) return false;
+    // C0 controls, DEL and the C1 controls (U+0080..U+009F) are all refused.
+    if (c < kFirstPrintable || (c >= kDelete && c <= kLastC1Control)) return false;
+    if (c == kBackslash || c == kSlash) return false;
   }
   return true;
 }

@@ -35,8 +35,8 @@ HRESULT CheckTargetFolder(std::u16string_view path, bool create);
 std::u16string_view SentNameLeaf(std::u16string_view fileName);
 
 // True when a leaf from SentNameLeaf may name a file inside the folder:
-// not empty, not made only of dots ("." and ".." included), and free of NUL
-// and other control characters.
+// not empty, not made only of dots and spaces ("." and ".." included), and
+// free of NUL and other control characters (C0, DEL and C1).
 bool IsSafeSentName(std::u16string_view leaf);
 
 }  // namespace vant::form

@@ -99,6 +99,11 @@ TEST(SentNameTest, LeafAndSafety) {
       {u"....", u"....", false},
       {u"a\x01", u"a\x01", false},
       {u"x\x1F", u"x\x1F", false},
+      {u"   ", u"   ", false},
+      {u". .", u". .", false},
+      {u"a\u0085", u"a\u0085", false},
+      {u"a\x7F", u"a\x7F", false},
+      {u"a b.txt", u"a b.txt", true},
       {u"\u00e9t\u00e9", u"\u00e9t\u00e9", true},
       {std::u16string(u"a\0b", 3), std::u16string(u"a\0b", 3), false},
   };

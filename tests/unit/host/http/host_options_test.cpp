@@ -42,6 +42,8 @@ TEST(HostOptions, ValuesAreParsed) {
       {{"--max-body", "512K"}, [](auto& o) { return o.maxBody == 512 * 1024; }, "K"},
       {{"--max-body=3G"}, [](auto& o) { return o.maxBody == 3ull << 30; }, "G"},
       {{"--ansi-codepage", "932"}, [](auto& o) { return o.ansiCodePage == 932; }, "codepage"},
+      {{"--max-image-pixels", "5000"}, [](auto& o) { return o.maxImagePixels == 5000u; }, "pixels"},
+      {{}, [](auto& o) { return !o.maxImagePixels.has_value(); }, "pixels unset by default"},
       {{"--idle-timeout", "0.25"}, [](auto& o) { return o.idleTimeout.count() == 250; }, "fraction"},
       {{"--request-timeout", "10"}, [](auto& o) { return o.requestTimeout.count() == 10'000; }, "secs"},
       {{"--registry", "/v/r.reg", "--data", "/v"},
@@ -75,6 +77,8 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--idle-timeout", "0"},         {"--idle-timeout", "-3"},    {"--idle-timeout", "abc"},
       {"--request-timeout", "nan"},    {"--drive", "C=/x"},         {"--drive", "1:=/x"},
       {"--drive", "C:=relative"},      {"--bogus", "1"},            {"--threads"},
+      {"--max-image-pixels", "0"},     {"--max-image-pixels", "-1"}, {"--max-image-pixels", "1M"},
+      {"--max-image-pixels", ""},
   };
   for (const auto& row : rows) {
     Args args{"--site", "/s"};
@@ -96,7 +100,7 @@ TEST(HostOptions, SiteIsRequiredUnlessHelp) {
 TEST(HostOptions, UsageNamesEveryOption) {
   const std::string usage = HostUsage("vant-host");
   for (const char* name : {"--site", "--listen", "--registry", "--data", "--drive", "--threads",
-                           "--max-body", "--ansi-codepage", "--idle-timeout", "--request-timeout",
+                           "--max-body", "--ansi-codepage", "--max-image-pixels", "--idle-timeout", "--request-timeout",
                            "--log", "--help"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }

@@ -1,0 +1,52 @@
+# shellcheck shell=bash
+# Page sources that abuse the translator and the engine. Each row writes a
+# page and names what it must give: its output, or an error page (500); the
+# host keeps serving after each.
+# Each row: label | page source (printf %b text) | wanted status | wanted body glob.
+while IFS='|' read -r label source want_code want_body; do
+  printf '%b' "$source" >"$SITE/abuse.asp"
+  code=$(curl -s -o "$WORK/cases/abuse.out" -w '%{http_code}' --max-time 30 "$BASE/abuse.asp")
+  expect_like "page: $label" "$code $(tr -d '\0' <"$WORK/cases/abuse.out" | head -c 20000)" "$want_code $want_body"
+  [ "$(curl -s --max-time 10 "$BASE/hello.asp")" == hello ] || fail "page: host serves after $label"
+done <<'ROWS'
+plain page, the control row|<%@ LANGUAGE=JScript %>a<%= 1 + 1 %>b|200|a2b
+end marker inside a string|<% var s = "a%>b"; Response.Write(s.length); %>|200|4
+end marker inside a single-quoted string|<% Response.Write('x%>y'.length); %>|200|4
+end marker inside a line comment ends the block|<% // note %>text|200|text
+end marker inside a block comment ends the block|<% /* note %> text */ %>|500|*
+unterminated code block|before<% Response.Write(1)|500|*
+unterminated expression|before<%= 1|500|*
+empty expression writes nothing|a<%= %>b|200|ab
+expression of blanks writes nothing|a<%=   %>b|200|ab
+nested code blocks|<% <% Response.Write(1) %> %>|500|*
+lone end marker is text|a %> b|200|a %> b
+server script never closed|<script runat="server">function f() { return 1; }|500|*
+server script closed inside a string|<script runat="server">var s = "</script>"; Response.Write(s.length);</script>|*|*
+directive twice|<%@ LANGUAGE=JScript %><%@ LANGUAGE=JScript %>x|500|*
+directive not first is ignored|x<%@ LANGUAGE=JScript %>|200|x
+VBScript page|<%@ LANGUAGE=VBScript %><% Response.Write "x" %>|500|*
+unknown code page|<%@ CODEPAGE=99999 %>x|*|*
+NUL in the text|a\0b<%= 1 %>|200|a*b1
+NUL in the code|<% var a = 1;\0 %>|500|*
+invalid UTF-8 in the text|a\xff\xfeb|200|a*b
+assignment to a call in a string|<% var s = 'Session("x") = 1'; Response.Write(s); %>|200|Session("x") = 1
+syntax error|<% var = ; %>|500|*
+thrown string|<% throw "plain"; %>|500|*
+thrown null|<% throw null; %>|500|*
+endless loop under a short time-out|<% Server.ScriptTimeout = 1; while (true) {} %>|500|*
+endless loop inside try|<% Server.ScriptTimeout = 1; while (true) { try { while (true) {} } catch (e) {} } %>|500|*
+deep recursion|<% function f(n) { return f(n + 1) + 1; } f(0); %>|500|*
+deep recursion caught|<% function f(n) { return f(n + 1) + 1; } try { f(0); } catch (e) { Response.Write("caught"); } %>|200|caught
+huge allocation|<% Server.ScriptTimeout = 60; var a = [], s = "x"; for (var i = 0; i < 20; i++) s += s; for (;;) a.push(s + a.length); %>|500|*
+doubling string|<% Server.ScriptTimeout = 60; var s = "x"; for (;;) s += s; %>|500|*
+huge array index|<% var a = []; a[4294967294] = 1; Response.Write(a.length); %>|200|4294967295
+ROWS
+
+# Huge pages: 5 MB of text, and 20,000 code blocks.
+{ printf '<%%@ LANGUAGE=JScript %%>'; head -c 5000000 /dev/zero | tr '\0' 't'; printf '<%%= "end" %%>'; } >"$SITE/abuse.asp"
+got=$(curl -s --max-time 60 "$BASE/abuse.asp" | wc -c)
+expect_eq "page: 5 MB of text is sent whole" "$got" "5000003"
+awk 'BEGIN { for (i = 0; i < 20000; i++) printf "<%% n = (typeof n == \"number\" ? n : 0) + 1; %%>."; printf "<%%= n %%>" }' >"$SITE/abuse.asp"
+got=$(curl -s --max-time 60 "$BASE/abuse.asp" | tail -c 6)
+expect_eq "page: 20,000 code blocks run" "$got" ".20000"
+rm -f "$SITE/abuse.asp"

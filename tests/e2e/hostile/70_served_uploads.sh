@@ -1,0 +1,43 @@
+# shellcheck shell=bash
+# Uploads into a folder the host serves: the sample site's upload page
+# (site/upload/save.asp) saves into /uploads, which the host serves. A file
+# sent as a server page must never be saved under a name the host runs.
+SAMPLE=$WORK/sample-site
+mkdir -p "$SAMPLE"
+cp -r "$SOURCE/site/upload" "$SOURCE/site/inc" "$SOURCE/site/global.asa" "$SAMPLE/"
+mkdir -p "$SAMPLE/uploads"
+"$BUILD/vant-host" --site "$SAMPLE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
+  --data "$WORK/data-sample" >"$WORK/sample.out" 2>"$WORK/sample.err" &
+SAMPLE_PID=$!
+SAMPLE_BASE=""
+for _ in $(seq 1 100); do
+  SAMPLE_BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/sample.out" 2>/dev/null | head -1)
+  [ -n "$SAMPLE_BASE" ] && break
+  sleep 0.1
+done
+expect_like "sample site host started" "$SAMPLE_BASE" "http://*"
+
+# A page that, if it ever ran, would print RAN-CODE.
+printf '<%%@ LANGUAGE=JScript %%><%% Response.Write("RAN" + "-CODE"); %%>' >"$WORK/cases/x.asp"
+for name in x.asp X.ASP x.aSp x.asa x.inc x.cer 'x.asp.' 'x.asp ' 'x.asp;.txt' 'x.asp::$DATA' \
+  'dir/x.asp' '..\x.asp' 'x.txt\x.asp'; do
+  {
+    printf -- '--hzS\r\nContent-Disposition: form-data; name="keep"\r\n\r\n1\r\n'
+    printf -- '--hzS\r\nContent-Disposition: form-data; name="file1"; filename="%s"\r\n\r\n' "$name"
+    cat "$WORK/cases/x.asp"
+    printf -- '\r\n--hzS--\r\n'
+  } >"$WORK/cases/sample.body"
+  got=$(curl -s --max-time 10 --data-binary @"$WORK/cases/sample.body" \
+    -H "Content-Type: multipart/form-data; boundary=hzS" "$SAMPLE_BASE/upload/save.asp?fragment=1")
+  saved=$(sed -n 's/.*saved as <b>\([^<]*\)<\/b>.*/\1/p' <<<"$got")
+  if [ -z "$saved" ]; then
+    expect_has "served uploads: $name refused by the sample page" "$got" "refused"
+    continue
+  fi
+  enc=$(printf '%s' "$saved" | od -An -tx1 | tr -d ' \n' | sed 's/../%&/g')
+  ran=$(curl -s --max-time 10 --path-as-is "$SAMPLE_BASE/uploads/$enc")
+  expect_lacks "served uploads: $name saved as '$saved' does not run" "$ran" "RAN-CODE"
+done
+expect_eq "served uploads: no saved file ends in .asp" "$(ls -A "$SAMPLE/uploads" | grep -ci '\.asp$')" "0"
+kill "$SAMPLE_PID" 2>/dev/null
+wait "$SAMPLE_PID" 2>/dev/null

@@ -1,0 +1,14 @@
+<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
+// Adds a header, a cookie or a redirect whose value comes from ?v=.
+var v = String(Request.QueryString("v")), what = String(Request.QueryString("what"));
+try {
+  if (what == "header") Response.AddHeader("X-Echo", v);
+  if (what == "name") Response.AddHeader(v, "1");
+  if (what == "cookie") Response.Cookies("c") = v;
+  if (what == "cookiekey") Response.Cookies("c")(v) = "1";
+  if (what == "redirect") Response.Redirect(v);
+  Response.Write("DONE");
+} catch (e) {
+  Response.Write("ERR|" + e.description);
+}
+%>

@@ -1,0 +1,1 @@
+<%@ ENABLESESSIONSTATE=False %>hello
