@@ -50,6 +50,14 @@ vant_duk_config_switch(vant_duk_config
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_CPP_EXCEPTIONS"
   "#define DUK_USE_CPP_EXCEPTIONS")
+# Built-in functions (Math.max, String.prototype.slice...) as light
+# functions: plain tagged values instead of one heap object each with its
+# own name and length properties. A fresh heap per request builds every
+# built-in again, and these were most of that work. Scripts see the
+# difference only in such a function's name and in adding properties to it.
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_LIGHTFUNC_BUILTINS"
+  "#define DUK_USE_LIGHTFUNC_BUILTINS")
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_EXEC_TIMEOUT_CHECK"
   "#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) vant_duk_exec_timeout_check(udata)")

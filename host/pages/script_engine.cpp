@@ -1,11 +1,8 @@
 #include "host/pages/script_engine.h"
 
-#include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
-#include "host/pages/call_result_helpers.h"
 #include "host/pages/engine/heap.h"
 #include "host/pages/engine/natives.h"
 #include "host/pages/engine/page_cache.h"
@@ -21,56 +18,29 @@ namespace {
 using engine::Heap;
 using engine::RunState;
 
-// File names the engine reports for the page and its own prelude code.
+// The file name the engine reports for the page.
 constexpr const char* kPageFileName = "page";
-constexpr const char* kPreludeFileName = "prelude";
 constexpr std::u16string_view kResponseName = u"Response";
+// An odd multiplier spreads file sizes over the time stamp's low bits.
+constexpr std::uint64_t kStampSizeFactor = 1000003;
 
+// The modification time mixed with the size: the file system's clock ticks
+// only every few milliseconds, and an edit within one tick must not leave
+// the old bytecode in use.
 std::optional<std::int64_t> FileModifiedTime(const std::string& hostPath) {
   std::error_code error;
   const auto stamp = std::filesystem::last_write_time(hostPath, error);
   if (error) return std::nullopt;
-  return static_cast<std::int64_t>(stamp.time_since_epoch().count());
+  const std::uintmax_t size = std::filesystem::file_size(hostPath, error);
+  if (error) return std::nullopt;
+  const auto time = static_cast<std::uint64_t>(stamp.time_since_epoch().count());
+  return static_cast<std::int64_t>(time * kStampSizeFactor + size);
 }
 
 struct RunJob {
   const CompiledPage* page;
   RunState* state;
 };
-
-// A prelude's bytecode, compiled by the first heap that needs it.
-struct PreludeCode {
-  const std::string_view* source;  // another file's constant: read when first run
-  std::once_flag compiled;
-  std::string bytecode;
-};
-
-PreludeCode gCallResultPrelude{&kCallResultPrelude, {}, {}};
-PreludeCode gEnginePrelude{&engine::kEnginePrelude, {}, {}};
-
-void PushBytecode(duk_context* ctx, const std::string& bytecode) {
-  void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
-  std::memcpy(buffer, bytecode.data(), bytecode.size());
-  duk_load_function(ctx);
-}
-
-// Runs a prelude from its cached bytecode: compiling it on every request
-// cost far more than running the page itself.
-void RunPrelude(duk_context* ctx, PreludeCode& prelude) {
-  std::call_once(prelude.compiled, [&] {
-    duk_push_lstring(ctx, prelude.source->data(), prelude.source->size());
-    duk_push_string(ctx, kPreludeFileName);
-    duk_compile(ctx, 0);
-    duk_dump_function(ctx);
-    duk_size_t size = 0;
-    const void* bytes = duk_get_buffer(ctx, -1, &size);
-    prelude.bytecode.assign(static_cast<const char*>(bytes), size);
-    duk_pop(ctx);
-  });
-  PushBytecode(ctx, prelude.bytecode);
-  duk_call(ctx, 0);
-  duk_pop(ctx);
-}
 
 void DefineGlobals(duk_context* ctx, RunState& state) {
   for (const auto& [name, object] : state.context.globals) {
@@ -88,10 +58,9 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   engine::RegisterValueSupport(ctx);
   engine::RegisterProxySupport(ctx, &engine::WriteText);
   engine::RegisterNatives(ctx);
-  RunPrelude(ctx, gCallResultPrelude);
-  RunPrelude(ctx, gEnginePrelude);
+  if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   DefineGlobals(ctx, *job.state);
-  PushBytecode(ctx, job.page->bytecode);
+  engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
   return 1;
 }
@@ -151,6 +120,7 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->directives = translated.directives;
   page->files = translated.files;
   page->lines = translated.lines;
+  page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
     page->error = OutOfMemory(*page);

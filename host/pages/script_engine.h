@@ -51,6 +51,7 @@ struct CompiledPage {
   LineMap lines;                      // script line -> file and line
   std::string bytecode;               // duk_dump_function output; empty on error
   std::optional<ScriptError> error;   // set when the script does not compile
+  bool usesPreludes = true;           // false: the script never reaches Enumerator & co.
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 

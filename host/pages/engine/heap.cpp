@@ -1,35 +1,31 @@
 #include "host/pages/engine/heap.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace vant::host::pages::engine {
 namespace {
-
-// Each block carries its size in front, so frees and reallocs can be counted.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 // Once the cap is hit the heap may still grow by this much, so the engine
 // can build and throw its out-of-memory error and unwind instead of
 // failing fatally half-way.
 constexpr std::size_t kUnwindReserve = std::size_t{1} << 20;
 
-std::size_t BlockSize(void* ptr) {
-  std::size_t size = 0;
-  std::memcpy(&size, static_cast<char*>(ptr) - kHeader, sizeof size);
-  return size;
-}
-
-void* Publish(void* block, std::size_t size) {
-  std::memcpy(block, &size, sizeof size);
-  return static_cast<char*>(block) + kHeader;
+// What the arena may take from the system: the cap counts the bytes the
+// heap holds, and free lists of size classes the page no longer uses may
+// hold as much again.
+std::size_t FootprintLimit(std::size_t limitBytes) {
+  const std::size_t ceiling = (SIZE_MAX - kUnwindReserve) / 2;
+  return 2 * (std::min(limitBytes, ceiling) + kUnwindReserve);
 }
 
 }  // namespace
 
-Heap::Heap(std::size_t limitBytes) {
+Heap::Heap(std::size_t limitBytes) : arena_(FootprintLimit(limitBytes)) {
   budget_.limit = limitBytes;
+  budget_.arena = &arena_;
   void* udata = static_cast<ScriptInterrupt*>(&budget_);
   ctx_ = duk_create_heap(&Alloc, &Realloc, &Free, udata, &Fatal);
 }
@@ -54,32 +50,39 @@ bool Heap::Budget::Admit(std::size_t oldSize, std::size_t newSize) {
 void* Heap::Alloc(void* udata, duk_size_t size) {
   Budget& budget = BudgetOf(udata);
   if (!budget.Admit(0, size)) return nullptr;
-  void* block = std::malloc(size + kHeader);
-  if (block == nullptr) return nullptr;
+  void* block = budget.arena->Allocate(size);
+  if (block == nullptr) {
+    // The arena's own bound is part of the cap: report it the same way.
+    budget.exhausted = true;
+    return nullptr;
+  }
   budget.used += size;
-  return Publish(block, size);
+  return block;
 }
 
 void* Heap::Realloc(void* udata, void* ptr, duk_size_t size) {
   if (ptr == nullptr) return Alloc(udata, size);
-  Budget& budget = BudgetOf(udata);
-  const std::size_t old = BlockSize(ptr);
   if (size == 0) {
     Free(udata, ptr);
     return nullptr;
   }
+  Budget& budget = BudgetOf(udata);
+  const std::size_t old = Arena::SizeOf(ptr);
   if (!budget.Admit(old, size)) return nullptr;
-  void* block = std::realloc(static_cast<char*>(ptr) - kHeader, size + kHeader);
-  if (block == nullptr) return nullptr;
+  void* block = budget.arena->Reallocate(ptr, size);
+  if (block == nullptr) {
+    budget.exhausted = true;
+    return nullptr;
+  }
   budget.used = budget.used - old + size;
-  return Publish(block, size);
+  return block;
 }
 
 void Heap::Free(void* udata, void* ptr) {
   if (ptr == nullptr) return;
   Budget& budget = BudgetOf(udata);
-  budget.used -= BlockSize(ptr);
-  std::free(static_cast<char*>(ptr) - kHeader);
+  budget.used -= Arena::SizeOf(ptr);
+  budget.arena->Release(ptr);
 }
 
 // Reached only for errors outside any protected call, which the engine never

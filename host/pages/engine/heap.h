@@ -1,10 +1,12 @@
 // One Duktape heap with a memory cap: an RAII handle over duk_create_heap /
-// duk_destroy_heap whose allocator counts the bytes the heap holds.
+// duk_destroy_heap whose allocator (an Arena of its own) counts the bytes
+// the heap holds.
 #pragma once
 
 #include <cstddef>
 
 #include "duktape.h"
+#include "host/pages/engine/arena.h"
 #include "host/pages/script_interrupt.h"
 
 namespace vant::host::pages::engine {
@@ -41,11 +43,14 @@ class Heap {
     std::size_t limit = 0;
     std::size_t used = 0;
     bool exhausted = false;
+    Arena* arena = nullptr;
 
     bool Admit(std::size_t oldSize, std::size_t newSize);
   };
   static Budget& BudgetOf(void* udata);
 
+  // Declared first: the heap's memory outlives the heap.
+  Arena arena_;
   Budget budget_;
   duk_context* ctx_ = nullptr;
 };

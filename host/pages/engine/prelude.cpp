@@ -1,5 +1,11 @@
 #include "host/pages/engine/prelude.h"
 
+#include <cstring>
+#include <mutex>
+
+#include "host/pages/call_result_helpers.h"
+#include "host/pages/engine/run_state.h"
+
 namespace vant::host::pages::engine {
 
 // Built on the natives of natives.cpp. Enumerator and VBArray behave as
@@ -67,5 +73,67 @@ const std::string_view kEnginePrelude = R"JS((function (g) {
   };
 })(this);
 )JS";
+
+}  // namespace vant::host::pages::engine
+
+namespace vant::host::pages::engine {
+namespace {
+
+constexpr const char* kPreludeFileName = "prelude";
+
+// What the preludes define, and what builds code the text does not show.
+constexpr std::string_view kPreludeMarkers[] = {"Enumerator", "VBArray", "getVarDate",
+                                                "__vant",     "eval",    "Function"};
+
+// A prelude's bytecode, compiled by the first heap that needs it.
+struct PreludeCode {
+  const std::string_view* source;  // another file's constant: read when first run
+  std::once_flag compiled;
+  std::string bytecode;
+};
+
+PreludeCode gCallResultPrelude{&kCallResultPrelude, {}, {}};
+PreludeCode gEnginePrelude{&kEnginePrelude, {}, {}};
+
+// Runs a prelude from its cached bytecode: compiling it on every request
+// cost far more than running the page itself.
+void RunPrelude(duk_context* ctx, PreludeCode& prelude) {
+  std::call_once(prelude.compiled, [&] {
+    duk_push_lstring(ctx, prelude.source->data(), prelude.source->size());
+    duk_push_string(ctx, kPreludeFileName);
+    duk_compile(ctx, 0);
+    duk_dump_function(ctx);
+    duk_size_t size = 0;
+    const void* bytes = duk_get_buffer(ctx, -1, &size);
+    prelude.bytecode.assign(static_cast<const char*>(bytes), size);
+    duk_pop(ctx);
+  });
+  PushBytecode(ctx, prelude.bytecode);
+  duk_call(ctx, 0);
+  duk_pop(ctx);
+}
+
+}  // namespace
+
+bool ScriptMayNeedPreludes(std::string_view script) {
+  for (const std::string_view marker : kPreludeMarkers) {
+    if (script.find(marker) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+void EnsurePreludes(duk_context* ctx) {
+  RunState& state = RunState::Of(ctx);
+  if (state.preludesLoaded) return;
+  state.preludesLoaded = true;
+  RunPrelude(ctx, gCallResultPrelude);
+  RunPrelude(ctx, gEnginePrelude);
+}
+
+void PushBytecode(duk_context* ctx, const std::string& bytecode) {
+  void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
+  std::memcpy(buffer, bytecode.data(), bytecode.size());
+  duk_load_function(ctx);
+}
 
 }  // namespace vant::host::pages::engine

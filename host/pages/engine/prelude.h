@@ -1,12 +1,28 @@
-// Script run in every heap before the page: Enumerator, VBArray,
-// Date.prototype.getVarDate, __vantGet and the Date helpers the value
-// mapping calls.
+// Script run in a heap before the page: Enumerator, VBArray,
+// Date.prototype.getVarDate, __vantGet, __vantUpdate and the Date helpers
+// the value mapping calls. A page whose text names none of them (and
+// cannot build code at run time) starts without them: running the
+// preludes cost a minimal page more than the page itself.
 #pragma once
 
+#include <string>
 #include <string_view>
+
+#include "duktape.h"
 
 namespace vant::host::pages::engine {
 
 extern const std::string_view kEnginePrelude;
+
+// True unless script provably never reaches what the preludes define: it
+// names none of it and has no eval or Function to build such code.
+bool ScriptMayNeedPreludes(std::string_view script);
+
+// Runs both preludes in the heap of the page running on this thread, once;
+// later calls do nothing. Compiles them on first use in the process.
+void EnsurePreludes(duk_context* ctx);
+
+// Pushes the function dumped in bytecode.
+void PushBytecode(duk_context* ctx, const std::string& bytecode);
 
 }  // namespace vant::host::pages::engine

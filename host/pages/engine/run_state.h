@@ -67,6 +67,7 @@ class RunState {
   SlotTable<std::unique_ptr<SafeArray>> arrays;
   IDispatch* response = nullptr;  // the "Response" global, for the literal-output fast path
   DISPID responseWrite = DISPID_UNKNOWN;
+  bool preludesLoaded = false;  // see EnsurePreludes
 
  private:
   void RefreshDeadline();

@@ -7,6 +7,7 @@
 
 #include "host/pages/engine/duk_text.h"
 #include "host/pages/engine/invoke.h"
+#include "host/pages/engine/prelude.h"
 #include "host/pages/engine/proxy.h"
 #include "host/pages/engine/run_state.h"
 
@@ -39,6 +40,7 @@ double MsToOleDate(double ms) {
 }
 
 void PushDate(duk_context* ctx, double oleDate) {
+  EnsurePreludes(ctx);
   duk_get_global_string(ctx, kDateFromWall);
   duk_push_number(ctx, OleDateToMs(oleDate));
   duk_call(ctx, 1);
@@ -81,6 +83,7 @@ bool IsDate(duk_context* ctx, duk_idx_t index) {
 }
 
 Variant DateToVariant(duk_context* ctx, duk_idx_t index) {
+  EnsurePreludes(ctx);
   duk_get_global_string(ctx, kDateToWall);
   duk_dup(ctx, index);
   duk_call(ctx, 1);

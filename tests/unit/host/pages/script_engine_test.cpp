@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "engine_test_support.h"
+#include "host/pages/file_source_loader.h"
 
 namespace vant::host::pages::testing {
 namespace {
@@ -67,6 +70,18 @@ TEST_F(ScriptEngineTest, ValuesCrossTheBoundary) {
        "1999-11-31 23:59:58"},
       {"Response.Write(Widget.Echo(Widget).Name)", "widget"},
       {"Response.Write(typeof new Date().getVarDate())", "object"},
+  };
+  for (const ScriptCase& c : cases) EXPECT_EQ(Output(c.code), c.expected) << c.code;
+}
+
+// Pages that never name the helpers start without them; code built at run
+// time still finds them, and dates still cross (the first date loads them).
+TEST_F(ScriptEngineTest, HelpersReachCodeBuiltAtRunTime) {
+  const ScriptCase cases[] = {
+      {"Response.Write(typeof eval('Enum' + 'erator'))", "function"},
+      {"Response.Write(typeof new Function('return VB' + 'Array')())", "function"},
+      {"Response.Write(Widget.Echo(new Date(2001, 1, 3)).getDate())", "3"},
+      {"var n = 1; Widget.Item('k') = n; Response.Write(Widget('k'))", "1"},
   };
   for (const ScriptCase& c : cases) EXPECT_EQ(Output(c.code), c.expected) << c.code;
 }
@@ -225,6 +240,29 @@ TEST_F(ScriptEngineTest, BytecodeCacheFollowsFileStamps) {
   loader.loads.clear();
   (void)RunAsIs();
   EXPECT_TRUE(loader.loads.empty());
+}
+
+// With the file system's own stamps, a page rewritten right after it was
+// compiled (within one tick of the file clock) is compiled again.
+TEST_F(ScriptEngineTest, QuickRewriteOfAPageFileIsSeen) {
+  ClearPageCache();
+  const std::string root = ::testing::TempDir() + "vant_quick_rewrite";
+  std::filesystem::create_directories(root);
+  const std::string path = root + "/page.asp";
+  FileSourceLoader loader;
+  const ScriptEngine engine;
+  std::string seen;
+  for (const char* text : {"one", "three", "fivefive"}) {
+    std::ofstream(path, std::ios::trunc) << text;
+    auto prepared = engine.PreparePage(loader, TranslateOptions{root, "/page.asp"});
+    ASSERT_TRUE(std::holds_alternative<CompiledPagePtr>(prepared)) << text;
+    PageContext run = context;
+    run.writeLiteral = [&](std::string_view utf8) { seen = std::string(utf8); };
+    (void)engine.RunPage(*std::get<CompiledPagePtr>(prepared), run);
+    EXPECT_EQ(seen, text);
+  }
+  std::filesystem::remove_all(root);
+  ClearPageCache();
 }
 
 TEST_F(ScriptEngineTest, LiteralTextUsesTheFastWriter) {
