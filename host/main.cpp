@@ -6,13 +6,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "host/app/site_handler.h"
 #include "host/http/access_log.h"
 #include "host/http/error_page.h"
 #include "host/http/host_options.h"
 #include "host/http/server.h"
+#include "host/http/socket_faults.h"
 #include "platform/fs/drive_table.h"
+#include "platform/fs/fault_injection.h"
+#include "platform/imaging/pixel_limit.h"
 #include "platform/sys/ansi_code_page.h"
 
 namespace {
@@ -35,6 +40,23 @@ sigset_t StopSignals() {
   return set;
 }
 
+// Arms the file and socket faults a test asked for in VANT_FAULTS (unset in
+// production). False, with the reason, when the plan is malformed or names
+// an unknown kind, so a mistyped test fails loudly instead of passing.
+bool ArmFaultPlan(std::string& problem) {
+  const char* plan = std::getenv(vant::fs::kFaultPlanVariable);
+  if (plan == nullptr || *plan == '\0') return true;
+  std::vector<vant::fs::FaultItem> items;
+  if (!vant::fs::FaultInjection::ParsePlan(plan, items, problem)) return false;
+  for (const vant::fs::FaultItem& item : items) {
+    if (vant::fs::FaultInjection::Arm(item) || SocketFaults::Arm(item)) continue;
+    problem = "unknown fault kind \"" + item.kind + "\"";
+    return false;
+  }
+  std::cerr << "vant-host: faults armed: " << plan << "\n";
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +70,10 @@ int main(int argc, char** argv) {
     return EXIT_FAILURE;
   }
   const HostOptions& options = parsed.options;
+  if (std::string problem; !ArmFaultPlan(problem)) {
+    std::cerr << "vant-host: " << vant::fs::kFaultPlanVariable << ": " << problem << "\n";
+    return EXIT_FAILURE;
+  }
   if (!IsFolder(options.site)) {
     std::cerr << "vant-host: site folder not found: " << options.site << "\n";
     return EXIT_FAILURE;
@@ -55,10 +81,14 @@ int main(int argc, char** argv) {
   // Components loaded in process read the registry named here.
   if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
 
-  // Drives and the ANSI code page reach the component module through the
-  // environment, so they are set before any thread starts.
+  // Drives, the image size limit and the ANSI code page reach the component
+  // module through the environment, so they are set before any thread starts.
   vant::fs::ResetDrives();
   for (const DriveMapping& drive : options.drives) vant::fs::SetDrive(drive.letter, drive.hostPath);
+  if (options.maxImagePixels) {
+    ::setenv(vant::imaging::kMaxImagePixelsVariable,
+             std::to_string(*options.maxImagePixels).c_str(), 1);
+  }
   if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
     return EXIT_FAILURE;

@@ -50,6 +50,15 @@ bool ParseSeconds(std::string_view text, std::chrono::milliseconds& out) {
   return true;
 }
 
+// A positive pixel count; "100M" style suffixes as for byte counts are not
+// taken, a pixel is not a byte.
+bool ParsePixelCount(std::string_view text, std::optional<std::uint64_t>& out) {
+  std::uint64_t value = 0;
+  if (!ParseUnsigned(text, value) || value == 0) return false;
+  out = value;
+  return true;
+}
+
 bool ParseRanged(std::string_view text, unsigned low, unsigned high, unsigned& out) {
   std::uint64_t value = 0;
   if (!ParseUnsigned(text, value) || value < low || value > high) return false;
@@ -100,6 +109,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--max-body", [](auto v, auto& o) { return ParseByteCount(v, o.maxBody); }},
       {"--ansi-codepage",
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxCodePage, o.ansiCodePage); }},
+      {"--max-image-pixels", [](auto v, auto& o) { return ParsePixelCount(v, o.maxImagePixels); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
@@ -171,6 +181,9 @@ std::string HostUsage(std::string_view program) {
       "                        allowed; larger ones get 413 (default 2G)\n"
       "  --ansi-codepage N     code page used where the system ANSI code page is\n"
       "                        asked for (default 65001, UTF-8)\n"
+      "  --max-image-pixels N  largest image (width x height) the image processor\n"
+      "                        decodes or writes; larger ones are refused (default\n"
+      "                        $VANT_MAX_IMAGE_PIXELS, else 100000000)\n"
       "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"

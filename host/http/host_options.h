@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,9 @@ struct HostOptions {
   unsigned threads = 32;                  // --threads N
   std::uint64_t maxBody = 2ull << 30;     // --max-body BYTES (2 GiB)
   unsigned ansiCodePage = 65001;          // --ansi-codepage N
+  // --max-image-pixels N: largest width × height the image processor
+  // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
+  std::optional<std::uint64_t> maxImagePixels;
   std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
   std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
   // Longest wait for the next request on a kept-alive connection; shorter

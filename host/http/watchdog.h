@@ -27,6 +27,7 @@ class ConnectionClock {
   void BeginRequest();   // a request header arrived: its deadline starts
   void EndRequest();     // back to waiting for the next request
   bool WasCut() const { return cut_.load(); }
+  bool InRequest() const { return requestStartMs_.load() != 0; }  // between Begin and End
 
  private:
   friend class Watchdog;

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "host/http/socket_faults.h"
+
 namespace vant::host::http::detail {
 
 bool PeerConnected(int fd) {
@@ -21,6 +23,10 @@ bool PeerConnected(int fd) {
 }
 
 std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length) {
+  if (const int injected = SocketFaults::OnWrite()) {
+    errno = injected;
+    return -1;
+  }
   auto position = static_cast<off_t>(offset);
   std::uint64_t sent = 0;
   while (sent < length) {

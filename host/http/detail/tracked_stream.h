@@ -5,6 +5,7 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/system/system_error.hpp>
 
+#include "host/http/socket_faults.h"
 #include "host/http/watchdog.h"
 
 namespace vant::host::http::detail {
@@ -22,6 +23,7 @@ class TrackedStream {
 
   template <class Buffers>
   std::size_t read_some(const Buffers& buffers, boost::system::error_code& ec) {
+    if (Injected(SocketFaults::OnRead(clock_.InRequest()), ec)) return 0;
     const std::size_t n = socket_.read_some(buffers, ec);
     if (n > 0) clock_.Touch();
     return n;
@@ -35,6 +37,7 @@ class TrackedStream {
   }
   template <class Buffers>
   std::size_t write_some(const Buffers& buffers, boost::system::error_code& ec) {
+    if (Injected(SocketFaults::OnWrite(), ec)) return 0;
     const std::size_t n = socket_.write_some(buffers, ec);
     if (n > 0) clock_.Touch();
     return n;
@@ -48,6 +51,13 @@ class TrackedStream {
   }
 
  private:
+  // A fault armed by the test switch fails the call before the socket moves.
+  static bool Injected(int error, boost::system::error_code& ec) {
+    if (error == 0) return false;
+    ec.assign(error, boost::system::system_category());
+    return true;
+  }
+
   boost::asio::ip::tcp::socket& socket_;
   ConnectionClock& clock_;
 };

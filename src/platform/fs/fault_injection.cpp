@@ -1,54 +1,172 @@
 #include "platform/fs/fault_injection.h"
 
 #include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <mutex>
 
 namespace vant::fs {
 namespace {
 
 constexpr int kOff = -1;
 
-// One countdown: `remaining` operations pass before one fails; kOff when
-// disarmed. The error is written before the count, so a thread that sees
-// the count also sees its error.
-struct Countdown {
-  std::atomic<int> remaining{kOff};
-  std::atomic<int> error{0};
+FaultCountdown g_writes;
+FaultCountdown g_renames;
+FaultCountdown g_opens;
 
-  void Arm(int n, int code) {
-    error.store(code);
-    remaining.store(n < 0 ? kOff : n);
-  }
-
-  int Consume() {
-    int current = remaining.load(std::memory_order_relaxed);
-    while (current != kOff) {
-      // Exactly one caller moves the count from 0 to kOff and fails.
-      if (remaining.compare_exchange_weak(current, current - 1)) {
-        return current == 0 ? error.load() : 0;
-      }
-    }
-    return 0;
-  }
+struct ErrorName {
+  std::string_view name;
+  int code;
 };
 
-Countdown g_writes;
-Countdown g_renames;
-Countdown g_opens;
+constexpr ErrorName kErrorNames[] = {
+    {"ENOSPC", ENOSPC},       {"EIO", EIO},
+    {"EXDEV", EXDEV},         {"EACCES", EACCES},
+    {"EPERM", EPERM},         {"EROFS", EROFS},
+    {"EDQUOT", EDQUOT},       {"EMFILE", EMFILE},
+    {"ENFILE", ENFILE},       {"ENOENT", ENOENT},
+    {"EEXIST", EEXIST},       {"EBUSY", EBUSY},
+    {"EPIPE", EPIPE},         {"ECONNRESET", ECONNRESET},
+    {"ETIMEDOUT", ETIMEDOUT},
+};
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool ParseCount(std::string_view text, int& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+bool ParseError(std::string_view text, int& code) {
+  for (const ErrorName& entry : kErrorNames) {
+    if (entry.name == text) {
+      code = entry.code;
+      return true;
+    }
+  }
+  return ParseCount(text, code) && code > 0;
+}
+
+// "kind:n:ERROR" into item; false when a part is missing or malformed.
+bool ParseItem(std::string_view text, FaultItem& item) {
+  const auto first = text.find(':');
+  if (first == std::string_view::npos) return false;
+  const auto second = text.find(':', first + 1);
+  if (second == std::string_view::npos) return false;
+  item.kind = std::string(Trim(text.substr(0, first)));
+  if (item.kind.empty()) return false;
+  return ParseCount(Trim(text.substr(first + 1, second - first - 1)), item.n) &&
+         ParseError(Trim(text.substr(second + 1)), item.error);
+}
+
+FaultCountdown* CountdownOf(std::string_view kind) {
+  if (kind == "write") return &g_writes;
+  if (kind == "rename") return &g_renames;
+  if (kind == "open") return &g_opens;
+  return nullptr;
+}
+
+// Arms this copy's countdowns from the environment, once, before the first
+// operation or explicit arming. A malformed plan arms nothing here: the host
+// checks the plan at start and refuses to run with it.
+void ArmFromEnvironmentOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const char* plan = std::getenv(kFaultPlanVariable);
+    if (plan == nullptr) return;
+    std::vector<FaultItem> items;
+    std::string problem;
+    if (!FaultInjection::ParsePlan(plan, items, problem)) return;
+    for (const FaultItem& item : items) {
+      if (FaultCountdown* countdown = CountdownOf(item.kind)) countdown->Arm(item.n, item.error);
+    }
+  });
+}
 
 }  // namespace
 
-void FaultInjection::FailNthWrite(int n, int error) { g_writes.Arm(n, error); }
-void FaultInjection::FailNthRename(int n, int error) { g_renames.Arm(n, error); }
-void FaultInjection::FailNthOpen(int n, int error) { g_opens.Arm(n, error); }
+void FaultCountdown::Arm(int n, int error) {
+  error_.store(error);
+  remaining_.store(n < 0 ? kOff : n);
+}
+
+int FaultCountdown::Consume() {
+  int current = remaining_.load(std::memory_order_relaxed);
+  while (current != kOff) {
+    // Exactly one caller moves the count from 0 to kOff and fails.
+    if (remaining_.compare_exchange_weak(current, current - 1)) {
+      return current == 0 ? error_.load() : 0;
+    }
+  }
+  return 0;
+}
+
+void FaultInjection::FailNthWrite(int n, int error) {
+  ArmFromEnvironmentOnce();
+  g_writes.Arm(n, error);
+}
+
+void FaultInjection::FailNthRename(int n, int error) {
+  ArmFromEnvironmentOnce();
+  g_renames.Arm(n, error);
+}
+
+void FaultInjection::FailNthOpen(int n, int error) {
+  ArmFromEnvironmentOnce();
+  g_opens.Arm(n, error);
+}
 
 void FaultInjection::Reset() {
+  ArmFromEnvironmentOnce();
   g_writes.Arm(kOff, 0);
   g_renames.Arm(kOff, 0);
   g_opens.Arm(kOff, 0);
 }
 
-int FaultInjection::OnWrite() { return g_writes.Consume(); }
-int FaultInjection::OnRename() { return g_renames.Consume(); }
-int FaultInjection::OnOpen() { return g_opens.Consume(); }
+bool FaultInjection::ParsePlan(std::string_view plan, std::vector<FaultItem>& items,
+                               std::string& problem) {
+  items.clear();
+  while (!plan.empty()) {
+    const auto comma = plan.find(',');
+    const std::string_view text = Trim(plan.substr(0, comma));
+    plan = comma == std::string_view::npos ? std::string_view() : plan.substr(comma + 1);
+    if (text.empty()) continue;
+    FaultItem item;
+    if (!ParseItem(text, item)) {
+      problem = "bad fault item \"" + std::string(text) + "\" (want kind:n:ERRNO)";
+      return false;
+    }
+    items.push_back(std::move(item));
+  }
+  return true;
+}
+
+bool FaultInjection::Arm(const FaultItem& item) {
+  FaultCountdown* countdown = CountdownOf(item.kind);
+  if (countdown == nullptr) return false;
+  ArmFromEnvironmentOnce();
+  countdown->Arm(item.n, item.error);
+  return true;
+}
+
+int FaultInjection::OnWrite() {
+  ArmFromEnvironmentOnce();
+  return g_writes.Consume();
+}
+
+int FaultInjection::OnRename() {
+  ArmFromEnvironmentOnce();
+  return g_renames.Consume();
+}
+
+int FaultInjection::OnOpen() {
+  ArmFromEnvironmentOnce();
+  return g_opens.Consume();
+}
 
 }  // namespace vant::fs
