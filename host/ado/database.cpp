@@ -27,6 +27,12 @@ Outcome Database::Open(const std::string& hostPath, std::shared_ptr<Database>* o
   }
   sqlite3_extended_result_codes(raw, 1);
   sqlite3_busy_timeout(raw, static_cast<int>(kBusyTimeout.count()));
+  // Write-ahead logging lets a page stream a BLOB out (a read transaction
+  // held for the whole download) while other pages commit writes; with the
+  // rollback journal every commit would wait for that reader and fail once
+  // the busy timeout ran out. The mode is stored in the file, so a failure
+  // here (a read-only file, another connection mid-transaction) is harmless.
+  sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   out->reset(new Database(std::move(db)));
   return Outcome::Ok();
 }

@@ -50,6 +50,35 @@ TEST(ConcurrencyTest, TwoConnectionsWriteAtOnce) {
   EXPECT_EQ(test::Int(Call(rs.get(), u"", {Variant::I4(0)})), 2 * kWrites);
 }
 
+// A page streaming a BLOB out holds a read transaction until the last chunk;
+// meanwhile another request must still be able to commit. With a rollback
+// journal the commit would wait for the reader and fail after the timeout.
+TEST(ConcurrencyTest, WritersCommitWhileABlobIsBeingRead) {
+  test::ScratchFolder folder;
+  auto writer = test::OpenConnection(folder);
+  test::Exec(writer.get(), u"CREATE TABLE files(data BLOB)");
+  test::Exec(writer.get(), u"INSERT INTO files VALUES (zeroblob(300000))");
+  test::Exec(writer.get(), u"CREATE TABLE log(n INTEGER)");
+
+  auto reader = test::OpenConnection(folder);
+  auto rs = test::Object(Call(reader.get(), u"Execute", {Str(u"SELECT data FROM files")}));
+  auto field = test::Object(Call(rs.get(), u"", {Str(u"data")}));
+  const Variant first = Call(field.get(), u"GetChunk", {Variant::I4(1000)});
+  ASSERT_EQ(test::Bytes(first).size(), 1000u);
+
+  const auto started = std::chrono::steady_clock::now();
+  HRESULT hr = S_OK;
+  Call(writer.get(), u"Execute", {Str(u"INSERT INTO log VALUES (1)")}, &hr);
+  EXPECT_EQ(hr, S_OK) << "a commit while a BLOB is being read";
+  Call(writer.get(), u"Execute", {Str(u"DELETE FROM files")}, &hr);
+  EXPECT_EQ(hr, S_OK) << "deleting the row being read";
+  EXPECT_LT(std::chrono::steady_clock::now() - started, kBusyTimeout / 2) << "the writer waited";
+
+  // The reader still sees the value as it was when its read began.
+  const Variant second = Call(field.get(), u"GetChunk", {Variant::I4(1000)});
+  EXPECT_EQ(test::Bytes(second).size(), 1000u);
+}
+
 TEST(ConcurrencyTest, BusyTimeoutIsSet) {
   test::ScratchFolder folder;
   std::shared_ptr<Database> db;
