@@ -3,10 +3,12 @@
 #   1. requests/s of a minimal page, against the same page in PHP on PHP-FPM behind nginx
 #   2. rate at which a page drains a 1 GiB POST with Request.BinaryRead(65536), and peak RSS
 # Everything runs on 127.0.0.1, from a temp folder that is removed on exit.
-# Usage: bench/host/run.sh            (BUILD=/path/to/build overrides the binaries folder)
+# Usage: bench/host/run.sh            (BUILD=build-x or /path/to/build names the binaries folder; default build)
 set -euo pipefail
 
-BUILD=${BUILD:-/work/main/build-lead}
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=${BUILD:-build}
+[[ "$BUILD" = /* ]] || BUILD="$ROOT/$BUILD"
 HOST_BIN="$BUILD/vant-host"
 WRK_ARGS=(-t2 -c64 -d10s)
 THREADS=32                       # vant-host default; php-fpm gets the same number of workers
@@ -227,3 +229,10 @@ printf '%-34s %-16s %-22s %-7s %-20s %s\n' "vant-host peak RSS during drain" \
 echo
 echo "wrk ${WRK_ARGS[*]} on 127.0.0.1, after a 3 s warm-up; vant-host $THREADS threads, php-fpm pm=static max_children=$THREADS;"
 echo "drain: $DRAIN_UP bytes in ${DRAIN_SECS}s (curl time_total), GB = 1e9 bytes; $(nproc) CPUs shared by client and server."
+
+# One line per compared figure, for bench/run-all.
+printf 'bench-row|minimal page, requests/s (wrk -c64)|%.0f req/s|PHP-FPM+nginx|%.0f req/s|%s|>= 1.0x|%s\n' \
+    "$VANT_RPS" "$PHP_RPS" "$RPS_RATIO" "$(verdict "$RPS_RATIO" | tr 'A-Z' 'a-z')"
+printf 'bench-row|1 GiB POST drained with BinaryRead(65536)|%s GB/s|-|-|-|>= 1 GB/s|%s\n' \
+    "$DRAIN_GBS" "$(verdict "$DRAIN_RATIO" | tr 'A-Z' 'a-z')"
+printf 'bench-row|vant-host peak RSS while draining 1 GiB|%s MiB|-|-|-|-|-\n' "$((HWM_KB / 1024))"

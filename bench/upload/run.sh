@@ -92,3 +92,17 @@ awk -v a="$ours_mbps" -v b="$busboy_mbps" -v c="$dd_mbps" -v d="$host_mbps" 'BEG
   printf "ratio a/c = %.2f (goal >= 0.8: %s)\n", a / c, (a / c >= 0.8 ? "met" : "NOT met")
   printf "ratio d/c = %.2f (goal >= 0.7: %s)\n", d / c, (d / c >= 0.7 ? "met" : "NOT met")
 }'
+
+# One line per compared figure, for bench/run-all.
+row() {  # what, ours, peer, peer figure, goal ratio (empty: no ratio)
+  awk -v what="$1" -v o="$2" -v p="$3" -v f="$4" -v g="$5" -v unit="$6" 'BEGIN {
+    if (g == "") { printf "bench-row|%s|%s %s|%s|%s|-|-|-\n", what, o, unit, p, f; exit }
+    r = (f > 0) ? o / f : 0
+    printf "bench-row|%s|%s %s|%s|%s %s|%.2f|>= %sx|%s\n", what, o, unit, p, f, unit, r, g, (r >= g ? "met" : "missed")
+  }'
+}
+row "upload $mb MB multipart parse in process" "$ours_mbps" busboy "$busboy_mbps" 1.5 MB/s
+row "upload $mb MB multipart parse in process" "$ours_mbps" "dd bs=16k" "$dd_mbps" 0.8 MB/s
+row "upload $mb MB via curl -> vant-host" "$host_mbps" "dd bs=16k" "$dd_mbps" 0.7 MB/s
+row "peak RSS added by an in-process parse of $mb MB" "$(value parse_rss_growth_kb)" - - "" kB
+row "vant-host peak RSS after $mb MB uploads" "${host_rss% kB}" - - "" kB

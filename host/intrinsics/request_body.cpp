@@ -13,6 +13,8 @@ constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
 // Reads of unknown length go in pieces so a large count never allocates
 // ahead of the bytes that really arrive.
 constexpr std::size_t kPiece = 64 * 1024;
+// The first size of BinaryRead's array when the count asked for is larger.
+constexpr std::size_t kFirstArray = 1024 * 1024;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
@@ -55,6 +57,35 @@ std::vector<std::uint8_t> RequestBody::Read(std::size_t count, bool* failed) {
     }
   }
   return bytes;
+}
+
+std::size_t RequestBody::ReadInto(std::uint8_t* dst, std::size_t n, bool* failed) {
+  const std::size_t got = exchange_.ReadBody(dst, n);
+  consumed_ += got;
+  if (got < n) *failed = exchange_.BodyFailed();
+  return got;
+}
+
+std::unique_ptr<SafeArray> RequestBody::ReadArray(std::size_t count, bool* failed) {
+  *failed = false;
+  const std::size_t wanted = std::min(count, Remaining());
+  std::size_t size = std::min(wanted, kFirstArray);
+  std::unique_ptr<SafeArray> array =
+      SafeArray::CreateVector(VT_UI1, 0, static_cast<std::uint32_t>(size));
+  std::size_t filled = 0;
+  while (array != nullptr && filled < wanted) {
+    const std::size_t got = ReadInto(array->Bytes() + filled, size - filled, failed);
+    filled += got;
+    // Short: the body ended or the client failed.
+    if (filled < size) break;
+    size = std::min(wanted, 2 * size);
+    if (filled < size && Failed(array->Resize(static_cast<std::uint32_t>(size)))) return nullptr;
+  }
+  if (array != nullptr && filled < array->Count() &&
+      Failed(array->Resize(static_cast<std::uint32_t>(filled)))) {
+    return nullptr;
+  }
+  return array;
 }
 
 bool RequestBody::ReadAll(std::size_t limit, std::string* out) {

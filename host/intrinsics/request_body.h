@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/http/exchange.h"
+#include "platform/automation/safearray.h"
 
 namespace vant::host::intrinsics {
 
@@ -29,11 +31,22 @@ class RequestBody {
   // client failed before delivering them (gone, timed out, malformed).
   std::vector<std::uint8_t> Read(std::size_t count, bool* failed);
 
+  // The same, straight into the byte array BinaryRead hands out: one copy
+  // from the connection's buffer, no staging vector and no second copy.
+  // The array starts at the bytes a read may return (at most 1 MiB when
+  // that is unknown or larger) and doubles while bytes keep arriving, so a
+  // large count never allocates ahead of the body. Null when memory runs
+  // out; *failed as for Read.
+  std::unique_ptr<SafeArray> ReadArray(std::size_t count, bool* failed);
+
   // Reads the rest of the body into *out. False when it is longer than
   // `limit` (nothing is read then) or the client failed.
   bool ReadAll(std::size_t limit, std::string* out);
 
  private:
+  // Fills [dst, dst + n) as far as the body goes; returns the count.
+  std::size_t ReadInto(std::uint8_t* dst, std::size_t n, bool* failed);
+
   http::Exchange& exchange_;
   std::uint64_t consumed_ = 0;
 };

@@ -72,13 +72,17 @@ HRESULT RequestObject::ReadBytes(const Variant& count, Variant* out, std::int32_
   }
   if (body_.IsFormEncoded() && wanted > 0) bodyUse_ = BodyUse::BinaryRead;
   bool failed = false;
-  const std::vector<std::uint8_t> bytes = body_.Read(static_cast<std::size_t>(wanted), &failed);
-  if (failed && bytes.empty()) {
+  std::unique_ptr<SafeArray> bytes = body_.ReadArray(static_cast<std::size_t>(wanted), &failed);
+  if (bytes == nullptr) {
+    return RaiseError(E_OUTOFMEMORY, kSource,
+                      u"There is not enough memory for the bytes BinaryRead asked for.");
+  }
+  if (failed && bytes->Count() == 0) {
     return RaiseError(E_FAIL, kSource,
                       u"The request body could not be read: the client is gone or too slow.");
   }
-  *out = Variant::Array(SafeArray::FromBytes(bytes.data(), bytes.size()));
-  *got = static_cast<std::int32_t>(bytes.size());
+  *got = static_cast<std::int32_t>(bytes->Count());
+  *out = Variant::Array(std::move(bytes));
   return S_OK;
 }
 

@@ -1,8 +1,11 @@
 #include "upload/temp_upload_file.h"
 
+#include <cstring>
+
 #include "platform/fs/file_info.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/random.h"
+#include "upload/upload_limits.h"
 
 namespace vant::upload {
 namespace {
@@ -47,6 +50,37 @@ bool IsTempFileName(std::u16string_view fileName) {
     if (!IsDigit(c)) return false;
   }
   return true;
+}
+
+fs::Status TempUploadFile::FlushBuffer() {
+  const std::size_t size = buffered_;
+  // Emptied whatever the outcome: after a failed write the part fails and
+  // the file is deleted, so the bytes are not written twice.
+  buffered_ = 0;
+  if (size == 0) return fs::Status::Ok();
+  return file_.Write(buffer_.get(), size);
+}
+
+fs::Status TempUploadFile::Write(const void* data, std::size_t size) {
+  if (!file_.is_open()) return fs::Status::Fail(EBADF);
+  if (buffered_ + size > kTempWriteBufferSize) {
+    if (const fs::Status flushed = FlushBuffer(); !flushed.ok()) return flushed;
+    // A piece as large as the buffer gains nothing from a copy.
+    if (size >= kTempWriteBufferSize) return file_.Write(data, size);
+  }
+  if (size == 0) return fs::Status::Ok();
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kTempWriteBufferSize);
+  std::memcpy(buffer_.get() + buffered_, data, size);
+  buffered_ += size;
+  return fs::Status::Ok();
+}
+
+fs::Status TempUploadFile::Close() {
+  const fs::Status flushed = FlushBuffer();
+  buffer_.reset();
+  const fs::Status closed = file_.Close();
+  // The write error is the one to report; errno must still name it.
+  return flushed.ok() ? closed : fs::Status::Fail(flushed.error);
 }
 
 TempUploadFile::~TempUploadFile() {

@@ -1,11 +1,14 @@
 // The temporary file a file part is streamed into: created in the upload
 // folder under a fresh name "\KWZ$" + millisecond clock + random number +
 // ".tm#", never over an existing file, and deleted again unless the caller
-// hands it on (Keep) once it is complete.
+// hands it on (Keep) once it is complete. Writes collect in a buffer so a
+// part's data reaches the disk in few large writes instead of two small ones
+// per body chunk.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,10 +35,14 @@ class TempUploadFile {
   // of the create (EEXIST only when every attempt clashed).
   fs::Status Create(std::u16string_view folder);
 
-  fs::Status Write(const void* data, std::size_t size) { return file_.Write(data, size); }
+  // Appends `size` bytes. They may wait in the write buffer; when the
+  // buffer has to be written out first, a failure of that write (ENOSPC,
+  // EIO...) is this call's failure, and the file is then not usable.
+  fs::Status Write(const void* data, std::size_t size);
 
-  // Closes the file; a failure (a delayed write error) leaves it to be deleted.
-  fs::Status Close() { return file_.Close(); }
+  // Writes out what the buffer holds, then closes the file. A failure of
+  // either (a deferred write error included) leaves the file to be deleted.
+  fs::Status Close();
 
   // The complete file now belongs to the form element: leave it in place.
   void Keep() { kept_ = true; }
@@ -43,7 +50,11 @@ class TempUploadFile {
   const std::u16string& Path() const { return path_; }
 
  private:
+  fs::Status FlushBuffer();
+
   fs::File file_;
+  std::unique_ptr<std::uint8_t[]> buffer_;  // allocated on the first write
+  std::size_t buffered_ = 0;
   std::u16string path_;  // empty until created
   bool kept_ = false;
 };

@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxDelimiterLength = 126;
 // The tail of one chunk and the head of the next, searched for a delimiter
 // that straddles them.
 inline constexpr std::size_t kCarryBufferSize = 2 * kMaxDelimiterLength;
+// File data of a part is written to its temporary file in pieces of up to
+// this size: sixteen body chunks per write instead of two writes per chunk.
+inline constexpr std::size_t kTempWriteBufferSize = 256 * 1024;
 
 // Defaults and ceilings of the settings.
 inline constexpr std::int32_t kLargestLength = 0x7FE00000;   // MaxFileLen, TotalLen
