@@ -1,6 +1,7 @@
 # make / make build: install what is missing, configure and build into build/.
 # make run:  the above, register the module, serve site/ on 127.0.0.1:$(PORT).
 # make test: the above, then the whole test suite through CTest.
+# make bench: the above, then every benchmark under bench/ in one table.
 PORT ?= 8080
 SITE ?= $(CURDIR)/site
 BUILD ?= build
@@ -12,7 +13,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
   fonts-liberation fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev curl wget nodejs chromium
 
-.PHONY: all build deps configure run test asan tsan clean format
+.PHONY: all build deps configure run test bench asan tsan clean format
 
 all: build
 
@@ -30,6 +31,9 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 1200
+
+bench: build
+	@BUILD=$(BUILD) ./bench/run-all
 
 # Sanitizer builds of the same suite, in their own build folders.
 asan:
