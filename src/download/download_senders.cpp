@@ -2,7 +2,7 @@
 // Both write the length headers first, then the bytes from the range start,
 // asking before every chunk whether the client is still there.
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 #include "download/file_download.h"
 #include "frame/error_report.h"
@@ -12,11 +12,18 @@ namespace {
 
 constexpr char16_t kForFileName[] = u"DownloadForFile";
 
+// One chunk's worth of bytes, to be filled and written again and again.
+Variant NewChunk() {
+  return Variant::Array(SafeArray::CreateVector(VT_UI1, 0, kDownloadChunkSize));
+}
+
 }  // namespace
 
 // Sends at most length - start bytes, so a file that grew since its size
 // was taken never overruns Content-Length. A body that is a whole number of
 // chunks ends with an empty write, as a short read always ends the loop.
+// The file is read straight into one byte array that every write reuses:
+// no allocation or extra copy per chunk.
 HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
   try {
     WriteLengthHeaders(length);
@@ -26,16 +33,22 @@ HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
     if (start > 0 && !file.Seek(start, fs::SeekFrom::kBegin, position).ok()) {
       return frame::ReportSystemError(kDownloadImplName, kForFileName, u"2");
     }
-    std::vector<std::uint8_t> buffer(kDownloadChunkSize);
+    Variant chunk = NewChunk();
+    if (chunk.array() == nullptr) return Unexpected(kForFileName);
+    SafeArray& bytes = *chunk.array();
     std::int64_t remaining = length - start;
     std::size_t got = 0;
     do {
       if (!ClientConnected()) return ClientGone();
       const auto want = static_cast<std::size_t>(std::min(remaining, kDownloadChunkSize));
-      if (!file.Read(buffer.data(), want, got).ok()) {
+      if (!file.Read(bytes.Bytes(), want, got).ok()) {
         return frame::ReportSystemError(kDownloadImplName, kForFileName, u"3");
       }
-      if (Failed(WriteChunk(buffer.data(), got))) return ClientGone();
+      // Only the last chunk is shorter, so the array shrinks at most once.
+      if (got != bytes.Count() && Failed(bytes.Resize(static_cast<std::uint32_t>(got)))) {
+        return Unexpected(kForFileName);
+      }
+      if (Failed(WriteChunk(chunk))) return ClientGone();
       remaining -= static_cast<std::int64_t>(got);
     } while (got == static_cast<std::size_t>(kDownloadChunkSize));
     return S_OK;
@@ -44,21 +57,27 @@ HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
   }
 }
 
-// The lease gives the entry back on every path out of Download.
+// The lease gives the entry back on every path out of Download. The chunks
+// are copied into one byte array that every write reuses.
 HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
   try {
     const auto length = static_cast<std::int64_t>(lease->size);
     WriteLengthHeaders(length);
     if (rangeUnsatisfiable_) return S_OK;
     if (rangeRequested_ != 1) rangeStart_ = 0;
+    Variant chunk = NewChunk();
+    if (chunk.array() == nullptr) return Unexpected(u"_DownloadForCache");
+    SafeArray& bytes = *chunk.array();
     std::int64_t remaining = length - rangeStart_;
     while (remaining > 0) {
       if (!ClientConnected()) return ClientGone();
       const std::int64_t n = std::min(remaining, kDownloadChunkSize);
-      if (Failed(
-              WriteChunk(lease->data.get() + (length - remaining), static_cast<std::size_t>(n)))) {
-        return ClientGone();
+      if (n != bytes.Count() && Failed(bytes.Resize(static_cast<std::uint32_t>(n)))) {
+        return Unexpected(u"_DownloadForCache");
       }
+      std::memcpy(bytes.Bytes(), lease->data.get() + (length - remaining),
+                  static_cast<std::size_t>(n));
+      if (Failed(WriteChunk(chunk))) return ClientGone();
       remaining -= n;
     }
     return S_OK;

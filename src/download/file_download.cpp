@@ -132,12 +132,10 @@ bool CFileDownload::ClientConnected() {
          connected != VARIANT_FALSE;
 }
 
-HRESULT CFileDownload::WriteChunk(const std::uint8_t* data, std::size_t size) {
+HRESULT CFileDownload::WriteChunk(const Variant& chunk) {
   host::IResponse* response = context_.Response();
   if (response == nullptr) return frame::kIntrinsicNotHeld;
-  auto bytes = SafeArray::FromBytes(data, size);
-  if (!bytes) return E_OUTOFMEMORY;
-  return response->BinaryWrite(Variant::Array(std::move(bytes)));
+  return response->BinaryWrite(chunk);
 }
 
 HRESULT CFileDownload::ClientGone() {

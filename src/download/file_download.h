@@ -74,7 +74,8 @@ class CFileDownload
   // Host helpers: a header whose value could split the response is dropped.
   HRESULT AddHeader(std::u16string_view name, std::u16string_view value);
   bool ClientConnected();
-  HRESULT WriteChunk(const std::uint8_t* data, std::size_t size);
+  // Hands one filled byte array to Response.BinaryWrite.
+  HRESULT WriteChunk(const Variant& chunk);
   HRESULT ClientGone();
   HRESULT Unexpected(const char16_t* member);
 

@@ -1,0 +1,252 @@
+#!/usr/bin/env bash
+# Download benchmark: VANT.FileDownload through vant-host against nginx
+# serving the same files, all on 127.0.0.1, in one run.
+#
+#   bench/download/run.sh                  # BUILD=build, BIG_MB=1024, REPEATS=3
+#   BUILD=build-download BIG_MB=256 bench/download/run.sh
+#
+# (a) 1 GiB file sent by a page calling FileDownload.Download from disk,
+#     fetched with curl -o /dev/null; nginx sends the same file (sendfile on)
+# (b) the same file sent by the same page after VANT.Manager put it in the
+#     file cache (a second path naming the same file)
+# (c) requests/s of a 100 KB file under wrk -c64: our page against nginx
+# (d) vant-host's peak RSS (VmHWM) sending a 100 MiB and the 1 GiB file from
+#     disk, each from a fresh process
+# Goals: (a) >= 0.7 x nginx, (b) >= 1.0 x nginx, (c) >= 0.5 x nginx,
+# (d) flat in the file size. Nothing asserts; it reports, with one
+# "bench-row|..." line per figure on stdout.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="${BUILD:-build}"
+[[ "$build" = /* ]] || build="$root/$build"
+big_mb="${BIG_MB:-1024}"
+mid_mb="${MID_MB:-100}"
+repeats="${REPEATS:-3}"
+wrk_args=(-t2 -c64 -d"${WRK_SECONDS:-10}"s --timeout 5s)
+
+die() { echo "run.sh: $*" >&2; exit 1; }
+log() { echo "== $*" >&2; }
+
+for bin in vant-host vant-regsvr libvantupload.so; do
+  [[ -e "$build/$bin" ]] || die "no $bin in $build (build it, or set BUILD=...)"
+done
+
+# ---------------------------------------------------------------- peers
+missing=()
+[[ -x /usr/sbin/nginx ]] || command -v nginx >/dev/null 2>&1 || missing+=(nginx)
+command -v wrk >/dev/null 2>&1 || missing+=(wrk)
+command -v curl >/dev/null 2>&1 || missing+=(curl)
+if ((${#missing[@]})); then
+  [[ "$(id -u)" = 0 ]] || die "missing packages: ${missing[*]} (run as root to install them)"
+  log "installing Debian packages: ${missing[*]} (apt-get install)"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+nginx_bin="$(command -v nginx || echo /usr/sbin/nginx)"
+
+# ---------------------------------------------------------------- temp folder, cleanup
+work="$(mktemp -d "${TMPDIR:-/tmp}/vant-download-bench.XXXXXX")"
+pids=()
+stop_pid() {
+  local p=$1
+  kill -0 "$p" 2>/dev/null || return 0
+  kill -TERM "$p" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$p" 2>/dev/null && kill -KILL "$p" 2>/dev/null || true
+  wait "$p" 2>/dev/null || true
+}
+cleanup() {
+  local p
+  for p in "${pids[@]:-}"; do [[ -n "$p" ]] && stop_pid "$p"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# ---------------------------------------------------------------- the site
+site="$work/site"
+mkdir -p "$site/files" "$site/cached"
+log "writing test files (${big_mb} MiB, ${mid_mb} MiB, 100 KB) under $work"
+head -c "$((big_mb * 1024 * 1024))" /dev/urandom >"$site/files/big.bin"
+head -c "$((mid_mb * 1024 * 1024))" /dev/urandom >"$site/files/mid.bin"
+head -c 100000 /dev/urandom >"$site/files/small.bin"
+# The cached path is a second name of the same file, so the disk page and
+# the cache page send the same bytes.
+ln "$site/files/big.bin" "$site/cached/big.bin"
+cat "$site/files/big.bin" >/dev/null  # into the page cache for both servers
+
+# dl.asp?d=files|cached&f=NAME sends a file; the cache is consulted by
+# Download itself, so one page serves both paths.
+# No text after the closing %>: a byte written after the file would overrun
+# the announced Content-Length, and the host closes such a connection.
+printf '%s' '<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
+var dl = Server.CreateObject("VANT.FileDownload");
+dl.Download(Server.MapPath("/" + Request.QueryString("d") + "/" + Request.QueryString("f")),
+            String(Request.QueryString("f")), true, true);
+%>' >"$site/dl.asp"
+cat >"$site/add.asp" <<'P'
+<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
+var m = Server.CreateObject("VANT.Manager");
+m.AddCacheFile(Server.MapPath("/cached/" + Request.QueryString("f")));
+Response.Write("cached");
+%>
+P
+
+registry="$work/registry.reg"
+"$build/vant-regsvr" --registry "$registry" "$build/libvantupload.so" >/dev/null ||
+  die "registration failed"
+
+host_pid=""
+host_url=""
+start_host() {
+  local d="$work/host.$RANDOM"
+  mkdir -p "$d/data"
+  "$build/vant-host" --site "$site" --listen 127.0.0.1:0 --registry "$registry" --data "$d/data" \
+    --log /dev/null >"$d/stdout" 2>"$d/stderr" &
+  host_pid=$!
+  pids+=("$host_pid")
+  host_url=""
+  for _ in $(seq 100); do
+    host_url=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$d/stdout" 2>/dev/null | head -1 || true)
+    [[ -n "$host_url" ]] && return 0
+    kill -0 "$host_pid" 2>/dev/null || { cat "$d/stderr" >&2; die "vant-host exited"; }
+    sleep 0.1
+  done
+  die "vant-host printed no URL"
+}
+hwm_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status"; }
+
+free_port() {
+  local p
+  for _ in $(seq 200); do
+    p=$((20000 + RANDOM % 40000))
+    [[ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]] && { echo "$p"; return; }
+  done
+  die "no free port found"
+}
+
+# fetch URL BYTES -> MB/s (1e6 bytes) of the best of $repeats; dies on a short body.
+fetch_mbps() {
+  local url=$1 want=$2 best=0 out size secs
+  for _ in $(seq "$repeats"); do
+    out=$(curl -sS --max-time 300 -o /dev/null -w '%{http_code} %{size_download} %{time_total}' "$url") ||
+      die "curl failed on $url"
+    read -r code size secs <<<"$out"
+    [[ "$code" = 200 && "$size" = "$want" ]] || die "$url answered $code with $size bytes, wanted $want"
+    best=$(awk -v b="$size" -v s="$secs" -v m="$best" 'BEGIN {r = b / s / 1e6; print (r > m ? r : m)}')
+  done
+  printf '%.0f' "$best"
+}
+
+# wrk URL -> requests/s; dies on errors or non-2xx answers.
+run_wrk() {
+  local out
+  timeout -k 5 20 wrk -t2 -c64 -d2s --timeout 5s "$1" >/dev/null 2>&1 || true  # warm-up
+  out=$(timeout -k 5 60 wrk "${wrk_args[@]}" "$1") || die "wrk failed on $1"
+  echo "$out" >&2
+  grep -q 'Non-2xx' <<<"$out" && die "wrk saw non-2xx answers on $1"
+  awk '/^Requests\/sec:/ {printf "%.0f", $2}' <<<"$out"
+}
+
+big_bytes=$(stat -c %s "$site/files/big.bin")
+mid_bytes=$(stat -c %s "$site/files/mid.bin")
+
+# ---------------------------------------------------------------- (d) peak RSS, 100 MiB
+start_host
+log "vant-host at $host_url: ${mid_mb} MiB from disk, fresh process"
+fetch_mbps "${host_url}dl.asp?d=files&f=mid.bin" "$mid_bytes" >/dev/null
+mid_hwm=$(hwm_kb "$host_pid")
+stop_pid "$host_pid"
+
+# ---------------------------------------------------------------- (a) + (d) 1 GiB from disk
+start_host
+log "vant-host at $host_url: ${big_mb} MiB from disk, fresh process"
+ours_disk=$(fetch_mbps "${host_url}dl.asp?d=files&f=big.bin" "$big_bytes")
+big_hwm=$(hwm_kb "$host_pid")
+
+# ---------------------------------------------------------------- (c) 100 KB, our page
+ours_rps=$(run_wrk "${host_url}dl.asp?d=files&f=small.bin")
+
+# ---------------------------------------------------------------- (b) from the cache
+[[ "$(curl -sS "${host_url}add.asp?f=big.bin")" = cached ]] || die "add.asp did not cache the file"
+log "${big_mb} MiB from the Manager cache"
+ours_cache=$(fetch_mbps "${host_url}dl.asp?d=cached&f=big.bin" "$big_bytes")
+stop_pid "$host_pid"
+
+# ---------------------------------------------------------------- nginx
+nport=$(free_port)
+n="$work/nginx"
+mkdir -p "$n/tmp"
+cat >"$n/nginx.conf" <<NGX
+daemon off;
+master_process on;
+worker_processes auto;
+$([[ "$(id -u)" = 0 ]] && echo "user root root;")
+pid $n/nginx.pid;
+error_log $n/error.log warn;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    sendfile on;
+    tcp_nopush on;
+    keepalive_requests 1000000;
+    client_body_temp_path $n/tmp/body;
+    proxy_temp_path $n/tmp/proxy;
+    fastcgi_temp_path $n/tmp/fastcgi;
+    uwsgi_temp_path $n/tmp/uwsgi;
+    scgi_temp_path $n/tmp/scgi;
+    default_type application/octet-stream;
+    server {
+        listen 127.0.0.1:$nport;
+        root $site;
+    }
+}
+NGX
+"$nginx_bin" -p "$n" -e "$n/error.log" -c "$n/nginx.conf" >"$n/stdout" 2>&1 &
+nginx_pid=$!
+pids+=("$nginx_pid")
+nginx_url="http://127.0.0.1:$nport/"
+for _ in $(seq 100); do
+  curl -s -o /dev/null --max-time 1 "${nginx_url}files/small.bin" && break
+  sleep 0.1
+done
+log "nginx at $nginx_url (sendfile on)"
+nginx_disk=$(fetch_mbps "${nginx_url}files/big.bin" "$big_bytes")
+nginx_rps=$(run_wrk "${nginx_url}files/small.bin")
+stop_pid "$nginx_pid"
+
+# ---------------------------------------------------------------- report
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
+verdict() { awk -v r="$1" -v g="$2" 'BEGIN {print (r >= g ? "met" : "missed")}'; }
+row() {  # what, ours, peer, peer figure, ratio, goal, verdict
+  printf 'bench-row|%s|%s|%s|%s|%s|%s|%s\n' "$@"
+}
+size_text=$([[ "$big_mb" -ge 1024 && $((big_mb % 1024)) = 0 ]] && echo "$((big_mb / 1024)) GiB" || echo "$big_mb MiB")
+r_disk=$(ratio "$ours_disk" "$nginx_disk")
+r_cache=$(ratio "$ours_cache" "$nginx_disk")
+r_rps=$(ratio "$ours_rps" "$nginx_rps")
+mid_mib=$((mid_hwm / 1024))
+big_mib=$((big_hwm / 1024))
+r_hwm=$(ratio "$big_hwm" "$mid_hwm")
+hwm_verdict=$(awk -v r="$r_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "missed")}')
+
+echo
+echo "FileDownload through vant-host against nginx, curl -o /dev/null on 127.0.0.1 (best of $repeats, MB = 1e6 bytes)"
+echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_disk MB/s (${r_disk}x, goal >= 0.7x)"
+echo "  $size_text from Manager cache:  vant-host $ours_cache MB/s, nginx $nginx_disk MB/s (${r_cache}x, goal >= 1.0x)"
+echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.5x)"
+echo "  vant-host VmHWM: ${mid_mib} MiB after $mid_mb MiB, ${big_mib} MiB after $size_text (from disk, fresh process each)"
+echo "  $(nproc) CPUs shared by client and servers; run on an idle machine for figures to keep."
+echo
+row "download $size_text from disk via vant-host" "$ours_disk MB/s" nginx "$nginx_disk MB/s" \
+  "$r_disk" ">= 0.7x" "$(verdict "$r_disk" 0.7)"
+row "download $size_text from the Manager cache via vant-host" "$ours_cache MB/s" nginx \
+  "$nginx_disk MB/s" "$r_cache" ">= 1.0x" "$(verdict "$r_cache" 1.0)"
+row "100 KB download requests/s (wrk -c64)" "$ours_rps req/s" nginx "$nginx_rps req/s" \
+  "$r_rps" ">= 0.5x" "$(verdict "$r_rps" 0.5)"
+row "vant-host peak RSS sending $mid_mb MiB from disk" "$mid_mib MiB" - - - - -
+row "vant-host peak RSS sending $size_text from disk (vs $mid_mb MiB)" "$big_mib MiB" \
+  "vant-host, $mid_mb MiB file" "$mid_mib MiB" "$r_hwm" "<= 1.1x (flat)" "$hwm_verdict"
