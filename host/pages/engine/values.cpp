@@ -129,6 +129,14 @@ DispParams TrimTrailingEmpty(DispParams params) {
 
 }  // namespace
 
+void PushVariant(duk_context* ctx, Variant&& value) {
+  if ((value.vt() & VT_ARRAY) != 0 && (value.vt() & VT_BYREF) == 0) {
+    PushArray(ctx, value.DetachArray());
+    return;
+  }
+  PushVariant(ctx, static_cast<const Variant&>(value));
+}
+
 void PushVariant(duk_context* ctx, const Variant& in) {
   const Variant& value = in.Deref();
   if ((value.vt() & VT_ARRAY) != 0) {

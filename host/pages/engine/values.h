@@ -18,6 +18,9 @@
 namespace vant::host::pages::engine {
 
 void PushVariant(duk_context* ctx, const Variant& value);
+// The same for a value nobody else holds: an array in it is handed over to
+// the script instead of copied (BinaryRead's chunks, say).
+void PushVariant(duk_context* ctx, Variant&& value);
 Variant ToVariant(duk_context* ctx, duk_idx_t index);
 
 // Arguments from the stack, [first, top), or from the array at index;

@@ -8,10 +8,10 @@ namespace {
 using detail::Guarded;
 
 // Reads the registry afresh and checks that the key still exists.
-long ReadKey(const Key& key, Tree* tree) {
+long ReadKey(const Key& key, std::shared_ptr<const Tree>* tree) {
   if (!key.IsOpen()) return ERROR_INVALID_HANDLE;
-  if (const long status = Registry(key.File()).Read(tree); status != ERROR_SUCCESS) return status;
-  return tree->HasKey(key.Path()) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+  if (const long status = Registry(key.File()).Snapshot(tree); status != ERROR_SUCCESS) return status;
+  return (*tree)->HasKey(key.Path()) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 // Runs change in one write transaction on a key opened for writing.
@@ -39,8 +39,9 @@ long RegQueryString(const Key& key, std::u16string_view valueName, std::u16strin
                     size_t maxBytes) {
   if (out == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&] {
-    Tree tree;
-    if (const long status = ReadKey(key, &tree); status != ERROR_SUCCESS) return status;
+    std::shared_ptr<const Tree> snapshot;
+    if (const long status = ReadKey(key, &snapshot); status != ERROR_SUCCESS) return status;
+    const Tree& tree = *snapshot;
     const Value* value = nullptr;
     const long status = FindTyped(tree, key, valueName, ValueType::String, &value);
     if (status != ERROR_SUCCESS) return status;
@@ -55,8 +56,9 @@ long RegQueryString(const Key& key, std::u16string_view valueName, std::u16strin
 long RegQueryDword(const Key& key, std::u16string_view valueName, uint32_t* out) {
   if (out == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&] {
-    Tree tree;
-    if (const long status = ReadKey(key, &tree); status != ERROR_SUCCESS) return status;
+    std::shared_ptr<const Tree> snapshot;
+    if (const long status = ReadKey(key, &snapshot); status != ERROR_SUCCESS) return status;
+    const Tree& tree = *snapshot;
     const Value* value = nullptr;
     const long status = FindTyped(tree, key, valueName, ValueType::Dword, &value);
     if (status == ERROR_SUCCESS) *out = value->dword;
@@ -94,8 +96,9 @@ long RegDeleteTree(const Key& key, std::u16string_view subKey) {
 long RegEnumSubKeys(const Key& key, std::vector<std::u16string>* out) {
   if (out == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&] {
-    Tree tree;
-    if (const long status = ReadKey(key, &tree); status != ERROR_SUCCESS) return status;
+    std::shared_ptr<const Tree> snapshot;
+    if (const long status = ReadKey(key, &snapshot); status != ERROR_SUCCESS) return status;
+    const Tree& tree = *snapshot;
     return tree.SubKeys(key.Path(), out);
   });
 }

@@ -4,6 +4,7 @@
 
 #include "platform/registry/detail/file_store.h"
 #include "platform/registry/detail/guard.h"
+#include "platform/registry/parsed_cache.h"
 #include "platform/registry/reg_text.h"
 #include "platform/registry/registry_path.h"
 
@@ -37,11 +38,21 @@ Registry::Registry(std::string file) : file_(std::move(file)) {}
 long Registry::Read(Tree* out) const {
   if (out == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&] {
+    std::shared_ptr<const Tree> shared;
+    if (const long status = Snapshot(&shared); status != ERROR_SUCCESS) return status;
+    *out = *shared;
+    return ERROR_SUCCESS;
+  });
+}
+
+long Registry::Snapshot(std::shared_ptr<const Tree>* out) const {
+  if (out == nullptr) return ERROR_INVALID_PARAMETER;
+  return Guarded([&] {
     std::string text;
     if (const long status = detail::ReadRegistryFile(file_, &text); status != ERROR_SUCCESS) {
       return status;
     }
-    *out = ParseRegText(text);
+    *out = ParsedTree(file_, std::move(text));
     return ERROR_SUCCESS;
   });
 }
@@ -68,10 +79,10 @@ long Registry::Open(std::u16string path, Access access, bool create, Key* out) c
     if (create) {
       status = Edit([&](Tree& tree) { return tree.CreateKey(path); });
     } else {
-      Tree tree;
-      status = Read(&tree);
+      std::shared_ptr<const Tree> tree;
+      status = Snapshot(&tree);
       // A malformed path names no key; Win32 reports that as not found too.
-      if (status == ERROR_SUCCESS && !tree.HasKey(path)) status = ERROR_FILE_NOT_FOUND;
+      if (status == ERROR_SUCCESS && !tree->HasKey(path)) status = ERROR_FILE_NOT_FOUND;
     }
     if (status == ERROR_SUCCESS) *out = Key(file_, std::move(path), access);
     return status;

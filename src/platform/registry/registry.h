@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,9 @@ class Registry {
 
   // A snapshot of the whole registry, read afresh. Read failures as above.
   long Read(Tree* out) const;
+  // The same snapshot shared rather than copied: the file is read afresh,
+  // and parsed again only when its text changed since the last read.
+  long Snapshot(std::shared_ptr<const Tree>* out) const;
 
   // One write transaction: locks the file against other writers, reads it
   // afresh, runs change on the tree and, if change returns ERROR_SUCCESS and

@@ -1,6 +1,7 @@
 #include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "unit/platform/registry/test_files.h"
@@ -229,6 +230,42 @@ TEST_F(RegistryTest, InvalidArgumentsAreRefusedUpFront) {
   EXPECT_EQ(RegSetString(key, u"n", u"two\nlines"), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegEnumSubKeys(key, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(reg_.Read(nullptr), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
+}  // namespace vant::registry
+
+namespace vant::registry {
+namespace {
+
+// Lookups reuse the parsed file while its text is unchanged, yet an edit by
+// hand is seen at once, even one that keeps the size and the timestamp.
+TEST(RegistryParsedCacheTest, UnchangedTextIsSharedAndEditsAreSeen) {
+  testing::TempDir dir;
+  const std::string file = dir.File("registry.reg");
+  const Registry reg(file);
+  Key key;
+  ASSERT_EQ(reg.CreateKey(Root::LocalMachine, u"SOFTWARE\\A", &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetString(key, u"V", u"one"), ERROR_SUCCESS);
+
+  std::shared_ptr<const Tree> first, second;
+  ASSERT_EQ(reg.Snapshot(&first), ERROR_SUCCESS);
+  ASSERT_EQ(reg.Snapshot(&second), ERROR_SUCCESS);
+  EXPECT_EQ(first.get(), second.get()) << "same text, same parsed tree";
+
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  std::string text = testing::ReadAllText(file);
+  const std::size_t at = text.find("\"one\"");
+  ASSERT_NE(at, std::string::npos) << text;
+  text.replace(at, 5, "\"two\"");
+  testing::WriteAllText(file, text);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+  std::u16string value;
+  EXPECT_EQ(RegQueryString(key, u"V", &value, 1024), ERROR_SUCCESS);
+  EXPECT_EQ(value, u"two");
 }
 
 }  // namespace
