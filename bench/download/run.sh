@@ -26,8 +26,7 @@ mid_mb="${MID_MB:-100}"
 repeats="${REPEATS:-3}"
 wrk_args=(-t2 -c64 -d"${WRK_SECONDS:-10}"s --timeout 5s)
 
-die() { echo "run.sh: $*" >&2; exit 1; }
-log() { echo "== $*" >&2; }
+. "$here/../lib.sh"
 
 for bin in vant-host vant-regsvr libvantupload.so; do
   [[ -e "$build/$bin" ]] || die "no $bin in $build (build it, or set BUILD=...)"
@@ -38,26 +37,12 @@ missing=()
 [[ -x /usr/sbin/nginx ]] || command -v nginx >/dev/null 2>&1 || missing+=(nginx)
 command -v wrk >/dev/null 2>&1 || missing+=(wrk)
 command -v curl >/dev/null 2>&1 || missing+=(curl)
-if ((${#missing[@]})); then
-  [[ "$(id -u)" = 0 ]] || die "missing packages: ${missing[*]} (run as root to install them)"
-  log "installing Debian packages: ${missing[*]} (apt-get install)"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >&2
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+install_missing "${missing[@]}"
 nginx_bin="$(command -v nginx || echo /usr/sbin/nginx)"
 
 # ---------------------------------------------------------------- temp folder, cleanup
 work="$(mktemp -d "${TMPDIR:-/tmp}/vant-download-bench.XXXXXX")"
 pids=()
-stop_pid() {
-  local p=$1
-  kill -0 "$p" 2>/dev/null || return 0
-  kill -TERM "$p" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$p" 2>/dev/null && kill -KILL "$p" 2>/dev/null || true
-  wait "$p" 2>/dev/null || true
-}
 cleanup() {
   local p
   for p in "${pids[@]:-}"; do [[ -n "$p" ]] && stop_pid "$p"; done

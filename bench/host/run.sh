@@ -14,8 +14,7 @@ WRK_ARGS=(-t2 -c64 -d10s)
 THREADS=32                       # vant-host default; php-fpm gets the same number of workers
 DRAIN_BYTES=$((1024 * 1024 * 1024))
 
-die() { echo "run.sh: $*" >&2; exit 1; }
-log() { echo "== $*" >&2; }
+. "$ROOT/bench/lib.sh"
 
 [ -x "$HOST_BIN" ] || die "no vant-host at $HOST_BIN (set BUILD=...)"
 [ -f "$BUILD/libvantupload.so" ] || log "note: $BUILD/libvantupload.so not found (not needed for these pages)"
@@ -27,13 +26,7 @@ command -v nginx >/dev/null 2>&1 || [ -x /usr/sbin/nginx ] || missing+=(nginx)
 [ -n "$(find_fpm)" ] || missing+=(php-fpm)
 command -v wrk >/dev/null 2>&1 || missing+=(wrk)
 command -v curl >/dev/null 2>&1 || missing+=(curl)
-if [ ${#missing[@]} -gt 0 ]; then
-    [ "$(id -u)" = 0 ] || die "missing packages: ${missing[*]} (run as root to install them)"
-    log "installing Debian packages: ${missing[*]} (apt-get install; services are not configured or started by this script)"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >&2
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+install_missing "${missing[@]}"
 NGINX_BIN=$(command -v nginx || echo /usr/sbin/nginx)
 FPM_BIN=$(find_fpm)
 [ -x "$NGINX_BIN" ] && [ -x "$FPM_BIN" ] && command -v wrk >/dev/null || die "nginx/php-fpm/wrk not available"
@@ -41,14 +34,6 @@ FPM_BIN=$(find_fpm)
 # ---------------------------------------------------------------- temp folder, cleanup
 T=$(mktemp -d /tmp/vant-bench-host.XXXXXX)
 PIDS=()
-stop_pid() {
-    local p=$1
-    kill -0 "$p" 2>/dev/null || return 0
-    kill -TERM "$p" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$p" 2>/dev/null && kill -KILL "$p" 2>/dev/null || true
-    wait "$p" 2>/dev/null || true
-}
 cleanup() {
     local p
     for p in "${PIDS[@]:-}"; do [ -n "$p" ] && stop_pid "$p"; done

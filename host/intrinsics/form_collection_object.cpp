@@ -1,6 +1,7 @@
 #include "host/intrinsics/form_collection_object.h"
 
 #include "host/intrinsics/error_record.h"
+#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/string_list_object.h"
 #include "host/intrinsics/text_codec.h"
 
@@ -9,9 +10,9 @@ namespace vant::host::intrinsics {
 namespace {
 constexpr std::u16string_view kSource = kRequestSource;
 
-HRESULT BadPosition() {
-  return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the items of this collection.");
-}
+constexpr std::u16string_view kOutOfRange = u"The index is outside the items of this collection.";
+
+HRESULT BadPosition() { return RaiseError(DISP_E_BADINDEX, kSource, kOutOfRange); }
 }  // namespace
 
 void* FormCollectionObject::FindExtraInterface(const IID& iid) {
@@ -51,26 +52,12 @@ HRESULT FormCollectionObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT FormCollectionObject::get_Key(const Variant& position, Variant* out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::int32_t index = 0;
-    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
-        static_cast<std::size_t>(index) > values_.entries.size()) {
-      return BadPosition();
-    }
-    *out = Variant::String(Bstr(values_.entries[static_cast<std::size_t>(index - 1)].key));
-    return S_OK;
-  });
+  return KeyAtPosition(kSource, kOutOfRange, values_.entries, [](const auto& e) { return e.key; },
+                       position, out);
 }
 
 HRESULT FormCollectionObject::get__NewEnum(IUnknown** out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::vector<Variant> keys;
-    for (const auto& e : values_.entries) keys.push_back(Variant::String(Bstr(e.key)));
-    *out = MakeVariantEnumerator(std::move(keys)).Detach();
-    return S_OK;
-  });
+  return KeyEnumerator(kSource, values_.entries, [](const auto& e) { return e.key; }, out);
 }
 
 }  // namespace vant::host::intrinsics

@@ -1,6 +1,7 @@
 #include "host/intrinsics/read_cookie_object.h"
 
 #include "host/intrinsics/error_record.h"
+#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {
@@ -49,26 +50,12 @@ HRESULT ReadCookieObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT ReadCookieObject::get_Key(const Variant& position, Variant* out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::int32_t index = 0;
-    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
-        static_cast<std::size_t>(index) > cookie_.keys.entries.size()) {
-      return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the keys of this cookie.");
-    }
-    *out = Variant::String(Bstr(cookie_.keys.entries[static_cast<std::size_t>(index - 1)].key));
-    return S_OK;
-  });
+  return KeyAtPosition(kSource, u"The index is outside the keys of this cookie.",
+                       cookie_.keys.entries, [](const auto& e) { return e.key; }, position, out);
 }
 
 HRESULT ReadCookieObject::get__NewEnum(IUnknown** out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::vector<Variant> keys;
-    for (const auto& e : cookie_.keys.entries) keys.push_back(Variant::String(Bstr(e.key)));
-    *out = MakeVariantEnumerator(std::move(keys)).Detach();
-    return S_OK;
-  });
+  return KeyEnumerator(kSource, cookie_.keys.entries, [](const auto& e) { return e.key; }, out);
 }
 
 }  // namespace vant::host::intrinsics

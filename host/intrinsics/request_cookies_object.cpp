@@ -1,6 +1,7 @@
 #include "host/intrinsics/request_cookies_object.h"
 
 #include "host/intrinsics/error_record.h"
+#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/read_cookie_object.h"
 #include "host/intrinsics/text_codec.h"
 
@@ -9,9 +10,9 @@ namespace vant::host::intrinsics {
 namespace {
 constexpr std::u16string_view kSource = kRequestSource;
 
-HRESULT BadPosition() {
-  return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the cookies of the request.");
-}
+constexpr std::u16string_view kOutOfRange = u"The index is outside the cookies of the request.";
+
+HRESULT BadPosition() { return RaiseError(DISP_E_BADINDEX, kSource, kOutOfRange); }
 }  // namespace
 
 void* RequestCookiesObject::FindExtraInterface(const IID& iid) {
@@ -55,26 +56,12 @@ HRESULT RequestCookiesObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT RequestCookiesObject::get_Key(const Variant& position, Variant* out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::int32_t index = 0;
-    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
-        static_cast<std::size_t>(index) > cookies_.size()) {
-      return BadPosition();
-    }
-    *out = Variant::String(Bstr(cookies_[static_cast<std::size_t>(index - 1)].name));
-    return S_OK;
-  });
+  return KeyAtPosition(kSource, kOutOfRange, cookies_, [](const auto& c) { return c.name; },
+                       position, out);
 }
 
 HRESULT RequestCookiesObject::get__NewEnum(IUnknown** out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::vector<Variant> names;
-    for (const auto& c : cookies_) names.push_back(Variant::String(Bstr(c.name)));
-    *out = MakeVariantEnumerator(std::move(names)).Detach();
-    return S_OK;
-  });
+  return KeyEnumerator(kSource, cookies_, [](const auto& c) { return c.name; }, out);
 }
 
 }  // namespace vant::host::intrinsics

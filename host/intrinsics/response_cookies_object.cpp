@@ -1,6 +1,7 @@
 #include "host/intrinsics/response_cookies_object.h"
 
 #include "host/intrinsics/error_record.h"
+#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {
@@ -8,9 +9,9 @@ namespace vant::host::intrinsics {
 namespace {
 constexpr std::u16string_view kSource = kResponseSource;
 
-HRESULT BadPosition() {
-  return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the cookies of the response.");
-}
+constexpr std::u16string_view kOutOfRange = u"The index is outside the cookies of the response.";
+
+HRESULT BadPosition() { return RaiseError(DISP_E_BADINDEX, kSource, kOutOfRange); }
 }  // namespace
 
 void* ResponseCookiesObject::FindExtraInterface(const IID& iid) {
@@ -67,26 +68,12 @@ HRESULT ResponseCookiesObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT ResponseCookiesObject::get_Key(const Variant& position, Variant* out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::int32_t index = 0;
-    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
-        static_cast<std::size_t>(index) > cookies_.size()) {
-      return BadPosition();
-    }
-    *out = Variant::String(Bstr(cookies_[static_cast<std::size_t>(index - 1)]->Cookie().name));
-    return S_OK;
-  });
+  return KeyAtPosition(kSource, kOutOfRange, cookies_,
+                       [](const auto& c) { return c->Cookie().name; }, position, out);
 }
 
 HRESULT ResponseCookiesObject::get__NewEnum(IUnknown** out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::vector<Variant> names;
-    for (const auto& c : cookies_) names.push_back(Variant::String(Bstr(c->Cookie().name)));
-    *out = MakeVariantEnumerator(std::move(names)).Detach();
-    return S_OK;
-  });
+  return KeyEnumerator(kSource, cookies_, [](const auto& c) { return c->Cookie().name; }, out);
 }
 
 std::vector<std::string> ResponseCookiesObject::SetCookieHeaders(std::uint32_t codePage) const {

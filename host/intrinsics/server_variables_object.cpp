@@ -1,6 +1,7 @@
 #include "host/intrinsics/server_variables_object.h"
 
 #include "host/intrinsics/error_record.h"
+#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {
@@ -50,26 +51,12 @@ HRESULT ServerVariablesObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT ServerVariablesObject::get_Key(const Variant& position, Variant* out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::int32_t index = 0;
-    if (Failed(VariantToI4(position.Deref(), &index)) || index < 1 ||
-        static_cast<std::size_t>(index) > names_.size()) {
-      return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
-    }
-    *out = Variant::String(Bstr(Widen(names_[static_cast<std::size_t>(index - 1)])));
-    return S_OK;
-  });
+  return KeyAtPosition(kSource, u"The index is outside the server variables.", names_,
+                       [](const auto& n) { return Widen(n); }, position, out);
 }
 
 HRESULT ServerVariablesObject::get__NewEnum(IUnknown** out) {
-  if (out == nullptr) return E_POINTER;
-  return Guarded(kSource, [&] {
-    std::vector<Variant> names;
-    for (const auto& n : names_) names.push_back(Variant::String(Bstr(Widen(n))));
-    *out = MakeVariantEnumerator(std::move(names)).Detach();
-    return S_OK;
-  });
+  return KeyEnumerator(kSource, names_, [](const auto& n) { return Widen(n); }, out);
 }
 
 }  // namespace vant::host::intrinsics
