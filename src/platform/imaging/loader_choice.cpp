@@ -1,7 +1,5 @@
 #include "platform/imaging/loader_choice.h"
 
-#include <vips/vips.h>
-
 #include <array>
 #include <string_view>
 #include <utility>
@@ -14,27 +12,30 @@ namespace {
 
 constexpr const char kMagickLoader[] = "magickload";
 
-// Loader nickname prefixes of the library's own loaders and their formats
-// (the file, buffer and source variants share a prefix).
-constexpr std::array<std::pair<std::string_view, GUID>, 4> kOwnLoaders{{
-    {"jpegload", kRawFormatJpeg},
-    {"pngload", kRawFormatPng},
-    {"gifload", kRawFormatGif},
-    {"tiffload", kRawFormatTiff},
+// The library's own loaders this product uses, by the first bytes of the
+// file. Choosing by signature here, rather than asking the library which of
+// its loaders takes the file, keeps every other loader (and the third-party
+// readers behind them) away from uploaded files.
+struct OwnFormat {
+  std::string_view signature;
+  const char* nickname;
+  GUID format;
+};
+
+const std::array<OwnFormat, 8> kOwnFormats{{
+    {std::string_view("\xFF\xD8\xFF", 3), "jpegload", kRawFormatJpeg},
+    {std::string_view("\x89PNG\r\n\x1A\n", 8), "pngload", kRawFormatPng},
+    {"GIF87a", "gifload", kRawFormatGif},
+    {"GIF89a", "gifload", kRawFormatGif},
+    {std::string_view("II*\0", 4), "tiffload", kRawFormatTiff},
+    {std::string_view("MM\0*", 4), "tiffload", kRawFormatTiff},
+    {std::string_view("II+\0", 4), "tiffload", kRawFormatTiff},  // BigTIFF
+    {std::string_view("MM\0+", 4), "tiffload", kRawFormatTiff},
 }};
 
-std::optional<LoaderChoice> OwnLoader(const std::string& hostPath) {
-  const char* type = vips_foreign_find_load(hostPath.c_str());
-  // A miss leaves a message in the process-wide buffer; the sniff decides.
-  if (type == nullptr) {
-    vips_error_clear();
-    return std::nullopt;
-  }
-  const char* nickname = vips_nickname_find(g_type_from_name(type));
-  if (nickname == nullptr) return std::nullopt;
-  const std::string_view name(nickname);
-  for (const auto& [prefix, format] : kOwnLoaders) {
-    if (name.starts_with(prefix)) return LoaderChoice{std::string(name), format};
+std::optional<LoaderChoice> OwnLoader(std::string_view head) {
+  for (const OwnFormat& own : kOwnFormats) {
+    if (head.starts_with(own.signature)) return LoaderChoice{own.nickname, own.format};
   }
   return std::nullopt;
 }
@@ -45,7 +46,7 @@ std::optional<LoaderChoice> ChooseLoader(const std::string& hostPath) {
   const std::string head = ReadFileHead(hostPath);
   if (head.empty()) return std::nullopt;
   if (const auto magick = SniffMagickFormat(head)) return LoaderChoice{kMagickLoader, *magick};
-  return OwnLoader(hostPath);
+  return OwnLoader(head);
 }
 
 bool IsMagickLoader(const LoaderChoice& choice) { return choice.nickname == kMagickLoader; }

@@ -66,7 +66,12 @@ VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath) {
     return VImage::magickload(hostPath.c_str(), VImage::option()->set("density", density.c_str()));
   }
   if (IsMagickLoader(loader)) return VImage::magickload(hostPath.c_str());
-  return VImage::new_from_file(hostPath.c_str());
+  // The chosen loader by name: a generic open would sniff the file with
+  // every loader the library has.
+  VImage image;
+  VImage::call(loader.nickname.c_str(),
+               VImage::option()->set("filename", hostPath.c_str())->set("out", &image));
+  return image;
 }
 
 std::optional<VImage> OpenWithinLimit(const std::string& hostPath) {
