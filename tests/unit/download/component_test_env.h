@@ -16,6 +16,7 @@
 
 #include "frame/message_library.h"
 #include "platform/automation/automation.h"
+#include "support/component_checks.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::testing {
@@ -38,38 +39,12 @@ inline constexpr const char* kCatalog =
     "0x40020063 = 63|%2|%3|%4\n"
     "0x40020066 = 66|%1|%2\n";
 
-// The source text of the thread's error record, taken off the thread;
-// "<none>" when nothing was reported.
-inline std::string TakeReport() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
-  Bstr source;
-  info->GetSource(&source);
-  return Utf16ToUtf8(source.view());
-}
-
-inline std::u16string U16(const std::string& text) { return Utf8ToUtf16(text); }
-inline std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
-
-// Host path -> Windows path on drive C:.
-inline std::u16string WinPath(const std::string& hostPath) {
-  std::u16string out = u"C:" + U16(hostPath);
-  for (auto& c : out) {
-    if (c == u'/') c = u'\\';
-  }
-  return out;
-}
-
-inline std::string ReadHostFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
-  std::ofstream(hostPath, std::ios::binary | std::ios::trunc) << bytes;
-}
+using vant::test::TakeReport;
+using vant::test::U16;
+using vant::test::U8;
+using vant::test::WinPath;
+using vant::test::ReadHostFile;
+using vant::test::WriteHostFile;
 
 // `n` bytes of a pattern that differs at every offset of a chunk.
 inline std::string Pattern(std::size_t n, unsigned salt = 0) {

@@ -15,6 +15,7 @@
 
 #include "form/form_element.h"
 #include "frame/message_library.h"
+#include "support/component_checks.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::form::testing {
@@ -41,26 +42,11 @@ inline constexpr const char* kFormCatalog =
     "0x40020058 = 58|%1\n"
     "0x40020066 = 66|%1|%2\n";
 
-// The source text of the thread's error record, taken off the thread;
-// "<none>" when nothing was reported.
-inline std::string TakeReport() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
-  Bstr source;
-  info->GetSource(&source);
-  return Utf16ToUtf8(source.view());
-}
-
-inline std::u16string U16(const std::string& text) { return Utf8ToUtf16(text); }
-
-// Host path -> Windows path on drive C:.
-inline std::u16string WinPath(const std::string& hostPath) {
-  std::u16string out = u"C:" + U16(hostPath);
-  for (auto& c : out) {
-    if (c == u'/') c = u'\\';
-  }
-  return out;
-}
+using vant::test::TakeReport;
+using vant::test::U16;
+using vant::test::WinPath;
+using vant::test::ReadHostFile;
+using vant::test::WriteHostFile;
 
 // Windows path on drive C: -> host path.
 inline std::string HostPath(std::u16string_view windowsPath) {
@@ -69,17 +55,6 @@ inline std::string HostPath(std::u16string_view windowsPath) {
     if (c == '\\') c = '/';
   }
   return out;
-}
-
-inline std::string ReadHostFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
-  std::ofstream(hostPath, std::ios::binary) << bytes;
 }
 
 // Per test: a configured catalog, a scratch folder with an upload folder

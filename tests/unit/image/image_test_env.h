@@ -10,6 +10,7 @@
 
 #include "frame/message_library.h"
 #include "image/image_proc.h"
+#include "support/component_checks.h"
 #include "support/fake_host.h"
 #include "unit/frame/frame_test_env.h"
 
@@ -24,23 +25,8 @@ inline constexpr const char* kImageCatalog =
     "0x40020063 = 63|%2|%3|%4\n"
     "0x40020066 = 66|%1|%2\n";
 
-// The source text of the thread's error record, taken off the thread;
-// "<none>" when nothing was reported.
-inline std::string TakeReport() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "<none>";
-  Bstr source;
-  info->GetSource(&source);
-  return Utf16ToUtf8(source.view());
-}
-
-inline std::u16string WinPath(const std::string& hostPath) {
-  std::u16string out = u"C:" + Utf8ToUtf16(hostPath);
-  for (auto& c : out) {
-    if (c == u'/') c = u'\\';
-  }
-  return out;
-}
+using vant::test::TakeReport;
+using vant::test::WinPath;
 
 inline std::string SamplesFolder() {
   const char* shared = std::getenv("VANT_SHARED");
