@@ -62,15 +62,7 @@ inline std::string HostPath(std::u16string_view windowsPath) {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string catalog = reg_.dir().Write("res/messages.cat", kFormCatalog);
-    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
-    ASSERT_EQ(reg_.Open().Edit([&](registry::Tree& t) {
-      t.CreateKey(key);
-      t.SetString(key, frame::kResPathValue, U16(catalog));
-      t.SetDword(key, frame::kLangIdValue, 1033);
-      return registry::ERROR_SUCCESS;
-    }),
-              registry::ERROR_SUCCESS);
+    ASSERT_EQ(reg_.UseCatalog(kFormCatalog), registry::ERROR_SUCCESS);
     std::string pattern = (std::filesystem::temp_directory_path() / "vant-form-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;

@@ -4,11 +4,14 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
+#include "frame/message_library.h"
+#include "platform/automation/automation.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_path.h"
 
@@ -63,6 +66,19 @@ class ScopedRegistry {
   const std::string& file() const { return file_; }
   const TempDir& dir() const { return dir_; }
   registry::Registry Open() const { return registry::Registry(file_); }
+
+  // Writes `text` as the message catalog and points the settings key at it,
+  // in the given language; the registry's status.
+  long UseCatalog(const char* text, std::uint32_t langId = 1033) const {
+    const std::string catalog = dir_.Write("res/messages.cat", text);
+    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
+    return Open().Edit([&](registry::Tree& t) {
+      t.CreateKey(key);
+      t.SetString(key, frame::kResPathValue, Utf8ToUtf16(catalog));
+      t.SetDword(key, frame::kLangIdValue, langId);
+      return registry::ERROR_SUCCESS;
+    });
+  }
 
   registry::Tree Read() const {
     registry::Tree tree;

@@ -36,15 +36,7 @@ inline std::string SamplesFolder() {
 class ImageProcTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string catalog = reg_.dir().Write("res/messages.cat", kImageCatalog);
-    const std::u16string key = registry::KeyPath(registry::Root::LocalMachine, frame::kConfigKey);
-    ASSERT_EQ(reg_.Open().Edit([&](registry::Tree& t) {
-      t.CreateKey(key);
-      t.SetString(key, frame::kResPathValue, Utf8ToUtf16(catalog));
-      t.SetDword(key, frame::kLangIdValue, 1033);
-      return registry::ERROR_SUCCESS;
-    }),
-              registry::ERROR_SUCCESS);
+    ASSERT_EQ(reg_.UseCatalog(kImageCatalog), registry::ERROR_SUCCESS);
     std::string pattern = (std::filesystem::temp_directory_path() / "vant-img-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
