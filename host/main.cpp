@@ -19,6 +19,7 @@
 #include "platform/fs/fault_injection.h"
 #include "platform/imaging/pixel_limit.h"
 #include "platform/sys/ansi_code_page.h"
+#include "platform/sys/form_part_limit.h"
 
 namespace {
 
@@ -81,13 +82,17 @@ int main(int argc, char** argv) {
   // Components loaded in process read the registry named here.
   if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
 
-  // Drives, the image size limit and the ANSI code page reach the component
-  // module through the environment, so they are set before any thread starts.
+  // Drives, the image size and form part limits and the ANSI code page reach
+  // the component module through the environment, so they are set before any
+  // thread starts.
   vant::fs::ResetDrives();
   for (const DriveMapping& drive : options.drives) vant::fs::SetDrive(drive.letter, drive.hostPath);
   if (options.maxImagePixels) {
     ::setenv(vant::imaging::kMaxImagePixelsVariable,
              std::to_string(*options.maxImagePixels).c_str(), 1);
+  }
+  if (options.maxFormParts) {
+    ::setenv(vant::sys::kMaxFormPartsVariable, std::to_string(*options.maxFormParts).c_str(), 1);
   }
   if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";

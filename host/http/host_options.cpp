@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include "platform/sys/form_part_limit.h"
+
 namespace vant::host::http {
 namespace {
 
@@ -55,6 +57,14 @@ bool ParseSeconds(std::string_view text, std::chrono::milliseconds& out) {
 bool ParsePixelCount(std::string_view text, std::optional<std::uint64_t>& out) {
   std::uint64_t value = 0;
   if (!ParseUnsigned(text, value) || value == 0) return false;
+  out = value;
+  return true;
+}
+
+// A part count from 1 up, with no suffix, as the upload parser reads it.
+bool ParsePartCount(std::string_view text, std::optional<std::uint32_t>& out) {
+  std::uint32_t value = 0;
+  if (!sys::ParseMaxFormParts(text, value)) return false;
   out = value;
   return true;
 }
@@ -110,6 +120,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--ansi-codepage",
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxCodePage, o.ansiCodePage); }},
       {"--max-image-pixels", [](auto v, auto& o) { return ParsePixelCount(v, o.maxImagePixels); }},
+      {"--max-form-parts", [](auto v, auto& o) { return ParsePartCount(v, o.maxFormParts); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
@@ -184,6 +195,9 @@ std::string HostUsage(std::string_view program) {
       "  --max-image-pixels N  largest image (width x height) the image processor\n"
       "                        decodes or writes; larger ones are refused (default\n"
       "                        $VANT_MAX_IMAGE_PIXELS, else 100000000)\n"
+      "  --max-form-parts N    most fields and files one upload form may have; a\n"
+      "                        form with more is refused with a message (default\n"
+      "                        $VANT_MAX_FORM_PARTS, else 10000)\n"
       "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"

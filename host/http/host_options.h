@@ -30,6 +30,9 @@ struct HostOptions {
   // --max-image-pixels N: largest width × height the image processor
   // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
   std::optional<std::uint64_t> maxImagePixels;
+  // --max-form-parts N: most fields and files one upload form may have;
+  // unset keeps $VANT_MAX_FORM_PARTS, else 10000.
+  std::optional<std::uint32_t> maxFormParts;
   std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
   std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
   // Longest wait for the next request on a kept-alive connection; shorter

@@ -67,6 +67,7 @@ enum class MessageId : std::uint32_t {
   kSystemError = 0x40020063,              // %1 system text, %2 class, %3 member, %4 place
   kStringNotAllocated = 0x40020065,       // a result string cannot be allocated
   kUnexpectedFailure = 0x40020066,        // %1 class name, %2 member name
+  kTooManyParts = 0x40020067,             // %1 part limit (number): the form has more parts
   kAbnormalUpload = 0xC0020001,           // %1 kAbnormalUploadText
 };
 

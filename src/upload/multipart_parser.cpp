@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/sys/form_part_limit.h"
 #include "upload/boundary.h"
 #include "upload/part_headers.h"
 
@@ -112,7 +113,13 @@ HRESULT MultipartParser::_UploadContents() {
 }
 
 HRESULT MultipartParser::ReadParts(DelimiterScanner& scanner) {
-  for (;;) {
+  const std::uint32_t limit = sys::MaxFormParts();
+  for (std::uint32_t begun = 0;; ++begun) {
+    // Refused before the part has an element or a file, so a body of
+    // countless tiny parts costs no more memory than `limit` of them.
+    if (begun == limit) {
+      return errors_.Report(MessageId::kTooManyParts, {static_cast<std::int32_t>(limit)});
+    }
     if (Failed(ReadPart(scanner))) return E_FAIL;
     form_.Add(current_.get());
     current_ = nullptr;

@@ -37,8 +37,10 @@ class MultipartParser {
   // 0x40020017 after Response.End when above TotalLen) and the content type,
   // skips the preamble and reads every part up to the closing delimiter.
   // A body that ends right after a delimiter is reported (0xC0020001) but
-  // the call succeeds with the parts read so far. On failure the temporary
-  // file of the part in hand is gone; earlier parts stay in the form.
+  // the call succeeds with the parts read so far. A body with more parts
+  // than sys::MaxFormParts() fails when the first part past the limit
+  // begins (0x40020067). On failure the temporary file of the part in hand
+  // is gone; earlier parts stay in the form.
   HRESULT _UploadContents();
 
   // The element of the first file part, or null.

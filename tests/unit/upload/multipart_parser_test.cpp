@@ -9,6 +9,7 @@
 #include <set>
 
 #include "platform/fs/fault_injection.h"
+#include "platform/sys/form_part_limit.h"
 #include "unit/upload/upload_test_env.h"
 
 namespace vant::upload {
@@ -105,6 +106,79 @@ TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
     ASSERT_NE(form, nullptr) << TakeReport();
     EXPECT_EQ(Elements(*form, row.names), row.want);
     EXPECT_EQ(TakeReport(), "<none>");
+    up = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+}
+
+// Sets the part limit for one scope; the parser reads it through the cache.
+class ScopedPartLimit {
+ public:
+  explicit ScopedPartLimit(const char* value) {
+    if (value == nullptr) {
+      unsetenv(sys::kMaxFormPartsVariable);
+    } else {
+      setenv(sys::kMaxFormPartsVariable, value, 1);
+    }
+    sys::RereadMaxFormParts();
+  }
+  ~ScopedPartLimit() {
+    unsetenv(sys::kMaxFormPartsVariable);
+    sys::RereadMaxFormParts();
+  }
+};
+
+std::vector<Part> Fields(std::size_t count, const std::string& value = "") {
+  return std::vector<Part>(count, Part("a", value));
+}
+
+// Every part begun counts, field or file, empty or not; the preamble and
+// epilogue do not. The part past the limit fails the parse after the body
+// is drained, and no file of the upload is left.
+TEST_F(MultipartParserTest, PartsBeyondTheLimitAreRefused) {
+  const Part file("f", "data", "a.bin");
+  const Part emptyFile("f", "", "");
+  struct Row {
+    const char* what;
+    const char* limit;
+    std::vector<Part> parts;
+    std::string report;  // "<none>": parsed
+    std::string preamble = "", epilogue = "\r\n";
+  };
+  const Row rows[] = {
+      {"exactly the limit, fields and files", "3", {{"a", "1"}, file, {"b", "2"}}, "<none>"},
+      {"one field more", "3", {{"a", "1"}, file, {"b", "2"}, {"c", "3"}}, "67|3"},
+      {"the refused part is a file", "3", {file, file, file, file}, "67|3"},
+      {"empty fields count", "3", Fields(4), "67|3"},
+      {"empty file inputs count", "3", {emptyFile, emptyFile, emptyFile, emptyFile}, "67|3"},
+      {"preamble and epilogue are not parts", "2", Fields(2, "v"), "<none>",
+       "preamble\r\n--x\r\n\r\n", "\r\nepilogue\r\n"},
+      {"a limit of one", "1", {file}, "<none>"},
+      {"a limit of one, two parts", "1", {{"a", ""}, file}, "67|1"},
+      {"default limit reached", nullptr, Fields(10000), "<none>"},
+      {"default limit passed", nullptr, Fields(10001), "67|10000"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const ScopedPartLimit limit(row.limit);
+    const std::string body = Body(row.parts, testing::kBoundary, row.preamble, row.epilogue);
+    Post(body);
+    ComPtr<IFileUpload> up = NewUpload();
+    Variant form;
+    const HRESULT hr = up->get_Form(&form);
+    EXPECT_EQ(TakeReport(), row.report);
+    EXPECT_EQ(hr == S_OK, row.report == "<none>");
+    EXPECT_EQ(host().BytesRead(), body.size()) << "drained";
+    if (hr == S_OK) {
+      std::size_t elements = 0;
+      for (const char16_t* name : {u"a", u"b", u"c", u"f"}) {
+        const form::CFormElementCollection* collection = FormOf(*up)->Find(name);
+        if (collection != nullptr) elements += collection->Elements().size();
+      }
+      EXPECT_EQ(elements, row.parts.size());
+    } else {
+      EXPECT_TRUE(FolderFiles().empty()) << "files of the earlier parts are deleted";
+    }
     up = nullptr;
     EXPECT_TRUE(FolderFiles().empty());
   }

@@ -39,7 +39,7 @@ inline constexpr const char* kUploadCatalog =
     "0x40020020 = 20|%1!d!\n0x40020021 = 21\n0x40020022 = 22|%1\n0x40020023 = 23\n"
     "0x40020028 = 28\n0x40020029 = 29\n0x40020031 = 31\n0x40020032 = 32\n"
     "0x40020040 = 40\n0x40020058 = 58|%1\n0x40020063 = 63|%2|%3|%4\n"
-    "0x40020065 = 65\n0x40020066 = 66|%1|%2\n0xC0020001 = C1|%1\n";
+    "0x40020065 = 65\n0x40020066 = 66|%1|%2\n0x40020067 = 67|%1!d!\n0xC0020001 = C1|%1\n";
 
 struct Part {
   Part(std::string name, std::string data) : name(std::move(name)), data(std::move(data)) {}

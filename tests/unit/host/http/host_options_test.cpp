@@ -44,6 +44,11 @@ TEST(HostOptions, ValuesAreParsed) {
       {{"--ansi-codepage", "932"}, [](auto& o) { return o.ansiCodePage == 932; }, "codepage"},
       {{"--max-image-pixels", "5000"}, [](auto& o) { return o.maxImagePixels == 5000u; }, "pixels"},
       {{}, [](auto& o) { return !o.maxImagePixels.has_value(); }, "pixels unset by default"},
+      {{"--max-form-parts", "1"}, [](auto& o) { return o.maxFormParts == 1u; }, "one part"},
+      {{"--max-form-parts=250"}, [](auto& o) { return o.maxFormParts == 250u; }, "parts with ="},
+      {{"--max-form-parts", "2147483647"}, [](auto& o) { return o.maxFormParts == 2147483647u; },
+       "largest part count"},
+      {{}, [](auto& o) { return !o.maxFormParts.has_value(); }, "parts unset by default"},
       {{"--idle-timeout", "0.25"}, [](auto& o) { return o.idleTimeout.count() == 250; }, "fraction"},
       {{"--request-timeout", "10"}, [](auto& o) { return o.requestTimeout.count() == 10'000; }, "secs"},
       {{"--registry", "/v/r.reg", "--data", "/v"},
@@ -79,6 +84,10 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--drive", "C:=relative"},      {"--bogus", "1"},            {"--threads"},
       {"--max-image-pixels", "0"},     {"--max-image-pixels", "-1"}, {"--max-image-pixels", "1M"},
       {"--max-image-pixels", ""},
+      {"--max-form-parts", "0"},       {"--max-form-parts", "-1"},  {"--max-form-parts", "+5"},
+      {"--max-form-parts", "10K"},     {"--max-form-parts", ""},    {"--max-form-parts", " 5"},
+      {"--max-form-parts", "2147483648"}, {"--max-form-parts", "99999999999999999999"},
+      {"--max-form-parts"},
   };
   for (const auto& row : rows) {
     Args args{"--site", "/s"};
@@ -100,8 +109,8 @@ TEST(HostOptions, SiteIsRequiredUnlessHelp) {
 TEST(HostOptions, UsageNamesEveryOption) {
   const std::string usage = HostUsage("vant-host");
   for (const char* name : {"--site", "--listen", "--registry", "--data", "--drive", "--threads",
-                           "--max-body", "--ansi-codepage", "--max-image-pixels", "--idle-timeout", "--request-timeout",
-                           "--log", "--help"})
+                           "--max-body", "--ansi-codepage", "--max-image-pixels", "--max-form-parts",
+                           "--idle-timeout", "--request-timeout", "--log", "--help"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 
