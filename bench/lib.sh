@@ -24,3 +24,154 @@ stop_pid() {
   kill -0 "$p" 2>/dev/null && kill -KILL "$p" 2>/dev/null || true
   wait "$p" 2>/dev/null || true
 }
+
+# free_port: prints a TCP port nothing listens on at the moment.
+free_port() {
+  local p
+  for _ in $(seq 200); do
+    p=$((20000 + RANDOM % 40000))
+    [[ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]] && { echo "$p"; return; }
+  done
+  die "no free port found"
+}
+
+# find_fpm: prints the newest php-fpm binary under /usr/sbin, or nothing.
+find_fpm() { ls /usr/sbin/php-fpm* 2>/dev/null | sort -V | tail -1; }
+
+# need_php_peer: installs nginx, php-fpm and curl when missing (as root) and
+# sets NGINX_BIN and FPM_BIN; returns 1, saying why on stderr, when they
+# still cannot be found, so a caller may report "n/a" instead of failing.
+need_php_peer() {
+  local missing=()
+  command -v nginx >/dev/null 2>&1 || [[ -x /usr/sbin/nginx ]] || missing+=(nginx)
+  [[ -n "$(find_fpm)" ]] || missing+=(php-fpm)
+  command -v curl >/dev/null 2>&1 || missing+=(curl)
+  if ((${#missing[@]})); then
+    if [[ "$(id -u)" = 0 ]]; then
+      install_missing "${missing[@]}" || true
+    else
+      log "missing packages: ${missing[*]} (run as root to install them)"
+    fi
+  fi
+  NGINX_BIN=$(command -v nginx || echo /usr/sbin/nginx)
+  FPM_BIN=$(find_fpm)
+  [[ -x "$NGINX_BIN" && -n "$FPM_BIN" && -x "$FPM_BIN" ]] && return 0
+  log "nginx/php-fpm not available"
+  return 1
+}
+
+# start_php_fpm DIR WORKERS [NAME=VALUE...]: php-fpm in the foreground with
+# its config, socket and logs in DIR, one static pool of WORKERS children;
+# each NAME=VALUE becomes a php_admin_value of the pool. Sets FPM_PID and
+# FPM_SOCK; dies when the socket does not appear.
+start_php_fpm() {
+  local dir=$1 workers=$2 setting
+  shift 2
+  mkdir -p "$dir"
+  FPM_SOCK="$dir/php.sock"
+  {
+    echo "[global]"
+    echo "pid = $dir/fpm.pid"
+    echo "error_log = $dir/error.log"
+    echo "daemonize = no"
+    echo "[bench]"
+    [[ "$(id -u)" = 0 ]] && { echo "user = root"; echo "group = root"; }
+    echo "listen = $FPM_SOCK"
+    echo "listen.mode = 0666"
+    echo "pm = static"
+    echo "pm.max_children = $workers"
+    echo "pm.max_requests = 0"
+    for setting in "$@"; do echo "php_admin_value[${setting%%=*}] = ${setting#*=}"; done
+  } >"$dir/php-fpm.conf"
+  local args=(-F -p "$dir" -y "$dir/php-fpm.conf")
+  [[ "$(id -u)" = 0 ]] && args+=(-R)
+  "$FPM_BIN" "${args[@]}" >"$dir/stdout" 2>&1 &
+  FPM_PID=$!
+  for _ in $(seq 100); do
+    [[ -S "$FPM_SOCK" ]] && break
+    kill -0 "$FPM_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  [[ -S "$FPM_SOCK" ]] && return 0
+  cat "$dir/stdout" "$dir/error.log" >&2 2>/dev/null
+  stop_pid "$FPM_PID"
+  die "php-fpm did not start"
+}
+
+# start_nginx_php DIR ROOT SOCK [DIRECTIVE...]: nginx in the foreground with
+# its config, temp folders and logs in DIR, serving ROOT on a free loopback
+# port and passing *.php to the php-fpm socket SOCK over kept-alive
+# connections; each DIRECTIVE (e.g. "client_max_body_size 0;") is added to
+# the server block. Sets NGINX_PID and NGINX_URL (ending in /).
+start_nginx_php() {
+  local dir=$1 root=$2 sock=$3 port
+  shift 3
+  port=$(free_port)
+  mkdir -p "$dir/tmp"
+  cat >"$dir/nginx.conf" <<NGX
+daemon off;
+master_process on;
+worker_processes auto;
+$([[ "$(id -u)" = 0 ]] && echo "user root root;")
+pid $dir/nginx.pid;
+error_log $dir/error.log warn;
+events { worker_connections 4096; }
+http {
+    access_log off;
+    client_body_temp_path $dir/tmp/body;
+    proxy_temp_path $dir/tmp/proxy;
+    fastcgi_temp_path $dir/tmp/fastcgi;
+    uwsgi_temp_path $dir/tmp/uwsgi;
+    scgi_temp_path $dir/tmp/scgi;
+    keepalive_requests 1000000;
+    upstream php { server unix:$sock; keepalive 32; }
+    server {
+        listen 127.0.0.1:$port;
+        root $root;
+$(printf '        %s\n' "$@")
+        location ~ \.php\$ {
+            fastcgi_pass php;
+            fastcgi_keep_conn on;
+            fastcgi_param SCRIPT_FILENAME   \$document_root\$fastcgi_script_name;
+            fastcgi_param SCRIPT_NAME       \$fastcgi_script_name;
+            fastcgi_param QUERY_STRING      \$query_string;
+            fastcgi_param REQUEST_METHOD    \$request_method;
+            fastcgi_param CONTENT_TYPE      \$content_type;
+            fastcgi_param CONTENT_LENGTH    \$content_length;
+            fastcgi_param REQUEST_URI       \$request_uri;
+            fastcgi_param DOCUMENT_URI      \$document_uri;
+            fastcgi_param DOCUMENT_ROOT     \$document_root;
+            fastcgi_param SERVER_PROTOCOL   \$server_protocol;
+            fastcgi_param GATEWAY_INTERFACE CGI/1.1;
+            fastcgi_param REMOTE_ADDR       \$remote_addr;
+            fastcgi_param REMOTE_PORT       \$remote_port;
+            fastcgi_param SERVER_ADDR       \$server_addr;
+            fastcgi_param SERVER_PORT       \$server_port;
+            fastcgi_param SERVER_NAME       \$server_name;
+        }
+    }
+}
+NGX
+  "$NGINX_BIN" -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf" >"$dir/stdout" 2>&1 &
+  NGINX_PID=$!
+  NGINX_URL="http://127.0.0.1:$port/"
+  for _ in $(seq 100); do
+    [[ -n "$(ss -Htln "sport = :$port" 2>/dev/null)" ]] && return 0
+    kill -0 "$NGINX_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$dir/stdout" "$dir/error.log" >&2 2>/dev/null
+  stop_pid "$NGINX_PID"
+  die "nginx did not start"
+}
+
+# children_peak_kb PID: the largest VmHWM (kB) among PID's child processes,
+# e.g. the nginx or php-fpm worker that served a request; 0 when none.
+children_peak_kb() {
+  local best=0 kb child
+  for child in $(ps --ppid "$1" -o pid= 2>/dev/null); do
+    kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$child/status" 2>/dev/null || echo 0)
+    (( ${kb:-0} > best )) && best=$kb
+  done
+  echo "$best"
+}

@@ -104,15 +104,6 @@ start_host() {
 }
 hwm_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status"; }
 
-free_port() {
-  local p
-  for _ in $(seq 200); do
-    p=$((20000 + RANDOM % 40000))
-    [[ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]] && { echo "$p"; return; }
-  done
-  die "no free port found"
-}
-
 # fetch URL BYTES -> MB/s (1e6 bytes) of the best of $repeats; dies on a short body.
 fetch_mbps() {
   local url=$1 want=$2 best=0 out size secs

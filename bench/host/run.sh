@@ -20,16 +20,9 @@ DRAIN_BYTES=$((1024 * 1024 * 1024))
 [ -f "$BUILD/libvantupload.so" ] || log "note: $BUILD/libvantupload.so not found (not needed for these pages)"
 
 # ---------------------------------------------------------------- packages
-find_fpm() { ls /usr/sbin/php-fpm* 2>/dev/null | sort -V | tail -1; }
-missing=()
-command -v nginx >/dev/null 2>&1 || [ -x /usr/sbin/nginx ] || missing+=(nginx)
-[ -n "$(find_fpm)" ] || missing+=(php-fpm)
-command -v wrk >/dev/null 2>&1 || missing+=(wrk)
-command -v curl >/dev/null 2>&1 || missing+=(curl)
-install_missing "${missing[@]}"
-NGINX_BIN=$(command -v nginx || echo /usr/sbin/nginx)
-FPM_BIN=$(find_fpm)
-[ -x "$NGINX_BIN" ] && [ -x "$FPM_BIN" ] && command -v wrk >/dev/null || die "nginx/php-fpm/wrk not available"
+need_php_peer || die "nginx/php-fpm not available"
+command -v wrk >/dev/null 2>&1 || install_missing wrk
+command -v wrk >/dev/null || die "wrk not available"
 
 # ---------------------------------------------------------------- temp folder, cleanup
 T=$(mktemp -d /tmp/vant-bench-host.XXXXXX)
@@ -43,14 +36,6 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # ---------------------------------------------------------------- helpers
-free_port() {
-    local p
-    for _ in $(seq 200); do
-        p=$((20000 + RANDOM % 40000))
-        if [ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]; then echo "$p"; return; fi
-    done
-    die "no free port found"
-}
 wait_http() {   # URL, expected body
     local body
     for _ in $(seq 100); do
@@ -96,82 +81,14 @@ VANT_RPS=$(run_wrk "${VANT_URL}hello.asp")
 stop_pid "$VANT_PID"
 
 # ---------------------------------------------------------------- 1b. PHP-FPM + nginx rps
-mkdir -p "$T/php/site" "$T/php/fpm" "$T/php/nginx"
+mkdir -p "$T/php/site"
 printf '%s' '<?php echo "Hello ", 1+1; ?>' >"$T/php/site/hello.php"
-SOCK="$T/php/fpm/php.sock"
-ASROOT=0; [ "$(id -u)" = 0 ] && ASROOT=1
-{
-    echo "[global]"
-    echo "pid = $T/php/fpm/fpm.pid"
-    echo "error_log = $T/php/fpm/error.log"
-    echo "daemonize = no"
-    echo "[bench]"
-    [ $ASROOT = 1 ] && { echo "user = root"; echo "group = root"; }
-    echo "listen = $SOCK"
-    echo "listen.mode = 0666"
-    echo "pm = static"
-    echo "pm.max_children = $THREADS"
-    echo "pm.max_requests = 0"
-} >"$T/php/fpm/php-fpm.conf"
-fpm_args=(-F -p "$T/php/fpm" -y "$T/php/fpm/php-fpm.conf")
-[ $ASROOT = 1 ] && fpm_args+=(-R)
-"$FPM_BIN" "${fpm_args[@]}" >"$T/php/fpm/stdout" 2>&1 &
-FPM_PID=$!
+start_php_fpm "$T/php/fpm" "$THREADS"
 PIDS+=("$FPM_PID")
-for _ in $(seq 100); do [ -S "$SOCK" ] && break; kill -0 "$FPM_PID" 2>/dev/null || break; sleep 0.1; done
-[ -S "$SOCK" ] || { cat "$T/php/fpm/stdout" "$T/php/fpm/error.log" >&2 2>/dev/null; die "php-fpm did not start"; }
-
-NPORT=$(free_port)
-N="$T/php/nginx"
-mkdir -p "$N/tmp"
-cat >"$N/nginx.conf" <<NGX
-daemon off;
-master_process on;
-worker_processes auto;
-$( [ $ASROOT = 1 ] && echo "user root root;" )
-pid $N/nginx.pid;
-error_log $N/error.log warn;
-events { worker_connections 4096; }
-http {
-    access_log off;
-    client_body_temp_path $N/tmp/body;
-    proxy_temp_path $N/tmp/proxy;
-    fastcgi_temp_path $N/tmp/fastcgi;
-    uwsgi_temp_path $N/tmp/uwsgi;
-    scgi_temp_path $N/tmp/scgi;
-    keepalive_requests 1000000;
-    upstream php { server unix:$SOCK; keepalive 32; }
-    server {
-        listen 127.0.0.1:$NPORT;
-        root $T/php/site;
-        location ~ \.php\$ {
-            fastcgi_pass php;
-            fastcgi_keep_conn on;
-            fastcgi_param SCRIPT_FILENAME   \$document_root\$fastcgi_script_name;
-            fastcgi_param SCRIPT_NAME       \$fastcgi_script_name;
-            fastcgi_param QUERY_STRING      \$query_string;
-            fastcgi_param REQUEST_METHOD    \$request_method;
-            fastcgi_param CONTENT_TYPE      \$content_type;
-            fastcgi_param CONTENT_LENGTH    \$content_length;
-            fastcgi_param REQUEST_URI       \$request_uri;
-            fastcgi_param DOCUMENT_URI      \$document_uri;
-            fastcgi_param DOCUMENT_ROOT     \$document_root;
-            fastcgi_param SERVER_PROTOCOL   \$server_protocol;
-            fastcgi_param GATEWAY_INTERFACE CGI/1.1;
-            fastcgi_param REMOTE_ADDR       \$remote_addr;
-            fastcgi_param REMOTE_PORT       \$remote_port;
-            fastcgi_param SERVER_ADDR       \$server_addr;
-            fastcgi_param SERVER_PORT       \$server_port;
-            fastcgi_param SERVER_NAME       \$server_name;
-        }
-    }
-}
-NGX
-"$NGINX_BIN" -p "$N" -e "$N/error.log" -c "$N/nginx.conf" >"$N/stdout" 2>&1 &
-NGINX_PID=$!
+start_nginx_php "$T/php/nginx" "$T/php/site" "$FPM_SOCK"
 PIDS+=("$NGINX_PID")
-PHP_URL="http://127.0.0.1:$NPORT/hello.php"
-log "nginx at http://127.0.0.1:$NPORT/ -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)"
+PHP_URL="${NGINX_URL}hello.php"
+log "nginx at $NGINX_URL -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)"
 wait_http "$PHP_URL" "Hello 2"
 PHP_RPS=$(run_wrk "$PHP_URL")
 stop_pid "$NGINX_PID"

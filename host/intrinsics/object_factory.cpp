@@ -1,5 +1,6 @@
 #include "host/intrinsics/object_factory.h"
 
+#include <memory>
 #include <optional>
 
 #include "host/intrinsics/module_loader.h"
@@ -14,25 +15,37 @@ namespace {
 constexpr long kModuleNotFound = 126;  // the system's "module not found" code
 constexpr long kProcNotFound = 127;    // the system's "procedure not found" code
 
-std::optional<std::u16string> DefaultValue(std::u16string_view subKey) {
-  registry::Key key;
-  if (registry::RegOpenKey(registry::Root::ClassesRoot, subKey, registry::Access::Query, &key) !=
-      registry::ERROR_SUCCESS) {
-    return std::nullopt;
+// One reading of the registry serves every lookup of an activation: the
+// file is read once instead of once per key and value, and the ProgID, its
+// CLSID and the module all come from the same version of the file.
+class ClassesSnapshot {
+ public:
+  ClassesSnapshot() {
+    if (registry::Registry().Snapshot(&tree_) != registry::ERROR_SUCCESS) tree_.reset();
   }
-  std::u16string value;
-  if (registry::RegQueryString(key, u"", &value, registry::kNoSizeLimit) != registry::ERROR_SUCCESS) {
-    return std::nullopt;
+
+  // The default string value of HKCR\subKey; nothing when the registry could
+  // not be read, the key or value is missing, or the value is not a string.
+  std::optional<std::u16string> DefaultValue(std::u16string_view subKey) const {
+    if (!tree_) return std::nullopt;
+    const registry::Value* value = tree_->FindValue(registry::Root::ClassesRoot, subKey, u"");
+    if (value == nullptr || value->type != registry::ValueType::String) return std::nullopt;
+    return value->text;
   }
-  return value;
-}
+
+ private:
+  std::shared_ptr<const registry::Tree> tree_;
+};
 
 // The CLSID text of the ProgID, following CurVer one step when the ProgID
 // itself names none.
-std::optional<std::u16string> ClassIdText(std::u16string_view progId) {
+std::optional<std::u16string> ClassIdText(const ClassesSnapshot& classes,
+                                          std::u16string_view progId) {
   const std::u16string id(progId);
-  if (auto clsid = DefaultValue(id + u"\\CLSID")) return clsid;
-  if (auto current = DefaultValue(id + u"\\CurVer")) return DefaultValue(*current + u"\\CLSID");
+  if (auto clsid = classes.DefaultValue(id + u"\\CLSID")) return clsid;
+  if (auto current = classes.DefaultValue(id + u"\\CurVer")) {
+    return classes.DefaultValue(*current + u"\\CLSID");
+  }
   return std::nullopt;
 }
 
@@ -55,10 +68,12 @@ Activation Fail(HRESULT status, std::u16string error) {
 
 Activation ActivateByProgId(std::u16string_view progId) {
   const bool plausible = !progId.empty() && progId.find(u'\\') == std::u16string_view::npos;
-  const std::optional<std::u16string> clsidText = plausible ? ClassIdText(progId) : std::nullopt;
+  const ClassesSnapshot classes;
+  const std::optional<std::u16string> clsidText =
+      plausible ? ClassIdText(classes, progId) : std::nullopt;
   const std::optional<GUID> clsid = clsidText ? ParseGuid(*clsidText) : std::nullopt;
   if (!clsid) return Fail(CO_E_CLASSSTRING, u"Invalid ProgID: " + std::u16string(progId));
-  const auto module = DefaultValue(u"CLSID\\" + FormatGuidW(*clsid) + u"\\InprocServer32");
+  const auto module = classes.DefaultValue(u"CLSID\\" + FormatGuidW(*clsid) + u"\\InprocServer32");
   if (!module || module->empty()) {
     return Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
   }

@@ -35,9 +35,7 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   rangeUnsatisfiable_ = false;
   entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
-  fs::FileAttributes attributes;
-  const fs::FileAttributes* times =
-      resume && fs::GetAttributes(content.path, attributes).ok() ? &attributes : nullptr;
+  const fs::FileAttributes* times = resume ? &content.attributes : nullptr;
   if (resume) {
     if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
     bool answered = false;

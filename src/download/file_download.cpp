@@ -92,8 +92,7 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   (void)frame::MapPathIfVirtual(context_, bstrFilePath, &mapped);
   Content content;
   content.path = mapped.str();
-  fs::FileAttributes attributes;
-  if (!fs::GetAttributes(content.path, attributes).ok() || attributes.isFolder) {
+  if (!fs::GetAttributes(content.path, content.attributes).ok() || content.attributes.isFolder) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadFileNotFound, {content.path});
   }
   if (context_.Response() == nullptr) return frame::kIntrinsicNotHeld;

@@ -53,10 +53,13 @@ class CFileDownload
 
  private:
   // What one Download sends: a cache entry or an open file, and its length.
+  // attributes are those read when the file was checked, so the validators
+  // cost no second look at the file.
   struct Content {
     std::u16string path;
     std::u16string displayName;
     std::int64_t length = 0;
+    fs::FileAttributes attributes;
   };
 
   HRESULT _Download(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,

@@ -127,32 +127,48 @@ bool ResponseWriter::SendRaw(const std::vector<boost::asio::const_buffer>& piece
 }
 
 // final: the response ends with this send, so a buffered body's length is known.
-bool ResponseWriter::SendHeaders(bool final) {
+std::string ResponseWriter::StartHeaders(bool final) {
   framing_ = ChooseFraming(final);
   headersSent_ = true;
-  const std::string block = HeaderBlock();
+  return HeaderBlock();
+}
+
+bool ResponseWriter::SendHeaders(bool final) {
+  const std::string block = StartHeaders(final);
   return SendRaw({boost::asio::buffer(block)});
 }
 
-bool ResponseWriter::SendBody(const void* data, std::size_t n) {
-  if (head_ || framing_ == Framing::kNone || n == 0) return !failed_;
+// How many of n body bytes may go out: none for HEAD or a bodyless status,
+// and never more than an announced Content-Length, whose surplus would
+// corrupt the next response on the connection.
+std::size_t ResponseWriter::BodyRoom(std::size_t n) {
+  if (head_ || framing_ == Framing::kNone) return 0;
   if (framing_ == Framing::kLength && pageLength_) {
-    // Never send more than announced: the surplus would corrupt the next response.
     const std::uint64_t room = *pageLength_ - std::min(*pageLength_, bodySent_);
     if (n > room) lengthMismatch_ = true;
     n = static_cast<std::size_t>(std::min<std::uint64_t>(n, room));
-    if (n == 0) return !failed_;
   }
+  return n;
+}
+
+// The header block, when given, goes out in the same write as the first
+// body bytes: one system call and no lone small segment ahead of the body.
+bool ResponseWriter::SendBody(const void* data, std::size_t n, std::string_view headers) {
   std::vector<boost::asio::const_buffer> pieces;
+  if (!headers.empty()) pieces.push_back(boost::asio::buffer(headers.data(), headers.size()));
+  n = BodyRoom(n);
   char size[20];
-  if (framing_ == Framing::kChunked) {
+  if (n > 0 && framing_ == Framing::kChunked) {
     const auto [end, ec] = std::to_chars(size, size + sizeof size - 2, n, 16);
     (void)ec;
     pieces.push_back(boost::asio::buffer(size, static_cast<std::size_t>(end - size)));
     pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
   }
-  pieces.push_back(boost::asio::buffer(data, n));
-  if (framing_ == Framing::kChunked) pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+  if (n > 0) pieces.push_back(boost::asio::buffer(data, n));
+  if (n > 0 && framing_ == Framing::kChunked) {
+    pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+  }
+  if (pieces.empty()) return !failed_;
   if (!SendRaw(pieces)) return false;
   bodySent_ += n;
   return true;
@@ -164,8 +180,9 @@ bool ResponseWriter::Write(const void* data, std::size_t n) {
     buffer_.append(static_cast<const char*>(data), n);
     return true;
   }
-  if (!headersSent_ && !SendHeaders(false)) return false;
-  return SendBody(data, n);
+  if (headersSent_) return SendBody(data, n);
+  const std::string block = StartHeaders(false);
+  return SendBody(data, n, block);
 }
 
 bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t length) {
@@ -211,20 +228,18 @@ bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t len
 bool ResponseWriter::Flush() {
   if (finished_ || failed_) return false;
   if (!buffered_) return true;
-  if (!headersSent_ && !SendHeaders(false)) return false;
-  const bool ok = SendBody(buffer_.data(), buffer_.size());
+  const std::string block = headersSent_ ? std::string() : StartHeaders(false);
+  const bool ok = SendBody(buffer_.data(), buffer_.size(), block);
   buffer_.clear();
   return ok;
 }
 
 bool ResponseWriter::Finish() {
   if (finished_) return !failed_;
-  if (!headersSent_ && !SendHeaders(true)) return false;
+  const std::string block = headersSent_ ? std::string() : StartHeaders(true);
   finished_ = true;
-  if (!buffer_.empty()) {
-    SendBody(buffer_.data(), buffer_.size());
-    buffer_.clear();
-  }
+  SendBody(buffer_.data(), buffer_.size(), block);
+  buffer_.clear();
   if (framing_ == Framing::kChunked && !head_)
     SendRaw({boost::asio::buffer(kLastChunk.data(), kLastChunk.size())});
   if (framing_ == Framing::kLength && pageLength_ && !head_ && bodySent_ != *pageLength_)

@@ -43,10 +43,12 @@ class ResponseWriter {
   std::uint64_t BodyBytesSent() const { return bodySent_; }
 
  private:
+  std::string StartHeaders(bool final);
   bool SendHeaders(bool final);
   Framing ChooseFraming(bool final) const;
   std::string HeaderBlock() const;
-  bool SendBody(const void* data, std::size_t n);
+  std::size_t BodyRoom(std::size_t n);
+  bool SendBody(const void* data, std::size_t n, std::string_view headers = {});
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
   bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
   bool HasHeader(std::string_view name) const;

@@ -201,6 +201,10 @@ TEST_F(ExchangeTest, OutputModesChooseTheFraming) {
       {"http/1.0 unbuffered", 10, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("abcd"); }, "close"},
       {"http/1.0 flush", 10, [](Exchange& ex) { ex.Write("ab"); ex.Flush(); ex.Write("cd"); }, "close"},
       {"clear drops unsent", 11, [](Exchange& ex) { ex.Write("zz"); ex.Clear(); ex.Write("abcd"); }, "length"},
+      // The headers ride with the first write; an empty one must not end the chunked body.
+      {"unbuffered, empty first write", 11,
+       [](Exchange& ex) { ex.SetBuffered(false); ex.Write(""); ex.Write("abcd"); }, "chunked"},
+      {"unbuffered, one write", 11, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("abcd"); }, "chunked"},
   };
   for (const auto& row : rows) {
     server_.pages.body = [&](Exchange& ex, const std::string&, const std::string&) { row.page(ex); };
@@ -290,6 +294,34 @@ TEST_F(ExchangeTest, HeadKeepsHeadersDropsBody) {
   const auto next = c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n");
   ASSERT_TRUE(next);
   EXPECT_EQ(next->body, "12345");
+}
+
+// The first unbuffered write carries the headers and is cut to the announced
+// length; the surplus never reaches the client and the connection closes.
+TEST_F(ExchangeTest, FirstWriteIsCutToTheAnnouncedLength) {
+  server_.pages.body = [](Exchange& ex, const std::string&, const std::string&) {
+    ex.SetBuffered(false);
+    ex.AddHeader("Content-Length", "4");
+    ex.Write("abcdef");
+  };
+  RawClient c(server_.Port());
+  const auto r = c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->body, "abcd");
+  EXPECT_TRUE(c.ServerClosed(1000)) << "a page that overran its length loses keep-alive";
+}
+
+TEST_F(ExchangeTest, UnbufferedHeadSendsHeadersOnly) {
+  server_.pages.body = [](Exchange& ex, const std::string&, const std::string&) {
+    ex.SetBuffered(false);
+    ex.AddHeader("Content-Length", "5");
+    ex.Write("12345");
+  };
+  RawClient c(server_.Port());
+  const auto r = c.Request("HEAD /p.asp HTTP/1.1\r\nHost: t\r\n\r\n", true);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Header("Content-Length").value_or(""), "5");
+  EXPECT_EQ(c.ReadFor(200), "") << "no body bytes after the headers of a HEAD answer";
 }
 
 TEST_F(ExchangeTest, WritesFailOnceTheClientIsGone) {

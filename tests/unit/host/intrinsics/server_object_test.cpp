@@ -109,6 +109,7 @@ class CreateObjectTest : public ServerTest {
         << "[HKEY_CLASSES_ROOT\\Test.Refuses\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B7}\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.NoModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555555}\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.BadModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555556}\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.NumberId\\CLSID]\n@=dword:00000001\n\n"
         << "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555556}\\InprocServer32]\n"
         << "@=\"/nonexistent/libnothing.so\"\n\n"
 #ifdef VANT_TEST_COMPONENT
@@ -137,6 +138,7 @@ TEST_F(CreateObjectTest, UnknownOrBrokenRegistrationsFailCleanly) {
   } rows[] = {
       {u"No.Such.Thing", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"", CO_E_CLASSSTRING, "Invalid ProgID"},
+      {u"Test.NumberId", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"Test.NoModule", REGDB_E_CLASSNOTREG, "class not registered"},
       {u"Test.BadModule", HresultFromWin32(126), "module could not be loaded: /nonexistent/libnothing.so"},
   };
@@ -147,6 +149,21 @@ TEST_F(CreateObjectTest, UnknownOrBrokenRegistrationsFailCleanly) {
     EXPECT_NE(LastErrorText().find(row.text), std::string::npos) << Utf16ToUtf8(row.progId);
     EXPECT_TRUE(made.IsEmpty());
   }
+}
+
+// An administrator may register a module while the host runs: every
+// CreateObject reads the registry afresh.
+TEST_F(CreateObjectTest, ARegistrationAddedLaterIsSeenByTheNextCall) {
+  Start();
+  HRESULT hr = S_OK;
+  Call(Server(), u"CreateObject", {Str(u"Test.NoModule")}, DISPATCH_METHOD, &hr);
+  EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
+  std::ofstream(dir_ / "registry.reg", std::ios::app)
+      << "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32]\n"
+      << "@=\"/nonexistent/liblater.so\"\n\n";
+  Call(Server(), u"CreateObject", {Str(u"Test.NoModule")}, DISPATCH_METHOD, &hr);
+  EXPECT_EQ(hr, HresultFromWin32(126));
+  EXPECT_NE(LastErrorText().find("/nonexistent/liblater.so"), std::string::npos) << LastErrorText();
 }
 
 TEST_F(CreateObjectTest, PageObjectsGetOnStartPageAndOnEndPage) {
