@@ -143,8 +143,9 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
 
 ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& context) const {
   if (page.error) return FailedWith(*page.error);
-  // Declared before the heap: the heap's finalizers still reach the state
-  // while it is destroyed, and the state then drops what is left.
+  // Declared before the heap, so it outlives it: the state holds every
+  // native reference the heap's values stand for and releases them after
+  // the heap is dropped.
   RunState state(context);
   RunState::Scope active(state);
   Heap heap(options_.heapLimitBytes);

@@ -34,9 +34,13 @@ Heap::Budget& Heap::BudgetOf(void* udata) {
   return static_cast<Budget&>(*static_cast<ScriptInterrupt*>(udata));
 }
 
-Heap::~Heap() {
-  if (ctx_ != nullptr) duk_destroy_heap(ctx_);
-}
+// The heap is dropped with its arena instead of through duk_destroy_heap.
+// Every block the heap allocated is the arena's, so the arena frees them
+// all in one step; duk_destroy_heap would first run three mark-and-sweep
+// passes and the finalizers, about a fifth of a small page's work. Those
+// finalizers only drop native references, and RunState's tables, which
+// hold every one of them, release them right after the heap is gone.
+Heap::~Heap() = default;
 
 bool Heap::Budget::Admit(std::size_t oldSize, std::size_t newSize) {
   if (newSize <= oldSize) return true;

@@ -1,6 +1,8 @@
-// One Duktape heap with a memory cap: an RAII handle over duk_create_heap /
-// duk_destroy_heap whose allocator (an Arena of its own) counts the bytes
-// the heap holds.
+// One Duktape heap with a memory cap: an RAII handle over duk_create_heap
+// whose allocator (an Arena of its own) counts the bytes the heap holds.
+// Dropping the handle drops the arena, and with it the whole heap: no
+// finalizer runs, so native references must live outside the heap (the
+// engine keeps them in RunState's tables).
 #pragma once
 
 #include <cstddef>

@@ -22,7 +22,8 @@ void RunState::SetInterrupt(ScriptInterrupt& pageInterrupt) {
 }
 
 RunState::~RunState() {
-  // The heap is gone by now: drop whatever its finalizers did not release.
+  // The heap is gone by now: release what the page's values still held
+  // (finalizers only run for values collected while the page ran).
   objects.Clear();
   enumerators.Clear();
   arrays.Clear();
