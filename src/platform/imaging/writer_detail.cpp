@@ -1,13 +1,10 @@
 #include "platform/imaging/writer_detail.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include "platform/imaging/image_runtime.h"
 #include "platform/imaging/loader_choice.h"
 #include "platform/imaging/pixel_limit.h"
 #include "platform/imaging/raw_format.h"
+#include "platform/imaging/temp_image.h"
 #include "platform/imaging/vips_runtime.h"
 
 namespace vant::imaging::detail {
@@ -17,34 +14,6 @@ using vips::VImage;
 
 constexpr double kUshortToUchar = 1.0 / 257.0;
 constexpr int kMaxJpegShrink = 8;
-
-// Removes the temporary file unless it was moved into place.
-class TempFile {
- public:
-  explicit TempFile(const std::string& target) : path_(target + ".vant-XXXXXX") {
-    const int fd = mkstemp(path_.data());
-    if (fd < 0) {
-      path_.clear();
-      return;
-    }
-    close(fd);
-  }
-  ~TempFile() {
-    if (!path_.empty()) unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  bool MoveTo(const std::string& target) {
-    if (rename(path_.c_str(), target.c_str()) != 0) return false;
-    path_.clear();
-    return true;
-  }
-
- private:
-  std::string path_;
-};
 
 // The largest load-time reduction (1, 2, 4 or 8) that keeps at least
 // width × height pixels, so the final resize still only shrinks or keeps.
@@ -119,7 +88,7 @@ VImage ToOpaqueRgb8(VImage image) {
 
 bool WriteReplacing(const std::string& target,
                     const std::function<void(const std::string&)>& save) {
-  TempFile temp(target);
+  TempImageFile temp(target);
   if (temp.path().empty()) return false;
   save(temp.path());
   return temp.MoveTo(target);

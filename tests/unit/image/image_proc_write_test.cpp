@@ -1,6 +1,7 @@
 // The writing members: sizes and formats decoded back, target naming, and
 // the failure messages (reported once per object).
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -190,6 +191,24 @@ TEST_F(WriteTest, OverwriteFalseTakesAFreeNameTrueReplaces) {
   ASSERT_EQ(proc->SaveAsThumbnail(Win("t.jpg"), 8, 8, VARIANT_TRUE, &replaced), S_OK);
   EXPECT_EQ(replaced.view(), Win("t.jpg"));
   EXPECT_TRUE(Decoded(Win("t.jpg")));
+}
+
+TEST_F(WriteTest, WrittenImagesFollowTheUmaskLikeUploads) {
+  const mode_t oldMask = ::umask(022);
+  auto proc = Loaded("canon_40d.jpg");
+  Bstr thumb, converted;
+  ASSERT_EQ(proc->SaveAsThumbnail(Win("t.jpg"), 8, 8, VARIANT_TRUE, &thumb), S_OK);
+  ASSERT_EQ(proc->ConvertImageFormat(u"image/png", Win("c.png"), VARIANT_TRUE, &converted), S_OK);
+  ::umask(oldMask);
+  for (const char* name : {"t.jpg", "c.png"}) {
+    const auto perms =
+        std::filesystem::status(Host(name)).permissions() & std::filesystem::perms::all;
+    EXPECT_EQ(perms, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                         std::filesystem::perms::group_read | std::filesystem::perms::others_read)
+        << name << " has mode " << std::oct << static_cast<int>(perms);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 2)
+      << "no temporary file left";
 }
 
 TEST_F(WriteTest, VirtualTargetIsMapped) {
