@@ -41,3 +41,18 @@ function(vant_unit_test name dir)
     ENVIRONMENT "VANT_SHARED=${PROJECT_SOURCE_DIR}/../shared;VANT_SOURCE=${PROJECT_SOURCE_DIR};VANT_BUILD=${PROJECT_BINARY_DIR}"
     TIMEOUT 600)
 endfunction()
+
+# Adds source to every executable defined in dir and the folders below it.
+function(vant_add_to_executables dir source)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      target_sources(${target} PRIVATE ${source})
+    endif()
+  endforeach()
+  get_property(folders DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(folder IN LISTS folders)
+    vant_add_to_executables(${folder} ${source})
+  endforeach()
+endfunction()

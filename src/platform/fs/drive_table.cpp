@@ -17,9 +17,11 @@ struct Table {
   std::array<std::optional<std::string>, kLetters> folders;
 };
 
+// Never destroyed: threads of other libraries (the image library's
+// workers) may still map a path while the process runs its exit handlers.
 Table& TheTable() {
-  static Table table;
-  return table;
+  static Table* const table = new Table;
+  return *table;
 }
 
 std::optional<int> LetterIndex(char letter) {
