@@ -25,6 +25,22 @@ stop_pid() {
   wait "$p" 2>/dev/null || true
 }
 
+# make_workdir NAME: a fresh temporary folder in $work, and an exit trap
+# that stops every server whose pid the script appended to $pids and
+# removes the folder.
+make_workdir() {
+  work="$(mktemp -d "${TMPDIR:-/tmp}/vant-$1-bench.XXXXXX")"
+  pids=()
+  trap remove_workdir EXIT
+  trap 'exit 130' INT TERM
+}
+
+remove_workdir() {
+  local p
+  for p in "${pids[@]:-}"; do [[ -n "$p" ]] && stop_pid "$p"; done
+  rm -rf "$work"
+}
+
 # free_port: prints a TCP port nothing listens on at the moment.
 free_port() {
   local p
@@ -98,15 +114,11 @@ start_php_fpm() {
   die "php-fpm did not start"
 }
 
-# start_nginx_php DIR ROOT SOCK [DIRECTIVE...]: nginx in the foreground with
-# its config, temp folders and logs in DIR, serving ROOT on a free loopback
-# port and passing *.php to the php-fpm socket SOCK over kept-alive
-# connections; each DIRECTIVE (e.g. "client_max_body_size 0;") is added to
-# the server block. Sets NGINX_PID and NGINX_URL (ending in /).
-start_nginx_php() {
-  local dir=$1 root=$2 sock=$3 port
-  shift 3
-  port=$(free_port)
+# nginx_conf_head DIR: writes DIR/nginx.conf up to the open "http {" block,
+# for a foreground nginx that keeps its pid, log and temporary files in DIR;
+# the caller appends its servers and the closing brace.
+nginx_conf_head() {
+  local dir=$1
   mkdir -p "$dir/tmp"
   cat >"$dir/nginx.conf" <<NGX
 daemon off;
@@ -118,12 +130,26 @@ error_log $dir/error.log warn;
 events { worker_connections 4096; }
 http {
     access_log off;
+    keepalive_requests 1000000;
     client_body_temp_path $dir/tmp/body;
     proxy_temp_path $dir/tmp/proxy;
     fastcgi_temp_path $dir/tmp/fastcgi;
     uwsgi_temp_path $dir/tmp/uwsgi;
     scgi_temp_path $dir/tmp/scgi;
-    keepalive_requests 1000000;
+NGX
+}
+
+# start_nginx_php DIR ROOT SOCK [DIRECTIVE...]: nginx in the foreground with
+# its config, temp folders and logs in DIR, serving ROOT on a free loopback
+# port and passing *.php to the php-fpm socket SOCK over kept-alive
+# connections; each DIRECTIVE (e.g. "client_max_body_size 0;") is added to
+# the server block. Sets NGINX_PID and NGINX_URL (ending in /).
+start_nginx_php() {
+  local dir=$1 root=$2 sock=$3 port
+  shift 3
+  port=$(free_port)
+  nginx_conf_head "$dir"
+  cat >>"$dir/nginx.conf" <<NGX
     upstream php { server unix:$sock; keepalive 32; }
     server {
         listen 127.0.0.1:$port;

@@ -41,15 +41,7 @@ install_missing "${missing[@]}"
 nginx_bin="$(command -v nginx || echo /usr/sbin/nginx)"
 
 # ---------------------------------------------------------------- temp folder, cleanup
-work="$(mktemp -d "${TMPDIR:-/tmp}/vant-download-bench.XXXXXX")"
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]:-}"; do [[ -n "$p" ]] && stop_pid "$p"; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+make_workdir download
 
 # ---------------------------------------------------------------- the site
 site="$work/site"
@@ -155,25 +147,10 @@ stop_pid "$host_pid"
 # ---------------------------------------------------------------- nginx
 nport=$(free_port)
 n="$work/nginx"
-mkdir -p "$n/tmp"
-cat >"$n/nginx.conf" <<NGX
-daemon off;
-master_process on;
-worker_processes auto;
-$([[ "$(id -u)" = 0 ]] && echo "user root root;")
-pid $n/nginx.pid;
-error_log $n/error.log warn;
-events { worker_connections 4096; }
-http {
-    access_log off;
+nginx_conf_head "$n"
+cat >>"$n/nginx.conf" <<NGX
     sendfile on;
     tcp_nopush on;
-    keepalive_requests 1000000;
-    client_body_temp_path $n/tmp/body;
-    proxy_temp_path $n/tmp/proxy;
-    fastcgi_temp_path $n/tmp/fastcgi;
-    uwsgi_temp_path $n/tmp/uwsgi;
-    scgi_temp_path $n/tmp/scgi;
     default_type application/octet-stream;
     server {
         listen 127.0.0.1:$nport;

@@ -25,15 +25,8 @@ command -v wrk >/dev/null 2>&1 || install_missing wrk
 command -v wrk >/dev/null || die "wrk not available"
 
 # ---------------------------------------------------------------- temp folder, cleanup
-T=$(mktemp -d /tmp/vant-bench-host.XXXXXX)
-PIDS=()
-cleanup() {
-    local p
-    for p in "${PIDS[@]:-}"; do [ -n "$p" ] && stop_pid "$p"; done
-    rm -rf "$T"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+make_workdir host
+T=$work
 
 # ---------------------------------------------------------------- helpers
 wait_http() {   # URL, expected body
@@ -52,7 +45,7 @@ start_vant() {  # site dir, extra args...; sets VANT_PID, VANT_URL
     "$HOST_BIN" --site "$site" --listen 127.0.0.1:0 --registry "$d/registry" --data "$d/data" \
         --log /dev/null "$@" >"$d/stdout" 2>"$d/stderr" &
     VANT_PID=$!
-    PIDS+=("$VANT_PID")
+    pids+=("$VANT_PID")
     VANT_URL=
     for _ in $(seq 100); do
         VANT_URL=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$d/stdout" 2>/dev/null | head -1 || true)
@@ -84,9 +77,9 @@ stop_pid "$VANT_PID"
 mkdir -p "$T/php/site"
 printf '%s' '<?php echo "Hello ", 1+1; ?>' >"$T/php/site/hello.php"
 start_php_fpm "$T/php/fpm" "$THREADS"
-PIDS+=("$FPM_PID")
+pids+=("$FPM_PID")
 start_nginx_php "$T/php/nginx" "$T/php/site" "$FPM_SOCK"
-PIDS+=("$NGINX_PID")
+pids+=("$NGINX_PID")
 PHP_URL="${NGINX_URL}hello.php"
 log "nginx at $NGINX_URL -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)"
 wait_http "$PHP_URL" "Hello 2"

@@ -43,15 +43,7 @@ fi
 php_peer=1
 need_php_peer || php_peer=0
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/vant-upload-bench.XXXXXX")"
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]:-}"; do [[ -n "$p" ]] && stop_pid "$p"; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+make_workdir upload
 
 ours="$("$bin" "$work" "$mb" "$repeats")"
 value() { sed -n "s/^$1=//p" <<<"$ours"; }

@@ -62,7 +62,9 @@ HRESULT ResponseObject::BinaryWrite(const Variant& data) {
     if (v.vt() != (VT_ARRAY | VT_UI1) || v.array() == nullptr) {
       return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"BinaryWrite needs an array of bytes.");
     }
-    return WriteBytes(v.array()->Bytes(), v.array()->Count());
+    // Read through the const accessor: the array may be a read-only view.
+    const SafeArray& bytes = *v.array();
+    return WriteBytes(bytes.Bytes(), bytes.Count());
   });
 }
 

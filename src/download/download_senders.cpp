@@ -2,7 +2,6 @@
 // Both write the length headers first, then the bytes from the range start,
 // asking before every chunk whether the client is still there.
 #include <algorithm>
-#include <cstring>
 
 #include "download/file_download.h"
 #include "frame/error_report.h"
@@ -57,26 +56,22 @@ HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
   }
 }
 
-// The lease gives the entry back on every path out of Download. The chunks
-// are copied into one byte array that every write reuses.
+// The lease gives the entry back on every path out of Download, and keeps
+// its bytes alive and unchanged until then: each chunk is a read-only view
+// of them, not a copy.
 HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
   try {
     const auto length = static_cast<std::int64_t>(lease->size);
     WriteLengthHeaders(length);
     if (rangeUnsatisfiable_) return S_OK;
     if (rangeRequested_ != 1) rangeStart_ = 0;
-    Variant chunk = NewChunk();
-    if (chunk.array() == nullptr) return Unexpected(u"_DownloadForCache");
-    SafeArray& bytes = *chunk.array();
     std::int64_t remaining = length - rangeStart_;
     while (remaining > 0) {
       if (!ClientConnected()) return ClientGone();
       const std::int64_t n = std::min(remaining, kDownloadChunkSize);
-      if (n != bytes.Count() && Failed(bytes.Resize(static_cast<std::uint32_t>(n)))) {
-        return Unexpected(u"_DownloadForCache");
-      }
-      std::memcpy(bytes.Bytes(), lease->data.get() + (length - remaining),
-                  static_cast<std::size_t>(n));
+      const Variant chunk = Variant::Array(SafeArray::ViewOfBytes(
+          lease->data.get() + (length - remaining), static_cast<std::size_t>(n)));
+      if (chunk.array() == nullptr) return Unexpected(u"_DownloadForCache");
       if (Failed(WriteChunk(chunk))) return ClientGone();
       remaining -= n;
     }

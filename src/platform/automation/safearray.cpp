@@ -53,11 +53,23 @@ std::unique_ptr<SafeArray> SafeArray::FromBytes(const void* data, std::size_t si
   return array;
 }
 
+std::unique_ptr<SafeArray> SafeArray::ViewOfBytes(const void* data, std::size_t size) {
+  if (size > std::numeric_limits<std::int32_t>::max()) return nullptr;
+  if (data == nullptr && size != 0) return nullptr;
+  std::unique_ptr<SafeArray> array = CreateVector(VT_UI1, 0, 0);
+  if (array == nullptr) return nullptr;
+  array->count_ = static_cast<std::uint32_t>(size);
+  // A view of nothing still answers Bytes() with a pointer, as arrays do.
+  static constexpr std::uint8_t kNoBytes[1] = {};
+  array->view_ = size != 0 ? static_cast<const std::uint8_t*>(data) : kNoBytes;
+  return array;
+}
+
 std::unique_ptr<SafeArray> SafeArray::Copy() const {
   try {
     std::unique_ptr<SafeArray> copy(new SafeArray(elementType_, lowerBound_, 0));
     copy->count_ = count_;
-    copy->bytes_ = bytes_;
+    copy->bytes_ = view_ != nullptr ? std::vector<std::uint8_t>(view_, view_ + count_) : bytes_;
     copy->elements_ = elements_;  // each Variant copy deep-copies its own contents
     return copy;
   } catch (const std::bad_alloc&) {
@@ -83,7 +95,7 @@ HRESULT SafeArray::GetElement(std::int32_t index, Variant* out) const {
   if (offset < 0 || offset >= count_) return DISP_E_BADINDEX;
   try {
     if (elementType_ == VT_UI1) {
-      *out = Variant::UI1(bytes_[static_cast<std::size_t>(offset)]);
+      *out = Variant::UI1(Bytes()[static_cast<std::size_t>(offset)]);
       return S_OK;
     }
     *out = elements_[static_cast<std::size_t>(offset)];
@@ -98,6 +110,7 @@ HRESULT SafeArray::GetElement(std::int32_t index, Variant* out) const {
 HRESULT SafeArray::PutElement(std::int32_t index, const Variant& value) {
   const std::int64_t offset = std::int64_t{index} - lowerBound_;
   if (offset < 0 || offset >= count_) return DISP_E_BADINDEX;
+  if (view_ != nullptr) return E_ACCESSDENIED;
   Variant converted;
   const HRESULT hr = VariantChangeType(converted, value, elementType_);
   if (Failed(hr)) return hr;
@@ -111,7 +124,7 @@ HRESULT SafeArray::PutElement(std::int32_t index, const Variant& value) {
 }
 
 HRESULT SafeArray::Resize(std::uint32_t count) {
-  if (locks_ != 0) return E_FAIL;
+  if (locks_ != 0 || view_ != nullptr) return E_FAIL;
   if (std::int64_t{lowerBound_} + count - 1 > std::numeric_limits<std::int32_t>::max()) {
     return E_INVALIDARG;
   }

@@ -18,6 +18,12 @@ class SafeArray {
                                                  std::uint32_t count);
   // A byte array holding a copy of `size` bytes.
   static std::unique_ptr<SafeArray> FromBytes(const void* data, std::size_t size);
+  // A read-only byte array over `size` bytes that the caller keeps alive and
+  // unchanged for the array's whole life; nothing is copied. Writing fails
+  // on it (PutElement, Resize, the mutable Bytes() gives nullptr), so its
+  // readers use the const Bytes(); Copy() gives an ordinary array. nullptr
+  // when size exceeds a 32-bit count.
+  static std::unique_ptr<SafeArray> ViewOfBytes(const void* data, std::size_t size);
 
   SafeArray(const SafeArray&) = delete;
   SafeArray& operator=(const SafeArray&) = delete;
@@ -37,9 +43,15 @@ class SafeArray {
   HRESULT Unlock();
   std::uint32_t LockCount() const { return locks_; }
 
-  // Direct access to the bytes of a VT_UI1 array (nullptr otherwise).
-  std::uint8_t* Bytes() { return elementType_ == VT_UI1 ? bytes_.data() : nullptr; }
-  const std::uint8_t* Bytes() const { return elementType_ == VT_UI1 ? bytes_.data() : nullptr; }
+  // Direct access to the bytes of a VT_UI1 array (nullptr otherwise, and
+  // for writing into a view).
+  std::uint8_t* Bytes() {
+    return elementType_ == VT_UI1 && view_ == nullptr ? bytes_.data() : nullptr;
+  }
+  const std::uint8_t* Bytes() const {
+    if (elementType_ != VT_UI1) return nullptr;
+    return view_ != nullptr ? view_ : bytes_.data();
+  }
 
   // Element access by index (lower bound based). Bytes come back as VT_UI1
   // variants; DISP_E_BADINDEX outside the bounds.
@@ -56,6 +68,7 @@ class SafeArray {
   std::int32_t lowerBound_;
   std::uint32_t count_;
   std::uint32_t locks_ = 0;
+  const std::uint8_t* view_ = nullptr;  // the bytes of a ViewOfBytes array
   std::vector<std::uint8_t> bytes_;
   std::vector<Variant> elements_;
 };

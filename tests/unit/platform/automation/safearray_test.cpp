@@ -125,5 +125,38 @@ TEST(SafeArrayTest, FromBytesCopiesTheData) {
   EXPECT_EQ(SafeArray::CreateVector(VT_BSTR, 0, 1)->Bytes(), nullptr);
 }
 
+// A view reads the caller's bytes in place and refuses every write, so a
+// sender can hand out cached bytes without copying and without risk to them.
+TEST(SafeArrayTest, ViewOfBytesReadsInPlaceAndRefusesWrites) {
+  const char data[] = "hello";
+  auto view = SafeArray::ViewOfBytes(data, 5);
+  ASSERT_NE(view, nullptr);
+  const SafeArray& readOnly = *view;
+  EXPECT_EQ(readOnly.Bytes(), reinterpret_cast<const std::uint8_t*>(data));
+  EXPECT_EQ(view->Count(), 5u);
+  EXPECT_EQ(view->UpperBound(), 4);
+  Variant element;
+  ASSERT_EQ(view->GetElement(1, &element), S_OK);
+  EXPECT_EQ(element.ui1(), 'e');
+
+  EXPECT_EQ(view->Bytes(), nullptr);
+  EXPECT_EQ(view->PutElement(0, Variant::UI1('J')), E_ACCESSDENIED);
+  EXPECT_EQ(view->Resize(3), E_FAIL);
+  EXPECT_EQ(std::string(data), "hello");
+
+  auto copy = view->Copy();
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->Bytes(), nullptr);
+  EXPECT_EQ(copy->PutElement(0, Variant::UI1('J')), S_OK);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy->Bytes()), copy->Count()), "Jello");
+  EXPECT_EQ(std::string(data), "hello");
+
+  const auto empty = SafeArray::ViewOfBytes(nullptr, 0);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->Count(), 0u);
+  EXPECT_NE(static_cast<const SafeArray&>(*empty).Bytes(), nullptr);
+  EXPECT_EQ(SafeArray::ViewOfBytes(nullptr, 1), nullptr);
+}
+
 }  // namespace
 }  // namespace vant
