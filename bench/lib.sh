@@ -1,5 +1,11 @@
-# Shared pieces of the benchmark scripts: messages, installing missing peer
-# packages, and stopping the servers a script started.
+# Shared pieces of the benchmark scripts: the build folder, messages,
+# installing missing peer packages, and stopping the servers a script started.
+
+# Sourcing sets root (the repository) and build (the build folder: $BUILD,
+# default build, taken relative to the repository).
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD:-build}"
+[[ "$build" = /* ]] || build="$root/$build"
 
 die() { echo "run.sh: $*" >&2; exit 1; }
 log() { echo "== $*" >&2; }

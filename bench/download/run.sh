@@ -18,15 +18,11 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="${BUILD:-build}"
-[[ "$build" = /* ]] || build="$root/$build"
+. "$here/../lib.sh"
 big_mb="${BIG_MB:-1024}"
 mid_mb="${MID_MB:-100}"
 repeats="${REPEATS:-3}"
 wrk_args=(-t2 -c64 -d"${WRK_SECONDS:-10}"s --timeout 5s)
-
-. "$here/../lib.sh"
 
 for bin in vant-host vant-regsvr libvantupload.so; do
   [[ -e "$build/$bin" ]] || die "no $bin in $build (build it, or set BUILD=...)"

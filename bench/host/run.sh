@@ -6,15 +6,13 @@
 # Usage: bench/host/run.sh            (BUILD=build-x or /path/to/build names the binaries folder; default build)
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=${BUILD:-build}
-[[ "$BUILD" = /* ]] || BUILD="$ROOT/$BUILD"
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/../lib.sh"
+ROOT=$root
+BUILD=$build
 HOST_BIN="$BUILD/vant-host"
 WRK_ARGS=(-t2 -c64 -d10s)
 THREADS=32                       # vant-host default; php-fpm gets the same number of workers
 DRAIN_BYTES=$((1024 * 1024 * 1024))
-
-. "$ROOT/bench/lib.sh"
 
 [ -x "$HOST_BIN" ] || die "no vant-host at $HOST_BIN (set BUILD=...)"
 [ -f "$BUILD/libvantupload.so" ] || log "note: $BUILD/libvantupload.so not found (not needed for these pages)"

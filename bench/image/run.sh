@@ -15,9 +15,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="${BUILD:-build}"
-[[ "$build" = /* ]] || build="$root/$build"
+. "$here/../lib.sh"
 repeats="${REPEATS:-5}"
 
 # BENCH_BIN names a harness built elsewhere; otherwise it is built here.

@@ -22,13 +22,9 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="${BUILD:-build}"
-[[ "$build" = /* ]] || build="$root/$build"
+. "$here/../lib.sh"
 mb="${MB:-200}"
 repeats="${REPEATS:-3}"
-
-. "$here/../lib.sh"
 
 # BENCH_BIN names a driver built elsewhere; otherwise it is built here.
 bin="${BENCH_BIN:-}"
