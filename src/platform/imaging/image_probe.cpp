@@ -8,6 +8,7 @@
 #include <vips/vips.h>
 
 #include "platform/imaging/loader_choice.h"
+#include "platform/imaging/magick_fatal.h"
 #include "platform/imaging/vips_runtime.h"
 
 namespace vant::imaging {
@@ -36,7 +37,18 @@ std::optional<ImageInfo> LoadHeader(const std::string& hostPath) {
   if (operation.object == nullptr) return std::nullopt;
   VipsOperation* op = VIPS_OPERATION(operation.object);
   g_object_set(op, "filename", hostPath.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
-  if (vips_object_build(VIPS_OBJECT(op)) != 0) {
+  // ImageMagick reads the whole file while its loader is built.
+  struct Build {
+    VipsOperation* op;
+    int status = -1;
+  } build{op};
+  const bool returned = detail::CallShieldedFromMagick(
+      [](void* arg) {
+        auto* b = static_cast<Build*>(arg);
+        b->status = vips_object_build(VIPS_OBJECT(b->op));
+      },
+      &build);
+  if (!returned || build.status != 0) {
     vips_object_unref_outputs(VIPS_OBJECT(op));
     return std::nullopt;
   }

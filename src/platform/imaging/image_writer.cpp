@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/imaging/bmp_writer.h"
 #include "platform/imaging/pixel_limit.h"
 #include "platform/imaging/writer_detail.h"
 
@@ -54,8 +55,7 @@ void Encode(const VImage& image, Encoder encoder, const std::string& path) {
       DisplayableForLossless(image).tiffsave(path.c_str());
       return;
     case Encoder::kBmp:
-      // "bmp3" is the plain Windows header every reader takes.
-      detail::ToOpaqueRgb8(image).magicksave(path.c_str(), VImage::option()->set("format", "bmp3"));
+      detail::SaveBmp24(detail::ToOpaqueRgb8(image), path);
       return;
   }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/imaging/image_runtime.h"
 #include "platform/imaging/loader_choice.h"
+#include "platform/imaging/magick_fatal.h"
 #include "platform/imaging/pixel_limit.h"
 #include "platform/imaging/raw_format.h"
 #include "platform/imaging/temp_image.h"
@@ -25,6 +26,31 @@ int JpegShrink(std::int64_t storedWidth, std::int64_t storedHeight, std::int64_t
   return shrink;
 }
 
+struct MagickLoad {
+  const char* path;
+  const char* density;  // null: the file's own
+  VipsImage* out = nullptr;
+};
+
+// ImageMagick reads the whole file while the loader is built, on this
+// thread, so the read runs shielded from its fatal errors.
+VImage LoadWithMagick(const std::string& hostPath, const char* density) {
+  MagickLoad load{hostPath.c_str(), density};
+  const bool returned = CallShieldedFromMagick(
+      [](void* arg) {
+        auto* l = static_cast<MagickLoad*>(arg);
+        if (l->density == nullptr) {
+          vips_magickload(l->path, &l->out, "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+        } else {
+          vips_magickload(l->path, &l->out, "access", VIPS_ACCESS_SEQUENTIAL, "density", l->density,
+                          nullptr);
+        }
+      },
+      &load);
+  if (!returned || load.out == nullptr) throw vips::VError();
+  return VImage(load.out);
+}
+
 }  // namespace
 
 VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath) {
@@ -32,14 +58,19 @@ VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath) {
   // it finds none: the ImageMagick loader is named outright.
   if (loader.rawFormat == kRawFormatWmf) {
     const std::string density = std::to_string(kMetafileDpi);
-    return VImage::magickload(hostPath.c_str(), VImage::option()->set("density", density.c_str()));
+    return LoadWithMagick(hostPath, density.c_str());
   }
-  if (IsMagickLoader(loader)) return VImage::magickload(hostPath.c_str());
+  if (IsMagickLoader(loader)) return LoadWithMagick(hostPath, nullptr);
   // The chosen loader by name: a generic open would sniff the file with
-  // every loader the library has.
+  // every loader the library has. Every writer reads its source once, top
+  // to bottom, so the pixels stream: random access would first decode the
+  // whole image into memory or a temporary file (100 MB and more at the
+  // pixel limit), and takes several times as long.
   VImage image;
-  VImage::call(loader.nickname.c_str(),
-               VImage::option()->set("filename", hostPath.c_str())->set("out", &image));
+  VImage::call(loader.nickname.c_str(), VImage::option()
+                                            ->set("filename", hostPath.c_str())
+                                            ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                            ->set("out", &image));
   return image;
 }
 
@@ -60,7 +91,9 @@ std::optional<VImage> OpenReducedWithinLimit(const std::string& hostPath, std::i
   if (loader->rawFormat != kRawFormatJpeg) return image;
   const int shrink = JpegShrink(image.width(), image.height(), width, height);
   if (shrink == 1) return image;
-  return VImage::jpegload(hostPath.c_str(), VImage::option()->set("shrink", shrink));
+  return VImage::jpegload(
+      hostPath.c_str(),
+      VImage::option()->set("shrink", shrink)->set("access", VIPS_ACCESS_SEQUENTIAL));
 }
 
 VImage ToRgb8(VImage image) {

@@ -16,7 +16,8 @@ struct LoaderChoice;
 inline constexpr int kMetafileDpi = 72;
 
 // Opens `hostPath` with the chosen loader (header read, pixels decoded on
-// demand). Throws the library's exception when it does not load.
+// demand, once, top to bottom). Throws the library's exception when it does
+// not load, or when ImageMagick met a fatal error reading it.
 vips::VImage OpenWith(const LoaderChoice& loader, const std::string& hostPath);
 
 // Opens `hostPath` for decoding; nullopt when it does not decode or is over
