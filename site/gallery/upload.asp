@@ -3,20 +3,25 @@
 <!-- #include file="gallery.inc" -->
 <%
 var up = Server.CreateObject("VANT.FileUpload");
-var error = "", made = null, facts = {};
+var error = "", made = null, facts = {}, sentName = "";
 try {
   up.CodePage = 65001;
   up.DefaultPath = Server.MapPath(GALLERY_FOLDER);
-  up.MaxFileLen = 20 * 1024 * 1024;
+  up.MaxFileLen = GALLERY_MAX_FILE;
   var photo = up.Form("photo");
-  var caption = String(up.Form("caption").Value);
-  if (String(photo.FileName) == "") {
+  var caption = String(up.Form("caption").Value).substring(0, CAPTION_MAX_CHARS);
+  var extension = String(photo.FileExtension).toLowerCase();
+  sentName = String(photo.FileName);
+  if (sentName == "") {
     error = "Choose a picture first.";
-  } else if (!IMAGE_EXTENSIONS[String(photo.FileExtension).toLowerCase()] || !photo.IsImageItem()) {
-    error = "Not a picture this gallery takes: " + photo.FileName;
+  } else if (!IMAGE_EXTENSIONS.hasOwnProperty(extension) || !photo.IsImageItem()) {
+    error = "Not a picture this gallery takes: " + sentName;
   } else {
-    photo.Save("", false);  // a free name: never over someone else's picture
-    made = MakeDerivedFiles(String(photo.LastSavedFileName), caption, facts);
+    // A slot of its own: never over another visitor's current picture, and
+    // the oldest pictures make room.
+    var saved = SlotBase(TakeSlot(up)) + "." + extension;
+    photo.SaveAsVirtual(saved, true);
+    made = MakeDerivedFiles(saved, caption, facts);
     if (!made) error = "The picture was saved but could not be read.";
   }
 } catch (e) {
@@ -26,6 +31,7 @@ PageHead("Gallery: your picture");
 %>
 <% if (error) { %><p class="error"><%= Server.HTMLEncode(error) %></p><% } %>
 <% if (made) { %>
+<p>Sent as <%= Server.HTMLEncode(sentName) %>.</p>
 <%= ShowFiles(made) %>
 <h2>EXIF data</h2>
 <%= ShowExif(facts.proc) %>

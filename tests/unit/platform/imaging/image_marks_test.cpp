@@ -1,5 +1,6 @@
 // Watermarks decoded back: where the mark lands, how strongly, and that a
 // huge font or a far-away position neither crashes nor fails.
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -88,6 +89,34 @@ TEST_F(MarksTest, TextMarkDrawsAndHugeFontsAreLowered) {
   unsetenv(kMaxImagePixelsVariable);
   EXPECT_TRUE(SaveWithTextMark(source, "", 13, -10, -10, 96, target)) << "nothing to draw";
   EXPECT_TRUE(SaveWithTextMark(source, "x", -4, -10, -10, 96, target)) << "no font: unmarked";
+}
+
+// Japanese and Korean captions draw their letters: fontconfig knows a font
+// for each language (without one every letter is an empty box), and the
+// caption leaves white ink on a black picture.
+TEST_F(MarksTest, JapaneseAndKoreanCaptionsHaveAFont) {
+  struct Row {
+    const char* language;
+    const char* caption;
+  };
+  const Row rows[] = {{"ja", "日本語の写真"}, {"ko", "한국어 사진"}};
+  for (const Row& row : rows) {
+    FcPattern* pattern = FcPatternCreate();
+    FcLangSet* languages = FcLangSetCreate();
+    FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(row.language));
+    FcPatternAddLangSet(pattern, FC_LANG, languages);
+    FcObjectSet* fields = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, fields);
+    EXPECT_GT(fonts != nullptr ? fonts->nfont : 0, 0) << "no font for " << row.language;
+    if (fonts != nullptr) FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(fields);
+    FcLangSetDestroy(languages);
+    FcPatternDestroy(pattern);
+    const std::string target = root_ + "/caption.jpg";
+    ASSERT_TRUE(
+        SaveWithTextMark(Plain("black.png", 300, 60, 0), row.caption, 13, 5, 5, 96, target));
+    EXPECT_GT(VImage::new_from_file(target.c_str()).max(), 160) << row.language;
+  }
 }
 
 }  // namespace
