@@ -71,6 +71,45 @@ TEST(Router, ResolvesIntoTheSite) {
   }
 }
 
+// Editor and backup copies hold a page's source; never served, whatever
+// they are a copy of.
+TEST(Router, BackupCopiesAreNeverServed) {
+  testing::TempSite site;
+  const char* names[] = {"default.asp~", "inc/layout.inc.bak", "save.asp.BAK", "a.asp.orig",
+                         "a.asp.old",    "a.asp.swp",          "a.asp.swo",    "#default.asp#",
+                         "photo.jpg~",   "inc/db.inc.Orig"};
+  for (const char* name : names) site.Add(name, "<% secret %>");
+  site.Add("inc/old", "served");  // no backup suffix: only the name "old"
+  const Router router(site.Root());
+  for (const char* name : names)
+    EXPECT_EQ(router.Resolve(std::string("/") + name).kind, Kind::kNotFound) << name;
+  EXPECT_EQ(router.Resolve("/inc/old").kind, Kind::kStatic);
+}
+
+// In an upload folder no page runs: .asp is a file like any other.
+TEST(Router, UploadFoldersRunNoPages) {
+  testing::TempSite site;
+  for (const char* name : {"uploads/x.asp", "uploads/deep/X.ASP", "uploads/a.html", "uploadsx/p.asp",
+                           "p.asp", "Gallery/Photos/y.asp"})
+    site.Add(name, "<% x %>");
+  const Router router(site.Root(), {"/uploads", "/gallery/photos"});
+  const struct {
+    const char* raw;
+    Kind kind;
+    bool uploaded;
+  } rows[] = {
+      {"/uploads/x.asp", Kind::kStatic, true},   {"/uploads/deep/X.ASP", Kind::kStatic, true},
+      {"/uploads/a.html", Kind::kStatic, true},  {"/uploadsx/p.asp", Kind::kPage, false},
+      {"/p.asp", Kind::kPage, false},            {"/Gallery/Photos/y.asp", Kind::kStatic, true},
+      {"/uploads/../p.asp", Kind::kPage, false},
+  };
+  for (const auto& row : rows) {
+    const Route r = router.Resolve(row.raw);
+    EXPECT_EQ(r.kind, row.kind) << row.raw << " gave " << Name(r.kind);
+    EXPECT_EQ(r.uploaded, row.uploaded) << row.raw;
+  }
+}
+
 TEST(Router, RedirectKeepsTheFolderEncoded) {
   testing::TempSite site;
   site.AddFolder("a b");
