@@ -2,14 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "http_test_support.h"
-
 namespace vant::host::http {
 namespace {
-
-using testing::RawClient;
-using testing::TempSite;
-using testing::TestServer;
 
 TEST(RequestFraming, OnlyOneHostAndAFinalChunkedPass) {
   const struct {
@@ -45,28 +39,6 @@ TEST(RequestFraming, OnlyOneHostAndAFinalChunkedPass) {
     for (const auto& h : row.headers) shown += " [" + h.name + ": " + h.value + "]";
     EXPECT_EQ(!FramingProblem(head).empty(), row.refused) << shown;
   }
-}
-
-// A body hiding a second request: the first is refused, the connection
-// closes, and no page runs, neither the first nor the hidden one.
-TEST(RequestFraming, SmuggledRequestNeverRuns) {
-  TempSite site;
-  site.Add("p.asp", "");
-  TestServer server(site);
-  ASSERT_TRUE(server.Started());
-  const std::string hidden = "GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n";
-  for (const char* coding :
-       {"gzip", "identity", "xchunked", "chunked, chunked", "chunked, identity"}) {
-    RawClient c(server.Port());
-    const auto r =
-        c.Request("POST /p.asp HTTP/1.1\r\nHost: t\r\nTransfer-Encoding: " + std::string(coding) +
-                  "\r\n\r\n" + hidden);
-    ASSERT_TRUE(r) << coding;
-    EXPECT_EQ(r->status, 400) << coding;
-    EXPECT_EQ(r->Header("Connection").value_or(""), "close") << coding;
-    EXPECT_TRUE(c.ServerClosed()) << coding;
-  }
-  EXPECT_EQ(server.pages.calls, 0);
 }
 
 }  // namespace

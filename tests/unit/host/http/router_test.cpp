@@ -71,21 +71,6 @@ TEST(Router, ResolvesIntoTheSite) {
   }
 }
 
-// Editor and backup copies hold a page's source; never served, whatever
-// they are a copy of.
-TEST(Router, BackupCopiesAreNeverServed) {
-  testing::TempSite site;
-  const char* names[] = {"default.asp~", "inc/layout.inc.bak", "save.asp.BAK", "a.asp.orig",
-                         "a.asp.old",    "a.asp.swp",          "a.asp.swo",    "#default.asp#",
-                         "photo.jpg~",   "inc/db.inc.Orig"};
-  for (const char* name : names) site.Add(name, "<% secret %>");
-  site.Add("inc/old", "served");  // no backup suffix: only the name "old"
-  const Router router(site.Root());
-  for (const char* name : names)
-    EXPECT_EQ(router.Resolve(std::string("/") + name).kind, Kind::kNotFound) << name;
-  EXPECT_EQ(router.Resolve("/inc/old").kind, Kind::kStatic);
-}
-
 // In an upload folder no page runs: .asp is a file like any other.
 TEST(Router, UploadFoldersRunNoPages) {
   testing::TempSite site;
