@@ -58,5 +58,7 @@ hz.html|attachment
 hz.svg|attachment
 hz.png|
 ROWS
+printf '%s' '<% try { Server.Execute("/uploads/direct.asp"); } catch (e) { Response.Write("ERR"); } %>' >"$SAMPLE/exec.asp"
+expect_like "upload folder: Server.Execute runs no page there" "$(curl -s "$SAMPLE_BASE/exec.asp")" "*ERR"
 kill "$SAMPLE_PID" 2>/dev/null
 wait "$SAMPLE_PID" 2>/dev/null
