@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   AccessLog log = options.logFile.empty() ? AccessLog() : AccessLog(options.logFile);
-  vant::host::app::SiteHandler pages(site);
+  vant::host::app::SiteHandler pages(site, {options.detailedErrors, options.uploadFolders});
   Server server(options, pages, log);
   std::string error;
   if (!server.Start(error)) {

@@ -15,5 +15,8 @@ if [ ! -x "$build/vant-host" ]; then
   exit 0
 fi
 echo "Serving $site on http://127.0.0.1:$port/ (Ctrl-C stops)"
+# Visitors' files are kept in /uploads and /gallery/photos: no page runs
+# there and nothing from there runs in the site's origin (docs/http.md).
 exec "$build/vant-host" --site "$site" --listen "127.0.0.1:$port" \
-  --registry "$VANT_REGISTRY" --data "$root/var/data"
+  --registry "$VANT_REGISTRY" --data "$root/var/data" \
+  --upload-folder /uploads --upload-folder /gallery/photos

@@ -4,6 +4,7 @@
 
 #include "host/app/request_cookie.h"
 #include "host/app/site_handler.h"
+#include "host/http/error_page.h"
 #include "platform/automation/automation.h"
 
 namespace vant::host::app {
@@ -132,7 +133,15 @@ void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptRes
             << "\n";
   exchange_.AppendToLog("script error line " + std::to_string(error.line));
   page_->SetLastError(ToPageError(error));
-  SendFailurePage(exchange_, pages::RenderErrorPage(error));
+  SendFailurePage(exchange_, ErrorPageFor(error));
+}
+
+// The classic page for clients that may see details; a generic one for the
+// rest, since messages may name server paths or hold a database's errors.
+std::string PageRun::ErrorPageFor(const pages::ScriptError& error) const {
+  if (http::ShowsErrorDetails(site_.Rules().detailedErrors, exchange_.Request()))
+    return pages::RenderErrorPage(error);
+  return pages::RenderGenericErrorPage();
 }
 
 void PageRun::ShowTranslateError(const pages::TranslateError& error) {
@@ -144,10 +153,12 @@ void PageRun::ShowTranslateError(const pages::TranslateError& error) {
   shown.line = error.line;
   std::cerr << "vant-host: cannot run " << error.file << ":" << error.line << ": " << error.message
             << "\n";
-  SendFailurePage(exchange_, pages::RenderErrorPage(shown));
+  SendFailurePage(exchange_, ErrorPageFor(shown));
 }
 
 HRESULT PageRun::RunNested(const std::string& virtualPath) {
+  if (site_.InUploadFolder(virtualPath))
+    return FailWith("No page runs in an upload folder: " + virtualPath);
   auto prepared = site_.Prepare(virtualPath);
   if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
     return FailWith(error->file + ":" + std::to_string(error->line) + ": " + error->message);

@@ -33,6 +33,7 @@ class PageRun final : public intrinsics::PageExecutor {
   pages::ScriptResult Run(const pages::CompiledPage& page);
   void ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result);
   void ShowTranslateError(const pages::TranslateError& error);
+  std::string ErrorPageFor(const pages::ScriptError& error) const;
   HRESULT RunNested(const std::string& virtualPath);
 
   SiteHandler& site_;

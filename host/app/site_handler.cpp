@@ -1,9 +1,10 @@
 #include "host/app/site_handler.h"
 
-#include <chrono>
 #include <sys/stat.h>
+#include <chrono>
 
 #include "host/app/page_run.h"
+#include "host/http/url_path.h"
 
 namespace vant::host::app {
 namespace {
@@ -18,7 +19,8 @@ bool FileExists(const std::string& hostPath) {
 
 }  // namespace
 
-SiteHandler::SiteHandler(intrinsics::SiteConfig site) : site_(std::move(site)) {
+SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules)
+    : site_(std::move(site)), rules_(std::move(rules)) {
   sessions_.StartSweeper(kSessionSweepPeriod);
 }
 
@@ -44,6 +46,12 @@ pages::CompiledPagePtr SiteHandler::PrepareGlobalEvent(const std::string& eventN
   // The event handlers are plain functions of the file; call the one wanted.
   page->script += "\n;if (typeof " + eventName + " == 'function') " + eventName + "();\n";
   return engine_.Compile(*page);
+}
+
+bool SiteHandler::InUploadFolder(std::string_view virtualPath) const {
+  for (const std::string& folder : rules_.uploadFolders)
+    if (http::IsInFolder(virtualPath, folder)) return true;
+  return false;
 }
 
 bool SiteHandler::TakeApplicationStart() { return !applicationStarted_.exchange(true); }

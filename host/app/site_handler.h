@@ -2,11 +2,14 @@
 // intrinsic objects, sessions, Application state and global.asa events.
 #pragma once
 
-#include <memory>
 #include <atomic>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
+#include <vector>
 
+#include "host/http/host_options.h"
 #include "host/http/page_handler.h"
 #include "host/intrinsics/site_config.h"
 #include "host/pages/file_source_loader.h"
@@ -16,9 +19,17 @@
 
 namespace vant::host::app {
 
+// How the handler treats visitors: who sees a failed page's details, and
+// the folders of visitors' files, where no page runs (not even through
+// Server.Execute or Server.Transfer).
+struct VisitorRules {
+  http::DetailedErrors detailedErrors = http::DetailedErrors::kLocal;
+  std::vector<std::string> uploadFolders;  // "/uploads", decoded, no trailing '/'
+};
+
 class SiteHandler final : public http::PageHandler {
  public:
-  explicit SiteHandler(intrinsics::SiteConfig site);
+  explicit SiteHandler(intrinsics::SiteConfig site, VisitorRules rules = {});
   ~SiteHandler() override;
 
   void Serve(http::Exchange& exchange, const std::string& hostPath,
@@ -33,6 +44,9 @@ class SiteHandler final : public http::PageHandler {
 
   const pages::ScriptEngine& Engine() const { return engine_; }
   const intrinsics::SiteConfig& Site() const { return site_; }
+  const VisitorRules& Rules() const { return rules_; }
+  // True when the page at virtualPath lies in an upload folder.
+  bool InUploadFolder(std::string_view virtualPath) const;
   session::SessionStore& Sessions() { return sessions_; }
   session::ApplicationState& Application() { return application_; }
   // True exactly once: for the request that must run Application_OnStart.
@@ -40,6 +54,7 @@ class SiteHandler final : public http::PageHandler {
 
  private:
   intrinsics::SiteConfig site_;
+  VisitorRules rules_;
   pages::FileSourceLoader loader_;
   pages::ScriptEngine engine_;
   session::SessionStore sessions_;

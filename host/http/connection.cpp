@@ -7,6 +7,7 @@
 #include "host/http/detail/socket_ops.h"
 #include "host/http/error_page.h"
 #include "host/http/request_dispatch.h"
+#include "host/http/request_framing.h"
 
 namespace vant::host::http {
 namespace {
@@ -72,13 +73,21 @@ bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, cons
   stream.clock().BeginRequest();
   SocketExchange ex(stream, buffer, parser,
                     detail::MakeRequestHead(parser, ends.remote, ends.local));
-  if (ec || ctx.stopping.load()) ex.Response().ForceClose();
-  if (ec)
+  // A body whose end this server and a proxy in front could disagree on is
+  // never read: the connection closes after the 400.
+  const std::string_view framing = ec ? std::string_view() : FramingProblem(ex.Request());
+  const bool refused = ec || !framing.empty();
+  if (refused || ctx.stopping.load()) ex.Response().ForceClose();
+  if (ec) {
     SendErrorPage(ex, HeaderErrorStatus(ec));
-  else
+  } else if (!framing.empty()) {
+    ex.AppendToLog(framing);
+    SendErrorPage(ex, Status::bad_request);
+  } else {
     DispatchRequest(ex, ctx.router, ctx.pages);
+  }
   ex.Finish();
-  bool keep = !ec && ex.Response().KeepAlive() && !ctx.stopping.load();
+  bool keep = !refused && ex.Response().KeepAlive() && !ctx.stopping.load();
   if (keep) keep = ex.Body().Drain(kDrainLimit);
   Log(ctx, ex, startMs);
   return keep && !stream.clock().WasCut();

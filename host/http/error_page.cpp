@@ -1,6 +1,62 @@
 #include "host/http/error_page.h"
 
 namespace vant::host::http {
+namespace {
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// The query as a Location may carry it: bytes a URI never holds raw
+// (space, '"', '<', '>', '\\', '^', '`', '{', '|', '}', controls, non-ASCII)
+// are %-escaped; '%' stays, as it starts the client's own escapes.
+std::string LocationQuery(std::string_view query) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr std::string_view kUnsafe = " \"<>\\^`{|}";
+  std::string out;
+  for (const char c : query) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F && kUnsafe.find(c) == std::string_view::npos) {
+      out.push_back(c);
+      continue;
+    }
+    out.push_back('%');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0xF]);
+  }
+  return out;
+}
+
+bool IsLoopback(std::string_view address) {
+  return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
+}
+
+constexpr std::string_view kProxyHeaders[] = {"Forwarded", "X-Forwarded-For", "X-Real-IP", "Via"};
+
+}  // namespace
 
 std::string StatusLine(Status status) {
   return std::to_string(static_cast<unsigned>(status)) + " " +
@@ -20,13 +76,22 @@ void SendErrorPage(Exchange& exchange, Status status) {
 
 void SendRedirect(Exchange& exchange, const std::string& location) {
   const auto& query = exchange.Request().queryString;
-  const std::string target = query.empty() ? location : location + "?" + query;
+  const std::string target = query.empty() ? location : location + "?" + LocationQuery(query);
   exchange.SetStatus(StatusLine(Status::moved_permanently));
   exchange.AddHeader("Location", target);
   exchange.SetContentType("text/html; charset=utf-8");
-  exchange.Write("<html><body>Moved to <a href=\"" + target + "\">" + target +
-                 "</a>.</body></html>\n");
+  // The query is the client's text: raw in the body it could open a tag.
+  const std::string link = EscapeHtml(target);
+  exchange.Write("<html><body>Moved to <a href=\"" + link + "\">" + link + "</a>.</body></html>\n");
   exchange.Finish();
+}
+
+bool ShowsErrorDetails(DetailedErrors setting, const RequestHead& request) {
+  if (setting != DetailedErrors::kLocal) return setting == DetailedErrors::kOn;
+  if (!IsLoopback(request.remote.address)) return false;
+  for (const std::string_view name : kProxyHeaders)
+    if (request.Header(name)) return false;
+  return true;
 }
 
 }  // namespace vant::host::http

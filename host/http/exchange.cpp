@@ -4,6 +4,14 @@
 
 namespace vant::host::http {
 
+bool IsFieldText(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> RequestHead::Header(std::string_view name) const {
   std::optional<std::string> joined;
   for (const auto& field : headers) {
@@ -14,8 +22,11 @@ std::optional<std::string> RequestHead::Header(std::string_view name) const {
   return joined;
 }
 
-std::string RequestHead::Protocol() const {
-  return version == 10 ? "HTTP/1.0" : "HTTP/1.1";
+bool RequestHead::CameOverHttps() const {
+  const auto proto = Header("X-Forwarded-Proto");
+  return proto && detail::EqualsNoCase(detail::TrimSpace(*proto), "https");
 }
+
+std::string RequestHead::Protocol() const { return version == 10 ? "HTTP/1.0" : "HTTP/1.1"; }
 
 }  // namespace vant::host::http

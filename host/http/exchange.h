@@ -38,7 +38,19 @@ struct RequestHead {
   std::optional<std::string> Header(std::string_view name) const;
   // "HTTP/1.0" or "HTTP/1.1".
   std::string Protocol() const;
+  // True when the client reached the site over HTTPS. vant-host speaks plain
+  // HTTP itself, so only a TLS-terminating proxy in front can say so, by
+  // "X-Forwarded-Proto: https". Use it only to restrict (a Secure cookie):
+  // a client that sends the header itself harms no one but itself.
+  bool CameOverHttps() const;
 };
+
+// True when every byte may stand in a header field value or a reason
+// phrase: tab, space, visible ASCII, or bytes from 0x80 up. Other control
+// characters (CR, LF, NUL, but also VT, FF, DEL) are refused: some clients
+// and proxies take them as line ends or separators. SetStatus, AddHeader
+// and SetContentType accept only such text.
+bool IsFieldText(std::string_view text);
 
 class Exchange {
  public:
@@ -65,16 +77,17 @@ class Exchange {
 
   // Status line text after the protocol, sent verbatim: "404 Not Found".
   // False (and ignored) after the headers went out, or when the text does not
-  // start with a three-digit code of 200..999 or holds CR, LF or NUL.
+  // start with a three-digit code of 200..999 or is not IsFieldText.
   virtual bool SetStatus(std::string_view statusLine) = 0;
   // Adds a header; never replaces one. False, and nothing is sent, when the
-  // headers already went out, the name is not an HTTP token, either part
-  // holds CR, LF or NUL, or the name is one the server owns
+  // headers already went out, the name is not an HTTP token, the value is
+  // not IsFieldText, or the name is one the server owns
   // (Transfer-Encoding, Connection). A Content-Length must be a number; it
   // then fixes the body length instead of chunking.
   virtual bool AddHeader(std::string_view name, std::string_view value) = 0;
   // Content-Type sent unless the page added its own; default "text/html",
-  // empty sends none. False after the headers went out or for CR/LF/NUL.
+  // empty sends none. False after the headers went out or when the type is
+  // not IsFieldText.
   virtual bool SetContentType(std::string_view type) = 0;
 
   // Buffered (the default): writes collect until Flush or Finish. Turning

@@ -106,6 +106,35 @@ bool ParseDrive(std::string_view text, HostOptions& o) {
   return true;
 }
 
+// "/uploads" or "/gallery/photos/": a path from the site root with no "."
+// or ".." segment, no backslash and no NUL; a trailing '/' is dropped.
+bool ParseUploadFolder(std::string_view text, HostOptions& o) {
+  while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
+  if (text.size() < 2 || text.front() != '/') return false;
+  if (text.find_first_of(std::string_view("\\\0", 2)) != std::string_view::npos) return false;
+  std::string_view rest = text.substr(1);
+  while (!rest.empty()) {
+    const auto slash = rest.find('/');
+    const std::string_view segment = rest.substr(0, slash);
+    if (segment.empty() || segment.front() == '.') return false;
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+  }
+  o.uploadFolders.emplace_back(text);
+  return true;
+}
+
+bool ParseDetailedErrors(std::string_view text, HostOptions& o) {
+  if (text == "local")
+    o.detailedErrors = DetailedErrors::kLocal;
+  else if (text == "on")
+    o.detailedErrors = DetailedErrors::kOn;
+  else if (text == "off")
+    o.detailedErrors = DetailedErrors::kOff;
+  else
+    return false;
+  return true;
+}
+
 using Setter = std::function<bool(std::string_view, HostOptions&)>;
 
 const std::map<std::string_view, Setter>& ValueOptions() {
@@ -124,6 +153,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--upload-folder", ParseUploadFolder},
+      {"--detailed-errors", ParseDetailedErrors},
   };
   return table;
 }
@@ -204,6 +235,18 @@ std::string HostUsage(std::string_view program) {
       "  --request-timeout S   cut a request that runs longer than S seconds\n"
       "                        (default 3900)\n"
       "  --log FILE            append the access log to FILE instead of stderr\n"
+      "  --upload-folder /PATH a folder of the site that holds visitors' files\n"
+      "                        (\"/uploads\"); repeatable. No page runs there: .asp\n"
+      "                        files are sent as files. Every file from it carries\n"
+      "                        X-Content-Type-Options: nosniff and a sandboxing\n"
+      "                        Content-Security-Policy, and all but PNG, JPEG, GIF,\n"
+      "                        WebP, BMP and icons go out as attachments\n"
+      "  --detailed-errors on|off|local\n"
+      "                        who sees a failed page's message, file and line:\n"
+      "                        every client, none, or (default) clients on the\n"
+      "                        loopback address that come through no proxy; the\n"
+      "                        others get a generic error page. The log always\n"
+      "                        has the full text\n"
       "  --help                show this text\n";
   return text;
 }

@@ -17,6 +17,15 @@ struct DriveMapping {
   std::string hostPath;
 };
 
+// Who sees the details of a failed page (message, source, file and line),
+// which may name server paths or hold a database's error text. Everyone
+// else gets a generic error page; the log always has the full text.
+enum class DetailedErrors {
+  kLocal,  // clients on the loopback address that come through no proxy
+  kOn,     // every client
+  kOff,    // no client
+};
+
 struct HostOptions {
   std::string site;                       // --site DIR (required)
   std::string listenAddress = "127.0.0.1";  // --listen ADDR:PORT
@@ -38,8 +47,12 @@ struct HostOptions {
   // Longest wait for the next request on a kept-alive connection; shorter
   // than the idle timeout so idle browsers do not pin worker threads.
   std::chrono::milliseconds keepAliveTimeout{5'000};
-  std::string logFile;                    // --log FILE (empty: stderr)
-  bool help = false;                      // --help
+  std::string logFile;  // --log FILE (empty: stderr)
+  // --upload-folder /PATH, repeatable: folders of visitors' files, decoded
+  // paths from the site root without a trailing '/' ("/uploads").
+  std::vector<std::string> uploadFolders;
+  DetailedErrors detailedErrors = DetailedErrors::kLocal;  // --detailed-errors
+  bool help = false;                                       // --help
 };
 
 struct OptionsResult {

@@ -12,7 +12,7 @@ void Answer(Exchange& exchange, const Route& route, PageHandler& pages) {
     case Route::Kind::kPage:
       return pages.Serve(exchange, route.hostPath, route.virtualPath);
     case Route::Kind::kStatic:
-      return ServeStaticFile(exchange, route.hostPath);
+      return ServeStaticFile(exchange, route.hostPath, route.uploaded);
     case Route::Kind::kRedirect:
       return SendRedirect(exchange, route.location);
     case Route::Kind::kBadRequest:

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "host/http/detail/ascii.h"
 #include "host/http/url_path.h"
 
@@ -29,11 +31,24 @@ bool IsNeverServed(std::string_view name, std::string_view ext) {
          detail::EqualsNoCase(ext, "inc");
 }
 
-Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}}; }
+Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}, false}; }
+
+constexpr std::string_view kBackupSuffixes[] = {"~", ".bak", ".orig", ".old", ".swp", ".swo"};
 
 }  // namespace
 
-Router::Router(std::string siteRoot) : root_(std::move(siteRoot)) {
+bool IsBackupName(std::string_view name) {
+  if (name.size() >= 2 && name.front() == '#' && name.back() == '#') return true;
+  for (const std::string_view suffix : kBackupSuffixes) {
+    if (name.size() >= suffix.size() &&
+        detail::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix))
+      return true;
+  }
+  return false;
+}
+
+Router::Router(std::string siteRoot, std::vector<std::string> uploadFolders)
+    : root_(std::move(siteRoot)), uploadFolders_(std::move(uploadFolders)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
 }
 
@@ -71,9 +86,13 @@ Route Router::FileRoute(std::string hostPath, std::string virtualPath) const {
   const std::string_view name =
       std::string_view(virtualPath).substr(virtualPath.rfind('/') + 1);
   const std::string_view ext = Extension(name);
-  if (IsNeverServed(name, ext)) return Simple(Route::Kind::kNotFound);
-  const auto kind = detail::EqualsNoCase(ext, "asp") ? Route::Kind::kPage : Route::Kind::kStatic;
-  return Route{kind, std::move(hostPath), std::move(virtualPath), {}};
+  if (IsNeverServed(name, ext) || IsBackupName(name)) return Simple(Route::Kind::kNotFound);
+  const bool uploaded =
+      std::any_of(uploadFolders_.begin(), uploadFolders_.end(),
+                  [&](const std::string& folder) { return IsInFolder(virtualPath, folder); });
+  const auto kind =
+      detail::EqualsNoCase(ext, "asp") && !uploaded ? Route::Kind::kPage : Route::Kind::kStatic;
+  return Route{kind, std::move(hostPath), std::move(virtualPath), {}, uploaded};
 }
 
 }  // namespace vant::host::http

@@ -20,7 +20,11 @@ constexpr auto kAfterCutWait = std::chrono::seconds(1);
 }  // namespace
 
 Server::Server(HostOptions options, PageHandler& pages, AccessLog& log)
-    : options_(std::move(options)), router_(options_.site), pages_(pages), log_(log), acceptor_(io_) {}
+    : options_(std::move(options)),
+      router_(options_.site, options_.uploadFolders),
+      pages_(pages),
+      log_(log),
+      acceptor_(io_) {}
 
 Server::~Server() {
   Stop(std::chrono::seconds(5));

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "host/http/detail/ascii.h"
+
 namespace vant::host::http {
 namespace {
 
@@ -52,6 +54,11 @@ std::string EncodePath(std::string_view path) {
     out.push_back(kHex[byte & 0xF]);
   }
   return out;
+}
+
+bool IsInFolder(std::string_view path, std::string_view folder) {
+  if (!detail::StartsWithNoCase(path, folder)) return false;
+  return path.size() == folder.size() || path[folder.size()] == '/' || folder == "/";
 }
 
 void SplitTarget(std::string_view target, std::string_view& path, std::string_view& query) {

@@ -27,6 +27,11 @@ DecodedPath DecodeRequestPath(std::string_view rawPath);
 // that are safe in a path segment stay, everything else becomes %XX.
 std::string EncodePath(std::string_view path);
 
+// True when the decoded path `path` ("/uploads/a.png") is the folder
+// `folder` ("/uploads", no trailing '/') or lies under it, letters compared
+// without regard to case.
+bool IsInFolder(std::string_view path, std::string_view folder);
+
 // Splits a request target into its path and raw query (text after '?').
 // An absolute-form target ("http://host/p?q") loses its scheme and authority.
 void SplitTarget(std::string_view target, std::string_view& path, std::string_view& query);

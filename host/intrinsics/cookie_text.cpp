@@ -85,6 +85,13 @@ std::u16string ResponseCookie::Joined() const {
   return out;
 }
 
+bool IsCookieAttributeText(std::u16string_view text) {
+  for (const char16_t c : text) {
+    if (c <= u' ' || c == 0x7F || c == u';' || c == u',') return false;
+  }
+  return true;
+}
+
 std::string FormatSetCookie(const ResponseCookie& cookie, std::uint32_t codePage) {
   std::u16string text = UrlEncode(cookie.name, codePage) + u"=";
   if (cookie.keys.empty()) {

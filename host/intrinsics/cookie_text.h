@@ -47,6 +47,11 @@ struct ResponseCookie {
   std::u16string Joined() const;
 };
 
+// True when `text` may be a cookie's Domain or Path: no ';' (which would
+// start another attribute), ',', space or control character. Names and
+// values need no such rule: they are %-escaped.
+bool IsCookieAttributeText(std::u16string_view text);
+
 // "name=value; expires=Wdy, DD-Mon-YYYY HH:MM:SS GMT; domain=d; path=/; secure",
 // each attribute only when set (path always).
 std::string FormatSetCookie(const ResponseCookie& cookie, std::uint32_t codePage);

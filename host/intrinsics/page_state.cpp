@@ -37,7 +37,8 @@ std::unique_ptr<PageState> PageState::Create(http::Exchange& exchange, const Sit
                                              const PageInfo& page, session::SessionLease lease,
                                              session::ApplicationState& application,
                                              PageExecutor* executor) {
-  if (lease && lease.IsNew()) exchange.AddHeader("Set-Cookie", lease.CookieHeader());
+  if (lease && lease.IsNew())
+    exchange.AddHeader("Set-Cookie", lease.CookieHeader(exchange.Request().CameOverHttps()));
   auto core = std::make_shared<PageCore>(exchange, site, page, lease ? lease.Get() : nullptr,
                                          application, executor);
   return std::unique_ptr<PageState>(new PageState(std::move(core), std::move(lease)));

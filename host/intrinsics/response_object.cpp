@@ -75,8 +75,10 @@ HRESULT ResponseObject::get_Buffer(VARIANT_BOOL* out) {
 
 HRESULT ResponseObject::ApplyContentType(std::u16string type, std::u16string charset) {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
-  if (HasLineBreakOrNul(type) || HasLineBreakOrNul(charset)) {
-    return RaiseError(E_INVALIDARG, kSource, u"A content type or charset cannot hold a line break.");
+  if (!IsHeaderText(type) || !IsHeaderText(charset)) {
+    return RaiseError(E_INVALIDARG, kSource,
+                      u"A content type or charset cannot hold a line break or another control "
+                      u"character.");
   }
   std::u16string header = type;
   if (!charset.empty() && !type.empty()) header += u"; charset=" + charset;
@@ -153,7 +155,7 @@ HRESULT ResponseObject::get_ExpiresAbsolute(Date* out) {
 HRESULT ResponseObject::put_Status(const Bstr& status) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
-    if (!core_->exchange->SetStatus(Narrow(status.str()))) {
+    if (!IsHeaderText(status.str()) || !core_->exchange->SetStatus(Narrow(status.str()))) {
       return RaiseError(E_INVALIDARG, kSource,
                         u"The status must be a code from 200 to 999 and a reason on one line, "
                         u"set before the headers are sent.");
@@ -174,8 +176,9 @@ HRESULT ResponseObject::get_Status(Bstr* out) {
 HRESULT ResponseObject::put_CacheControl(const Bstr& value) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
-    if (HasLineBreakOrNul(value.str())) {
-      return RaiseError(E_INVALIDARG, kSource, u"Cache-Control cannot hold a line break.");
+    if (!IsHeaderText(value.str())) {
+      return RaiseError(E_INVALIDARG, kSource,
+                        u"Cache-Control cannot hold a line break or another control character.");
     }
     cacheControl_ = value.str();
     return S_OK;

@@ -18,10 +18,10 @@ constexpr std::string_view kRedirectStatus = "302 Object Moved";
 HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
-    if (HasLineBreakOrNul(name.str()) || HasLineBreakOrNul(value.str())) {
+    if (!IsHeaderText(name.str()) || !IsHeaderText(value.str())) {
       return RaiseError(E_INVALIDARG, kSource,
                         u"AddHeader refused the header: a header name or value cannot hold a "
-                        u"line break (CR, LF) or a NUL character.");
+                        u"line break (CR, LF), a NUL or another control character.");
     }
     if (core_->exchange->AddHeader(Narrow(name.str()), Narrow(value.str()))) return S_OK;
     if (core_->exchange->HeadersSent()) {
@@ -93,8 +93,10 @@ HRESULT ResponseObject::Redirect(const Bstr& url) {
     if (exchange.HeadersSent()) {
       return RaiseError(E_FAIL, kSource, u"Redirect came too late: the headers were already sent.");
     }
-    if (HasLineBreakOrNul(url.str())) {
-      return RaiseError(E_INVALIDARG, kSource, u"A redirect address cannot hold a line break.");
+    if (!IsHeaderText(url.str())) {
+      return RaiseError(
+          E_INVALIDARG, kSource,
+          u"A redirect address cannot hold a line break or another control character.");
     }
     if (exchange.IsBuffered()) exchange.Clear();
     exchange.SetStatus(kRedirectStatus);

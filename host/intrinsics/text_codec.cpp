@@ -1,5 +1,6 @@
 #include "host/intrinsics/text_codec.h"
 
+#include "host/http/exchange.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::host::intrinsics {
@@ -65,9 +66,7 @@ HRESULT VariantToText(const Variant& value, std::u16string* out) {
   return S_OK;
 }
 
-bool HasLineBreakOrNul(std::u16string_view text) {
-  return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
-}
+bool IsHeaderText(std::u16string_view text) { return http::IsFieldText(Narrow(text)); }
 
 std::optional<std::int32_t> PositionOf(const Variant& key) {
   const Variant& v = key.Deref();

@@ -29,8 +29,10 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace);
 // value, numbers and dates their usual text. Fails as VariantToBstr does.
 HRESULT VariantToText(const Variant& value, std::u16string* out);
 
-// True when `text` holds CR, LF or NUL, which no header may carry.
-bool HasLineBreakOrNul(std::u16string_view text);
+// True when `text` may stand in a response header or status line: no
+// control character but tab (no CR, LF, NUL, VT, FF or DEL), the rule of
+// http::IsFieldText.
+bool IsHeaderText(std::u16string_view text);
 
 // When `key` is a number (not text), its value as a 1-based position.
 std::optional<std::int32_t> PositionOf(const Variant& key);

@@ -1,5 +1,6 @@
 #include "host/intrinsics/write_cookie_object.h"
 
+#include "host/intrinsics/cookie_text.h"
 #include "host/intrinsics/error_record.h"
 #include "host/intrinsics/text_codec.h"
 
@@ -7,6 +8,12 @@ namespace vant::host::intrinsics {
 
 namespace {
 constexpr std::u16string_view kSource = kResponseSource;
+
+HRESULT BadAttribute(std::u16string_view which) {
+  return RaiseError(E_INVALIDARG, kSource,
+                    u"The cookie " + std::u16string(which) +
+                        u" cannot hold ';', ',', a space or a control character.");
+}
 }  // namespace
 
 WriteCookieObject::WriteCookieObject(std::shared_ptr<PageCore> core, std::u16string name)
@@ -76,6 +83,7 @@ HRESULT WriteCookieObject::put_Expires(Date when) {
 HRESULT WriteCookieObject::put_Domain(const Bstr& domain) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = CheckWritable(); Failed(hr)) return hr;
+    if (!IsCookieAttributeText(domain.str())) return BadAttribute(u"domain");
     cookie_.domain = domain.str();
     return S_OK;
   });
@@ -84,6 +92,7 @@ HRESULT WriteCookieObject::put_Domain(const Bstr& domain) {
 HRESULT WriteCookieObject::put_Path(const Bstr& path) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = CheckWritable(); Failed(hr)) return hr;
+    if (!IsCookieAttributeText(path.str())) return BadAttribute(u"path");
     cookie_.path = path.str();
     return S_OK;
   });

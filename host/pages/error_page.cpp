@@ -53,6 +53,11 @@ std::string RenderErrorPage(const ScriptError& error) {
   return Page(body);
 }
 
+std::string RenderGenericErrorPage() {
+  return Page(Paragraph("<b>An error occurred on the server when processing the URL.</b>") +
+              Paragraph("Please contact the system administrator."));
+}
+
 std::string RenderTimeoutPage(const std::string& pageVirtualPath) {
   return Page(Paragraph("<b>Script timed out</b>") + Paragraph(Escape(pageVirtualPath)) +
               Paragraph("The page ran longer than its time limit. A page can raise the limit "

@@ -127,6 +127,11 @@ class ScriptEngine {
 // eight hex digits), description, source, file and line; all text escaped.
 std::string RenderErrorPage(const ScriptError& error);
 
+// What a client that may not see the details gets instead of the classic
+// error page: no message, file or line, which may name server paths or
+// hold a database's error text.
+std::string RenderGenericErrorPage();
+
 // The page shown when a script ran past its time limit.
 std::string RenderTimeoutPage(const std::string& pageVirtualPath);
 

@@ -25,9 +25,10 @@ void SessionLease::Release() {
   if (serial_.owns_lock()) serial_.unlock();
 }
 
-std::string SessionLease::CookieHeader() const {
+std::string SessionLease::CookieHeader(bool secure) const {
   if (!session_ || store_ == nullptr) return {};
-  return store_->CookieName() + "=" + session_->CookieValue() + "; path=/";
+  return store_->CookieName() + "=" + session_->CookieValue() + "; path=/; HttpOnly" +
+         (secure ? "; Secure" : "");
 }
 
 }  // namespace vant::host::session

@@ -34,8 +34,10 @@ class SessionLease {
   // Session_OnStart and the response carries the session cookie.
   bool IsNew() const { return isNew_; }
   // The Set-Cookie value that names this session to the browser:
-  // "ASPSESSIONIDABCDEFGH=VALUE; path=/".
-  std::string CookieHeader() const;
+  // "ASPSESSIONIDABCDEFGH=VALUE; path=/; HttpOnly", so no script of the
+  // site can read it, and "; Secure" added when `secure` (the request came
+  // over HTTPS), so it never travels in clear text.
+  std::string CookieHeader(bool secure = false) const;
 
   // Lets the session go now instead of at destruction.
   void Release();

@@ -31,7 +31,7 @@ PageHead("Files in a database");
 <code>FileDownload.DownloadBlob</code>. The files of <code>/files</code> can be
 stored with <code>BLOBManager.SaveFileAsBlob</code>, and a stored file can be
 written back to <code>/uploads</code> with <code>BLOBManager.SaveBlobAsFile</code>.</p>
-<% for (var i = 0; i < notes.length; i++) { %><p><%= Server.HTMLEncode(notes[i]) %></p><% } %>
+<% for (var i = 0; i < notes.length; i++) { %><p><%= Server.HTMLEncode(HidePaths(notes[i])) %></p><% } %>
 <form method="post" action="default.asp" enctype="multipart/form-data">
   <input type="file" name="file" multiple> <button>Store in the database</button>
 </form>

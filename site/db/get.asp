@@ -10,7 +10,9 @@ if (rs.EOF) {
   try {
     dl.DownloadBlob(rs("body"), String(rs("name").Value), Request.QueryString("attach").Count > 0);
   } catch (e) {
-    Response.Write(e.source);
+    // The component's message may name server paths: logged, not shown.
+    Response.AppendToLog(String(e.source));
+    Response.Write("The file could not be sent.");
   }
 }
 rs.Close();

@@ -8,7 +8,7 @@ var ids = ["VANT.FileUpload", "VANT.Progress", "VANT.FileUploadMonitor", "VANT.F
 for (var i = 0; i < ids.length; i++) {
   var status;
   try { Server.CreateObject(ids[i]); status = "yes"; }
-  catch (e) { status = "<span class=\"error\">" + Server.HTMLEncode(e.description) + "</span>"; }
+  catch (e) { status = "<span class=\"error\">" + Server.HTMLEncode(HidePaths(e.description)) + "</span>"; }
   Response.Write("<tr><td>" + ids[i] + "</td><td>" + status + "</td></tr>\n");
 }
 %>

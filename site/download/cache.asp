@@ -16,7 +16,7 @@ if (Request.ServerVariables("REQUEST_METHOD") == "POST") {
       message = name + " is read from disk again.";
     }
   } catch (e) {
-    error = e.source;
+    error = HidePaths(e.source);
   }
 }
 PageHead("File cache");
@@ -30,7 +30,7 @@ download. The cache lives as long as the host process.</p>
 <%
 var count = 0;
 for (var en = new Enumerator(manager); !en.atEnd(); en.moveNext()) {
-  Response.Write("<li><code>" + Server.HTMLEncode(String(en.item())) + "</code></li>\n");
+  Response.Write("<li><code>" + Server.HTMLEncode(HidePaths(en.item())) + "</code></li>\n");
   count++;
 }
 if (count == 0) Response.Write("<li><i>nothing</i></li>\n");

@@ -7,6 +7,8 @@ try {
 } catch (e) {
   Response.Status = "404 Not Found";
   Response.ContentType = "text/plain";
-  Response.Write(e.source);
+  // The component's message names the file's server path: logged, not shown.
+  Response.AppendToLog(String(e.source));
+  Response.Write(e.number ? "The file could not be sent." : e.source);
 }
 %>

@@ -25,7 +25,7 @@ try {
     if (!made) error = "The picture was saved but could not be read.";
   }
 } catch (e) {
-  error = e.source || e.message;
+  error = HidePaths(e.source || e.message);
 }
 PageHead("Gallery: your picture");
 %>

@@ -12,7 +12,7 @@ if (Request.ServerVariables("REQUEST_METHOD") == "POST") {
     Response.Write(SaveAllFiles(up, false));
     Response.Write("<p>Existing files were kept: a file whose name was taken got a free name.</p>");
   } catch (e) {
-    Response.Write("<p class=\"error\">" + Server.HTMLEncode(e.source) + "</p>");
+    Response.Write("<p class=\"error\">" + Server.HTMLEncode(HidePaths(e.source)) + "</p>");
   }
 }
 %>

@@ -13,7 +13,7 @@ try {
   var keep = String(up.Form("keep").Value) == "1";
   table = SaveAllFiles(up, !keep);
 } catch (e) {
-  error = e.source;
+  error = HidePaths(e.source);
 }
 if (Request.QueryString("fragment").Count > 0) {
   Response.Write(error ? "<p class=\"error\">" + Server.HTMLEncode(error) + "</p>" : table);

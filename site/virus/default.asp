@@ -31,7 +31,7 @@ try {
     info.TempPath = Setting("tempPath", "/uploads");
   }
 } catch (e) {
-  error = e.source;
+  error = HidePaths(e.source);
 }
 PageHead("Virus-scan settings");
 %>

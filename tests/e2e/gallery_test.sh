@@ -13,7 +13,8 @@ cp "$SOURCE"/site/gallery/*.asp "$SOURCE"/site/gallery/*.inc "$SOURCE"/site/gall
   "$SITE/gallery/"
 SAMPLES="$SOURCE/../shared/testdata/images"
 
-start_host
+# As make run serves it: the photos folder holds visitors' files.
+start_host --upload-folder /gallery/photos
 
 # upload FILE [CAPTION]: posts FILE as the gallery's picture; prints the page.
 upload() {
@@ -53,6 +54,8 @@ expect_eq "thumbnail starts as a JPEG" "$(first_bytes /gallery/photos/photo0_thu
 expect_eq "PNG copy starts as a PNG" "$(first_bytes /gallery/photos/photo0_copy.png 4)" "89504e47"
 expect_eq "GIF copy starts as a GIF" "$(first_bytes /gallery/photos/photo0_copy.gif 4)" "47494638"
 expect_eq "BMP copy starts as a BMP" "$(first_bytes /gallery/photos/photo0_copy.bmp 2)" "424d"
+expect_eq "pictures stay inline for <img>, sandboxed" "$(curl -s -D - -o /dev/null \
+  "$BASE/gallery/photos/photo0_thumb.jpg" | tr -d '\r' | grep -ci '^content-disposition\|^x-content-type-options: nosniff')" "1"
 
 # The same name again goes to the next slot; the first picture's files stay.
 again=$(upload "$SITE/gallery/mark.png")

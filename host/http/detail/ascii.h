@@ -33,10 +33,4 @@ constexpr std::string_view TrimSpace(std::string_view s) {
   return s;
 }
 
-// True when the text holds CR, LF or NUL, the bytes that would let a value
-// end a header line early.
-constexpr bool HasLineBreakOrNul(std::string_view s) {
-  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 }  // namespace vant::host::http::detail

@@ -8,6 +8,7 @@
 
 #include "host/http/detail/ascii.h"
 #include "host/http/detail/socket_ops.h"
+#include "host/http/exchange.h"
 #include "host/http/http_date.h"
 
 namespace vant::host::http::detail {
@@ -47,7 +48,7 @@ ResponseWriter::ResponseWriter(TrackedStream& stream, unsigned version, bool hea
     : stream_(stream), version_(version), head_(head), keepAlive_(keepAlive) {}
 
 bool ResponseWriter::SetStatus(std::string_view line) {
-  if (headersSent_ || HasLineBreakOrNul(line) || line.size() < 3) return false;
+  if (headersSent_ || !IsFieldText(line) || line.size() < 3) return false;
   int code = 0;
   auto [ptr, ec] = std::from_chars(line.data(), line.data() + 3, code);
   if (ec != std::errc{} || ptr != line.data() + 3 || code < kFirstFinalStatus) return false;
@@ -58,7 +59,7 @@ bool ResponseWriter::SetStatus(std::string_view line) {
 }
 
 bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
-  if (headersSent_ || !IsToken(name) || HasLineBreakOrNul(value)) return false;
+  if (headersSent_ || !IsToken(name) || !IsFieldText(value)) return false;
   if (EqualsNoCase(name, "Transfer-Encoding") || EqualsNoCase(name, "Connection")) return false;
   if (EqualsNoCase(name, "Content-Length")) {
     std::uint64_t length = 0;
@@ -70,7 +71,7 @@ bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
 }
 
 bool ResponseWriter::SetContentType(std::string_view type) {
-  if (headersSent_ || HasLineBreakOrNul(type)) return false;
+  if (headersSent_ || !IsFieldText(type)) return false;
   contentType_ = std::string(type);
   return true;
 }

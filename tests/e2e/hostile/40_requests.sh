@@ -4,6 +4,10 @@
 # through every way a page puts text into a response header.
 mkdir -p "$WORK/cases"
 mkdir -p "$SITE/inc" && echo 'secret' >"$SITE/inc/x.inc" && echo 'secret' >"$SITE/.hz-hidden"
+for copy in hello.asp~ hello.asp.BAK hello.asp.orig hello.asp.old hello.asp.swp .hello.asp.swp '#hello.asp#'; do
+  cp "$SITE/hello.asp" "$SITE/$copy"
+done
+cp "$SITE/inc/x.inc" "$SITE/inc/x.inc.bak"
 
 while IFS=$'\t' read -r label request wanted; do
   [[ -z "$label" || "$label" == \#* ]] && continue
@@ -11,6 +15,26 @@ while IFS=$'\t' read -r label request wanted; do
   expect_like "request: $label" "$(status_line "$got")" "$wanted"
   expect_lacks "request: $label leaks nothing" "$got" "root:"
 done <"$HOSTILE/requests.tsv"
+
+# Requests sent exactly as written (no Host added): a missing Host, and a
+# body that hides a second request behind a coding this server does not
+# take. Each row: label | request (printf %b text) | wanted status line |
+# text the answer must not hold (the hidden request's page).
+while IFS='|' read -r label request wanted banned; do
+  got=$(raw_request "$request" 5)
+  expect_like "as sent: $label" "$(status_line "$got")" "$wanted"
+  expect_lacks "as sent: $label runs nothing hidden" "$got" "$banned"
+done <<'ROWS'
+no Host on HTTP/1.1|GET /hello.asp HTTP/1.1\r\nConnection: close\r\n\r\n|HTTP/1.1 400 *|hello
+no Host on HTTP/1.0 is fine|GET /hello.asp HTTP/1.0\r\n\r\n|HTTP/1.0 200 *|-none-
+request hidden behind gzip|POST /drain.asp HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: gzip\r\n\r\nGET /hello.asp HTTP/1.1\r\nHost: x\r\n\r\n|HTTP/1.1 400 *|hello
+request hidden behind chunked, identity|POST /drain.asp HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked, identity\r\n\r\nGET /hello.asp HTTP/1.1\r\nHost: x\r\n\r\n|HTTP/1.1 400 *|hello
+ROWS
+
+# The folder redirect keeps the query in its link, escaped.
+got=$(raw_request 'GET /inc?a="><script>alert(1)</script> HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n')
+expect_like "redirect: a folder without its slash" "$(status_line "$got")" "HTTP/1.1 301 *"
+expect_lacks "redirect: the query is escaped in the body" "$got" "<script>"
 
 # A chunked body with a bad chunk size: the page's read fails, no crash.
 got=$(raw_request 'POST /drain.asp HTTP/1.1\r\nHost: x\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n\r\n' 5)
@@ -81,7 +105,15 @@ for row in \
   "cookiekey|k%0d%0aX-Injected:%201|DONE" \
   "redirect|/x%0d%0aX-Injected:%201|*" \
   "redirect|/x%0aX-Injected:%201|*" \
-  "redirect|http://x/%0d%0a%0d%0a<script>|*"; do
+  "redirect|http://x/%0d%0a%0d%0a<script>|*" \
+  "header|a%0bb|ERR|*" \
+  "header|a%0cb|ERR|*" \
+  "header|a%7fb|ERR|*" \
+  "status|200%20O%0bK|ERR|*" \
+  "status|200%20O%7fK|ERR|*" \
+  "cookiepath|/;%20Domain=evil|ERR|*" \
+  "cookiepath|/%0d%0aX-Injected:%201|ERR|*" \
+  "cookiedomain|x.test;%20Domain=evil|ERR|*"; do
   IFS='|' read -r what value want <<<"$row"
   got=$(curl -s -i --max-time 10 "$BASE/addheader.asp?what=$what&v=$value")
   head=$(header_lines "$got")

@@ -50,3 +50,22 @@ awk 'BEGIN { for (i = 0; i < 20000; i++) printf "<%% n = (typeof n == \"number\"
 got=$(curl -s --max-time 60 "$BASE/abuse.asp" | tail -c 6)
 expect_eq "page: 20,000 code blocks run" "$got" ".20000"
 rm -f "$SITE/abuse.asp"
+
+# A failed page's message may name server paths: loopback clients see it,
+# a client behind a proxy gets the generic page, the log keeps the text.
+printf '%s' '<% throw new Error("cannot open C:\\srv\\hz-secret\\site.db"); %>' >"$SITE/abuse.asp"
+expect_has "error page: a local client sees the details" "$(curl -s "$BASE/abuse.asp")" 'hz-secret'
+got=$(curl -s -w '|%{http_code}' -H 'X-Forwarded-For: 203.0.113.5' "$BASE/abuse.asp")
+expect_like "error page: a client behind a proxy gets the generic page" "$got" "*An error occurred*|500"
+expect_lacks "error page: the generic page names no path" "$got" 'hz-secret'
+expect_has "error page: the log keeps the message" "$(cat "$WORK/host.err")" 'hz-secret'
+rm -f "$SITE/abuse.asp"
+
+# The session cookie is out of scripts' reach, and Secure behind HTTPS.
+printf '%s' '<%@ LANGUAGE=JScript %><% Session("a") = 1; %>ok' >"$SITE/session.asp"
+expect_like "session cookie: HttpOnly" \
+  "$(curl -s -D - -o /dev/null "$BASE/session.asp" | grep -i '^set-cookie: ASPSESSIONID' | tr -d '\r')" "*; HttpOnly"
+expect_like "session cookie: Secure when the proxy says HTTPS" \
+  "$(curl -s -D - -o /dev/null -H 'X-Forwarded-Proto: https' "$BASE/session.asp" | grep -i '^set-cookie: ASPSESSIONID' | tr -d '\r')" \
+  "*; HttpOnly; Secure"
+rm -f "$SITE/session.asp"

@@ -7,7 +7,7 @@ mkdir -p "$SAMPLE"
 cp -r "$SOURCE/site/upload" "$SOURCE/site/inc" "$SOURCE/site/global.asa" "$SAMPLE/"
 mkdir -p "$SAMPLE/uploads"
 "$BUILD/vant-host" --site "$SAMPLE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
-  --data "$WORK/data-sample" >"$WORK/sample.out" 2>"$WORK/sample.err" &
+  --data "$WORK/data-sample" --upload-folder /uploads >"$WORK/sample.out" 2>"$WORK/sample.err" &
 SAMPLE_PID=$!
 SAMPLE_BASE=""
 for _ in $(seq 1 100); do
@@ -39,5 +39,26 @@ for name in x.asp X.ASP x.aSp x.asa x.inc x.cer 'x.asp.' 'x.asp ' 'x.asp;.txt' '
   expect_lacks "served uploads: $name saved as '$saved' does not run" "$ran" "RAN-CODE"
 done
 expect_eq "served uploads: no saved file ends in .asp" "$(ls -A "$SAMPLE/uploads" | grep -ci '\.asp$')" "0"
+
+# In the upload folder no page runs, and markup is never shown inline: each
+# row is a file put there | the disposition wanted ("" for inline).
+cp "$WORK/cases/x.asp" "$SAMPLE/uploads/direct.asp"
+printf '<script>alert(1)</script>' >"$SAMPLE/uploads/hz.html"
+printf '<svg xmlns="http://www.w3.org/2000/svg"><script>alert(1)</script></svg>' >"$SAMPLE/uploads/hz.svg"
+cp "$SOURCE/site/gallery/mark.png" "$SAMPLE/uploads/hz.png"
+while IFS='|' read -r name disposition; do
+  head=$(curl -s -D - -o "$WORK/cases/served.out" "$SAMPLE_BASE/uploads/$name" | tr -d '\r')
+  expect_lacks "upload folder: $name does not run" "$(cat "$WORK/cases/served.out")" "RAN-CODE"
+  expect_has "upload folder: $name is not sniffed" "$head" "X-Content-Type-Options: nosniff"
+  expect_has "upload folder: $name is sandboxed" "$head" "Content-Security-Policy: sandbox"
+  expect_eq "upload folder: $name disposition" "$(sed -n 's/^Content-Disposition: //p' <<<"$head")" "$disposition"
+done <<'ROWS'
+direct.asp|attachment
+hz.html|attachment
+hz.svg|attachment
+hz.png|
+ROWS
+printf '%s' '<% try { Server.Execute("/uploads/direct.asp"); } catch (e) { Response.Write("ERR"); } %>' >"$SAMPLE/exec.asp"
+expect_like "upload folder: Server.Execute runs no page there" "$(curl -s "$SAMPLE_BASE/exec.asp")" "*ERR"
 kill "$SAMPLE_PID" 2>/dev/null
 wait "$SAMPLE_PID" 2>/dev/null

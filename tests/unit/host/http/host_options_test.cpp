@@ -54,6 +54,16 @@ TEST(HostOptions, ValuesAreParsed) {
       {{"--registry", "/v/r.reg", "--data", "/v"},
        [](auto& o) { return o.registry == "/v/r.reg" && o.dataDir == "/v"; }, "paths"},
       {{"--log", "/tmp/x.log"}, [](auto& o) { return o.logFile == "/tmp/x.log"; }, "log"},
+      {{"--upload-folder", "/uploads/", "--upload-folder=/gallery/photos"},
+       [](auto& o) {
+         return o.uploadFolders == std::vector<std::string>{"/uploads", "/gallery/photos"};
+       },
+       "upload folders, trailing slash dropped"},
+      {{}, [](auto& o) { return o.detailedErrors == DetailedErrors::kLocal; }, "details for local"},
+      {{"--detailed-errors", "off"}, [](auto& o) { return o.detailedErrors == DetailedErrors::kOff; },
+       "details off"},
+      {{"--detailed-errors=on"}, [](auto& o) { return o.detailedErrors == DetailedErrors::kOn; },
+       "details on"},
       {{"--drive", "d:=/mnt/d"},
        [](auto& o) {
          return o.drives.size() == 2 && o.drives[1].letter == 'D' && o.drives[1].hostPath == "/mnt/d";
@@ -88,6 +98,9 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--max-form-parts", "10K"},     {"--max-form-parts", ""},    {"--max-form-parts", " 5"},
       {"--max-form-parts", "2147483648"}, {"--max-form-parts", "99999999999999999999"},
       {"--max-form-parts"},
+      {"--upload-folder", "uploads"}, {"--upload-folder", "/"},  {"--upload-folder", "/a/../b"},
+      {"--upload-folder", "/.git"},   {"--upload-folder", "/a\\b"}, {"--upload-folder", "/a//b"},
+      {"--detailed-errors", "yes"},   {"--detailed-errors", ""},
   };
   for (const auto& row : rows) {
     Args args{"--site", "/s"};
@@ -110,7 +123,8 @@ TEST(HostOptions, UsageNamesEveryOption) {
   const std::string usage = HostUsage("vant-host");
   for (const char* name : {"--site", "--listen", "--registry", "--data", "--drive", "--threads",
                            "--max-body", "--ansi-codepage", "--max-image-pixels", "--max-form-parts",
-                           "--idle-timeout", "--request-timeout", "--log", "--help"})
+                           "--idle-timeout", "--request-timeout", "--log", "--upload-folder",
+                           "--detailed-errors", "--help"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 

@@ -71,6 +71,30 @@ TEST(Router, ResolvesIntoTheSite) {
   }
 }
 
+// In an upload folder no page runs: .asp is a file like any other.
+TEST(Router, UploadFoldersRunNoPages) {
+  testing::TempSite site;
+  for (const char* name : {"uploads/x.asp", "uploads/deep/X.ASP", "uploads/a.html", "uploadsx/p.asp",
+                           "p.asp", "Gallery/Photos/y.asp"})
+    site.Add(name, "<% x %>");
+  const Router router(site.Root(), {"/uploads", "/gallery/photos"});
+  const struct {
+    const char* raw;
+    Kind kind;
+    bool uploaded;
+  } rows[] = {
+      {"/uploads/x.asp", Kind::kStatic, true},   {"/uploads/deep/X.ASP", Kind::kStatic, true},
+      {"/uploads/a.html", Kind::kStatic, true},  {"/uploadsx/p.asp", Kind::kPage, false},
+      {"/p.asp", Kind::kPage, false},            {"/Gallery/Photos/y.asp", Kind::kStatic, true},
+      {"/uploads/../p.asp", Kind::kPage, false},
+  };
+  for (const auto& row : rows) {
+    const Route r = router.Resolve(row.raw);
+    EXPECT_EQ(r.kind, row.kind) << row.raw << " gave " << Name(r.kind);
+    EXPECT_EQ(r.uploaded, row.uploaded) << row.raw;
+  }
+}
+
 TEST(Router, RedirectKeepsTheFolderEncoded) {
   testing::TempSite site;
   site.AddFolder("a b");

@@ -259,6 +259,12 @@ TEST_F(ExchangeTest, StatusAndHeaderRules) {
         ex.SetStatus("abc Nope"),
         ex.SetStatus("404 Not\r\nFound"),
         ex.SetContentType("text/plain\r\nX: y"),
+        ex.AddHeader("X-Bad", "a\vb"),
+        ex.AddHeader("X-Bad", "a\fb"),
+        ex.AddHeader("X-Bad", "a\x7f" "b"),
+        ex.SetStatus("404 Not\vFound"),
+        ex.SetContentType("text/plain\f"),
+        ex.AddHeader("X-Tab", "a\tb \xc3\xa9"),
         ex.SetContentType("text/plain; charset=utf-8"),
     };
     ex.Write("body");
@@ -271,9 +277,10 @@ TEST_F(ExchangeTest, StatusAndHeaderRules) {
   c.Send("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n");
   const auto r = c.Read();
   ASSERT_TRUE(r);
-  const std::vector<bool> expected = {true,  true,  true,  true,  false, false, false,
-                                      false, false, false, false, false, false, false,
-                                      false, false, true,  false, false, false};
+  const std::vector<bool> expected = {true,  true,  true,  true,  false, false, false, false,
+                                      false, false, false, false, false, false, false, false,
+                                      false, false, false, false, false, true,  true,  false,
+                                      false, false};
   ASSERT_EQ(results.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(results[i], expected[i]) << "call " << i;
   EXPECT_EQ(r->statusLine, "206 Partial content");

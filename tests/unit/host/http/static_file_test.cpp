@@ -44,6 +44,38 @@ TEST(StaticFile, ContentTypes) {
   }
 }
 
+// Files of an upload folder never run in the site's origin: markup and
+// scripts are attachments, pictures stay inline for <img>, all sandboxed.
+TEST(StaticFile, UploadFolderFilesAreSandboxed) {
+  TempSite site;
+  const struct {
+    const char* name;
+    const char* disposition;  // "" when absent
+  } rows[] = {
+      {"uploads/a.html", "attachment"}, {"uploads/a.svg", "attachment"},
+      {"uploads/a.js", "attachment"},   {"uploads/x.asp", "attachment"},
+      {"uploads/noext", "attachment"},  {"uploads/a.png", ""},
+      {"uploads/a.JPG", ""},            {"uploads/a.gif", ""},
+  };
+  for (const auto& row : rows) site.Add(row.name, "<script>x</script>");
+  site.Add("a.html", "<p>site page</p>");
+  TestServer server(site, [](HostOptions& o) { o.uploadFolders = {"/uploads"}; });
+  ASSERT_TRUE(server.Started());
+  for (const auto& row : rows) {
+    const auto r = server.Get(std::string("/") + row.name);
+    ASSERT_TRUE(r) << row.name;
+    EXPECT_EQ(r->status, 200) << row.name;
+    EXPECT_EQ(r->Header("Content-Disposition").value_or(""), row.disposition) << row.name;
+    EXPECT_EQ(r->Header("X-Content-Type-Options").value_or(""), "nosniff") << row.name;
+    EXPECT_EQ(r->Header("Content-Security-Policy").value_or(""), "sandbox; default-src 'none'")
+        << row.name;
+  }
+  const auto page = server.Get("/a.html");
+  ASSERT_TRUE(page);
+  EXPECT_FALSE(page->Header("Content-Security-Policy") || page->Header("Content-Disposition"))
+      << "files outside upload folders are sent as before";
+}
+
 TEST(StaticFile, Ranges) {
   TempSite site;
   const std::string content = Digits(1000);

@@ -17,6 +17,10 @@ TEST_F(ResponseTest, AddHeaderRefusesLineBreaksAndNul) {
       {u"X-A", u"v\r\nSet-Cookie: evil=1"},
       {u"X-B\n", u"v"},
       {u"X-C", std::u16string(u"a\0b", 3)},
+      {u"X-D", u"a\vb"},
+      {u"X-E", u"a\fb"},
+      {u"X-F", u"a\x7f" u"b"},
+      {u"X-G\x7f", u"v"},
   };
   for (const auto& row : bad) {
     HRESULT hr = S_OK;
@@ -98,9 +102,38 @@ TEST_F(ResponseTest, StatusContentTypeCharset) {
   Put(Response(), u"ContentType", {Str(u"text/plain")});
   Call(Response(), u"Charset", {Str(u"utf-8")});  // the method form
   EXPECT_EQ(exchange.contentType, "text/plain; charset=utf-8");
-  HRESULT hr = S_OK;
-  Put(Response(), u"Status", {Str(u"200 OK\r\nX: y")}, &hr);
-  EXPECT_TRUE(Failed(hr));
+  for (const char16_t* status : {u"200 OK\r\nX: y", u"200 O\vK", u"200 O\fK", u"200 O\x7fK"}) {
+    HRESULT hr = S_OK;
+    Put(Response(), u"Status", {Str(status)}, &hr);
+    EXPECT_TRUE(Failed(hr)) << Utf16ToUtf8(status);
+  }
+  EXPECT_EQ(exchange.status, "206 Partial content");
+}
+
+// Path and Domain are sent as they are: a ';' would add attributes of the
+// caller's choosing. The script hears of the refusal; nothing is dropped
+// silently.
+TEST_F(ResponseTest, CookieAttributesCannotInjectAttributes) {
+  Start();
+  Variant cookie = Call(Call(Response(), u"Cookies").dispatch(), u"", {Str(u"c")});
+  Put(cookie.dispatch(), u"", {Str(u""), Str(u"v\r\nX: y")});
+  const struct {
+    const char16_t* member;
+    const char16_t* value;
+  } rows[] = {
+      {u"Path", u"/; Domain=evil.test"}, {u"Path", u"/a\r\nX: y"}, {u"Path", u"/a b"},
+      {u"Path", u"/a,b"},                {u"Domain", u"a.test; secure"},
+      {u"Domain", u"a.test\x7f"},        {u"Domain", u"a.test\v"},
+  };
+  for (const auto& row : rows) {
+    HRESULT hr = S_OK;
+    Put(cookie.dispatch(), row.member, {Str(row.value)}, &hr);
+    EXPECT_EQ(hr, E_INVALIDARG) << Utf16ToUtf8(row.member) << " " << Utf16ToUtf8(row.value);
+    EXPECT_NE(LastErrorText().find("cannot hold"), std::string::npos);
+  }
+  Put(cookie.dispatch(), u"Path", {Str(u"/app")});
+  page->EndPage();
+  EXPECT_EQ(exchange.Header("Set-Cookie"), (std::vector<std::string>{"c=v%0D%0AX%3A+y; path=/app"}));
 }
 
 TEST_F(ResponseTest, CookiesGoOutAsSetCookieHeadersBeforeTheHeaders) {

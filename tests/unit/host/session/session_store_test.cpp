@@ -30,7 +30,9 @@ TEST(SessionStore, CookieNameAndValuesLookRight) {
   ASSERT_TRUE(lease);
   EXPECT_TRUE(lease.IsNew());
   EXPECT_TRUE(std::regex_match(lease->CookieValue(), std::regex("[A-Z]{24}"))) << lease->CookieValue();
-  EXPECT_EQ(lease.CookieHeader(), store.CookieName() + "=" + lease->CookieValue() + "; path=/");
+  const std::string cookie = store.CookieName() + "=" + lease->CookieValue() + "; path=/; HttpOnly";
+  EXPECT_EQ(lease.CookieHeader(), cookie);
+  EXPECT_EQ(lease.CookieHeader(true), cookie + "; Secure");
 }
 
 TEST(SessionStore, CookieFindsTheSessionAgainAndUnknownOnesGetANewOne) {
