@@ -3,10 +3,10 @@
 // minutes without a request (Sweep) or after Session.Abandon.
 //
 // The cookie name is "ASPSESSIONID" plus 8 random upper-case letters, fixed
-// for the process; each session's cookie value is 24 random upper-case
-// letters. A cookie value the store does not know (an ended session, a
-// restarted host, a forged value) is never adopted: the request gets a new
-// session with a new value.
+// for the process; each session's cookie value is 28 upper-case letters
+// (131 bits) drawn from the kernel's random source. A cookie value the store does not know (an
+// ended session, a restarted host, a forged value) is never adopted: the request gets a new session
+// with a new value.
 #pragma once
 
 #include <chrono>
