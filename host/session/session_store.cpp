@@ -40,6 +40,20 @@ std::string RandomLetters(std::size_t count) {
   return text;
 }
 
+// 16 bytes from the kernel's random source as 32 hex digits.
+std::string RandomKey() {
+  std::uint8_t bytes[16];
+  if (!sys::RandomBytes(bytes, sizeof bytes))
+    throw std::runtime_error("the kernel's random source failed");
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string key;
+  for (const std::uint8_t b : bytes) {
+    key += kHex[b >> 4];
+    key += kHex[b & 0x0F];
+  }
+  return key;
+}
+
 }  // namespace
 
 SessionStore::SessionStore(SessionStoreOptions options)
@@ -79,7 +93,8 @@ std::shared_ptr<Session> SessionStore::FindOrCreate(std::string_view cookieValue
     *isNew = false;
     return it->second;
   }
-  auto session = std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_);
+  auto session =
+      std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_, RandomKey());
   session->lastUsed_ = Now();
   sessions_.emplace(session->CookieValue(), session);
   *isNew = true;
@@ -175,6 +190,14 @@ void SessionStore::SweepLoop(std::stop_token stop, std::chrono::milliseconds per
     Sweep();
     lock.lock();
   }
+}
+
+std::string SessionStore::KeyOf(std::string_view cookieValue) const {
+  if (cookieValue.empty()) return {};
+  std::lock_guard lock(mutex_);
+  const auto it = sessions_.find(cookieValue);
+  if (it == sessions_.end() || it->second->Ended() || IdleExpired(*it->second, Now())) return {};
+  return it->second->Key();
 }
 
 std::size_t SessionStore::Count() const {

@@ -70,6 +70,11 @@ class SessionStore {
 
   std::size_t Count() const;
 
+  // The Key() of the live session `cookieValue` names, or "" when none does.
+  // Takes no lease, so pages without session state may ask while a request
+  // of that session runs.
+  std::string KeyOf(std::string_view cookieValue) const;
+
  private:
   friend class SessionLease;
   std::chrono::steady_clock::time_point Now() const;

@@ -78,7 +78,10 @@ HRESULT CFileUploadMonitor::ShowMonitor() {
 }
 
 ProgressSnapshot CFileUploadMonitor::CookieRecord() const {
-  if (std::optional<ProgressSnapshot> found = table_.Snapshot(ReadMonitorCookie(context_))) {
+  // A record of another session's upload reads as none: the window closes.
+  const std::u16string readerKey = frame::SessionKeyOf(context_.Request());
+  if (std::optional<ProgressSnapshot> found =
+          table_.Snapshot(ReadMonitorCookie(context_), readerKey)) {
     return *found;
   }
   // No upload can ever report to an id the table does not hold: show an

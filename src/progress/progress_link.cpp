@@ -10,8 +10,8 @@ ProgressLink::ProgressLink() : table_(ProgressTable::Instance()) {}
 
 ProgressLink::ProgressLink(ProgressTable& table) : table_(table) {}
 
-bool ProgressLink::Attach(std::int32_t id) {
-  if (entry_ == nullptr) entry_ = table_.Attach(id, &generation_);
+bool ProgressLink::Attach(std::int32_t id, std::u16string_view ownerKey) {
+  if (entry_ == nullptr) entry_ = table_.Attach(id, ownerKey, &generation_);
   return entry_ != nullptr;
 }
 

@@ -28,9 +28,11 @@ class ProgressLink {
   ProgressLink(const ProgressLink&) = delete;
   ProgressLink& operator=(const ProgressLink&) = delete;
 
-  // Attaches to the record of `id` when the id is >= 0 and in the table and
-  // no record is attached yet. True when attached after the call.
-  bool Attach(std::int32_t id);
+  // Attaches to the record of `id` when the id is >= 0 and in the table, no
+  // record is attached yet and no upload of another session uses the record;
+  // the record then belongs to the session of `ownerKey` ("" for none). True
+  // when attached after the call.
+  bool Attach(std::int32_t id, std::u16string_view ownerKey = {});
   bool Attached() const { return entry_ != nullptr; }
 
   // Upload start: startTime := clock, then total := announced length.

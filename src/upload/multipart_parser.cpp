@@ -57,7 +57,7 @@ HRESULT MultipartParser::LinkProgress() {
     if (!reader_.Flushed()) (void)reader_._Flush();
     return E_FAIL;
   }
-  progress_.Attach(id);
+  progress_.Attach(id, frame::SessionKeyOf(context_.Request()));
   return S_OK;
 }
 
