@@ -7,6 +7,7 @@
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/text_encode.h"
+#include "host/intrinsics/type_lib_object.h"
 
 namespace vant::host::intrinsics {
 
@@ -74,7 +75,7 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
   return S_OK;
 }
 
-// The host's own classes (the database objects) come first; everything else
+// The host's own classes (the database objects, Scriptlet.TypeLib) come first; everything else
 // is activated through the registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
   std::shared_ptr<PageCore> core = core_;
@@ -82,7 +83,9 @@ Activation ServerObject::Activate(std::u16string_view progId) {
     std::u16string error;
     return MapSitePath(std::u16string(path), core->currentPage, core->site.rootHostPath, &error);
   };
-  if (ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath)) {
+  ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath);
+  if (!builtIn) builtIn = CreateTypeLibObject(progId);
+  if (builtIn) {
     Activation made;
     made.object = std::move(builtIn);
     return made;
