@@ -32,6 +32,10 @@ void ProgressLink::SetCurrentName(std::u16string_view name) {
   }
 }
 
+void ProgressLink::Refuse() {
+  if (entry_ != nullptr) table_.Refuse(*entry_);
+}
+
 void ProgressLink::Release() {
   if (entry_ == nullptr) return;
   ProgressTable::Entry* const entry = entry_;

@@ -42,6 +42,8 @@ class ProgressLink {
   // The field name or file name of the element now being received. Kept as
   // it was when the copy cannot be allocated.
   void SetCurrentName(std::u16string_view name);
+  // The upload was refused before its body was read (see ProgressTable).
+  void Refuse();
   // Detaches: working := 0 now, reset after the release delay. Never throws.
   void Release();
 

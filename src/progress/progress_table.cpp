@@ -34,6 +34,7 @@ std::optional<std::int32_t> ProgressTable::AllocateProgressId() {
   if (const auto found = records_.find(id); found != records_.end()) {
     // Issued to a new browser now: the last upload's session lets go of it.
     if (!found->second->inUse) found->second->owner.clear();
+    found->second->refused = false;
     return id;
   }
   try {
@@ -56,7 +57,7 @@ std::optional<ProgressSnapshot> ProgressTable::Snapshot(std::int32_t id,
   if (found == records_.end() || !MayRead(*found->second, readerKey)) return std::nullopt;
   const ProgressInfo& record = found->second->info;
   return ProgressSnapshot{record, ProgressPercent(record), ProgressRate(record),
-                          TransferredBytes(record)};
+                          TransferredBytes(record), found->second->refused};
 }
 
 ProgressTable::Entry* ProgressTable::Attach(std::int32_t id, std::u16string_view ownerKey,
@@ -72,6 +73,7 @@ ProgressTable::Entry* ProgressTable::Attach(std::int32_t id, std::u16string_view
   if (entry.inUse && !MayRead(entry, owner)) return nullptr;
   entry.owner.swap(owner);
   entry.inUse = true;
+  entry.refused = false;
   // A released record waits for its reset; the new attachment cancels that
   // reset, so do it now rather than start the upload on a stale record that
   // reads as not working.
@@ -96,6 +98,11 @@ void ProgressTable::SetCurrentName(Entry& entry, std::u16string_view name) {
   std::u16string copy(name);  // allocated outside the lock
   const std::lock_guard<std::mutex> lock(mutex_);
   entry.info.currentName.swap(copy);
+}
+
+void ProgressTable::Refuse(Entry& entry) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  entry.refused = true;
 }
 
 void ProgressTable::Release(Entry& entry, std::uint64_t generation) {

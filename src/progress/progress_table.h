@@ -36,6 +36,9 @@ struct ProgressSnapshot {
   std::int32_t percent = 0;
   std::int32_t bytesPerSec = 0;
   std::int32_t transferred = 0;
+  // The latest upload on the record was refused before its body was read
+  // (larger than TotalLen, no body, not a multipart body).
+  bool refused = false;
 };
 
 class ProgressTable {
@@ -73,6 +76,10 @@ class ProgressTable {
   void Start(Entry& entry, std::int32_t total, std::uint32_t now);
   void ChunkRead(Entry& entry, std::int32_t remaining, std::uint32_t now);
   void SetCurrentName(Entry& entry, std::u16string_view name);
+  // The upload was refused before it started. Readers see it until the
+  // record is attached or issued again, across the release and its reset,
+  // so a monitor window that opens late still learns why nothing came.
+  void Refuse(Entry& entry);
   // working := 0 now; the reset follows after the release delay unless the
   // record was attached again meanwhile. Never blocks; never throws.
   void Release(Entry& entry, std::uint64_t generation);
@@ -96,6 +103,7 @@ struct ProgressTable::Entry {
   std::uint64_t generation = 0;  // counts attachments, to cancel stale resets
   std::u16string owner;          // session key of the latest upload; "" for none
   bool inUse = false;            // attached and not yet released
+  bool refused = false;          // see ProgressSnapshot::refused
 };
 
 }  // namespace vant::progress

@@ -25,4 +25,14 @@ if cmp -s "$WORK/big50.bin" "$SITE/uploads/big50.bin"; then pass "saved file byt
 left=$(find "$SITE/uploads" -name '*.tm#' | wc -l)
 expect_eq "no temporary file left" "$left" "0"
 
+# An upload larger than the page's TotalLen (lowered to 1 MB here) is refused
+# before it starts: the window says so and closes instead of polling forever.
+sed -i 's/^var UPLOAD_MAX_TOTAL = .*/var UPLOAD_MAX_TOTAL = 1048576;/' "$SITE/upload/save.inc"
+head -c 3000000 /dev/urandom >"$WORK/big3.bin"
+json=$(node "$browser_dir/monitor.mjs" "$BASE" "$WORK/big3.bin" refused 2>&1 | tail -1)
+echo "$json" | cut -c1-300
+expect_has "refused upload: the window gives the reason" "$json" '"refusedShown":true'
+expect_has "refused upload: the window closed itself" "$json" '"monitorClosed":true'
+expect_eq "refused upload: nothing saved" "$(ls "$SITE/uploads" | grep -c big3)" "0"
+
 finish
