@@ -156,5 +156,23 @@ TEST(ProgressTable, AReleasedOrReissuedRecordIsFreeForTheNextSession) {
   EXPECT_TRUE(table.Snapshot(id, u"").has_value()) << "reissued after the wrap: open again";
 }
 
+// A refusal reaches readers at once and outlives the release and its reset,
+// so a monitor that loads late still sees it; the next upload clears it.
+TEST(ProgressTable, ARefusalStaysVisibleUntilTheRecordIsUsedAgain) {
+  ProgressTable table(std::chrono::milliseconds(0));
+  const std::int32_t id = Allocate(table);
+  {
+    ProgressLink refused(table);
+    ASSERT_TRUE(refused.Attach(id));
+    refused.Refuse();
+    EXPECT_TRUE(table.Snapshot(id)->refused) << "while the body drains";
+  }
+  table.WaitForPendingResets();
+  EXPECT_TRUE(table.Snapshot(id)->refused) << "after the reset";
+  ProgressLink next(table);
+  ASSERT_TRUE(next.Attach(id));
+  EXPECT_FALSE(table.Snapshot(id)->refused);
+}
+
 }  // namespace
 }  // namespace vant::progress
