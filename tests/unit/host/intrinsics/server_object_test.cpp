@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scripted_random.h"
 #include "unit/host/intrinsics/page_fixture.h"
 
 namespace vant::test {
@@ -29,12 +30,14 @@ TEST_F(ServerTest, Encoders) {
       {u"URLPathEncode", u"/a b/c\"d?x=1", "/a%20b/c%22d?x=1"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(Text(Call(Server(), row.member, {Str(row.input)})), row.want) << Utf16ToUtf8(row.input);
+    EXPECT_EQ(Text(Call(Server(), row.member, {Str(row.input)})), row.want)
+        << Utf16ToUtf8(row.input);
   }
   PageFixture latin;
   latin.info.codePage = 1252;
   latin.Start();
-  EXPECT_EQ(Text(Call(latin.objects.server.get(), u"HTMLEncode", {Str(u"caf\u00E9")})), "caf&#233;");
+  EXPECT_EQ(Text(Call(latin.objects.server.get(), u"HTMLEncode", {Str(u"caf\u00E9")})),
+            "caf&#233;");
   EXPECT_EQ(Text(Call(latin.objects.server.get(), u"URLEncode", {Str(u"\u00E9")})), "%E9");
 }
 
@@ -77,7 +80,8 @@ TEST_F(ServerTest, ExecuteAndTransferResolveThePath) {
   EXPECT_FALSE(page->EndRequested());
   Call(Server(), u"Transfer", {Str(u"/other.asp")});
   EXPECT_TRUE(page->EndRequested());
-  EXPECT_EQ(executor.calls, (std::vector<std::string>{"execute /dir/inc/part.asp", "transfer /other.asp"}));
+  EXPECT_EQ(executor.calls,
+            (std::vector<std::string>{"execute /dir/inc/part.asp", "transfer /other.asp"}));
   HRESULT hr = S_OK;
   Call(Server(), u"Execute", {Str(u"x.asp?a=1")}, DISPATCH_METHOD, &hr);
   EXPECT_EQ(hr, E_INVALIDARG);
@@ -95,6 +99,19 @@ TEST_F(ServerTest, GetLastErrorShowsThePageError) {
   EXPECT_EQ(Text(Call(last.dispatch(), u"Description")), "Object doesn't support this property");
 }
 
+// Pages make tokens from Scriptlet.TypeLib, so its GUID must come from the
+// kernel's random source, a new one for each object.
+TEST_F(ServerTest, ScriptletTypeLibGuidsComeFromTheKernelSource) {
+  Start();
+  test::ScriptedRandom source;
+  Variant first = Call(Server(), u"CreateObject", {Str(u"scriptlet.typelib")}, DISPATCH_METHOD);
+  ASSERT_EQ(first.vt(), VT_DISPATCH);
+  // Bytes 0..15 with the version (byte 7) and variant (byte 8) bits set.
+  EXPECT_EQ(Text(Call(first.dispatch(), u"Guid")), "{03020100-0504-4706-8809-0A0B0C0D0E0F}");
+  Variant second = Call(Server(), u"CreateObject", {Str(u"Scriptlet.TypeLib.1")}, DISPATCH_METHOD);
+  EXPECT_EQ(Text(Call(second.dispatch(), u"Guid")), "{13121110-1514-4716-9819-1A1B1C1D1E1F}");
+}
+
 // CreateObject against a registry file naming the test module.
 class CreateObjectTest : public ServerTest {
  protected:
@@ -104,11 +121,15 @@ class CreateObjectTest : public ServerTest {
     const std::string reg = (dir_ / "registry.reg").string();
     std::ofstream out(reg);
     out << "Windows Registry Editor Version 5.00\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.PageObject\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B6}\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.PageObject\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B6}"
+           "\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.Versioned\\CurVer]\n@=\"Test.PageObject\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.Refuses\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B7}\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.NoModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555555}\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.BadModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555556}\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.Refuses\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B7}"
+           "\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.NoModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555555}"
+           "\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.BadModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555556}"
+           "\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.NumberId\\CLSID]\n@=dword:00000001\n\n"
         << "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555556}\\InprocServer32]\n"
         << "@=\"/nonexistent/libnothing.so\"\n\n"
@@ -140,7 +161,8 @@ TEST_F(CreateObjectTest, UnknownOrBrokenRegistrationsFailCleanly) {
       {u"", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"Test.NumberId", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"Test.NoModule", REGDB_E_CLASSNOTREG, "class not registered"},
-      {u"Test.BadModule", HresultFromWin32(126), "module could not be loaded: /nonexistent/libnothing.so"},
+      {u"Test.BadModule", HresultFromWin32(126),
+       "module could not be loaded: /nonexistent/libnothing.so"},
   };
   for (const auto& row : rows) {
     HRESULT hr = S_OK;
