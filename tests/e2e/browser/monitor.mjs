@@ -25,7 +25,7 @@ try {
   });
   // Every refresh of the monitor window is read as it arrives.
   context.on('response', async (response) => {
-    if (!response.url().includes('/upload/monitor.asp')) return;
+    if (!/\/upload\/(monitor\.asp|refused\.htm)/.test(response.url())) return;
     try {
       const text = await response.text();
       const m = text.match(/\((\d+)%\)/);
