@@ -138,7 +138,8 @@ void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptRes
   if (result.outcome != ScriptOutcome::Failed || !result.error) return;
   const pages::ScriptError& error = *result.error;
   std::cerr << "vant-host: script error in " << error.file << ":" << error.line << ": "
-            << error.description << (error.source.empty() ? "" : " (" + error.source + ")") << "\n";
+            << error.description << (error.source.empty() ? "" : " (" + error.source + ")")
+            << "\n";
   exchange_.AppendToLog("script error line " + std::to_string(error.line));
   page_->SetLastError(ToPageError(error));
   SendFailurePage(exchange_, pages::RenderErrorPage(error));

@@ -64,8 +64,7 @@ HRESULT RequestObject::get_TotalBytes(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   const std::uint64_t total = core_->exchange->TotalBytes();
-  *out =
-      total > static_cast<std::uint64_t>(kMaxInt32) ? kMaxInt32 : static_cast<std::int32_t>(total);
+  *out = total > static_cast<std::uint64_t>(kMaxInt32) ? kMaxInt32 : static_cast<std::int32_t>(total);
   return S_OK;
 }
 
@@ -141,8 +140,7 @@ HRESULT RequestObject::EnsureQueryString() {
   if (queryString_) return S_OK;
   const std::string& raw = core_->exchange->Request().queryString;
   const std::uint32_t codePage = core_->CodePage();
-  queryString_ =
-      FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
+  queryString_ = FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
   return S_OK;
 }
 
@@ -155,8 +153,7 @@ HRESULT RequestObject::EnsureServerVariables() {
 HRESULT RequestObject::EnsureCookies() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (!cookies_) {
-    cookies_ = RequestCookiesObject::Create(
-        ParseRequestCookies(core_->exchange->Request(), core_->CodePage()));
+    cookies_ = RequestCookiesObject::Create(ParseRequestCookies(core_->exchange->Request(), core_->CodePage()));
   }
   return S_OK;
 }
@@ -215,8 +212,7 @@ HRESULT RequestObject::Search(const std::u16string& name, Variant* out) {
   using Ensure = HRESULT (RequestObject::*)();
   for (const Ensure ensure : {&RequestObject::EnsureQueryString, &RequestObject::EnsureForm}) {
     if (const HRESULT hr = (this->*ensure)(); Failed(hr)) return hr;
-    FormCollectionObject* collection =
-        ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
+    FormCollectionObject* collection = ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
     if (const KeyedValues::Entry* entry = collection->Find(name)) {
       *out = Variant::AttachDispatch(StringListObject::Create(entry->values).Detach());
       return S_OK;

@@ -56,7 +56,7 @@ std::atomic<std::uint64_t> gSourceGeneration{0};
 
 // Bytes of one kernel call, handed out front to back. 256 bytes serve about
 // eight session cookies per system call.
-struct ThreadPool {
+struct ThreadBuffer {
   static constexpr size_t kSize = 256;
   uint8_t bytes[kSize];
   size_t next = kSize;  // empty
@@ -70,12 +70,12 @@ struct ThreadPool {
     return true;
   }
 
-  ~ThreadPool() { std::memset(bytes, 0, sizeof bytes); }
+  ~ThreadBuffer() { std::memset(bytes, 0, sizeof bytes); }
 };
 
-ThreadPool& Pool() {
-  thread_local ThreadPool pool;
-  return pool;
+ThreadBuffer& Buffer() {
+  thread_local ThreadBuffer buffer;
+  return buffer;
 }
 
 constexpr int kVersionByte = 7;
@@ -86,16 +86,17 @@ constexpr uint8_t kVariantRfc4122 = 0x80;
 }  // namespace
 
 bool RandomBytes(void* out, std::size_t size) {
-  ThreadPool& pool = Pool();
-  if (pool.generation != gSourceGeneration.load(std::memory_order_acquire)) pool.next = pool.kSize;
+  ThreadBuffer& buffer = Buffer();
+  if (buffer.generation != gSourceGeneration.load(std::memory_order_acquire))
+    buffer.next = buffer.kSize;
   auto* bytes = static_cast<uint8_t*>(out);
   while (size > 0) {
-    if (pool.next == pool.kSize && !pool.Refill()) return false;
-    const size_t take = std::min(size, pool.kSize - pool.next);
-    std::memcpy(bytes, pool.bytes + pool.next, take);
+    if (buffer.next == buffer.kSize && !buffer.Refill()) return false;
+    const size_t take = std::min(size, buffer.kSize - buffer.next);
+    std::memcpy(bytes, buffer.bytes + buffer.next, take);
     // A byte handed out is never handed out again, nor left readable.
-    std::memset(pool.bytes + pool.next, 0, take);
-    pool.next += take;
+    std::memset(buffer.bytes + buffer.next, 0, take);
+    buffer.next += take;
     bytes += take;
     size -= take;
   }
