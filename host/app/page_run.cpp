@@ -76,10 +76,12 @@ void PageRun::Serve(const std::string& virtualPath) {
   const pages::CompiledPagePtr compiled = std::get<pages::CompiledPagePtr>(prepared);
   session::SessionLease lease = TakeSession(*compiled);
   const bool newSession = lease && lease.IsNew();
+  std::string sessionKey = SessionKey(lease);
   const intrinsics::PageInfo info{virtualPath, compiled->directives.codePage.value_or(0),
                                   static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
   page_ = intrinsics::PageState::Create(exchange_, site_.Site(), info, std::move(lease),
                                         site_.Application(), this);
+  page_->SetSessionKey(std::move(sessionKey));
   RunGlobalEvents(newSession);
   if (!page_->EndRequested()) {
     const pages::ScriptResult result = Run(*compiled);
@@ -96,6 +98,14 @@ session::SessionLease PageRun::TakeSession(const pages::CompiledPage& page) {
   session::SessionStore& store = site_.Sessions();
   const std::string cookies = exchange_.Request().Header("Cookie").value_or("");
   return store.Begin(FindCookie(cookies, store.CookieName()).value_or(""));
+}
+
+std::string PageRun::SessionKey(const session::SessionLease& lease) const {
+  // A session made by this request is not yet known to its browser.
+  if (lease) return lease.IsNew() ? std::string() : lease->Key();
+  session::SessionStore& store = site_.Sessions();
+  const std::string cookies = exchange_.Request().Header("Cookie").value_or("");
+  return store.KeyOf(FindCookie(cookies, store.CookieName()).value_or(""));
 }
 
 void PageRun::RunGlobalEvents(bool newSession) {

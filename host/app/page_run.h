@@ -29,6 +29,8 @@ class PageRun final : public intrinsics::PageExecutor {
 
  private:
   session::SessionLease TakeSession(const pages::CompiledPage& page);
+  // What components read as the request's session key (see IRequestSession).
+  std::string SessionKey(const session::SessionLease& lease) const;
   void RunGlobalEvents(bool newSession);
   pages::ScriptResult Run(const pages::CompiledPage& page);
   void ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result);

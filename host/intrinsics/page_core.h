@@ -51,6 +51,9 @@ struct PageCore {
   const PageInfo page;
   std::string currentPage;  // the page running now; Execute and Transfer change it
   const std::shared_ptr<session::Session> session;  // null without session state
+  // The Key() of the session the request's cookie named; "" when none, also
+  // for a session this request created.
+  std::string sessionKey;
   session::ApplicationState& application;
   PageExecutor* const executor;  // may be null
   host::IScriptingContext* context = nullptr;  // owned by PageState

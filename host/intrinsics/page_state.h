@@ -78,6 +78,10 @@ class PageState {
 
   bool HasSession() const { return core_->session != nullptr; }
 
+  // What components read as the request's session key (IRequestSession):
+  // the Key() of the session the request's cookie names, "" when none.
+  void SetSessionKey(std::string key) { core_->sessionKey = std::move(key); }
+
   // Ends the page, once: OnEndPage of every created component in creation
   // order, then their release; Application locks given back; waiting
   // headers (cookies, Expires) sent and the response finished; finally the

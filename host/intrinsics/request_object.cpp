@@ -48,6 +48,14 @@ void* RequestObject::FindExtraInterface(const IID& iid) {
   return iid == host::IRequest::kIid ? static_cast<host::IRequest*>(this) : nullptr;
 }
 
+HRESULT RequestObject::get_SessionKey(Bstr* out) {
+  if (out == nullptr) return E_POINTER;
+  return Guarded(kSource, [&] {
+    *out = Bstr(Utf8ToUtf16(core_->sessionKey));
+    return S_OK;
+  });
+}
+
 HRESULT RequestObject::Running() const {
   return core_->exchange != nullptr ? S_OK : PageEnded(kSource);
 }

@@ -18,7 +18,8 @@
 
 namespace vant::host::intrinsics {
 
-class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspRequest>> {
+class RequestObject final
+    : public ComObject<RequestObject, DispatchImpl<IAspRequest>, host::IRequestSession> {
  public:
   explicit RequestObject(std::shared_ptr<PageCore> core);
 
@@ -26,6 +27,7 @@ class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspReq
   HRESULT BinaryRead(Variant* count, Variant* out) override;
   HRESULT get_ServerVariables(host::IRequestDictionary** out) override;
   HRESULT get_Cookies(host::IRequestDictionary** out) override;
+  HRESULT get_SessionKey(Bstr* out) override;
 
   HRESULT get_Item(const Variant& name, Variant* out) override;
   HRESULT get_QueryString(IDispatch** out) override;

@@ -7,6 +7,7 @@
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/text_encode.h"
+#include "host/intrinsics/type_lib_object.h"
 
 namespace vant::host::intrinsics {
 
@@ -61,20 +62,29 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
     // The component sets its own error record when it refuses to start.
     const HRESULT hr = object->Invoke(kOnStartPageId, DISPATCH_METHOD, params, nullptr);
     if (Failed(hr)) return hr;
+  } else {
+    // An object without OnStartPage may still take the page as its site.
+    ComPtr<host::IObjectWithSite> withSite;
+    if (Succeeded(object->QueryInterface(host::IObjectWithSite::kIid, withSite.ReceiveVoid())) &&
+        withSite) {
+      (void)withSite->SetSite(core_->context);
+    }
   }
   core_->objects.push_back(PageObject{object, HasMember(*object, kOnEndPageId)});
   return S_OK;
 }
 
-// The host's own classes (the database objects) come first; everything else
-// is activated through the registry.
+// The host's own classes (the database objects, Scriptlet.TypeLib) come
+// first; everything else is activated through the registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
   std::shared_ptr<PageCore> core = core_;
   auto mapPath = [core](std::u16string_view path) -> std::optional<std::u16string> {
     std::u16string error;
     return MapSitePath(std::u16string(path), core->currentPage, core->site.rootHostPath, &error);
   };
-  if (ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath)) {
+  ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath);
+  if (!builtIn) builtIn = CreateTypeLibObject(progId);
+  if (builtIn) {
     Activation made;
     made.object = std::move(builtIn);
     return made;

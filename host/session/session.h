@@ -24,8 +24,12 @@ inline constexpr std::int32_t kUnsetLcid = 0;
 
 class Session {
  public:
-  Session(std::int32_t id, std::string cookieValue, std::int32_t timeoutMinutes)
-      : id_(id), cookieValue_(std::move(cookieValue)), timeout_(timeoutMinutes) {}
+  Session(std::int32_t id, std::string cookieValue, std::int32_t timeoutMinutes,
+          std::string key = {})
+      : id_(id),
+        cookieValue_(std::move(cookieValue)),
+        key_(std::move(key)),
+        timeout_(timeoutMinutes) {}
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
@@ -33,6 +37,9 @@ class Session {
   std::int32_t Id() const { return id_; }
   // The value of the session cookie that names this session.
   const std::string& CookieValue() const { return cookieValue_; }
+  // A random secret of the session, other than its cookie value, that
+  // components compare to tell whether two requests share a session.
+  const std::string& Key() const { return key_; }
 
   // Minutes of idleness after which the store ends the session.
   std::int32_t TimeoutMinutes() const { return timeout_.load(); }
@@ -58,6 +65,7 @@ class Session {
 
   const std::int32_t id_;
   const std::string cookieValue_;
+  const std::string key_;
   std::atomic<std::int32_t> timeout_;
   std::atomic<std::uint32_t> codePage_{kUnsetCodePage};
   std::atomic<std::int32_t> lcid_{kUnsetLcid};

@@ -1,5 +1,7 @@
 #include "host/session/session_store.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -10,17 +12,46 @@ namespace vant::host::session {
 namespace {
 
 constexpr std::size_t kCookieNameLetters = 8;
-constexpr std::size_t kCookieValueLetters = 24;
-constexpr std::uint32_t kLetters = 26;
+// 28 letters of 26 carry 131 bits, so a cookie value cannot be guessed.
+constexpr std::size_t kCookieValueLetters = 28;
+constexpr unsigned kLetters = 26;
+// The largest multiple of 26 a byte holds: bytes from it up are drawn again,
+// so every letter is equally likely.
+constexpr unsigned kUnbiasedBytes = 256 / kLetters * kLetters;
 // Session numbers start at a random point of a nine-digit range so that two
 // runs of the host do not hand out the same series.
 constexpr std::int32_t kFirstIdBase = 100'000'000;
 constexpr std::uint32_t kFirstIdSpread = 800'000'000;
 
+// Letters straight from the kernel's random source (never from a seeded
+// generator whose state a client could solve from the cookies it sees).
 std::string RandomLetters(std::size_t count) {
-  std::string text(count, 'A');
-  for (char& c : text) c = static_cast<char>('A' + sys::Random32() % kLetters);
+  std::string text;
+  text.reserve(count);
+  std::uint8_t bytes[kCookieValueLetters];
+  while (text.size() < count) {
+    const std::size_t want = std::min(count - text.size(), sizeof bytes);
+    if (!sys::RandomBytes(bytes, want))
+      throw std::runtime_error("the kernel's random source failed");
+    for (std::size_t i = 0; i < want; ++i) {
+      if (bytes[i] < kUnbiasedBytes) text += static_cast<char>('A' + bytes[i] % kLetters);
+    }
+  }
   return text;
+}
+
+// 16 bytes from the kernel's random source as 32 hex digits.
+std::string RandomKey() {
+  std::uint8_t bytes[16];
+  if (!sys::RandomBytes(bytes, sizeof bytes))
+    throw std::runtime_error("the kernel's random source failed");
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string key;
+  for (const std::uint8_t b : bytes) {
+    key += kHex[b >> 4];
+    key += kHex[b & 0x0F];
+  }
+  return key;
 }
 
 }  // namespace
@@ -62,7 +93,8 @@ std::shared_ptr<Session> SessionStore::FindOrCreate(std::string_view cookieValue
     *isNew = false;
     return it->second;
   }
-  auto session = std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_);
+  auto session =
+      std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_, RandomKey());
   session->lastUsed_ = Now();
   sessions_.emplace(session->CookieValue(), session);
   *isNew = true;
@@ -158,6 +190,14 @@ void SessionStore::SweepLoop(std::stop_token stop, std::chrono::milliseconds per
     Sweep();
     lock.lock();
   }
+}
+
+std::string SessionStore::KeyOf(std::string_view cookieValue) const {
+  if (cookieValue.empty()) return {};
+  std::lock_guard lock(mutex_);
+  const auto it = sessions_.find(cookieValue);
+  if (it == sessions_.end() || it->second->Ended() || IdleExpired(*it->second, Now())) return {};
+  return it->second->Key();
 }
 
 std::size_t SessionStore::Count() const {

@@ -3,10 +3,10 @@
 // minutes without a request (Sweep) or after Session.Abandon.
 //
 // The cookie name is "ASPSESSIONID" plus 8 random upper-case letters, fixed
-// for the process; each session's cookie value is 24 random upper-case
-// letters. A cookie value the store does not know (an ended session, a
-// restarted host, a forged value) is never adopted: the request gets a new
-// session with a new value.
+// for the process; each session's cookie value is 28 upper-case letters
+// (131 bits) drawn from the kernel's random source. A cookie value the store does not know (an
+// ended session, a restarted host, a forged value) is never adopted: the request gets a new session
+// with a new value.
 #pragma once
 
 #include <chrono>
@@ -69,6 +69,11 @@ class SessionStore {
   std::size_t EndAll();
 
   std::size_t Count() const;
+
+  // The Key() of the live session `cookieValue` names, or "" when none does.
+  // Takes no lease, so pages without session state may ask while a request
+  // of that session runs.
+  std::string KeyOf(std::string_view cookieValue) const;
 
  private:
   friend class SessionLease;

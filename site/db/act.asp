@@ -1,6 +1,10 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include file="db.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
+// Every action here changes the database or the disk: only the site's own
+// forms may ask for one.
+RefuseForeignPost();
 var conn = OpenSiteDb();
 var action = String(Request.Form("action"));
 var note = "";

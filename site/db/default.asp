@@ -1,7 +1,9 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include file="db.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
+RefuseForeignPost();
 var conn = OpenSiteDb();
 var notes = [];
 if (Request.ServerVariables("REQUEST_METHOD") == "POST") {
@@ -10,6 +12,7 @@ if (Request.ServerVariables("REQUEST_METHOD") == "POST") {
     up.CodePage = 65001;
     up.DefaultPath = Server.MapPath("/uploads");  // temporary files only
     up.MaxFileLen = 20 * 1024 * 1024;
+    up.TotalLen = 60 * 1024 * 1024;  // refused before the body is read
     for (var items = new Enumerator(up.Form("file")); !items.atEnd(); items.moveNext()) {
       var el = items.item();
       if (!el.IsFileItem() || String(el.FileName) == "") continue;
@@ -32,10 +35,11 @@ PageHead("Files in a database");
 stored with <code>BLOBManager.SaveFileAsBlob</code>, and a stored file can be
 written back to <code>/uploads</code> with <code>BLOBManager.SaveBlobAsFile</code>.</p>
 <% for (var i = 0; i < notes.length; i++) { %><p><%= Server.HTMLEncode(HidePaths(notes[i])) %></p><% } %>
-<form method="post" action="default.asp" enctype="multipart/form-data">
+<form method="post" action="default.asp?<%= FormTokenQuery() %>" enctype="multipart/form-data">
   <input type="file" name="file" multiple> <button>Store in the database</button>
 </form>
 <form method="post" action="act.asp">
+  <%= FormTokenField() %>
   <select name="file"><option>readme.txt</option><option>sample.bin</option></select>
   <button name="action" value="store">Store from /files</button>
 </form>
@@ -49,7 +53,8 @@ for (; !list.EOF; list.MoveNext()) {
     "</td><td>" + Server.HTMLEncode(String(list("mime").Value)) + "</td><td>" + list("size").Value +
     "</td><td>" + Server.HTMLEncode(String(list("added").Value)) + "</td><td>" +
     "<a href=\"get.asp?id=" + id + "\">open</a> · <a href=\"get.asp?id=" + id + "&amp;attach=1\">save</a> · " +
-    "<form method=\"post\" action=\"act.asp\" style=\"display:inline\"><input type=\"hidden\" name=\"id\" value=\"" + id + "\">" +
+    "<form method=\"post\" action=\"act.asp\" style=\"display:inline\">" + FormTokenField() +
+    "<input type=\"hidden\" name=\"id\" value=\"" + id + "\">" +
     "<button name=\"action\" value=\"export\">copy to /uploads</button> " +
     "<button name=\"action\" value=\"delete\">delete</button></form></td></tr>\n");
 }

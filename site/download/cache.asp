@@ -1,7 +1,9 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include file="files.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
+RefuseForeignPost();
 var manager = Server.CreateObject("VANT.Manager");
 var message = "", error = "";
 if (Request.ServerVariables("REQUEST_METHOD") == "POST") {
@@ -39,6 +41,7 @@ if (count == 0) Response.Write("<li><i>nothing</i></li>\n");
 <h2>Change</h2>
 <% for (var i = 0; i < DOWNLOAD_FILES.length; i++) { var n = Server.HTMLEncode(DOWNLOAD_FILES[i]); %>
 <form method="post" action="cache.asp" style="display:inline">
+  <%= FormTokenField() %>
   <input type="hidden" name="f" value="<%= n %>">
   <button name="action" value="add">Add <%= n %></button>
   <button name="action" value="remove">Remove <%= n %></button>

@@ -1,5 +1,7 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
+<!-- #include file="save.inc" -->
 <%
 // Issues a progress id and hands it to the browser in a cookie; the upload
 // request and the monitor window both send that cookie back.
@@ -9,8 +11,10 @@ PageHead("Upload with a monitor window");
 %>
 <p>Choose one or more files and send them. A small window shows the
 progress, refreshed once a second, and closes itself when the upload is
-done.</p>
-<form method="post" action="save.asp" enctype="multipart/form-data" onsubmit="return openMonitor();">
+done. Up to <%= UPLOAD_MAX_FILE / 1048576 %> MB per file and
+<%= Math.floor(UPLOAD_MAX_TOTAL / 1048576) %> MB in all; a larger upload is refused before it
+starts, and the window says so.</p>
+<form method="post" action="save.asp?<%= FormTokenQuery() %>" enctype="multipart/form-data" onsubmit="return openMonitor();">
   <p><input type="file" name="file1"></p>
   <p><input type="file" name="file2"></p>
   <p><label><input type="checkbox" name="keep" value="1"> keep existing files

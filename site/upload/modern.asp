@@ -1,5 +1,6 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
 var p = Server.CreateObject("VANT.Progress");
 var id = p.GetProgressID();
@@ -7,7 +8,7 @@ PageHead("Progress bar in the page");
 %>
 <p>The form is sent with <code>fetch</code> while the page asks
 <code>progress.asp</code> for the progress twice a second.</p>
-<form id="f" method="post" action="save.asp?pid=<%= id %>" enctype="multipart/form-data">
+<form id="f" method="post" action="save.asp?pid=<%= id %>&amp;<%= FormTokenQuery() %>" enctype="multipart/form-data">
   <p><input type="file" name="file1" multiple> <button>Upload</button></p>
 </form>
 <div style="border:1px solid #888;width:400px;height:16px"><div id="bar" style="background:#36c;width:0;height:16px"></div></div>
@@ -29,7 +30,7 @@ function poll() {
 document.getElementById("f").addEventListener("submit", function (ev) {
   ev.preventDefault();
   var timer = setInterval(poll, 500);
-  fetch("save.asp?pid=" + id + "&fragment=1", {method: "POST", body: new FormData(this)})
+  fetch("save.asp?pid=" + id + "&fragment=1&<%= FormTokenQuery() %>", {method: "POST", body: new FormData(this)})
     .then(function (r) { return r.text(); })
     .then(function (html) {
       clearInterval(timer);

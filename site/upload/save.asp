@@ -1,13 +1,16 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include file="save.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
+// Only the site's own forms may upload: checked before the body is read.
+RefuseForeignPost();
 var up = Server.CreateObject("VANT.FileUpload");
 var table = "", error = "";
 try {
   up.CodePage = 65001;
   up.DefaultPath = Server.MapPath("/uploads");
-  up.MaxFileLen = 50 * 1024 * 1024;
+  SetUploadLimits(up);
   if (Request.QueryString("pid").Count > 0) up.SetProgress(Number(Request.QueryString("pid")));
   // "keep" is a field of the form itself, so reading it parses the body.
   var keep = String(up.Form("keep").Value) == "1";

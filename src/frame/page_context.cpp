@@ -222,4 +222,16 @@ HRESULT SetResponseCookie(const PageContext& context, std::u16string_view cookie
   return writeCookie->put_Item(Variant::String(Bstr(key)), value);
 }
 
+std::u16string SessionKeyOf(host::IRequest* request) {
+  if (request == nullptr) return {};
+  ComPtr<host::IRequestSession> session;
+  if (Failed(request->QueryInterface(host::IRequestSession::kIid, session.ReceiveVoid())) ||
+      !session) {
+    return {};
+  }
+  Bstr key;
+  if (Failed(session->get_SessionKey(&key))) return {};
+  return std::u16string(key.view());
+}
+
 }  // namespace vant::frame

@@ -108,6 +108,11 @@ std::optional<std::u16string> GetServerVariable(const PageContext& context,
 std::optional<std::u16string> GetCookieValue(const PageContext& context, std::u16string_view cookie,
                                              std::u16string_view key);
 
+// The request's session key (host::IRequestSession): a secret of the session
+// the request's cookie names, "" when it names none, when `request` is null
+// or when the host offers no such key.
+std::u16string SessionKeyOf(host::IRequest* request);
+
 // Response.Cookies(cookie)(key) := value. Returns the status of the first
 // failing step (kIntrinsicNotHeld without a Response, E_NOINTERFACE when the
 // item is no writable cookie), else that of the put.

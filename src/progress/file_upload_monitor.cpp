@@ -9,6 +9,7 @@
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "progress/monitor_cookie.h"
+#include "progress/monitor_html.h"
 #include "progress/monitor_page.h"
 
 namespace vant::progress {
@@ -78,7 +79,10 @@ HRESULT CFileUploadMonitor::ShowMonitor() {
 }
 
 ProgressSnapshot CFileUploadMonitor::CookieRecord() const {
-  if (std::optional<ProgressSnapshot> found = table_.Snapshot(ReadMonitorCookie(context_))) {
+  // A record of another session's upload reads as none: the window closes.
+  const std::u16string readerKey = frame::SessionKeyOf(context_.Request());
+  if (std::optional<ProgressSnapshot> found =
+          table_.Snapshot(ReadMonitorCookie(context_), readerKey)) {
     return *found;
   }
   // No upload can ever report to an id the table does not hold: show an
@@ -92,6 +96,10 @@ HRESULT CFileUploadMonitor::_ShowMonitor(host::IResponse& response) {
   (void)response.put_Expires(kExpiredAlready);
   (void)response.put_Buffer(VARIANT_TRUE);
   const ProgressSnapshot shown = CookieRecord();
+  if (shown.refused) {
+    (void)response.Write(Variant::String(Bstr(html::kRefusedPage)));
+    return response.Flush();
+  }
   const ProgressInfo& record = shown.record;
   std::u16string page = MonitorHead(Variable(kScriptNameVariable), (record.working & 0xFF) != 0);
   std::u16string sizes;

@@ -42,4 +42,16 @@ inline constexpr char16_t kRightCell[] = u"</td><td align=right >";
 inline constexpr char16_t kPercentOpen[] = u"(";
 inline constexpr char16_t kPageEnd[] = u"%)</td></tr></table></body></html>";
 
+// The page for an upload refused before it started (larger than TotalLen, no
+// body, not a multipart body): no reload, the reason, and the window closes
+// itself after a few seconds so that the reason can be read.
+inline constexpr char16_t kRefusedPage[] =
+    u"<html><head><title>Upload refused</title><style type='text/css'> td {font-size: 9pt}"
+    u"</style></head><body bgcolor=#d4d0c8 topmargin=0 "
+    u"onload='setTimeout(function () { top.window.close(); }, 5000);'><table border=0 "
+    u"style='FONT-SIZE: 9pt' width=365 cellpadding=2 cellspacing=0 bgcolor=#d4d0c8><tr><td "
+    u"height=30 valign=bottom>Upload Files...</td></tr><tr><td id='refused'>The server refused "
+    u"the upload before it started: it is larger than the page accepts, or not a file upload."
+    u"</td></tr></table></body></html>";
+
 }  // namespace vant::progress::html

@@ -10,8 +10,8 @@ ProgressLink::ProgressLink() : table_(ProgressTable::Instance()) {}
 
 ProgressLink::ProgressLink(ProgressTable& table) : table_(table) {}
 
-bool ProgressLink::Attach(std::int32_t id) {
-  if (entry_ == nullptr) entry_ = table_.Attach(id, &generation_);
+bool ProgressLink::Attach(std::int32_t id, std::u16string_view ownerKey) {
+  if (entry_ == nullptr) entry_ = table_.Attach(id, ownerKey, &generation_);
   return entry_ != nullptr;
 }
 
@@ -30,6 +30,10 @@ void ProgressLink::SetCurrentName(std::u16string_view name) {
   } catch (const std::bad_alloc&) {
     // The name is only shown to the user; the upload goes on without it.
   }
+}
+
+void ProgressLink::Refuse() {
+  if (entry_ != nullptr) table_.Refuse(*entry_);
 }
 
 void ProgressLink::Release() {

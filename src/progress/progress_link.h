@@ -28,9 +28,11 @@ class ProgressLink {
   ProgressLink(const ProgressLink&) = delete;
   ProgressLink& operator=(const ProgressLink&) = delete;
 
-  // Attaches to the record of `id` when the id is >= 0 and in the table and
-  // no record is attached yet. True when attached after the call.
-  bool Attach(std::int32_t id);
+  // Attaches to the record of `id` when the id is >= 0 and in the table, no
+  // record is attached yet and no upload of another session uses the record;
+  // the record then belongs to the session of `ownerKey` ("" for none). True
+  // when attached after the call.
+  bool Attach(std::int32_t id, std::u16string_view ownerKey = {});
   bool Attached() const { return entry_ != nullptr; }
 
   // Upload start: startTime := clock, then total := announced length.
@@ -40,6 +42,8 @@ class ProgressLink {
   // The field name or file name of the element now being received. Kept as
   // it was when the copy cannot be allocated.
   void SetCurrentName(std::u16string_view name);
+  // The upload was refused before its body was read (see ProgressTable).
+  void Refuse();
   // Detaches: working := 0 now, reset after the release delay. Never throws.
   void Release();
 

@@ -5,13 +5,25 @@
 #include "frame/class_creators.h"
 #include "frame/class_table.h"
 #include "frame/module_lock.h"
+#include "frame/page_context.h"
+#include "platform/host/scripting_context.h"
 
 namespace vant::progress {
 namespace {
 
-class CProgress : public ComObject<CProgress, DispatchImpl<IProgress>> {
+// Progress has no OnStartPage; the host hands it the page as its site, from
+// which it takes only the request's session key: a record of another
+// session's upload then reads as no record at all.
+class CProgress : public ComObject<CProgress, DispatchImpl<IProgress>, host::IObjectWithSite> {
  public:
   explicit CProgress(ProgressTable& table) : table_(table) {}
+
+  HRESULT SetSite(IUnknown* site) override;
+  HRESULT GetSite(const IID&, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return E_FAIL;
+  }
 
   HRESULT get_TotalSize(std::int32_t* out) override { return Give(totalSize_, out); }
   HRESULT get_TransferSize(std::int32_t* out) override { return Give(transferSize_, out); }
@@ -35,6 +47,7 @@ class CProgress : public ComObject<CProgress, DispatchImpl<IProgress>> {
   void TakeSnapshot(std::int32_t id);
 
   ProgressTable& table_;
+  std::u16string readerKey_;  // the session key of the page that made it
   std::int32_t id_ = -1;
   std::int32_t totalSize_ = 0;
   std::int32_t transferSize_ = 0;
@@ -57,6 +70,25 @@ HRESULT CProgress::get_FileName(Bstr* out) {
   }
 }
 
+HRESULT CProgress::SetSite(IUnknown* site) {
+  try {
+    readerKey_.clear();
+    ComPtr<host::IScriptingContext> context;
+    if (site == nullptr ||
+        Failed(site->QueryInterface(host::IScriptingContext::kIid, context.ReceiveVoid())) ||
+        !context) {
+      return S_OK;
+    }
+    ComPtr<host::IRequest> request;
+    if (Succeeded(context->get_Request(request.Receive()))) {
+      readerKey_ = frame::SessionKeyOf(request.get());
+    }
+    return S_OK;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
 HRESULT CProgress::SetProgressID(std::int32_t lProgressID) {
   if (lProgressID < 0) return S_OK;
   try {
@@ -69,7 +101,7 @@ HRESULT CProgress::SetProgressID(std::int32_t lProgressID) {
 }
 
 void CProgress::TakeSnapshot(std::int32_t id) {
-  const std::optional<ProgressSnapshot> snapshot = table_.Snapshot(id);
+  const std::optional<ProgressSnapshot> snapshot = table_.Snapshot(id, readerKey_);
   if (!snapshot) return;  // an unknown id keeps the earlier attachment
   id_ = id;
   totalSize_ = snapshot->record.total;

@@ -3,6 +3,11 @@
 // read it from other threads; one mutex guards the counter, the map and
 // every record field. Records are created once per id and never freed while
 // the table lives, only reset, so their addresses stay stable.
+//
+// A record attached by an upload that carried a session key (the request's
+// session, see host::IRequestSession) belongs to that session: readers with
+// another key, or none, find no record under its id. Records of uploads
+// without a key answer every reader, as ids alone did before.
 #pragma once
 
 #include <chrono>
@@ -31,6 +36,9 @@ struct ProgressSnapshot {
   std::int32_t percent = 0;
   std::int32_t bytesPerSec = 0;
   std::int32_t transferred = 0;
+  // The latest upload on the record was refused before its body was read
+  // (larger than TotalLen, no body, not a multipart body).
+  bool refused = false;
 };
 
 class ProgressTable {
@@ -44,24 +52,34 @@ class ProgressTable {
   static ProgressTable& Instance();
 
   // Issues the next id (1, 2, … 1999, 0, 1, …) and makes sure it has a
-  // record; a record already there (after a wrap) is kept unchanged.
+  // record; a record already there (after a wrap) keeps its values but, when
+  // no upload uses it now, no longer belongs to the session of its last one.
   // nullopt when the record cannot be created (the counter has advanced).
   std::optional<std::int32_t> AllocateProgressId();
 
   bool Contains(std::int32_t id) const;
 
-  // The record of `id` with the values derived from it, or nullopt.
-  std::optional<ProgressSnapshot> Snapshot(std::int32_t id) const;
+  // The record of `id` with the values derived from it, or nullopt when the
+  // table has none or the record belongs to a session whose key is not
+  // `readerKey`.
+  std::optional<ProgressSnapshot> Snapshot(std::int32_t id,
+                                           std::u16string_view readerKey = {}) const;
 
   // --- The upload engine's side (through ProgressLink) ---------------------
   struct Entry;
   // The entry of `id` with a new attachment generation, or nullptr when the
-  // id is negative or not in the table. A record still waiting for its
-  // delayed reset is reset now, so the new upload starts from a clean record.
-  Entry* Attach(std::int32_t id, std::uint64_t* generation);
+  // id is negative or not in the table, or while an upload of another
+  // session uses it. The record then belongs to `ownerKey`'s session ("" for
+  // none). A record still waiting for its delayed reset is reset now, so the
+  // new upload starts from a clean record.
+  Entry* Attach(std::int32_t id, std::u16string_view ownerKey, std::uint64_t* generation);
   void Start(Entry& entry, std::int32_t total, std::uint32_t now);
   void ChunkRead(Entry& entry, std::int32_t remaining, std::uint32_t now);
   void SetCurrentName(Entry& entry, std::u16string_view name);
+  // The upload was refused before it started. Readers see it until the
+  // record is attached or issued again, across the release and its reset,
+  // so a monitor window that opens late still learns why nothing came.
+  void Refuse(Entry& entry);
   // working := 0 now; the reset follows after the release delay unless the
   // record was attached again meanwhile. Never blocks; never throws.
   void Release(Entry& entry, std::uint64_t generation);
@@ -83,6 +101,9 @@ class ProgressTable {
 struct ProgressTable::Entry {
   ProgressInfo info;
   std::uint64_t generation = 0;  // counts attachments, to cancel stale resets
+  std::u16string owner;          // session key of the latest upload; "" for none
+  bool inUse = false;            // attached and not yet released
+  bool refused = false;          // see ProgressSnapshot::refused
 };
 
 }  // namespace vant::progress

@@ -133,7 +133,8 @@ HRESULT CFileUpload::SetProgress(int32_t lProgressID) {
     if (parsed_) return errors_.Report(MessageId::kSetProgressAfterParse);
     // An id the table does not hold (or a negative one) leaves the upload
     // without progress; the call still succeeds.
-    if (!progress_.Attached()) progress_.Attach(lProgressID);
+    if (!progress_.Attached())
+      progress_.Attach(lProgressID, frame::SessionKeyOf(context_.Request()));
     return S_OK;
   });
 }

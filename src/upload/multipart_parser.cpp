@@ -57,7 +57,7 @@ HRESULT MultipartParser::LinkProgress() {
     if (!reader_.Flushed()) (void)reader_._Flush();
     return E_FAIL;
   }
-  progress_.Attach(id);
+  progress_.Attach(id, frame::SessionKeyOf(context_.Request()));
   return S_OK;
 }
 
@@ -65,8 +65,14 @@ HRESULT MultipartParser::CheckLength() {
   std::int32_t total = 0;
   host::IRequest* const request = context_.Request();
   if (request == nullptr || Failed(request->get_TotalBytes(&total))) total = 0;
-  if (total <= 0) return errors_.Report(MessageId::kNoRequestBody);
+  // A refusal is marked on the progress record before the report drains
+  // the body, so a monitor window learns of it at once.
+  if (total <= 0) {
+    progress_.Refuse();
+    return errors_.Report(MessageId::kNoRequestBody);
+  }
   if (total > settings_.TotalLen) {
+    progress_.Refuse();
     // The page's output ends here; the body is still drained by the report.
     if (host::IResponse* const response = context_.Response()) (void)response->End();
     return errors_.Report(MessageId::kBodyTooLarge, {settings_.TotalLen});
@@ -81,6 +87,7 @@ HRESULT MultipartParser::ReadDelimiter(std::vector<std::uint8_t>* delimiter) {
     contentType.clear();
   }
   DelimiterResult result = DelimiterFromContentType(contentType);
+  if (result.error) progress_.Refuse();
   if (result.error == MessageId::kBadDelimiterLength) {
     return errors_.Report(*result.error, {result.length});
   }

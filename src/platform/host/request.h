@@ -28,4 +28,21 @@ struct IRequest : IDispatch {
   virtual HRESULT get_Cookies(IRequestDictionary** out) = 0;
 };
 
+// {6C1F0E52-3B7A-4D2E-9A41-7E5D2C8B9F13}
+// Offered by the host's Request object besides IRequest (QueryInterface):
+// which session a request belongs to, for components that keep one
+// visitor's data from another (upload progress). Pages without session state
+// offer it too: the host reads their session cookie without taking the
+// session, so such a page never waits for the session's running request.
+struct IRequestSession : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0x6C1F0E52, 0x3B7A, 0x4D2E, 0x9A, 0x41, 0x7E, 0x5D, 0x2C, 0x8B, 0x9F, 0x13);
+
+  // A random secret of the session that the request's session cookie names
+  // (never the cookie value itself), or "" when the request sent no cookie
+  // of a live session: no cookies at all, an ended or forged one, or a
+  // session this very request created (its browser does not hold it yet).
+  virtual HRESULT get_SessionKey(Bstr* out) = 0;
+};
+
 }  // namespace vant::host

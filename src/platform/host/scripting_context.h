@@ -25,4 +25,18 @@ struct IScriptingContext : IDispatch {
   virtual HRESULT get_Application(IApplicationObject** out) = 0;
 };
 
+// IObjectWithSite {FC4801A3-2BA9-11CF-A229-00AA003D7352}: how a host hands
+// its site to an object. A page object whose member table has no
+// OnStartPage may offer it; the host then calls SetSite with the page's
+// scripting context right after Server.CreateObject. The object must not
+// keep the context past the call's page.
+struct IObjectWithSite : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0xFC4801A3, 0x2BA9, 0x11CF, 0xA2, 0x29, 0x00, 0xAA, 0x00, 0x3D, 0x73, 0x52);
+
+  virtual HRESULT SetSite(IUnknown* site) = 0;
+  // E_FAIL with *out = nullptr when the object keeps no site.
+  virtual HRESULT GetSite(const IID& iid, void** out) = 0;
+};
+
 }  // namespace vant::host

@@ -1,16 +1,18 @@
 // The sample upload form in headless Chromium: submitting a large file opens
 // the monitor window, whose bar advances while the upload runs, and which
-// closes itself when the upload is done.
-// Usage: node monitor.mjs BASE_URL FILE
+// closes itself when the upload is done. With "refused", the file is larger
+// than the page accepts: the window must say so and close.
+// Usage: node monitor.mjs BASE_URL FILE [refused]
 import { chromium } from 'playwright-core';
 
-const [base, file] = process.argv.slice(2);
+const [base, file, mode] = process.argv.slice(2);
+const refused = mode === 'refused';
 const browser = await chromium.launch({
   executablePath: '/usr/bin/chromium',
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
          '--disable-background-networking', '--disable-component-update', '--disable-sync'],
 });
-const result = { percents: [], monitorClosed: false, saved: '' };
+const result = { percents: [], monitorClosed: false, refusedShown: false, saved: '' };
 try {
   const context = await browser.newContext();
   const page = await context.newPage();
@@ -18,14 +20,17 @@ try {
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
   await cdp.send('Network.emulateNetworkConditions', {
-    offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: 12 * 1024 * 1024,
+    offline: false, latency: 0, downloadThroughput: -1,
+    uploadThroughput: (refused ? 4 : 12) * 1024 * 1024,
   });
   // Every refresh of the monitor window is read as it arrives.
   context.on('response', async (response) => {
-    if (!response.url().includes('/upload/monitor.asp')) return;
+    if (!/\/upload\/(monitor\.asp|refused\.htm)/.test(response.url())) return;
     try {
-      const m = (await response.text()).match(/\((\d+)%\)/);
+      const text = await response.text();
+      const m = text.match(/\((\d+)%\)/);
       if (m) result.percents.push(Number(m[1]));
+      if (text.includes("id='refused'")) result.refusedShown = true;
     } catch { /* the window closed before the body was read */ }
   });
   await page.goto(base + '/upload/default.asp');

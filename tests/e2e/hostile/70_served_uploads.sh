@@ -2,20 +2,13 @@
 # Uploads into a folder the host serves: the sample site's upload page
 # (site/upload/save.asp) saves into /uploads, which the host serves. A file
 # sent as a server page must never be saved under a name the host runs.
-SAMPLE=$WORK/sample-site
-mkdir -p "$SAMPLE"
-cp -r "$SOURCE/site/upload" "$SOURCE/site/inc" "$SOURCE/site/global.asa" "$SAMPLE/"
-mkdir -p "$SAMPLE/uploads"
-"$BUILD/vant-host" --site "$SAMPLE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
-  --data "$WORK/data-sample" --upload-folder /uploads >"$WORK/sample.out" 2>"$WORK/sample.err" &
-SAMPLE_PID=$!
-SAMPLE_BASE=""
-for _ in $(seq 1 100); do
-  SAMPLE_BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/sample.out" 2>/dev/null | head -1)
-  [ -n "$SAMPLE_BASE" ] && break
-  sleep 0.1
-done
-expect_like "sample site host started" "$SAMPLE_BASE" "http://*"
+start_sample_host
+mkdir -p "$WORK/cases"
+# The page takes uploads only from its own form: a session and its token.
+JAR=$WORK/sample.jar
+: >"$JAR"
+TOKEN=$(sample_token "$JAR" upload/default.asp)
+expect_like "served uploads: the form carries a token" "$TOKEN" "????????????????????????????????"
 
 # A page that, if it ever ran, would print RAN-CODE.
 printf '<%%@ LANGUAGE=JScript %%><%% Response.Write("RAN" + "-CODE"); %%>' >"$WORK/cases/x.asp"
@@ -27,8 +20,8 @@ for name in x.asp X.ASP x.aSp x.asa x.inc x.cer 'x.asp.' 'x.asp ' 'x.asp;.txt' '
     cat "$WORK/cases/x.asp"
     printf -- '\r\n--hzS--\r\n'
   } >"$WORK/cases/sample.body"
-  got=$(curl -s --max-time 10 --data-binary @"$WORK/cases/sample.body" \
-    -H "Content-Type: multipart/form-data; boundary=hzS" "$SAMPLE_BASE/upload/save.asp?fragment=1")
+  got=$(curl -s --max-time 10 -b "$JAR" --data-binary @"$WORK/cases/sample.body" \
+    -H "Content-Type: multipart/form-data; boundary=hzS" "$SAMPLE_BASE/upload/save.asp?fragment=1&token=$TOKEN")
   saved=$(sed -n 's/.*saved as <b>\([^<]*\)<\/b>.*/\1/p' <<<"$got")
   if [ -z "$saved" ]; then
     expect_has "served uploads: $name refused by the sample page" "$got" "refused"
@@ -60,5 +53,4 @@ hz.png|
 ROWS
 printf '%s' '<% try { Server.Execute("/uploads/direct.asp"); } catch (e) { Response.Write("ERR"); } %>' >"$SAMPLE/exec.asp"
 expect_like "upload folder: Server.Execute runs no page there" "$(curl -s "$SAMPLE_BASE/exec.asp")" "*ERR"
-kill "$SAMPLE_PID" 2>/dev/null
-wait "$SAMPLE_PID" 2>/dev/null
+stop_sample_host

@@ -56,3 +56,36 @@ listing_outside_uploads() {
 
 # temp_files: upload temporaries left anywhere in the work folder or /tmp.
 temp_files() { { find "$WORK" -name '*.tm#'; find /tmp -maxdepth 1 -name '*.tm#'; } 2>/dev/null | grep -c .; }
+
+# start_sample_host: a second host on a copy of the sample site (upload, db,
+# download, virus pages) in $SAMPLE, with the upload folders make run marks;
+# sets SAMPLE_BASE and SAMPLE_PID.
+start_sample_host() {
+  SAMPLE=$WORK/sample-site
+  mkdir -p "$SAMPLE"
+  cp -r "$SOURCE/site/." "$SAMPLE/"
+  rm -rf "$SAMPLE/uploads" && mkdir -p "$SAMPLE/uploads"
+  "$BUILD/vant-host" --site "$SAMPLE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
+    --data "$WORK/data-sample" --upload-folder /uploads --upload-folder /gallery/photos \
+    >"$WORK/sample.out" 2>"$WORK/sample.err" &
+  SAMPLE_PID=$!
+  SAMPLE_BASE=""
+  for _ in $(seq 1 100); do
+    SAMPLE_BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/sample.out" 2>/dev/null | head -1)
+    [ -n "$SAMPLE_BASE" ] && break
+    sleep 0.1
+  done
+  expect_like "sample site host started" "$SAMPLE_BASE" "http://*"
+}
+
+stop_sample_host() {
+  kill "$SAMPLE_PID" 2>/dev/null
+  wait "$SAMPLE_PID" 2>/dev/null
+}
+
+# sample_token JAR PAGE: opens PAGE of the sample site with the cookie jar
+# JAR (a new session when JAR is empty) and prints the form token it shows.
+sample_token() {
+  curl -s -b "$1" -c "$1" "$SAMPLE_BASE/$2" |
+    grep -o 'token=[0-9a-f]\{32\}\|name="token" value="[0-9a-f]\{32\}"' | head -1 | grep -o '[0-9a-f]\{32\}'
+}

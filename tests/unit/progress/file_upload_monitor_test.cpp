@@ -54,7 +54,7 @@ class MonitorTest : public ::testing::Test {
   std::int32_t Upload(std::int32_t total, std::int32_t remaining, std::uint32_t elapsedMs) {
     const std::int32_t id = table_.AllocateProgressId().value();
     std::uint64_t generation = 0;
-    entry_ = table_.Attach(id, &generation);
+    entry_ = table_.Attach(id, u"", &generation);
     generation_ = generation;
     table_.Start(*entry_, total, 1000);
     table_.ChunkRead(*entry_, remaining, 1000 + elapsedMs);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <set>
 #include <thread>
@@ -98,6 +99,79 @@ TEST(ProgressTable, ConcurrentAllocationAndUpdates) {
   EXPECT_EQ(all.size(), std::size_t{kThreads * kRounds}) << "every id issued once";
   EXPECT_EQ(*all.begin(), 1);
   EXPECT_EQ(*all.rbegin(), kThreads * kRounds);
+}
+
+// A record attached by an upload with a session key answers only readers of
+// that session, and a running upload of one session cannot be taken over by
+// another; uploads without a key stay readable by id as before.
+TEST(ProgressTable, ARecordOfASessionAnswersOnlyThatSession) {
+  struct Row {
+    const char* what;
+    std::u16string owner;   // key of the upload's request
+    std::u16string reader;  // key of the reading request
+    bool readable;
+    bool strangerMayAttach;  // another key attaching while the upload runs
+  };
+  const Row rows[] = {
+      {"same session", u"k1", u"k1", true, false},
+      {"other session", u"k1", u"k2", false, false},
+      {"reader without cookies", u"k1", u"", false, false},
+      {"longer key with the owner's prefix", u"k1", u"k1x", false, false},
+      {"upload without a session", u"", u"k2", true, true},
+      {"neither has a session", u"", u"", true, true},
+  };
+  for (const Row& row : rows) {
+    ProgressTable table;
+    const std::int32_t id = Allocate(table);
+    ProgressLink upload(table);
+    ASSERT_TRUE(upload.Attach(id, row.owner)) << row.what;
+    upload.Start(100);
+    upload.SetCurrentName(u"secret-plans.pdf");
+    const std::optional<ProgressSnapshot> seen = table.Snapshot(id, row.reader);
+    EXPECT_EQ(seen.has_value(), row.readable) << row.what;
+    if (seen) {
+      EXPECT_EQ(seen->record.currentName, u"secret-plans.pdf") << row.what;
+    }
+    ProgressLink stranger(table);
+    EXPECT_EQ(stranger.Attach(id, u"k9"), row.strangerMayAttach) << row.what;
+  }
+}
+
+TEST(ProgressTable, AReleasedOrReissuedRecordIsFreeForTheNextSession) {
+  ProgressTable table(std::chrono::milliseconds(0));
+  const std::int32_t id = Allocate(table);
+  {
+    ProgressLink first(table);
+    ASSERT_TRUE(first.Attach(id, u"k1"));
+  }
+  table.WaitForPendingResets();
+  EXPECT_FALSE(table.Snapshot(id, u"k2").has_value()) << "the idle record still belongs to k1";
+  ProgressLink next(table);
+  EXPECT_TRUE(next.Attach(id, u"k2")) << "released: the next upload may take it";
+  EXPECT_TRUE(table.Snapshot(id, u"k2").has_value());
+  EXPECT_FALSE(table.Snapshot(id, u"k1").has_value());
+  next.Release();
+  table.WaitForPendingResets();
+  for (int i = 0; i < kProgressIdCount; ++i) Allocate(table);
+  EXPECT_TRUE(table.Snapshot(id, u"").has_value()) << "reissued after the wrap: open again";
+}
+
+// A refusal reaches readers at once and outlives the release and its reset,
+// so a monitor that loads late still sees it; the next upload clears it.
+TEST(ProgressTable, ARefusalStaysVisibleUntilTheRecordIsUsedAgain) {
+  ProgressTable table(std::chrono::milliseconds(0));
+  const std::int32_t id = Allocate(table);
+  {
+    ProgressLink refused(table);
+    ASSERT_TRUE(refused.Attach(id));
+    refused.Refuse();
+    EXPECT_TRUE(table.Snapshot(id)->refused) << "while the body drains";
+  }
+  table.WaitForPendingResets();
+  EXPECT_TRUE(table.Snapshot(id)->refused) << "after the reset";
+  ProgressLink next(table);
+  ASSERT_TRUE(next.Attach(id));
+  EXPECT_FALSE(table.Snapshot(id)->refused);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scripted_random.h"
 #include "unit/host/intrinsics/page_fixture.h"
 
 namespace vant::test {
@@ -93,6 +94,19 @@ TEST_F(ServerTest, GetLastErrorShowsThePageError) {
   Variant last = Call(Server(), u"GetLastError");
   EXPECT_EQ(Call(last.dispatch(), u"Line").i4(), 7);
   EXPECT_EQ(Text(Call(last.dispatch(), u"Description")), "Object doesn't support this property");
+}
+
+// Pages make tokens from Scriptlet.TypeLib, so its GUID must come from the
+// kernel's random source, a new one for each object.
+TEST_F(ServerTest, ScriptletTypeLibGuidsComeFromTheKernelSource) {
+  Start();
+  test::ScriptedRandom source;
+  Variant first = Call(Server(), u"CreateObject", {Str(u"scriptlet.typelib")}, DISPATCH_METHOD);
+  ASSERT_EQ(first.vt(), VT_DISPATCH);
+  // Bytes 0..15 with the version (byte 7) and variant (byte 8) bits set.
+  EXPECT_EQ(Text(Call(first.dispatch(), u"Guid")), "{03020100-0504-4706-8809-0A0B0C0D0E0F}");
+  Variant second = Call(Server(), u"CreateObject", {Str(u"Scriptlet.TypeLib.1")}, DISPATCH_METHOD);
+  EXPECT_EQ(Text(Call(second.dispatch(), u"Guid")), "{13121110-1514-4716-9819-1A1B1C1D1E1F}");
 }
 
 // CreateObject against a registry file naming the test module.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scripted_random.h"
+
 namespace vant::host::session {
 namespace {
 
@@ -25,14 +27,31 @@ struct ClockedStore {
 
 TEST(SessionStore, CookieNameAndValuesLookRight) {
   SessionStore store;
-  EXPECT_TRUE(std::regex_match(store.CookieName(), std::regex("ASPSESSIONID[A-Z]{8}"))) << store.CookieName();
+  EXPECT_TRUE(std::regex_match(store.CookieName(), std::regex("ASPSESSIONID[A-Z]{8}")))
+      << store.CookieName();
   SessionLease lease = store.Begin("");
   ASSERT_TRUE(lease);
   EXPECT_TRUE(lease.IsNew());
-  EXPECT_TRUE(std::regex_match(lease->CookieValue(), std::regex("[A-Z]{24}"))) << lease->CookieValue();
+  EXPECT_TRUE(std::regex_match(lease->CookieValue(), std::regex("[A-Z]{28}")))
+      << lease->CookieValue();
   const std::string cookie = store.CookieName() + "=" + lease->CookieValue() + "; path=/; HttpOnly";
   EXPECT_EQ(lease.CookieHeader(), cookie);
   EXPECT_EQ(lease.CookieHeader(true), cookie + "; Secure");
+}
+
+// Cookie values are the kernel source's bytes read as letters, so one
+// client's cookies tell nothing about the next ones.
+TEST(SessionStore, CookieValuesAreDrawnFromTheKernelSource) {
+  test::ScriptedRandom source;
+  SessionStore store;
+  const std::string stream = test::ScriptedRandom::Letters(256);
+  for (int i = 0; i < 3; ++i) {
+    SessionLease lease = store.Begin("");
+    const std::string value = lease->CookieValue();
+    EXPECT_EQ(value.size(), 28u);
+    EXPECT_NE(stream.find(value), std::string::npos) << value;
+  }
+  EXPECT_GE(source.Calls(), 1);
 }
 
 TEST(SessionStore, CookieFindsTheSessionAgainAndUnknownOnesGetANewOne) {
@@ -52,7 +71,8 @@ TEST(SessionStore, CookieFindsTheSessionAgainAndUnknownOnesGetANewOne) {
   again.Release();
   SessionLease forged = c.store.Begin("AAAAAAAAAAAAAAAAAAAAAAAA");
   EXPECT_TRUE(forged.IsNew());
-  EXPECT_NE(forged->CookieValue(), "AAAAAAAAAAAAAAAAAAAAAAAA") << "a value the store never issued is not adopted";
+  EXPECT_NE(forged->CookieValue(), "AAAAAAAAAAAAAAAAAAAAAAAA")
+      << "a value the store never issued is not adopted";
   EXPECT_NE(forged->Id(), id);
 }
 

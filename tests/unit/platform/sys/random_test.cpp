@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/scripted_random.h"
+
 namespace vant::sys {
 namespace {
 
@@ -45,6 +47,28 @@ TEST(NewGuidBytes, SetsVersionFourAndTheVariant) {
     seen.insert(std::vector<uint8_t>(guid, guid + kGuidSize));
   }
   EXPECT_EQ(seen.size(), 256u);
+}
+
+// Every kind of draw reads the kernel source's bytes in order, with nothing
+// in between that could be seeded once and then solved from its outputs;
+// one source call serves many small draws.
+TEST(RandomBytes, EveryDrawReadsTheKernelSourceInOrder) {
+  test::ScriptedRandom source;
+  EXPECT_EQ(Random32(), 0x03020100u);
+  uint8_t five[5] = {};
+  ASSERT_TRUE(RandomBytes(five, sizeof five));
+  EXPECT_EQ(std::vector<uint8_t>(five, five + 5), (std::vector<uint8_t>{4, 5, 6, 7, 8}));
+  uint8_t guid[kGuidSize] = {};
+  ASSERT_TRUE(NewGuidBytes(guid));
+  EXPECT_EQ(guid[0], 9);
+  EXPECT_EQ(guid[15], 24);
+  uint32_t other = 0;
+  std::thread([&] { other = Random32(); }).join();
+  // The first thread's call took bytes 0..255; this thread's takes the next 256.
+  EXPECT_EQ(other, 0x03020100u) << "a new thread draws from the source";
+  EXPECT_EQ(source.Calls(), 2);
+  for (int i = 0; i < 1000; ++i) (void)Random32();
+  EXPECT_LE(source.Calls(), 25) << "draws are buffered, not one kernel call each";
 }
 
 }  // namespace
