@@ -1,5 +1,7 @@
 #include "host/intrinsics/url_encoded.h"
 
+#include <algorithm>
+
 #include "host/intrinsics/text_codec.h"
 #include "platform/automation/bstr.h"
 
@@ -19,9 +21,18 @@ void KeyedValues::Add(std::u16string key, std::u16string value) {
   entries_.push_back(Entry{std::move(key), {std::move(value)}});
 }
 
+void KeyedValues::Reserve(std::size_t names) {
+  entries_.reserve(names);
+  index_.reserve(names);
+}
+
 std::optional<KeyedValues> ParseUrlEncoded(std::string_view raw, std::uint32_t codePage,
                                            std::size_t maxPairs, char separator) {
   KeyedValues result;
+  // At most one entry per pair and no more than the limit, so the room made
+  // is bounded whatever the text.
+  const auto separators = static_cast<std::size_t>(std::count(raw.begin(), raw.end(), separator));
+  result.Reserve(std::min(separators + 1, maxPairs));
   std::size_t pairs = 0;
   while (!raw.empty()) {
     const std::size_t end = raw.find(separator);

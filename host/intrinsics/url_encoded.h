@@ -30,6 +30,8 @@ class KeyedValues {
   const Entry* Find(std::u16string_view key) const;
   // Appends a value under `key`, making the entry on first sight.
   void Add(std::u16string key, std::u16string value);
+  // Makes room for `names` entries, so adding them never rehashes.
+  void Reserve(std::size_t names);
 
  private:
   std::vector<Entry> entries_;
