@@ -19,7 +19,7 @@
 #include "platform/fs/fault_injection.h"
 #include "platform/imaging/pixel_limit.h"
 #include "platform/sys/ansi_code_page.h"
-#include "platform/sys/form_part_limit.h"
+#include "platform/sys/form_limits.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   // Components loaded in process read the registry named here.
   if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
 
-  // Drives, the image size and form part limits and the ANSI code page reach
+  // Drives, the image size and upload form limits and the ANSI code page reach
   // the component module through the environment, so they are set before any
   // thread starts.
   vant::fs::ResetDrives();
@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
   if (options.maxFormParts) {
     ::setenv(vant::sys::kMaxFormPartsVariable, std::to_string(*options.maxFormParts).c_str(), 1);
   }
+  if (options.maxFieldSize) {
+    ::setenv(vant::sys::kMaxFieldSizeVariable, std::to_string(*options.maxFieldSize).c_str(), 1);
+  }
   if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
     return EXIT_FAILURE;
@@ -101,6 +104,7 @@ int main(int argc, char** argv) {
   char* root = ::realpath(options.site.c_str(), nullptr);
   vant::host::intrinsics::SiteConfig site;
   site.rootHostPath = root;
+  site.maxInputVars = options.maxInputVars;
   std::free(root);
 
   const sigset_t signals = StopSignals();

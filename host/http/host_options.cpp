@@ -6,13 +6,14 @@
 #include <functional>
 #include <map>
 
-#include "platform/sys/form_part_limit.h"
+#include "platform/sys/form_limits.h"
 
 namespace vant::host::http {
 namespace {
 
 constexpr unsigned kMaxThreads = 1024;
 constexpr unsigned kMaxCodePage = 65535;
+constexpr unsigned kMaxInputVars = 0x7FFFFFFF;
 constexpr double kMaxTimeoutSeconds = 7 * 24 * 3600.0;
 
 bool ParseUnsigned(std::string_view text, std::uint64_t& out) {
@@ -27,10 +28,20 @@ bool ParseByteCount(std::string_view text, std::uint64_t& out) {
   std::uint64_t scale = 1;
   if (!text.empty()) {
     switch (text.back()) {
-      case 'k': case 'K': scale = 1ull << 10; break;
-      case 'm': case 'M': scale = 1ull << 20; break;
-      case 'g': case 'G': scale = 1ull << 30; break;
-      default: break;
+      case 'k':
+      case 'K':
+        scale = 1ull << 10;
+        break;
+      case 'm':
+      case 'M':
+        scale = 1ull << 20;
+        break;
+      case 'g':
+      case 'G':
+        scale = 1ull << 30;
+        break;
+      default:
+        break;
     }
     if (scale != 1) text.remove_suffix(1);
   }
@@ -66,6 +77,15 @@ bool ParsePartCount(std::string_view text, std::optional<std::uint32_t>& out) {
   std::uint32_t value = 0;
   if (!sys::ParseMaxFormParts(text, value)) return false;
   out = value;
+  return true;
+}
+
+// A field size in bytes, "4M" style suffixes taken, from 1 up to the largest
+// limit the upload parser reads.
+bool ParseFieldSize(std::string_view text, std::optional<std::uint32_t>& out) {
+  std::uint64_t value = 0;
+  if (!ParseByteCount(text, value) || value == 0 || value > sys::kLargestFormLimit) return false;
+  out = static_cast<std::uint32_t>(value);
   return true;
 }
 
@@ -139,10 +159,22 @@ using Setter = std::function<bool(std::string_view, HostOptions&)>;
 
 const std::map<std::string_view, Setter>& ValueOptions() {
   static const std::map<std::string_view, Setter> table = {
-      {"--site", [](auto v, auto& o) { o.site = v; return !v.empty(); }},
+      {"--site",
+       [](auto v, auto& o) {
+         o.site = v;
+         return !v.empty();
+       }},
       {"--listen", ParseListen},
-      {"--registry", [](auto v, auto& o) { o.registry = v; return !v.empty(); }},
-      {"--data", [](auto v, auto& o) { o.dataDir = v; return !v.empty(); }},
+      {"--registry",
+       [](auto v, auto& o) {
+         o.registry = v;
+         return !v.empty();
+       }},
+      {"--data",
+       [](auto v, auto& o) {
+         o.dataDir = v;
+         return !v.empty();
+       }},
       {"--drive", ParseDrive},
       {"--threads", [](auto v, auto& o) { return ParseRanged(v, 1, kMaxThreads, o.threads); }},
       {"--max-body", [](auto v, auto& o) { return ParseByteCount(v, o.maxBody); }},
@@ -150,6 +182,9 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxCodePage, o.ansiCodePage); }},
       {"--max-image-pixels", [](auto v, auto& o) { return ParsePixelCount(v, o.maxImagePixels); }},
       {"--max-form-parts", [](auto v, auto& o) { return ParsePartCount(v, o.maxFormParts); }},
+      {"--max-field-size", [](auto v, auto& o) { return ParseFieldSize(v, o.maxFieldSize); }},
+      {"--max-input-vars",
+       [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
@@ -230,6 +265,15 @@ std::string HostUsage(std::string_view program) {
       "  --max-form-parts N    most fields and files one upload form may have; a\n"
       "                        form with more is refused with a message (default\n"
       "                        $VANT_MAX_FORM_PARTS, else 10000)\n"
+      "  --max-field-size BYTES\n"
+      "                        largest value of one upload form field (not a\n"
+      "                        file); K, M suffixes allowed; a larger field is\n"
+      "                        refused with a message (default\n"
+      "                        $VANT_MAX_FIELD_SIZE, else 2M)\n"
+      "  --max-input-vars N    most name=value pairs Request.Form and\n"
+      "                        Request.QueryString read, and most cookies\n"
+      "                        Request.Cookies reads; more raise an error in the\n"
+      "                        page (default 10000)\n"
       "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"

@@ -27,21 +27,27 @@ enum class DetailedErrors {
 };
 
 struct HostOptions {
-  std::string site;                       // --site DIR (required)
+  std::string site;                         // --site DIR (required)
   std::string listenAddress = "127.0.0.1";  // --listen ADDR:PORT
   std::uint16_t port = 8080;
-  std::string registry;                   // --registry FILE
-  std::string dataDir;                    // --data DIR
+  std::string registry;                          // --registry FILE
+  std::string dataDir;                           // --data DIR
   std::vector<DriveMapping> drives{{'C', "/"}};  // --drive X:=PATH, repeatable
-  unsigned threads = 32;                  // --threads N
-  std::uint64_t maxBody = 2ull << 30;     // --max-body BYTES (2 GiB)
-  unsigned ansiCodePage = 65001;          // --ansi-codepage N
+  unsigned threads = 32;                         // --threads N
+  std::uint64_t maxBody = 2ull << 30;            // --max-body BYTES (2 GiB)
+  unsigned ansiCodePage = 65001;                 // --ansi-codepage N
   // --max-image-pixels N: largest width × height the image processor
   // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
   std::optional<std::uint64_t> maxImagePixels;
   // --max-form-parts N: most fields and files one upload form may have;
   // unset keeps $VANT_MAX_FORM_PARTS, else 10000.
   std::optional<std::uint32_t> maxFormParts;
+  // --max-field-size BYTES: largest value of one upload form field; unset
+  // keeps $VANT_MAX_FIELD_SIZE, else 2 MiB.
+  std::optional<std::uint32_t> maxFieldSize;
+  // --max-input-vars N: most name=value pairs of Request.Form and
+  // Request.QueryString, and most cookies of Request.Cookies.
+  unsigned maxInputVars = 10'000;
   std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
   std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
   // Longest wait for the next request on a kept-alive connection; shorter

@@ -20,11 +20,11 @@ void SocketFaults::Reset() {
 
 bool SocketFaults::Arm(const fs::FaultItem& item) {
   if (item.kind == "body-read") {
-    g_bodyReads.Arm(item.n, item.error);
+    g_bodyReads.Arm(item.n, item.error, item.repeat);
     return true;
   }
   if (item.kind == "socket-write") {
-    g_writes.Arm(item.n, item.error);
+    g_writes.Arm(item.n, item.error, item.repeat);
     return true;
   }
   return false;

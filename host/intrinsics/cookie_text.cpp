@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <unordered_set>
 
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/text_encode.h"
@@ -30,39 +31,55 @@ bool IsSessionCookie(std::string_view name) {
                       Widen(session::kSessionCookiePrefix));
 }
 
-void AddCookie(std::vector<RequestCookie>& out, std::string_view pair, std::uint32_t codePage) {
+// The cookies read so far, with an index of their upper-cased names so a
+// repeated name is found without comparing it with every earlier one.
+struct CookieList {
+  std::vector<RequestCookie> cookies;
+  std::unordered_set<std::u16string> names;
+  std::size_t pairs = 0;
+};
+
+// False when the header holds more cookies than `maxCookies` (repeated
+// names counted each time) or a keyed cookie more keys than that.
+bool AddCookie(CookieList& out, std::string_view pair, std::uint32_t codePage,
+               std::size_t maxCookies) {
   const std::size_t eq = pair.find('=');
   const std::string_view rawName = Trim(pair.substr(0, eq));
-  const std::string_view rawValue = eq == std::string_view::npos ? std::string_view() : Trim(pair.substr(eq + 1));
-  if (rawName.empty() || IsSessionCookie(rawName)) return;
+  const std::string_view rawValue =
+      eq == std::string_view::npos ? std::string_view() : Trim(pair.substr(eq + 1));
+  if (rawName.empty() || IsSessionCookie(rawName)) return true;
+  if (out.pairs++ == maxCookies) return false;
   RequestCookie cookie;
   cookie.name = DecodeText(codePage, PercentDecode(rawName, true));
-  for (const auto& existing : out) {
-    if (EqualsNoCase(existing.name, cookie.name)) return;
-  }
+  if (!out.names.insert(ToUpperAscii(cookie.name)).second) return true;
   if (rawValue.find('=') != std::string_view::npos) {
-    cookie.keys = ParseUrlEncoded(rawValue, codePage);
+    std::optional<KeyedValues> keys = ParseUrlEncoded(rawValue, codePage, maxCookies);
+    if (!keys) return false;
+    cookie.keys = std::move(*keys);
     cookie.value = DecodeText(codePage, rawValue);
   } else {
     cookie.value = DecodeText(codePage, PercentDecode(rawValue, true));
   }
-  out.push_back(std::move(cookie));
+  out.cookies.push_back(std::move(cookie));
+  return true;
 }
 
 }  // namespace
 
-std::vector<RequestCookie> ParseRequestCookies(const http::RequestHead& head, std::uint32_t codePage) {
-  std::vector<RequestCookie> cookies;
+std::optional<std::vector<RequestCookie>> ParseRequestCookies(const http::RequestHead& head,
+                                                              std::uint32_t codePage,
+                                                              std::size_t maxCookies) {
+  CookieList list;
   for (const auto& field : head.headers) {
     if (!EqualsNoCase(Widen(field.name), u"Cookie")) continue;
     std::string_view rest = field.value;
     while (!rest.empty()) {
       const std::size_t end = rest.find(';');
-      AddCookie(cookies, rest.substr(0, end), codePage);
+      if (!AddCookie(list, rest.substr(0, end), codePage, maxCookies)) return std::nullopt;
       rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
   }
-  return cookies;
+  return std::move(list.cookies);
 }
 
 void ResponseCookie::SetKey(std::u16string_view key, std::u16string text) {
@@ -99,7 +116,8 @@ std::string FormatSetCookie(const ResponseCookie& cookie, std::uint32_t codePage
   } else {
     for (std::size_t i = 0; i < cookie.keys.size(); ++i) {
       if (i > 0) text.push_back(u'&');
-      text += UrlEncode(cookie.keys[i].first, codePage) + u"=" + UrlEncode(cookie.keys[i].second, codePage);
+      text += UrlEncode(cookie.keys[i].first, codePage) + u"=" +
+              UrlEncode(cookie.keys[i].second, codePage);
     }
   }
   std::string out = Narrow(text);
@@ -122,10 +140,11 @@ std::string FormatCookieDate(Date when) {
   const hh_mm_ss hms{t - day};
   const weekday wd{day};
   char text[64];
-  std::snprintf(text, sizeof text, "%s, %02u-%s-%04d %02d:%02d:%02d GMT", kWeekdays[wd.c_encoding()],
-                static_cast<unsigned>(ymd.day()), kMonths[static_cast<unsigned>(ymd.month()) - 1],
-                static_cast<int>(ymd.year()), static_cast<int>(hms.hours().count()),
-                static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()));
+  std::snprintf(text, sizeof text, "%s, %02u-%s-%04d %02d:%02d:%02d GMT",
+                kWeekdays[wd.c_encoding()], static_cast<unsigned>(ymd.day()),
+                kMonths[static_cast<unsigned>(ymd.month()) - 1], static_cast<int>(ymd.year()),
+                static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                static_cast<int>(hms.seconds().count()));
   return text;
 }
 

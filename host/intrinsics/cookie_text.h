@@ -24,13 +24,18 @@ struct RequestCookie {
   // Decoded for a plain cookie; for a keyed one the text as sent.
   std::u16string value;
   KeyedValues keys;  // empty for a plain cookie
-  bool HasKeys() const { return !keys.entries.empty(); }
+  bool HasKeys() const { return !keys.Empty(); }
 };
 
 // Every cookie of every Cookie header, in order. When a name repeats the
 // first wins (the browser sends the most specific path first). The host's
-// session cookie is left out: it is none of the page's business.
-std::vector<RequestCookie> ParseRequestCookies(const http::RequestHead& head, std::uint32_t codePage);
+// session cookie is left out: it is none of the page's business. nullopt
+// when the headers hold more than `maxCookies` cookies (a repeated name
+// counted each time) or a keyed cookie has more keys than that; reading
+// stops there, so the work is bounded by the limit.
+std::optional<std::vector<RequestCookie>> ParseRequestCookies(const http::RequestHead& head,
+                                                              std::uint32_t codePage,
+                                                              std::size_t maxCookies);
 
 struct ResponseCookie {
   std::u16string name;

@@ -29,10 +29,10 @@ HRESULT FormCollectionObject::get_Item(const Variant& key, Variant* out) {
     }
     const KeyedValues::Entry* entry = nullptr;
     if (auto position = PositionOf(key)) {
-      if (*position < 1 || static_cast<std::size_t>(*position) > values_.entries.size()) {
+      if (*position < 1 || static_cast<std::size_t>(*position) > values_.Entries().size()) {
         return BadPosition();
       }
-      entry = &values_.entries[static_cast<std::size_t>(*position - 1)];
+      entry = &values_.Entries()[static_cast<std::size_t>(*position - 1)];
     } else {
       std::u16string name;
       const HRESULT hr = VariantToText(key, &name);
@@ -47,17 +47,18 @@ HRESULT FormCollectionObject::get_Item(const Variant& key, Variant* out) {
 
 HRESULT FormCollectionObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
-  *out = static_cast<std::int32_t>(values_.entries.size());
+  *out = static_cast<std::int32_t>(values_.Entries().size());
   return S_OK;
 }
 
 HRESULT FormCollectionObject::get_Key(const Variant& position, Variant* out) {
-  return KeyAtPosition(kSource, kOutOfRange, values_.entries, [](const auto& e) { return e.key; },
-                       position, out);
+  return KeyAtPosition(
+      kSource, kOutOfRange, values_.Entries(), [](const auto& e) { return e.key; }, position, out);
 }
 
 HRESULT FormCollectionObject::get__NewEnum(IUnknown** out) {
-  return KeyEnumerator(kSource, values_.entries, [](const auto& e) { return e.key; }, out);
+  return KeyEnumerator(
+      kSource, values_.Entries(), [](const auto& e) { return e.key; }, out);
 }
 
 }  // namespace vant::host::intrinsics

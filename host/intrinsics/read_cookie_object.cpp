@@ -23,11 +23,11 @@ HRESULT ReadCookieObject::get_Item(const Variant& key, Variant* out) {
     }
     std::u16string name;
     if (auto position = PositionOf(key)) {
-      if (*position < 1 || static_cast<std::size_t>(*position) > cookie_.keys.entries.size()) {
+      if (*position < 1 || static_cast<std::size_t>(*position) > cookie_.keys.Entries().size()) {
         *out = Variant();
         return S_OK;
       }
-      name = cookie_.keys.entries[static_cast<std::size_t>(*position - 1)].key;
+      name = cookie_.keys.Entries()[static_cast<std::size_t>(*position - 1)].key;
     } else if (Failed(VariantToText(key, &name))) {
       return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The cookie key is not text.");
     }
@@ -45,17 +45,19 @@ HRESULT ReadCookieObject::get_HasKeys(VARIANT_BOOL* out) {
 
 HRESULT ReadCookieObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
-  *out = static_cast<std::int32_t>(cookie_.keys.entries.size());
+  *out = static_cast<std::int32_t>(cookie_.keys.Entries().size());
   return S_OK;
 }
 
 HRESULT ReadCookieObject::get_Key(const Variant& position, Variant* out) {
-  return KeyAtPosition(kSource, u"The index is outside the keys of this cookie.",
-                       cookie_.keys.entries, [](const auto& e) { return e.key; }, position, out);
+  return KeyAtPosition(
+      kSource, u"The index is outside the keys of this cookie.", cookie_.keys.Entries(),
+      [](const auto& e) { return e.key; }, position, out);
 }
 
 HRESULT ReadCookieObject::get__NewEnum(IUnknown** out) {
-  return KeyEnumerator(kSource, cookie_.keys.entries, [](const auto& e) { return e.key; }, out);
+  return KeyEnumerator(
+      kSource, cookie_.keys.Entries(), [](const auto& e) { return e.key; }, out);
 }
 
 }  // namespace vant::host::intrinsics

@@ -32,6 +32,14 @@ ServerFacts MakeFacts(const PageCore& core) {
   return facts;
 }
 
+// The error of a collection with more entries than the site takes.
+HRESULT TooMany(std::u16string_view what, std::size_t limit) {
+  const std::string count = std::to_string(limit);
+  return RaiseError(E_FAIL, kSource,
+                    std::u16string(what) + u" holds more than " + Widen(count) +
+                        u" entries, the most this server accepts (--max-input-vars).");
+}
+
 template <class T, class I>
 HRESULT HandOut(const ComPtr<T>& object, I** out) {
   object->AddRef();
@@ -64,7 +72,8 @@ HRESULT RequestObject::get_TotalBytes(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   const std::uint64_t total = core_->exchange->TotalBytes();
-  *out = total > static_cast<std::uint64_t>(kMaxInt32) ? kMaxInt32 : static_cast<std::int32_t>(total);
+  *out =
+      total > static_cast<std::uint64_t>(kMaxInt32) ? kMaxInt32 : static_cast<std::int32_t>(total);
   return S_OK;
 }
 
@@ -124,6 +133,8 @@ HRESULT RequestObject::EnsureForm() {
     return RaiseError(E_FAIL, kSource,
                       u"Request.Form cannot be used after BinaryRead has read the request body.");
   }
+  // A body refused once stays refused: it was read and cannot be read again.
+  if (bodyUse_ == BodyUse::Form) return TooMany(u"Request.Form", core_->site.maxInputVars);
   std::string raw;
   if (!body_.ReadAll(core_->site.maxFormBytes, &raw)) {
     return RaiseError(E_FAIL, kSource,
@@ -131,7 +142,9 @@ HRESULT RequestObject::EnsureForm() {
   }
   bodyUse_ = BodyUse::Form;
   const std::uint32_t codePage = core_->CodePage();
-  form_ = FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
+  std::optional<KeyedValues> values = ParseUrlEncoded(raw, codePage, core_->site.maxInputVars);
+  if (!values) return TooMany(u"Request.Form", core_->site.maxInputVars);
+  form_ = FormCollectionObject::Create(std::move(*values), DecodeText(codePage, raw));
   return S_OK;
 }
 
@@ -140,7 +153,9 @@ HRESULT RequestObject::EnsureQueryString() {
   if (queryString_) return S_OK;
   const std::string& raw = core_->exchange->Request().queryString;
   const std::uint32_t codePage = core_->CodePage();
-  queryString_ = FormCollectionObject::Create(ParseUrlEncoded(raw, codePage), DecodeText(codePage, raw));
+  std::optional<KeyedValues> values = ParseUrlEncoded(raw, codePage, core_->site.maxInputVars);
+  if (!values) return TooMany(u"Request.QueryString", core_->site.maxInputVars);
+  queryString_ = FormCollectionObject::Create(std::move(*values), DecodeText(codePage, raw));
   return S_OK;
 }
 
@@ -152,9 +167,11 @@ HRESULT RequestObject::EnsureServerVariables() {
 
 HRESULT RequestObject::EnsureCookies() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
-  if (!cookies_) {
-    cookies_ = RequestCookiesObject::Create(ParseRequestCookies(core_->exchange->Request(), core_->CodePage()));
-  }
+  if (cookies_) return S_OK;
+  std::optional<std::vector<RequestCookie>> cookies =
+      ParseRequestCookies(core_->exchange->Request(), core_->CodePage(), core_->site.maxInputVars);
+  if (!cookies) return TooMany(u"Request.Cookies", core_->site.maxInputVars);
+  cookies_ = RequestCookiesObject::Create(std::move(*cookies));
   return S_OK;
 }
 
@@ -212,7 +229,8 @@ HRESULT RequestObject::Search(const std::u16string& name, Variant* out) {
   using Ensure = HRESULT (RequestObject::*)();
   for (const Ensure ensure : {&RequestObject::EnsureQueryString, &RequestObject::EnsureForm}) {
     if (const HRESULT hr = (this->*ensure)(); Failed(hr)) return hr;
-    FormCollectionObject* collection = ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
+    FormCollectionObject* collection =
+        ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
     if (const KeyedValues::Entry* entry = collection->Find(name)) {
       *out = Variant::AttachDispatch(StringListObject::Create(entry->values).Detach());
       return S_OK;

@@ -14,6 +14,9 @@ inline constexpr std::int32_t kDefaultLcid = 1033;
 // Largest urlencoded body Request.Form reads into memory; larger forms are
 // refused (uploads go through BinaryRead and a component instead).
 inline constexpr std::size_t kDefaultMaxFormBytes = 16u << 20;
+// Most name=value pairs Request.Form and Request.QueryString read, and most
+// cookies Request.Cookies reads (as many as an upload form may have parts).
+inline constexpr std::size_t kDefaultMaxInputVars = 10'000;
 
 struct SiteConfig {
   // The site folder on the host, absolute ("/srv/site"); MapPath never
@@ -21,6 +24,7 @@ struct SiteConfig {
   std::string rootHostPath;
   std::int32_t scriptTimeoutSeconds = kDefaultScriptTimeoutSeconds;
   std::size_t maxFormBytes = kDefaultMaxFormBytes;
+  std::size_t maxInputVars = kDefaultMaxInputVars;
   // SERVER_SOFTWARE.
   std::string serverSoftware = "VANT-Host/3.1";
 };

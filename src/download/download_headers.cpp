@@ -35,7 +35,7 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   rangeUnsatisfiable_ = false;
   entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
-  const fs::FileAttributes* times = resume ? &content.attributes : nullptr;
+  const fs::FileAttributes* times = resume && content.hasValidators ? &content.attributes : nullptr;
   if (resume) {
     if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
     bool answered = false;
@@ -43,7 +43,7 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
     if (Failed(hr) || answered) return hr;
   }
   (void)AddHeader(u"Content-Disposition",
-                  DispositionValue(bAttach != VARIANT_FALSE, content.displayName, true));
+                  DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
   if (!resume) return S_OK;
   (void)AddHeader(u"Accept-Ranges", u"bytes");
   WriteLastModified(times);

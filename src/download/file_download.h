@@ -11,6 +11,7 @@
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "frame/report_once.h"
+#include "platform/ado/field.h"
 #include "platform/fs/file.h"
 #include "platform/fs/file_info.h"
 
@@ -48,7 +49,10 @@ class CFileDownload
                           VARIANT_BOOL bResume) override;
   // Sends a long binary field: 0x40020054 for another field type, the
   // GetChunk status when a read fails, 0x40020055 (with the write's status)
-  // when the client goes away or a write fails.
+  // when the client goes away or a write fails. A Range is answered as for
+  // Download with resume on (206 from its start, 416 past the end), except
+  // that a Range with If-Range gets the whole field: a BLOB has no
+  // validator to prove the client's part is of this version.
   HRESULT DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName, VARIANT_BOOL bAttach) override;
 
  private:
@@ -60,6 +64,9 @@ class CFileDownload
     std::u16string displayName;
     std::int64_t length = 0;
     fs::FileAttributes attributes;
+    // False for a BLOB: it has no last-write time, so no Last-Modified or
+    // entity tag is sent and a Range with If-Range gets the whole content.
+    bool hasValidators = true;
   };
 
   HRESULT _Download(const Bstr& bstrFilePath, const Bstr& bstrFileName, VARIANT_BOOL bAttach,
@@ -73,6 +80,9 @@ class CFileDownload
   void WriteLengthHeaders(std::int64_t length);
   HRESULT DownloadForFile(fs::File& file, std::int64_t length);
   HRESULT _DownloadForCache(const CacheLease& lease);
+  // Sends the field from the range start (read and dropped up to there, as
+  // GetChunk reads only forward) to its end.
+  HRESULT DownloadForField(ado::IField& field, std::int64_t length);
 
   // Host helpers: a header whose value could split the response is dropped.
   HRESULT AddHeader(std::u16string_view name, std::u16string_view value);

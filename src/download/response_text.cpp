@@ -2,9 +2,8 @@
 
 namespace vant::download {
 
-std::u16string DispositionValue(bool attach, std::u16string_view name, bool quoted) {
+std::u16string DispositionValue(bool attach, std::u16string_view name) {
   std::u16string value = attach ? u"attachment; filename=" : u"inline; filename=";
-  if (!quoted) return value + std::u16string(name);
   value += u'"';
   for (const char16_t c : name) {
     // A quote or backslash in the name would end the quoted string early and

@@ -7,10 +7,11 @@
 
 namespace vant::download {
 
-// "attachment; filename=" or "inline; filename=" followed by the name,
-// in quotation marks when `quoted` (file downloads; a quote or backslash in
-// the name is escaped with a backslash) and bare otherwise (BLOBs).
-std::u16string DispositionValue(bool attach, std::u16string_view name, bool quoted);
+// "attachment; filename=" or "inline; filename=" followed by the name in
+// quotation marks, a quote or backslash in it escaped with a backslash, so
+// no name can end the value early and add parameters of its own. A CR, LF
+// or NUL is left in: the header as a whole is refused for those.
+std::u16string DispositionValue(bool attach, std::u16string_view name);
 
 // A number in decimal, as Content-Length and Content-Range carry it.
 std::u16string DecimalText(std::int64_t value);

@@ -68,6 +68,7 @@ enum class MessageId : std::uint32_t {
   kStringNotAllocated = 0x40020065,       // a result string cannot be allocated
   kUnexpectedFailure = 0x40020066,        // %1 class name, %2 member name
   kTooManyParts = 0x40020067,             // %1 part limit (number): the form has more parts
+  kFieldTooLarge = 0x40020068,            // %1 field name, %2 size limit in bytes (number)
   kAbnormalUpload = 0xC0020001,           // %1 kAbnormalUploadText
 };
 

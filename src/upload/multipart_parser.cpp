@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/sys/form_part_limit.h"
+#include "platform/sys/form_limits.h"
 #include "upload/boundary.h"
 #include "upload/part_headers.h"
 

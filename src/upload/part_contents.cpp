@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sys/code_page.h"
+#include "platform/sys/form_limits.h"
 #include "upload/multipart_parser.h"
 #include "upload/part_headers.h"
 #include "upload/temp_upload_file.h"
@@ -24,14 +25,27 @@ constexpr char16_t kNoMemoryPlace[] = u"2";
 // Closing the temporary file, after the four write places of the scan.
 constexpr char16_t kCloseFailedPlace[] = u"5";
 
-// A field value grows in memory.
+// A field value grows in memory, up to the field size limit: a value that
+// would pass it is refused before its bytes are kept, so a huge field costs
+// no more memory than the limit.
 class ValueSink final : public ScanSink {
  public:
+  ValueSink(std::uint32_t limit, const std::u16string& name, UploadErrors& errors)
+      : limit_(limit), name_(name), errors_(errors) {}
   bool Emit(const std::uint8_t* data, std::size_t size, ScanPlace) override {
+    if (size > limit_ - bytes.size()) {
+      errors_.Report(MessageId::kFieldTooLarge, {name_, static_cast<std::int32_t>(limit_)});
+      return false;
+    }
     bytes.insert(bytes.end(), data, data + size);
     return true;
   }
   std::vector<std::uint8_t> bytes;
+
+ private:
+  const std::size_t limit_;
+  const std::u16string& name_;
+  UploadErrors& errors_;
 };
 
 // File data goes straight from the chunk to the temporary file.
@@ -127,7 +141,7 @@ HRESULT MultipartParser::_InterpretContentType(const std::uint8_t* first,
 HRESULT MultipartParser::_GetFormContents(DelimiterScanner& scanner) {
   return errors_.Guard(u"_GetFormContents", [&]() -> HRESULT {
     progress_.SetCurrentName(current_->Item().Name);
-    ValueSink value;
+    ValueSink value(sys::MaxFieldSize(), current_->Item().Name, errors_);
     if (Failed(scanner.Scan(reader_, value))) return E_FAIL;
     std::u16string text;
     std::int32_t count = 0;

@@ -52,7 +52,8 @@ bool ParseError(std::string_view text, int& code) {
   return ParseCount(text, code) && code > 0;
 }
 
-// "kind:n:ERROR" into item; false when a part is missing or malformed.
+// "kind:n:ERROR" or "kind:n:ERROR:repeat" into item; false when a part is
+// missing or malformed.
 bool ParseItem(std::string_view text, FaultItem& item) {
   const auto first = text.find(':');
   if (first == std::string_view::npos) return false;
@@ -60,8 +61,14 @@ bool ParseItem(std::string_view text, FaultItem& item) {
   if (second == std::string_view::npos) return false;
   item.kind = std::string(Trim(text.substr(0, first)));
   if (item.kind.empty()) return false;
+  std::string_view error = text.substr(second + 1);
+  if (const auto third = error.find(':'); third != std::string_view::npos) {
+    if (Trim(error.substr(third + 1)) != "repeat") return false;
+    item.repeat = true;
+    error = error.substr(0, third);
+  }
   return ParseCount(Trim(text.substr(first + 1, second - first - 1)), item.n) &&
-         ParseError(Trim(text.substr(second + 1)), item.error);
+         ParseError(Trim(error), item.error);
 }
 
 FaultCountdown* CountdownOf(std::string_view kind) {
@@ -83,23 +90,28 @@ void ArmFromEnvironmentOnce() {
     std::string problem;
     if (!FaultInjection::ParsePlan(plan, items, problem)) return;
     for (const FaultItem& item : items) {
-      if (FaultCountdown* countdown = CountdownOf(item.kind)) countdown->Arm(item.n, item.error);
+      if (FaultCountdown* countdown = CountdownOf(item.kind)) {
+        countdown->Arm(item.n, item.error, item.repeat);
+      }
     }
   });
 }
 
 }  // namespace
 
-void FaultCountdown::Arm(int n, int error) {
+void FaultCountdown::Arm(int n, int error, bool repeat) {
   error_.store(error);
+  period_.store(repeat && n >= 0 ? n : kOff);
   remaining_.store(n < 0 ? kOff : n);
 }
 
 int FaultCountdown::Consume() {
   int current = remaining_.load(std::memory_order_relaxed);
   while (current != kOff) {
-    // Exactly one caller moves the count from 0 to kOff and fails.
-    if (remaining_.compare_exchange_weak(current, current - 1)) {
+    // Exactly one caller moves the count from 0 (to kOff, or back to the
+    // period of a repeating fault) and fails.
+    const int next = current == 0 ? period_.load() : current - 1;
+    if (remaining_.compare_exchange_weak(current, next)) {
       return current == 0 ? error_.load() : 0;
     }
   }
@@ -138,7 +150,7 @@ bool FaultInjection::ParsePlan(std::string_view plan, std::vector<FaultItem>& it
     if (text.empty()) continue;
     FaultItem item;
     if (!ParseItem(text, item)) {
-      problem = "bad fault item \"" + std::string(text) + "\" (want kind:n:ERRNO)";
+      problem = "bad fault item \"" + std::string(text) + "\" (want kind:n:ERRNO[:repeat])";
       return false;
     }
     items.push_back(std::move(item));
@@ -150,7 +162,7 @@ bool FaultInjection::Arm(const FaultItem& item) {
   FaultCountdown* countdown = CountdownOf(item.kind);
   if (countdown == nullptr) return false;
   ArmFromEnvironmentOnce();
-  countdown->Arm(item.n, item.error);
+  countdown->Arm(item.n, item.error, item.repeat);
   return true;
 }
 

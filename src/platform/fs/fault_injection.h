@@ -17,6 +17,9 @@ struct FaultItem {
   std::string kind;
   int n = 0;
   int error = 0;
+  // Fail every (n + 1)th operation instead of once: for tests that run the
+  // same failure many times against one process.
+  bool repeat = false;
 };
 
 // A countdown to one simulated failure: Arm(n, error) lets n operations pass
@@ -24,8 +27,9 @@ struct FaultItem {
 // arm and consume from several threads; exactly one consumer sees the fault.
 class FaultCountdown {
  public:
-  // n < 0 switches the countdown off.
-  void Arm(int n, int error);
+  // n < 0 switches the countdown off. With `repeat` the countdown starts
+  // again at n after each failure instead of switching off.
+  void Arm(int n, int error, bool repeat = false);
   // 0 to go ahead, else the errno to fail this operation with.
   int Consume();
 
@@ -34,6 +38,7 @@ class FaultCountdown {
   // The error is stored before the count, so whoever sees the count sees it.
   std::atomic<int> remaining_{kOff};
   std::atomic<int> error_{0};
+  std::atomic<int> period_{kOff};  // the count to start again at, or kOff
 };
 
 // A process-wide countdown per operation kind, off by default. Arming one
@@ -58,7 +63,8 @@ class FaultInjection {
 
   // Parses a fault plan: items "kind:n:ERROR" separated by commas, where n
   // is a decimal count from 0 and ERROR an errno name (ENOSPC, EIO, EXDEV,
-  // EPIPE, ECONNRESET, ...) or a positive number; blanks around items are
+  // EPIPE, ECONNRESET, ...) or a positive number; "kind:n:ERROR:repeat"
+  // fails every (n + 1)th operation instead of once; blanks around items are
   // ignored and an empty plan has no items. False, with `problem` naming the
   // bad item, when an item lacks a part, n is not a count or ERROR is
   // unknown. Kinds are not checked here: each layer takes its own.

@@ -25,26 +25,29 @@ struct TableRow {
   std::string_view inserts;
 };
 constexpr TableRow kMessageTable[] = {
-    {0x40020003, ""},  {0x40020004, ""},  {0x40020005, "s"}, {0x40020006, ""},     {0x40020007, ""},
-    {0x40020008, ""},  {0x40020009, ""},  {0x40020010, ""},  {0x40020011, ""},     {0x40020012, ""},
-    {0x40020013, ""},  {0x40020014, ""},  {0x40020015, ""},  {0x40020016, ""},     {0x40020017, "n"},
-    {0x40020018, ""},  {0x40020019, ""},  {0x40020020, "n"}, {0x40020021, ""},     {0x40020022, "s"},
-    {0x40020023, ""},  {0x40020024, "n"}, {0x40020025, ""},  {0x40020028, ""},     {0x40020029, ""},
-    {0x40020031, ""},  {0x40020032, ""},  {0x40020033, "s"}, {0x40020034, "s"},    {0x40020035, "s"},
-    {0x40020036, ""},  {0x40020037, "s"}, {0x40020038, ""},  {0x40020040, ""},     {0x40020041, "s"},
-    {0x40020042, ""},  {0x40020043, ""},  {0x40020044, "s"}, {0x40020045, "s"},    {0x40020046, ""},
-    {0x40020047, ""},  {0x40020048, "ss"}, {0x40020049, ""}, {0x40020051, ""},     {0x40020052, ""},
-    {0x40020053, "s"}, {0x40020054, ""},  {0x40020055, ""},  {0x40020056, "s"},    {0x40020057, "s"},
-    {0x40020058, "s"}, {0x40020059, ""},  {0x40020060, ""},  {0x40020061, ""},     {0x40020062, "s"},
-    {0x40020063, "ssss"}, {0x40020065, ""}, {0x40020066, "ss"}, {0x40020067, "n"},
+    {0x40020003, ""},  {0x40020004, ""},   {0x40020005, "s"}, {0x40020006, ""},
+    {0x40020007, ""},  {0x40020008, ""},   {0x40020009, ""},  {0x40020010, ""},
+    {0x40020011, ""},  {0x40020012, ""},   {0x40020013, ""},  {0x40020014, ""},
+    {0x40020015, ""},  {0x40020016, ""},   {0x40020017, "n"}, {0x40020018, ""},
+    {0x40020019, ""},  {0x40020020, "n"},  {0x40020021, ""},  {0x40020022, "s"},
+    {0x40020023, ""},  {0x40020024, "n"},  {0x40020025, ""},  {0x40020028, ""},
+    {0x40020029, ""},  {0x40020031, ""},   {0x40020032, ""},  {0x40020033, "s"},
+    {0x40020034, "s"}, {0x40020035, "s"},  {0x40020036, ""},  {0x40020037, "s"},
+    {0x40020038, ""},  {0x40020040, ""},   {0x40020041, "s"}, {0x40020042, ""},
+    {0x40020043, ""},  {0x40020044, "s"},  {0x40020045, "s"}, {0x40020046, ""},
+    {0x40020047, ""},  {0x40020048, "ss"}, {0x40020049, ""},  {0x40020051, ""},
+    {0x40020052, ""},  {0x40020053, "s"},  {0x40020054, ""},  {0x40020055, ""},
+    {0x40020056, "s"}, {0x40020057, "s"},  {0x40020058, "s"}, {0x40020059, ""},
+    {0x40020060, ""},  {0x40020061, ""},   {0x40020062, "s"}, {0x40020063, "ssss"},
+    {0x40020065, ""},  {0x40020066, "ss"}, {0x40020067, "n"}, {0x40020068, "sn"},
     {0xC0020001, "s"},
 };
 
 std::string CatalogPath() {
   const char* root = std::getenv("VANT_SOURCE");
-  const std::filesystem::path base = root != nullptr && *root != '\0'
-                                         ? std::filesystem::path(root)
-                                         : std::filesystem::path(__FILE__).parent_path() / "../../..";
+  const std::filesystem::path base =
+      root != nullptr && *root != '\0' ? std::filesystem::path(root)
+                                       : std::filesystem::path(__FILE__).parent_path() / "../../..";
   return (base / "resources/messages.cat").lexically_normal().string();
 }
 
@@ -77,7 +80,8 @@ std::vector<Reference> References(std::u16string_view text) {
 }
 
 bool IsNumberFormat(const std::u16string& format) {
-  return !format.empty() && std::u16string_view(u"diuxX").find(format.back()) != std::u16string_view::npos;
+  return !format.empty() &&
+         std::u16string_view(u"diuxX").find(format.back()) != std::u16string_view::npos;
 }
 
 std::vector<MessageInsert> SampleInserts(std::string_view kinds) {
@@ -105,7 +109,8 @@ void CheckEntry(const MessageCatalog& catalog, const TableRow& row, uint16_t lan
     used.insert(ref.insert);
     ASSERT_LE(ref.insert, row.inserts.size()) << "refers to %" << ref.insert;
     const bool wantsNumber = row.inserts[ref.insert - 1] == 'n';
-    EXPECT_EQ(IsNumberFormat(ref.format), wantsNumber) << "insert %" << ref.insert << " has the wrong format";
+    EXPECT_EQ(IsNumberFormat(ref.format), wantsNumber)
+        << "insert %" << ref.insert << " has the wrong format";
   }
   EXPECT_EQ(used.size(), row.inserts.size()) << "an insert is unused";
   EXPECT_FALSE(catalog.Format(row.id, lang, SampleInserts(row.inserts)).empty());
@@ -129,7 +134,8 @@ struct FormatRow {
 };
 
 TEST(FormatMessageText, Rows) {
-  const std::vector<MessageInsert> ten = {u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"h", u"i", u"j"};
+  const std::vector<MessageInsert> ten = {u"a", u"b", u"c", u"d", u"e",
+                                          u"f", u"g", u"h", u"i", u"j"};
   const FormatRow rows[] = {
       {"string insert", u"File %1 saved.", {u"a.txt"}, u"File a.txt saved."},
       {"non-ASCII insert", u"[%1]", {u"日本語"}, u"[日本語]"},
@@ -209,13 +215,13 @@ TEST(MessageCatalogParse, ToleratesLayoutAndSkipsBadLines) {
     const char16_t* expected;  // nullptr: no entry
   };
   const Row rows[] = {
-      {0x4002001A, kEnglish, u"no blanks"},      {0x4002001B, kEnglish, u"blanks around"},
-      {0x40020020, kEnglish, u"bare hex"},       {0x40020021, kEnglish, u"a=b == c"},
-      {0x40020022, kEnglish, u"second"},         {0x40020023, kEnglish, u"bad \uFFFD byte"},
-      {0x40020024, kEnglish, u""},               {0x40020003, kEnglish, nullptr},
-      {0x40020025, kEnglish, nullptr},           {0x40020026, kEnglish, nullptr},
-      {0x40020027, kEnglish, nullptr},           {0x40020028, kEnglish, nullptr},
-      {0x40020003, kJapanese, u"ja"},            {0x40020003, kKorean, u"ko"},
+      {0x4002001A, kEnglish, u"no blanks"}, {0x4002001B, kEnglish, u"blanks around"},
+      {0x40020020, kEnglish, u"bare hex"},  {0x40020021, kEnglish, u"a=b == c"},
+      {0x40020022, kEnglish, u"second"},    {0x40020023, kEnglish, u"bad \uFFFD byte"},
+      {0x40020024, kEnglish, u""},          {0x40020003, kEnglish, nullptr},
+      {0x40020025, kEnglish, nullptr},      {0x40020026, kEnglish, nullptr},
+      {0x40020027, kEnglish, nullptr},      {0x40020028, kEnglish, nullptr},
+      {0x40020003, kJapanese, u"ja"},       {0x40020003, kKorean, u"ko"},
   };
   for (const Row& row : rows) {
     const std::u16string* text = catalog.Find(row.id, row.lang);
@@ -272,14 +278,16 @@ TEST(MessageCatalogFormat, CutsToTheReportBuffer) {
   EXPECT_EQ(catalog.Format(1, kEnglish, {exact + u"bc"}), exact);
   // A surrogate pair straddling the cut is dropped whole.
   const std::u16string pairAtCut = std::u16string(kMaxMessageUnits - 2, u'a') + u"\U0001F4C1";
-  EXPECT_EQ(catalog.Format(2, kEnglish, {pairAtCut}), u"x" + std::u16string(kMaxMessageUnits - 2, u'a'));
+  EXPECT_EQ(catalog.Format(2, kEnglish, {pairAtCut}),
+            u"x" + std::u16string(kMaxMessageUnits - 2, u'a'));
 }
 
 // Removes a file or folder made by a test.
 class TempPath {
  public:
   explicit TempPath(const std::string& name)
-      : path_(std::filesystem::temp_directory_path() / (name + std::to_string(std::random_device{}()))) {}
+      : path_(std::filesystem::temp_directory_path() /
+              (name + std::to_string(std::random_device{}()))) {}
   ~TempPath() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

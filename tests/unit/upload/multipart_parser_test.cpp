@@ -9,7 +9,7 @@
 #include <set>
 
 #include "platform/fs/fault_injection.h"
-#include "platform/sys/form_part_limit.h"
+#include "platform/sys/form_limits.h"
 #include "unit/upload/upload_test_env.h"
 
 namespace vant::upload {
@@ -111,21 +111,25 @@ TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
   }
 }
 
-// Sets the part limit for one scope; the parser reads it through the cache.
-class ScopedPartLimit {
+// Sets a form limit's variable for one scope; the parser reads it through
+// the cache.
+class ScopedLimit {
  public:
-  explicit ScopedPartLimit(const char* value) {
+  ScopedLimit(const char* variable, const char* value) : variable_(variable) {
     if (value == nullptr) {
-      unsetenv(sys::kMaxFormPartsVariable);
+      unsetenv(variable_);
     } else {
-      setenv(sys::kMaxFormPartsVariable, value, 1);
+      setenv(variable_, value, 1);
     }
-    sys::RereadMaxFormParts();
+    sys::RereadFormLimits();
   }
-  ~ScopedPartLimit() {
-    unsetenv(sys::kMaxFormPartsVariable);
-    sys::RereadMaxFormParts();
+  ~ScopedLimit() {
+    unsetenv(variable_);
+    sys::RereadFormLimits();
   }
+
+ private:
+  const char* variable_;
 };
 
 std::vector<Part> Fields(std::size_t count, const std::string& value = "") {
@@ -160,7 +164,7 @@ TEST_F(MultipartParserTest, PartsBeyondTheLimitAreRefused) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const ScopedPartLimit limit(row.limit);
+    const ScopedLimit limit(sys::kMaxFormPartsVariable, row.limit);
     const std::string body = Body(row.parts, testing::kBoundary, row.preamble, row.epilogue);
     Post(body);
     ComPtr<IFileUpload> up = NewUpload();
@@ -178,6 +182,50 @@ TEST_F(MultipartParserTest, PartsBeyondTheLimitAreRefused) {
       EXPECT_EQ(elements, row.parts.size());
     } else {
       EXPECT_TRUE(FolderFiles().empty()) << "files of the earlier parts are deleted";
+    }
+    up = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+}
+
+// A field value may hold up to the field size limit, across chunk edges;
+// one byte more fails the parse with the field's name and the limit, after
+// the body is drained, before the value is kept, and the files of earlier
+// parts are deleted. File parts are not fields: they may be larger.
+TEST_F(MultipartParserTest, FieldsBeyondTheSizeLimitAreRefused) {
+  const std::size_t kDefault = sys::kDefaultMaxFieldSize;
+  struct Row {
+    const char* what;
+    const char* limit;
+    std::vector<Part> parts;
+    std::string report;  // "<none>": parsed
+  };
+  const Row rows[] = {
+      {"exactly the limit", "5", {{"a", "12345"}}, "<none>"},
+      {"one byte more", "5", {{"a", "123456"}}, "68|a|5"},
+      {"a file part may be larger", "5", {{"f", "1234567890", "a.bin"}}, "<none>"},
+      {"after a file", "5", {{"f", "data", "a.bin"}, {"b", "too long"}}, "68|b|5"},
+      {"across chunks, exactly", "40000", {{"a", Bytes(40000, 1)}}, "<none>"},
+      {"across chunks, one more", "40000", {{"a", Bytes(40001, 1)}}, "68|a|40000"},
+      {"default limit reached", nullptr, {{"a", std::string(kDefault, 'x')}}, "<none>"},
+      {"default limit passed",
+       nullptr,
+       {{"a", std::string(kDefault + 1, 'x')}},
+       "68|a|" + std::to_string(kDefault)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const ScopedLimit limit(sys::kMaxFieldSizeVariable, row.limit);
+    const std::string body = Body(row.parts);
+    Post(body);
+    ComPtr<IFileUpload> up = NewUpload();
+    Variant form;
+    const HRESULT hr = up->get_Form(&form);
+    EXPECT_EQ(TakeReport(), row.report);
+    EXPECT_EQ(hr == S_OK, row.report == "<none>");
+    EXPECT_EQ(host().BytesRead(), body.size()) << "drained";
+    if (hr != S_OK) {
+      EXPECT_TRUE(FolderFiles().empty()) << "files of earlier parts are deleted";
     }
     up = nullptr;
     EXPECT_TRUE(FolderFiles().empty());

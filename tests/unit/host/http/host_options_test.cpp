@@ -33,9 +33,14 @@ struct ValueRow {
 TEST(HostOptions, ValuesAreParsed) {
   const std::vector<ValueRow> rows = {
       {{"--listen", "0.0.0.0:9000"},
-       [](auto& o) { return o.listenAddress == "0.0.0.0" && o.port == 9000; }, "addr:port"},
-      {{"--listen=[::1]:81"}, [](auto& o) { return o.listenAddress == "::1" && o.port == 81; }, "v6"},
-      {{"--listen", "8081"}, [](auto& o) { return o.listenAddress == "127.0.0.1" && o.port == 8081; }, "port"},
+       [](auto& o) { return o.listenAddress == "0.0.0.0" && o.port == 9000; },
+       "addr:port"},
+      {{"--listen=[::1]:81"},
+       [](auto& o) { return o.listenAddress == "::1" && o.port == 81; },
+       "v6"},
+      {{"--listen", "8081"},
+       [](auto& o) { return o.listenAddress == "127.0.0.1" && o.port == 8081; },
+       "port"},
       {{"--listen", "127.0.0.1:0"}, [](auto& o) { return o.port == 0; }, "ephemeral port"},
       {{"--threads", "1"}, [](auto& o) { return o.threads == 1; }, "threads"},
       {{"--max-body", "1048576"}, [](auto& o) { return o.maxBody == 1048576; }, "bytes"},
@@ -46,13 +51,24 @@ TEST(HostOptions, ValuesAreParsed) {
       {{}, [](auto& o) { return !o.maxImagePixels.has_value(); }, "pixels unset by default"},
       {{"--max-form-parts", "1"}, [](auto& o) { return o.maxFormParts == 1u; }, "one part"},
       {{"--max-form-parts=250"}, [](auto& o) { return o.maxFormParts == 250u; }, "parts with ="},
-      {{"--max-form-parts", "2147483647"}, [](auto& o) { return o.maxFormParts == 2147483647u; },
+      {{"--max-form-parts", "2147483647"},
+       [](auto& o) { return o.maxFormParts == 2147483647u; },
        "largest part count"},
       {{}, [](auto& o) { return !o.maxFormParts.has_value(); }, "parts unset by default"},
-      {{"--idle-timeout", "0.25"}, [](auto& o) { return o.idleTimeout.count() == 250; }, "fraction"},
-      {{"--request-timeout", "10"}, [](auto& o) { return o.requestTimeout.count() == 10'000; }, "secs"},
+      {{"--max-field-size", "4M"}, [](auto& o) { return o.maxFieldSize == 4u << 20; }, "field M"},
+      {{"--max-field-size=100"}, [](auto& o) { return o.maxFieldSize == 100u; }, "field bytes"},
+      {{}, [](auto& o) { return !o.maxFieldSize.has_value(); }, "field size unset by default"},
+      {{"--max-input-vars", "50"}, [](auto& o) { return o.maxInputVars == 50u; }, "input vars"},
+      {{}, [](auto& o) { return o.maxInputVars == 10000u; }, "input vars default"},
+      {{"--idle-timeout", "0.25"},
+       [](auto& o) { return o.idleTimeout.count() == 250; },
+       "fraction"},
+      {{"--request-timeout", "10"},
+       [](auto& o) { return o.requestTimeout.count() == 10'000; },
+       "secs"},
       {{"--registry", "/v/r.reg", "--data", "/v"},
-       [](auto& o) { return o.registry == "/v/r.reg" && o.dataDir == "/v"; }, "paths"},
+       [](auto& o) { return o.registry == "/v/r.reg" && o.dataDir == "/v"; },
+       "paths"},
       {{"--log", "/tmp/x.log"}, [](auto& o) { return o.logFile == "/tmp/x.log"; }, "log"},
       {{"--upload-folder", "/uploads/", "--upload-folder=/gallery/photos"},
        [](auto& o) {
@@ -66,7 +82,8 @@ TEST(HostOptions, ValuesAreParsed) {
        "details on"},
       {{"--drive", "d:=/mnt/d"},
        [](auto& o) {
-         return o.drives.size() == 2 && o.drives[1].letter == 'D' && o.drives[1].hostPath == "/mnt/d";
+         return o.drives.size() == 2 && o.drives[1].letter == 'D' &&
+                o.drives[1].hostPath == "/mnt/d";
        },
        "drive added, lower-case letter"},
       {{"--drive", "C:=/srv", "--drive", "C:=/data"},
@@ -84,23 +101,50 @@ TEST(HostOptions, ValuesAreParsed) {
 
 TEST(HostOptions, BadArgumentsAreRejected) {
   const std::vector<Args> rows = {
-      {"--listen", "127.0.0.1:65536"}, {"--listen", "127.0.0.1:"}, {"--listen", ":80"},
-      {"--listen", "host:port"},       {"--threads", "0"},          {"--threads", "-1"},
-      {"--threads", "4x"},             {"--threads", "5000"},       {"--max-body", ""},
-      {"--max-body", "12Q"},           {"--max-body", "99999999999999999999"},
-      {"--max-body", "20000000000G"},  {"--ansi-codepage", "0"},    {"--ansi-codepage", "70000"},
-      {"--idle-timeout", "0"},         {"--idle-timeout", "-3"},    {"--idle-timeout", "abc"},
-      {"--request-timeout", "nan"},    {"--drive", "C=/x"},         {"--drive", "1:=/x"},
-      {"--drive", "C:=relative"},      {"--bogus", "1"},            {"--threads"},
-      {"--max-image-pixels", "0"},     {"--max-image-pixels", "-1"}, {"--max-image-pixels", "1M"},
+      {"--listen", "127.0.0.1:65536"},
+      {"--listen", "127.0.0.1:"},
+      {"--listen", ":80"},
+      {"--listen", "host:port"},
+      {"--threads", "0"},
+      {"--threads", "-1"},
+      {"--threads", "4x"},
+      {"--threads", "5000"},
+      {"--max-body", ""},
+      {"--max-body", "12Q"},
+      {"--max-body", "99999999999999999999"},
+      {"--max-body", "20000000000G"},
+      {"--ansi-codepage", "0"},
+      {"--ansi-codepage", "70000"},
+      {"--idle-timeout", "0"},
+      {"--idle-timeout", "-3"},
+      {"--idle-timeout", "abc"},
+      {"--request-timeout", "nan"},
+      {"--drive", "C=/x"},
+      {"--drive", "1:=/x"},
+      {"--drive", "C:=relative"},
+      {"--bogus", "1"},
+      {"--threads"},
+      {"--max-image-pixels", "0"},
+      {"--max-image-pixels", "-1"},
+      {"--max-image-pixels", "1M"},
       {"--max-image-pixels", ""},
-      {"--max-form-parts", "0"},       {"--max-form-parts", "-1"},  {"--max-form-parts", "+5"},
-      {"--max-form-parts", "10K"},     {"--max-form-parts", ""},    {"--max-form-parts", " 5"},
-      {"--max-form-parts", "2147483648"}, {"--max-form-parts", "99999999999999999999"},
+      {"--max-form-parts", "0"},
+      {"--max-form-parts", "-1"},
+      {"--max-form-parts", "+5"},
+      {"--max-form-parts", "10K"},
+      {"--max-form-parts", ""},
+      {"--max-form-parts", " 5"},
+      {"--max-form-parts", "2147483648"},
+      {"--max-form-parts", "99999999999999999999"},
       {"--max-form-parts"},
       {"--upload-folder", "uploads"}, {"--upload-folder", "/"},  {"--upload-folder", "/a/../b"},
       {"--upload-folder", "/.git"},   {"--upload-folder", "/a\\b"}, {"--upload-folder", "/a//b"},
       {"--detailed-errors", "yes"},   {"--detailed-errors", ""},
+      {"--max-field-size", "0"},
+      {"--max-field-size", "2G"},
+      {"--max-field-size", "-1"},
+      {"--max-input-vars", "0"},
+      {"--max-input-vars", "1K"},
   };
   for (const auto& row : rows) {
     Args args{"--site", "/s"};
@@ -121,10 +165,11 @@ TEST(HostOptions, SiteIsRequiredUnlessHelp) {
 
 TEST(HostOptions, UsageNamesEveryOption) {
   const std::string usage = HostUsage("vant-host");
-  for (const char* name : {"--site", "--listen", "--registry", "--data", "--drive", "--threads",
-                           "--max-body", "--ansi-codepage", "--max-image-pixels", "--max-form-parts",
-                           "--idle-timeout", "--request-timeout", "--log", "--upload-folder",
-                           "--detailed-errors", "--help"})
+  for (const char* name :
+       {"--site", "--listen", "--registry", "--data", "--drive", "--threads", "--max-body",
+        "--ansi-codepage", "--max-image-pixels", "--max-form-parts", "--max-field-size",
+        "--max-input-vars", "--idle-timeout", "--request-timeout", "--log", "--upload-folder",
+        "--detailed-errors", "--help"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 

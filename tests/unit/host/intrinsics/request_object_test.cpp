@@ -89,8 +89,9 @@ TEST_F(RequestTest, QueryStringDecoding) {
     Variant count = Call(list.dispatch(), u"Count");
     ASSERT_EQ(count.i4(), static_cast<std::int32_t>(row.values.size())) << row.name;
     for (std::size_t i = 0; i < row.values.size(); ++i) {
-      EXPECT_EQ(Text(Call(list.dispatch(), u"Item", {Variant::I4(static_cast<std::int32_t>(i + 1))})),
-                row.values[i])
+      EXPECT_EQ(
+          Text(Call(list.dispatch(), u"Item", {Variant::I4(static_cast<std::int32_t>(i + 1))})),
+          row.values[i])
           << row.name << " value " << i + 1;
     }
   }
@@ -136,12 +137,14 @@ TEST_F(RequestTest, FormAndBinaryReadExcludeEachOtherOverAnUrlencodedBody) {
       Call(request, u"Form", {Str(u"a")});
       Call(request, u"BinaryRead", {Variant::I4(1)}, DISPATCH_METHOD, &hr);
       EXPECT_TRUE(Failed(hr));
-      EXPECT_NE(LastErrorText().find("BinaryRead cannot be used after Request.Form"), std::string::npos);
+      EXPECT_NE(LastErrorText().find("BinaryRead cannot be used after Request.Form"),
+                std::string::npos);
     } else {
       Call(request, u"BinaryRead", {Variant::I4(1)});
       Call(request, u"Form", {}, DISPATCH_PROPERTYGET, &hr);
       EXPECT_TRUE(Failed(hr));
-      EXPECT_NE(LastErrorText().find("Request.Form cannot be used after BinaryRead"), std::string::npos);
+      EXPECT_NE(LastErrorText().find("Request.Form cannot be used after BinaryRead"),
+                std::string::npos);
       Call(request, u"", {Str(u"a")}, DISPATCH_PROPERTYGET, &hr);
       EXPECT_TRUE(Failed(hr)) << "Request(name) searches Form too";
     }
@@ -197,7 +200,8 @@ TEST_F(RequestTest, ServerVariables) {
       {u"HTTP_ACCEPT", "<empty>"},
       {u"NO_SUCH_VARIABLE", "<empty>"},
       {u"ALL_RAW",
-       "Host: example.test:8080\r\nUser-Agent: curl/8\r\nX-Custom-Thing: one\r\nx-custom-thing: two\r\n"
+       "Host: example.test:8080\r\nUser-Agent: curl/8\r\nX-Custom-Thing: one\r\nx-custom-thing: "
+       "two\r\n"
        "Content-Type: text/plain\r\nContent-Length: 12\r\n"},
       {u"ALL_HTTP",
        "HTTP_HOST:example.test:8080\nHTTP_USER_AGENT:curl/8\nHTTP_X_CUSTOM_THING:one, two\n"
@@ -205,14 +209,17 @@ TEST_F(RequestTest, ServerVariables) {
   };
   Variant variables = Call(Request(), u"ServerVariables");
   for (const auto& row : rows) {
-    EXPECT_EQ(Text(Call(variables.dispatch(), u"", {Str(row.name)})), row.want) << Utf16ToUtf8(row.name);
+    EXPECT_EQ(Text(Call(variables.dispatch(), u"", {Str(row.name)})), row.want)
+        << Utf16ToUtf8(row.name);
   }
-  EXPECT_EQ(Text(Call(Request(), u"", {Str(u"SERVER_PORT")})), "8080") << "Request(name) falls back";
+  EXPECT_EQ(Text(Call(Request(), u"", {Str(u"SERVER_PORT")})), "8080")
+      << "Request(name) falls back";
   EXPECT_TRUE(Call(Request(), u"", {Str(u"NOTHING_AT_ALL")}).IsEmpty());
 }
 
 TEST_F(RequestTest, CookiesWithKeys) {
-  exchange.SetHeader("Cookie", "VANTUpload=ProgressID=12&Name=a+b; plain=x%20y; ASPSESSIONIDABCDEFGH=ZZZ");
+  exchange.SetHeader("Cookie",
+                     "VANTUpload=ProgressID=12&Name=a+b; plain=x%20y; ASPSESSIONIDABCDEFGH=ZZZ");
   exchange.SetHeader("Cookie", "plain=shadowed");
   Start();
   Variant cookies = Call(Request(), u"Cookies");
@@ -238,6 +245,53 @@ TEST_F(RequestTest, CookiesWithKeys) {
   Variant value;
   ASSERT_EQ(read->get_Item(Str(u"ProgressID"), &value), S_OK);
   EXPECT_EQ(Text(value), "12");
+}
+
+// Each collection reads at most site.maxInputVars pairs (cookies, keys of a
+// keyed cookie); a repeated name counts each time. One more raises an error
+// naming the collection and the limit, and so does every later access.
+TEST_F(RequestTest, CollectionsPastTheInputLimitRaiseAnError) {
+  struct Row {
+    const char* what;
+    const char16_t* collection;
+    std::string query, form, cookie;
+    std::int32_t count;  // -1: refused
+  };
+  const Row rows[] = {
+      {"query at the limit", u"QueryString", "a=1&b=2&&c=3", "", "", 3},
+      {"query past it", u"QueryString", "a=1&b=2&c=3&d=4", "", "", -1},
+      {"repeated names count", u"QueryString", "a=1&a=2&a=3&a=4", "", "", -1},
+      {"form at the limit", u"Form", "", "a=1&b=2&c=3", "", 3},
+      {"form past it", u"Form", "", "a&b&c&d", "", -1},
+      {"cookies at the limit", u"Cookies", "", "", "a=1; b=2; a=3", 2},
+      {"cookies past it", u"Cookies", "", "", "a=1; b=2; c=3; d=4", -1},
+      {"keyed cookie past it", u"Cookies", "", "", "k=a=1&b=2&c=3&d=4", -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    PageFixture page;
+    page.site.maxInputVars = 3;
+    page.exchange.head.queryString = row.query;
+    if (!row.form.empty()) {
+      page.exchange.head.method = "POST";
+      page.exchange.SetHeader("Content-Type", kFormType);
+      page.exchange.body = row.form;
+    }
+    if (!row.cookie.empty()) page.exchange.SetHeader("Cookie", row.cookie);
+    page.Start();
+    for (int access = 0; access < 2; ++access) {
+      HRESULT hr = S_OK;
+      Variant collection =
+          Call(page.objects.request.get(), row.collection, {}, DISPATCH_PROPERTYGET, &hr);
+      if (row.count >= 0) {
+        ASSERT_EQ(hr, S_OK);
+        EXPECT_EQ(Call(collection.dispatch(), u"Count").i4(), row.count);
+        continue;
+      }
+      EXPECT_TRUE(Failed(hr)) << access;
+      EXPECT_NE(LastErrorText().find("more than 3 entries"), std::string::npos) << access;
+    }
+  }
 }
 
 TEST_F(RequestTest, CollectionsEnumerateTheirKeys) {

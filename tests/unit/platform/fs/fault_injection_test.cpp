@@ -26,6 +26,16 @@ TEST(FaultInjection, FailsTheNthOperationOnceThenSwitchesOff) {
   EXPECT_EQ(FaultInjection::OnRename(), 0);
 }
 
+// A repeating fault fails every (n + 1)th operation until switched off.
+TEST(FaultInjection, RepeatingFaultFailsEveryPeriod) {
+  ASSERT_TRUE(FaultInjection::Arm({"write", 1, EIO, true}));
+  std::string got;
+  for (int i = 0; i < 6; ++i) got += FaultInjection::OnWrite() == EIO ? 'F' : '.';
+  EXPECT_EQ(got, ".F.F.F");
+  FaultInjection::Reset();
+  EXPECT_EQ(FaultInjection::OnWrite(), 0);
+}
+
 TEST(FaultInjection, ExactlyOneThreadSeesTheFault) {
   constexpr int kThreads = 8;
   constexpr int kCallsPerThread = 1000;
@@ -54,6 +64,8 @@ TEST(FaultInjection, ParsesPlans) {
       {" write:0:EIO , rename:2:EXDEV,", true, "write/0/5;rename/2/18;"},
       {"body-read:1:ECONNRESET,socket-write:0:EPIPE", true, "body-read/1/104;socket-write/0/32;"},
       {"open:0:24", true, "open/0/24;"},
+      {"write:2:EIO:repeat", true, "write/2/5/repeat;"},
+      {"write:2:EIO:again", false, ""},
       {"write:3", false, ""},
       {"write::EIO", false, ""},
       {"write:-1:EIO", false, ""},
@@ -68,7 +80,8 @@ TEST(FaultInjection, ParsesPlans) {
     EXPECT_EQ(FaultInjection::ParsePlan(row.plan, items, problem), row.ok) << row.plan;
     std::string got;
     for (const FaultItem& item : items)
-      got += item.kind + "/" + std::to_string(item.n) + "/" + std::to_string(item.error) + ";";
+      got += item.kind + "/" + std::to_string(item.n) + "/" + std::to_string(item.error) +
+             (item.repeat ? "/repeat;" : ";");
     if (row.ok) {
       EXPECT_EQ(got, row.items) << row.plan;
     } else {

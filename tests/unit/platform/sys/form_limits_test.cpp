@@ -1,4 +1,4 @@
-#include "platform/sys/form_part_limit.h"
+#include "platform/sys/form_limits.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ class MaxFormPartsTest : public ::testing::Test {
  protected:
   void TearDown() override {
     unsetenv(kMaxFormPartsVariable);
-    RereadMaxFormParts();
+    RereadFormLimits();
   }
   std::uint32_t ReadWith(const char* text) {
     if (text == nullptr) {
@@ -50,7 +50,7 @@ class MaxFormPartsTest : public ::testing::Test {
     } else {
       setenv(kMaxFormPartsVariable, text, 1);
     }
-    RereadMaxFormParts();
+    RereadFormLimits();
     return MaxFormParts();
   }
 };
@@ -67,9 +67,20 @@ TEST_F(MaxFormPartsTest, EnvironmentOrDefault) {
 TEST_F(MaxFormPartsTest, ReadOnceThenCached) {
   EXPECT_EQ(ReadWith("12"), 12u);
   setenv(kMaxFormPartsVariable, "99", 1);
-  EXPECT_EQ(MaxFormParts(), 12u) << "a later change needs RereadMaxFormParts";
-  RereadMaxFormParts();
+  EXPECT_EQ(MaxFormParts(), 12u) << "a later change needs RereadFormLimits";
+  RereadFormLimits();
   EXPECT_EQ(MaxFormParts(), 99u);
+}
+
+// Each limit reads its own variable.
+TEST_F(MaxFormPartsTest, FieldSizeHasItsOwnVariable) {
+  EXPECT_EQ(ReadWith("12"), 12u);
+  EXPECT_EQ(MaxFieldSize(), kDefaultMaxFieldSize);
+  setenv(kMaxFieldSizeVariable, "4096", 1);
+  RereadFormLimits();
+  EXPECT_EQ(MaxFieldSize(), 4096u);
+  EXPECT_EQ(MaxFormParts(), 12u);
+  unsetenv(kMaxFieldSizeVariable);
 }
 
 }  // namespace
