@@ -1,5 +1,6 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <% PageHead("Image gallery"); %>
 <p>Send a picture (JPEG, PNG, GIF, TIFF, BMP, icon or WMF, up to 10 MB). The
 server keeps it in <code>/gallery/photos</code> and makes from it, with
@@ -8,7 +9,7 @@ server keeps it in <code>/gallery/photos</code> and makes from it, with
 caption, PNG, GIF and BMP conversions (all at most 320 × 240, in the
 picture's proportions), and a table of its EXIF data. The gallery keeps the
 last ten pictures for an hour at most.</p>
-<form method="post" action="upload.asp" enctype="multipart/form-data">
+<form method="post" action="upload.asp?<%= FormTokenQuery() %>" enctype="multipart/form-data">
   <p><label>Picture <input type="file" name="photo" accept="image/*"></label></p>
   <p><label>Caption <input type="text" name="caption" value="VANTUpload" maxlength="80"></label></p>
   <p><button type="submit">Send</button></p>

@@ -1,7 +1,10 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include file="gallery.inc" -->
+<!-- #include virtual="/inc/form_token.inc" -->
 <%
+// Only the gallery's own form may upload: checked before the body is read.
+RefuseForeignPost();
 var up = Server.CreateObject("VANT.FileUpload");
 var error = "", made = null, facts = {}, sentName = "";
 try {

@@ -16,9 +16,21 @@ SAMPLES="$SOURCE/../shared/testdata/images"
 # As make run serves it: the photos folder holds visitors' files.
 start_host --upload-folder /gallery/photos
 
+# The gallery takes uploads only from its own form: a session and its token.
+JAR=$WORK/gallery.jar
+# new_token: opens the gallery's form in a fresh session; sets TOKEN.
+new_token() {
+  : >"$JAR"
+  TOKEN=$(curl -s -b "$JAR" -c "$JAR" "$BASE/gallery/default.asp" | grep -o 'token=[0-9a-f]\{32\}' | head -1)
+}
+new_token
+expect_eq "the gallery's form carries a token" "${#TOKEN}" "38"
+expect_eq "an upload without the token is refused" "$(curl -s -o /dev/null -w '%{http_code}' \
+  -F "photo=@$SITE/gallery/mark.png" "$BASE/gallery/upload.asp")" "403"
+
 # upload FILE [CAPTION]: posts FILE as the gallery's picture; prints the page.
 upload() {
-  curl -s -F "photo=@$1" -F "caption=${2:-Hello}" "$BASE/gallery/upload.asp"
+  curl -s -b "$JAR" -F "photo=@$1" -F "caption=${2:-Hello}" "$BASE/gallery/upload.asp?$TOKEN"
 }
 
 # first_bytes URL N: the first N bytes of a file served by the host, in hex.
@@ -107,11 +119,12 @@ cp "$WORK/evil.asp" "$WORK/evil.jpg"
 expect_has "a page file is refused" "$(upload "$WORK/evil.asp")" "Not a picture this gallery takes"
 expect_has "text named .jpg is refused" "$(upload "$WORK/evil.jpg")" "Not a picture this gallery takes"
 expect_eq "nothing saved from them" "$(ls "$SITE/gallery/photos" | grep -c evil)" "0"
-expect_has "no picture chosen" "$(curl -s -F caption=x "$BASE/gallery/upload.asp")" "Choose a picture first."
+expect_has "no picture chosen" "$(curl -s -b "$JAR" -F caption=x "$BASE/gallery/upload.asp?$TOKEN")" "Choose a picture first."
 
 # A host limit below the picture's size: it is kept, but nothing is made.
 kill "$HOST_PID"; wait "$HOST_PID" 2>/dev/null; HOST_PID=""
 start_host --max-image-pixels 100
+new_token
 small=$(upload "$SITE/gallery/mark.png")
 expect_lacks "no thumbnail over the limit" "$small" "JPEG 200x150"
 expect_has "the write failure is shown" "$small" "_thumb.jpg"
