@@ -1,5 +1,7 @@
 #include "host/http/error_page.h"
 
+#include <cctype>
+
 namespace vant::host::http {
 namespace {
 
@@ -56,6 +58,23 @@ bool IsLoopback(std::string_view address) {
 
 constexpr std::string_view kProxyHeaders[] = {"Forwarded", "X-Forwarded-For", "X-Real-IP", "Via"};
 
+// True when a Host header names this machine by a loopback name: "localhost",
+// "127.0.0.1:8080", "[::1]". A proxy on the same machine passes the public
+// name (or its upstream's name) instead, even when it adds no proxy header.
+bool NamesLoopbackHost(std::string_view host) {
+  std::string_view name = host;
+  if (name.starts_with('[')) {
+    const auto close = name.find(']');
+    if (close == std::string_view::npos) return false;
+    name = name.substr(1, close - 1);
+  } else if (const auto colon = name.find(':'); colon != std::string_view::npos) {
+    name = name.substr(0, colon);
+  }
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "localhost" || IsLoopback(lower);
+}
+
 }  // namespace
 
 std::string StatusLine(Status status) {
@@ -91,7 +110,8 @@ bool ShowsErrorDetails(DetailedErrors setting, const RequestHead& request) {
   if (!IsLoopback(request.remote.address)) return false;
   for (const std::string_view name : kProxyHeaders)
     if (request.Header(name)) return false;
-  return true;
+  const auto host = request.Header("Host");
+  return host && NamesLoopbackHost(*host);
 }
 
 }  // namespace vant::host::http

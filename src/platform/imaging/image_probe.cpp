@@ -48,7 +48,13 @@ std::optional<ImageInfo> LoadHeader(const std::string& hostPath) {
         b->status = vips_object_build(VIPS_OBJECT(b->op));
       },
       &build);
-  if (!returned || build.status != 0) {
+  if (!returned) {
+    // ImageMagick's state is unknown after its fatal error: disposing the
+    // half-built loader would call back into it. The operation is leaked.
+    operation.object = nullptr;
+    return std::nullopt;
+  }
+  if (build.status != 0) {
     vips_object_unref_outputs(VIPS_OBJECT(op));
     return std::nullopt;
   }

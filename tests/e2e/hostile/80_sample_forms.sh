@@ -36,6 +36,13 @@ while IFS=$'\t' read -r name page session token origin data want; do
   fi
   expect_eq "sample forms: $name" "$(curl "${args[@]}" "$url")" "$want"
 done <"$HOSTILE/sample_forms.tsv"
+# Methods other than POST carry the same duty: a PUT or a lower-case "post"
+# with a body and no token changes nothing either.
+for method in PUT post; do
+  expect_eq "sample forms: $method upload without token" "$(curl -s -o /dev/null -w '%{http_code}' \
+    --max-time 10 -b "$JAR" -X "$method" -F "file1=@$WORK/cases/small.txt" \
+    "$SAMPLE_BASE/upload/save.asp")" "403"
+done
 
 expect_eq "sample forms: no folder made outside the site" "$(ls -d "$WORK/x" 2>/dev/null)" ""
 expect_eq "sample forms: the virus folders stay under the site's data" \
