@@ -148,6 +148,19 @@ void PageRun::ShowTranslateError(const pages::TranslateError& error) {
 }
 
 HRESULT PageRun::RunNested(const std::string& virtualPath) {
+  // Each nested page runs inside the call of the one before it, on the same
+  // stack and with a heap of its own: a page that executes itself must meet
+  // a limit long before either runs out.
+  if (nesting_ >= kMaxPageNesting) {
+    return FailWith("The page " + virtualPath +
+                    " was not run: Server.Execute and Server.Transfer " +
+                    "may nest pages at most " + std::to_string(kMaxPageNesting) + " deep.");
+  }
+  ++nesting_;
+  struct Unnest {
+    int& depth;
+    ~Unnest() { --depth; }
+  } unnest{nesting_};
   auto prepared = site_.Prepare(virtualPath);
   if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
     return FailWith(error->file + ":" + std::to_string(error->line) + ": " + error->message);

@@ -15,6 +15,10 @@ namespace vant::host::app {
 
 class SiteHandler;
 
+// How many pages Server.Execute and Server.Transfer may nest below the
+// requested one.
+inline constexpr int kMaxPageNesting = 32;
+
 class PageRun final : public intrinsics::PageExecutor {
  public:
   PageRun(SiteHandler& site, http::Exchange& exchange);
@@ -38,6 +42,7 @@ class PageRun final : public intrinsics::PageExecutor {
   SiteHandler& site_;
   http::Exchange& exchange_;
   std::unique_ptr<intrinsics::PageState> page_;
+  int nesting_ = 0;  // pages running inside the requested one now
 };
 
 }  // namespace vant::host::app
