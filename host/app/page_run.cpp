@@ -115,7 +115,15 @@ pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
   if (page.error) return pages::ScriptResult{ScriptOutcome::Failed, page.error};
-  return site_.Engine().RunPage(page, context);
+  pages::ScriptResult result = site_.Engine().RunPage(page, context);
+  if (result.memoryCapReached) {
+    // Logged even when the script caught the error and went on.
+    std::cerr << "vant-host: " << page_->CurrentPage()
+              << " reached the script memory limit of its heap\n";
+    if (result.outcome != ScriptOutcome::Failed)
+      exchange_.AppendToLog("script memory limit reached");
+  }
+  return result;
 }
 
 void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result) {
