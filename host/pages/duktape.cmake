@@ -67,10 +67,13 @@ vant_duk_config_switch(vant_duk_config
 # stack runs low, whatever the engine's own depth counters say: several
 # heaps may nest on one thread, each with counters of its own. The compiler
 # has no such check, so its depth limit is lowered until its deepest
-# recursion (about 450 KB of stack) fits the reserve the check keeps.
+# recursion (about 450 KB of stack) fits the reserve the check keeps. The
+# macro is expanded where `thr` is in scope: while the engine completes an
+# error (the page host's hook describes it), the check allows a little more,
+# or the error about the stack could never be made.
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_NATIVE_STACK_CHECK"
-  "#define DUK_USE_NATIVE_STACK_CHECK() vant_duk_native_stack_check()")
+  "#define DUK_USE_NATIVE_STACK_CHECK() vant_duk_native_stack_check(thr->heap->augmenting_error)")
 vant_duk_config_switch(vant_duk_config
   "#define DUK_USE_COMPILER_RECLIMIT 2500"
   "#define DUK_USE_COMPILER_RECLIMIT 1000")
@@ -84,10 +87,10 @@ set(vant_duk_hook_decl [=[
  * engine then throws a RangeError instead of recursing further. */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
-extern "C" duk_bool_t vant_duk_native_stack_check(void);
+extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
-extern duk_bool_t vant_duk_native_stack_check(void);
+extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 #endif
 
 ]=])
