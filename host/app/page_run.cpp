@@ -160,9 +160,9 @@ HRESULT PageRun::RunNested(const std::string& virtualPath) {
   // stack and with a heap of its own: a page that executes itself must meet
   // a limit long before either runs out.
   if (nesting_ >= kMaxPageNesting) {
-    return FailWith("The page " + virtualPath +
-                    " was not run: Server.Execute and Server.Transfer " +
-                    "may nest pages at most " + std::to_string(kMaxPageNesting) + " deep.");
+    return FailNested("The page " + virtualPath +
+                      " was not run: Server.Execute and Server.Transfer " +
+                      "may nest pages at most " + std::to_string(kMaxPageNesting) + " deep.");
   }
   ++nesting_;
   struct Unnest {
@@ -171,24 +171,41 @@ HRESULT PageRun::RunNested(const std::string& virtualPath) {
   } unnest{nesting_};
   auto prepared = site_.Prepare(virtualPath);
   if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
-    return FailWith(error->file + ":" + std::to_string(error->line) + ": " + error->message);
+    return FailNested(error->file + ":" + std::to_string(error->line) + ": " + error->message);
   }
   const std::string caller = page_->CurrentPage();
   page_->SetCurrentPage(virtualPath);
   const pages::ScriptResult result = Run(*std::get<pages::CompiledPagePtr>(prepared));
   page_->SetCurrentPage(caller);
-  if (result.outcome == ScriptOutcome::TimedOut) return FailWith("The executed page timed out.");
+  if (result.outcome == ScriptOutcome::TimedOut) return FailNested("The executed page timed out.");
   if (result.outcome == ScriptOutcome::Failed && result.error) {
     page_->SetLastError(ToPageError(*result.error));
-    return FailWith(result.error->description);
+    const HRESULT hr = FailNested(result.error->description);
+    nestedFailure_ = *result.error;  // its own file and line, for Transfer
+    return hr;
   }
   return S_OK;
 }
 
 HRESULT PageRun::Execute(const std::string& virtualPath) { return RunNested(virtualPath); }
 
+HRESULT PageRun::FailNested(const std::string& description) {
+  nestedFailure_ = pages::ScriptError{};
+  nestedFailure_.category = "Server object error";
+  nestedFailure_.number = kPageFailed;
+  nestedFailure_.source = "Server";
+  nestedFailure_.description = description;
+  nestedFailure_.file = page_->CurrentPage();
+  return FailWith(description);
+}
+
 HRESULT PageRun::Transfer(const std::string& virtualPath) {
   const HRESULT hr = RunNested(virtualPath);
+  // The calling page ends here, so no script will ever see the failure:
+  // show it as the page's error.
+  if (Failed(hr)) {
+    ShowFailure(page_->CurrentPage(), pages::ScriptResult{ScriptOutcome::Failed, nestedFailure_});
+  }
   page_->RequestEnd();
   return hr;
 }

@@ -38,11 +38,15 @@ class PageRun final : public intrinsics::PageExecutor {
   void ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result);
   void ShowTranslateError(const pages::TranslateError& error);
   HRESULT RunNested(const std::string& virtualPath);
+  // Sets the error record for a failed Execute or Transfer and remembers
+  // the failure (Transfer shows it).
+  HRESULT FailNested(const std::string& description);
 
   SiteHandler& site_;
   http::Exchange& exchange_;
   std::unique_ptr<intrinsics::PageState> page_;
   int nesting_ = 0;  // pages running inside the requested one now
+  pages::ScriptError nestedFailure_;
 };
 
 }  // namespace vant::host::app
