@@ -44,6 +44,7 @@ huge array index|<% var a = []; a[4294967294] = 1; Response.Write(a.length); %>|
 out of memory caught shows its text|<% Server.ScriptTimeout = 60; try { var s = "x"; for (;;) s += s; } catch (e) { Response.Write(e.number + " " + e.source); } %>|200|-2147024882 Out of memory*limit of 256 MB.
 page that executes itself|<% Server.Execute("abuse.asp"); %>|500|*at most 32 deep*
 page that transfers to itself|<% Server.Transfer("abuse.asp"); %>|500|*at most 32 deep*
+pages that execute themselves share one time limit|<% Server.ScriptTimeout = 1; var t = new Date().getTime(); while (new Date().getTime() - t < 400) {} Server.Execute("abuse.asp"); %>|500|*Script timed out*
 executes itself from deep native recursion|<% function f(n) { if (n == 0) Server.Execute("abuse.asp"); else [0].map(function () { f(n - 1); }); } f(450); %>|500|*
 ROWS
 
