@@ -126,7 +126,15 @@ pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
   if (page.error) return pages::ScriptResult{ScriptOutcome::Failed, page.error};
-  return site_.Engine().RunPage(page, context);
+  pages::ScriptResult result = site_.Engine().RunPage(page, context);
+  if (result.memoryCapReached) {
+    // Logged even when the script caught the error and went on.
+    std::cerr << "vant-host: " << page_->CurrentPage()
+              << " reached the script memory limit of its heap\n";
+    if (result.outcome != ScriptOutcome::Failed)
+      exchange_.AppendToLog("script memory limit reached");
+  }
+  return result;
 }
 
 void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result) {
@@ -168,27 +176,57 @@ void PageRun::ShowTranslateError(const pages::TranslateError& error) {
 
 HRESULT PageRun::RunNested(const std::string& virtualPath) {
   if (site_.InUploadFolder(virtualPath))
-    return FailWith("No page runs in an upload folder: " + virtualPath);
+    return FailNested("No page runs in an upload folder: " + virtualPath);
+  // Each nested page runs inside the call of the one before it, on the same
+  // stack and with a heap of its own: a page that executes itself must meet
+  // a limit long before either runs out.
+  if (nesting_ >= kMaxPageNesting) {
+    return FailNested("The page " + virtualPath +
+                      " was not run: Server.Execute and Server.Transfer " +
+                      "may nest pages at most " + std::to_string(kMaxPageNesting) + " deep.");
+  }
+  ++nesting_;
+  struct Unnest {
+    int& depth;
+    ~Unnest() { --depth; }
+  } unnest{nesting_};
   auto prepared = site_.Prepare(virtualPath);
   if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
-    return FailWith(error->file + ":" + std::to_string(error->line) + ": " + error->message);
+    return FailNested(error->file + ":" + std::to_string(error->line) + ": " + error->message);
   }
   const std::string caller = page_->CurrentPage();
   page_->SetCurrentPage(virtualPath);
   const pages::ScriptResult result = Run(*std::get<pages::CompiledPagePtr>(prepared));
   page_->SetCurrentPage(caller);
-  if (result.outcome == ScriptOutcome::TimedOut) return FailWith("The executed page timed out.");
+  if (result.outcome == ScriptOutcome::TimedOut) return FailNested("The executed page timed out.");
   if (result.outcome == ScriptOutcome::Failed && result.error) {
     page_->SetLastError(ToPageError(*result.error));
-    return FailWith(result.error->description);
+    const HRESULT hr = FailNested(result.error->description);
+    nestedFailure_ = *result.error;  // its own file and line, for Transfer
+    return hr;
   }
   return S_OK;
 }
 
 HRESULT PageRun::Execute(const std::string& virtualPath) { return RunNested(virtualPath); }
 
+HRESULT PageRun::FailNested(const std::string& description) {
+  nestedFailure_ = pages::ScriptError{};
+  nestedFailure_.category = "Server object error";
+  nestedFailure_.number = kPageFailed;
+  nestedFailure_.source = "Server";
+  nestedFailure_.description = description;
+  nestedFailure_.file = page_->CurrentPage();
+  return FailWith(description);
+}
+
 HRESULT PageRun::Transfer(const std::string& virtualPath) {
   const HRESULT hr = RunNested(virtualPath);
+  // The calling page ends here, so no script will ever see the failure:
+  // show it as the page's error.
+  if (Failed(hr)) {
+    ShowFailure(page_->CurrentPage(), pages::ScriptResult{ScriptOutcome::Failed, nestedFailure_});
+  }
   page_->RequestEnd();
   return hr;
 }

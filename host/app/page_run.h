@@ -15,6 +15,10 @@ namespace vant::host::app {
 
 class SiteHandler;
 
+// How many pages Server.Execute and Server.Transfer may nest below the
+// requested one.
+inline constexpr int kMaxPageNesting = 32;
+
 class PageRun final : public intrinsics::PageExecutor {
  public:
   PageRun(SiteHandler& site, http::Exchange& exchange);
@@ -37,10 +41,15 @@ class PageRun final : public intrinsics::PageExecutor {
   void ShowTranslateError(const pages::TranslateError& error);
   std::string ErrorPageFor(const pages::ScriptError& error) const;
   HRESULT RunNested(const std::string& virtualPath);
+  // Sets the error record for a failed Execute or Transfer and remembers
+  // the failure (Transfer shows it).
+  HRESULT FailNested(const std::string& description);
 
   SiteHandler& site_;
   http::Exchange& exchange_;
   std::unique_ptr<intrinsics::PageState> page_;
+  int nesting_ = 0;  // pages running inside the requested one now
+  pages::ScriptError nestedFailure_;
 };
 
 }  // namespace vant::host::app

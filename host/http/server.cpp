@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "host/http/connection.h"
+#include "platform/sys/thread_stack.h"
 
 namespace vant::host::http {
 namespace {
@@ -16,6 +17,11 @@ using tcp = asio::ip::tcp;
 constexpr int kAcceptPollMillis = 100;
 constexpr auto kCutPollInterval = std::chrono::milliseconds(50);
 constexpr auto kAfterCutWait = std::chrono::seconds(1);
+// Pages run on the workers, and a page may recurse (scripts, pages that
+// execute pages) until the engine's stack check stops it, a fixed reserve
+// short of the end. A known size, not whatever `ulimit -s` says, keeps
+// the depth a page may reach the same on every machine.
+constexpr std::size_t kWorkerStackBytes = std::size_t{8} << 20;
 
 }  // namespace
 
@@ -58,6 +64,7 @@ bool Server::Start(std::string& error) {
   port_ = acceptor_.local_endpoint().port();
   watchdog_ = std::make_unique<Watchdog>(
       WatchdogLimits{options_.idleTimeout, options_.keepAliveTimeout, options_.requestTimeout});
+  (void)sys::SetDefaultThreadStackSize(kWorkerStackBytes);
   for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { WorkerLoop(); });
   acceptThread_ = std::thread([this] { AcceptLoop(); });
   started_ = true;

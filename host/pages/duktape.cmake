@@ -5,8 +5,9 @@
 # timeout check off, so a runaway page could never be stopped. At configure
 # time we copy the engine into the build tree and switch both on there; the
 # check calls vant_duk_exec_timeout_check(heap_udata), defined beside it in
-# duktape/exec_timeout_hook.cpp. Nothing generated here is written into the
-# source tree.
+# duktape/exec_timeout_hook.cpp. The native stack check is switched on too
+# (duktape/native_stack_hook.cpp). Nothing generated here is written into
+# the source tree.
 #
 # Never link the packaged libduktape.so as well: its config differs, and
 # bytecode or heaps must not cross between the two builds.
@@ -61,16 +62,35 @@ vant_duk_config_switch(vant_duk_config
 vant_duk_config_switch(vant_duk_config
   "#undef DUK_USE_EXEC_TIMEOUT_CHECK"
   "#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) vant_duk_exec_timeout_check(udata)")
+# Deep recursion (calls through native functions, regular expressions, JSON,
+# a page that executes pages) stops with a RangeError once the thread's
+# stack runs low, whatever the engine's own depth counters say: several
+# heaps may nest on one thread, each with counters of its own. The compiler
+# has no such check, so its depth limit is lowered until its deepest
+# recursion (about 450 KB of stack) fits the reserve the check keeps. The
+# macro is expanded where `thr` is in scope: while the engine completes an
+# error (the page host's hook describes it), the check allows a little more,
+# or the error about the stack could never be made.
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_NATIVE_STACK_CHECK"
+  "#define DUK_USE_NATIVE_STACK_CHECK() vant_duk_native_stack_check(thr->heap->augmenting_error)")
+vant_duk_config_switch(vant_duk_config
+  "#define DUK_USE_COMPILER_RECLIMIT 2500"
+  "#define DUK_USE_COMPILER_RECLIMIT 1000")
 # The hook is declared where duk_bool_t is already known: just before the
 # config's closing guard, which is the file's last #endif.
 set(vant_duk_hook_decl [=[
 /* vant-host: called every few hundred thousand bytecode instructions with the
  * heap's user data; a non-zero result aborts the running script with an
  * uncatchable RangeError. Defined by the page host's script engine. */
+/* vant-host: non-zero when the calling thread's stack is nearly used up; the
+ * engine then throws a RangeError instead of recursing further. */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
+extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
+extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 #endif
 
 ]=])
@@ -95,10 +115,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 # The hook is compiled into the engine's library (it is not part of
 # vant_host_pages), so no link order can leave it out.
 add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c"
-            "${CMAKE_CURRENT_LIST_DIR}/duktape/exec_timeout_hook.cpp")
+            "${CMAKE_CURRENT_LIST_DIR}/duktape/exec_timeout_hook.cpp"
+            "${CMAKE_CURRENT_LIST_DIR}/duktape/native_stack_hook.cpp")
 target_include_directories(vant_duktape BEFORE PUBLIC "${vant_duk_out}")
 target_include_directories(vant_duktape PRIVATE "${CMAKE_CURRENT_LIST_DIR}/../..")
-target_link_libraries(vant_duktape PUBLIC m)
+target_link_libraries(vant_duktape PUBLIC m vant_sys)
 # Third-party C: our warning set is not its contract. Optimise it even in
 # debug builds: it is the interpreter every page runs on.
 set_source_files_properties("${vant_duk_out}/duktape.c" PROPERTIES

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/pages/engine/error_hook.h"
 #include "host/pages/engine/heap.h"
 #include "host/pages/engine/natives.h"
 #include "host/pages/engine/page_cache.h"
@@ -55,6 +56,7 @@ void DefineGlobals(duk_context* ctx, RunState& state) {
 // error (the page's, the time limit's, the memory cap's) lands on the stack.
 duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   const auto& job = *static_cast<RunJob*>(udata);
+  engine::RegisterErrorHook(ctx);
   engine::RegisterValueSupport(ctx);
   engine::RegisterProxySupport(ctx, &engine::WriteText);
   engine::RegisterNatives(ctx);
@@ -72,25 +74,40 @@ ScriptResult FailedWith(ScriptError error) {
   return result;
 }
 
-ScriptError OutOfMemory(const CompiledPage& page) {
+ScriptError OutOfMemory(const CompiledPage& page, std::size_t limitBytes) {
   ScriptError error;
   error.category = engine::kRuntimeCategory;
   error.number = E_OUTOFMEMORY;
-  error.description = "Out of memory";
+  error.description = engine::OutOfMemoryText(limitBytes);
+  error.source = error.description;
   if (!page.files.empty()) error.file = page.files[0].virtualPath;
   return error;
 }
 
-ScriptResult Classify(duk_context* ctx, duk_int_t rc, const Heap& heap, RunState& state,
-                      const CompiledPage& page) {
+ScriptResult Outcome(duk_context* ctx, duk_int_t rc, const Heap& heap, RunState& state,
+                     const CompiledPage& page) {
   // Response.End may be the last thing the page did.
   (void)state.MustStop();
   if (state.Ended()) return ScriptResult{ScriptOutcome::Ended, std::nullopt};
   if (rc == DUK_EXEC_SUCCESS) return ScriptResult{};
   if (state.Interrupt().ShouldStop()) return ScriptResult{ScriptOutcome::TimedOut, std::nullopt};
-  if (heap.Exhausted()) return FailedWith(OutOfMemory(page));
-  return FailedWith(
-      engine::ErrorFromValue(ctx, -1, engine::kRuntimeCategory, page.files, page.lines));
+  ScriptError error =
+      engine::ErrorFromValue(ctx, -1, engine::kRuntimeCategory, page.files, page.lines);
+  // The hook describes the out-of-memory error; one it had no room left to
+  // describe still ends as one.
+  if (heap.Exhausted() && error.number != E_OUTOFMEMORY && error.description == "alloc failed") {
+    error.number = E_OUTOFMEMORY;
+    error.description = engine::OutOfMemoryText(heap.Limit());
+    error.source = error.description;
+  }
+  return FailedWith(std::move(error));
+}
+
+ScriptResult Classify(duk_context* ctx, duk_int_t rc, const Heap& heap, RunState& state,
+                      const CompiledPage& page) {
+  ScriptResult result = Outcome(ctx, rc, heap, state, page);
+  result.memoryCapReached = heap.Exhausted();
+  return result;
 }
 
 }  // namespace
@@ -123,10 +140,11 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
-    page->error = OutOfMemory(*page);
+    page->error = OutOfMemory(*page, options_.heapLimitBytes);
     return page;
   }
   duk_context* ctx = heap.ctx();
+  engine::RegisterErrorHook(ctx);
   duk_push_lstring(ctx, translated.script.data(), translated.script.size());
   duk_push_string(ctx, kPageFileName);
   if (duk_pcompile(ctx, 0) != DUK_EXEC_SUCCESS) {
@@ -149,7 +167,7 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& 
   RunState state(context);
   RunState::Scope active(state);
   Heap heap(options_.heapLimitBytes);
-  if (!heap.ok()) return FailedWith(OutOfMemory(page));
+  if (!heap.ok()) return FailedWith(OutOfMemory(page, options_.heapLimitBytes));
   state.SetInterrupt(heap.Interrupt());
   RunJob job{&page, &state};
   const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);

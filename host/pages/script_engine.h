@@ -94,6 +94,9 @@ enum class ScriptOutcome {
 struct ScriptResult {
   ScriptOutcome outcome = ScriptOutcome::Completed;
   std::optional<ScriptError> error;  // set for Failed
+  // The heap refused an allocation at its cap, whether or not the script
+  // caught the error (the host logs it either way).
+  bool memoryCapReached = false;
 };
 
 class ScriptEngine {

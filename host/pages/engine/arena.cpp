@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sys/memory_return.h"
+
 namespace vant::host::pages::engine {
 
 // A small block is an 8-byte size word followed by the payload; blocks are
@@ -90,6 +92,10 @@ Arena::~Arena() {
     t_chunks.Give(chunks_);
     chunks_ = next;
   }
+  // malloc keeps freed blocks in the thread's pool, where the chunks it
+  // still caches (or any live block) pin them: without this, eight
+  // concurrent pages at the heap cap left gigabytes resident.
+  if (taken_ >= kReturnAfterBytes) sys::ReturnFreeMemory();
 }
 
 std::size_t Arena::SizeOf(const void* ptr) {
@@ -110,6 +116,7 @@ bool Arena::AddChunk() {
   cursor_ = static_cast<char*>(memory) + kFirstBlock;
   end_ = static_cast<char*>(memory) + kChunkBytes;
   footprint_ += kChunkBytes;
+  taken_ += kChunkBytes;
   return true;
 }
 
@@ -140,6 +147,7 @@ void* Arena::AllocateLarge(std::size_t size) {
   if (large_ != nullptr) large_->prev = block;
   large_ = block;
   footprint_ += sizeof(Large) + size;
+  taken_ += sizeof(Large) + size;
   return block + 1;
 }
 
@@ -195,6 +203,7 @@ void* Arena::Reallocate(void* ptr, std::size_t size) {
     if (links.next != nullptr) links.next->prev = moved;
     if (first) large_ = moved;
     footprint_ = footprint_ - old + size;
+    if (size > old) taken_ += size - old;
     moved->size = size;
     return moved + 1;
   }

@@ -34,6 +34,20 @@ Heap::Budget& Heap::BudgetOf(void* udata) {
   return static_cast<Budget&>(*static_cast<ScriptInterrupt*>(udata));
 }
 
+namespace {
+
+void* UserData(duk_context* ctx) {
+  duk_memory_functions functions;
+  duk_get_memory_functions(ctx, &functions);
+  return functions.udata;
+}
+
+}  // namespace
+
+bool Heap::Exhausted(duk_context* ctx) { return BudgetOf(UserData(ctx)).exhausted; }
+
+std::size_t Heap::Limit(duk_context* ctx) { return BudgetOf(UserData(ctx)).limit; }
+
 // The heap is dropped with its arena instead of through duk_destroy_heap.
 // Every block the heap allocated is the arena's, so the arena frees them
 // all in one step; duk_destroy_heap would first run three mark-and-sweep

@@ -31,6 +31,12 @@ class Heap {
   // True once an allocation was refused because of the cap.
   bool Exhausted() const { return budget_.exhausted; }
   std::size_t BytesInUse() const { return budget_.used; }
+  std::size_t Limit() const { return budget_.limit; }
+
+  // The same for the heap ctx belongs to (which this class made), for code
+  // that has only the context: the engine's error hook.
+  static bool Exhausted(duk_context* ctx);
+  static std::size_t Limit(duk_context* ctx);
 
  private:
   static void* Alloc(void* udata, duk_size_t size);

@@ -9,8 +9,12 @@ thread_local RunState* t_current = nullptr;
 
 }  // namespace
 
+// A nested page (Server.Execute, Transfer) counts its time limit from the
+// start of the page that runs it: the limit is the request's, so a chain of
+// nested pages cannot run for the limit once per page.
 RunState::RunState(const PageContext& pageContext)
-    : context(pageContext), started_(std::chrono::steady_clock::now()) {}
+    : context(pageContext),
+      started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()) {}
 
 RunState::Scope::Scope(RunState& state) : previous_(std::exchange(t_current, &state)) {}
 

@@ -2,6 +2,7 @@
 #include "platform/automation/dispatch.h"
 
 #include <algorithm>
+#include <new>
 #include <span>
 
 namespace vant {
@@ -131,6 +132,9 @@ HRESULT DispatchInvoke(const InterfaceInfo& info, void* self, DISPID id, std::ui
     const MemberInfo* member = FindMember(info, id, put);
     if (member == nullptr || member->invoke == nullptr) return DISP_E_MEMBERNOTFOUND;
     return InvokeMember(*member, self, put, params, result);
+  } catch (const std::bad_alloc&) {
+    // A member that ran out of memory fails the call, not the process.
+    return E_OUTOFMEMORY;
   } catch (...) {
     // No exception may cross an interface boundary.
     return E_UNEXPECTED;

@@ -3,6 +3,7 @@
 # page and names what it must give: its output, or an error page (500); the
 # host keeps serving after each.
 # Each row: label | page source (printf %b text) | wanted status | wanted body glob.
+mkdir -p "$WORK/cases"
 while IFS='|' read -r label source want_code want_body; do
   printf '%b' "$source" >"$SITE/abuse.asp"
   code=$(curl -s -o "$WORK/cases/abuse.out" -w '%{http_code}' --max-time 30 "$BASE/abuse.asp")
@@ -40,6 +41,11 @@ deep recursion caught|<% function f(n) { return f(n + 1) + 1; } try { f(0); } ca
 huge allocation|<% Server.ScriptTimeout = 60; var a = [], s = "x"; for (var i = 0; i < 20; i++) s += s; for (;;) a.push(s + a.length); %>|500|*
 doubling string|<% Server.ScriptTimeout = 60; var s = "x"; for (;;) s += s; %>|500|*
 huge array index|<% var a = []; a[4294967294] = 1; Response.Write(a.length); %>|200|4294967295
+out of memory caught shows its text|<% Server.ScriptTimeout = 60; try { var s = "x"; for (;;) s += s; } catch (e) { Response.Write(e.number + " " + e.source); } %>|200|-2147024882 Out of memory*limit of 256 MB.
+page that executes itself|<% Server.Execute("abuse.asp"); %>|500|*at most 32 deep*
+page that transfers to itself|<% Server.Transfer("abuse.asp"); %>|500|*at most 32 deep*
+pages that execute themselves share one time limit|<% Server.ScriptTimeout = 1; var t = new Date().getTime(); while (new Date().getTime() - t < 400) {} Server.Execute("abuse.asp"); %>|500|*Script timed out*
+executes itself from deep native recursion|<% function f(n) { if (n == 0) Server.Execute("abuse.asp"); else [0].map(function () { f(n - 1); }); } f(450); %>|500|*
 ROWS
 
 # Huge pages: 5 MB of text, and 20,000 code blocks.
@@ -69,3 +75,17 @@ expect_like "session cookie: Secure when the proxy says HTTPS" \
   "$(curl -s -D - -o /dev/null -H 'X-Forwarded-Proto: https' "$BASE/session.asp" | grep -i '^set-cookie: ASPSESSIONID' | tr -d '\r')" \
   "*; HttpOnly; Secure"
 rm -f "$SITE/session.asp"
+
+# Eight pages at the heap cap at once: once they end, their memory goes back
+# to the system rather than staying resident.
+printf '%s' '<% Server.ScriptTimeout = 60; var a = [], s = "x"; for (var i = 0; i < 20; i++) s += s;
+  try { for (;;) a.push(s + a.length); } catch (e) { a = null; Response.Write("full"); } %>' >"$SITE/greedy.asp"
+host_rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$HOST_PID/status"; }
+rss_before=$(host_rss_kb)
+greedy=()
+for _ in 1 2 3 4 5 6 7 8; do curl -s --max-time 60 -o /dev/null "$BASE/greedy.asp" & greedy+=($!); done
+wait "${greedy[@]}"
+grown_mb=$(( ($(host_rss_kb) - rss_before) / 1024 ))
+expect_eq "page: heaps at the cap return their memory" \
+  "$([ "$grown_mb" -lt 200 ] && echo returned || echo "$grown_mb MB kept")" "returned"
+rm -f "$SITE/greedy.asp"

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "engine_test_support.h"
 #include "host/pages/file_source_loader.h"
+#include "platform/sys/thread_stack.h"
 
 namespace vant::host::pages::testing {
 namespace {
@@ -184,6 +186,47 @@ TEST_F(ScriptEngineTest, MemoryCapStopsAGreedyPage) {
   EXPECT_EQ(run.result.error->number, E_OUTOFMEMORY);
   // The same cap leaves room for an ordinary page.
   EXPECT_EQ(Run("<% Response.Write('fine') %>", options).output, "fine");
+}
+
+// The out-of-memory error says what ran out, caught or not.
+TEST_F(ScriptEngineTest, OutOfMemoryNamesTheLimit) {
+  ScriptEngineOptions options;
+  options.heapLimitBytes = std::size_t{8} << 20;
+  const std::string greedy = "var s = 'x'; for (;;) s += s;";
+  const std::string text = "Out of memory: the page's script needed more than its limit of 8 MB.";
+  EXPECT_EQ(Run("<% try { " + greedy +
+                    " } catch (e) { Response.Write(e.number + '|' + e.source +"
+                    " '|' + (e.description === e.source) + '|' + (e.message === e.source)) } %>",
+                options)
+                .output,
+            std::to_string(E_OUTOFMEMORY) + "|" + text + "|true|true");
+  const PageRun run = Run("<% " + greedy + " %>", options);
+  ASSERT_EQ(run.result.outcome, ScriptOutcome::Failed);
+  EXPECT_EQ(run.result.error->source, text);
+  EXPECT_TRUE(run.result.memoryCapReached);
+}
+
+// Recursion through native code stops with a RangeError before the stack
+// ends, however small the thread's stack is.
+TEST_F(ScriptEngineTest, DeepRecursionStopsBeforeTheStackEnds) {
+  const char* recursions[] = {
+      "function f() { [0].map(f); } f();",
+      "var p = ''; for (var i = 0; i < 9000; i++) p += '('; new RegExp(p + 'a' + p.replace(/\\(/g, "
+      "')'));",
+      "/(a|b)*c/.test(new Array(9000).join('a'));",
+  };
+  constexpr std::size_t kSmallStack = std::size_t{256} << 10;
+  ASSERT_TRUE(sys::SetDefaultThreadStackSize(kSmallStack));
+  for (const char* code : recursions) {
+    std::string output;
+    std::thread([&] {
+      output = Output(std::string("try { ") + code +
+                      " Response.Write('no error') }"
+                      " catch (e) { Response.Write(e.name) }");
+    }).join();
+    EXPECT_EQ(output, "RangeError") << code;
+  }
+  ASSERT_TRUE(sys::SetDefaultThreadStackSize(std::size_t{8} << 20));
 }
 
 // The heap holds references only while the page runs.

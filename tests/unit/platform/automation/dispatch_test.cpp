@@ -39,7 +39,7 @@ struct ISample : IDispatch {
   virtual HRESULT get_Child(Variant* out) = 0;
   virtual HRESULT Scale(double factor, double* out) = 0;
   virtual HRESULT Fail() = 0;
-  virtual HRESULT Explode() = 0;
+  virtual HRESULT Explode(Variant kind) = 0;
   virtual HRESULT put_Secret(std::int32_t value) = 0;
   virtual HRESULT get__NewEnum(IUnknown** out) = 0;
 };
@@ -58,7 +58,7 @@ const InterfaceInfo& ISample::TypeInfo() {
       Get<&ISample::get_Child>(u"Child", kChild),
       Call<&ISample::Scale>(u"Scale", kScale, {2.5}),
       Call<&ISample::Fail>(u"Fail", kFail),
-      Call<&ISample::Explode>(u"Explode", kExplode),
+      Call<&ISample::Explode>(u"Explode", kExplode, {ParamDefault::Optional()}),
       Put<&ISample::put_Secret>(u"Secret", kSecret),
       Get<&ISample::get__NewEnum>(u"_NewEnum", DISPID_NEWENUM),
   };
@@ -122,7 +122,11 @@ class Sample : public ComObject<Sample, DispatchImpl<ISample>> {
     return S_OK;
   }
   HRESULT Fail() override { return E_ACCESSDENIED; }
-  HRESULT Explode() override { throw std::runtime_error("member failed"); }
+  // Throws bad_alloc when kind is 1, another exception otherwise.
+  HRESULT Explode(Variant kind) override {
+    if (kind.vt() == VT_I4 && kind.i4() == 1) throw std::bad_alloc();
+    throw std::runtime_error("member failed");
+  }
   HRESULT put_Secret(std::int32_t value) override {
     secret = value;
     return S_OK;
@@ -283,6 +287,12 @@ TEST(DispatchTest, InvokeRules) {
       {"no call kind", kCount, 0, {}, DISP_E_MEMBERNOTFOUND, {}},
       {"member failure passes through", kFail, DISPATCH_METHOD, {}, E_ACCESSDENIED, {}},
       {"exception becomes unexpected", kExplode, DISPATCH_METHOD, {}, E_UNEXPECTED, {}},
+      {"allocation failure becomes out of memory",
+       kExplode,
+       DISPATCH_METHOD,
+       {Variant::I4(1)},
+       E_OUTOFMEMORY,
+       {}},
   };
   for (const Row& row : rows) {
     Variant result = Str(u"stale");
