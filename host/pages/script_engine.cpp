@@ -1,7 +1,9 @@
 #include "host/pages/script_engine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "host/pages/engine/error_hook.h"
 #include "host/pages/engine/heap.h"
@@ -18,6 +20,19 @@ namespace {
 
 using engine::Heap;
 using engine::RunState;
+
+// The heap of the page running on this thread, if any. A page run by
+// Server.Execute or Transfer runs inside a call of its caller, so its heap
+// gets only what the callers' heaps left of one page's cap: a chain of
+// nested pages cannot hold more than one page may.
+thread_local const Heap* runningHeap = nullptr;
+
+std::size_t HeapLimitFor(std::size_t pageLimit) {
+  if (runningHeap == nullptr) return pageLimit;
+  const std::size_t used = runningHeap->BytesInUse();
+  const std::size_t left = runningHeap->Limit() > used ? runningHeap->Limit() - used : 0;
+  return std::min(pageLimit, left);
+}
 
 // The file name the engine reports for the page.
 constexpr const char* kPageFileName = "page";
@@ -166,9 +181,14 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& 
   // the heap is dropped.
   RunState state(context);
   RunState::Scope active(state);
-  Heap heap(options_.heapLimitBytes);
+  const std::size_t limit = HeapLimitFor(options_.heapLimitBytes);
+  Heap heap(limit);
   if (!heap.ok()) return FailedWith(OutOfMemory(page, options_.heapLimitBytes));
   state.SetInterrupt(heap.Interrupt());
+  struct Running {
+    const Heap* caller;
+    ~Running() { runningHeap = caller; }
+  } running{std::exchange(runningHeap, &heap)};
   RunJob job{&page, &state};
   const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
   return Classify(heap.ctx(), rc, heap, state, page);

@@ -45,6 +45,7 @@ out of memory caught shows its text|<% Server.ScriptTimeout = 60; try { var s = 
 page that executes itself|<% Server.Execute("abuse.asp"); %>|500|*at most 32 deep*
 page that transfers to itself|<% Server.Transfer("abuse.asp"); %>|500|*at most 32 deep*
 pages that execute themselves share one time limit|<% Server.ScriptTimeout = 1; var t = new Date().getTime(); while (new Date().getTime() - t < 400) {} Server.Execute("abuse.asp"); %>|500|*Script timed out*
+nested pages share one heap cap|<% Server.ScriptTimeout = 60; var s = "x"; for (var i = 0; i < 26; i++) s += s; Server.Execute("abuse.asp"); %>|500|*Out of memory*
 executes itself from deep native recursion|<% function f(n) { if (n == 0) Server.Execute("abuse.asp"); else [0].map(function () { f(n - 1); }); } f(450); %>|500|*
 ROWS
 
