@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace vant::host::intrinsics {
 
@@ -23,10 +22,9 @@ struct NameHash {
   std::size_t operator()(const std::u16string& name) const noexcept;
 };
 
-// Maps and sets keyed by names; callers store the names upper-cased so that
+// Maps keyed by names; callers store the names upper-cased so that
 // letter case is ignored.
 template <class T>
 using NameMap = std::unordered_map<std::u16string, T, NameHash>;
-using NameSet = std::unordered_set<std::u16string, NameHash>;
 
 }  // namespace vant::host::intrinsics
