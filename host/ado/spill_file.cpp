@@ -1,5 +1,7 @@
 #include "host/ado/spill_file.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,10 +22,15 @@ std::string TempFolder() {
   return ec ? std::string("/tmp") : folder.string();
 }
 
-std::string RandomName() {
+// False only when the kernel's random source fails.
+bool RandomName(std::string* name) {
+  std::uint32_t high = 0;
+  std::uint32_t low = 0;
+  if (!sys::TryRandom32(&high) || !sys::TryRandom32(&low)) return false;
   char hex[20];
-  std::snprintf(hex, sizeof hex, "%08x%08x", sys::Random32(), sys::Random32());
-  return std::string(kSpillPrefix) + hex + ".tmp";
+  std::snprintf(hex, sizeof hex, "%08x%08x", high, low);
+  *name = std::string(kSpillPrefix) + hex + ".tmp";
+  return true;
 }
 
 Outcome FileError(fs::Status status, std::u16string_view what) {
@@ -37,7 +44,12 @@ Outcome SpillFile::Create(std::unique_ptr<SpillFile>* out) {
   const std::string folder = TempFolder();
   fs::Status status;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string path = folder + "/" + RandomName();
+    std::string name;
+    if (!RandomName(&name)) {
+      status = fs::Status::Fail(EIO);
+      break;
+    }
+    const std::string path = folder + "/" + name;
     fs::File file;
     status = file.OpenHost(path, fs::Access::kReadWrite, fs::Disposition::kCreateNew);
     if (status.ok()) {

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <unordered_set>
 
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/text_encode.h"
@@ -31,11 +30,10 @@ bool IsSessionCookie(std::string_view name) {
                       Widen(session::kSessionCookiePrefix));
 }
 
-// The cookies read so far, with an index of their upper-cased names so a
-// repeated name is found without comparing it with every earlier one.
+// The cookies read so far; their index finds a repeated name without
+// comparing it with every earlier one.
 struct CookieList {
-  std::vector<RequestCookie> cookies;
-  std::unordered_set<std::u16string> names;
+  RequestCookies cookies;
   std::size_t pairs = 0;
 };
 
@@ -51,7 +49,7 @@ bool AddCookie(CookieList& out, std::string_view pair, std::uint32_t codePage,
   if (out.pairs++ == maxCookies) return false;
   RequestCookie cookie;
   cookie.name = DecodeText(codePage, PercentDecode(rawName, true));
-  if (!out.names.insert(ToUpperAscii(cookie.name)).second) return true;
+  if (out.cookies.Find(cookie.name) != nullptr) return true;
   if (rawValue.find('=') != std::string_view::npos) {
     std::optional<KeyedValues> keys = ParseUrlEncoded(rawValue, codePage, maxCookies);
     if (!keys) return false;
@@ -60,15 +58,24 @@ bool AddCookie(CookieList& out, std::string_view pair, std::uint32_t codePage,
   } else {
     cookie.value = DecodeText(codePage, PercentDecode(rawValue, true));
   }
-  out.cookies.push_back(std::move(cookie));
+  out.cookies.Add(std::move(cookie));
   return true;
 }
 
 }  // namespace
 
-std::optional<std::vector<RequestCookie>> ParseRequestCookies(const http::RequestHead& head,
-                                                              std::uint32_t codePage,
-                                                              std::size_t maxCookies) {
+const RequestCookie* RequestCookies::Find(std::u16string_view name) const {
+  const auto hit = index_.find(ToUpperAscii(name));
+  return hit == index_.end() ? nullptr : &list_[hit->second];
+}
+
+void RequestCookies::Add(RequestCookie cookie) {
+  index_.emplace(ToUpperAscii(cookie.name), list_.size());
+  list_.push_back(std::move(cookie));
+}
+
+std::optional<RequestCookies> ParseRequestCookies(const http::RequestHead& head,
+                                                  std::uint32_t codePage, std::size_t maxCookies) {
   CookieList list;
   for (const auto& field : head.headers) {
     if (!EqualsNoCase(Widen(field.name), u"Cookie")) continue;

@@ -27,15 +27,29 @@ struct RequestCookie {
   bool HasKeys() const { return !keys.Empty(); }
 };
 
+// The request's cookies in the order sent, found by name (letter case
+// ignored) through a keyed hash index.
+class RequestCookies {
+ public:
+  const std::vector<RequestCookie>& List() const { return list_; }
+  // The cookie named `name`, nullptr when absent.
+  const RequestCookie* Find(std::u16string_view name) const;
+  // Appends `cookie`; its name must not be in the list yet.
+  void Add(RequestCookie cookie);
+
+ private:
+  std::vector<RequestCookie> list_;
+  NameMap<std::size_t> index_;  // position in list_ by the upper-cased name
+};
+
 // Every cookie of every Cookie header, in order. When a name repeats the
 // first wins (the browser sends the most specific path first). The host's
 // session cookie is left out: it is none of the page's business. nullopt
 // when the headers hold more than `maxCookies` cookies (a repeated name
 // counted each time) or a keyed cookie has more keys than that; reading
 // stops there, so the work is bounded by the limit.
-std::optional<std::vector<RequestCookie>> ParseRequestCookies(const http::RequestHead& head,
-                                                              std::uint32_t codePage,
-                                                              std::size_t maxCookies);
+std::optional<RequestCookies> ParseRequestCookies(const http::RequestHead& head,
+                                                  std::uint32_t codePage, std::size_t maxCookies);
 
 struct ResponseCookie {
   std::u16string name;

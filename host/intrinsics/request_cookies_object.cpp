@@ -20,27 +20,22 @@ void* RequestCookiesObject::FindExtraInterface(const IID& iid) {
                                                : nullptr;
 }
 
-const RequestCookie* RequestCookiesObject::Find(std::u16string_view name) const {
-  for (const auto& c : cookies_) {
-    if (EqualsNoCase(c.name, name)) return &c;
-  }
-  return nullptr;
-}
-
 HRESULT RequestCookiesObject::get_Item(const Variant& key, Variant* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {
     const RequestCookie* found = nullptr;
     RequestCookie absent;
     if (auto position = PositionOf(key)) {
-      if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.size()) return BadPosition();
-      found = &cookies_[static_cast<std::size_t>(*position - 1)];
+      if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.List().size()) {
+        return BadPosition();
+      }
+      found = &cookies_.List()[static_cast<std::size_t>(*position - 1)];
     } else if (!key.Deref().IsMissing()) {
       std::u16string name;
       if (Failed(VariantToText(key, &name))) {
         return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The cookie name is not text.");
       }
-      found = Find(name);
+      found = cookies_.Find(name);
       absent.name = std::move(name);
     }
     auto cookie = ReadCookieObject::Create(found ? *found : absent);
@@ -51,17 +46,18 @@ HRESULT RequestCookiesObject::get_Item(const Variant& key, Variant* out) {
 
 HRESULT RequestCookiesObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
-  *out = static_cast<std::int32_t>(cookies_.size());
+  *out = static_cast<std::int32_t>(cookies_.List().size());
   return S_OK;
 }
 
 HRESULT RequestCookiesObject::get_Key(const Variant& position, Variant* out) {
-  return KeyAtPosition(kSource, kOutOfRange, cookies_, [](const auto& c) { return c.name; },
-                       position, out);
+  return KeyAtPosition(
+      kSource, kOutOfRange, cookies_.List(), [](const auto& c) { return c.name; }, position, out);
 }
 
 HRESULT RequestCookiesObject::get__NewEnum(IUnknown** out) {
-  return KeyEnumerator(kSource, cookies_, [](const auto& c) { return c.name; }, out);
+  return KeyEnumerator(
+      kSource, cookies_.List(), [](const auto& c) { return c.name; }, out);
 }
 
 }  // namespace vant::host::intrinsics

@@ -2,7 +2,7 @@
 // the names. Item of a name not sent is an empty cookie.
 #pragma once
 
-#include <vector>
+#include <utility>
 
 #include "host/intrinsics/cookie_text.h"
 #include "host/intrinsics/interfaces/asp_request_dictionary.h"
@@ -12,7 +12,7 @@ namespace vant::host::intrinsics {
 class RequestCookiesObject final
     : public ComObject<RequestCookiesObject, DispatchImpl<IAspRequestDictionary>> {
  public:
-  explicit RequestCookiesObject(std::vector<RequestCookie> cookies) : cookies_(std::move(cookies)) {}
+  explicit RequestCookiesObject(RequestCookies cookies) : cookies_(std::move(cookies)) {}
 
   HRESULT get_Item(const Variant& key, Variant* out) override;
   HRESULT get_Count(std::int32_t* out) override;
@@ -20,13 +20,13 @@ class RequestCookiesObject final
   HRESULT get_Key(const Variant& position, Variant* out) override;
 
   // The cookie named `name`, nullptr when not sent; for Request(name).
-  const RequestCookie* Find(std::u16string_view name) const;
+  const RequestCookie* Find(std::u16string_view name) const { return cookies_.Find(name); }
 
  protected:
   void* FindExtraInterface(const IID& iid) override;
 
  private:
-  std::vector<RequestCookie> cookies_;
+  RequestCookies cookies_;
 };
 
 }  // namespace vant::host::intrinsics

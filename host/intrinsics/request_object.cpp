@@ -168,7 +168,7 @@ HRESULT RequestObject::EnsureServerVariables() {
 HRESULT RequestObject::EnsureCookies() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (cookies_) return S_OK;
-  std::optional<std::vector<RequestCookie>> cookies =
+  std::optional<RequestCookies> cookies =
       ParseRequestCookies(core_->exchange->Request(), core_->CodePage(), core_->site.maxInputVars);
   if (!cookies) return TooMany(u"Request.Cookies", core_->site.maxInputVars);
   cookies_ = RequestCookiesObject::Create(std::move(*cookies));

@@ -7,14 +7,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "host/intrinsics/name_hash.h"
 
 namespace vant::host::intrinsics {
 
 // Names with their values in the order first sent, found by name (letter
-// case ignored) through a hash index, so adding n names costs O(n), not the
-// O(n²) of comparing each new name with every earlier one.
+// case ignored) through a keyed hash index, so adding n names costs O(n),
+// not the O(n²) of comparing each new name with every earlier one.
 class KeyedValues {
  public:
   struct Entry {
@@ -36,7 +37,7 @@ class KeyedValues {
  private:
   std::vector<Entry> entries_;
   // Position in entries_ by the upper-cased name.
-  std::unordered_map<std::u16string, std::size_t> index_;
+  NameMap<std::size_t> index_;
 };
 
 // Splits `raw` at `separator` into name=value pairs, %-decodes both ('+' is

@@ -1,5 +1,7 @@
 #include "blob/temp_target.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "form/save_paths.h"
@@ -15,9 +17,9 @@ constexpr int kCreateAttempts = 8;
 // Each clash of MoveNoReplace means another writer took the name just found.
 constexpr int kPlaceAttempts = 64;
 
-std::u16string TempName(std::u16string_view target) {
+std::u16string TempName(std::u16string_view target, std::uint32_t random) {
   char hex[16];
-  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(sys::Random32()));
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(random));
   const std::size_t slash = target.rfind(u'\\');
   std::u16string path(target.substr(0, slash == std::u16string_view::npos ? 0 : slash + 1));
   path += u"~blob";
@@ -36,7 +38,9 @@ TempTarget::~TempTarget() {
 fs::Status TempTarget::Create(std::u16string_view target) {
   fs::Status status = fs::Status::Fail(EEXIST);
   for (int attempt = 0; attempt < kCreateAttempts && status.exists(); ++attempt) {
-    const std::u16string candidate = TempName(target);
+    std::uint32_t random = 0;
+    if (!sys::TryRandom32(&random)) return fs::Status::Fail(EIO);
+    const std::u16string candidate = TempName(target, random);
     status = file_.CreateExclusive(candidate);
     if (status.ok()) path_ = candidate;
   }

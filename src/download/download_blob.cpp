@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "download/file_download.h"
+#include "download/header_value.h"
 #include "frame/error_report.h"
 
 namespace vant::download {
@@ -33,6 +34,9 @@ HRESULT CFileDownload::_DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName
   if (Failed(field->get_ActualSize(&length)) || length < 0) return Unexpected(kMember);
   host::IResponse* response = context_.Response();
   if (response == nullptr) return frame::kIntrinsicNotHeld;
+  if (!IsSafeHeaderValue(bstrFileName.str())) {
+    return frame::ReportErrorOnce(errorFlag_, frame::MessageId::kDownloadNameUnsendable);
+  }
 
   (void)response->put_Buffer(VARIANT_FALSE);
   (void)response->put_ContentType(Bstr(u"application/octet-stream"));
@@ -40,7 +44,8 @@ HRESULT CFileDownload::_DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName
   content.displayName = bstrFileName.str();
   content.length = length;
   content.hasValidators = false;
-  (void)WriteDownloadHeaders(content, bAttach, VARIANT_TRUE);
+  if (const HRESULT hr = WriteDownloadHeaders(content, bAttach, VARIANT_TRUE); Failed(hr))
+    return hr;
   return DownloadForField(*field, length);
 }
 

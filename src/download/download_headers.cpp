@@ -27,7 +27,9 @@ void CFileDownload::PrepareDownloadResponse() {
 
 // Resume is on only for VARIANT_TRUE. A Range the download can honour
 // (parsed, and If-Range naming this version of the content) gives 206 or,
-// for a start past the content, 416; anything else is a full download.
+// for a start past the content, 416; anything else is a full download. A
+// 206 keeps the disposition and Accept-Ranges, so the resumed file has the
+// same name and can be resumed again; its validator goes with the range.
 HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL bAttach,
                                             VARIANT_BOOL bResume) {
   rangeRequested_ = 0;
@@ -36,16 +38,17 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
   const fs::FileAttributes* times = resume && content.hasValidators ? &content.attributes : nullptr;
+  bool answered = false;
   if (resume) {
     if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
-    bool answered = false;
     const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
-    if (Failed(hr) || answered) return hr;
+    if (Failed(hr) || rangeUnsatisfiable_) return hr;
   }
   (void)AddHeader(u"Content-Disposition",
                   DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
   if (!resume) return S_OK;
   (void)AddHeader(u"Accept-Ranges", u"bytes");
+  if (answered) return S_OK;
   WriteLastModified(times);
   if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
   return S_OK;

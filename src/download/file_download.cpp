@@ -97,6 +97,11 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   }
   if (context_.Response() == nullptr) return frame::kIntrinsicNotHeld;
   content.displayName = bstrFileName.empty() ? LeafName(content.path) : bstrFileName.str();
+  // A name that would split the header fails the download before anything
+  // is sent, rather than sending the file under a name the page did not ask.
+  if (!IsSafeHeaderValue(content.displayName)) {
+    return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadNameUnsendable);
+  }
 
   const CacheLease lease(cache_, content.path);
   fs::File file;
@@ -110,7 +115,7 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
     content.length = static_cast<std::int64_t>(size);
   }
   PrepareDownloadResponse();
-  (void)WriteDownloadHeaders(content, bAttach, bResume);
+  if (const HRESULT hr = WriteDownloadHeaders(content, bAttach, bResume); Failed(hr)) return hr;
   if (lease) return _DownloadForCache(lease);
   return DownloadForFile(file, content.length);
 }

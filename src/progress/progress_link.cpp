@@ -16,24 +16,24 @@ bool ProgressLink::Attach(std::int32_t id, std::u16string_view ownerKey) {
 }
 
 void ProgressLink::Start(std::int32_t total) {
-  if (entry_ != nullptr) table_.Start(*entry_, total, sys::TickCount());
+  if (entry_ != nullptr) table_.Start(*entry_, generation_, total, sys::TickCount());
 }
 
 void ProgressLink::ChunkRead(std::int32_t remaining) {
-  if (entry_ != nullptr) table_.ChunkRead(*entry_, remaining, sys::TickCount());
+  if (entry_ != nullptr) table_.ChunkRead(*entry_, generation_, remaining, sys::TickCount());
 }
 
 void ProgressLink::SetCurrentName(std::u16string_view name) {
   if (entry_ == nullptr) return;
   try {
-    table_.SetCurrentName(*entry_, name);
+    table_.SetCurrentName(*entry_, generation_, name);
   } catch (const std::bad_alloc&) {
     // The name is only shown to the user; the upload goes on without it.
   }
 }
 
 void ProgressLink::Refuse() {
-  if (entry_ != nullptr) table_.Refuse(*entry_);
+  if (entry_ != nullptr) table_.Refuse(*entry_, generation_);
 }
 
 void ProgressLink::Release() {

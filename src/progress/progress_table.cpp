@@ -32,9 +32,15 @@ std::optional<std::int32_t> ProgressTable::AllocateProgressId() {
   lastProgressId_ = (lastProgressId_ + 1) % kProgressIdCount;
   const std::int32_t id = lastProgressId_;
   if (const auto found = records_.find(id); found != records_.end()) {
-    // Issued to a new browser now: the last upload's session lets go of it.
-    if (!found->second->inUse) found->second->owner.clear();
-    found->second->refused = false;
+    // Issued to a new browser now: the last upload's session lets go of it,
+    // and with it of what that upload showed (name, size, rate), which would
+    // otherwise stay readable by anyone until the delayed reset.
+    Entry& entry = *found->second;
+    if (!entry.inUse) {
+      entry.owner.clear();
+      ResetProgressInfo(entry.info);
+    }
+    entry.refused = false;
     return id;
   }
   try {
@@ -68,9 +74,11 @@ ProgressTable::Entry* ProgressTable::Attach(std::int32_t id, std::u16string_view
   const auto found = records_.find(id);
   if (found == records_.end()) return nullptr;
   Entry& entry = *found->second;
-  // Another session's running upload keeps its record: a stranger who names
-  // the id must neither take it over nor write into it.
-  if (entry.inUse && !MayRead(entry, owner)) return nullptr;
+  // A running upload keeps its record: another request that names the id
+  // must neither take it over nor write into it. Only the same session may
+  // attach again (an upload object's second SetProgress, say); an upload
+  // without a session has nobody who could prove to be the same.
+  if (entry.inUse && (entry.owner.empty() || !SameKey(entry.owner, owner))) return nullptr;
   entry.owner.swap(owner);
   entry.inUse = true;
   entry.refused = false;
@@ -82,32 +90,42 @@ ProgressTable::Entry* ProgressTable::Attach(std::int32_t id, std::u16string_view
   return &entry;
 }
 
-void ProgressTable::Start(Entry& entry, std::int32_t total, std::uint32_t now) {
+void ProgressTable::Start(Entry& entry, std::uint64_t generation, std::int32_t total,
+                          std::uint32_t now) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (entry.generation != generation) return;
   entry.info.startTime = now;
   entry.info.total = total;
 }
 
-void ProgressTable::ChunkRead(Entry& entry, std::int32_t remaining, std::uint32_t now) {
+void ProgressTable::ChunkRead(Entry& entry, std::uint64_t generation, std::int32_t remaining,
+                              std::uint32_t now) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (entry.generation != generation) return;
   entry.info.remaining = remaining;
   entry.info.lastReadTime = now;
 }
 
-void ProgressTable::SetCurrentName(Entry& entry, std::u16string_view name) {
+void ProgressTable::SetCurrentName(Entry& entry, std::uint64_t generation,
+                                   std::u16string_view name) {
   std::u16string copy(name);  // allocated outside the lock
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (entry.generation != generation) return;
   entry.info.currentName.swap(copy);
 }
 
-void ProgressTable::Refuse(Entry& entry) {
+void ProgressTable::Refuse(Entry& entry, std::uint64_t generation) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  if (entry.generation != generation) return;
   entry.refused = true;
 }
 
 void ProgressTable::Release(Entry& entry, std::uint64_t generation) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
+    // An older attachment of a record attached again since: the newer upload
+    // still runs and owns it, and its own release schedules the reset.
+    if (entry.generation != generation) return;
     entry.info.working = 0;
     entry.inUse = false;
   }

@@ -68,20 +68,22 @@ class ProgressTable {
   // --- The upload engine's side (through ProgressLink) ---------------------
   struct Entry;
   // The entry of `id` with a new attachment generation, or nullptr when the
-  // id is negative or not in the table, or while an upload of another
-  // session uses it. The record then belongs to `ownerKey`'s session ("" for
-  // none). A record still waiting for its delayed reset is reset now, so the
-  // new upload starts from a clean record.
+  // id is negative or not in the table, or while an upload uses it, unless
+  // that upload's session key is `ownerKey` and not empty. The record then belongs to `ownerKey`'s
+  // session ("" for none). A record still waiting for its delayed reset is reset now, so the new
+  // upload starts from a clean record.
   Entry* Attach(std::int32_t id, std::u16string_view ownerKey, std::uint64_t* generation);
-  void Start(Entry& entry, std::int32_t total, std::uint32_t now);
-  void ChunkRead(Entry& entry, std::int32_t remaining, std::uint32_t now);
-  void SetCurrentName(Entry& entry, std::u16string_view name);
+  void Start(Entry& entry, std::uint64_t generation, std::int32_t total, std::uint32_t now);
+  void ChunkRead(Entry& entry, std::uint64_t generation, std::int32_t remaining, std::uint32_t now);
+  void SetCurrentName(Entry& entry, std::uint64_t generation, std::u16string_view name);
   // The upload was refused before it started. Readers see it until the
   // record is attached or issued again, across the release and its reset,
   // so a monitor window that opens late still learns why nothing came.
-  void Refuse(Entry& entry);
+  void Refuse(Entry& entry, std::uint64_t generation);
   // working := 0 now; the reset follows after the release delay unless the
   // record was attached again meanwhile. Never blocks; never throws.
+  // Each call names the generation its Attach gave; calls of an older
+  // attachment (the record was attached again since) change nothing.
   void Release(Entry& entry, std::uint64_t generation);
 
   // Waits until every scheduled reset has run (tests).

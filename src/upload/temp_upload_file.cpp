@@ -1,5 +1,7 @@
 #include "upload/temp_upload_file.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/fs/file_info.h"
@@ -92,7 +94,9 @@ TempUploadFile::~TempUploadFile() {
 fs::Status TempUploadFile::Create(std::u16string_view folder) {
   fs::Status status = fs::Status::Fail(EEXIST);
   for (int attempt = 0; attempt < kNameAttempts && status.exists(); ++attempt) {
-    std::u16string path = TempFileName(folder, sys::TickCount(), sys::Random32());
+    std::uint32_t random = 0;
+    if (!sys::TryRandom32(&random)) return fs::Status::Fail(EIO);
+    std::u16string path = TempFileName(folder, sys::TickCount(), random);
     status = file_.CreateExclusive(path);
     if (status.ok()) path_ = std::move(path);
   }

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/fs/detail/copy_file.h"
@@ -39,10 +41,14 @@ Status RemoveSource(const std::string& from) {
   return Status::Ok();
 }
 
-std::string TemporaryNameBeside(const std::string& target) {
+// False (EIO) only when the kernel's random source fails.
+bool TemporaryNameBeside(const std::string& target, std::string* name) {
+  std::uint32_t random = 0;
+  if (!sys::TryRandom32(&random)) return false;
   char suffix[16];
-  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", sys::Random32());
-  return target + suffix;
+  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", random);
+  *name = target + suffix;
+  return true;
 }
 
 // The cross-volume half of MoveReplacing: copy to a fresh temporary name in
@@ -51,7 +57,7 @@ Status CopyReplacing(const std::string& from, const std::string& to) {
   std::string temporary;
   Status copied = Status::Fail(EEXIST);
   for (int i = 0; i < kTemporaryNameAttempts && copied.exists(); ++i) {
-    temporary = TemporaryNameBeside(to);
+    if (!TemporaryNameBeside(to, &temporary)) return Status::Fail(EIO);
     copied = detail::CopyToNewFile(from, temporary);
   }
   if (!copied.ok()) return copied;

@@ -103,9 +103,11 @@ bool RandomBytes(void* out, std::size_t size) {
   return true;
 }
 
+bool TryRandom32(uint32_t* value) { return RandomBytes(value, sizeof *value); }
+
 uint32_t Random32() {
   uint32_t value = 0;
-  if (!RandomBytes(&value, sizeof value)) {
+  if (!TryRandom32(&value)) {
     throw std::system_error(errno, std::generic_category(), "kernel random source");
   }
   return value;

@@ -18,9 +18,13 @@ inline constexpr int kGuidSize = 16;
 // only when the kernel source fails; `out` may then hold part of a draw.
 bool RandomBytes(void* out, std::size_t size);
 
-// A uniformly distributed 32-bit number from RandomBytes. Throws
-// std::system_error when the kernel source fails (it does not on a working
-// Linux); callers sit behind member boundaries that turn it into a failure.
+// A uniformly distributed 32-bit number from RandomBytes, or false when the
+// kernel source fails (it does not on a working Linux). Code that reports a
+// status (temporary names, ...) uses this one and fails with EIO.
+bool TryRandom32(uint32_t* value);
+
+// The same, but throws std::system_error when the kernel source fails: only
+// for callers behind member boundaries that turn an exception into a failure.
 uint32_t Random32();
 
 // Fills `out` with a new version-4 (random) GUID in the in-memory GUID

@@ -134,10 +134,14 @@ for row in \
   expect_eq "injection: $what $value adds no cookie attribute" "$(grep -ci '^set-cookie:.*; *domain=evil' <<<"$head")" "0"
   expect_like "injection: $what $value page answer" "$(printf '%s' "$got" | tr -d '\r' | sed '1,/^$/d')" "$want"
 done
-for name in 'a%0d%0aX-Injected:%201.txt' 'a%0aX-Injected.txt' 'a%00b.txt' 'a%22%3b%20filename=evil.txt' 'a%5c%22.txt'; do
+# A name that cannot go into a header fails the download (the page catches
+# it and answers 500); any other name is sent, quoted.
+for row in 'a%0d%0aX-Injected:%201.txt|500' 'a%0aX-Injected.txt|500' 'a%00b.txt|500' \
+  'a%22%3b%20filename=evil.txt|200' 'a%5c%22.txt|200'; do
+  IFS='|' read -r name status <<<"$row"
   head=$(header_lines "$(curl -s -i --max-time 10 "$BASE/dl.asp?name=$name")")
   expect_eq "injection: download name $name splits no header" "$(grep -ci '^x-injected' <<<"$head")" "0"
-  expect_like "injection: download name $name still answers" "$(head -1 <<<"$head")" "HTTP/1.1 200 *"
+  expect_like "injection: download name $name answers $status" "$(head -1 <<<"$head")" "HTTP/1.1 $status *"
   expect_eq "injection: download name $name gives at most one disposition" \
     "$(grep -ci "^content-disposition" <<<"$head" | awk "{ print (\$1 <= 1) ? \"yes\" : \$1 }")" "yes"
 done

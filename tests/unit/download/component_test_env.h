@@ -37,7 +37,8 @@ inline constexpr const char* kCatalog =
     "0x40020061 = 61\n"
     "0x40020062 = 62|%1\n"
     "0x40020063 = 63|%2|%3|%4\n"
-    "0x40020066 = 66|%1|%2\n";
+    "0x40020066 = 66|%1|%2\n"
+    "0x40020069 = 69\n";
 
 using vant::test::TakeReport;
 using vant::test::U16;

@@ -56,8 +56,8 @@ class MonitorTest : public ::testing::Test {
     std::uint64_t generation = 0;
     entry_ = table_.Attach(id, u"", &generation);
     generation_ = generation;
-    table_.Start(*entry_, total, 1000);
-    table_.ChunkRead(*entry_, remaining, 1000 + elapsedMs);
+    table_.Start(*entry_, generation, total, 1000);
+    table_.ChunkRead(*entry_, generation, remaining, 1000 + elapsedMs);
     host_.SetCookie(u"VANTUpload", u"ProgressID", Utf8ToUtf16(std::to_string(id)));
     return id;
   }

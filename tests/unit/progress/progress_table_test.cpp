@@ -50,24 +50,38 @@ TEST(ProgressTable, NewIdsHaveARecordInTheInitialState) {
   EXPECT_FALSE(table.Contains(0)) << "only issued ids enter the table";
 }
 
-TEST(ProgressTable, AWrappedIdReusesItsRecordUnchanged) {
-  ProgressTable table;
-  const std::int32_t first = Allocate(table);
-  {
+// A wrapped id keeps the record of an upload still running on it; the
+// record of a finished one, still waiting for its reset, is cleared at once,
+// so the next browser never sees the last upload's name or size.
+TEST(ProgressTable, AWrappedIdKeepsOnlyARunningUploadsRecord) {
+  struct Row {
+    const char* what;
+    bool released;
+    std::int32_t total;
+    std::u16string_view name;
+  };
+  const Row rows[] = {
+      {"still uploading", false, 5000, u"big.iso"},
+      {"released, reset pending", true, 0, kIdleName},
+  };
+  for (const Row& row : rows) {
+    ProgressTable table;  // resets come 1 s after the release
+    const std::int32_t first = Allocate(table);
     ProgressLink link(table);
-    ASSERT_TRUE(link.Attach(first));
+    ASSERT_TRUE(link.Attach(first, u"k1"));
     link.Start(5000);
     link.ChunkRead(1000);
     link.SetCurrentName(u"big.iso");
+    if (row.released) link.Release();
     for (int i = 1; i < kProgressIdCount; ++i) Allocate(table);
     EXPECT_EQ(Allocate(table), first);
-    const ProgressSnapshot again = table.Snapshot(first).value();
-    EXPECT_EQ(again.record.total, 5000);
-    EXPECT_EQ(again.record.remaining, 1000);
-    EXPECT_EQ(again.record.currentName, u"big.iso");
+    const std::u16string reader = row.released ? u"" : u"k1";
+    const ProgressSnapshot again = table.Snapshot(first, reader).value();
+    EXPECT_EQ(again.record.total, row.total) << row.what;
+    EXPECT_EQ(again.record.currentName, row.name) << row.what;
     link.Release();
+    table.WaitForPendingResets();
   }
-  table.WaitForPendingResets();
 }
 
 // Eight request threads issue ids, upload into them and read them back while
@@ -102,38 +116,51 @@ TEST(ProgressTable, ConcurrentAllocationAndUpdates) {
 }
 
 // A record attached by an upload with a session key answers only readers of
-// that session, and a running upload of one session cannot be taken over by
-// another; uploads without a key stay readable by id as before.
+// that session, and a running upload cannot be taken over by another
+// request, even after an older attachment of the same session lets go of it;
+// uploads without a key stay readable by id as before.
 TEST(ProgressTable, ARecordOfASessionAnswersOnlyThatSession) {
   struct Row {
     const char* what;
     std::u16string owner;   // key of the upload's request
     std::u16string reader;  // key of the reading request
     bool readable;
-    bool strangerMayAttach;  // another key attaching while the upload runs
+    std::u16string stranger;     // another key attaching while the upload runs
+    bool olderReleased = false;  // an older attachment of the session ends late
   };
   const Row rows[] = {
-      {"same session", u"k1", u"k1", true, false},
-      {"other session", u"k1", u"k2", false, false},
-      {"reader without cookies", u"k1", u"", false, false},
-      {"longer key with the owner's prefix", u"k1", u"k1x", false, false},
-      {"upload without a session", u"", u"k2", true, true},
-      {"neither has a session", u"", u"", true, true},
+      {"same session", u"k1", u"k1", true, u"k9"},
+      {"other session", u"k1", u"k2", false, u"k9"},
+      {"reader without cookies", u"k1", u"", false, u"k9"},
+      {"longer key with the owner's prefix", u"k1", u"k1x", false, u"k9"},
+      {"upload without a session", u"", u"k2", true, u"k9"},
+      {"neither has a session", u"", u"", true, u""},
+      {"older attachment released", u"k1", u"k1", true, u"k9", true},
   };
   for (const Row& row : rows) {
     ProgressTable table;
     const std::int32_t id = Allocate(table);
+    std::optional<ProgressLink> older;
+    if (row.olderReleased) {
+      older.emplace(table);
+      ASSERT_TRUE(older->Attach(id, row.owner));
+    }
     ProgressLink upload(table);
     ASSERT_TRUE(upload.Attach(id, row.owner)) << row.what;
     upload.Start(100);
     upload.SetCurrentName(u"secret-plans.pdf");
+    if (older) {
+      older->SetCurrentName(u"stale.bin");
+      older->Release();
+    }
     const std::optional<ProgressSnapshot> seen = table.Snapshot(id, row.reader);
     EXPECT_EQ(seen.has_value(), row.readable) << row.what;
     if (seen) {
       EXPECT_EQ(seen->record.currentName, u"secret-plans.pdf") << row.what;
+      EXPECT_EQ(seen->record.working, 1) << row.what;
     }
     ProgressLink stranger(table);
-    EXPECT_EQ(stranger.Attach(id, u"k9"), row.strangerMayAttach) << row.what;
+    EXPECT_FALSE(stranger.Attach(id, row.stranger)) << row.what;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/fs/fault_injection.h"
+#include "support/scripted_random.h"
 #include "unit/upload/upload_test_env.h"
 
 namespace vant::upload {
@@ -123,6 +124,12 @@ TEST_F(TempUploadFileTest, WriteBeforeCreateOrAfterCloseFails) {
   ASSERT_TRUE(file.Close().ok());
   EXPECT_EQ(file.Write("d", 1).error, EBADF);
   EXPECT_EQ(ReadHostFile(HostPath(file.Path())), "abc");
+}
+
+TEST_F(TempUploadFileTest, NoRandomNameFailsWithEio) {
+  const test::FailingRandom random;
+  TempUploadFile file;
+  EXPECT_EQ(file.Create(UploadFolder()).error, EIO);
 }
 
 }  // namespace

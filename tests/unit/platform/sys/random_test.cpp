@@ -53,7 +53,8 @@ TEST(NewGuidBytes, SetsVersionFourAndTheVariant) {
 // in between that could be seeded once and then solved from its outputs;
 // one source call serves many small draws.
 TEST(RandomBytes, EveryDrawReadsTheKernelSourceInOrder) {
-  test::ScriptedRandom source;
+  // A period of 251 makes the stream's bytes 256.. differ from its first ones.
+  test::ScriptedRandom source(251);
   EXPECT_EQ(Random32(), 0x03020100u);
   uint8_t five[5] = {};
   ASSERT_TRUE(RandomBytes(five, sizeof five));
@@ -64,8 +65,9 @@ TEST(RandomBytes, EveryDrawReadsTheKernelSourceInOrder) {
   EXPECT_EQ(guid[15], 24);
   uint32_t other = 0;
   std::thread([&] { other = Random32(); }).join();
-  // The first thread's call took bytes 0..255; this thread's takes the next 256.
-  EXPECT_EQ(other, 0x03020100u) << "a new thread draws from the source";
+  // The first thread's call took stream bytes 0..255 (0..250, 0..4); this
+  // thread's takes the next 256, which start 5, 6, 7, 8.
+  EXPECT_EQ(other, 0x08070605u) << "a new thread draws the source's next bytes";
   EXPECT_EQ(source.Calls(), 2);
   for (int i = 0; i < 1000; ++i) (void)Random32();
   EXPECT_LE(source.Calls(), 25) << "draws are buffered, not one kernel call each";
