@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   head.headers.push_back({"Cookie", Pairs(keys, "c", "; ")});
   const double cookieMs = MedianMs(repeats, [&] {
     const auto cookies = intrinsics::ParseRequestCookies(head, kUtf8, kNoLimit);
-    return cookies && cookies->size() == keys;
+    return cookies && cookies->List().size() == keys;
   });
   std::printf("form_ms=%.3f\ncookie_ms=%.3f\n", formMs, cookieMs);
   return 0;

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <utility>
 
 #include "platform/sys/random.h"
@@ -17,11 +18,15 @@ constexpr int kNameAttempts = 16;
 constexpr std::string_view kNameChars =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
+// Empty when the kernel's random source fails: the file is then not made.
 std::string CandidateName(const std::string& target) {
   std::string name = target;
   name += kTempImageInfix;
-  for (int i = 0; i < kTempImageRandomChars; ++i)
-    name += kNameChars[sys::Random32() % kNameChars.size()];
+  for (int i = 0; i < kTempImageRandomChars; ++i) {
+    std::uint32_t draw = 0;
+    if (!sys::TryRandom32(&draw)) return {};
+    name += kNameChars[draw % kNameChars.size()];
+  }
   return name;
 }
 
@@ -30,6 +35,7 @@ std::string CandidateName(const std::string& target) {
 TempImageFile::TempImageFile(const std::string& target) {
   for (int i = 0; i < kNameAttempts; ++i) {
     std::string candidate = CandidateName(target);
+    if (candidate.empty()) return;
     const int fd =
         ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewImageMode);
     if (fd >= 0) {
