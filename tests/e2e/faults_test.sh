@@ -22,11 +22,8 @@ run_host() {
   VANT_FAULTS="$1" "$BUILD/vant-host" --site "$SITE" --listen 127.0.0.1:0 \
     --registry "$VANT_REGISTRY" --data "$WORK/data" >"$WORK/host.out" 2>"$WORK/host.err" &
   HOST_PID=$!
-  for _ in $(seq 1 100); do
-    BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/host.out" 2>/dev/null | head -1)
-    [ -n "$BASE" ] && return 0
-    sleep 0.1
-  done
+  BASE=$(host_address "$WORK/host.out")
+  [ -n "$BASE" ] && return 0
   echo "vant-host did not start:"; cat "$WORK/host.err"; exit 1
 }
 # The files left in /uploads (the upload's objects are released just after

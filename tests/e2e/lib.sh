@@ -25,12 +25,21 @@ start_host() {
   "$BUILD/vant-host" --site "$SITE" --listen 127.0.0.1:0 --registry "$VANT_REGISTRY" \
     --data "$WORK/data" "$@" >"$WORK/host.out" 2>"$WORK/host.err" &
   HOST_PID=$!
+  BASE=$(host_address "$WORK/host.out")
+  [ -n "$BASE" ] && return 0
+  echo "vant-host did not start:"; cat "$WORK/host.err"; exit 1
+}
+
+# host_address OUT: the address a host started with --listen 127.0.0.1:0
+# prints on OUT once it listens ("http://127.0.0.1:PORT"); empty after 10 s.
+host_address() {
+  local address=""
   for _ in $(seq 1 100); do
-    BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/host.out" 2>/dev/null | head -1)
-    [ -n "$BASE" ] && return 0
+    address=$(grep -o 'http://127.0.0.1:[0-9]*' "$1" 2>/dev/null | head -1)
+    [ -n "$address" ] && break
     sleep 0.1
   done
-  echo "vant-host did not start:"; cat "$WORK/host.err"; exit 1
+  printf '%s' "$address"
 }
 
 page() { mkdir -p "$(dirname "$SITE/$1")"; cat >"$SITE/$1"; }

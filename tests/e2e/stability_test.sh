@@ -89,12 +89,7 @@ while IFS='|' read -r name plan; do
   VANT_FAULTS="$plan" "$BUILD/vant-host" --site "$SITE" --listen 127.0.0.1:0 \
     --registry "$VANT_REGISTRY" --data "$WORK/fault-data" >"$WORK/fault.out" 2>"$WORK/fault.err" &
   FPID=$!
-  FBASE=""
-  for _ in $(seq 1 100); do
-    FBASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/fault.out" 2>/dev/null | head -1)
-    [ -n "$FBASE" ] && break
-    sleep 0.1
-  done
+  FBASE=$(host_address "$WORK/fault.out")
   : >"$WORK/fault-pages.out"
   rounds "faults $name" "$FPID" 4096 fault_round
   expect_eq "faults $name: pages met the faults" \

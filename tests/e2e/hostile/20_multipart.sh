@@ -117,11 +117,7 @@ expect_like "long body: the rest is refused as a request" "$(printf '%s' "$got" 
   --data "$WORK/data-drip" --idle-timeout 2 --request-timeout 4 --max-form-parts 3 \
   >"$WORK/drip.out" 2>"$WORK/drip.err" &
 DRIP_PID=$!
-for _ in $(seq 1 100); do
-  DRIP_PORT=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/drip.out" 2>/dev/null | head -1)
-  [ -n "$DRIP_PORT" ] && break
-  sleep 0.1
-done
+DRIP_PORT=$(host_address "$WORK/drip.out")
 DRIP_PORT=${DRIP_PORT##*:}
 
 # A body shorter than its Content-Length: the client stalls, the idle

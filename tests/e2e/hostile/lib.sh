@@ -69,12 +69,7 @@ start_sample_host() {
     --data "$WORK/data-sample" --upload-folder /uploads --upload-folder /gallery/photos \
     >"$WORK/sample.out" 2>"$WORK/sample.err" &
   SAMPLE_PID=$!
-  SAMPLE_BASE=""
-  for _ in $(seq 1 100); do
-    SAMPLE_BASE=$(grep -o 'http://127.0.0.1:[0-9]*' "$WORK/sample.out" 2>/dev/null | head -1)
-    [ -n "$SAMPLE_BASE" ] && break
-    sleep 0.1
-  done
+  SAMPLE_BASE=$(host_address "$WORK/sample.out")
   expect_like "sample site host started" "$SAMPLE_BASE" "http://*"
 }
 
