@@ -50,8 +50,11 @@ expect_eq "redirect followed" "$(field redirectedTo)" "/counter.asp"
 slow=$(field slow); fast=$(field fast); second=$(field second)
 expect_eq "sessionless page of the same browser does not wait" \
   "$(awk -v f="$fast" -v s="$slow" 'BEGIN { print (f < s - 500) ? "yes" : "no (" f " vs " s ")" }')" "yes"
+# The session is let go as the first page ends, so the second one may be
+# answered within the same millisecond and read first; had it not waited it
+# would end about 1.2 s earlier.
 expect_eq "a second session page waits for the first" \
-  "$(awk -v n="$second" -v s="$slow" 'BEGIN { print (n >= s) ? "yes" : "no (" n " vs " s ")" }')" "yes"
+  "$(awk -v n="$second" -v s="$slow" 'BEGIN { print (n >= s - 100) ? "yes" : "no (" n " vs " s ")" }')" "yes"
 
 first=$(field firstAt); end=$(field endAt)
 expect_eq "unbuffered output reaches the browser before the page ends" \
