@@ -1,36 +1,53 @@
 #include "host/http/connection.h"
 
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/beast/http/read.hpp>
 #include <chrono>
+#include <memory>
+#include <optional>
 
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/error_page.h"
+#include "host/http/http_date.h"
 #include "host/http/request_dispatch.h"
 #include "host/http/request_framing.h"
 
 namespace vant::host::http {
 namespace {
 
+namespace asio = boost::asio;
 namespace http = boost::beast::http;
 using detail::RequestParser;
 using detail::SocketExchange;
 using detail::TrackedStream;
+using tcp = asio::ip::tcp;
 
 constexpr std::uint32_t kHeaderLimit = 64 * 1024;
 // Unread body bytes discarded to keep a connection open; past this, close.
 constexpr std::uint64_t kDrainLimit = 1 << 20;
+// Beast sizes each socket read by the buffer's free capacity (at least 512
+// bytes); a roomy buffer keeps request bodies to few, large reads. Only a
+// request on a worker holds it; waiting connections keep a small one.
+constexpr std::size_t kReadBufferBytes = 64 * 1024;
+// A body above this (or a chunked one) makes the request an upload, which
+// may hold only the upload share of the workers.
+constexpr std::uint64_t kUploadBytes = 256 * 1024;
+// What a closing connection reads and discards, so that the client's unsent
+// request bytes do not turn our close into a reset that destroys the answer.
+constexpr std::size_t kLingerPiece = 16 * 1024;
+constexpr std::uint64_t kLingerBytes = 1 << 20;
+constexpr int kRetryAfterSeconds = 5;
 
-Endpoint EndpointOf(const boost::asio::ip::tcp::endpoint& e) {
-  return {e.address().to_string(), e.port()};
-}
+Endpoint EndpointOf(const tcp::endpoint& e) { return {e.address().to_string(), e.port()}; }
 
 struct Ends {
   Endpoint remote;
   Endpoint local;
 };
 
-Ends EndsOf(boost::asio::ip::tcp::socket& socket) {
+Ends EndsOf(tcp::socket& socket) {
   boost::system::error_code ec;
   Ends ends;
   if (const auto r = socket.remote_endpoint(ec); !ec) ends.remote = EndpointOf(r);
@@ -42,6 +59,21 @@ Status HeaderErrorStatus(const boost::system::error_code& ec) {
   if (ec == http::error::body_limit) return Status::payload_too_large;
   if (ec == http::error::header_limit) return Status::request_header_fields_too_large;
   return Status::bad_request;
+}
+
+bool IsUpload(const RequestParser& parser) {
+  return parser.chunked() || parser.content_length().value_or(0) > kUploadBytes;
+}
+
+// The whole 503 answer, sent while no worker can take the request.
+std::string BusyResponse() {
+  const std::string line = StatusLine(Status::service_unavailable);
+  const std::string body =
+      "<html><head><title>" + line + "</title></head><body><h1>" + line + "</h1></body></html>\n";
+  return "HTTP/1.1 " + line + "\r\nDate: " + FormatHttpDate(std::time(nullptr)) +
+         "\r\nServer: vant-host\r\nRetry-After: " + std::to_string(kRetryAfterSeconds) +
+         "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs) {
@@ -58,18 +90,11 @@ void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs)
   ctx.log.Write(record);
 }
 
-// Serves one request; true when the connection may carry another.
-bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, const Ends& ends,
+// Serves one request whose header has been read (or failed with ec); true
+// when the connection may carry another.
+bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, RequestParser& parser,
+                  boost::system::error_code ec, const Ends& ends, std::int64_t startMs,
                   const ConnectionContext& ctx) {
-  stream.clock().EndRequest();
-  RequestParser parser;
-  parser.header_limit(kHeaderLimit);
-  parser.body_limit(ctx.options.maxBody);
-  boost::system::error_code ec;
-  http::read_header(stream, buffer, parser, ec);
-  if (ec && (ec == http::error::end_of_stream || !parser.got_some())) return false;
-
-  const auto startMs = SteadyMillis();
   stream.clock().BeginRequest();
   SocketExchange ex(stream, buffer, parser,
                     detail::MakeRequestHead(parser, ends.remote, ends.local));
@@ -93,31 +118,146 @@ bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, cons
   return keep && !stream.clock().WasCut();
 }
 
+class Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(tcp::socket socket, const ConnectionContext& ctx, bool refusal)
+      : socket_(std::move(socket)), ctx_(ctx), refusal_(refusal), ends_(EndsOf(socket_)) {
+    (refusal_ ? ctx_.refusing : ctx_.open).fetch_add(1);
+    Watch();
+  }
+  ~Connection() {
+    watch_.reset();  // before the descriptor can be reused (see Watchdog)
+    boost::system::error_code ignored;
+    socket_.close(ignored);
+    (refusal_ ? ctx_.refusing : ctx_.open).fetch_sub(1);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Waits for the next request's header; the watchdog's keep-alive limit
+  // bounds the wait and the header's arrival.
+  void ReadHeader() {
+    buffer_.shrink_to_fit();  // keeps a pipelined request already read
+    parser_.emplace();
+    parser_->header_limit(kHeaderLimit);
+    parser_->body_limit(ctx_.options.maxBody);
+    http::async_read_header(socket_, buffer_, *parser_,
+                            [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                              self->OnHeader(ec);
+                            });
+  }
+
+  // Sends the 503 answer and closes. On an I/O thread.
+  void Refuse(std::string_view note) {
+    Watch();
+    clock_.EndRequest();
+    LogRefusal(note);
+    answer_ = BusyResponse();
+    asio::async_write(socket_, asio::buffer(answer_),
+                      [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                        if (!ec) self->Linger();
+                      });
+  }
+
+ private:
+  void Watch() {
+    if (!watch_) watch_.emplace(ctx_.watchdog, clock_, socket_.native_handle());
+  }
+
+  void OnHeader(boost::system::error_code ec) {
+    if (ec && (ec == http::error::end_of_stream || !parser_->got_some())) return;
+    if (clock_.WasCut()) return;
+    startMs_ = SteadyMillis();
+    // Queued requests wait under the pool's own limit, not the watchdog's.
+    watch_.reset();
+    auto self = shared_from_this();
+    WorkerPool::Task task;
+    task.upload = !ec && IsUpload(*parser_);
+    task.run = [self, ec] { self->Serve(ec); };
+    task.refuse = [self] {
+      asio::post(self->socket_.get_executor(), [self] { self->Refuse("no free worker"); });
+    };
+    if (!ctx_.pool.Submit(std::move(task))) Refuse("request queue full");
+  }
+
+  // On a worker: the request from its first body byte to its last response
+  // byte, then back to waiting, or closing.
+  void Serve(boost::system::error_code ec) {
+    Watch();
+    bool keep = false;
+    try {
+      buffer_.reserve(kReadBufferBytes);
+      TrackedStream stream(socket_, clock_);
+      keep = ServeRequest(stream, buffer_, *parser_, ec, ends_, startMs_, ctx_);
+    } catch (...) {
+      // Nothing may escape a worker; the connection closes below.
+    }
+    clock_.EndRequest();
+    if (keep && !ctx_.stopping.load()) return ReadHeader();
+    Linger();
+  }
+
+  // Ends our side and discards what the client still sends for a while, so
+  // a response sent ahead of unread request bytes is not destroyed by the
+  // reset a plain close would cause. The watchdog bounds the wait.
+  void Linger() {
+    boost::system::error_code ignored;
+    socket_.shutdown(tcp::socket::shutdown_send, ignored);
+    if (ignored) return;
+    if (!scratch_) scratch_ = std::make_unique<char[]>(kLingerPiece);
+    Discard();
+  }
+  void Discard() {
+    socket_.async_read_some(
+        asio::buffer(scratch_.get(), kLingerPiece),
+        [self = shared_from_this()](boost::system::error_code ec, std::size_t n) {
+          self->lingered_ += n;
+          if (!ec && self->lingered_ < kLingerBytes) self->Discard();
+        });
+  }
+
+  void LogRefusal(std::string_view note) {
+    AccessRecord record;
+    record.time = std::time(nullptr);
+    record.remote = ends_.remote.address;
+    const bool head = parser_ && parser_->is_header_done();
+    record.method = head ? std::string(parser_->get().method_string()) : "-";
+    record.target = head ? std::string(parser_->get().target()) : "-";
+    record.status = static_cast<int>(Status::service_unavailable);
+    record.milliseconds = startMs_ ? SteadyMillis() - startMs_ : 0;
+    record.note = std::string(note);
+    ctx_.log.Write(record);
+  }
+
+  tcp::socket socket_;
+  const ConnectionContext& ctx_;
+  const bool refusal_;
+  const Ends ends_;
+  ConnectionClock clock_;
+  std::optional<Watchdog::Registration> watch_;  // unset while queued
+  boost::beast::flat_buffer buffer_;
+  std::optional<RequestParser> parser_;
+  std::int64_t startMs_ = 0;
+  std::string answer_;
+  std::unique_ptr<char[]> scratch_;
+  std::uint64_t lingered_ = 0;
+};
+
 }  // namespace
 
-constexpr std::size_t kReadBufferBytes = 64 * 1024;
-
-void ServeConnection(boost::asio::ip::tcp::socket socket, const ConnectionContext& ctx) {
+void StartConnection(tcp::socket socket, const ConnectionContext& context) {
   try {
-    ConnectionClock clock;
-    {
-      // The registration ends before the socket closes (see Watchdog).
-      Watchdog::Registration watch(ctx.watchdog, clock, socket.native_handle());
-      TrackedStream stream(socket, clock);
-      boost::beast::flat_buffer buffer;
-      // Beast sizes each socket read by the buffer's free capacity (at least
-      // 512 bytes); a roomy buffer keeps request bodies to few, large reads.
-      buffer.reserve(kReadBufferBytes);
-      const Ends ends = EndsOf(socket);
-      while (ServeRequest(stream, buffer, ends, ctx)) {
-      }
-    }
-    detail::LingeringClose(socket.native_handle());
+    std::make_shared<Connection>(std::move(socket), context, false)->ReadHeader();
   } catch (...) {
-    // Nothing may escape a worker thread; the socket closes below.
+    // Out of memory for one connection: it closes, the server goes on.
   }
-  boost::system::error_code ignored;
-  socket.close(ignored);
+}
+
+void RefuseConnection(tcp::socket socket, const ConnectionContext& context) {
+  try {
+    std::make_shared<Connection>(std::move(socket), context, true)->Refuse("too many connections");
+  } catch (...) {
+  }
 }
 
 }  // namespace vant::host::http

@@ -1,5 +1,7 @@
-// Serving one TCP connection from its first request to its close, on the
-// calling thread: the keep-alive loop of the server's workers.
+// Serving one TCP connection. Its header reads, keep-alive waits, refusals
+// and closing run asynchronously on the server's I/O threads, so an idle or
+// slow client costs no worker; each request whose header is complete runs
+// on a worker of the pool, where its body reads and response writes block.
 #pragma once
 
 #include <atomic>
@@ -10,6 +12,7 @@
 #include "host/http/page_handler.h"
 #include "host/http/router.h"
 #include "host/http/watchdog.h"
+#include "host/http/worker_pool.h"
 
 namespace vant::host::http {
 
@@ -19,11 +22,20 @@ struct ConnectionContext {
   PageHandler& pages;
   AccessLog& log;
   Watchdog& watchdog;
+  WorkerPool& pool;
   const std::atomic<bool>& stopping;  // finish the current request, then close
+  std::atomic<unsigned>& open;        // connections being served
+  std::atomic<unsigned>& refusing;    // connections being answered 503 and closed
 };
 
-// Reads requests until the client closes, a response cannot be kept alive,
-// a deadline cuts the connection, or the server stops. Never throws.
-void ServeConnection(boost::asio::ip::tcp::socket socket, const ConnectionContext& context);
+// Serves requests on the socket until the client closes, a response cannot
+// be kept alive, a deadline cuts the connection, or the server stops. Counts
+// itself in context.open while it lives. Returns at once; never throws.
+void StartConnection(boost::asio::ip::tcp::socket socket, const ConnectionContext& context);
+
+// Answers 503 with Retry-After and closes, without reading a request: the
+// server holds as many connections as it may. Counts itself in
+// context.refusing while it lives.
+void RefuseConnection(boost::asio::ip::tcp::socket socket, const ConnectionContext& context);
 
 }  // namespace vant::host::http

@@ -11,7 +11,8 @@
 namespace vant::host::http {
 namespace {
 
-constexpr unsigned kMaxThreads = 1024;
+constexpr unsigned kMaxThreads = 4096;
+constexpr unsigned kMaxConnections = 1'000'000;
 constexpr unsigned kMaxCodePage = 65535;
 constexpr unsigned kMaxInputVars = 0x7FFFFFFF;
 constexpr double kMaxTimeoutSeconds = 7 * 24 * 3600.0;
@@ -177,6 +178,18 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        }},
       {"--drive", ParseDrive},
       {"--threads", [](auto v, auto& o) { return ParseRanged(v, 1, kMaxThreads, o.threads); }},
+      {"--max-upload-workers",
+       [](auto v, auto& o) {
+         unsigned n = 0;
+         if (!ParseRanged(v, 1, kMaxThreads, n)) return false;
+         o.maxUploadWorkers = n;
+         return true;
+       }},
+      {"--max-connections",
+       [](auto v, auto& o) { return ParseRanged(v, 1, kMaxConnections, o.maxConnections); }},
+      {"--max-queued",
+       [](auto v, auto& o) { return ParseRanged(v, 1, kMaxConnections, o.maxQueued); }},
+      {"--queue-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.queueTimeout); }},
       {"--max-body", [](auto v, auto& o) { return ParseByteCount(v, o.maxBody); }},
       {"--ansi-codepage",
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxCodePage, o.ansiCodePage); }},
@@ -233,6 +246,11 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
   return result;
 }
 
+unsigned UploadWorkers(const HostOptions& options) {
+  const unsigned share = options.maxUploadWorkers.value_or(options.threads / 4 * 3);
+  return std::clamp(share, 1u, options.threads);
+}
+
 OptionsResult ParseHostOptions(int argc, char** argv) {
   std::vector<std::string_view> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
@@ -253,7 +271,20 @@ std::string HostUsage(std::string_view program) {
       "  --data DIR            folder for the host's own data (sessions, registry)\n"
       "  --drive X:=PATH       map drive letter X to a host folder for Windows-style\n"
       "                        paths; repeatable (default C:=/)\n"
-      "  --threads N           request threads, 1..1024 (default 32)\n"
+      "  --threads N           most requests running at once, 1..4096; workers are\n"
+      "                        started on demand and end when idle, and a waiting\n"
+      "                        or kept-alive connection holds none (default 512)\n"
+      "  --max-upload-workers N  most of them running requests with a body above\n"
+      "                        256 KB or chunked (uploads), so short pages such as\n"
+      "                        a progress window always find one (default three\n"
+      "                        quarters of --threads)\n"
+      "  --max-queued N        requests waiting for a worker; one more gets 503\n"
+      "                        with Retry-After (default 1000)\n"
+      "  --queue-timeout S     longest wait for a worker; then 503 with Retry-After\n"
+      "                        (default 10)\n"
+      "  --max-connections N   connections served at once; more are answered 503\n"
+      "                        and closed (default 10000, at most half the\n"
+      "                        process's descriptor limit)\n"
       "  --max-body BYTES      largest request body accepted; K, M, G suffixes\n"
       "                        allowed; larger ones get 413 (default 2G)\n"
       "  --ansi-codepage N     code page used where the system ANSI code page is\n"

@@ -33,7 +33,15 @@ struct HostOptions {
   std::string registry;                          // --registry FILE
   std::string dataDir;                           // --data DIR
   std::vector<DriveMapping> drives{{'C', "/"}};  // --drive X:=PATH, repeatable
-  unsigned threads = 32;                         // --threads N
+  // --threads N: most workers running requests at once. The pool grows to
+  // it on demand and shrinks when idle; a waiting connection holds none.
+  unsigned threads = 512;
+  // --max-upload-workers N: most workers running requests with a large body
+  // (uploads), so short pages always find one; unset: three quarters.
+  std::optional<unsigned> maxUploadWorkers;
+  unsigned maxConnections = 10'000;       // --max-connections N
+  unsigned maxQueued = 1'000;             // --max-queued N: requests waiting for a worker
+  std::chrono::milliseconds queueTimeout{10'000};  // --queue-timeout S: then 503
   std::uint64_t maxBody = 2ull << 30;            // --max-body BYTES (2 GiB)
   unsigned ansiCodePage = 65001;                 // --ansi-codepage N
   // --max-image-pixels N: largest width × height the image processor
@@ -66,6 +74,9 @@ struct OptionsResult {
   std::string error;  // empty when the arguments were valid
   bool ok() const { return error.empty(); }
 };
+
+// The upload share of the workers: --max-upload-workers, at most --threads.
+unsigned UploadWorkers(const HostOptions& options);
 
 // Parses the arguments after the program name. Accepts "--name value" and
 // "--name=value". Returns an error text for an unknown option, a missing or

@@ -1,10 +1,13 @@
 #include "host/http/server.h"
 
-#include <poll.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <boost/asio/bind_executor.hpp>
+#include <boost/asio/post.hpp>
 #include <csignal>
+#include <future>
 
-#include "host/http/connection.h"
 #include "platform/sys/thread_stack.h"
 
 namespace vant::host::http {
@@ -13,15 +16,50 @@ namespace {
 namespace asio = boost::asio;
 using tcp = asio::ip::tcp;
 
-// How often the acceptor looks at the stop flag while no client connects.
-constexpr int kAcceptPollMillis = 100;
-constexpr auto kCutPollInterval = std::chrono::milliseconds(50);
+constexpr auto kCutPollInterval = std::chrono::milliseconds(20);
 constexpr auto kAfterCutWait = std::chrono::seconds(1);
 // Pages run on the workers, and a page may recurse (scripts, pages that
 // execute pages) until the engine's stack check stops it, a fixed reserve
 // short of the end. A known size, not whatever `ulimit -s` says, keeps
 // the depth a page may reach the same on every machine.
 constexpr std::size_t kWorkerStackBytes = std::size_t{8} << 20;
+// How often queued requests are checked against the longest queue wait.
+constexpr auto kExpiryTick = std::chrono::milliseconds(100);
+// accept() out of descriptors: try again after this, not in a busy loop.
+constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
+// Descriptors kept for the pages' own files beyond the connections.
+constexpr rlim_t kSpareDescriptors = 256;
+constexpr unsigned kMaxIoThreads = 4;
+
+// Connections need descriptors: take the hard limit, and keep the
+// connection limit below what the process may open.
+unsigned RaiseDescriptorLimit(unsigned maxConnections) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return maxConnections;
+  if (limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > maxConnections + kSpareDescriptors)
+    return maxConnections;
+  return static_cast<unsigned>(std::max<rlim_t>(1, limit.rlim_cur / 2));
+}
+
+bool OutOfResources(const boost::system::error_code& ec) {
+  return ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
+         ec == asio::error::no_memory || ec.value() == ENFILE;
+}
+
+WorkerLimits LimitsOf(const HostOptions& o) {
+  WorkerLimits limits;
+  limits.maxWorkers = o.threads;
+  limits.maxUploadWorkers = std::min(o.threads, UploadWorkers(o));
+  limits.maxQueued = o.maxQueued;
+  limits.maxWait = o.queueTimeout;
+  limits.spares = std::min(o.threads, limits.spares);
+  return limits;
+}
 
 }  // namespace
 
@@ -30,16 +68,17 @@ Server::Server(HostOptions options, PageHandler& pages, AccessLog& log)
       router_(options_.site, options_.uploadFolders),
       pages_(pages),
       log_(log),
-      acceptor_(io_) {}
+      strand_(asio::make_strand(io_)),
+      acceptor_(io_),
+      acceptRetry_(strand_),
+      expiry_(strand_) {}
 
 Server::~Server() {
   Stop(std::chrono::seconds(5));
-  {
-    std::lock_guard lock(mutex_);
-    workersExit_ = true;
-  }
-  queued_.notify_all();
-  for (auto& t : workers_)
+  if (pool_) pool_->Join();
+  work_.reset();
+  io_.stop();
+  for (auto& t : ioThreads_)
     if (t.joinable()) t.join();
 }
 
@@ -47,6 +86,10 @@ std::string Server::Url() const {
   const bool v6 = options_.listenAddress.find(':') != std::string::npos;
   const std::string host = v6 ? "[" + options_.listenAddress + "]" : options_.listenAddress;
   return "http://" + host + ":" + std::to_string(port_) + "/";
+}
+
+WorkerPool::Counts Server::Workers() const {
+  return pool_ ? pool_->Snapshot() : WorkerPool::Counts{};
 }
 
 bool Server::Start(std::string& error) {
@@ -59,64 +102,82 @@ bool Server::Start(std::string& error) {
   if (!ec) acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
   if (!ec) acceptor_.bind(endpoint, ec);
   if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
-  if (ec) return error = "cannot listen on " + options_.listenAddress + ":" +
-                         std::to_string(options_.port) + ": " + ec.message(), false;
+  if (ec)
+    return error = "cannot listen on " + options_.listenAddress + ":" +
+                   std::to_string(options_.port) + ": " + ec.message(),
+           false;
   port_ = acceptor_.local_endpoint().port();
+  options_.maxConnections = RaiseDescriptorLimit(options_.maxConnections);
   watchdog_ = std::make_unique<Watchdog>(
       WatchdogLimits{options_.idleTimeout, options_.keepAliveTimeout, options_.requestTimeout});
   (void)sys::SetDefaultThreadStackSize(kWorkerStackBytes);
-  for (unsigned i = 0; i < options_.threads; ++i) workers_.emplace_back([this] { WorkerLoop(); });
-  acceptThread_ = std::thread([this] { AcceptLoop(); });
+  pool_ = std::make_unique<WorkerPool>(LimitsOf(options_));
+  context_ = std::make_unique<ConnectionContext>(ConnectionContext{
+      options_, router_, pages_, log_, *watchdog_, *pool_, stopping_, open_, refusing_});
+  work_.emplace(io_.get_executor());
+  Accept();
+  ExpireQueued();
+  const unsigned ioThreads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIoThreads);
+  for (unsigned i = 0; i < ioThreads; ++i) ioThreads_.emplace_back([this] { io_.run(); });
   started_ = true;
   return true;
 }
 
-void Server::AcceptLoop() {
-  while (!stopping_.load()) {
-    pollfd p{acceptor_.native_handle(), POLLIN, 0};
-    if (::poll(&p, 1, kAcceptPollMillis) <= 0) continue;
-    boost::system::error_code ec;
-    tcp::socket socket(io_);
-    acceptor_.accept(socket, ec);
-    if (ec) continue;
-    socket.set_option(tcp::no_delay(true), ec);
-    {
-      std::lock_guard lock(mutex_);
-      pending_.push_back(std::move(socket));
-    }
-    queued_.notify_one();
-  }
+void Server::Accept() {
+  acceptor_.async_accept(
+      asio::bind_executor(strand_, [this](const boost::system::error_code& ec, tcp::socket socket) {
+        OnAccept(ec, std::move(socket));
+      }));
 }
 
-void Server::WorkerLoop() {
-  const ConnectionContext context{options_, router_, pages_, log_, *watchdog_, stopping_};
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    queued_.wait(lock, [this] { return workersExit_ || !pending_.empty(); });
-    if (pending_.empty()) return;
-    tcp::socket socket = std::move(pending_.front());
-    pending_.pop_front();
-    ++busy_;
-    lock.unlock();
-    ServeConnection(std::move(socket), context);
-    lock.lock();
-    --busy_;
-    idle_.notify_all();
+void Server::OnAccept(const boost::system::error_code& ec, tcp::socket socket) {
+  if (ec == asio::error::operation_aborted || stopping_.load() || !acceptor_.is_open()) return;
+  if (OutOfResources(ec)) {
+    acceptRetry_.expires_after(kAcceptRetry);
+    acceptRetry_.async_wait([this](const boost::system::error_code& waited) {
+      if (!waited && !stopping_.load()) Accept();
+    });
+    return;
   }
+  if (!ec) {
+    boost::system::error_code ignored;
+    socket.set_option(tcp::no_delay(true), ignored);
+    if (open_.load() < options_.maxConnections)
+      StartConnection(std::move(socket), *context_);
+    else if (refusing_.load() < options_.maxConnections)
+      RefuseConnection(std::move(socket), *context_);
+    // else: closed unanswered, so a flood cannot grow the refusals either.
+  }
+  Accept();
 }
 
-// Waits until no worker serves a connection, cutting connections that went
-// back to waiting for a next request meanwhile.
+// Requests that waited in the queue too long get 503 with Retry-After.
+void Server::ExpireQueued() {
+  for (auto& task : pool_->TakeExpired()) task.refuse();
+  expiry_.expires_after(kExpiryTick);
+  expiry_.async_wait([this](const boost::system::error_code& ec) {
+    if (!ec) ExpireQueued();
+  });
+}
+
+// Runs work on the strand of the acceptor and timers and waits for it.
+void Server::OnStrand(std::function<void()> work) {
+  std::promise<void> done;
+  asio::post(strand_, [&] {
+    work();
+    done.set_value();
+  });
+  done.get_future().wait();
+}
+
+// Waits until no connection is open, cutting those that went back to
+// waiting for a next request meanwhile.
 bool Server::WaitForIdle(std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  std::unique_lock lock(mutex_);
-  while (busy_ > 0 || !pending_.empty()) {
-    pending_.clear();  // accepted but never served: just close them
-    lock.unlock();
+  while (open_.load() > 0 || refusing_.load() > 0) {
     watchdog_->CutWaiting(false);
-    lock.lock();
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    idle_.wait_for(lock, kCutPollInterval);
+    std::this_thread::sleep_for(kCutPollInterval);
   }
   return true;
 }
@@ -124,22 +185,24 @@ bool Server::WaitForIdle(std::chrono::milliseconds limit) {
 bool Server::Stop(std::chrono::milliseconds grace) {
   if (!started_.exchange(false)) return true;
   stopping_ = true;
-  if (acceptThread_.joinable()) acceptThread_.join();
-  boost::system::error_code ignored;
-  acceptor_.close(ignored);
+  OnStrand([this] {
+    boost::system::error_code ignored;
+    acceptor_.close(ignored);
+    acceptRetry_.cancel();
+  });
   bool finished = WaitForIdle(grace);
   if (!finished) {
+    pool_->TakeAll();  // queued and never run: their connections just close
     watchdog_->CutWaiting(true);
     finished = WaitForIdle(kAfterCutWait);
   }
   if (!finished) return false;
-  {
-    std::lock_guard lock(mutex_);
-    workersExit_ = true;
-  }
-  queued_.notify_all();
-  for (auto& t : workers_) t.join();
-  workers_.clear();
+  OnStrand([this] { expiry_.cancel(); });
+  pool_->Join();
+  work_.reset();
+  io_.stop();
+  for (auto& t : ioThreads_) t.join();
+  ioThreads_.clear();
   return true;
 }
 

@@ -1,25 +1,29 @@
-// The HTTP server of vant-host: one acceptor thread hands connections to a
-// fixed pool of worker threads; each connection stays on one worker from its
-// first request to its close, and each request runs there from start to end.
+// The HTTP server of vant-host. A few I/O threads accept connections, read
+// request headers, wait on kept-alive connections and close them, all
+// asynchronously; each request whose header is complete runs on a worker of
+// a pool that grows on demand (see WorkerPool and connection.h).
 #pragma once
 
 #include <atomic>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/strand.hpp>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/http/access_log.h"
+#include "host/http/connection.h"
 #include "host/http/host_options.h"
 #include "host/http/page_handler.h"
 #include "host/http/router.h"
 #include "host/http/watchdog.h"
+#include "host/http/worker_pool.h"
 
 namespace vant::host::http {
 
@@ -41,34 +45,42 @@ class Server {
 
   // Stops accepting, closes idle connections and lets running requests
   // finish for up to grace; then cuts the connections still open. True when
-  // every worker ended; the threads are then joined.
+  // every connection ended; the threads are then joined.
   bool Stop(std::chrono::milliseconds grace);
 
+  // Connections open now (refusals not counted) and the workers' state.
+  unsigned OpenConnections() const { return open_.load(); }
+  WorkerPool::Counts Workers() const;
+
  private:
-  void AcceptLoop();
-  void WorkerLoop();
+  void Accept();
+  void OnAccept(const boost::system::error_code& ec, boost::asio::ip::tcp::socket socket);
+  void ExpireQueued();
+  void OnStrand(std::function<void()> work);
   bool WaitForIdle(std::chrono::milliseconds limit);
 
   HostOptions options_;
   Router router_;
   PageHandler& pages_;
   AccessLog& log_;
-  boost::asio::io_context io_;
-  boost::asio::ip::tcp::acceptor acceptor_;
-  std::uint16_t port_ = 0;
   std::unique_ptr<Watchdog> watchdog_;
+  std::unique_ptr<WorkerPool> pool_;
   std::atomic<bool> stopping_{false};
   std::atomic<bool> started_{false};
+  std::atomic<unsigned> open_{0};
+  std::atomic<unsigned> refusing_{0};
+  std::unique_ptr<ConnectionContext> context_;
+  std::uint16_t port_ = 0;
 
-  std::mutex mutex_;
-  std::condition_variable queued_;  // a connection waits, or stopping
-  std::condition_variable idle_;    // a worker finished a connection
-  std::deque<boost::asio::ip::tcp::socket> pending_;
-  unsigned busy_ = 0;
-  bool workersExit_ = false;
-
-  std::thread acceptThread_;
-  std::vector<std::thread> workers_;
+  // Declared after what connections use: destroying the context destroys
+  // handlers still queued, and with them their connections.
+  boost::asio::io_context io_;
+  std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;
+  boost::asio::strand<boost::asio::io_context::executor_type> strand_;  // acceptor, timers
+  boost::asio::ip::tcp::acceptor acceptor_;
+  boost::asio::steady_timer acceptRetry_;
+  boost::asio::steady_timer expiry_;
+  std::vector<std::thread> ioThreads_;
 };
 
 }  // namespace vant::host::http

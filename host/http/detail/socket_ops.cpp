@@ -32,33 +32,17 @@ std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
   while (sent < length) {
     const ssize_t n = ::sendfile(socketFd, fileFd, &position, length - sent);
     if (n < 0 && errno == EINTR) continue;
+    // The I/O threads keep the socket non-blocking; a worker waits here.
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd p{socketFd, POLLOUT, 0};
+      if (::poll(&p, 1, -1) < 0 && errno != EINTR) return -1;
+      continue;
+    }
     if (n < 0) return -1;
     if (n == 0) break;  // the file is shorter than expected
     sent += static_cast<std::uint64_t>(n);
   }
   return static_cast<std::int64_t>(sent);
-}
-
-}  // namespace vant::host::http::detail
-
-namespace vant::host::http::detail {
-
-namespace {
-constexpr int kLingerMillis = 1000;
-constexpr std::size_t kLingerBytes = 1 << 20;
-}  // namespace
-
-void LingeringClose(int fd) {
-  if (::shutdown(fd, SHUT_WR) != 0) return;
-  char scratch[16 * 1024];
-  std::size_t discarded = 0;
-  while (discarded < kLingerBytes) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, kLingerMillis) <= 0) return;
-    const ssize_t n = ::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT);
-    if (n <= 0) return;
-    discarded += static_cast<std::size_t>(n);
-  }
 }
 
 }  // namespace vant::host::http::detail

@@ -15,12 +15,3 @@ bool PeerConnected(int fd);
 std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length);
 
 }  // namespace vant::host::http::detail
-
-namespace vant::host::http::detail {
-
-// Ends our side of the connection and discards what the client still sends
-// for a short while, so a response sent before unread request bytes is not
-// destroyed by the reset a plain close would cause.
-void LingeringClose(int fd);
-
-}  // namespace vant::host::http::detail

@@ -14,7 +14,10 @@ TEST(HostOptions, DefaultsWithOnlySite) {
   EXPECT_EQ(o.site, "/srv/site");
   EXPECT_EQ(o.listenAddress, "127.0.0.1");
   EXPECT_EQ(o.port, 8080);
-  EXPECT_EQ(o.threads, 32u);
+  EXPECT_EQ(o.threads, 512u);
+  EXPECT_EQ(UploadWorkers(o), 384u);
+  EXPECT_EQ(o.maxConnections, 10'000u);
+  EXPECT_EQ(o.queueTimeout.count(), 10'000);
   EXPECT_EQ(o.maxBody, 2ull << 30);
   EXPECT_EQ(o.ansiCodePage, 65001u);
   EXPECT_EQ(o.idleTimeout.count(), 60'000);
@@ -42,7 +45,15 @@ TEST(HostOptions, ValuesAreParsed) {
        [](auto& o) { return o.listenAddress == "127.0.0.1" && o.port == 8081; },
        "port"},
       {{"--listen", "127.0.0.1:0"}, [](auto& o) { return o.port == 0; }, "ephemeral port"},
-      {{"--threads", "1"}, [](auto& o) { return o.threads == 1; }, "threads"},
+      {{"--threads", "1"}, [](auto& o) { return o.threads == 1 && UploadWorkers(o) == 1; }, "threads"},
+      {{"--threads", "8", "--max-upload-workers", "20"}, [](auto& o) { return UploadWorkers(o) == 8; },
+       "upload share capped by threads"},
+      {{"--max-upload-workers=3"}, [](auto& o) { return UploadWorkers(o) == 3; }, "upload share"},
+      {{"--max-connections", "5", "--max-queued", "7", "--queue-timeout", "0.5"},
+       [](auto& o) {
+         return o.maxConnections == 5 && o.maxQueued == 7 && o.queueTimeout.count() == 500;
+       },
+       "connection limits"},
       {{"--max-body", "1048576"}, [](auto& o) { return o.maxBody == 1048576; }, "bytes"},
       {{"--max-body", "512K"}, [](auto& o) { return o.maxBody == 512 * 1024; }, "K"},
       {{"--max-body=3G"}, [](auto& o) { return o.maxBody == 3ull << 30; }, "G"},
@@ -109,6 +120,9 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--threads", "-1"},
       {"--threads", "4x"},
       {"--threads", "5000"},
+      {"--max-connections", "0"},
+      {"--max-upload-workers", "0"},
+      {"--queue-timeout", "0"},
       {"--max-body", ""},
       {"--max-body", "12Q"},
       {"--max-body", "99999999999999999999"},
@@ -169,7 +183,8 @@ TEST(HostOptions, UsageNamesEveryOption) {
        {"--site", "--listen", "--registry", "--data", "--drive", "--threads", "--max-body",
         "--ansi-codepage", "--max-image-pixels", "--max-form-parts", "--max-field-size",
         "--max-input-vars", "--idle-timeout", "--request-timeout", "--log", "--upload-folder",
-        "--detailed-errors", "--help"})
+        "--detailed-errors", "--help", "--max-upload-workers",
+        "--max-connections", "--max-queued", "--queue-timeout"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 

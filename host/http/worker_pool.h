@@ -1,0 +1,88 @@
+// The threads that run requests once their header is complete. The pool
+// grows on demand up to a maximum and shrinks when idle; requests with a
+// large body (uploads) may hold only a share of the workers, so short
+// requests such as a progress window always find one; what cannot run yet
+// waits in a bounded queue for a bounded time.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vant::host::http {
+
+struct WorkerLimits {
+  unsigned maxWorkers = 512;                   // threads at most
+  unsigned maxUploadWorkers = 384;             // of which at most this many run uploads
+  std::size_t maxQueued = 1000;                // tasks waiting for a worker
+  std::chrono::milliseconds maxWait{10'000};   // longest wait in the queue
+  std::chrono::milliseconds idleExit{10'000};  // an idle worker beyond the spares ends
+  unsigned spares = 4;                         // workers kept even when idle
+};
+
+class WorkerPool {
+ public:
+  struct Task {
+    std::function<void()> run;     // on a worker
+    std::function<void()> refuse;  // called by whoever takes it out unrun
+    bool upload = false;
+  };
+
+  explicit WorkerPool(WorkerLimits limits);
+  ~WorkerPool();  // Join()
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  // Queues the task, starting a worker when none is free and the pool may
+  // grow. False, keeping nothing, when the queue is full or the pool joined.
+  bool Submit(Task task);
+
+  // Tasks that waited longer than the limit, taken out of the queue; and
+  // every queued task (when the server stops). The caller refuses them.
+  std::vector<Task> TakeExpired();
+  std::vector<Task> TakeAll();
+
+  // Lets the workers finish what they run, then ends and joins them. Tasks
+  // still queued are dropped without being run or refused.
+  void Join();
+
+  struct Counts {
+    unsigned workers = 0;
+    unsigned busy = 0;
+    unsigned uploads = 0;
+    std::size_t queued = 0;
+  };
+  Counts Snapshot() const;
+
+ private:
+  struct Queued {
+    Task task;
+    std::chrono::steady_clock::time_point since;
+  };
+  bool TakeRunnable(Task& task);  // under mutex_
+  std::size_t RunnableLocked() const;
+  void StartWorkerLocked();
+  void ReapLocked();
+  void WorkerLoop();
+
+  const WorkerLimits limits_;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<Queued> short_;
+  std::deque<Queued> uploads_;
+  unsigned workers_ = 0;
+  unsigned idle_ = 0;
+  unsigned busy_ = 0;
+  unsigned uploadsBusy_ = 0;
+  bool joining_ = false;
+  std::list<std::thread> threads_;
+  std::vector<std::thread::id> ended_;  // threads that left their loop, to join
+};
+
+}  // namespace vant::host::http
