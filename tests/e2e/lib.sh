@@ -42,6 +42,13 @@ host_address() {
   printf '%s' "$address"
 }
 
+# stop_host: ends the host started last (SIGTERM, as an operator would).
+stop_host() {
+  kill "$HOST_PID" 2>/dev/null && wait "$HOST_PID" 2>/dev/null
+  HOST_PID=""
+  rm -f "$WORK/host.out"
+}
+
 page() { mkdir -p "$(dirname "$SITE/$1")"; cat >"$SITE/$1"; }
 
 pass() { PASSED=$((PASSED + 1)); echo "ok: $1"; }

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Connections cost a worker only while a request runs: idle keep-alive
+# connections and slow header senders beyond the worker count do not delay
+# a new request, short pages answer while the upload share is full, and
+# what finds no worker in time, or no room, gets 503 with Retry-After.
+. "$(dirname "$0")/lib.sh"
+
+page read.asp <<'P'
+<%@ ENABLESESSIONSTATE=False %><% var n = 0, c;
+while ((c = Request.BinaryRead(65536)) && new VBArray(c).ubound() >= 0) n += new VBArray(c).ubound() + 1;
+Response.Write(n); %>
+P
+page hello.asp <<'P'
+<%@ ENABLESESSIONSTATE=False %>hello
+P
+
+# ms_of CURL_ARGS...: milliseconds until the whole answer arrived, or "failed".
+ms_of() {
+  local t
+  t=$(curl -s -o /dev/null --max-time 10 -w '%{http_code} %{time_total}' "$@") || { echo failed; return; }
+  awk -v r="$t" 'BEGIN { split(r, a, " "); print (a[1] == 200) ? int(a[2] * 1000) : "status " a[1] }'
+}
+# fast NAME MS: the answer came within a second (a held worker costs 5 s).
+fast() { expect_eq "$1" "$([[ "$2" =~ ^[0-9]+$ ]] && [ "$2" -lt 1000 ] && echo fast || echo "$2")" fast; }
+
+# raw REQUEST-TEXT: opens a connection, sends the text, leaves it open; the
+# descriptor goes to RAW.
+RAW_FDS=()
+raw() {
+  local fd
+  exec {fd}<>"/dev/tcp/127.0.0.1/${BASE##*:}"
+  printf '%b' "$1" >&$fd
+  RAW_FDS+=("$fd")
+  RAW=$fd
+}
+close_raw() { for fd in "${RAW_FDS[@]}"; do exec {fd}<&-; done; RAW_FDS=(); }
+
+start_host --threads 4 --max-upload-workers 2 --queue-timeout 1
+for _ in $(seq 1 10); do raw 'GET /hello.asp HTTP/1.1\r\nHost: t\r\n\r\n'; done
+for _ in $(seq 1 6); do raw 'GET /hello.asp HTTP/1.1\r\nHost: t\r\nX-Slow: '; done
+sleep 0.3
+fast "10 idle keep-alive and 6 slow header connections hold none of 4 workers" "$(ms_of "$BASE/hello.asp")"
+close_raw
+
+head -c 600000 /dev/zero >"$WORK/body.bin"
+uploads=()
+for i in 1 2; do
+  curl -s --max-time 30 --limit-rate 100k -H 'Content-Type: application/octet-stream' \
+    --data-binary @"$WORK/body.bin" "$BASE/read.asp" >"$WORK/upload$i.out" &
+  uploads+=($!)
+done
+sleep 0.5
+# A third upload finds the upload share full: it waits, then gets 503.
+raw 'POST /read.asp HTTP/1.1\r\nHost: t\r\nContent-Length: 600000\r\n\r\nfirst bytes'
+queued=$RAW
+for i in 1 2 3; do
+  fast "short page $i answers while the upload share is full" "$(ms_of "$BASE/hello.asp")"
+done
+refused=$(timeout 5 cat <&"$queued" | tr -d '\r')
+expect_has "upload queued past the wait gets 503" "$refused" "HTTP/1.1 503 Service Unavailable"
+expect_has "503 says when to retry" "$refused" "Retry-After: 5"
+close_raw
+wait "${uploads[@]}"
+expect_eq "uploads in the share complete" "$(cat "$WORK/upload1.out") $(cat "$WORK/upload2.out")" \
+  "600000 600000"
+expect_has "refusal logged" "$(cat "$WORK/host.err")" "POST /read.asp 503"
+stop_host
+
+start_host --max-connections 2
+raw ''
+raw 'GET /hello.asp HTTP/1.1\r\nHost: t\r\n\r\n'
+sleep 0.3
+over=$(curl -s -D - --max-time 5 "$BASE/hello.asp" | tr -d '\r')
+expect_has "connection over --max-connections refused with 503" "$over" "HTTP/1.1 503"
+expect_has "refusal says when to retry" "$over" "Retry-After: 5"
+close_raw
+sleep 0.3
+expect_eq "served again once connections closed" "$(curl -s --max-time 5 "$BASE/hello.asp")" "hello"
+
+finish
