@@ -1,0 +1,99 @@
+#include "host/http/worker_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+
+namespace vant::host::http {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Tasks that hold their worker until the gate opens.
+class Gate {
+ public:
+  WorkerPool::Task Task(bool upload) {
+    WorkerPool::Task task;
+    task.upload = upload;
+    task.run = [this] {
+      ++running;
+      opened_.wait();
+      ++done;
+    };
+    task.refuse = [this] { ++refused; };
+    return task;
+  }
+  void Open() { gate_.set_value(); }
+  std::atomic<int> running{0};
+  std::atomic<int> done{0};
+  std::atomic<int> refused{0};
+
+ private:
+  std::promise<void> gate_;
+  std::shared_future<void> opened_ = gate_.get_future().share();
+};
+
+template <class Pred>
+bool Eventually(Pred pred) {
+  for (int i = 0; i < 200 && !pred(); ++i) std::this_thread::sleep_for(5ms);
+  return pred();
+}
+
+WorkerLimits Limits(unsigned workers, unsigned uploads, std::size_t queued) {
+  WorkerLimits limits;
+  limits.maxWorkers = workers;
+  limits.maxUploadWorkers = uploads;
+  limits.maxQueued = queued;
+  limits.maxWait = 50ms;
+  limits.idleExit = 50ms;
+  limits.spares = 1;
+  return limits;
+}
+
+TEST(WorkerPool, UploadsTakeOnlyTheirShareShortTasksGoFirst) {
+  WorkerPool pool(Limits(3, 2, 10));
+  Gate uploads;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(pool.Submit(uploads.Task(true)));
+  ASSERT_TRUE(Eventually([&] { return uploads.running == 2; }));
+  Gate shorts;
+  ASSERT_TRUE(pool.Submit(shorts.Task(false)));
+  EXPECT_TRUE(Eventually([&] { return shorts.running == 1; }));
+  const auto counts = pool.Snapshot();
+  EXPECT_EQ(counts.uploads, 2u);
+  EXPECT_EQ(counts.queued, 1u);  // the third upload
+  uploads.Open();
+  shorts.Open();
+  EXPECT_TRUE(Eventually([&] { return uploads.done == 3 && shorts.done == 1; }));
+}
+
+TEST(WorkerPool, QueueIsBoundedInLengthAndWait) {
+  WorkerPool pool(Limits(1, 1, 2));
+  Gate gate;
+  ASSERT_TRUE(pool.Submit(gate.Task(false)));
+  ASSERT_TRUE(Eventually([&] { return gate.running == 1; }));
+  EXPECT_TRUE(pool.Submit(gate.Task(false)));
+  EXPECT_TRUE(pool.Submit(gate.Task(true)));
+  EXPECT_FALSE(pool.Submit(gate.Task(false))) << "a third task found room in a queue of two";
+  EXPECT_TRUE(pool.TakeExpired().empty());
+  std::this_thread::sleep_for(60ms);
+  EXPECT_EQ(pool.TakeExpired().size(), 2u);
+  gate.Open();
+  EXPECT_TRUE(Eventually([&] { return gate.done == 1; }));
+  EXPECT_EQ(gate.running, 1) << "an expired task ran";
+}
+
+TEST(WorkerPool, GrowsOnDemandAndShrinksToItsSpares) {
+  WorkerPool pool(Limits(6, 6, 10));
+  Gate gate;
+  for (int i = 0; i < 8; ++i) ASSERT_TRUE(pool.Submit(gate.Task(false)));
+  ASSERT_TRUE(Eventually([&] { return gate.running == 6; }));
+  EXPECT_EQ(pool.Snapshot().workers, 6u);
+  gate.Open();
+  EXPECT_TRUE(Eventually([&] { return gate.done == 8; }));
+  EXPECT_TRUE(Eventually([&] { return pool.Snapshot().workers == 1; }))
+      << pool.Snapshot().workers << " workers left";
+}
+
+}  // namespace
+}  // namespace vant::host::http
