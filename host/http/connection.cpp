@@ -1,18 +1,25 @@
 #include "host/http/connection.h"
 
+#include <sys/sendfile.h>
+
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/read.hpp>
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <optional>
 
+#include "host/http/detail/recorded_exchange.h"
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/error_page.h"
 #include "host/http/http_date.h"
 #include "host/http/request_dispatch.h"
 #include "host/http/request_framing.h"
+#include "host/http/socket_faults.h"
+#include "host/http/static_file.h"
+#include "host/http/url_path.h"
 
 namespace vant::host::http {
 namespace {
@@ -39,6 +46,10 @@ constexpr std::uint64_t kUploadBytes = 256 * 1024;
 constexpr std::size_t kLingerPiece = 16 * 1024;
 constexpr std::uint64_t kLingerBytes = 1 << 20;
 constexpr int kRetryAfterSeconds = 5;
+// A file goes out in sendfile pieces; after a turn's worth the I/O thread
+// serves other connections before sending more.
+constexpr std::uint64_t kFilePiece = 256 * 1024;
+constexpr std::uint64_t kFileTurn = 1 << 20;
 
 Endpoint EndpointOf(const tcp::endpoint& e) { return {e.address().to_string(), e.port()}; }
 
@@ -168,6 +179,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (ec && (ec == http::error::end_of_stream || !parser_->got_some())) return;
     if (clock_.WasCut()) return;
     startMs_ = SteadyMillis();
+    if (!ec && !ctx_.stopping.load() && ServeFileHere()) return;
     // Queued requests wait under the pool's own limit, not the watchdog's.
     watch_.reset();
     auto self = shared_from_this();
@@ -178,6 +190,96 @@ class Connection : public std::enable_shared_from_this<Connection> {
       asio::post(self->socket_.get_executor(), [self] { self->Refuse("no free worker"); });
     };
     if (!ctx_.pool.Submit(std::move(task))) Refuse("request queue full");
+  }
+
+  // Answers a GET or HEAD without a body for a file of the site on this I/O
+  // thread: the static-file rules record the answer, which then goes out
+  // asynchronously, the file by sendfile. False, having sent nothing, for
+  // any other request, which then goes to a worker.
+  bool ServeFileHere() {
+    const auto method = parser_->get().method();
+    if (method != http::verb::get && method != http::verb::head) return false;
+    if (parser_->chunked() || parser_->content_length().value_or(0) != 0) return false;
+    RequestHead head = detail::MakeRequestHead(*parser_, ends_.remote, ends_.local);
+    if (!FramingProblem(head).empty()) return false;
+    std::string_view path;
+    std::string_view query;
+    SplitTarget(head.target, path, query);
+    const Route route = ctx_.router.Resolve(path);
+    if (route.kind != Route::Kind::kStatic) return false;
+    try {
+      clock_.BeginRequest();
+      reply_.emplace(std::move(head), parser_->get().keep_alive());
+      ServeStaticFile(*reply_, route.hostPath, route.uploaded);
+      answer_ = reply_->HeaderAndBody();
+    } catch (...) {
+      reply_.reset();
+      return false;
+    }
+    boost::system::error_code ignored;
+    socket_.native_non_blocking(true, ignored);  // sendfile must never block this thread
+    fileSent_ = 0;
+    if (SocketFaults::OnWrite() != 0) {
+      EndFile(false);
+      return true;
+    }
+    asio::async_write(socket_, asio::buffer(answer_),
+                      [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                        self->clock_.Touch();
+                        if (ec) return self->EndFile(false);
+                        self->SendFile();
+                      });
+    return true;
+  }
+
+  void SendFile() {
+    if (!reply_->HasFile()) return EndFile(true);
+    std::uint64_t turn = 0;
+    while (fileSent_ < reply_->FileLength()) {
+      if (turn >= kFileTurn) {
+        asio::post(socket_.get_executor(), [self = shared_from_this()] { self->SendFile(); });
+        return;
+      }
+      if (SocketFaults::OnWrite() != 0) return EndFile(false);
+      auto position = static_cast<off_t>(reply_->FileOffset() + fileSent_);
+      const auto want = std::min(kFilePiece, reply_->FileLength() - fileSent_);
+      const ssize_t n = ::sendfile(socket_.native_handle(), reply_->File(), &position, want);
+      if (n > 0) {
+        fileSent_ += static_cast<std::uint64_t>(n);
+        turn += static_cast<std::uint64_t>(n);
+        clock_.Touch();
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        socket_.async_wait(tcp::socket::wait_write,
+                           [self = shared_from_this()](boost::system::error_code ec) {
+                             if (ec) return self->EndFile(false);
+                             self->SendFile();
+                           });
+        return;
+      }
+      return EndFile(false);  // a socket error, or the file shrank
+    }
+    EndFile(true);
+  }
+
+  void EndFile(bool sent) {
+    AccessRecord record;
+    record.time = std::time(nullptr);
+    record.remote = ends_.remote.address;
+    record.method = reply_->Request().method;
+    record.target = reply_->Request().target;
+    record.status = reply_->StatusCode();
+    record.bytes = reply_->BodyBytes() + fileSent_;
+    record.milliseconds = SteadyMillis() - startMs_;
+    record.note = reply_->LogNote();
+    ctx_.log.Write(record);
+    const bool keep = sent && reply_->KeepAlive() && !ctx_.stopping.load() && !clock_.WasCut();
+    reply_.reset();
+    clock_.EndRequest();
+    if (keep) return ReadHeader();
+    Linger();
   }
 
   // On a worker: the request from its first body byte to its last response
@@ -239,6 +341,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::optional<RequestParser> parser_;
   std::int64_t startMs_ = 0;
   std::string answer_;
+  std::optional<detail::RecordedExchange> reply_;  // a file answered on the I/O threads
+  std::uint64_t fileSent_ = 0;
   std::unique_ptr<char[]> scratch_;
   std::uint64_t lingered_ = 0;
 };

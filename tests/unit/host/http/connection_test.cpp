@@ -204,5 +204,29 @@ TEST(Connection, StopLetsTheRunningRequestFinish) {
   EXPECT_FALSE(late.Connected());
 }
 
+TEST(Connection, OnlyPagesTakeAWorker) {
+  TempSite site;
+  site.Add("a.txt", std::string(300 * 1024, 'a'));
+  site.Add("p.asp", "");
+  TestServer server(site);
+  ASSERT_TRUE(server.Started());
+  RawClient idle(server.Port());
+  RawClient slowHeader(server.Port());
+  slowHeader.Send("GET /a.txt HTTP/1.1\r\nHost: t\r\n");
+  RawClient c(server.Port());
+  const auto whole = c.Request("GET /a.txt HTTP/1.1\r\nHost: t\r\n\r\n");
+  const auto part = c.Request("GET /a.txt HTTP/1.1\r\nHost: t\r\nRange: bytes=-5\r\n\r\n");
+  const auto head = c.Request("HEAD /a.txt HTTP/1.1\r\nHost: t\r\n\r\n", true);
+  ASSERT_TRUE(whole && part && head);
+  EXPECT_EQ(whole->body.size(), 300u * 1024);
+  EXPECT_EQ(part->status, 206);
+  EXPECT_EQ(head->Header("Content-Length").value_or(""), std::to_string(300 * 1024));
+  EXPECT_EQ(server.server().Workers().workers, 0u) << "a file or a waiting connection took a worker";
+  EXPECT_EQ(server.server().OpenConnections(), 3u);
+  ASSERT_TRUE(c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n"));
+  EXPECT_EQ(server.server().Workers().workers, 1u);
+  EXPECT_NE(server.LogText().find("GET /a.txt 206 5 "), std::string::npos) << server.LogText();
+}
+
 }  // namespace
 }  // namespace vant::host::http
