@@ -11,7 +11,7 @@ ROOT=$root
 BUILD=$build
 HOST_BIN="$BUILD/vant-host"
 WRK_ARGS=(-t2 -c64 -d10s)
-THREADS=32                       # vant-host default; php-fpm gets the same number of workers
+THREADS=32                       # vant-host --threads; php-fpm gets the same number of workers
 DRAIN_BYTES=$((1024 * 1024 * 1024))
 
 [ -x "$HOST_BIN" ] || die "no vant-host at $HOST_BIN (set BUILD=...)"
@@ -65,8 +65,8 @@ run_wrk() {     # URL -> prints requests/s; fails on errors
 # ---------------------------------------------------------------- 1a. vant-host rps
 mkdir -p "$T/asp"
 printf '%s' '<%@ ENABLESESSIONSTATE=False %>Hello <%= 1+1 %>' >"$T/asp/hello.asp"
-start_vant "$T/asp"
-log "vant-host at $VANT_URL (threads: default $THREADS)"
+start_vant "$T/asp" --threads "$THREADS"
+log "vant-host at $VANT_URL (threads: $THREADS)"
 wait_http "${VANT_URL}hello.asp" "Hello 2"
 VANT_RPS=$(run_wrk "${VANT_URL}hello.asp")
 stop_pid "$VANT_PID"

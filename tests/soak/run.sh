@@ -24,9 +24,9 @@ SOAK="$build/vant_soak"
 # page and the allocator, the page cache and SQLite have reached their
 # working size before the baseline is taken.
 WARM_SECONDS=$(( SECONDS_LOAD / 9 < 5 ? 5 : (SECONDS_LOAD / 9 > 15 ? 15 : SECONDS_LOAD / 9) ))
-# Each client holds one kept-alive connection, plus a poller's during an
-# upload; the host pins a worker thread per connection, so give it enough that
-# no request queues behind an idle keep-alive.
+# Each client runs one request at a time, plus a poller's during an upload;
+# the worker pool grows on demand, capped here at what the clients can keep
+# busy so every run reaches the same thread count.
 THREADS=$(( CLIENTS * 2 + 8 ))
 # Descriptors: after the load the host must hold what it held after warm-up.
 # A slack of 2 covers a client socket whose close the host has not yet seen.
