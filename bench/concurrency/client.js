@@ -110,33 +110,49 @@ function poll(port, path) {
   });
 }
 
-async function uploads(n, rate, filePath, url, pollUrl) {
+// Fetches URL every 100 ms until SIGTERM, then prints the latencies. Runs
+// as a process of its own so the uploads' sending never delays a poll.
+function pollUntilStopped(url) {
   const { port, path } = target(url);
-  const p = target(pollUrl);
-  const file = fs.readFileSync(filePath);
-  setTimeout(() => { console.log(JSON.stringify({ error: 'time limit' })); process.exit(1); }, kUploadLimitMs);
-  let running = true;
+  const fetchOnce = poll(port, path);
   const polls = [];
-  let pollFailures = 0;
-  const fetchOnce = poll(p.port, p.path);
-  const poller = (async () => {
+  let failures = 0;
+  let running = true;
+  process.on('SIGTERM', () => { running = false; });
+  (async () => {
     while (running) {
       const started = Date.now();
       const ms = await fetchOnce();
-      if (ms === null) pollFailures++; else polls.push(ms);
+      if (ms === null) failures++; else polls.push(ms);
       await new Promise((r) => setTimeout(r, Math.max(0, 100 - (Date.now() - started))));
     }
+    console.log(JSON.stringify({ pollFailures: failures, ...summary(polls) }));
+    process.exit(0);
   })();
+}
+
+async function uploads(n, rate, filePath, url, pollUrl) {
+  const { port, path } = target(url);
+  target(pollUrl);
+  const file = fs.readFileSync(filePath);
+  setTimeout(() => { console.log(JSON.stringify({ error: 'time limit' })); process.exit(1); }, kUploadLimitMs);
+  const poller = require('child_process').spawn(process.execPath, [__filename, 'poll', pollUrl],
+    { stdio: ['ignore', 'pipe', 'inherit'] });
+  let polled = '';
+  poller.stdout.on('data', (d) => { polled += d; });
+  const pollerDone = new Promise((r) => poller.on('exit', r));
+  await new Promise((r) => setTimeout(r, 300));  // the poller is up before the uploads start
   const results = await Promise.all(Array.from({ length: n }, (_, i) => upload(port, path, file, rate, `u${i}.bin`)));
-  running = false;
-  await poller;
+  poller.kill('SIGTERM');
+  await pollerDone;
   const bad = results.filter((r) => !r.ok);
-  console.log(JSON.stringify({ uploads: n, saved: n - bad.length, firstFailure: bad[0] ?? null,
-    pollFailures, ...summary(polls) }));
+  const polls = JSON.parse(polled || '{}');
+  console.log(JSON.stringify({ uploads: n, saved: n - bad.length, firstFailure: bad[0] ?? null, ...polls }));
   process.exit(0);
 }
 
 const [mode, ...args] = process.argv.slice(2);
 if (mode === 'hold') hold(Number(args[0]), args[1], Number(args[2] || 0));
+else if (mode === 'poll') pollUntilStopped(args[0]);
 else if (mode === 'uploads') uploads(Number(args[0]), Number(args[1]), args[2], args[3], args[4]);
 else { console.error('usage: client.js hold N URL HOLD_S | uploads N RATE FILE URL POLL_URL'); process.exit(2); }

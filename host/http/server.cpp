@@ -23,8 +23,9 @@ constexpr auto kAfterCutWait = std::chrono::seconds(1);
 // short of the end. A known size, not whatever `ulimit -s` says, keeps
 // the depth a page may reach the same on every machine.
 constexpr std::size_t kWorkerStackBytes = std::size_t{8} << 20;
-// How often queued requests are checked against the longest queue wait.
-constexpr auto kExpiryTick = std::chrono::milliseconds(100);
+// How often the pool may grow, and queued requests are checked against the
+// longest queue wait.
+constexpr auto kPoolTick = std::chrono::milliseconds(10);
 // accept() out of descriptors: try again after this, not in a busy loop.
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 // Descriptors kept for the pages' own files beyond the connections.
@@ -58,6 +59,8 @@ WorkerLimits LimitsOf(const HostOptions& o) {
   limits.maxQueued = o.maxQueued;
   limits.maxWait = o.queueTimeout;
   limits.spares = std::min(o.threads, limits.spares);
+  // Two per core keep the CPU busy while a page waits on a disk or a lock.
+  limits.eager = std::clamp(2 * std::thread::hardware_concurrency(), limits.spares, o.threads);
   return limits;
 }
 
@@ -151,10 +154,12 @@ void Server::OnAccept(const boost::system::error_code& ec, tcp::socket socket) {
   Accept();
 }
 
-// Requests that waited in the queue too long get 503 with Retry-After.
+// Requests that waited in the queue too long get 503 with Retry-After; the
+// pool grows when its workers block.
 void Server::ExpireQueued() {
   for (auto& task : pool_->TakeExpired()) task.refuse();
-  expiry_.expires_after(kExpiryTick);
+  pool_->Grow();
+  expiry_.expires_after(kPoolTick);
   expiry_.async_wait([this](const boost::system::error_code& ec) {
     if (!ec) ExpireQueued();
   });

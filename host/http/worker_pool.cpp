@@ -3,6 +3,16 @@
 #include <algorithm>
 
 namespace vant::host::http {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// No request finished for this long while others wait: the workers block.
+constexpr auto kStalled = std::chrono::milliseconds(10);
+// The oldest waiting request waited this long: add one worker.
+constexpr auto kSlowQueue = std::chrono::milliseconds(50);
+
+}  // namespace
 
 WorkerPool::WorkerPool(WorkerLimits limits) : limits_(limits) {}
 
@@ -12,12 +22,43 @@ bool WorkerPool::Submit(Task task) {
   std::lock_guard lock(mutex_);
   if (joining_ || short_.size() + uploads_.size() >= limits_.maxQueued) return false;
   auto& queue = task.upload ? uploads_ : short_;
-  queue.push_back({std::move(task), std::chrono::steady_clock::now()});
+  queue.push_back({std::move(task), Clock::now()});
   ReapLocked();
-  // Grow while more tasks could run than workers wait for them.
-  if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers) StartWorkerLocked();
+  // Grow while more tasks could run than workers wait for them: at once for
+  // an upload (it will block on its client) or while few short ones run.
+  // Workers started for short tasks but not yet at one count as running.
+  const bool upload = queue.back().task.upload;
+  const unsigned shortBusy = busy_ - uploadsBusy_ + startingShort_;
+  if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers &&
+      (upload || shortBusy < limits_.eager))
+    StartWorkerLocked(!upload);
   wake_.notify_one();
   return true;
+}
+
+Clock::time_point WorkerPool::OldestRunnableLocked() const {
+  auto oldest = Clock::time_point::max();
+  if (!short_.empty()) oldest = short_.front().since;
+  if (!uploads_.empty() && uploadsBusy_ < limits_.maxUploadWorkers)
+    oldest = std::min(oldest, uploads_.front().since);
+  return oldest;
+}
+
+void WorkerPool::Grow() {
+  std::lock_guard lock(mutex_);
+  if (joining_) return;
+  // Workers not yet at their first task will take one.
+  const std::size_t free = workers_ - busy_;
+  const std::size_t runnable = RunnableLocked();
+  if (runnable <= free || workers_ >= limits_.maxWorkers) return;
+  const auto now = Clock::now();
+  std::size_t add = 0;
+  if (now - lastFinish_ >= kStalled)
+    add = std::min<std::size_t>(runnable - free, workers_ / 2 + 1);
+  else if (now - OldestRunnableLocked() >= kSlowQueue)
+    add = 1;
+  add = std::min<std::size_t>(add, limits_.maxWorkers - workers_);
+  for (std::size_t i = 0; i < add; ++i) StartWorkerLocked(!short_.empty());
 }
 
 std::size_t WorkerPool::RunnableLocked() const {
@@ -42,7 +83,7 @@ bool WorkerPool::TakeRunnable(Task& task) {
 }
 
 std::vector<WorkerPool::Task> WorkerPool::TakeExpired() {
-  const auto cutoff = std::chrono::steady_clock::now() - limits_.maxWait;
+  const auto cutoff = Clock::now() - limits_.maxWait;
   std::vector<Task> out;
   std::lock_guard lock(mutex_);
   for (auto* queue : {&short_, &uploads_}) {
@@ -64,9 +105,10 @@ std::vector<WorkerPool::Task> WorkerPool::TakeAll() {
   return out;
 }
 
-void WorkerPool::StartWorkerLocked() {
+void WorkerPool::StartWorkerLocked(bool forShort) {
   ++workers_;
-  threads_.emplace_back([this] { WorkerLoop(); });
+  if (forShort) ++startingShort_;
+  threads_.emplace_back([this, forShort] { WorkerLoop(forShort); });
 }
 
 void WorkerPool::ReapLocked() {
@@ -82,8 +124,9 @@ void WorkerPool::ReapLocked() {
   }
 }
 
-void WorkerPool::WorkerLoop() {
+void WorkerPool::WorkerLoop(bool forShort) {
   std::unique_lock lock(mutex_);
+  if (forShort) --startingShort_;
   for (;;) {
     Task task;
     if (TakeRunnable(task)) {
@@ -96,6 +139,7 @@ void WorkerPool::WorkerLoop() {
       lock.lock();
       --busy_;
       if (upload) --uploadsBusy_;
+      lastFinish_ = Clock::now();
       continue;
     }
     if (joining_) break;

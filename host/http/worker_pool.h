@@ -24,6 +24,10 @@ struct WorkerLimits {
   std::chrono::milliseconds maxWait{10'000};   // longest wait in the queue
   std::chrono::milliseconds idleExit{10'000};  // an idle worker beyond the spares ends
   unsigned spares = 4;                         // workers kept even when idle
+  // Short requests start a worker at once only while fewer than this many
+  // run; beyond, more threads help only when the running ones block, so the
+  // pool grows on Grow() (see there).
+  unsigned eager = 4;
 };
 
 class WorkerPool {
@@ -42,6 +46,13 @@ class WorkerPool {
   // Queues the task, starting a worker when none is free and the pool may
   // grow. False, keeping nothing, when the queue is full or the pool joined.
   bool Submit(Task task);
+
+  // Called every few milliseconds. Starts workers for queued requests when
+  // no running one finished for a while (they block: on a slow client, a
+  // sleep, a database), doubling the pool at most per call; or one more when
+  // the oldest request waited long although requests do finish (the CPU is
+  // busy, and a burst of threads would only add to it).
+  void Grow();
 
   // Tasks that waited longer than the limit, taken out of the queue; and
   // every queued task (when the server stops). The caller refuses them.
@@ -67,9 +78,10 @@ class WorkerPool {
   };
   bool TakeRunnable(Task& task);  // under mutex_
   std::size_t RunnableLocked() const;
-  void StartWorkerLocked();
+  void StartWorkerLocked(bool forShort);
   void ReapLocked();
-  void WorkerLoop();
+  std::chrono::steady_clock::time_point OldestRunnableLocked() const;
+  void WorkerLoop(bool forShort);
 
   const WorkerLimits limits_;
   mutable std::mutex mutex_;
@@ -80,7 +92,9 @@ class WorkerPool {
   unsigned idle_ = 0;
   unsigned busy_ = 0;
   unsigned uploadsBusy_ = 0;
+  unsigned startingShort_ = 0;  // started for a short task, not yet running
   bool joining_ = false;
+  std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
   std::list<std::thread> threads_;
   std::vector<std::thread::id> ended_;  // threads that left their loop, to join
 };

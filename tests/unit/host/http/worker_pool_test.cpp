@@ -10,7 +10,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Tasks that hold their worker until the gate opens.
+// Tasks that hold their worker until the gate opens; declare the gate
+// before the pool and an OpenAtEnd after it, so a failed assertion never
+// leaves the pool's destructor joining blocked workers.
 class Gate {
  public:
   WorkerPool::Task Task(bool upload) {
@@ -24,7 +26,11 @@ class Gate {
     task.refuse = [this] { ++refused; };
     return task;
   }
-  void Open() { gate_.set_value(); }
+  void Open() {
+    if (!opened) gate_.set_value();
+    opened = true;
+  }
+  bool opened = false;
   std::atomic<int> running{0};
   std::atomic<int> done{0};
   std::atomic<int> refused{0};
@@ -32,6 +38,11 @@ class Gate {
  private:
   std::promise<void> gate_;
   std::shared_future<void> opened_ = gate_.get_future().share();
+};
+
+struct OpenAtEnd {
+  Gate& gate;
+  ~OpenAtEnd() { gate.Open(); }
 };
 
 template <class Pred>
@@ -48,15 +59,18 @@ WorkerLimits Limits(unsigned workers, unsigned uploads, std::size_t queued) {
   limits.maxWait = 50ms;
   limits.idleExit = 50ms;
   limits.spares = 1;
+  limits.eager = 2;
   return limits;
 }
 
 TEST(WorkerPool, UploadsTakeOnlyTheirShareShortTasksGoFirst) {
-  WorkerPool pool(Limits(3, 2, 10));
   Gate uploads;
+  Gate shorts;
+  WorkerPool pool(Limits(3, 2, 10));
+  OpenAtEnd openUploads{uploads};
+  OpenAtEnd openShorts{shorts};
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(pool.Submit(uploads.Task(true)));
   ASSERT_TRUE(Eventually([&] { return uploads.running == 2; }));
-  Gate shorts;
   ASSERT_TRUE(pool.Submit(shorts.Task(false)));
   EXPECT_TRUE(Eventually([&] { return shorts.running == 1; }));
   const auto counts = pool.Snapshot();
@@ -68,8 +82,9 @@ TEST(WorkerPool, UploadsTakeOnlyTheirShareShortTasksGoFirst) {
 }
 
 TEST(WorkerPool, QueueIsBoundedInLengthAndWait) {
-  WorkerPool pool(Limits(1, 1, 2));
   Gate gate;
+  WorkerPool pool(Limits(1, 1, 2));
+  OpenAtEnd open{gate};
   ASSERT_TRUE(pool.Submit(gate.Task(false)));
   ASSERT_TRUE(Eventually([&] { return gate.running == 1; }));
   EXPECT_TRUE(pool.Submit(gate.Task(false)));
@@ -83,11 +98,18 @@ TEST(WorkerPool, QueueIsBoundedInLengthAndWait) {
   EXPECT_EQ(gate.running, 1) << "an expired task ran";
 }
 
-TEST(WorkerPool, GrowsOnDemandAndShrinksToItsSpares) {
-  WorkerPool pool(Limits(6, 6, 10));
+TEST(WorkerPool, GrowsWhenItsWorkersBlockAndShrinksToItsSpares) {
   Gate gate;
+  WorkerPool pool(Limits(6, 6, 10));
+  OpenAtEnd open{gate};
   for (int i = 0; i < 8; ++i) ASSERT_TRUE(pool.Submit(gate.Task(false)));
-  ASSERT_TRUE(Eventually([&] { return gate.running == 6; }));
+  ASSERT_TRUE(Eventually([&] { return gate.running == 2; }));
+  EXPECT_EQ(pool.Snapshot().workers, 2u)
+      << "short tasks beyond the eager count started threads at once";
+  ASSERT_TRUE(Eventually([&] {
+    pool.Grow();
+    return gate.running == 6;
+  }));
   EXPECT_EQ(pool.Snapshot().workers, 6u);
   gate.Open();
   EXPECT_TRUE(Eventually([&] { return gate.done == 8; }));
