@@ -207,3 +207,25 @@ children_peak_kb() {
   done
   echo "$best"
 }
+
+# bench_binary TARGET: $BENCH_BIN when set (a harness built elsewhere),
+# otherwise TARGET built in $build; prints its path.
+bench_binary() {
+  if [[ -n "${BENCH_BIN:-}" ]]; then printf '%s' "$BENCH_BIN"; return; fi
+  cmake --build "$build" --target "$1" >/dev/null
+  printf '%s' "$build/$1"
+}
+
+# php_save_page FILE: the PHP peer's upload page, saving every file with
+# move_uploaded_file into up/ beside it and printing how many it saved.
+php_save_page() {
+  cat >"$1" <<'P'
+<?php
+$n = 0;
+foreach ($_FILES as $f) {
+  if ($f['error'] === UPLOAD_ERR_OK &&
+      move_uploaded_file($f['tmp_name'], __DIR__ . '/up/' . basename($f['name']))) $n++;
+}
+echo $n;
+P
+}

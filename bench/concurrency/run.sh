@@ -41,15 +41,7 @@ for (; !e.atEnd(); e.moveNext()) { var c = e.item(); if (c.IsFileItem()) { c.Sav
 Response.Write(n); %>
 P
 printf '%s' '<?php echo "Hello ", 1+1; ?>' >"$work/php/site/hello.php"
-cat >"$work/php/site/save.php" <<'P'
-<?php
-$n = 0;
-foreach ($_FILES as $f) {
-  if ($f['error'] === UPLOAD_ERR_OK &&
-      move_uploaded_file($f['tmp_name'], __DIR__ . '/up/' . basename($f['name']))) $n++;
-}
-echo $n;
-P
+php_save_page "$work/php/site/save.php"
 head -c $((UPLOAD_KB * 1024)) /dev/urandom >"$work/upload.bin"
 
 export VANT_REGISTRY="$work/registry.reg"

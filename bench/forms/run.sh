@@ -17,11 +17,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../lib.sh"
 repeats="${REPEATS:-5}"
 
-bin="${BENCH_BIN:-}"
-if [[ -z "$bin" ]]; then
-  cmake --build "$build" --target form_bench >/dev/null
-  bin="$build/form_bench"
-fi
+bin=$(bench_binary form_bench)
 
 value() { sed -n "s/^$1=//p" <<<"$2"; }
 small="$("$bin" 10000 "$repeats")"

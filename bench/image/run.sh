@@ -18,12 +18,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../lib.sh"
 repeats="${REPEATS:-5}"
 
-# BENCH_BIN names a harness built elsewhere; otherwise it is built here.
-bin="${BENCH_BIN:-}"
-if [[ -z "$bin" ]]; then
-  cmake --build "$build" --target image_bench >/dev/null
-  bin="$build/image_bench"
-fi
+bin=$(bench_binary image_bench)
 
 # Peers come from Debian; install what is missing, saying so.
 need() {  # command package

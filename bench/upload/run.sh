@@ -26,12 +26,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 mb="${MB:-200}"
 repeats="${REPEATS:-3}"
 
-# BENCH_BIN names a driver built elsewhere; otherwise it is built here.
-bin="${BENCH_BIN:-}"
-if [[ -z "$bin" ]]; then
-  cmake --build "$build" --target upload_parse_bench >/dev/null
-  bin="$build/upload_parse_bench"
-fi
+bin=$(bench_binary upload_parse_bench)
 if [[ ! -d "$here/node_modules/busboy" ]]; then
   (cd "$here" && npm ci --no-audit --no-fund >/dev/null)
 fi
@@ -116,15 +111,7 @@ php_mbps=n/a nginx_rss_kb=n/a fpm_rss_kb=n/a php_rss_kb=n/a
 if ((php_peer)); then
   php="$work/php"
   mkdir -p "$php/site/up" "$php/uploads"
-  cat >"$php/site/save.php" <<'P'
-<?php
-$n = 0;
-foreach ($_FILES as $f) {
-  if ($f['error'] === UPLOAD_ERR_OK &&
-      move_uploaded_file($f['tmp_name'], __DIR__ . '/up/' . basename($f['name']))) $n++;
-}
-echo $n;
-P
+  php_save_page "$php/site/save.php"
   start_php_fpm "$php/fpm" 4 file_uploads=1 upload_max_filesize=4G post_max_size=0 \
     "upload_tmp_dir=$php/uploads" max_execution_time=0 max_input_time=-1
   pids+=("$FPM_PID")

@@ -5,14 +5,7 @@
 # what finds no worker in time, or no room, gets 503 with Retry-After.
 . "$(dirname "$0")/lib.sh"
 
-page read.asp <<'P'
-<%@ ENABLESESSIONSTATE=False %><% var n = 0, c;
-while ((c = Request.BinaryRead(65536)) && new VBArray(c).ubound() >= 0) n += new VBArray(c).ubound() + 1;
-Response.Write(n); %>
-P
-page hello.asp <<'P'
-<%@ ENABLESESSIONSTATE=False %>hello
-P
+drain_pages
 
 # ms_of CURL_ARGS...: milliseconds until the whole answer arrived, or "failed".
 ms_of() {

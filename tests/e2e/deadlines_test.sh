@@ -3,14 +3,7 @@
 # page reading it ends, and the host goes on serving.
 . "$(dirname "$0")/lib.sh"
 
-page read.asp <<'P'
-<%@ ENABLESESSIONSTATE=False %><% var n = 0, c;
-while ((c = Request.BinaryRead(65536)) && new VBArray(c).ubound() >= 0) n += new VBArray(c).ubound() + 1;
-Response.Write(n); %>
-P
-page hello.asp <<'P'
-<%@ ENABLESESSIONSTATE=False %>hello
-P
+drain_pages
 
 start_host --idle-timeout 2
 port=${BASE##*:}

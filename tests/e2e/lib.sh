@@ -51,6 +51,19 @@ stop_host() {
 
 page() { mkdir -p "$(dirname "$SITE/$1")"; cat >"$SITE/$1"; }
 
+# drain_pages: read.asp, which reads the whole body and prints its length,
+# and hello.asp; neither takes the session.
+drain_pages() {
+  page read.asp <<'P'
+<%@ ENABLESESSIONSTATE=False %><% var n = 0, c;
+while ((c = Request.BinaryRead(65536)) && new VBArray(c).ubound() >= 0) n += new VBArray(c).ubound() + 1;
+Response.Write(n); %>
+P
+  page hello.asp <<'P'
+<%@ ENABLESESSIONSTATE=False %>hello
+P
+}
+
 pass() { PASSED=$((PASSED + 1)); echo "ok: $1"; }
 fail() { FAILED=$((FAILED + 1)); echo "FAIL: $1"; [ $# -gt 1 ] && echo "  got: $2"; }
 

@@ -5,10 +5,7 @@
 # keeps its settings per session and its folder under the site's data.
 start_sample_host
 mkdir -p "$WORK/cases"
-JAR=$WORK/forms.jar
-: >"$JAR"
-TOKEN=$(sample_token "$JAR" virus/default.asp)
-expect_like "sample forms: the virus page carries a token" "$TOKEN" "????????????????????????????????"
+sample_session "sample forms: the virus page carries a token" "$WORK/forms.jar" virus/default.asp
 printf 'hello\n' >"$WORK/cases/small.txt"
 
 while IFS=$'\t' read -r name page session token origin data want; do

@@ -84,3 +84,12 @@ sample_token() {
   curl -s -b "$1" -c "$1" "$SAMPLE_BASE/$2" |
     grep -o 'token=[0-9a-f]\{32\}\|name="token" value="[0-9a-f]\{32\}"' | head -1 | grep -o '[0-9a-f]\{32\}'
 }
+
+# sample_session LABEL JAR PAGE: a new session on the sample host (cookies
+# in JAR) that opened PAGE; sets JAR and TOKEN and checks PAGE gave a token.
+sample_session() {
+  JAR=$2
+  : >"$JAR"
+  TOKEN=$(sample_token "$JAR" "$3")
+  expect_like "$1" "$TOKEN" "????????????????????????????????"
+}
