@@ -12,8 +12,11 @@
 # (c) requests/s of a 100 KB file under wrk -c64: our page against nginx
 # (d) vant-host's peak RSS (VmHWM) sending a 100 MiB and the 1 GiB file from
 #     disk, each from a fresh process
+# (e) the same for a page that sends a file through ADODB.Stream
+#     (LoadFromFile, then BinaryWrite(Read(65536)) until EOS): 20 MiB and
+#     200 MiB (STREAM_MB), each from a fresh process
 # Goals: (a) >= 0.7 x nginx, (b) >= 1.0 x nginx, (c) >= 0.5 x nginx,
-# (d) flat in the file size. Nothing asserts; it reports, with one
+# (d) and (e) flat in the file size. Nothing asserts; it reports, with one
 # "bench-row|..." line per figure on stdout.
 set -euo pipefail
 
@@ -21,6 +24,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../lib.sh"
 big_mb="${BIG_MB:-1024}"
 mid_mb="${MID_MB:-100}"
+stream_mb="${STREAM_MB:-200}"
+stream_small_mb=$((stream_mb / 10))
 repeats="${REPEATS:-3}"
 wrk_args=(-t2 -c64 -d"${WRK_SECONDS:-10}"s --timeout 5s)
 
@@ -46,6 +51,8 @@ log "writing test files (${big_mb} MiB, ${mid_mb} MiB, 100 KB) under $work"
 head -c "$((big_mb * 1024 * 1024))" /dev/urandom >"$site/files/big.bin"
 head -c "$((mid_mb * 1024 * 1024))" /dev/urandom >"$site/files/mid.bin"
 head -c 100000 /dev/urandom >"$site/files/small.bin"
+head -c "$((stream_mb * 1024 * 1024))" /dev/urandom >"$site/files/stream.bin"
+head -c "$((stream_small_mb * 1024 * 1024))" /dev/urandom >"$site/files/stream-small.bin"
 # The cached path is a second name of the same file, so the disk page and
 # the cache page send the same bytes.
 ln "$site/files/big.bin" "$site/cached/big.bin"
@@ -60,6 +67,17 @@ var dl = Server.CreateObject("VANT.FileDownload");
 dl.Download(Server.MapPath("/" + Request.QueryString("d") + "/" + Request.QueryString("f")),
             String(Request.QueryString("f")), true, true);
 %>' >"$site/dl.asp"
+# stream.asp?f=NAME sends a file of /files through ADODB.Stream in 64 KB reads.
+printf '%s' '<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
+Response.Buffer = false;
+Response.ContentType = "application/octet-stream";
+var s = Server.CreateObject("ADODB.Stream");
+s.Type = 1;
+s.Open();
+s.LoadFromFile(Server.MapPath("/files/" + Request.QueryString("f")));
+while (!s.EOS) Response.BinaryWrite(s.Read(65536));
+s.Close();
+%>' >"$site/stream.asp"
 cat >"$site/add.asp" <<'P'
 <%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
 var m = Server.CreateObject("VANT.Manager");
@@ -116,6 +134,8 @@ run_wrk() {
 }
 
 big_bytes=$(stat -c %s "$site/files/big.bin")
+stream_bytes=$(stat -c %s "$site/files/stream.bin")
+stream_small_bytes=$(stat -c %s "$site/files/stream-small.bin")
 mid_bytes=$(stat -c %s "$site/files/mid.bin")
 
 # ---------------------------------------------------------------- (d) peak RSS, 100 MiB
@@ -123,6 +143,18 @@ start_host
 log "vant-host at $host_url: ${mid_mb} MiB from disk, fresh process"
 fetch_mbps "${host_url}dl.asp?d=files&f=mid.bin" "$mid_bytes" >/dev/null
 mid_hwm=$(hwm_kb "$host_pid")
+stop_pid "$host_pid"
+
+# ---------------------------------------------------------------- (e) peak RSS through ADODB.Stream
+start_host
+log "vant-host at $host_url: ${stream_small_mb} MiB through ADODB.Stream, fresh process"
+stream_small_mbps=$(fetch_mbps "${host_url}stream.asp?f=stream-small.bin" "$stream_small_bytes")
+stream_small_hwm=$(hwm_kb "$host_pid")
+stop_pid "$host_pid"
+start_host
+log "vant-host at $host_url: ${stream_mb} MiB through ADODB.Stream, fresh process"
+stream_mbps=$(fetch_mbps "${host_url}stream.asp?f=stream.bin" "$stream_bytes")
+stream_hwm=$(hwm_kb "$host_pid")
 stop_pid "$host_pid"
 
 # ---------------------------------------------------------------- (a) + (d) 1 GiB from disk
@@ -181,6 +213,10 @@ mid_mib=$((mid_hwm / 1024))
 big_mib=$((big_hwm / 1024))
 r_hwm=$(ratio "$big_hwm" "$mid_hwm")
 hwm_verdict=$(awk -v r="$r_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "missed")}')
+stream_small_mib=$((stream_small_hwm / 1024))
+stream_mib=$((stream_hwm / 1024))
+r_stream_hwm=$(ratio "$stream_hwm" "$stream_small_hwm")
+stream_verdict=$(awk -v r="$r_stream_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "missed")}')
 
 echo
 echo "FileDownload through vant-host against nginx, curl -o /dev/null on 127.0.0.1 (best of $repeats, MB = 1e6 bytes)"
@@ -188,6 +224,7 @@ echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_
 echo "  $size_text from Manager cache:  vant-host $ours_cache MB/s, nginx $nginx_disk MB/s (${r_cache}x, goal >= 1.0x)"
 echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.5x)"
 echo "  vant-host VmHWM: ${mid_mib} MiB after $mid_mb MiB, ${big_mib} MiB after $size_text (from disk, fresh process each)"
+echo "  vant-host VmHWM through ADODB.Stream: ${stream_small_mib} MiB after $stream_small_mb MiB, ${stream_mib} MiB after $stream_mb MiB ($stream_mbps MB/s)"
 echo "  $(nproc) CPUs shared by client and servers; run on an idle machine for figures to keep."
 echo
 row "download $size_text from disk via vant-host" "$ours_disk MB/s" nginx "$nginx_disk MB/s" \
@@ -199,3 +236,6 @@ row "100 KB download requests/s (wrk -c64)" "$ours_rps req/s" nginx "$nginx_rps 
 row "vant-host peak RSS sending $mid_mb MiB from disk" "$mid_mib MiB" - - - - -
 row "vant-host peak RSS sending $size_text from disk (vs $mid_mb MiB)" "$big_mib MiB" \
   "vant-host, $mid_mb MiB file" "$mid_mib MiB" "$r_hwm" "<= 1.1x (flat)" "$hwm_verdict"
+row "vant-host peak RSS sending $stream_mb MiB through ADODB.Stream (vs $stream_small_mb MiB)" \
+  "$stream_mib MiB" "vant-host, $stream_small_mb MiB file" "$stream_small_mib MiB" "$r_stream_hwm" \
+  "<= 1.1x (flat)" "$stream_verdict"
