@@ -77,8 +77,9 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
   return S_OK;
 }
 
-// The host's own classes (the database objects, Scriptlet.TypeLib) come
-// first; everything else is activated through the registry.
+// The host's own classes (the database objects and stream, Scriptlet.TypeLib,
+// Scripting.Dictionary) come first; everything else is activated through the
+// registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
   std::shared_ptr<PageCore> core = core_;
   auto mapPath = [core](std::u16string_view path) -> std::optional<std::u16string> {
