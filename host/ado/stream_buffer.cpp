@@ -92,7 +92,12 @@ Outcome StreamBuffer::Read(std::uint64_t position, void* buffer, std::size_t siz
   while (status.ok() && *got < wanted) {
     std::size_t part = 0;
     status = file_.Read(out + *got, wanted - *got, part);
-    if (part == 0) break;  // the file shrank under us: what is there is all
+    if (part == 0) {
+      // The loaded file shrank under the stream: its end is the stream's
+      // end now, so a read loop until EOS ends.
+      size_ = position + *got;
+      break;
+    }
     *got += part;
   }
   if (!status.ok()) {

@@ -27,6 +27,8 @@ constexpr HRESULT kNotInContext = MakeHresult(0x800A0C93);
 constexpr HRESULT kNotCapable = MakeHresult(0x800A0CB3);
 
 constexpr std::size_t kChunk = 64 * 1024;
+// The furthest a Position past the end may grow the stream.
+constexpr std::uint64_t kMaxGrowth = std::numeric_limits<std::int32_t>::max();
 constexpr std::size_t kFirstLineChunk = 4 * 1024;
 
 Outcome Closed() {
@@ -86,6 +88,8 @@ class StreamObject final
       }
       const auto target = static_cast<std::uint64_t>(value);
       if (target > buffer_.size()) {
+        // Growing writes every zero byte: bounded like a single Read.
+        if (target > kMaxGrowth) return BadArgument();
         if (Outcome grown = buffer_.Resize(target); !grown.ok()) return grown;
       }
       position_ = target;

@@ -1,5 +1,6 @@
 #include "host/scripting/dictionary_object.h"
 
+#include <cmath>
 #include <list>
 #include <map>
 #include <string>
@@ -40,7 +41,7 @@ char16_t FoldChar(char16_t c) {
 // one key each, whatever their variant type), strings by text (folded in
 // text mode), objects by identity. Arrays cannot be keys.
 struct KeyId {
-  enum class Kind { kEmpty, kNull, kNumber, kDate, kString, kObject };
+  enum class Kind { kEmpty, kNull, kNumber, kNaN, kDate, kString, kObject };
   Kind kind = Kind::kEmpty;
   double number = 0;
   std::u16string text;
@@ -89,7 +90,13 @@ HRESULT MakeKeyId(const Variant& given, bool foldCase, KeyId* id) {
   }
   if ((key.vt() & VT_ARRAY) != 0) return kTypeMismatch;
   id->kind = KeyId::Kind::kNumber;
-  return VariantToR8(key, &id->number);
+  if (const HRESULT hr = VariantToR8(key, &id->number); Failed(hr)) return hr;
+  // NaN is unordered; as one key of its own it keeps the index's order sound.
+  if (std::isnan(id->number)) {
+    id->kind = KeyId::Kind::kNaN;
+    id->number = 0;
+  }
+  return S_OK;
 }
 
 struct Entry {

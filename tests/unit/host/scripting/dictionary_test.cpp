@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,7 @@ TEST(DictionaryTest, KeysMatchByValueAndCompareMode) {
       {kTextCompare, Str(u"\u0416"), Str(u"\u0436"), true},
       {kTextCompare, Str(u"a"), Str(u"a "), false},
       {kBinaryCompare, Variant(), Str(u""), false},
+      {kBinaryCompare, Variant::R8(std::nan("")), Variant::I4(1), false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(ado::test::Text(row.stored) + " / " + ado::test::Text(row.probe) + " mode " +
