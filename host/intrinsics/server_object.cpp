@@ -1,9 +1,9 @@
 #include "host/intrinsics/server_object.h"
 
-#include "host/ado/ado_objects.h"
-#include "host/ado/stream_object.h"
 #include "host/intrinsics/error_object.h"
 #include "host/intrinsics/error_record.h"
+#include "host/ado/ado_objects.h"
+#include "host/ado/stream_object.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
@@ -41,8 +41,7 @@ HRESULT ServerObject::get_ScriptTimeout(std::int32_t* out) {
 }
 
 HRESULT ServerObject::put_ScriptTimeout(std::int32_t seconds) {
-  if (seconds < 1)
-    return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
+  if (seconds < 1) return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
   core_->scriptTimeout = seconds;
   return S_OK;
 }
@@ -104,8 +103,7 @@ HRESULT ServerObject::CreateObject(const Bstr& progId, IDispatch** out) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
     Activation made = Activate(progId.str());
-    if (Failed(made.status))
-      return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
+    if (Failed(made.status)) return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
     if (const HRESULT hr = StartPageObject(made.object); Failed(hr)) return hr;
     *out = made.object.Detach();
     return S_OK;
@@ -152,9 +150,8 @@ HRESULT ServerObject::PagePath(const Bstr& path, std::string* virtualPath) const
   std::u16string error;
   auto resolved = ResolveSitePath(path.str(), core_->currentPage, &error);
   if (!resolved || resolved->segments.empty()) {
-    return RaiseError(
-        E_INVALIDARG, kSource,
-        u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
+    return RaiseError(E_INVALIDARG, kSource,
+                      u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
   }
   *virtualPath = resolved->Virtual();
   return S_OK;
