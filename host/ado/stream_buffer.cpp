@@ -107,6 +107,16 @@ Outcome StreamBuffer::Read(std::uint64_t position, void* buffer, std::size_t siz
   return Outcome::Ok();
 }
 
+Outcome StreamBuffer::ReadString(std::uint64_t position, std::size_t size, std::string* out) {
+  out->assign(
+      static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - std::min(position, size_))),
+      '\0');
+  std::size_t got = 0;
+  Outcome read = Read(position, out->data(), out->size(), &got);
+  out->resize(got);
+  return read;
+}
+
 Outcome StreamBuffer::Write(std::uint64_t position, std::string_view bytes) {
   const std::uint64_t end = position + bytes.size();
   if (Outcome ready = Writable(std::max(end, size_)); !ready.ok()) return ready;

@@ -37,6 +37,9 @@ class StreamBuffer {
   // Reads up to `size` bytes at `position`; `got` is 0 at or past the end.
   Outcome Read(std::uint64_t position, void* buffer, std::size_t size, std::size_t* got);
 
+  // The same into a string, shorter than `size` only at the end.
+  Outcome ReadString(std::uint64_t position, std::size_t size, std::string* out);
+
   // Writes at `position`, growing the contents (a gap reads as zero bytes).
   Outcome Write(std::uint64_t position, std::string_view bytes);
 

@@ -29,7 +29,6 @@ constexpr HRESULT kNotCapable = MakeHresult(0x800A0CB3);
 constexpr std::size_t kChunk = 64 * 1024;
 // The furthest a Position past the end may grow the stream.
 constexpr std::uint64_t kMaxGrowth = std::numeric_limits<std::int32_t>::max();
-constexpr std::size_t kFirstLineChunk = 4 * 1024;
 
 Outcome Closed() {
   return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
@@ -337,78 +336,42 @@ class StreamObject final
     return u"\r\n";
   }
 
-  std::string ReadBytes(std::uint64_t position, std::size_t count) {
-    std::string bytes(count, '\0');
-    std::size_t got = 0;
-    if (!buffer_.Read(position, bytes.data(), count, &got).ok()) got = 0;
-    bytes.resize(got);
-    return bytes;
-  }
-
   std::uint64_t Left() const { return buffer_.size() - std::min(position_, buffer_.size()); }
 
   // A text read at the start of the stream steps over the charset's mark.
-  void SkipByteOrderMark() {
+  Outcome SkipByteOrderMark() {
     const std::string_view mark = ByteOrderMark(codePage_);
-    if (position_ != 0 || mark.empty() || buffer_.size() < mark.size()) return;
-    if (ReadBytes(0, mark.size()) == mark) position_ = mark.size();
+    if (position_ != 0 || mark.empty()) return Outcome::Ok();
+    std::string start;
+    if (Outcome read = buffer_.ReadString(0, mark.size(), &start); !read.ok()) return read;
+    if (start == mark) position_ = mark.size();
+    return Outcome::Ok();
   }
 
   Outcome ReadTextInto(std::int32_t numChars, std::u16string* text) {
     if (!open_) return Closed();
     if (type_ != kAdTypeText) return NotInContext();
     if (numChars < kAdReadLine) return BadArgument();
-    SkipByteOrderMark();
-    if (numChars == kAdReadLine) return ReadLine(text);
-    const std::uint64_t left = Left();
-    const bool all = numChars == kAdReadAll;
-    // Four bytes hold any character of the supported code pages.
-    const std::uint64_t want = all ? left : std::min<std::uint64_t>(left, 4ull * numChars + 8);
-    if (want > std::numeric_limits<std::uint32_t>::max()) {
-      return Outcome::Fail(E_OUTOFMEMORY, u"Out of memory.");
+    if (Outcome skipped = SkipByteOrderMark(); !skipped.ok()) return skipped;
+    TextRead read;
+    if (Outcome done = ReadTextAt(buffer_, position_, codePage_, numChars, Separator(), &read);
+        !done.ok()) {
+      return done;
     }
-    const std::string bytes = ReadBytes(position_, static_cast<std::size_t>(want));
-    DecodedPrefix decoded =
-        DecodePrefix(codePage_, bytes, all ? bytes.size() : static_cast<std::size_t>(numChars),
-                     bytes.size() == left);
-    position_ += decoded.bytes;
-    *text = std::move(decoded.text);
+    position_ += read.bytes;
+    *text = std::move(read.text);
     return Outcome::Ok();
-  }
-
-  // Up to the next separator (which is consumed, not returned), or the rest.
-  // The window doubles until it holds the separator, so a long line costs
-  // linear work.
-  Outcome ReadLine(std::u16string* line) {
-    const std::u16string_view separator = Separator();
-    for (std::uint64_t window = kFirstLineChunk;; window *= 2) {
-      const std::uint64_t left = Left();
-      const auto take = static_cast<std::size_t>(std::min(window, left));
-      const std::string bytes = ReadBytes(position_, take);
-      const bool atEnd = bytes.size() == left;
-      DecodedPrefix decoded = DecodePrefix(codePage_, bytes, bytes.size(), atEnd);
-      const std::size_t found = decoded.text.find(separator);
-      if (found != std::u16string::npos) {
-        position_ += DecodePrefix(codePage_, bytes, found + separator.size(), atEnd).bytes;
-        *line = decoded.text.substr(0, found);
-        return Outcome::Ok();
-      }
-      if (atEnd) {
-        position_ += decoded.bytes;
-        *line = std::move(decoded.text);
-        return Outcome::Ok();
-      }
-    }
   }
 
   Outcome CopyBytes(IAdoStream& target, std::int32_t count) {
     std::uint64_t left = count == kAdReadAll ? Left() : std::min<std::uint64_t>(Left(), count);
     while (left > 0) {
       const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunk));
-      std::string bytes = ReadBytes(position_, take);
+      std::string bytes;
+      if (Outcome read = buffer_.ReadString(position_, take, &bytes); !read.ok()) return read;
       if (bytes.empty()) break;
       Variant chunk = Variant::Array(SafeArray::FromBytes(bytes.data(), bytes.size()));
-      if (Failed(target.Write(chunk))) return CopyFailed();
+      if (const HRESULT hr = target.Write(chunk); Failed(hr)) return TargetFailed(hr);
       position_ += bytes.size();
       left -= bytes.size();
     }
@@ -424,15 +387,18 @@ class StreamObject final
       std::u16string text;
       if (Outcome read = ReadTextInto(take, &text); !read.ok()) return read;
       if (text.empty()) break;
-      if (Failed(target.WriteText(Bstr(text), 0))) return CopyFailed();
+      if (const HRESULT hr = target.WriteText(Bstr(text), 0); Failed(hr)) return TargetFailed(hr);
       if (left > 0) left -= static_cast<std::int64_t>(text.size());
     }
     return Outcome::Ok();
   }
 
-  // The destination's own failure stays in the thread's error record.
-  static Outcome CopyFailed() {
-    return Outcome::Fail(kStreamWriteFailed, u"Write to file failed.");
+  // The destination's failure as its own call recorded it.
+  static Outcome TargetFailed(HRESULT hr) {
+    ComPtr<IErrorInfo> info;
+    Bstr description;
+    if (GetErrorInfo(0, info.Receive()) == S_OK && info) (void)info->GetDescription(&description);
+    return Outcome::Fail(hr, description.str());
   }
 
   bool open_ = false;

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include <limits>
+
+#include "host/ado/interfaces/stream.h"
+#include "host/ado/stream_buffer.h"
 #include "platform/automation/automation.h"
 #include "platform/sys/code_page.h"
 #include "platform/sys/utf.h"
@@ -59,6 +63,10 @@ constexpr CharsetName kCharsets[] = {
     {u"ibm850", 850},
     {u"cp866", 866},
 };
+
+// The first window a line is looked for in; it doubles until it holds the
+// separator, so a long line costs linear work.
+constexpr std::uint64_t kFirstLineWindow = 4 * 1024;
 
 // Code pages where one character may take more than one byte.
 bool IsMultiByte(std::uint32_t codePage) {
@@ -175,6 +183,55 @@ DecodedPrefix DecodePrefix(std::uint32_t codePage, std::string_view bytes, std::
   std::optional<std::u16string> text = sys::DecodeCodePage(codePage, slice);
   if (!text) return {};
   return DecodedPrefix{std::move(*text), slice.size()};
+}
+
+namespace {
+
+Outcome ReadLineAt(StreamBuffer& buffer, std::uint64_t position, std::uint32_t codePage,
+                   std::u16string_view separator, TextRead* out) {
+  const std::uint64_t left = buffer.size() - std::min(position, buffer.size());
+  for (std::uint64_t window = kFirstLineWindow;; window *= 2) {
+    std::string bytes;
+    const auto take = static_cast<std::size_t>(std::min(window, left));
+    if (Outcome read = buffer.ReadString(position, take, &bytes); !read.ok()) return read;
+    const bool atEnd = bytes.size() >= left;
+    DecodedPrefix decoded = DecodePrefix(codePage, bytes, bytes.size(), atEnd);
+    const std::size_t found = decoded.text.find(separator);
+    if (found != std::u16string::npos) {
+      out->bytes = DecodePrefix(codePage, bytes, found + separator.size(), atEnd).bytes;
+      out->text = decoded.text.substr(0, found);
+      return Outcome::Ok();
+    }
+    if (atEnd) {
+      out->bytes = decoded.bytes;
+      out->text = std::move(decoded.text);
+      return Outcome::Ok();
+    }
+  }
+}
+
+}  // namespace
+
+Outcome ReadTextAt(StreamBuffer& buffer, std::uint64_t position, std::uint32_t codePage,
+                   std::int32_t count, std::u16string_view separator, TextRead* out) {
+  if (count == kAdReadLine) return ReadLineAt(buffer, position, codePage, separator, out);
+  const std::uint64_t left = buffer.size() - std::min(position, buffer.size());
+  const bool all = count == kAdReadAll;
+  // Four bytes hold any character of the supported code pages.
+  const std::uint64_t want = all ? left : std::min<std::uint64_t>(left, 4ull * count + 8);
+  if (want > std::numeric_limits<std::uint32_t>::max()) {
+    return Outcome::Fail(E_OUTOFMEMORY, u"Out of memory.");
+  }
+  std::string bytes;
+  if (Outcome read = buffer.ReadString(position, static_cast<std::size_t>(want), &bytes);
+      !read.ok()) {
+    return read;
+  }
+  DecodedPrefix decoded = DecodePrefix(
+      codePage, bytes, all ? bytes.size() : static_cast<std::size_t>(count), bytes.size() >= left);
+  out->bytes = decoded.bytes;
+  out->text = std::move(decoded.text);
+  return Outcome::Ok();
 }
 
 }  // namespace vant::host::ado

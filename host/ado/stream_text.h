@@ -8,7 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "host/ado/outcome.h"
+
 namespace vant::host::ado {
+
+class StreamBuffer;
 
 // The code page a Charset name stands for ("utf-8", "Unicode",
 // "iso-8859-1", "windows-1252", "shift_jis", "x-cp932" ...; any letter
@@ -29,5 +33,17 @@ struct DecodedPrefix {
 };
 DecodedPrefix DecodePrefix(std::uint32_t codePage, std::string_view bytes, std::size_t maxChars,
                            bool atEnd);
+
+// Reads text from `buffer` at `position` in `codePage`: `count`
+// characters, the rest (kAdReadAll), or one line (kAdReadLine) up to
+// `separator`, which is consumed but not returned. `bytes` is how far the
+// position moves. Fails only when the buffer cannot be read, or with
+// E_OUTOFMEMORY for more than 4 GB at once.
+struct TextRead {
+  std::u16string text;
+  std::uint64_t bytes = 0;
+};
+Outcome ReadTextAt(StreamBuffer& buffer, std::uint64_t position, std::uint32_t codePage,
+                   std::int32_t count, std::u16string_view separator, TextRead* out);
 
 }  // namespace vant::host::ado
