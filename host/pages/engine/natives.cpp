@@ -181,6 +181,48 @@ duk_ret_t PutCallResult(duk_context* ctx) {
   return 1;
 }
 
+// Pushes the arguments array at index onto the stack; returns their count.
+duk_idx_t PushArgs(duk_context* ctx, duk_idx_t index) {
+  if (!duk_is_array(ctx, index)) return 0;
+  const auto count = static_cast<duk_idx_t>(duk_get_length(ctx, index));
+  duk_require_stack(ctx, count);
+  for (duk_idx_t i = 0; i < count; ++i) {
+    duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
+  }
+  return count;
+}
+
+// __vantGet(target, member, args): `target.member(args)`, or `target(args)`
+// when member is null. A property of an automation object is read once,
+// with the arguments (`Request.Form.Item("a")`, `Response.IsClientConnected()`),
+// so a read never happens before the arguments are known; anything else is
+// an ordinary call.
+duk_ret_t GetCallResult(duk_context* ctx) {
+  const bool hasMember = !duk_is_null_or_undefined(ctx, 1);
+  if (ObjectSlot* slot = hasMember ? SlotOf(ctx, 0) : nullptr) {
+    duk_size_t length = 0;
+    const char* bytes = duk_to_lstring(ctx, 1, &length);
+    DISPID id = DISPID_UNKNOWN;
+    if (RunState::Of(ctx).Resolve(*slot, FromEngineText(std::string_view(bytes, length)), &id)) {
+      const MemberAccess access = ClassifyMember(slot->info, id);
+      if (access == MemberAccess::FetchNow || access == MemberAccess::FetchOptional) {
+        DispParams params = ArgsFromArray(ctx, 2);
+        InvokeAndPush(ctx, slot->object.get(), id, kCallFlags, params);
+        return 1;
+      }
+    }
+  }
+  duk_dup(ctx, 0);
+  if (hasMember) {
+    duk_dup(ctx, 1);
+    duk_get_prop(ctx, 0);
+    duk_remove(ctx, -2);
+  }
+  duk_dup(ctx, 0);
+  duk_call_method(ctx, PushArgs(ctx, 2));
+  return 1;
+}
+
 struct NativeEntry {
   const char* name;
   duk_c_function fn;
@@ -196,6 +238,7 @@ constexpr NativeEntry kNatives[] = {
     {"__vantArrayItem", &ArrayItem, 2},
     {"__vantArrayToJs", &ArrayToJs, 1},
     {"__vantPut", &PutCallResult, 4},
+    {"__vantGet", &GetCallResult, 3},
 };
 
 }  // namespace
