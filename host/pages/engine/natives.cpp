@@ -247,6 +247,12 @@ duk_ret_t WriteText(duk_context* ctx) {
   ThrowIfStopped(ctx);
   RunState& state = RunState::Of(ctx);
   if (duk_get_top(ctx) == 0 || duk_is_null_or_undefined(ctx, 0)) return 0;
+  // A script Date prints as its own toString, as the classic engine hands
+  // its objects to a callee that wants text; dates that came from a
+  // component or a field keep the automation format.
+  if (duk_is_object(ctx, 0) && IsScriptDate(ctx, 0) && !IsAutomationDate(ctx, 0)) {
+    duk_to_string(ctx, 0);
+  }
   if (!duk_is_string(ctx, 0)) {
     // Numbers, dates and objects convert the way the component formats them.
     WriteThroughResponse(ctx, state, ToVariant(ctx, 0));
