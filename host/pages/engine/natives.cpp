@@ -192,6 +192,18 @@ duk_idx_t PushArgs(duk_context* ctx, duk_idx_t index) {
   return count;
 }
 
+// The error of `target.member()` when the member is no function: what an
+// automation object or the script engine would report for it.
+[[noreturn]] void ThrowNotCallable(duk_context* ctx, duk_idx_t target, duk_idx_t member) {
+  if (SlotOf(ctx, target) != nullptr) ThrowNotSupported(ctx);
+  const std::string name = duk_safe_to_string(ctx, member);
+  const std::string type = duk_is_undefined(ctx, -1) ? "undefined" : duk_safe_to_string(ctx, -1);
+  (void)duk_push_error_object_raw(ctx, DUK_ERR_TYPE_ERROR, nullptr, 0,
+                                  "%s not callable (property '%s')", type.c_str(), name.c_str());
+  (void)duk_throw(ctx);
+  __builtin_unreachable();
+}
+
 // __vantGet(target, member, args): `target.member(args)`, or `target(args)`
 // when member is null. A property of an automation object is read once,
 // with the arguments (`Request.Form.Item("a")`, `Response.IsClientConnected()`),
@@ -217,6 +229,7 @@ duk_ret_t GetCallResult(duk_context* ctx) {
     duk_dup(ctx, 1);
     duk_get_prop(ctx, 0);
     duk_remove(ctx, -2);
+    if (!duk_is_callable(ctx, -1)) ThrowNotCallable(ctx, 0, 1);
   }
   duk_dup(ctx, 0);
   duk_call_method(ctx, PushArgs(ctx, 2));
