@@ -110,10 +110,13 @@ HRESULT ServerObject::CreateObject(const Bstr& progId, IDispatch** out) {
   });
 }
 
-HRESULT ServerObject::HTMLEncode(const Bstr& text, Bstr* out) {
+// Takes any value: NULL (a database field without a value) encodes as "".
+HRESULT ServerObject::HTMLEncode(const Variant& text, Bstr* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {
-    *out = Bstr(HtmlEncode(text.str(), core_->CodePage()));
+    std::u16string value;
+    if (const HRESULT hr = VariantToText(text, &value); Failed(hr)) return hr;
+    *out = Bstr(HtmlEncode(value, core_->CodePage()));
     return S_OK;
   });
 }

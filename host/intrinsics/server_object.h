@@ -23,7 +23,7 @@ class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServe
   HRESULT MapPath(const Bstr& path, Bstr* out) override;
 
   HRESULT CreateObject(const Bstr& progId, IDispatch** out) override;
-  HRESULT HTMLEncode(const Bstr& text, Bstr* out) override;
+  HRESULT HTMLEncode(const Variant& text, Bstr* out) override;
   HRESULT URLEncode(const Bstr& text, Bstr* out) override;
   HRESULT URLPathEncode(const Bstr& text, Bstr* out) override;
   HRESULT GetLastError(IDispatch** out) override;

@@ -59,6 +59,16 @@ HRESULT VariantToText(const Variant& value, std::u16string* out) {
     out->clear();
     return S_OK;
   }
+  // An object shows its default value, and a NULL one (a database field
+  // without a value) as nothing, like NULL itself.
+  if (v.vt() == VT_DISPATCH && v.dispatch() != nullptr) {
+    DispParams none;
+    Variant inner;
+    if (Succeeded(v.dispatch()->Invoke(DISPID_VALUE, DISPATCH_PROPERTYGET, none, &inner)) &&
+        inner.Deref().vt() != VT_DISPATCH) {
+      return VariantToText(inner, out);
+    }
+  }
   Bstr text;
   const HRESULT hr = VariantToBstr(v, &text);
   if (Failed(hr)) return hr;

@@ -108,7 +108,22 @@ configure_file("${vant_duk_out}/duk_config.h.in" "${vant_duk_out}/duk_config.h" 
 # duktape.c includes "duktape.h" from its own folder, which includes
 # "duk_config.h" from there: all three must sit together in the build tree.
 configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" "${vant_duk_out}/duktape.h" COPYONLY)
-configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" "${vant_duk_out}/duktape.c" COPYONLY)
+# `typeof` of a callable Proxy is "object": automation objects are Proxies
+# over a native function (so `Request("a")` calls the default member), yet
+# pages test them with `typeof x == "object"` as the classic engine reports
+# them. Pages have no other use for callable Proxies.
+file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" vant_duk_source)
+set(vant_duk_typeof_from "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
+set(vant_duk_typeof_to "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj) && !DUK_HOBJECT_IS_PROXY(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
+string(FIND "${vant_duk_source}" "${vant_duk_typeof_from}" vant_duk_typeof_at)
+if(vant_duk_typeof_at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no typeof test for callable objects; cannot adjust it")
+endif()
+string(REPLACE "${vant_duk_typeof_from}" "${vant_duk_typeof_to}" vant_duk_source "${vant_duk_source}")
+file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
+configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h")
 

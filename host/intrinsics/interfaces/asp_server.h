@@ -14,7 +14,7 @@ struct IAspServer : host::IServer {
 
   // Creates a registered component; it lives until the page ends.
   virtual HRESULT CreateObject(const Bstr& progId, IDispatch** out) = 0;
-  virtual HRESULT HTMLEncode(const Bstr& text, Bstr* out) = 0;
+  virtual HRESULT HTMLEncode(const Variant& text, Bstr* out) = 0;
   virtual HRESULT URLEncode(const Bstr& text, Bstr* out) = 0;
   virtual HRESULT URLPathEncode(const Bstr& text, Bstr* out) = 0;
   // The last error of the page, for an error page.

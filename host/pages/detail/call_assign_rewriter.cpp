@@ -12,8 +12,6 @@
 namespace vant::host::pages::detail {
 namespace {
 
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
 // Rewrites nested deeper than this are left as written (the engine then
 // reports the assignment); it bounds recursion on hostile page source.
 constexpr int kMaxNesting = 200;
@@ -30,29 +28,6 @@ bool IsAssignOperator(const Token& token) {
 }
 
 bool IsIncrement(const Token& token) { return token.Is("++") || token.Is("--"); }
-
-bool IsName(const Token& token) {
-  return token.kind == TokenKind::kIdentifier || token.kind == TokenKind::kKeyword;
-}
-
-// For each bracket token, the index of its partner; kNone when unbalanced.
-std::vector<std::size_t> MatchBrackets(const std::vector<Token>& tokens) {
-  std::vector<std::size_t> match(tokens.size(), kNone);
-  std::vector<std::size_t> open;
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
-    const Token& t = tokens[i];
-    if (t.Is("(") || t.Is("[") || t.Is("{")) {
-      open.push_back(i);
-      continue;
-    }
-    const char* opener = t.Is(")") ? "(" : t.Is("]") ? "[" : t.Is("}") ? "{" : nullptr;
-    if (opener == nullptr || open.empty() || !tokens[open.back()].Is(opener)) continue;
-    match[i] = open.back();
-    match[open.back()] = i;
-    open.pop_back();
-  }
-  return match;
-}
 
 // A token after which a line break ends the expression (automatic
 // semicolon insertion): it cannot continue the expression before it.
@@ -78,9 +53,9 @@ struct Chain {
   enum class Member { kDefault, kDot, kIndex };
   std::size_t begin = 0;
   std::size_t end = 0;  // one past the closing parenthesis
-  std::size_t callOpen = kNone;
+  std::size_t callOpen = kNoMatch;
   Member member = Member::kDefault;
-  std::size_t memberAt = kNone;  // the `.` or `[` before the call
+  std::size_t memberAt = kNoMatch;  // the `.` or `[` before the call
 };
 
 class Rewriter {
@@ -124,27 +99,27 @@ void Rewriter::Range(std::size_t begin, std::size_t end) {
   ++depth_;
   for (std::size_t i = begin; i < end;) {
     const std::size_t next = TryRewriteAt(i, end);
-    i = next != kNone ? next : i + 1;
+    i = next != kNoMatch ? next : i + 1;
   }
   --depth_;
 }
 
 // Rewrites the site starting at token `at`, if there is one, and returns
-// the index of the first token after it; kNone when there is no site.
+// the index of the first token after it; kNoMatch when there is no site.
 std::size_t Rewriter::TryRewriteAt(std::size_t at, std::size_t end) {
   const Token& token = tokens_[at];
   if (IsIncrement(token) && !token.endsExpression && at + 1 < end && IsChainStart(at + 1)) {
     const auto chain = ParseCallChain(at + 1, end);
-    if (!chain) return kNone;
+    if (!chain) return kNoMatch;
     Replace(Begin(at), Begin(chain->begin), std::string(kUpdateHelper) + "(");
     EmitTargetAndArgs(*chain);
     Replace(Begin(Close(*chain)), End(Close(*chain)),
             token.Is("++") ? "], \"++x\")" : "], \"--x\")");
     return chain->end;
   }
-  if (!IsChainStart(at)) return kNone;
+  if (!IsChainStart(at)) return kNoMatch;
   const auto chain = ParseCallChain(at, end);
-  if (!chain || chain->end >= end) return kNone;
+  if (!chain || chain->end >= end) return kNoMatch;
   const std::size_t op = chain->end;
   const Token& opToken = tokens_[op];
   if (IsIncrement(opToken) && opToken.endsExpression) {  // postfix, same line
@@ -153,9 +128,9 @@ std::size_t Rewriter::TryRewriteAt(std::size_t at, std::size_t end) {
     Replace(Begin(Close(*chain)), End(op), opToken.Is("++") ? "], \"x++\")" : "], \"x--\")");
     return op + 1;
   }
-  if (!IsAssignOperator(opToken)) return kNone;
+  if (!IsAssignOperator(opToken)) return kNoMatch;
   const std::size_t valueEnd = ValueEnd(op + 1, end);
-  if (valueEnd == op + 1) return kNone;  // `f(x) =` alone: leave the syntax error to the engine
+  if (valueEnd == op + 1) return kNoMatch;  // `f(x) =` alone: leave the syntax error to the engine
   const bool plain = opToken.text == "=";
   Insert(Begin(at), std::string(plain ? kPutHelper : kUpdateHelper) + "(");
   EmitTargetAndArgs(*chain);
@@ -182,33 +157,33 @@ bool Rewriter::IsChainStart(std::size_t at) const {
 std::optional<Chain> Rewriter::ParseCallChain(std::size_t begin, std::size_t end) const {
   std::size_t k = begin + 1;
   if (tokens_[begin].Is("(")) {
-    if (match_[begin] == kNone || match_[begin] >= end) return std::nullopt;
+    if (match_[begin] == kNoMatch || match_[begin] >= end) return std::nullopt;
     k = match_[begin] + 1;
   }
   Chain chain;
   chain.begin = begin;
-  std::size_t previousLink = kNone;
-  std::size_t lastLink = kNone;
+  std::size_t previousLink = kNoMatch;
+  std::size_t lastLink = kNoMatch;
   while (k < end) {
     const Token& t = tokens_[k];
-    std::size_t next = kNone;
+    std::size_t next = kNoMatch;
     if (t.Is(".") && k + 1 < end && IsName(tokens_[k + 1])) {
       next = k + 2;
-    } else if ((t.Is("[") || t.Is("(")) && match_[k] != kNone && match_[k] < end) {
+    } else if ((t.Is("[") || t.Is("(")) && match_[k] != kNoMatch && match_[k] < end) {
       next = match_[k] + 1;
     }
-    if (next == kNone) break;
+    if (next == kNoMatch) break;
     previousLink = lastLink;
     lastLink = k;
     k = next;
   }
-  if (lastLink == kNone || !tokens_[lastLink].Is("(")) return std::nullopt;
+  if (lastLink == kNoMatch || !tokens_[lastLink].Is("(")) return std::nullopt;
   chain.end = k;
   chain.callOpen = lastLink;
-  if (previousLink != kNone && tokens_[previousLink].Is(".")) {
+  if (previousLink != kNoMatch && tokens_[previousLink].Is(".")) {
     chain.member = Chain::Member::kDot;
     chain.memberAt = previousLink;
-  } else if (previousLink != kNone && tokens_[previousLink].Is("[")) {
+  } else if (previousLink != kNoMatch && tokens_[previousLink].Is("[")) {
     chain.member = Chain::Member::kIndex;
     chain.memberAt = previousLink;
   }
@@ -228,7 +203,7 @@ std::size_t Rewriter::ValueEnd(std::size_t begin, std::size_t end) const {
       return k;
     }
     if (t.Is("(") || t.Is("[") || t.Is("{")) {
-      if (match_[k] == kNone || match_[k] >= end) return end;
+      if (match_[k] == kNoMatch || match_[k] >= end) return end;
       k = match_[k] + 1;
       continue;
     }

@@ -316,6 +316,24 @@ std::vector<Token> Tokenize(std::string_view text) {
   }
 }
 
+std::vector<std::size_t> MatchBrackets(const std::vector<Token>& tokens) {
+  std::vector<std::size_t> match(tokens.size(), kNoMatch);
+  std::vector<std::size_t> open;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    if (t.Is("(") || t.Is("[") || t.Is("{")) {
+      open.push_back(i);
+      continue;
+    }
+    const char* opener = t.Is(")") ? "(" : t.Is("]") ? "[" : t.Is("}") ? "{" : nullptr;
+    if (opener == nullptr || open.empty() || !tokens[open.back()].Is(opener)) continue;
+    match[i] = open.back();
+    match[open.back()] = i;
+    open.pop_back();
+  }
+  return match;
+}
+
 std::size_t FindBlockClose(std::string_view text, std::size_t from) {
   if (from > text.size()) return std::string_view::npos;
   JsLexer lexer(text.substr(from), /*stopAtBlockClose=*/true);

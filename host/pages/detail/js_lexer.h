@@ -80,6 +80,18 @@ std::vector<Token> Tokenize(std::string_view text);
 // Every token of text, comments included, ending with kEnd.
 std::vector<Token> TokenizeWithComments(std::string_view text);
 
+// A bracket without a partner in MatchBrackets.
+inline constexpr std::size_t kNoMatch = static_cast<std::size_t>(-1);
+
+// For each `(` `[` `{` token and its closing partner, the index of the
+// other one; kNoMatch for every other token and for unbalanced brackets.
+std::vector<std::size_t> MatchBrackets(const std::vector<Token>& tokens);
+
+// An identifier or a reserved word: what may follow a `.`.
+inline bool IsName(const Token& token) {
+  return token.kind == TokenKind::kIdentifier || token.kind == TokenKind::kKeyword;
+}
+
 // Offset of the `%>` that ends the code block whose inside starts at from,
 // or npos when the block is never closed.
 std::size_t FindBlockClose(std::string_view text, std::size_t from);

@@ -4,6 +4,7 @@
 #include "host/pages/detail/js_lexer.h"
 #include "host/pages/detail/js_string.h"
 #include "host/pages/detail/line_breaks.h"
+#include "host/pages/detail/member_call_rewriter.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -63,6 +64,12 @@ void DropTrailingSemicolons(std::string& expression) {
   }
 }
 
+// Page code as the engine runs it: assignments to call results and the
+// member calls that must be read whole become helper calls.
+std::string RewriteCode(std::string_view code) {
+  return RewriteMemberCalls(RewriteCallAssignments(code));
+}
+
 int LineOf(std::string_view text, std::size_t offset) {
   return 1 + CountLineBreaks(text.substr(0, offset));
 }
@@ -78,7 +85,7 @@ void ScriptEmitter::Text(const Chunk& chunk) {
 }
 
 void ScriptEmitter::Code(const Chunk& chunk) {
-  std::string code = RewriteCallAssignments(Body(chunk));
+  std::string code = RewriteCode(Body(chunk));
   const CodeTail tail = FinishCode(code);
   if (!tail.hasTokens) {
     Append(code);  // comments and blanks: keep the lines, nothing to separate
@@ -91,7 +98,7 @@ void ScriptEmitter::Code(const Chunk& chunk) {
 }
 
 void ScriptEmitter::Expression(const Chunk& chunk) {
-  std::string expression = RewriteCallAssignments(Body(chunk));
+  std::string expression = RewriteCode(Body(chunk));
   DropTrailingSemicolons(expression);
   FinishCode(expression);
   Separate();
@@ -105,7 +112,7 @@ void ScriptEmitter::Omit(const Chunk& chunk) {
 
 void ScriptEmitter::ServerScript(const Chunk& chunk) {
   EndPagePart();
-  const std::string code = RewriteCallAssignments(Body(chunk));
+  const std::string code = RewriteCode(Body(chunk));
   int line = LineOf(page_, chunk.bodyBegin);
   // A fresh line, and a `;` so the code cannot continue the line before.
   Append("\n;");

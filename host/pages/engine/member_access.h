@@ -7,8 +7,8 @@ namespace vant::host::pages::engine {
 
 enum class MemberAccess {
   FetchNow,          // a property get without parameters: read on access
-  FetchOptional,     // one whose parameters are all optional: read on access, and
-                     // callable with arguments unless the value is an object
+  FetchOptional,     // one whose parameters are all optional: read on access; calls
+                     // with arguments reach it through __vantGet
   PropertyWithArgs,  // a property get that needs arguments: a callable
   Method,            // a method: a function
   Untyped,           // the object has no member table: callable, valueOf reads it

@@ -181,6 +181,61 @@ duk_ret_t PutCallResult(duk_context* ctx) {
   return 1;
 }
 
+// Pushes the arguments array at index onto the stack; returns their count.
+duk_idx_t PushArgs(duk_context* ctx, duk_idx_t index) {
+  if (!duk_is_array(ctx, index)) return 0;
+  const auto count = static_cast<duk_idx_t>(duk_get_length(ctx, index));
+  duk_require_stack(ctx, count);
+  for (duk_idx_t i = 0; i < count; ++i) {
+    duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
+  }
+  return count;
+}
+
+// The error of `target.member()` when the member is no function: what an
+// automation object or the script engine would report for it.
+[[noreturn]] void ThrowNotCallable(duk_context* ctx, duk_idx_t target, duk_idx_t member) {
+  if (SlotOf(ctx, target) != nullptr) ThrowNotSupported(ctx);
+  const std::string name = duk_safe_to_string(ctx, member);
+  const std::string type = duk_is_undefined(ctx, -1) ? "undefined" : duk_safe_to_string(ctx, -1);
+  (void)duk_push_error_object_raw(ctx, DUK_ERR_TYPE_ERROR, nullptr, 0,
+                                  "%s not callable (property '%s')", type.c_str(), name.c_str());
+  (void)duk_throw(ctx);
+  __builtin_unreachable();
+}
+
+// __vantGet(target, member, args): `target.member(args)`, or `target(args)`
+// when member is null. A property of an automation object is read once,
+// with the arguments (`Request.Form.Item("a")`, `Response.IsClientConnected()`),
+// so a read never happens before the arguments are known; anything else is
+// an ordinary call.
+duk_ret_t GetCallResult(duk_context* ctx) {
+  const bool hasMember = !duk_is_null_or_undefined(ctx, 1);
+  if (ObjectSlot* slot = hasMember ? SlotOf(ctx, 0) : nullptr) {
+    duk_size_t length = 0;
+    const char* bytes = duk_to_lstring(ctx, 1, &length);
+    DISPID id = DISPID_UNKNOWN;
+    if (RunState::Of(ctx).Resolve(*slot, FromEngineText(std::string_view(bytes, length)), &id)) {
+      const MemberAccess access = ClassifyMember(slot->info, id);
+      if (access == MemberAccess::FetchNow || access == MemberAccess::FetchOptional) {
+        DispParams params = ArgsFromArray(ctx, 2);
+        InvokeAndPush(ctx, slot->object.get(), id, kCallFlags, params);
+        return 1;
+      }
+    }
+  }
+  duk_dup(ctx, 0);
+  if (hasMember) {
+    duk_dup(ctx, 1);
+    duk_get_prop(ctx, 0);
+    duk_remove(ctx, -2);
+    if (!duk_is_callable(ctx, -1)) ThrowNotCallable(ctx, 0, 1);
+  }
+  duk_dup(ctx, 0);
+  duk_call_method(ctx, PushArgs(ctx, 2));
+  return 1;
+}
+
 struct NativeEntry {
   const char* name;
   duk_c_function fn;
@@ -196,6 +251,7 @@ constexpr NativeEntry kNatives[] = {
     {"__vantArrayItem", &ArrayItem, 2},
     {"__vantArrayToJs", &ArrayToJs, 1},
     {"__vantPut", &PutCallResult, 4},
+    {"__vantGet", &GetCallResult, 3},
 };
 
 }  // namespace
@@ -204,6 +260,12 @@ duk_ret_t WriteText(duk_context* ctx) {
   ThrowIfStopped(ctx);
   RunState& state = RunState::Of(ctx);
   if (duk_get_top(ctx) == 0 || duk_is_null_or_undefined(ctx, 0)) return 0;
+  // A script Date prints as its own toString, as the classic engine hands
+  // its objects to a callee that wants text; dates that came from a
+  // component or a field keep the automation format.
+  if (duk_is_object(ctx, 0) && IsScriptDate(ctx, 0) && !IsAutomationDate(ctx, 0)) {
+    duk_to_string(ctx, 0);
+  }
   if (!duk_is_string(ctx, 0)) {
     // Numbers, dates and objects convert the way the component formats them.
     WriteThroughResponse(ctx, state, ToVariant(ctx, 0));

@@ -14,7 +14,6 @@ namespace vant::host::pages::engine {
 const std::string_view kEnginePrelude = R"JS((function (g) {
   var enumOpen = g.__vantEnumOpen, enumNext = g.__vantEnumNext, enumReset = g.__vantEnumReset;
   var arrayBounds = g.__vantArrayBounds, arrayItem = g.__vantArrayItem, arrayToJs = g.__vantArrayToJs;
-  var apply = Function.prototype.apply;
 
   function Enumerator(collection) {
     if (!(this instanceof Enumerator)) return new Enumerator(collection);
@@ -65,12 +64,6 @@ const std::string_view kEnginePrelude = R"JS((function (g) {
     u.setUTCHours(d.getHours(), d.getMinutes(), d.getSeconds(), d.getMilliseconds());
     return u.getTime();
   };
-
-  // target.member(args), or target(args) when member is null.
-  g.__vantGet = function (target, member, args) {
-    var f = member === null ? target : target[member];
-    return apply.call(f, target, args);
-  };
 })(this);
 )JS";
 
@@ -82,8 +75,8 @@ namespace {
 constexpr const char* kPreludeFileName = "prelude";
 
 // What the preludes define, and what builds code the text does not show.
-constexpr std::string_view kPreludeMarkers[] = {"Enumerator", "VBArray", "getVarDate",
-                                                "__vant",     "eval",    "Function"};
+constexpr std::string_view kPreludeMarkers[] = {"Enumerator",   "VBArray", "getVarDate",
+                                                "__vantUpdate", "eval",    "Function"};
 
 // A prelude's bytecode, compiled by the first heap that needs it.
 struct PreludeCode {

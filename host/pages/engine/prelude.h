@@ -1,5 +1,5 @@
 // Script run in a heap before the page: Enumerator, VBArray,
-// Date.prototype.getVarDate, __vantGet, __vantUpdate and the Date helpers
+// Date.prototype.getVarDate, __vantUpdate and the Date helpers
 // the value mapping calls. A page whose text names none of them (and
 // cannot build code at run time) starts without them: running the
 // preludes cost a minimal page more than the page itself.

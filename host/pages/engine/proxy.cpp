@@ -132,20 +132,12 @@ duk_ret_t TrapGet(duk_context* ctx) {
   DISPID id = DISPID_UNKNOWN;
   if (!state.Resolve(slot, name, &id)) return 0;  // unknown names read as undefined
   switch (ClassifyMember(slot.info, id)) {
-    case MemberAccess::FetchNow: {
-      DispParams none;
-      InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
-      return 1;
-    }
+    case MemberAccess::FetchNow:
     case MemberAccess::FetchOptional: {
-      // Request.Item("x") must stay callable, Response.Charset must read
-      // as its value: objects are callable anyway, plain values get a
-      // member function whose valueOf gives them.
+      // A read is the value; a call with arguments (`x.Item("a")`) never
+      // comes here: the translator sends it to __vantGet whole.
       DispParams none;
       InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
-      if (duk_is_object(ctx, -1)) return 1;
-      duk_pop(ctx);
-      PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true);
       return 1;
     }
     case MemberAccess::PropertyWithArgs: PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true); return 1;

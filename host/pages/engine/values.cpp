@@ -16,6 +16,8 @@ namespace {
 
 constexpr const char* kArraySlot = DUK_HIDDEN_SYMBOL("vantArray");
 constexpr const char* kArrayFinalizer = DUK_HIDDEN_SYMBOL("vantArrayFinalizer");
+// Marks a Date made from an automation date (a component's or a field's).
+constexpr const char* kAutomationDate = DUK_HIDDEN_SYMBOL("vantAutomationDate");
 // Script helpers (see prelude.cpp) that read a Date as wall-clock time.
 constexpr const char* kDateFromWall = "__vantDateFromWall";
 constexpr const char* kDateToWall = "__vantDateToWall";
@@ -44,6 +46,8 @@ void PushDate(duk_context* ctx, double oleDate) {
   duk_get_global_string(ctx, kDateFromWall);
   duk_push_number(ctx, OleDateToMs(oleDate));
   duk_call(ctx, 1);
+  duk_push_true(ctx);
+  duk_put_prop_string(ctx, -2, kAutomationDate);
 }
 
 void PushString(duk_context* ctx, const Bstr& text) {
@@ -75,13 +79,6 @@ Variant StringToVariant(duk_context* ctx, duk_idx_t index) {
   return Variant::String(Bstr(FromEngineText(std::string_view(bytes, length))));
 }
 
-bool IsDate(duk_context* ctx, duk_idx_t index) {
-  duk_get_global_string(ctx, "Date");
-  const bool date = duk_instanceof(ctx, index, -1) != 0;
-  duk_pop(ctx);
-  return date;
-}
-
 Variant DateToVariant(duk_context* ctx, duk_idx_t index) {
   EnsurePreludes(ctx);
   duk_get_global_string(ctx, kDateToWall);
@@ -96,7 +93,7 @@ Variant DateToVariant(duk_context* ctx, duk_idx_t index) {
 Variant ObjectToVariant(duk_context* ctx, duk_idx_t index) {
   if (IDispatch* object = DispatchOf(ctx, index)) return Variant::Dispatch(object);
   if (SafeArray* array = ArrayOf(ctx, index)) return Variant::Array(array->Copy());
-  if (IsDate(ctx, index)) return DateToVariant(ctx, index);
+  if (IsScriptDate(ctx, index)) return DateToVariant(ctx, index);
   if (const std::optional<MemberRef> member = MemberOf(ctx, index)) {
     // A property that takes arguments, passed bare: its value without them.
     DispParams none;
@@ -220,6 +217,21 @@ SafeArray* ArrayOf(duk_context* ctx, duk_idx_t index) {
   if (!found) return nullptr;
   std::unique_ptr<SafeArray>* array = RunState::Of(ctx).arrays.Find(slot);
   return array != nullptr ? array->get() : nullptr;
+}
+
+bool IsScriptDate(duk_context* ctx, duk_idx_t index) {
+  duk_get_global_string(ctx, "Date");
+  const bool date = duk_instanceof(ctx, index, -1) != 0;
+  duk_pop(ctx);
+  return date;
+}
+
+bool IsAutomationDate(duk_context* ctx, duk_idx_t index) {
+  if (!duk_is_object(ctx, index)) return false;
+  duk_get_prop_string(ctx, index, kAutomationDate);
+  const bool marked = duk_get_boolean(ctx, -1) != 0;
+  duk_pop(ctx);
+  return marked;
 }
 
 void RegisterValueSupport(duk_context* ctx) {

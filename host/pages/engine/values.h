@@ -33,6 +33,11 @@ void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array);
 // The array behind an opaque array object, or nullptr.
 SafeArray* ArrayOf(duk_context* ctx, duk_idx_t index);
 
+// Whether the value at index is a script Date, and whether it is one made
+// from an automation date (a component's or a field's value).
+bool IsScriptDate(duk_context* ctx, duk_idx_t index);
+bool IsAutomationDate(duk_context* ctx, duk_idx_t index);
+
 // Defines the finalizers the opaque objects need; once per heap.
 void RegisterValueSupport(duk_context* ctx);
 

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "platform/automation/number_text.h"
 
@@ -111,6 +113,49 @@ bool ParseTime(Cursor& c, std::int64_t* seconds) {
   return true;
 }
 
+constexpr std::u16string_view kMonthNames[] = {u"january",   u"february", u"march",    u"april",
+                                               u"may",       u"june",     u"july",     u"august",
+                                               u"september", u"october",  u"november", u"december"};
+constexpr std::size_t kMonthAbbreviation = 3;
+
+char16_t Lower(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? ch + (u'a' - u'A') : ch; }
+
+// A month's English name or its first three letters, any case, an optional
+// '.' after it: 1-12, or 0 when there is none.
+unsigned ParseMonthName(Cursor& c) {
+  std::u16string word;
+  while (!c.AtEnd() && Lower(c.text[c.pos]) >= u'a' && Lower(c.text[c.pos]) <= u'z') {
+    word += Lower(c.text[c.pos++]);
+  }
+  if (word.size() < kMonthAbbreviation) return 0;
+  for (unsigned i = 0; i < std::size(kMonthNames); ++i) {
+    if (word == kMonthNames[i] || word == kMonthNames[i].substr(0, kMonthAbbreviation)) {
+      c.Take(u'.');
+      return i + 1;
+    }
+  }
+  return 0;
+}
+
+// "January 1, 2030", "Jan 1 2030" or "1 January 2030" → calendar date.
+bool ParseNamedDay(Cursor& c, Civil* date) {
+  std::int64_t day = 0, year = 0;
+  unsigned month = 0;
+  if (c.Number(2, &day)) {
+    c.SkipBlanks();
+    month = ParseMonthName(c);
+  } else {
+    month = ParseMonthName(c);
+    c.SkipBlanks();
+    if (!c.Number(2, &day)) return false;
+    c.Take(u',');
+  }
+  c.SkipBlanks();
+  if (month == 0 || !c.Number(4, &year)) return false;
+  *date = Civil{year, month, static_cast<unsigned>(day)};
+  return day >= 1 && day <= DaysInMonth(year, month);
+}
+
 // "yyyy-mm-dd" or "m/d/yyyy" → calendar date; false when neither form fits.
 bool ParseDay(Cursor& c, Civil* date) {
   std::int64_t a = 0, b = 0, y = 0;
@@ -154,7 +199,11 @@ HRESULT ParseDateText(std::u16string_view text, double* out) {
   Civil date;
   std::int64_t seconds = 0;
   double serial = 0;
-  const bool hasDay = ParseDay(c, &date);
+  bool hasDay = ParseDay(c, &date);
+  if (!hasDay) {
+    c.pos = 0;
+    hasDay = ParseNamedDay(c, &date);
+  }
   if (hasDay) {
     serial = static_cast<double>(DaysFromCivil(date) + kUnixEpochSerial);
     if (serial < kMinDate || serial > kMaxDate) return DISP_E_TYPEMISMATCH;

@@ -18,7 +18,9 @@ constexpr double kMaxDate = 2958465.0;
 std::u16string FormatDate(double value);
 
 // Reads "2024-01-05", "2024-01-05 15:04[:05]" (also with 'T'), "1/5/2024",
-// "1/5/2024 3:04[:05] PM" or a time alone ("15:04", "3:04:05 PM"); two-digit
+// "January 5, 2024", "Jan 5 2024", "5 January 2024" (English month names or
+// their first three letters), each optionally followed by a time as in
+// "1/5/2024 3:04[:05] PM", or a time alone ("15:04", "3:04:05 PM"); two-digit
 // years 00-29 are 2000-2029, 30-99 are 1930-1999. DISP_E_TYPEMISMATCH for
 // anything else or an impossible date or time.
 HRESULT ParseDateText(std::u16string_view text, double* out);

@@ -19,6 +19,8 @@ constexpr std::uint64_t kMaxRadixValue = 0xFFFFFFFFu;
 constexpr int kFixedMinExponent = -5;
 constexpr int kFixedMaxExponent = 14;
 constexpr std::size_t kFormatBuffer = 64;
+constexpr int kDoubleDigits = 15;
+constexpr int kFloatDigits = 7;
 
 int DigitValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -152,16 +154,25 @@ std::u16string Layout(std::string_view scientific) {
   return Widen(sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits));
 }
 
+// Rounds to `digits` significant digits, as automation does (15 for a
+// double, 7 for a 4-byte real), then drops the trailing zeros.
 template <class Real>
-std::u16string FormatReal(Real value) {
+std::u16string FormatReal(Real value, int digits) {
   if (std::isnan(value)) return u"NaN";
   if (std::isinf(value)) return value < 0 ? u"-Infinity" : u"Infinity";
   if (value == 0) return u"0";
   char buffer[kFormatBuffer];
-  const auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::scientific, digits - 1);
   if (ec != std::errc()) return u"0";
-  return Layout(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+  const std::size_t e = text.find('e');
+  std::string_view mantissa = text.substr(0, e);
+  if (mantissa.find('.') != std::string_view::npos) {
+    while (mantissa.back() == '0') mantissa.remove_suffix(1);
+    if (mantissa.back() == '.') mantissa.remove_suffix(1);
+  }
+  return Layout(std::string(mantissa) + std::string(text.substr(e)));
 }
 
 }  // namespace
@@ -186,9 +197,9 @@ HRESULT ParseNumberText(std::u16string_view text, double* out) {
   return ParseDecimal(text, out);
 }
 
-std::u16string FormatDouble(double value) { return FormatReal(value); }
+std::u16string FormatDouble(double value) { return FormatReal(value, kDoubleDigits); }
 
-std::u16string FormatFloat(float value) { return FormatReal(value); }
+std::u16string FormatFloat(float value) { return FormatReal(value, kFloatDigits); }
 
 std::u16string FormatInteger(std::int64_t value) { return Widen(std::to_string(value)); }
 

@@ -17,13 +17,14 @@ namespace vant::detail {
 // the empty or blank text included; DISP_E_OVERFLOW past the double range.
 HRESULT ParseNumberText(std::u16string_view text, double* out);
 
-// Shortest text that reads back as the same value. Fixed notation while the
+// The value rounded to 15 significant digits, trailing zeros dropped
+// ("0.3" for 0.1 + 0.2, "0.333333333333333" for 1/3). Fixed notation while the
 // decimal exponent is between -5 and 14 ("1.5", "0.0001", "123456789012345"),
 // otherwise automation's scientific form with an upper-case E and a signed
 // exponent of at least two digits ("1E+20", "1.5E-07"). NaN and infinities
 // read "NaN", "Infinity" and "-Infinity", as the script engine shows them.
 std::u16string FormatDouble(double value);
-// The same for a 4-byte real, shortest at float precision (0.1f gives "0.1").
+// The same for a 4-byte real, rounded to 7 significant digits (0.1f gives "0.1").
 std::u16string FormatFloat(float value);
 std::u16string FormatInteger(std::int64_t value);
 

@@ -140,8 +140,12 @@ TEST(VariantCoerceTest, ToText) {
       {"R8 fraction", Variant::R8(1.5), VT_BSTR, S_OK, Str(u"1.5")},
       {"R8 tenth", Variant::R8(0.1), VT_BSTR, S_OK, Str(u"0.1")},
       {"R8 whole", Variant::R8(100), VT_BSTR, S_OK, Str(u"100")},
-      {"R8 shortest round trip", Variant::R8(0.1 + 0.2), VT_BSTR, S_OK,
-       Str(u"0.30000000000000004")},
+      {"R8 rounded to 15 digits", Variant::R8(0.1 + 0.2), VT_BSTR, S_OK, Str(u"0.3")},
+      {"R8 third", Variant::R8(1.0 / 3), VT_BSTR, S_OK, Str(u"0.333333333333333")},
+      {"R8 rounding carries", Variant::R8(0.9999999999999999), VT_BSTR, S_OK, Str(u"1")},
+      {"R8 16 digits scientific", Variant::R8(1234567890123456789.0), VT_BSTR, S_OK,
+       Str(u"1.23456789012346E+18")},
+      {"R4 7 digits", Variant::R4(1.0f / 3), VT_BSTR, S_OK, Str(u"0.3333333")},
       {"R8 15 digits fixed", Variant::R8(123456789012345.0), VT_BSTR, S_OK,
        Str(u"123456789012345")},
       {"R8 1e15 scientific", Variant::R8(1e15), VT_BSTR, S_OK, Str(u"1E+15")},
@@ -172,6 +176,13 @@ TEST(VariantCoerceTest, ToDateAndOtherTargets) {
   rows.push_back({"US text with time", Str(u"1/5/2024 12:00 PM"), VT_DATE, S_OK, DateOf(45296.5)});
   rows.push_back({"ISO with T", Str(u"2024-01-05T18:00"), VT_DATE, S_OK, DateOf(45296.75)});
   rows.push_back({"two-digit year", Str(u"1/5/24"), VT_DATE, S_OK, DateOf(45296)});
+  rows.push_back({"month name", Str(u"January 5, 2024"), VT_DATE, S_OK, DateOf(45296)});
+  rows.push_back(
+      {"month abbreviation and time", Str(u"jan 5 2024 18:00"), VT_DATE, S_OK, DateOf(45296.75)});
+  rows.push_back({"day before month name", Str(u"5 January 2024"), VT_DATE, S_OK, DateOf(45296)});
+  rows.push_back({"no such month", Str(u"Janvier 5, 2024"), VT_DATE, DISP_E_TYPEMISMATCH, {}});
+  rows.push_back(
+      {"day past the month", Str(u"February 30, 2024"), VT_DATE, DISP_E_TYPEMISMATCH, {}});
   rows.push_back({"number text", Str(u"12"), VT_DATE, S_OK, DateOf(12)});
   rows.push_back({"impossible day", Str(u"2/30/2024"), VT_DATE, DISP_E_TYPEMISMATCH, {}});
   rows.push_back({"past year 9999", Variant::R8(3e6), VT_DATE, DISP_E_OVERFLOW, {}});
