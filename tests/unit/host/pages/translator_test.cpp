@@ -59,11 +59,34 @@ TEST_F(TranslatorTest, LiteralTextRoundTrips) {
   }
 }
 
-TEST_F(TranslatorTest, InvalidUtf8BytesBecomeTheirLatin1Characters) {
-  EXPECT_EQ(Output("a\xFF"
-                   "b\xC3"),
-            "a\xC3\xBF"
-            "b\xC3\x83");
+// The page and its includes are read in the page's code page; bytes it does
+// not define stop the translation at their file and line.
+TEST_F(TranslatorTest, SourcesAreReadInThePagesCodePage) {
+  AddFile("/sjis.inc", "\x95\x5C");  // 表, whose second byte is a backslash
+  EXPECT_EQ(Output("<%@ CODEPAGE=932 %><!-- #include file=\"sjis.inc\" -->"
+                   "<%= \"\x93\xFA\x96\x7B\".length %>"),
+            "\xE8\xA1\xA8"
+            "2");
+  AddFile("/bad.inc", "ok\n\x81\x20");
+  struct Row {
+    std::string page;
+    const char* file;
+    int line;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"a\nb\xFF", "/page.asp", 2, "not valid text in code page 65001"},
+      {"<%@ CODEPAGE=932 %><!-- #include file=\"bad.inc\" -->", "/bad.inc", 2,
+       "not valid text in code page 932"},
+      {"<%@ CODEPAGE=932 %>\n\x93", "/page.asp", 2, "not valid text in code page 932"},
+      {"<%@ CODEPAGE=12345 %>\xE9", "/page.asp", 0, "code page 12345 is not one this server"},
+  };
+  for (const Row& row : rows) {
+    const TranslateError error = Error(row.page);
+    EXPECT_EQ(error.file, row.file) << row.page;
+    EXPECT_EQ(error.line, row.line) << row.page;
+    EXPECT_NE(error.message.find(row.message), std::string::npos) << error.message;
+  }
 }
 
 TEST_F(TranslatorTest, CharactersAboveBmpBecomeSurrogatePairs) {
