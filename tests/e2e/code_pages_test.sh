@@ -55,8 +55,8 @@ PY
 }
 
 for row in "${ROWS[@]}"; do
-  IFS='|' read -r folder cp codec text word <<<"$row"
-  BOUNDARY=$BOUNDARY make_row "$folder" "$cp" "$codec" "$text" "$word"
+  IFS='|' read -r -a fields <<<"$row"
+  BOUNDARY=$BOUNDARY make_row "${fields[@]}"
 done
 
 # A UTF-8 page that declares another code page is read as UTF-8 and answers
@@ -95,11 +95,8 @@ same "UTF-8 page declaring 932 answers in 932" "$WORK/utf8.got" "$WORK/utf8_decl
 curl -s -o "$WORK/ansi.got" "$BASE/ansi.asp"
 same "page without CODEPAGE read in --ansi-codepage" "$WORK/ansi.got" "$WORK/ansi.want"
 
-status=$(curl -s -o "$WORK/bad.got" -w '%{http_code}' "$BASE/badpage.asp")
-body=$(cat "$WORK/bad.got")
-expect_eq "invalid bytes: 500" "$status" "500"
-expect_has "invalid bytes: the code page" "$body" "code page 932"
-expect_has "invalid bytes: the include file" "$body" "/bad.inc"
-expect_has "invalid bytes: the line" "$body" "line 2"
+expect_eq "invalid bytes: a compilation error" "$(curl -s -o "$WORK/bad.got" -w '%{http_code}' "$BASE/badpage.asp")" 500
+expect_has "invalid bytes: file, line and code page named" "$(cat "$WORK/bad.got")" \
+  "The file /bad.inc holds bytes that are not valid text in code page 932 (line 2)."
 
 finish

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "host/pages/call_result_helpers.h"
 #include "host/pages/detail/line_breaks.h"
@@ -59,33 +60,20 @@ TEST_F(TranslatorTest, LiteralTextRoundTrips) {
   }
 }
 
-// The page and its includes are read in the page's code page; bytes it does
-// not define stop the translation at their file and line.
-TEST_F(TranslatorTest, SourcesAreReadInThePagesCodePage) {
-  AddFile("/sjis.inc", "\x95\x5C");  // 表, whose second byte is a backslash
-  EXPECT_EQ(Output("<%@ CODEPAGE=932 %><!-- #include file=\"sjis.inc\" -->"
-                   "<%= \"\x93\xFA\x96\x7B\".length %>"),
-            "\xE8\xA1\xA8"
-            "2");
+// Bytes the page's code page does not define stop the translation at their
+// file and line (the reading rules themselves: source_text_test.cpp).
+TEST_F(TranslatorTest, BytesOutsideTheCodePageFailAtTheirFileAndLine) {
   AddFile("/bad.inc", "ok\n\x81\x20");
-  struct Row {
-    std::string page;
-    const char* file;
-    int line;
-    const char* message;
+  const std::tuple<std::string, const char*, int, const char*> rows[] = {
+      {"a\nb\xFF", "/page.asp", 2, "in code page 65001 (line 2)"},
+      {"<%@ CODEPAGE=932 %><!-- #include file=\"bad.inc\" -->", "/bad.inc", 2, "code page 932"},
+      {"<%@ CODEPAGE=12345 %>\xE9", "/page.asp", 0, "code page 12345 is not one"},
   };
-  const Row rows[] = {
-      {"a\nb\xFF", "/page.asp", 2, "not valid text in code page 65001"},
-      {"<%@ CODEPAGE=932 %><!-- #include file=\"bad.inc\" -->", "/bad.inc", 2,
-       "not valid text in code page 932"},
-      {"<%@ CODEPAGE=932 %>\n\x93", "/page.asp", 2, "not valid text in code page 932"},
-      {"<%@ CODEPAGE=12345 %>\xE9", "/page.asp", 0, "code page 12345 is not one this server"},
-  };
-  for (const Row& row : rows) {
-    const TranslateError error = Error(row.page);
-    EXPECT_EQ(error.file, row.file) << row.page;
-    EXPECT_EQ(error.line, row.line) << row.page;
-    EXPECT_NE(error.message.find(row.message), std::string::npos) << error.message;
+  for (const auto& [page, file, line, message] : rows) {
+    const TranslateError error = Error(page);
+    EXPECT_EQ(error.file, file) << page;
+    EXPECT_EQ(error.line, line) << page;
+    EXPECT_NE(error.message.find(message), std::string::npos) << error.message;
   }
 }
 
