@@ -119,4 +119,16 @@ std::variant<PageDirectives, std::string> ParseDirectives(std::string_view body)
   return directives;
 }
 
+std::optional<std::uint32_t> DeclaredCodePage(std::string_view pageBytes) {
+  const std::size_t open = pageBytes.find("<%");
+  if (open == std::string_view::npos || !pageBytes.substr(open + 2).starts_with('@')) {
+    return std::nullopt;
+  }
+  const std::size_t close = pageBytes.find("%>", open + 3);
+  if (close == std::string_view::npos) return std::nullopt;
+  auto parsed = ParseDirectives(pageBytes.substr(open + 3, close - open - 3));
+  if (const auto* directives = std::get_if<PageDirectives>(&parsed)) return directives->codePage;
+  return std::nullopt;
+}
+
 }  // namespace vant::host::pages

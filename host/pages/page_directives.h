@@ -25,4 +25,12 @@ struct PageDirectives {
 // "This server runs JScript pages only; the page asks for VBScript.").
 std::variant<PageDirectives, std::string> ParseDirectives(std::string_view body);
 
+// The CODEPAGE of the page's directive, read from the page file's bytes
+// before they are decoded: the directive counts when it is the file's first
+// `<%` block (after a UTF-8 byte order mark, if any). Its text is ASCII, and
+// `<`, `%` and `>` never occur inside a character of the code pages pages
+// are kept in. nullopt when there is no such directive, it has no CODEPAGE,
+// or it does not parse (translation reports that).
+std::optional<std::uint32_t> DeclaredCodePage(std::string_view pageBytes);
+
 }  // namespace vant::host::pages

@@ -14,6 +14,7 @@
 #include "host/pages/engine/run_state.h"
 #include "host/pages/engine/script_errors.h"
 #include "host/pages/engine/values.h"
+#include "platform/sys/ansi_code_page.h"
 
 namespace vant::host::pages {
 namespace {
@@ -135,7 +136,10 @@ ScriptEngine::~ScriptEngine() = default;
 
 std::variant<CompiledPagePtr, TranslateError> ScriptEngine::PreparePage(
     const SourceLoader& loader, const TranslateOptions& options) const {
-  const std::string key = options.siteRoot + '\n' + options.pagePath;
+  // A page without CODEPAGE is read in the ANSI code page: the same file
+  // read in another one is another page.
+  const std::string key =
+      options.siteRoot + '\n' + options.pagePath + '\n' + std::to_string(sys::AnsiCodePage());
   auto& cache = engine::PageCache::Instance();
   if (options_.cachedPages > 0) {
     if (CompiledPagePtr hit = cache.Find(key, options_.modifiedTime)) return hit;

@@ -107,10 +107,11 @@ class ScriptEngine {
   ScriptEngine& operator=(const ScriptEngine&) = delete;
 
   // The page at options.pagePath, compiled. Reuses the process-wide bytecode
-  // cache when the page and every include still have the stamps they had
-  // when it was compiled; otherwise translates (through loader) and
-  // compiles again. Returns the TranslateError when translation fails; a
-  // script that does not compile comes back as a page whose error is set.
+  // cache (kept per page and ANSI code page) when the page and every include
+  // still have the stamps they had when it was compiled; otherwise
+  // translates (through loader) and compiles again. Returns the
+  // TranslateError when translation fails; a script that does not compile
+  // comes back as a page whose error is set.
   // Thread-safe.
   std::variant<CompiledPagePtr, TranslateError> PreparePage(const SourceLoader& loader,
                                                            const TranslateOptions& options) const;

@@ -34,7 +34,8 @@ struct TranslatedPage {
 
 // Loads the page and its includes through loader and translates them.
 // Fails, with the file and line at fault, when an include cannot be
-// resolved or loaded (see detail/include_expander.h), a `<%` or server
+// resolved or loaded, or a file is not text in the page's code page (see
+// detail/include_expander.h), a `<%` or server
 // `<script>` is never closed, the `<%@ %>` directive is malformed, comes
 // after other script or appears twice, the page asks for a language other
 // than JScript, or a server script block asks for one other than JScript or

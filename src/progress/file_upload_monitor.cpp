@@ -6,6 +6,7 @@
 
 #include "frame/class_creators.h"
 #include "frame/class_table.h"
+#include "frame/error_report.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "progress/monitor_cookie.h"
@@ -20,9 +21,14 @@ constexpr std::int32_t kExpiredAlready = -1;
 constexpr char16_t kScriptNameVariable[] = u"SCRIPT_NAME";
 constexpr char16_t kUserAgentVariable[] = u"HTTP_USER_AGENT";
 
-class CFileUploadMonitor : public ComObject<CFileUploadMonitor, DispatchImpl<IFileUploadMonitor>> {
+class CFileUploadMonitor
+    : public ComObject<CFileUploadMonitor, DispatchImpl<IFileUploadMonitor>, ISupportErrorInfo> {
  public:
   explicit CFileUploadMonitor(ProgressTable& table) : table_(table) {}
+
+  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
+    return frame::InterfaceSupportsErrorInfo(IFileUploadMonitor::kIid, iid);
+  }
 
   HRESULT OnStartPage(IUnknown* piUnk) override {
     try {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/sys/form_limits.h"
+#include "progress/monitor_cookie.h"
 #include "upload/boundary.h"
 #include "upload/part_headers.h"
 
@@ -16,34 +17,12 @@ using frame::MessageId;
 constexpr char16_t kContentTypeVariable[] = u"CONTENT_TYPE";
 constexpr std::uint8_t kDash = '-';
 
-// The C runtime's wide-string-to-integer reading: blanks, a sign, leading
-// digits; out-of-range values stop at the 32-bit limits. nullopt when there
-// are no digits at all.
-std::optional<std::int32_t> LeadingInteger(std::u16string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  if (i >= text.size() || text[i] < u'0' || text[i] > u'9') return std::nullopt;
-  std::int64_t value = 0;
-  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = std::min(value * 10 + (text[i] - u'0'), kLimit);
-  }
-  if (negative) return static_cast<std::int32_t>(-value);
-  return static_cast<std::int32_t>(std::min(value, kLimit - 1));
-}
-
 }  // namespace
 
 std::int32_t MultipartParser::_GetCookieItem() {
   try {
-    const std::optional<std::u16string> value =
-        frame::GetCookieValue(context_, kProgressCookie, kProgressCookieKey);
-    // A request without the cookie names no record (not record 0, which
-    // belongs to another browser once the id counter has wrapped).
-    if (!value) return kNoProgressId;
-    return LeadingInteger(*value).value_or(kNoProgressId);
+    // The monitor page reads the same cookie by the same rule.
+    return progress::ReadMonitorCookie(context_);
   } catch (...) {
     errors_.Unexpected(u"_GetCookieItem");
     return kCookieFault;

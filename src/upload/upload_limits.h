@@ -35,10 +35,6 @@ inline constexpr std::int32_t kBodyNotStarted = -1;
 inline constexpr std::int32_t kNoProgressId = -1;
 inline constexpr std::int32_t kCookieFault = -2;
 
-// The progress cookie the monitor page writes.
-inline constexpr char16_t kProgressCookie[] = u"VANTUpload";
-inline constexpr char16_t kProgressCookieKey[] = u"ProgressID";
-
 inline constexpr char16_t kVersionText[] = u"VANTUpload Professional ver 3.1";
 
 }  // namespace vant::upload

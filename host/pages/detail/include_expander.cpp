@@ -5,7 +5,10 @@
 #include <optional>
 
 #include "host/pages/detail/line_breaks.h"
+#include "host/pages/detail/source_text.h"
 #include "host/pages/detail/virtual_path.h"
+#include "host/pages/page_directives.h"
+#include "platform/sys/ansi_code_page.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -13,7 +16,6 @@ namespace {
 constexpr std::string_view kCommentOpen = "<!--";
 constexpr std::string_view kCommentClose = "-->";
 constexpr std::string_view kIncludeWord = "#include";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kDirectiveForm = "<!-- #include file=\"name\" --> or virtual=\"/path\"";
 
 struct Directive {
@@ -89,6 +91,7 @@ class IncludeExpander {
   std::optional<std::string> ResolveOrFail(std::size_t file, const Directive& directive, int line);
   void Append(std::size_t file, std::string_view piece, int& line);
   std::size_t AddFile(const std::string& virtualPath, const std::string& hostPath);
+  std::optional<std::string> DecodeOrFail(std::size_t file, std::string_view bytes);
   bool Fail(std::size_t file, int line, std::string message);
   std::string ChainText(std::size_t last) const;
 
@@ -106,11 +109,14 @@ std::variant<ExpandedPage, TranslateError> IncludeExpander::Run(std::string_view
   auto source = loader_.Load(hostPath);
   if (!source) return TranslateError{"The page " + virtualPath + " was not found.", virtualPath, 0};
   AddFile(virtualPath, hostPath);
-  std::string_view text = *source;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  // The page's own directive names the code page of the page and of every
+  // file it includes; without one the host's ANSI code page applies.
+  page_.codePage = DeclaredCodePage(*source).value_or(sys::AnsiCodePage());
+  const auto text = DecodeOrFail(0, *source);
+  if (!text) return std::move(*error_);
   int line = 1;
   open_.push_back(0);
-  if (!ExpandFile(0, text, line) || error_) return std::move(*error_);
+  if (!ExpandFile(0, *text, line) || error_) return std::move(*error_);
   if (lineStartPending_) page_.lineOrigins.push_back({0, line});  // the empty last line
   return std::move(page_);
 }
@@ -170,12 +176,12 @@ bool IncludeExpander::Include(std::size_t file, const Directive& directive, int 
   }
   auto source = loader_.Load(hostPath);
   if (!source) return Fail(file, line, "The include file " + *virtualPath + " was not found.");
-  std::string_view text = *source;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const std::size_t included = AddFile(*virtualPath, hostPath);
+  const auto text = DecodeOrFail(included, *source);
+  if (!text) return false;
   int includedLine = 1;
   open_.push_back(included);
-  const bool ok = ExpandFile(included, text, includedLine);
+  const bool ok = ExpandFile(included, *text, includedLine);
   open_.pop_back();
   return ok;
 }
@@ -227,6 +233,16 @@ std::size_t IncludeExpander::AddFile(const std::string& virtualPath, const std::
   }
   page_.files.push_back({virtualPath, hostPath});
   return page_.files.size() - 1;
+}
+
+// The file's bytes as UTF-8 text, or nullopt after failing at the line of
+// the first byte sequence the page's code page does not define.
+std::optional<std::string> IncludeExpander::DecodeOrFail(std::size_t file, std::string_view bytes) {
+  auto decoded = DecodeSourceText(bytes, page_.codePage);
+  if (auto* text = std::get_if<std::string>(&decoded)) return std::move(*text);
+  const auto& error = std::get<SourceTextError>(decoded);
+  Fail(file, error.line, SourceTextMessage(error, page_.files[file].virtualPath));
+  return std::nullopt;
 }
 
 // Records the first failure; later ones are consequences of it.

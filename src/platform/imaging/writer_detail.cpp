@@ -87,13 +87,18 @@ std::optional<VImage> OpenReducedWithinLimit(const std::string& hostPath, std::i
   const auto loader = ChooseLoader(hostPath);
   if (!loader) return std::nullopt;
   VImage image = OpenWith(*loader, hostPath);
+  const int shrink = loader->rawFormat == kRawFormatJpeg
+                         ? JpegShrink(image.width(), image.height(), width, height)
+                         : 1;
+  if (shrink > 1) {
+    image = VImage::jpegload(
+        hostPath.c_str(),
+        VImage::option()->set("shrink", shrink)->set("access", VIPS_ACCESS_SEQUENTIAL));
+  }
+  // The limit guards memory and time, so it applies to the pixels decoded:
+  // a phone photo past it still gives a thumbnail from its 1/8 scale.
   if (!FitsPixelLimit(image.width(), image.height())) return std::nullopt;
-  if (loader->rawFormat != kRawFormatJpeg) return image;
-  const int shrink = JpegShrink(image.width(), image.height(), width, height);
-  if (shrink == 1) return image;
-  return VImage::jpegload(
-      hostPath.c_str(),
-      VImage::option()->set("shrink", shrink)->set("access", VIPS_ACCESS_SEQUENTIAL));
+  return image;
 }
 
 VImage ToRgb8(VImage image) {

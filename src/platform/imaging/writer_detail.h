@@ -27,7 +27,8 @@ std::optional<vips::VImage> OpenWithinLimit(const std::string& hostPath);
 // Opens `hostPath` for scaling to width × height. A JPEG is decoded at 1/2,
 // 1/4 or 1/8 of its size when that still leaves at least width × height
 // pixels, which spares most of the decoding work of a small thumbnail.
-// nullopt as for OpenWithinLimit (the limit applies to the stored size).
+// nullopt as for OpenWithinLimit, the limit applying to the pixels decoded
+// (the reduced size of a JPEG, the stored size of any other image).
 std::optional<vips::VImage> OpenReducedWithinLimit(const std::string& hostPath, std::int32_t width,
                                                    std::int32_t height);
 

@@ -52,6 +52,27 @@ std::optional<std::u16string> DecodeCodePage(uint32_t codePage, std::string_view
   return detail::DecodeWith(cd, bytes);
 }
 
+std::optional<ExactText> DecodeCodePageExact(uint32_t codePage, std::string_view bytes) {
+  const uint32_t resolved = Resolve(codePage);
+  ExactText exact;
+  if (resolved == kCodePageUtf8) {
+    exact.invalidAt = FirstInvalidUtf8(bytes);
+    exact.text = Utf8ToUtf16(bytes.substr(0, exact.invalidAt.value_or(bytes.size())));
+    return exact;
+  }
+  if (resolved == kCodePageUtf16Le || resolved == kCodePageUtf16Be) {
+    if (bytes.size() % 2 != 0) exact.invalidAt = bytes.size() - 1;
+    exact.text = DecodeUtf16(bytes.substr(0, bytes.size() / 2 * 2), resolved == kCodePageUtf16Be);
+    return exact;
+  }
+  const iconv_t cd = detail::ThreadConverter(resolved, Direction::kDecode);
+  if (cd == nullptr) return std::nullopt;
+  auto text = detail::DecodeExactWith(cd, bytes, &exact.invalidAt);
+  if (!text) return std::nullopt;
+  exact.text = std::move(*text);
+  return exact;
+}
+
 std::optional<std::string> EncodeCodePage(uint32_t codePage, std::u16string_view text) {
   const uint32_t resolved = Resolve(codePage);
   if (resolved == kCodePageUtf8) return Utf16ToUtf8(text);

@@ -20,6 +20,19 @@ inline constexpr uint32_t kCodePageUtf8 = 65001;
 // the converter cannot be opened. Thread-safe: converters are per thread.
 std::optional<std::u16string> DecodeCodePage(uint32_t codePage, std::string_view bytes);
 
+// Text decoded without replacement, or where it could not be.
+struct ExactText {
+  std::u16string text;                   // the whole text when invalidAt is empty
+  std::optional<std::size_t> invalidAt;  // offset of the first sequence the code page lacks
+};
+
+// Decodes `bytes` in `codePage` (0 = AnsiCodePage()) only when every byte
+// belongs to a sequence the code page defines: for the first one that is
+// invalid, unmapped or cut off at the end, invalidAt gives its offset.
+// (UTF-8: as FirstInvalidUtf8; UTF-16: an odd final byte.) Returns nullopt
+// only when the code page is unknown or the converter cannot be opened.
+std::optional<ExactText> DecodeCodePageExact(uint32_t codePage, std::string_view bytes);
+
 // Encodes `text` in `codePage` (0 = AnsiCodePage()). A character the code
 // page cannot represent becomes '?' (U+FFFD for UTF-8, which has no gaps).
 // Returns nullopt only when the code page is unknown or the converter cannot

@@ -121,6 +121,22 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
+std::optional<size_t> FirstInvalidUtf8(std::string_view utf8) {
+  std::u16string scratch;
+  for (size_t i = 0; i < utf8.size();) {
+    // ASCII runs are by far the most common; skip them without decoding.
+    if (static_cast<uint8_t>(utf8[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    scratch.clear();
+    const size_t used = DecodeOne(utf8, i, scratch);
+    if (scratch.front() == kReplacementChar && utf8.substr(i, 3) != "\xEF\xBF\xBD") return i;
+    i += used;
+  }
+  return std::nullopt;
+}
+
 bool IsValidUtf16(std::u16string_view utf16) {
   for (size_t i = 0; i < utf16.size(); ++i) {
     const char16_t c = utf16[i];

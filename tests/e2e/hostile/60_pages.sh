@@ -29,7 +29,7 @@ VBScript page|<%@ LANGUAGE=VBScript %><% Response.Write "x" %>|500|*
 unknown code page|<%@ CODEPAGE=99999 %>x|*|*
 NUL in the text|a\0b<%= 1 %>|200|a*b1
 NUL in the code|<% var a = 1;\0 %>|500|*
-invalid UTF-8 in the text|a\xff\xfeb|200|a*b
+invalid UTF-8 in the text is a compilation error|a\xff\xfeb|500|*not valid text in code page 65001 (line 1)*
 assignment to a call in a string|<% var s = 'Session("x") = 1'; Response.Write(s); %>|200|Session("x") = 1
 syntax error|<% var = ; %>|500|*
 thrown string|<% throw "plain"; %>|500|*

@@ -171,13 +171,18 @@ TEST_F(WriteTest, UnwritableResultsFailWithTheTarget) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 1) << "only the folder";
 }
 
-TEST_F(WriteTest, SourceOverThePixelLimitIsRefused) {
+TEST_F(WriteTest, PixelLimitAppliesToThePixelsDecoded) {
   ScopedEnv limit(imaging::kMaxImagePixelsVariable, "10000");
   auto proc = Loaded("kodak_dc210.jpg");  // 640 x 480
   Bstr out;
   EXPECT_EQ(proc->ConvertImageFormat(u"image/png", Win("big.png"), VARIANT_TRUE, &out), E_FAIL);
   EXPECT_EQ(TakeReport(), "37|" + Utf16ToUtf8(Win("big.png")));
   EXPECT_FALSE(std::filesystem::exists(Host("big.png")));
+  // A thumbnail decodes the JPEG at 1/8 scale (80 x 60), which is within it.
+  ASSERT_EQ(proc->SaveAsThumbnail(Win("small.jpg"), 40, 30, VARIANT_TRUE, &out), S_OK);
+  EXPECT_TRUE(Decoded(Win("small.jpg")));
+  EXPECT_EQ(proc->SaveAsThumbnail(Win("half.jpg"), 320, 240, VARIANT_TRUE, &out), E_FAIL)
+      << "a thumbnail that needs 320 x 240 decoded pixels";
 }
 
 TEST_F(WriteTest, OverwriteFalseTakesAFreeNameTrueReplaces) {

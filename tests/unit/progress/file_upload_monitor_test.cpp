@@ -78,6 +78,13 @@ class MonitorTest : public ::testing::Test {
   ComPtr<IFileUploadMonitor> monitor_ = MakeFileUploadMonitor(table_);
 };
 
+TEST_F(MonitorTest, AnswersErrorInfoForItsInterface) {
+  ComPtr<ISupportErrorInfo> info;
+  ASSERT_EQ(monitor_->QueryInterface(IID_ISupportErrorInfo, info.ReceiveVoid()), S_OK);
+  EXPECT_EQ(info->InterfaceSupportsErrorInfo(IFileUploadMonitor::kIid), S_OK);
+  EXPECT_EQ(info->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+}
+
 TEST_F(MonitorTest, RunningUploadPage) {
   // 1.5 MB of 2.9 MB in 124.88 s: 12595 B/s, 116 s left.
   Upload(3040870, 3040870 - 1572864, 124880);

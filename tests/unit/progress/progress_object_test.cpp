@@ -6,7 +6,6 @@
 
 #include "frame/class_creators.h"
 #include "frame/class_table.h"
-#include "frame/class_table.h"
 #include "progress/progress_link.h"
 
 namespace vant::progress {

@@ -63,6 +63,24 @@ std::optional<std::u16string> DecodeWith(iconv_t cd, std::string_view bytes) {
   return out;
 }
 
+std::optional<std::u16string> DecodeExactWith(iconv_t cd, std::string_view bytes,
+                                              std::optional<std::size_t>* invalidAt) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::u16string out;
+  out.reserve(bytes.size());
+  char* in = const_cast<char*>(bytes.data());  // iconv never writes its input
+  size_t inLeft = bytes.size();
+  *invalidAt = std::nullopt;
+  while (inLeft > 0) {
+    if (Step(cd, &in, &inLeft, out) != kFailed) continue;
+    if (errno == E2BIG) continue;
+    if (errno != EILSEQ && errno != EINVAL) return std::nullopt;
+    *invalidAt = static_cast<std::size_t>(in - bytes.data());
+    return out;
+  }
+  return out;
+}
+
 std::optional<std::string> EncodeWith(iconv_t cd, std::u16string_view text) {
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;

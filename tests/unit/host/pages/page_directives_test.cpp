@@ -59,5 +59,19 @@ TEST(PageDirectivesTest, Table) {
   }
 }
 
+// The code page is read from the raw bytes, before they are decoded.
+TEST(PageDirectivesTest, DeclaredCodePageIsTheFirstBlocksOnly) {
+  const std::pair<std::string_view, std::optional<std::uint32_t>> rows[] = {
+      {"<%@ CODEPAGE=932 %>\x95\x5C", 932},
+      {"\xEF\xBB\xBF<html>\n<%@ LANGUAGE=JScript CodePage=\"949\" %>", 949},
+      {"<%@ LANGUAGE=JScript %>", std::nullopt},
+      {"<% var a; %><%@ CODEPAGE=932 %>", std::nullopt},
+      {"<%@ CODEPAGE=932 FOO=1 %>", std::nullopt},
+      {"<%@ CODEPAGE=932", std::nullopt},
+      {"no script at all", std::nullopt},
+  };
+  for (const auto& [bytes, codePage] : rows) EXPECT_EQ(DeclaredCodePage(bytes), codePage) << bytes;
+}
+
 }  // namespace
 }  // namespace vant::host::pages

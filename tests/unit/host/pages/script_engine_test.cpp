@@ -9,6 +9,7 @@
 
 #include "engine_test_support.h"
 #include "host/pages/file_source_loader.h"
+#include "platform/sys/ansi_code_page.h"
 #include "platform/sys/thread_stack.h"
 
 namespace vant::host::pages::testing {
@@ -283,6 +284,21 @@ TEST_F(ScriptEngineTest, BytecodeCacheFollowsFileStamps) {
   loader.loads.clear();
   (void)RunAsIs();
   EXPECT_TRUE(loader.loads.empty());
+}
+
+// A page without CODEPAGE read in another ANSI code page is another page.
+TEST_F(ScriptEngineTest, BytecodeCacheKeysOnTheAnsiCodePage) {
+  const std::string page = std::string(kTestSiteRoot) + "/page.asp";
+  loader.files[page] = "\x93\xFA";  // Shift_JIS for one character, two in Windows-1252
+  stamps[page] = 1;
+  const std::uint32_t before = sys::AnsiCodePage();
+  const std::pair<std::uint32_t, const char*> rows[] = {
+      {932, "\xE6\x97\xA5"}, {1252, "\xE2\x80\x9C\xC3\xBA"}, {932, "\xE6\x97\xA5"}};
+  for (const auto& [codePage, output] : rows) {
+    ASSERT_TRUE(sys::SetAnsiCodePage(codePage));
+    EXPECT_EQ(RunAsIs().output, output) << codePage;
+  }
+  sys::SetAnsiCodePage(before);
 }
 
 // With the file system's own stamps, a page rewritten right after it was

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "host/pages/call_result_helpers.h"
 #include "host/pages/detail/line_breaks.h"
@@ -59,11 +60,21 @@ TEST_F(TranslatorTest, LiteralTextRoundTrips) {
   }
 }
 
-TEST_F(TranslatorTest, InvalidUtf8BytesBecomeTheirLatin1Characters) {
-  EXPECT_EQ(Output("a\xFF"
-                   "b\xC3"),
-            "a\xC3\xBF"
-            "b\xC3\x83");
+// Bytes the page's code page does not define stop the translation at their
+// file and line (the reading rules themselves: source_text_test.cpp).
+TEST_F(TranslatorTest, BytesOutsideTheCodePageFailAtTheirFileAndLine) {
+  AddFile("/bad.inc", "ok\n\x81\x20");
+  const std::tuple<std::string, const char*, int, const char*> rows[] = {
+      {"a\nb\xFF", "/page.asp", 2, "in code page 65001 (line 2)"},
+      {"<%@ CODEPAGE=932 %><!-- #include file=\"bad.inc\" -->", "/bad.inc", 2, "code page 932"},
+      {"<%@ CODEPAGE=12345 %>\xE9", "/page.asp", 0, "code page 12345 is not one"},
+  };
+  for (const auto& [page, file, line, message] : rows) {
+    const TranslateError error = Error(page);
+    EXPECT_EQ(error.file, file) << page;
+    EXPECT_EQ(error.line, line) << page;
+    EXPECT_NE(error.message.find(message), std::string::npos) << error.message;
+  }
 }
 
 TEST_F(TranslatorTest, CharactersAboveBmpBecomeSurrogatePairs) {

@@ -127,6 +127,35 @@ TEST(CodePage, UnknownNumbersAreRefused) {
   }
 }
 
+// Exact decoding stops at the first sequence the code page does not define.
+TEST(DecodeCodePage, ExactDecodingNamesTheFirstBadByte) {
+  struct Row {
+    uint32_t codePage;
+    std::string bytes;
+    std::optional<size_t> invalidAt;
+  };
+  const Row rows[] = {
+      {65001, "ok \xEF\xBF\xBD", std::nullopt},  // a replacement character is text
+      {65001, "ok\xE6\x97", 2},                  // cut off
+      {65001, "a\xC0\xAF", 1},                   // overlong
+      {932, "\x93\xFA\x96\x7B", std::nullopt},
+      {932, "\x93\xFA\x81\x20", 2},
+      {932, "\x93\xFA\x93", 2},
+      {1252, "caf\xE9\x81", 4},
+      {949, "\xC7\xD1\xFF", 2},
+      {1200, "abc", 2},
+  };
+  for (const Row& row : rows) {
+    const auto exact = DecodeCodePageExact(row.codePage, row.bytes);
+    ASSERT_TRUE(exact) << row.codePage;
+    EXPECT_EQ(exact->invalidAt, row.invalidAt) << row.codePage << " " << Hex(row.bytes);
+    if (!row.invalidAt) {
+      EXPECT_EQ(exact->text, DecodeCodePage(row.codePage, row.bytes));
+    }
+  }
+  EXPECT_FALSE(DecodeCodePageExact(12345, "a"));
+}
+
 TEST(CodePage, ZeroMeansTheAnsiCodePage) {
   const uint32_t before = AnsiCodePage();
   ASSERT_TRUE(SetAnsiCodePage(949));
