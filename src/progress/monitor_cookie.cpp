@@ -50,9 +50,6 @@ std::int32_t ParseProgressIdText(std::u16string_view text) {
   }
   // Accumulated as a magnitude with a ceiling, so long inputs cannot overflow.
   constexpr std::int64_t kCeiling = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  // No digits is no id the server issued (a mangled or forged cookie): not
-  // record 0, which may be another browser's after the counter wrapped.
-  if (at >= text.size() || !IsDigit(text[at])) return kNoProgressId;
   std::int64_t magnitude = 0;
   for (; at < text.size() && IsDigit(text[at]); ++at) {
     magnitude = std::min(kCeiling, magnitude * 10 + (text[at] - u'0'));

@@ -17,14 +17,15 @@ inline constexpr std::int32_t kNoProgressId = -1;
 
 // Reads text as a decimal integer the way the C library's wide-string-to-long
 // conversion does: leading white space skipped, an optional sign, then
-// digits up to the first non-digit; values past the 32-bit range give its
-// nearest end. No digits gives kNoProgressId (not 0).
+// digits up to the first non-digit; no digits gives 0; values past the
+// 32-bit range give its nearest end.
 std::int32_t ParseProgressIdText(std::u16string_view text);
 
 // The id the request's cookie names, read by ParseProgressIdText;
 // kNoProgressId when the cookie collection, the cookie or the key cannot be
 // read or made a string, and when the browser sent no such cookie or key
-// (the host's empty value). The upload engine and the monitor page both read
+// (the host's empty value). A key sent with an empty value reads as 0.
+// The upload engine and the monitor page both read
 // the cookie through this one function.
 std::int32_t ReadMonitorCookie(const frame::PageContext& context);
 

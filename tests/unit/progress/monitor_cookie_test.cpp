@@ -22,13 +22,13 @@ TEST(MonitorCookie, ParsesLikeTheWideStringToLongConversion) {
       {u"-3", -3},
       {u"+5", 5},
       {u"007", 7},
-      {u"x", kNoProgressId},
-      {u"", kNoProgressId},
-      {u"-", kNoProgressId},
-      {u"- 3", kNoProgressId},
+      {u"x", 0},
+      {u"", 0},
+      {u"-", 0},
+      {u"- 3", 0},
       {u"1 2", 1},
-      {u"\u00a012", kNoProgressId},  // only the C locale's white space is skipped
-      {u"\uff11", kNoProgressId},    // a full-width digit is no digit
+      {u"\u00a012", 0},  // only the C locale's white space is skipped
+      {u"\uff11", 0},    // a full-width digit is no digit
       {u"2147483647", std::numeric_limits<std::int32_t>::max()},
       {u"2147483648", std::numeric_limits<std::int32_t>::max()},
       {u"99999999999999999999", std::numeric_limits<std::int32_t>::max()},
@@ -50,7 +50,7 @@ TEST(MonitorCookie, ReadsTheRequestCookie) {
   };
   const Row rows[] = {
       {"digits then letters", u"ProgressID", u" 12abc", std::nullopt, 12},
-      {"sent empty", u"ProgressID", u"", std::nullopt, kNoProgressId},
+      {"sent empty", u"ProgressID", u"", std::nullopt, 0},
       {"no cookie sent", u"", u"", std::nullopt, kNoProgressId},
       {"another key only", u"Other", u"5", std::nullopt, kNoProgressId},
       {"cookie collection fails", u"ProgressID", u"5", test::HostCall::RequestCookies,
