@@ -169,6 +169,7 @@ while IFS='|' read -r name plan target arrives; do
     expect_eq "$name: answer cut short" "$?" 1
   fi
   rm -f "$WORK/got"
+  expect_eq "$name: no temporary file" "$(leftovers "")" ""
   still_serving "$name"
   expect_eq "$name: descriptors as before" "$(fds_back "$fds")" "$fds"
 done <<'CASES'
