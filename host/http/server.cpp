@@ -174,8 +174,12 @@ void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
 // Requests that waited in the queue too long get 503 with Retry-After; the
 // pool grows when its workers block.
 void Server::ExpireQueued() {
-  for (auto& task : pool_->TakeExpired()) task.refuse();
-  pool_->Grow();
+  try {
+    for (auto& task : pool_->TakeExpired()) task.refuse();
+    pool_->Grow();
+  } catch (...) {
+    // Out of memory on this tick: the next one tries again.
+  }
   expiry_.expires_after(kPoolTick);
   expiry_.async_wait([this](const boost::system::error_code& ec) {
     if (!ec) ExpireQueued();
