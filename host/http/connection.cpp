@@ -14,7 +14,6 @@
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/error_page.h"
-#include "host/http/http_date.h"
 #include "host/http/request_dispatch.h"
 #include "host/http/request_framing.h"
 #include "host/http/socket_faults.h"
@@ -76,15 +75,19 @@ bool IsUpload(const RequestParser& parser) {
   return parser.chunked() || parser.content_length().value_or(0) > kUploadBytes;
 }
 
-// The whole 503 answer, sent while no worker can take the request.
-std::string BusyResponse() {
-  const std::string line = StatusLine(Status::service_unavailable);
-  const std::string body =
-      "<html><head><title>" + line + "</title></head><body><h1>" + line + "</h1></body></html>\n";
-  return "HTTP/1.1 " + line + "\r\nDate: " + FormatHttpDate(std::time(nullptr)) +
-         "\r\nServer: vant-host\r\nRetry-After: " + std::to_string(kRetryAfterSeconds) +
-         "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+// True for what the parser found wrong with the header (answered 400, 413,
+// 431); false for a failed socket, whose client gets no answer.
+bool IsHeaderProblem(const boost::system::error_code& ec) {
+  return ec.category() == make_error_code(http::error::bad_target).category();
+}
+
+// The whole 503 error page with Retry-After, sent while no worker can take
+// the request (head: what was read of it, if anything).
+std::string BusyResponse(RequestHead head) {
+  detail::RecordedExchange reply(std::move(head), false);
+  SendErrorPage(reply, Status::service_unavailable);
+  reply.AddHeader("Retry-After", std::to_string(kRetryAfterSeconds));
+  return reply.HeaderAndBody();
 }
 
 void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs) {
@@ -154,6 +157,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     parser_->body_limit(ctx_.options.maxBody);
     http::async_read_header(socket_, buffer_, *parser_,
                             [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
+                              if (const int injected = ec ? 0 : SocketFaults::OnHeaderRead())
+                                ec.assign(injected, boost::system::system_category());
                               self->OnHeader(ec);
                             });
   }
@@ -163,7 +168,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
     Watch();
     clock_.EndRequest();
     LogRefusal(note);
-    answer_ = BusyResponse();
+    const bool head = parser_ && parser_->is_header_done();
+    answer_ = BusyResponse(head ? detail::MakeRequestHead(*parser_, ends_.remote, ends_.local)
+                                : RequestHead{});
+    if (SocketFaults::OnWrite() != 0) return;  // closes unanswered
     asio::async_write(socket_, asio::buffer(answer_),
                       [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
                         if (!ec) self->Linger();
@@ -176,7 +184,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void OnHeader(boost::system::error_code ec) {
-    if (ec && (ec == http::error::end_of_stream || !parser_->got_some())) return;
+    // A client that closed, or whose socket failed, gets no answer; a header
+    // the parser refused gets its error page from a worker.
+    if (ec && (ec == http::error::end_of_stream || !parser_->got_some() || !IsHeaderProblem(ec)))
+      return;
     if (clock_.WasCut()) return;
     startMs_ = SteadyMillis();
     if (!ec && !ctx_.stopping.load() && ServeFileHere()) return;

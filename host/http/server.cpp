@@ -8,6 +8,7 @@
 #include <csignal>
 #include <future>
 
+#include "host/http/socket_faults.h"
 #include "platform/sys/thread_stack.h"
 
 namespace vant::host::http {
@@ -50,6 +51,18 @@ unsigned RaiseDescriptorLimit(unsigned maxConnections) {
 bool OutOfResources(const boost::system::error_code& ec) {
   return ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
          ec == asio::error::no_memory || ec.value() == ENFILE;
+}
+
+// A handler that throws (out of memory for one connection) loses only its
+// own connection, which closes as the handler goes; the thread serves on.
+void RunIo(asio::io_context& io) {
+  for (;;) {
+    try {
+      io.run();
+      return;
+    } catch (...) {
+    }
+  }
 }
 
 WorkerLimits LimitsOf(const HostOptions& o) {
@@ -121,7 +134,7 @@ bool Server::Start(std::string& error) {
   Accept();
   ExpireQueued();
   const unsigned ioThreads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIoThreads);
-  for (unsigned i = 0; i < ioThreads; ++i) ioThreads_.emplace_back([this] { io_.run(); });
+  for (unsigned i = 0; i < ioThreads; ++i) ioThreads_.emplace_back([this] { RunIo(io_); });
   started_ = true;
   return true;
 }
@@ -133,8 +146,12 @@ void Server::Accept() {
       }));
 }
 
-void Server::OnAccept(const boost::system::error_code& ec, tcp::socket socket) {
+void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
   if (ec == asio::error::operation_aborted || stopping_.load() || !acceptor_.is_open()) return;
+  if (const int injected = ec ? 0 : SocketFaults::OnAccept()) {
+    ec.assign(injected, boost::system::system_category());
+    socket = tcp::socket(io_);  // the connection closes unanswered
+  }
   if (OutOfResources(ec)) {
     acceptRetry_.expires_after(kAcceptRetry);
     acceptRetry_.async_wait([this](const boost::system::error_code& waited) {
@@ -157,8 +174,12 @@ void Server::OnAccept(const boost::system::error_code& ec, tcp::socket socket) {
 // Requests that waited in the queue too long get 503 with Retry-After; the
 // pool grows when its workers block.
 void Server::ExpireQueued() {
-  for (auto& task : pool_->TakeExpired()) task.refuse();
-  pool_->Grow();
+  try {
+    for (auto& task : pool_->TakeExpired()) task.refuse();
+    pool_->Grow();
+  } catch (...) {
+    // Out of memory on this tick: the next one tries again.
+  }
   expiry_.expires_after(kPoolTick);
   expiry_.async_wait([this](const boost::system::error_code& ec) {
     if (!ec) ExpireQueued();

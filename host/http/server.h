@@ -54,7 +54,7 @@ class Server {
 
  private:
   void Accept();
-  void OnAccept(const boost::system::error_code& ec, boost::asio::ip::tcp::socket socket);
+  void OnAccept(boost::system::error_code ec, boost::asio::ip::tcp::socket socket);
   void ExpireQueued();
   void OnStrand(std::function<void()> work);
   bool WaitForIdle(std::chrono::milliseconds limit);

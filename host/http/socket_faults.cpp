@@ -7,6 +7,17 @@ constexpr int kOff = -1;
 
 fs::FaultCountdown g_bodyReads;
 fs::FaultCountdown g_writes;
+fs::FaultCountdown g_accepts;
+fs::FaultCountdown g_headerReads;
+
+struct Kind {
+  const char* name;
+  fs::FaultCountdown& countdown;
+};
+const Kind kKinds[] = {{"accept", g_accepts},
+                       {"header-read", g_headerReads},
+                       {"body-read", g_bodyReads},
+                       {"socket-write", g_writes}};
 
 }  // namespace
 
@@ -14,17 +25,13 @@ void SocketFaults::FailNthBodyRead(int n, int error) { g_bodyReads.Arm(n, error)
 void SocketFaults::FailNthWrite(int n, int error) { g_writes.Arm(n, error); }
 
 void SocketFaults::Reset() {
-  g_bodyReads.Arm(kOff, 0);
-  g_writes.Arm(kOff, 0);
+  for (const Kind& kind : kKinds) kind.countdown.Arm(kOff, 0);
 }
 
 bool SocketFaults::Arm(const fs::FaultItem& item) {
-  if (item.kind == "body-read") {
-    g_bodyReads.Arm(item.n, item.error, item.repeat);
-    return true;
-  }
-  if (item.kind == "socket-write") {
-    g_writes.Arm(item.n, item.error, item.repeat);
+  for (const Kind& kind : kKinds) {
+    if (item.kind != kind.name) continue;
+    kind.countdown.Arm(item.n, item.error, item.repeat);
     return true;
   }
   return false;
@@ -32,5 +39,7 @@ bool SocketFaults::Arm(const fs::FaultItem& item) {
 
 int SocketFaults::OnRead(bool inRequest) { return inRequest ? g_bodyReads.Consume() : 0; }
 int SocketFaults::OnWrite() { return g_writes.Consume(); }
+int SocketFaults::OnAccept() { return g_accepts.Consume(); }
+int SocketFaults::OnHeaderRead() { return g_headerReads.Consume(); }
 
 }  // namespace vant::host::http

@@ -108,7 +108,14 @@ std::vector<WorkerPool::Task> WorkerPool::TakeAll() {
 void WorkerPool::StartWorkerLocked(bool forShort) {
   ++workers_;
   if (forShort) ++startingShort_;
-  threads_.emplace_back([this, forShort] { WorkerLoop(forShort); });
+  try {
+    threads_.emplace_back([this, forShort] { WorkerLoop(forShort); });
+  } catch (...) {
+    // No thread to be had (a process or memory limit): the pool stays as
+    // it is, and the queued requests wait for a running worker or expire.
+    --workers_;
+    if (forShort) --startingShort_;
+  }
 }
 
 void WorkerPool::ReapLocked() {

@@ -2,7 +2,8 @@
 # Faults injected into a real vant-host through VANT_FAULTS: a full disk and
 # an I/O error while an upload is written, a failed move in Save (and a
 # failed copy after a cross-volume rename), a client reset mid-body, a
-# failed write in SaveBlobAsFile and a failed socket write in a download.
+# failed write in SaveBlobAsFile, a failed socket write in a download, and
+# failed accepts, header reads and file sends on the connection layer.
 # Each case checks the message the page got, that nothing partial is left
 # in the folder written to, and that the host goes on serving.
 . "$(dirname "$0")/lib.sh"
@@ -135,6 +136,49 @@ curl -s -o "$WORK/dl.out" "$BASE/dl.asp?f=dl.bin"
 cmp -s "$WORK/dl.out" "$SITE/files/dl.bin"
 expect_eq "next download whole" "$?" "0"
 still_serving "failed socket write"
+
+# Faults on the connection layer's own paths: the first accepted connection
+# (EMFILE also pauses accepting), the first request header, and a file's
+# header block and sendfile piece sent by the I/O threads. Each fails its
+# one request (nothing, or a cut body, arrives), the host serves on, and its
+# descriptors and the upload folder are as they were.
+fd_count() { ls "/proc/$HOST_PID/fd" | wc -l; }
+# fds_back WANT: the descriptor count once back at WANT (a failed connection
+# may take a moment to close), or the last count after 3 s.
+fds_back() {
+  local n
+  for _ in $(seq 1 30); do n=$(fd_count); [ "$n" -le "$1" ] && break; sleep 0.1; done
+  echo "$n"
+}
+printf 'alive 2' >"$WORK/hello.whole"
+printf 'SAVED big.bin 3000000' >"$WORK/upload.whole"
+while IFS='|' read -r name plan target arrives; do
+  run_host "$plan"
+  fds=$(fd_count)
+  case $target in
+    hello) curl -s --max-time 10 -o "$WORK/got" "$BASE/hello.asp"; whole=$WORK/hello.whole ;;
+    upload) curl -s --max-time 10 -o "$WORK/got" -F "f=@$F/big.bin" "$BASE/up.asp"
+      whole=$WORK/upload.whole ;;
+    file) curl -s --max-time 10 -o "$WORK/got" "$BASE/files/dl.bin"; whole=$SITE/files/dl.bin ;;
+  esac
+  touch "$WORK/got"
+  if [ "$arrives" == nothing ]; then
+    expect_eq "$name: nothing arrives" "$(stat -c %s "$WORK/got")" 0
+  else
+    cmp -s "$WORK/got" "$whole"
+    expect_eq "$name: answer cut short" "$?" 1
+  fi
+  rm -f "$WORK/got"
+  expect_eq "$name: no temporary file" "$(leftovers "")" ""
+  still_serving "$name"
+  expect_eq "$name: descriptors as before" "$(fds_back "$fds")" "$fds"
+done <<'CASES'
+accept aborted|accept:0:ECONNABORTED|hello|nothing
+accept out of descriptors|accept:0:EMFILE|hello|nothing
+reset while the header arrives|header-read:0:ECONNRESET|upload|nothing
+failed file header write|socket-write:0:EPIPE|file|nothing
+failed sendfile piece|socket-write:3:EPIPE|file|cut
+CASES
 
 stop_host
 finish

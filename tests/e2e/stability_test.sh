@@ -100,7 +100,7 @@ while IFS='|' read -r name plan; do
   wait "$FPID" 2>/dev/null
 done <<'PLANS'
 full disk, denied move, reset and broken socket|write:7:ENOSPC:repeat,rename:2:EACCES:repeat,body-read:40:ECONNRESET:repeat,socket-write:30:EPIPE:repeat
-I/O errors, cross-volume moves, no descriptors|write:5:EIO:repeat,rename:1:EXDEV:repeat,open:13:EMFILE:repeat
+I/O errors, cross-volume moves, no descriptors, failed accepts and headers|write:5:EIO:repeat,rename:1:EXDEV:repeat,open:13:EMFILE:repeat,accept:9:EMFILE:repeat,header-read:11:ECONNRESET:repeat
 PLANS
 
 # --- The hostile catalogue, every group, against one host set up as

@@ -28,7 +28,7 @@ constexpr ErrorName kErrorNames[] = {
     {"ENFILE", ENFILE},       {"ENOENT", ENOENT},
     {"EEXIST", EEXIST},       {"EBUSY", EBUSY},
     {"EPIPE", EPIPE},         {"ECONNRESET", ECONNRESET},
-    {"ETIMEDOUT", ETIMEDOUT},
+    {"ETIMEDOUT", ETIMEDOUT}, {"ECONNABORTED", ECONNABORTED},
 };
 
 std::string_view Trim(std::string_view text) {

@@ -21,7 +21,8 @@ TEST(SocketFaults, ArmTakesOnlySocketKinds) {
   const struct {
     const char* kind;
     bool taken;
-  } rows[] = {{"body-read", true}, {"socket-write", true}, {"write", false}, {"read", false}};
+  } rows[] = {{"accept", true},       {"header-read", true}, {"body-read", true},
+              {"socket-write", true}, {"write", false},      {"read", false}};
   for (const auto& row : rows) {
     EXPECT_EQ(SocketFaults::Arm({row.kind, 5, EPIPE}), row.taken) << row.kind;
   }
