@@ -7,6 +7,7 @@
 
 #include "host/pages/engine/error_hook.h"
 #include "host/pages/engine/heap.h"
+#include "host/pages/engine/jscript_builtins.h"
 #include "host/pages/engine/natives.h"
 #include "host/pages/engine/page_cache.h"
 #include "host/pages/engine/prelude.h"
@@ -75,6 +76,7 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   engine::RegisterValueSupport(ctx);
   engine::RegisterProxySupport(ctx, &engine::WriteText);
   engine::RegisterNatives(ctx);
+  engine::RegisterJScriptBuiltins(ctx);
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   DefineGlobals(ctx, *job.state);
   engine::PushBytecode(ctx, job.page->bytecode);

@@ -82,6 +82,9 @@ struct PageContext {
   // Optional fast path for the page's literal HTML (UTF-8), bypassing
   // Response.Write's late-bound call.
   std::function<void(std::string_view utf8)> writeLiteral;
+  // Makes the object for `new ActiveXObject(progId)`, outside the page's
+  // object context. Empty: no object can be made that way.
+  std::function<HRESULT(std::u16string_view progId, ComPtr<IDispatch>* out)> createObject;
 };
 
 enum class ScriptOutcome {

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "host/pages/call_result_helpers.h"
+#include "host/pages/engine/jscript_builtins.h"
 #include "host/pages/engine/run_state.h"
 
 namespace vant::host::pages::engine {
@@ -94,6 +95,7 @@ struct PreludeCode {
 
 PreludeCode gCallResultPrelude{&kCallResultPrelude, {}, {}};
 PreludeCode gEnginePrelude{&kEnginePrelude, {}, {}};
+PreludeCode gJScriptPrelude{&kJScriptPrelude, {}, {}};
 
 // Runs a prelude from its cached bytecode: compiling it on every request
 // cost far more than running the page itself.
@@ -119,6 +121,9 @@ bool ScriptMayNeedPreludes(std::string_view script) {
   for (const std::string_view marker : kPreludeMarkers) {
     if (script.find(marker) != std::string_view::npos) return true;
   }
+  for (const std::string_view marker : kJScriptPreludeMarkers) {
+    if (script.find(marker) != std::string_view::npos) return true;
+  }
   return false;
 }
 
@@ -128,6 +133,7 @@ void EnsurePreludes(duk_context* ctx) {
   state.preludesLoaded = true;
   RunPrelude(ctx, gCallResultPrelude);
   RunPrelude(ctx, gEnginePrelude);
+  RunPrelude(ctx, gJScriptPrelude);
 }
 
 void PushBytecode(duk_context* ctx, const std::string& bytecode) {
