@@ -12,6 +12,7 @@ namespace vant::host::pages::detail {
 namespace {
 
 constexpr std::string_view kDirectiveWords[] = {"cc_on", "if", "set"};
+constexpr int kMaxDepth = 200;  // of parentheses and unary operators in an expression
 constexpr std::string_view kUnreadable = "This conditional compilation expression cannot be read.";
 
 // A conditional compilation value: a number, or a boolean (shown as one).
@@ -74,7 +75,8 @@ bool UnwrapComments(std::string& script) {
     const Token& token = tokens[i];
     const bool block = token.kind == TokenKind::kBlockComment;
     const bool line = token.kind == TokenKind::kLineComment;
-    if ((block || line) && token.text.size() >= 3 && token.text[2] == '@') {
+    const std::string_view opener = token.text.substr(0, 3);
+    if ((block && opener == "/*@") || (line && opener == "//@")) {
       if (!on && !StartsDirective(token.text.substr(3))) continue;
       on = true;
       Blank(script, token.begin, token.begin + 2);  // the `@` starts the code
@@ -195,11 +197,21 @@ class Expression {
     }
   }
 
+  // Nesting is bounded: page text must not exhaust the translator's stack.
   Value Unary() {
-    if (Take("!")) return Boolean(!Unary().Truthy());
-    if (Take("-")) return Number(-Unary().number);
-    if (Take("+")) return Number(Unary().number);
-    return Primary();
+    if (++depth_ > kMaxDepth) return Fail();
+    Value value;
+    if (Take("!")) {
+      value = Boolean(!Unary().Truthy());
+    } else if (Take("-")) {
+      value = Number(-Unary().number);
+    } else if (Take("+")) {
+      value = Number(Unary().number);
+    } else {
+      value = Primary();
+    }
+    --depth_;
+    return value;
   }
 
   Value Primary() {
@@ -236,6 +248,7 @@ class Expression {
   std::size_t end_;
   const std::map<std::string, Value, std::less<>>& variables_;
   bool ok_ = true;
+  int depth_ = 0;
 };
 
 // One `@if`: whether the enclosing code runs, whether a branch was taken.
