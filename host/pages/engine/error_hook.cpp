@@ -43,6 +43,7 @@ constexpr std::string_view kUndefinedSuffix = "' undefined";
 constexpr std::string_view kNotCallable = "not callable";
 constexpr std::string_view kOfAnObject = "(property '";
 constexpr std::string_view kNotConstructable = "not constructable";
+constexpr std::string_view kAssignToCall = "cannot assign to a function result";
 constexpr std::string_view kNoObject[] = {"cannot read property", "cannot write property",
                                           "invalid base value"};
 
@@ -51,6 +52,7 @@ constexpr auto kFunctionExpected = static_cast<HRESULT>(0x800A138A);
 constexpr auto kObjectExpected = static_cast<HRESULT>(0x800A138F);
 constexpr auto kActionUnsupported = static_cast<HRESULT>(0x800A01BD);
 constexpr auto kUndefinedName = static_cast<HRESULT>(0x800A1391);
+constexpr auto kAssignedToCall = static_cast<HRESULT>(0x800A1390);
 
 struct JScriptText {
   HRESULT number;
@@ -76,6 +78,7 @@ JScriptText JScriptWording(std::string_view name, std::string_view message) {
       return {kMissingMember, "Object doesn't support this property or method"};
     return {kFunctionExpected, "Function expected"};
   }
+  if (message == kAssignToCall) return {kAssignedToCall, "Cannot assign to a function result"};
   if (message.find(kNotConstructable) != std::string_view::npos)
     return {kActionUnsupported, "Object doesn't support this action"};
   for (const std::string_view text : kNoObject) {

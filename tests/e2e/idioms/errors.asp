@@ -13,6 +13,9 @@ try { var n = null; n.x = 1; } catch (e) {
 try { Server.NoSuchMember(); } catch (e) {
   show("missing automation member", e.number + " " + e.description);
 }
+try { var s = "text"; s.length() = 1; } catch (e) {
+  show("assignment to a call", e.number + " " + e.description);
+}
 try { throw new Error(-2147024809, "custom failure"); } catch (e) {
   show("new Error(number, description)", e.number + " " + e.description + " " + e.message);
 }
