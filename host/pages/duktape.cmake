@@ -135,6 +135,14 @@ endif()
 string(REPLACE "${vant_duk_locale_only}"
   "\tif (1) { /* vant-host: every string form asks the formatter first */\n\t\t/* try locale specific formatter;"
   vant_duk_source "${vant_duk_source}")
+# An invalid date prints as JScript prints it: NaN, not "Invalid Date".
+set(vant_duk_invalid_date "\t\tduk_push_hstring_stridx(thr, DUK_STRIDX_INVALID_DATE);\n")
+string(FIND "${vant_duk_source}" "${vant_duk_invalid_date}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no invalid date text; cannot replace it")
+endif()
+string(REPLACE "${vant_duk_invalid_date}" "\t\tduk_push_string(thr, \"NaN\");\n"
+  vant_duk_source "${vant_duk_source}")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

@@ -19,5 +19,6 @@ show("12 AM", new Date("1/2/2024 12:15 AM").getHours());
 show("with zone", new Date("Tue Jan 2 10:30:00 UTC+0100 2024").getUTCHours());
 show("reads its own forms", Date.parse(d.toString()) == d.getTime() &&
      Date.parse(d.toUTCString()) == d.getTime() && Date.parse(d.toLocaleString()) == d.getTime());
+show("invalid date", new Date("next tuesday-ish"));
 show("getYear 2024", d.getYear());
 %>
