@@ -78,6 +78,7 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   engine::RegisterNatives(ctx);
   engine::RegisterJScriptBuiltins(ctx);
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
+  if (job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
   DefineGlobals(ctx, *job.state);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
@@ -155,6 +156,7 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->files = translated.files;
   page->lines = translated.lines;
   page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
+  page->usesJScriptPrelude = engine::ScriptNeedsJScriptPrelude(translated.script);
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
     page->error = OutOfMemory(*page, options_.heapLimitBytes);

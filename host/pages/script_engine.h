@@ -52,6 +52,7 @@ struct CompiledPage {
   std::string bytecode;               // duk_dump_function output; empty on error
   std::optional<ScriptError> error;   // set when the script does not compile
   bool usesPreludes = true;           // false: the script never reaches Enumerator & co.
+  bool usesJScriptPrelude = true;     // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 

@@ -121,10 +121,16 @@ bool ScriptMayNeedPreludes(std::string_view script) {
   for (const std::string_view marker : kPreludeMarkers) {
     if (script.find(marker) != std::string_view::npos) return true;
   }
+  return false;
+}
+
+bool ScriptNeedsJScriptPrelude(std::string_view script) {
   for (const std::string_view marker : kJScriptPreludeMarkers) {
     if (script.find(marker) != std::string_view::npos) return true;
   }
-  return false;
+  // Code built at run time may name them.
+  return script.find("eval") != std::string_view::npos ||
+         script.find("Function") != std::string_view::npos;
 }
 
 void EnsurePreludes(duk_context* ctx) {
@@ -133,8 +139,9 @@ void EnsurePreludes(duk_context* ctx) {
   state.preludesLoaded = true;
   RunPrelude(ctx, gCallResultPrelude);
   RunPrelude(ctx, gEnginePrelude);
-  RunPrelude(ctx, gJScriptPrelude);
 }
+
+void RunJScriptPrelude(duk_context* ctx) { RunPrelude(ctx, gJScriptPrelude); }
 
 void PushBytecode(duk_context* ctx, const std::string& bytecode) {
   void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
