@@ -7,6 +7,7 @@
 
 #include "host/pages/detail/js_lexer.h"
 #include "host/pages/detail/jscript_dialect.h"
+#include "host/pages/detail/line_breaks.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -60,9 +61,14 @@ bool StartsDirective(std::string_view text) {
   return false;
 }
 
+// Spaces over [begin, end), line breaks kept.
 void Blank(std::string& script, std::size_t begin, std::size_t end) {
-  for (std::size_t i = begin; i < end && i < script.size(); ++i) {
-    if (script[i] != '\n' && script[i] != '\r') script[i] = ' ';
+  for (std::size_t i = begin; i < end && i < script.size();) {
+    if (const std::size_t length = LineBreakAt(script, i); length != 0) {
+      i += length;
+      continue;
+    }
+    script[i++] = ' ';
   }
 }
 

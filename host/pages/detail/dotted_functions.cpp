@@ -3,6 +3,7 @@
 
 #include "host/pages/detail/js_lexer.h"
 #include "host/pages/detail/jscript_dialect.h"
+#include "host/pages/detail/line_breaks.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -80,13 +81,14 @@ std::optional<DialectError> RewriteDottedFunctions(std::string& script) {
     }
     edits.push_back(Edit{tokens[i + 1].begin, tokens[k - 1].end - tokens[i + 1].begin, name});
   }
-  // From the back, so earlier offsets stay valid; the text replaced holds no
-  // line break (the name's tokens may be split over lines, rarely: those
-  // breaks are kept after the new name).
+  // From the back, so earlier offsets stay valid. A name split over lines
+  // (rarely) keeps its line breaks after the new name.
   for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
     std::string text = edit->text;
-    for (std::size_t c = edit->at; c < edit->at + edit->length; ++c) {
-      if (script[c] == '\n') text += '\n';
+    for (std::size_t c = edit->at; c < edit->at + edit->length;) {
+      const std::size_t length = LineBreakAt(script, c);
+      if (length != 0) text += script.substr(c, length);
+      c += length != 0 ? length : 1;
     }
     script.replace(edit->at, edit->length, text);
   }
