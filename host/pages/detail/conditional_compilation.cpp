@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -54,9 +55,13 @@ std::size_t AtName(const std::vector<Token>& tokens, std::size_t i) {
   return IsWord(name) && name.begin == tokens[i].end ? i + 1 : 0;
 }
 
+// True when text starts with one of the words that switch conditional
+// compilation on, as a whole word: `/*@settings */` stays a comment.
 bool StartsDirective(std::string_view text) {
   for (const std::string_view word : kDirectiveWords) {
-    if (text.substr(0, word.size()) == word) return true;
+    if (text.substr(0, word.size()) != word) continue;
+    const char next = text.size() > word.size() ? text[word.size()] : ' ';
+    if (!std::isalnum(static_cast<unsigned char>(next)) && next != '_' && next != '$') return true;
   }
   return false;
 }

@@ -247,6 +247,7 @@ TEST_F(TranslatorTest, PageScriptKeepsPageLineCount) {
 TEST_F(TranslatorTest, JScriptDialectRewrites) {
   const OutputCase cases[] = {
       {"comment without cc_on", "<% /*@ Response.Write('x') @*/ %>ok", "ok"},
+      {"comment naming a longer word", "<% /*@settings Response.Write('x') @*/ %>ok", "ok"},
       {"@if inside a dropped branch",
        "<% /*@cc_on @if (false) @if (true) Response.Write('a') @end Response.Write('b') @else @*/ "
        "Response.Write('c') /*@end @*/ %>",
