@@ -11,8 +11,8 @@ namespace vant::host::pages::engine {
 
 // RegExp statics follow JScript: every successful match through exec, test,
 // match, replace or search sets them, also for global expressions (then
-// from the last match). Replacement callbacks see the values of the match
-// before the call.
+// from the last match); a replacement callback sees those of the match it
+// is called for.
 const std::string_view kJScriptPrelude = R"JS((function (g) {
   g.ScriptEngine = function () { return "JScript"; };
   g.ScriptEngineMajorVersion = function () { return 5; };
@@ -67,7 +67,17 @@ const std::string_view kJScriptPrelude = R"JS((function (g) {
     }
     return r;
   };
-  strings.replace = function (pattern) {
+  strings.replace = function (pattern, replacement) {
+    if (pattern instanceof R && typeof replacement === "function") {
+      // The callback sees the statics of the match it is called for.
+      var s = String(this), callback = replacement;
+      return replace.call(s, pattern, function () {
+        var m = Array.prototype.slice.call(arguments, 0, arguments.length - 2);
+        m.index = arguments[arguments.length - 2];
+        record(m, s);
+        return callback.apply(this, arguments);
+      });
+    }
     var r = replace.apply(this, arguments);
     if (pattern instanceof R) {
       var s = String(this), m = lastMatchOf(pattern, s);

@@ -16,6 +16,7 @@ show("RegExp.lastIndex", RegExp.lastIndex);
 show("RegExp.input", RegExp.input);
 "a1b22c".replace(/(\d)+/g, "#");
 show("after global replace", RegExp.lastMatch + " " + RegExp.$1);
+show("inside a replace callback", "a1b22".replace(/(\d)+/g, function () { return "<" + RegExp.lastMatch + ">"; }));
 if (/^(\w+)@(\w+)\.com$/.test("ann@example.com")) show("after test", RegExp.$2);
 
 var connection = new ActiveXObject("ADODB.Connection");
