@@ -125,6 +125,9 @@ pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
   intrinsics::PageState* state = page_.get();
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
+  context.createObject = [state](std::u16string_view progId, ComPtr<IDispatch>* out) {
+    return state->CreateUnboundObject(progId, out);
+  };
   if (page.error) return pages::ScriptResult{ScriptOutcome::Failed, page.error};
   pages::ScriptResult result = site_.Engine().RunPage(page, context);
   if (result.memoryCapReached) {

@@ -28,7 +28,7 @@ PageState::PageState(std::shared_ptr<PageCore> core, session::SessionLease lease
   core_->context = context_.get();
 
   request_ = ComPtr<IDispatch>(request.get());
-  server_ = ComPtr<IDispatch>(server.get());
+  server_ = server;
   application_ = ComPtr<IDispatch>(application.get());
   if (session) session_ = ComPtr<IDispatch>(session.get());
 }
@@ -47,7 +47,15 @@ std::unique_ptr<PageState> PageState::Create(http::Exchange& exchange, const Sit
 PageState::~PageState() { EndPage(); }
 
 Intrinsics PageState::Objects() const {
-  return Intrinsics{request_, ComPtr<IDispatch>(response_.get()), server_, session_, application_};
+  return Intrinsics{request_, ComPtr<IDispatch>(response_.get()), ComPtr<IDispatch>(server_.get()),
+                    session_, application_};
+}
+
+HRESULT PageState::CreateUnboundObject(std::u16string_view progId, ComPtr<IDispatch>* out) {
+  Activation made = server_->Activate(progId);
+  if (Failed(made.status)) return made.status;
+  *out = std::move(made.object);
+  return S_OK;
 }
 
 host::IScriptingContext* PageState::ScriptingContext() const { return context_.get(); }

@@ -28,6 +28,7 @@
 namespace vant::host::intrinsics {
 
 class ResponseObject;
+class ServerObject;
 class ScriptingContextObject;
 
 // The objects a page script sees under the names Request, Response, Server,
@@ -78,6 +79,11 @@ class PageState {
 
   bool HasSession() const { return core_->session != nullptr; }
 
+  // `new ActiveXObject(progId)`: the object made as Server.CreateObject
+  // makes it, but outside the page's object context (no OnStartPage, no
+  // OnEndPage). Fails with the activation's status.
+  HRESULT CreateUnboundObject(std::u16string_view progId, ComPtr<IDispatch>* out);
+
   // What components read as the request's session key (IRequestSession):
   // the Key() of the session the request's cookie names, "" when none.
   void SetSessionKey(std::string key) { core_->sessionKey = std::move(key); }
@@ -97,7 +103,7 @@ class PageState {
   session::SessionLease lease_;
   ComPtr<IDispatch> request_;
   ComPtr<ResponseObject> response_;
-  ComPtr<IDispatch> server_;
+  ComPtr<ServerObject> server_;
   ComPtr<IDispatch> session_;
   ComPtr<IDispatch> application_;
   ComPtr<ScriptingContextObject> context_;

@@ -30,6 +30,10 @@ class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServe
   HRESULT Execute(const Bstr& path) override;
   HRESULT Transfer(const Bstr& path) override;
 
+  // Makes the object for progId: the host's own classes first, then the
+  // registry's. The caller binds it to the page or not.
+  Activation Activate(std::u16string_view progId);
+
  protected:
   void* FindExtraInterface(const IID& iid) override;
 
@@ -39,8 +43,6 @@ class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServe
   HRESULT PagePath(const Bstr& path, std::string* virtualPath) const;
   // Calls OnStartPage when the object has it and adds it to the page's list.
   HRESULT StartPageObject(const ComPtr<IDispatch>& object);
-
-  Activation Activate(std::u16string_view progId);
 
   std::shared_ptr<PageCore> core_;
 };

@@ -77,6 +77,15 @@ vant_duk_config_switch(vant_duk_config
 vant_duk_config_switch(vant_duk_config
   "#define DUK_USE_COMPILER_RECLIMIT 2500"
   "#define DUK_USE_COMPILER_RECLIMIT 1000")
+# Date texts as classic JScript pages know them (duktape/date_text_hook.cpp):
+# Date.parse reads "1/2/2024 10:30 PM", "January 1, 2030", toString's own
+# output; every string form but toISOString is JScript's.
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_DATE_PARSE_STRING"
+  "#define DUK_USE_DATE_PARSE_STRING(ctx,str) vant_duk_parse_date((ctx), (str))")
+vant_duk_config_switch(vant_duk_config
+  "#undef DUK_USE_DATE_FORMAT_STRING"
+  "#define DUK_USE_DATE_FORMAT_STRING(ctx,parts,tzoffset,flags) vant_duk_format_date((ctx), (parts), (tzoffset), (flags))")
 # The hook is declared where duk_bool_t is already known: just before the
 # config's closing guard, which is the file's last #endif.
 set(vant_duk_hook_decl [=[
@@ -85,12 +94,18 @@ set(vant_duk_hook_decl [=[
  * uncatchable RangeError. Defined by the page host's script engine. */
 /* vant-host: non-zero when the calling thread's stack is nearly used up; the
  * engine then throws a RangeError instead of recursing further. */
+/* vant-host: the date text reader and writer (see DUK_USE_DATE_PARSE_STRING
+ * and DUK_USE_DATE_FORMAT_STRING above). */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
+extern "C" duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
+extern "C" duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
+extern duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
+extern duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 #endif
 
 ]=])
@@ -108,11 +123,11 @@ configure_file("${vant_duk_out}/duk_config.h.in" "${vant_duk_out}/duk_config.h" 
 # duktape.c includes "duktape.h" from its own folder, which includes
 # "duk_config.h" from there: all three must sit together in the build tree.
 configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" "${vant_duk_out}/duktape.h" COPYONLY)
+file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" vant_duk_source)
 # `typeof` of a callable Proxy is "object": automation objects are Proxies
 # over a native function (so `Request("a")` calls the default member), yet
 # pages test them with `typeof x == "object"` as the classic engine reports
 # them. Pages have no other use for callable Proxies.
-file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" vant_duk_source)
 set(vant_duk_typeof_from "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
 set(vant_duk_typeof_to "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj) && !DUK_HOBJECT_IS_PROXY(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
 string(FIND "${vant_duk_source}" "${vant_duk_typeof_from}" vant_duk_typeof_at)
@@ -120,6 +135,25 @@ if(vant_duk_typeof_at EQUAL -1)
   message(FATAL_ERROR "duktape.c has no typeof test for callable objects; cannot adjust it")
 endif()
 string(REPLACE "${vant_duk_typeof_from}" "${vant_duk_typeof_to}" vant_duk_source "${vant_duk_source}")
+# The engine asks the date formatter for its locale forms only; JScript's
+# toString, toDateString, toTimeString and toUTCString differ from the
+# engine's ISO-like text too, so every form but ISO 8601 goes to it.
+set(vant_duk_locale_only "\tif (flags & DUK_DATE_FLAG_TOSTRING_LOCALE) {\n\t\t/* try locale specific formatter;")
+string(FIND "${vant_duk_source}" "${vant_duk_locale_only}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no locale-only date formatter call; cannot widen it")
+endif()
+string(REPLACE "${vant_duk_locale_only}"
+  "\tif (1) { /* vant-host: every string form asks the formatter first */\n\t\t/* try locale specific formatter;"
+  vant_duk_source "${vant_duk_source}")
+# An invalid date prints as JScript prints it: NaN, not "Invalid Date".
+set(vant_duk_invalid_date "\t\tduk_push_hstring_stridx(thr, DUK_STRIDX_INVALID_DATE);\n")
+string(FIND "${vant_duk_source}" "${vant_duk_invalid_date}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no invalid date text; cannot replace it")
+endif()
+string(REPLACE "${vant_duk_invalid_date}" "\t\tduk_push_string(thr, \"NaN\");\n"
+  vant_duk_source "${vant_duk_source}")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
@@ -130,6 +164,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 # The hook is compiled into the engine's library (it is not part of
 # vant_host_pages), so no link order can leave it out.
 add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c"
+            "${CMAKE_CURRENT_LIST_DIR}/duktape/date_text_hook.cpp"
             "${CMAKE_CURRENT_LIST_DIR}/duktape/exec_timeout_hook.cpp"
             "${CMAKE_CURRENT_LIST_DIR}/duktape/native_stack_hook.cpp")
 target_include_directories(vant_duktape BEFORE PUBLIC "${vant_duk_out}")

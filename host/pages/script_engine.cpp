@@ -7,6 +7,7 @@
 
 #include "host/pages/engine/error_hook.h"
 #include "host/pages/engine/heap.h"
+#include "host/pages/engine/jscript_builtins.h"
 #include "host/pages/engine/natives.h"
 #include "host/pages/engine/page_cache.h"
 #include "host/pages/engine/prelude.h"
@@ -76,7 +77,9 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   engine::RegisterValueSupport(ctx);
   engine::RegisterProxySupport(ctx, &engine::WriteText);
   engine::RegisterNatives(ctx);
+  engine::RegisterJScriptBuiltins(ctx);
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
+  if (job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
   DefineGlobals(ctx, *job.state);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
@@ -157,6 +160,7 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->files = translated.files;
   page->lines = translated.lines;
   page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
+  page->usesJScriptPrelude = engine::ScriptNeedsJScriptPrelude(translated.script);
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
     page->error = OutOfMemory(*page, options_.heapLimitBytes);

@@ -52,6 +52,7 @@ struct CompiledPage {
   std::string bytecode;               // duk_dump_function output; empty on error
   std::optional<ScriptError> error;   // set when the script does not compile
   bool usesPreludes = true;           // false: the script never reaches Enumerator & co.
+  bool usesJScriptPrelude = true;     // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 
@@ -82,6 +83,9 @@ struct PageContext {
   // Optional fast path for the page's literal HTML (UTF-8), bypassing
   // Response.Write's late-bound call.
   std::function<void(std::string_view utf8)> writeLiteral;
+  // Makes the object for `new ActiveXObject(progId)`, outside the page's
+  // object context. Empty: no object can be made that way.
+  std::function<HRESULT(std::u16string_view progId, ComPtr<IDispatch>* out)> createObject;
 };
 
 enum class ScriptOutcome {

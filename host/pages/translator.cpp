@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "host/pages/detail/include_expander.h"
+#include "host/pages/detail/jscript_dialect.h"
 #include "host/pages/detail/line_breaks.h"
 #include "host/pages/detail/page_scanner.h"
 #include "host/pages/detail/script_emitter.h"
@@ -24,11 +25,11 @@ class Translation {
   std::optional<TranslateError> ReadDirectives(const std::vector<Chunk>& chunks);
   std::optional<TranslateError> CheckServerScripts(const std::vector<Chunk>& chunks) const;
   TranslatedPage Emit(const std::vector<Chunk>& chunks);
+  std::optional<TranslateError> RewriteDialect(TranslatedPage& page) const;
   TranslateError ErrorAt(std::size_t offset, std::string message) const;
   std::string_view Body(const Chunk& chunk) const {
     return std::string_view(page_.text).substr(chunk.bodyBegin, chunk.bodyEnd - chunk.bodyBegin);
   }
-  // Server scripts in VBScript are skipped; their functions are simply absent.
   static bool Runs(const Chunk& chunk) {
     return chunk.language.empty() || detail::CanonicalLanguage(chunk.language) == detail::kJScript;
   }
@@ -45,7 +46,25 @@ std::variant<TranslatedPage, TranslateError> Translation::Run() {
   const auto& chunks = std::get<std::vector<Chunk>>(scanned);
   if (auto error = ReadDirectives(chunks)) return std::move(*error);
   if (auto error = CheckServerScripts(chunks)) return std::move(*error);
-  return Emit(chunks);
+  TranslatedPage page = Emit(chunks);
+  if (auto error = RewriteDialect(page)) return std::move(*error);
+  return page;
+}
+
+// JScript-only forms the engine rejects, rewritten into ES5 (see
+// detail/jscript_dialect.h).
+std::optional<TranslateError> Translation::RewriteDialect(TranslatedPage& page) const {
+  auto error = detail::ApplyConditionalCompilation(page.script);
+  if (!error) error = detail::RewriteDottedFunctions(page.script);
+  if (!error) return std::nullopt;
+  const auto scriptLine = static_cast<int>(
+      detail::CountLineBreaks(std::string_view(page.script).substr(0, error->offset)) + 1);
+  TranslateError shown{std::move(error->message), page.files[0].virtualPath, 0};
+  if (const auto at = page.lines.Find(scriptLine); at && at->file < page.files.size()) {
+    shown.file = page.files[at->file].virtualPath;
+    shown.line = at->line;
+  }
+  return shown;
 }
 
 // The directive must be the page's first `<% %>` and its only directive.
@@ -73,10 +92,10 @@ std::optional<TranslateError> Translation::CheckServerScripts(
     const std::vector<Chunk>& chunks) const {
   for (const Chunk& chunk : chunks) {
     if (chunk.kind != ChunkKind::kServerScript || Runs(chunk)) continue;
-    const std::string language = detail::CanonicalLanguage(chunk.language);
-    if (language != detail::kVBScript) {
-      return ErrorAt(chunk.begin, detail::BlockLanguageMessage(language));
-    }
+    // A VBScript block fails the page too: skipping it would leave its
+    // functions missing and the page failing later with a misleading error.
+    return ErrorAt(chunk.begin,
+                   detail::BlockLanguageMessage(detail::CanonicalLanguage(chunk.language)));
   }
   return std::nullopt;
 }

@@ -38,8 +38,9 @@ struct TranslatedPage {
 // detail/include_expander.h), a `<%` or server
 // `<script>` is never closed, the `<%@ %>` directive is malformed, comes
 // after other script or appears twice, the page asks for a language other
-// than JScript, or a server script block asks for one other than JScript or
-// VBScript (VBScript blocks, common in shared include files, are skipped).
+// than JScript, a server script block asks for one other than JScript
+// (VBScript included: the message says it is not supported), or the
+// JScript-only forms cannot be rewritten (see detail/jscript_dialect.h).
 std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& loader,
                                                            const TranslateOptions& options);
 

@@ -30,12 +30,19 @@ std::string CanonicalLanguage(std::string_view name) {
   return std::string(name);
 }
 
+// VBScript, the language such pages most often ask for, is named outright.
+std::string Unsupported(std::string_view language) {
+  return language == kVBScript ? "VBScript is not supported. " : "";
+}
+
 std::string PageLanguageMessage(std::string_view language) {
-  return "This server runs JScript pages only; the page asks for " + std::string(language) + ".";
+  return Unsupported(language) + "This server runs JScript pages only; the page asks for " +
+         std::string(language) + ".";
 }
 
 std::string BlockLanguageMessage(std::string_view language) {
-  return "This server runs JScript pages only; a <script runat=\"server\"> block asks for " +
+  return Unsupported(language) +
+         "This server runs JScript pages only; a <script runat=\"server\"> block asks for " +
          std::string(language) + ".";
 }
 

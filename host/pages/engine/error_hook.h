@@ -1,8 +1,9 @@
-// Out-of-memory errors made readable for pages: the heap's cap, or the
-// system refusing a native function's allocation. The engine's own error
-// for these ("alloc failed") carries no number, source or description, so a
-// page that shows e.source or e.description in its catch block showed
-// nothing at all.
+// The engine's errors as JScript pages read them. Every runtime error gets
+// JScript's number and description ("'x' is undefined", 0x800A1391; a
+// missing method 0x800A01B6), so catch blocks that test e.number or show
+// e.description work; out-of-memory errors say whether the heap's cap or the
+// system refused the memory. The engine's own errors carry neither, and its
+// "alloc failed" no source either, so such pages showed nothing at all.
 #pragma once
 
 #include <cstddef>

@@ -54,7 +54,7 @@ void ThrowIfStopped(duk_context* ctx) {
   const std::string message = ToEngineText(description);
   // No C file name: the error blames the script line that made the call.
   (void)duk_push_error_object_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", message.c_str());
-  duk_push_int(ctx, status);
+  duk_push_int(ctx, ScriptStatus(status));
   duk_put_prop_string(ctx, -2, kErrorNumber);
   PushText(ctx, description);
   duk_put_prop_string(ctx, -2, "description");

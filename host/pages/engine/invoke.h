@@ -30,7 +30,7 @@ Variant InvokeForValue(duk_context* ctx, IDispatch* object, DISPID id, std::uint
 // no automation call runs after Response.End, even from a finally block.
 void ThrowIfStopped(duk_context* ctx);
 
-// Throws the script Error for a failed status.
+// Throws the script Error for a failed status (numbered by ScriptStatus).
 [[noreturn]] void ThrowStatus(duk_context* ctx, HRESULT status, std::u16string_view source,
                               std::u16string_view description);
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "host/pages/call_result_helpers.h"
+#include "host/pages/engine/jscript_builtins.h"
 #include "host/pages/engine/run_state.h"
 
 namespace vant::host::pages::engine {
@@ -87,6 +88,7 @@ struct PreludeCode {
 
 PreludeCode gCallResultPrelude{&kCallResultPrelude, {}, {}};
 PreludeCode gEnginePrelude{&kEnginePrelude, {}, {}};
+PreludeCode gJScriptPrelude{&kJScriptPrelude, {}, {}};
 
 // Runs a prelude from its cached bytecode: compiling it on every request
 // cost far more than running the page itself.
@@ -115,6 +117,15 @@ bool ScriptMayNeedPreludes(std::string_view script) {
   return false;
 }
 
+bool ScriptNeedsJScriptPrelude(std::string_view script) {
+  for (const std::string_view marker : kJScriptPreludeMarkers) {
+    if (script.find(marker) != std::string_view::npos) return true;
+  }
+  // Code built at run time may name them.
+  return script.find("eval") != std::string_view::npos ||
+         script.find("Function") != std::string_view::npos;
+}
+
 void EnsurePreludes(duk_context* ctx) {
   RunState& state = RunState::Of(ctx);
   if (state.preludesLoaded) return;
@@ -122,6 +133,8 @@ void EnsurePreludes(duk_context* ctx) {
   RunPrelude(ctx, gCallResultPrelude);
   RunPrelude(ctx, gEnginePrelude);
 }
+
+void RunJScriptPrelude(duk_context* ctx) { RunPrelude(ctx, gJScriptPrelude); }
 
 void PushBytecode(duk_context* ctx, const std::string& bytecode) {
   void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());

@@ -36,19 +36,29 @@ std::string StringProp(duk_context* ctx, duk_idx_t index, const char* name) {
   return value;
 }
 
+// The error's own number, wrapped to 32 bits as JScript shows it
+// (`new Error(0x800A01B6, …)` is -2146827850); 0 (a page's `new
+// Error("text")`) or none: the number for its kind.
 std::int32_t NumberFor(duk_context* ctx, duk_idx_t index, const std::string& name) {
   duk_get_prop_string(ctx, index, "number");
   const bool given = duk_is_number(ctx, -1) != 0;
-  const auto number = static_cast<std::int32_t>(duk_get_int(ctx, -1));
+  const double value = duk_get_number(ctx, -1);
   duk_pop(ctx);
-  if (given) return number;
+  const auto number =
+      given && value == value && value >= -4294967296.0 && value <= 4294967295.0
+          ? static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::int64_t>(value)))
+          : 0;
+  return number != 0 ? number : ScriptErrorNumber(name);
+}
+
+}  // namespace
+
+std::int32_t ScriptErrorNumber(std::string_view name) {
   for (const ErrorNumber& entry : kErrorNumbers) {
     if (entry.name == name) return entry.number;
   }
   return kThrownNumber;
 }
-
-}  // namespace
 
 ScriptError ErrorFromValue(duk_context* ctx, duk_idx_t index, const char* category,
                            const std::vector<SourceFile>& files, const LineMap& lines) {

@@ -1,6 +1,7 @@
 #include "platform/sys/clock.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace vant::sys {
 
@@ -9,6 +10,13 @@ uint32_t TickCount() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
   // Truncation to 32 bits is the wrap.
   return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
+
+int64_t LocalUtcOffsetSeconds(int64_t utcSeconds) {
+  const auto when = static_cast<std::time_t>(utcSeconds);
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr) return 0;
+  return local.tm_gmtoff;
 }
 
 }  // namespace vant::sys

@@ -1,4 +1,4 @@
-// The system millisecond clock.
+// The system millisecond clock and the local time zone's offset.
 #pragma once
 
 #include <cstdint>
@@ -9,5 +9,10 @@ namespace vant::sys {
 // system millisecond timer the components were written against. Differences
 // taken with unsigned subtraction stay correct across a wrap. Never fails.
 uint32_t TickCount();
+
+// Seconds to add to UTC to get local wall-clock time at the instant
+// utcSeconds (seconds since 1970), daylight saving included; 0 when the
+// system cannot tell (an instant outside what it can represent).
+int64_t LocalUtcOffsetSeconds(int64_t utcSeconds);
 
 }  // namespace vant::sys

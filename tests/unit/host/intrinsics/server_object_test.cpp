@@ -200,5 +200,24 @@ TEST_F(CreateObjectTest, PageObjectsGetOnStartPageAndOnEndPage) {
 #endif
 }
 
+// `new ActiveXObject(progId)`: the same activation, outside the page's
+// object context.
+TEST_F(CreateObjectTest, UnboundObjectsGetNeitherOnStartPageNorOnEndPage) {
+#ifndef VANT_TEST_COMPONENT
+  GTEST_SKIP() << "the test component module is not built";
+#else
+  Start();
+  ComPtr<IDispatch> made;
+  ASSERT_EQ(page->CreateUnboundObject(u"Test.Refuses", &made), S_OK) << "no OnStartPage to refuse";
+  ASSERT_TRUE(made);
+  EXPECT_EQ(page->CreateUnboundObject(u"No.Such.Thing", &made), CO_E_CLASSSTRING);
+  made = nullptr;
+  ASSERT_EQ(page->CreateUnboundObject(u"Test.PageObject", &made), S_OK);
+  made = nullptr;
+  page->EndPage();
+  EXPECT_EQ(exchange.sent, "");
+#endif
+}
+
 }  // namespace
 }  // namespace vant::test

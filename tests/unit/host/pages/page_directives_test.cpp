@@ -37,9 +37,12 @@ TEST(PageDirectivesTest, Table) {
       {"CODEPAGE=1252 CODEPAGE=65001", "JScript cp=65001 session=1 lcid=-"},
       {"TRANSACTION=Required LANGUAGE=JScript", "JScript cp=- session=1 lcid=-"},
       {"", "JScript cp=- session=1 lcid=-"},
-      {"LANGUAGE=VBScript", "This server runs JScript pages only; the page asks for VBScript."},
+      {"LANGUAGE=VBScript",
+       "VBScript is not supported. This server runs JScript pages only; the page asks for "
+       "VBScript."},
       {"language=\"vbscript\" CODEPAGE=65001",
-       "This server runs JScript pages only; the page asks for VBScript."},
+       "VBScript is not supported. This server runs JScript pages only; the page asks for "
+       "VBScript."},
       {"LANGUAGE=PerlScript", "This server runs JScript pages only; the page asks for PerlScript."},
       {"CODEPAGE=abc", "The @ directive value 'abc' is not valid for CODEPAGE."},
       {"CODEPAGE=0", "The @ directive value '0' is not valid for CODEPAGE."},

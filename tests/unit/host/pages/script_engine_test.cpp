@@ -108,6 +108,32 @@ TEST_F(ScriptEngineTest, VBArrayReadsAByteArray) {
   EXPECT_EQ(Output("try { new VBArray('x') } catch (e) { Response.Write('rejected') }"), "rejected");
 }
 
+// Date texts at the edges of what JScript reads (the common forms are in
+// the e2e idioms); each row names the time it means, or NaN.
+TEST_F(ScriptEngineTest, DateTextsReadAsJScriptReadsThem) {
+  const ScriptCase cases[] = {
+      {"12/31/99 GMT", "Date.UTC(1999, 11, 31)"},
+      {"Jan 2 2024 10:30 PM UTC", "Date.UTC(2024, 0, 2, 22, 30)"},
+      {"(noted) Tuesday, 2 January 2024 9:05:07 GMT-0500", "Date.UTC(2024, 0, 2, 14, 5, 7)"},
+      {"Tue Jan 2 10:30:00 PST 2024", "Date.UTC(2024, 0, 2, 18, 30)"},
+      {"2024-01-02T10:30:00Z", "Date.UTC(2024, 0, 2, 10, 30)"},
+      {"2024/13/01 GMT", "NaN"},
+      {"1/2/2024 13:00 PM GMT", "NaN"},
+      {"1/2/2024 10:60 GMT", "NaN"},
+      {"1234567/1/2", "NaN"},
+      {"Jan Feb 2 2024", "NaN"},
+      {"2 2 2024", "NaN"},
+      {"10:30 GMT", "NaN"},
+      {"1/2/2024 (unclosed", "NaN"},
+      {"", "NaN"},
+  };
+  for (const ScriptCase& c : cases) {
+    const std::string code = std::string("var p = Date.parse('") + c.code + "'), w = " +
+                             c.expected + "; Response.Write(String(p === w || (p !== p && w !== w)))";
+    EXPECT_EQ(Output(code), "true") << c.code;
+  }
+}
+
 // A failing member's error record reaches the script's catch block.
 TEST_F(ScriptEngineTest, FailedCallRaisesErrorWithTheRecord) {
   EXPECT_EQ(Output("try { Widget.Fail() } catch (e) {"
@@ -118,8 +144,9 @@ TEST_F(ScriptEngineTest, FailedCallRaisesErrorWithTheRecord) {
                    " Response.Write((e.number < 0) + '|' + (e.description.length > 0) + '|' +"
                    " (e.description === e.message)) }"),
             "true|true|true");
+  // The dispatcher's own failures carry JScript's numbers.
   EXPECT_EQ(Output("try { Widget.Nope = 1 } catch (e) { Response.Write(e.number) }"),
-            std::to_string(DISP_E_UNKNOWNNAME));
+            std::to_string(static_cast<std::int32_t>(0x800A01B6)));
 }
 
 TEST_F(ScriptEngineTest, UncaughtErrorsMapToThePageLine) {

@@ -65,6 +65,16 @@ constexpr const char* kPieces[] = {
     "return ",
     ".",
     "--",
+    "/*@cc_on ",
+    "@if (",
+    "@elif (",
+    "@else ",
+    "@end ",
+    "@*/",
+    "//@",
+    "@_win32",
+    "@set @v = ",
+    "function a.b",
 };
 
 // Whatever the page holds, translation either fails cleanly or keeps every

@@ -166,7 +166,22 @@ struct ErrorCase {
 TEST_F(TranslatorTest, PageErrorsNameTheLine) {
   const ErrorCase cases[] = {
       {"<%@ LANGUAGE=VBScript %>\n<% x %>",
-       "This server runs JScript pages only; the page asks for VBScript.", 1},
+       "VBScript is not supported. This server runs JScript pages only; the page asks for "
+       "VBScript.",
+       1},
+      {"<% x() %>\n<script language=\"VBScript\" runat=\"server\">Sub x\nEnd Sub</script>",
+       "VBScript is not supported. This server runs JScript pages only; a <script "
+       "runat=\"server\"> block asks for VBScript.",
+       2},
+      {"<% /*@cc_on @*/ %>\n<% /*@if (@_win32) @*/ x(); %>", "This @if has no matching @end.", 2},
+      {"<% /*@cc_on @*/\n /*@end @*/ %>", "This @end has no @if.", 2},
+      {"<% /*@cc_on @*/\n\n@if (@_win32 +) x(); @end %>",
+       "This conditional compilation expression cannot be read.", 3},
+      {"<% var f =\n function String.prototype.f() {} %>",
+       "The JScript declaration 'function String.prototype.f()' is supported only as a "
+       "statement; assign a function expression instead: String.prototype.f = function () "
+       "{...}.",
+       2},
       {"a\n<%@ LANGUAGE=JScript CODEPAGE=x %>",
        "The @ directive value 'x' is not valid for CODEPAGE.", 2},
       {"<% x %>\n<%@ LANGUAGE=JScript %>",
@@ -200,7 +215,6 @@ TEST_F(TranslatorTest, ServerScriptsRunAfterThePage) {
       "A<% Response.Write(f()) %>B"
       "<SCRIPT RUNAT=Server LANGUAGE=\"JScript\">function f() { return \"[F]\"; } "
       "Response.Write(\"[S2]\")</SCRIPT>"
-      "<script language=\"VBScript\" runat=\"server\">Response.Write \"V\"</script>"
       "<script type=\"text/javascript\" runat=\"server\">Response.Write(\"[S3]\" + s)\n</script >"
       "<script>client()</script>"
       "<script runat=server>var s = \"<%\";</script>"
@@ -229,11 +243,46 @@ TEST_F(TranslatorTest, PageScriptKeepsPageLineCount) {
       "<%\r%><%\n%>",       // CR and LF in two blocks stay two breaks
       "<% x\r%><% \ny %>",  // same, with code
       "<%= 1\r;\n%>",       // the dropped semicolon kept CR and LF apart
+      "<% /*@cc_on\n@if (@_win32)\nx = 1\n@else\ny = @_jscript_version\n@end @*/ %>\n",
+      "<% function String.prototype.\nf() {\n} %>",
   };
   for (const auto& text : pages) {
     const TranslatedPage page = Page(text);
     EXPECT_EQ(detail::CountLineBreaks(page.script), detail::CountLineBreaks(text))
         << text << "\nscript: " << page.script;
+  }
+}
+
+// The edges of the JScript-only forms (the common uses are in the e2e
+// idioms).
+TEST_F(TranslatorTest, JScriptDialectRewrites) {
+  const OutputCase cases[] = {
+      {"comment without cc_on", "<% /*@ Response.Write('x') @*/ %>ok", "ok"},
+      {"comment naming a longer word", "<% /*@settings Response.Write('x') @*/ %>ok", "ok"},
+      {"@if inside a dropped branch",
+       "<% /*@cc_on @if (false) @if (true) Response.Write('a') @end Response.Write('b') @else @*/ "
+       "Response.Write('c') /*@end @*/ %>",
+       "c"},
+      {"@elif after the taken branch",
+       "<% /*@cc_on @if (1) Response.Write('a') @elif (1) Response.Write('b') @end @*/ %>", "a"},
+      {"@set from a variable",
+       "<% /*@cc_on @set @a = 2\n @set @b = @a * 3 > 5 @*/ "
+       "Response.Write(@b) %>",
+       "true"},
+      {"negative value", "<% /*@cc_on @set @n = -2 @*/ Response.Write(1-@n) %>", "3"},
+      {"@ in strings and regular expressions",
+       "<% /*@cc_on @*/ Response.Write('a@if' + /@end/.source) %>", "a@if@end"},
+      {"across code blocks", "<% /*@cc_on @*/ %>a<% /*@if (@_jscript) @*/ %>b<% /*@end @*/ %>",
+       "ab"},
+      {"dotted declaration inside a function",
+       "<% function setup() { function Lib.f() { return 'f'; } } var Lib = {}; setup(); "
+       "Response.Write(Lib.f()) %>",
+       "f"},
+      {"reserved word as the member",
+       "<% var o = {}; function o.delete() { return 'd'; } Response.Write(o.delete()) %>", "d"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Output(c.page), c.output) << c.name;
   }
 }
 

@@ -1,0 +1,6 @@
+<script language="VBScript" runat="server">
+Function Greet()
+  Greet = "hello"
+End Function
+</script>
+<% Response.Write(Greet()) %>

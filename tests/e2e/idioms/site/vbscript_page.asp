@@ -1,0 +1,2 @@
+<%@ Language=VBScript %>
+<% Response.Write "hello" %>
