@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/fs/file.h"
+#include "platform/sys/random.h"
 
 namespace vant::fs::detail {
 namespace {
@@ -73,6 +76,15 @@ void SyncParentFolder(const std::string& path) {
   const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
   const ScopedFd folderFd{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   if (folderFd.fd >= 0) (void)::fsync(folderFd.fd);
+}
+
+bool TemporaryNameBeside(const std::string& target, std::string* name) {
+  std::uint32_t random = 0;
+  if (!sys::TryRandom32(&random)) return false;
+  char suffix[16];
+  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", random);
+  *name = target + suffix;
+  return true;
 }
 
 }  // namespace vant::fs::detail

@@ -18,4 +18,9 @@ Status CopyToNewFile(const std::string& from, const std::string& to);
 // the operation itself has succeeded.
 void SyncParentFolder(const std::string& path);
 
+// A fresh temporary name beside `target` ("<target>.~vantXXXXXXXX", eight
+// random hex digits from the kernel source). False only when that source
+// fails; the caller then fails with EIO.
+bool TemporaryNameBeside(const std::string& target, std::string* name);
+
 }  // namespace vant::fs::detail

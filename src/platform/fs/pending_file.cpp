@@ -1,0 +1,87 @@
+#include "platform/fs/pending_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/fs/detail/copy_file.h"
+#include "platform/fs/move.h"
+#include "platform/fs/path_map.h"
+
+namespace vant::fs {
+namespace {
+
+constexpr int kTemporaryNameAttempts = 16;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The target may be missing; a folder or a read-only file refuses the write.
+Status CheckTarget(const std::string& hostPath, bool* exists) {
+  struct stat info {};
+  *exists = ::stat(hostPath.c_str(), &info) == 0;
+  if (!*exists) return Status::Ok();
+  if (S_ISDIR(info.st_mode)) return Status::Fail(EISDIR);
+  if ((info.st_mode & kWriteBits) == 0) return Status::Fail(EACCES);
+  return Status::Ok();
+}
+
+}  // namespace
+
+PendingFile::~PendingFile() { Abandon(); }
+
+Status PendingFile::Begin(std::u16string_view target, bool copyExisting) {
+  Abandon();
+  const auto hostPath = ToHostPath(target);
+  if (!hostPath) return Status::Fail(kBadPathError);
+  bool exists = false;
+  if (Status checked = CheckTarget(*hostPath, &exists); !checked.ok()) return checked;
+  Status made = Status::Fail(EEXIST);
+  for (int i = 0; i < kTemporaryNameAttempts && made.exists(); ++i) {
+    if (!detail::TemporaryNameBeside(*hostPath, &temporary_)) return Status::Fail(EIO);
+    made = copyExisting && exists
+               ? detail::CopyToNewFile(*hostPath, temporary_)
+               : file_.OpenHost(temporary_, Access::kWrite, Disposition::kCreateNew);
+  }
+  if (!made.ok()) {
+    temporary_.clear();
+    return made;
+  }
+  if (!file_.is_open()) {
+    int64_t end = 0;
+    Status opened = file_.OpenHost(temporary_, Access::kWrite, Disposition::kOpenExisting);
+    if (opened.ok()) opened = file_.Seek(0, SeekFrom::kEnd, end);
+    if (!opened.ok()) {
+      Abandon();
+      return Status::Fail(opened.error);
+    }
+  }
+  target_ = *hostPath;
+  return Status::Ok();
+}
+
+Status PendingFile::Write(std::string_view bytes) {
+  if (!file_.is_open()) return Status::Fail(EBADF);
+  return file_.Write(bytes);
+}
+
+Status PendingFile::Commit(bool replace) {
+  if (!file_.is_open()) return Status::Fail(EBADF);
+  Status done = file_.Sync();
+  if (const Status closed = file_.Close(); done.ok()) done = closed;
+  if (done.ok()) {
+    done =
+        replace ? MoveReplacingHost(temporary_, target_) : MoveNoReplaceHost(temporary_, target_);
+  }
+  if (done.ok()) {
+    temporary_.clear();
+    return done;
+  }
+  Abandon();
+  return Status::Fail(done.error);
+}
+
+void PendingFile::Abandon() {
+  (void)file_.Close();
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+}  // namespace vant::fs
