@@ -1,0 +1,36 @@
+// The File, Folder and Drive objects and the Files, SubFolders and Drives
+// collections. Each object holds an absolute Windows path and asks the file
+// system afresh on every property read; a collection lists its folder when
+// it is made. `currentFolder` is the folder relative paths given to the
+// objects' Copy, Move and CreateTextFile are taken from.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/automation/automation.h"
+
+namespace vant::host::scripting {
+
+// A File for an existing file; raises "File not found" otherwise ("Bad
+// file name or number" for a path that names nothing).
+HRESULT GetFileObject(std::u16string_view path, std::u16string_view currentFolder, IDispatch** out);
+
+// A Folder for an existing folder; raises "Path not found" otherwise.
+HRESULT GetFolderObject(std::u16string_view path, std::u16string_view currentFolder,
+                        IDispatch** out);
+
+// The drive letter `spec` names ("C", "C:", "C:\..."), or 0 when it names
+// none.
+char16_t DriveLetterOf(std::u16string_view spec);
+
+// A Drive for a mapped drive letter; raises "Device unavailable" for an
+// unmapped one and "Invalid procedure call or argument" for a spec that is
+// no drive.
+HRESULT GetDriveObject(std::u16string_view spec, std::u16string_view currentFolder,
+                       IDispatch** out);
+
+// The Drives collection: every mapped drive, by letter.
+HRESULT GetDrivesCollection(std::u16string_view currentFolder, IDispatch** out);
+
+}  // namespace vant::host::scripting
