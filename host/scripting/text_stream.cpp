@@ -21,6 +21,7 @@ namespace {
 constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
 // A line longer than this is decoded in pieces even without a line break.
 constexpr std::size_t kMaxCarry = std::size_t{1} << 20;
+constexpr std::size_t kMaxUtf8Length = 4;
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -112,7 +113,24 @@ class Reader {
     if (unicode_) return carry_.size() & ~std::size_t{1};
     const std::size_t feed = carry_.rfind('\n');
     if (feed != std::string::npos) return feed + 1;
-    return carry_.size() >= kMaxCarry ? carry_.size() : 0;
+    if (carry_.size() < kMaxCarry) return 0;
+    // A long line is cut anyway; in UTF-8 not inside a character.
+    return sys::AnsiCodePage() == sys::kCodePageUtf8 ? CompleteUtf8Prefix() : carry_.size();
+  }
+  // The carried bytes without a last character whose bytes have not all come.
+  std::size_t CompleteUtf8Prefix() const {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(carry_[i]); };
+    std::size_t lead = carry_.size();
+    while (lead > 0 && carry_.size() - lead < kMaxUtf8Length && (byte(lead - 1) & 0xC0) == 0x80) {
+      --lead;
+    }
+    if (lead == 0) return carry_.size();
+    --lead;
+    const std::size_t need = byte(lead) >= 0xF0   ? 4
+                             : byte(lead) >= 0xE0 ? 3
+                             : byte(lead) >= 0xC0 ? 2
+                                                  : 1;
+    return carry_.size() - lead < need ? lead : carry_.size();
   }
   std::u16string Decode(std::string_view bytes) const {
     const auto text =
