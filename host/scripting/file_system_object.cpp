@@ -102,7 +102,7 @@ class FileSystemObject final
     *out = nullptr;
     return Guarded(kFileSystemSource, [&] {
       if (which < 0 || which > kTemporaryFolder) return Raise(RuntimeError::kInvalidCall);
-      const auto temporary = fs::ToWindowsPath(TemporaryHostFolder());
+      const auto temporary = fs::ToWindowsPath(fs::TemporaryFolder());
       if (which != kTemporaryFolder || !temporary) return Raise(RuntimeError::kPathNotFound);
       return GetFolderObject(*temporary, currentFolder_, out);
     });
@@ -184,11 +184,6 @@ class FileSystemObject final
   std::u16string Target(const Bstr& path) const {
     return AbsoluteTarget(path.view(), currentFolder_);
   }
-  static std::string TemporaryHostFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && folder[0] == '/' ? std::string(folder) : std::string("/tmp");
-  }
-
   std::u16string currentFolder_;
 };
 

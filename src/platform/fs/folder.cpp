@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/fs/detail/copy_file.h"
 #include "platform/fs/move.h"
@@ -193,6 +194,12 @@ Status GetVolumeSpace(std::u16string_view windowsPath, VolumeSpace& out) {
   out.free = unit * info.f_bfree;
   out.available = unit * info.f_bavail;
   return Status::Ok();
+}
+
+std::string TemporaryFolder() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  return error || !folder.is_absolute() ? std::string("/tmp") : folder.string();
 }
 
 }  // namespace vant::fs

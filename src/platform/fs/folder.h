@@ -66,4 +66,8 @@ struct VolumeSpace {
 // kBadPathError when the path does not map; otherwise statvfs's errno.
 Status GetVolumeSpace(std::u16string_view windowsPath, VolumeSpace& out);
 
+// The host's folder for temporary files (TMPDIR when it names one, else
+// "/tmp") as a host path.
+std::string TemporaryFolder();
+
 }  // namespace vant::fs
