@@ -91,6 +91,16 @@ class ItemBase : public ComObject<Self, DispatchImpl<Interface>, ISupportErrorIn
       return GetFolderObject(parent, currentFolder_, out);
     });
   }
+  // The item follows its move: a target ending in "\\" is a folder to go in.
+  HRESULT Move(const Bstr& destination) override {
+    return Guarded(kFileSystemSource, [&] {
+      std::u16string target = Target(destination);
+      if (const HRESULT hr = Self::kMove(path_, target); Failed(hr)) return hr;
+      if (target.back() == u'\\') target += FileNamePart(path_);
+      path_ = AbsolutePath(target, currentFolder_);
+      return S_OK;
+    });
+  }
   HRESULT get_Attributes(std::int32_t* out) override {
     if (out == nullptr) return E_POINTER;
     return WithInfo([&](const fs::FileAttributes& info) { *out = AttributesOf(path_, info); });
@@ -149,6 +159,7 @@ class ItemBase : public ComObject<Self, DispatchImpl<Interface>, ISupportErrorIn
 class FileObject final : public ItemBase<IScriptFile, FileObject> {
  public:
   static constexpr Missing kMissing = Missing::kFile;
+  static constexpr auto kMove = &MoveFiles;
   using ItemBase::ItemBase;
 
   HRESULT get_Size(Variant* out) override {
@@ -175,15 +186,6 @@ class FileObject final : public ItemBase<IScriptFile, FileObject> {
       return CopyFiles(path_, Target(destination), overwrite != VARIANT_FALSE);
     });
   }
-  HRESULT Move(const Bstr& destination) override {
-    return Guarded(kFileSystemSource, [&] {
-      std::u16string target = Target(destination);
-      if (const HRESULT hr = MoveFiles(path_, target); Failed(hr)) return hr;
-      if (target.back() == u'\\') target += FileNamePart(path_);
-      path_ = AbsolutePath(target, currentFolder_);
-      return S_OK;
-    });
-  }
   HRESULT OpenAsTextStream(std::int32_t mode, std::int32_t format, IDispatch** out) override {
     return Guarded(kFileSystemSource, [&] {
       TextStreamOptions options;
@@ -197,6 +199,7 @@ class FileObject final : public ItemBase<IScriptFile, FileObject> {
 class FolderObject final : public ItemBase<IScriptFolder, FolderObject> {
  public:
   static constexpr Missing kMissing = Missing::kPath;
+  static constexpr auto kMove = &MoveFolders;
   using ItemBase::ItemBase;
 
   HRESULT get_Type(Bstr* out) override { return Text(u"File folder", out); }
@@ -209,15 +212,6 @@ class FolderObject final : public ItemBase<IScriptFolder, FolderObject> {
   HRESULT Copy(const Bstr& destination, VARIANT_BOOL overwrite) override {
     return Guarded(kFileSystemSource, [&] {
       return CopyFolders(path_, Target(destination), overwrite != VARIANT_FALSE);
-    });
-  }
-  HRESULT Move(const Bstr& destination) override {
-    return Guarded(kFileSystemSource, [&] {
-      std::u16string target = Target(destination);
-      if (const HRESULT hr = MoveFolders(path_, target); Failed(hr)) return hr;
-      if (target.back() == u'\\') target += FileNamePart(path_);
-      path_ = AbsolutePath(target, currentFolder_);
-      return S_OK;
     });
   }
   HRESULT get_IsRootFolder(VARIANT_BOOL* out) override {
@@ -238,12 +232,8 @@ class FolderObject final : public ItemBase<IScriptFolder, FolderObject> {
   HRESULT CreateTextFile(const Bstr& name, VARIANT_BOOL overwrite, VARIANT_BOOL unicode,
                          IDispatch** out) override {
     return Guarded(kFileSystemSource, [&] {
-      TextStreamOptions options;
-      options.mode = kForWriting;
-      options.create = true;
-      options.format = unicode != VARIANT_FALSE ? kTristateTrue : kTristateFalse;
-      options.mustNotExist = overwrite == VARIANT_FALSE;
-      return OpenTextStream(AbsolutePath(name.view(), path_), options, out);
+      return OpenTextStream(AbsolutePath(name.view(), path_),
+                            TextStreamOptions::NewFile(overwrite, unicode), out);
     });
   }
 

@@ -26,9 +26,24 @@ std::u16string TargetOf(std::u16string_view source, std::u16string_view destinat
   return JoinPath(destination, FileNamePart(source));
 }
 
-// The destination's folder must exist when the sources go into it.
-HRESULT CheckIntoFolder(std::u16string_view destination, bool intoFolder) {
+// What every copy and move shares: expand the source, check that each
+// match is there and that a destination folder exists, then `act` on each
+// source and its target in turn, stopping at the first failure.
+template <class Act>
+HRESULT Transfer(std::u16string_view source, std::u16string_view destination, bool folders,
+                 Act&& act) {
+  const bool intoFolder = HasWildcard(FileNamePart(source)) || EndsWithSeparator(destination);
+  const RuntimeError missing = folders ? RuntimeError::kPathNotFound : RuntimeError::kFileNotFound;
+  std::vector<std::u16string> paths;
+  if (const HRESULT hr = ExpandSpec(source, folders, paths); Failed(hr)) return hr;
+  if (paths.empty()) return Raise(missing);
   if (intoFolder && !fs::FolderExists(destination)) return Raise(RuntimeError::kPathNotFound);
+  for (const std::u16string& path : paths) {
+    if (!(folders ? fs::FolderExists(path) : fs::FileExists(path))) return Raise(missing);
+    if (const HRESULT hr = act(path, TargetOf(path, destination, intoFolder)); Failed(hr)) {
+      return hr;
+    }
+  }
   return S_OK;
 }
 
@@ -81,71 +96,38 @@ HRESULT DeleteFolders(std::u16string_view spec, bool force) {
 }
 
 HRESULT CopyFiles(std::u16string_view source, std::u16string_view destination, bool overwrite) {
-  const bool wildcard = HasWildcard(FileNamePart(source));
-  const bool intoFolder = wildcard || EndsWithSeparator(destination);
-  std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(source, false, paths); Failed(hr)) return hr;
-  if (paths.empty()) return Raise(RuntimeError::kFileNotFound);
-  if (const HRESULT hr = CheckIntoFolder(destination, intoFolder); Failed(hr)) return hr;
-  for (const std::u16string& path : paths) {
-    if (!fs::FileExists(path)) return Raise(RuntimeError::kFileNotFound);
-    const std::u16string target = TargetOf(path, destination, intoFolder);
-    if (IsReadOnlyFile(target)) return Raise(RuntimeError::kPermissionDenied);
-    if (fs::Status copied = fs::CopyFile(path, target, overwrite); !copied.ok()) {
-      return RaiseStatus(copied, Missing::kPath);
-    }
-  }
-  return S_OK;
+  return Transfer(source, destination, false,
+                  [&](const std::u16string& from, const std::u16string& to) {
+                    if (IsReadOnlyFile(to)) return Raise(RuntimeError::kPermissionDenied);
+                    const fs::Status copied = fs::CopyFile(from, to, overwrite);
+                    return copied.ok() ? S_OK : RaiseStatus(copied, Missing::kPath);
+                  });
 }
 
 HRESULT MoveFiles(std::u16string_view source, std::u16string_view destination) {
-  const bool intoFolder = HasWildcard(FileNamePart(source)) || EndsWithSeparator(destination);
-  std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(source, false, paths); Failed(hr)) return hr;
-  if (paths.empty()) return Raise(RuntimeError::kFileNotFound);
-  if (const HRESULT hr = CheckIntoFolder(destination, intoFolder); Failed(hr)) return hr;
-  for (const std::u16string& path : paths) {
-    if (!fs::FileExists(path)) return Raise(RuntimeError::kFileNotFound);
-    const std::u16string target = TargetOf(path, destination, intoFolder);
-    if (fs::FolderExists(target)) return Raise(RuntimeError::kFileExists);
-    if (fs::Status moved = fs::MoveNoReplace(path, target); !moved.ok()) {
-      return RaiseStatus(moved, Missing::kPath);
-    }
-  }
-  return S_OK;
+  return Transfer(source, destination, false,
+                  [&](const std::u16string& from, const std::u16string& to) {
+                    if (fs::FolderExists(to)) return Raise(RuntimeError::kFileExists);
+                    const fs::Status moved = fs::MoveNoReplace(from, to);
+                    return moved.ok() ? S_OK : RaiseStatus(moved, Missing::kPath);
+                  });
 }
 
 HRESULT CopyFolders(std::u16string_view source, std::u16string_view destination, bool overwrite) {
-  const bool intoFolder = HasWildcard(FileNamePart(source)) || EndsWithSeparator(destination);
-  std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(source, true, paths); Failed(hr)) return hr;
-  if (paths.empty()) return Raise(RuntimeError::kPathNotFound);
-  if (const HRESULT hr = CheckIntoFolder(destination, intoFolder); Failed(hr)) return hr;
-  for (const std::u16string& path : paths) {
-    if (!fs::FolderExists(path)) return Raise(RuntimeError::kPathNotFound);
-    const std::u16string target = TargetOf(path, destination, intoFolder);
-    if (fs::FileExists(target)) return Raise(RuntimeError::kFileExists);
-    if (fs::Status copied = fs::CopyFolderTree(path, target, overwrite); !copied.ok()) {
-      return RaiseStatus(copied, Missing::kPath);
-    }
-  }
-  return S_OK;
+  return Transfer(source, destination, true,
+                  [&](const std::u16string& from, const std::u16string& to) {
+                    if (fs::FileExists(to)) return Raise(RuntimeError::kFileExists);
+                    const fs::Status copied = fs::CopyFolderTree(from, to, overwrite);
+                    return copied.ok() ? S_OK : RaiseStatus(copied, Missing::kPath);
+                  });
 }
 
 HRESULT MoveFolders(std::u16string_view source, std::u16string_view destination) {
-  const bool intoFolder = HasWildcard(FileNamePart(source)) || EndsWithSeparator(destination);
-  std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(source, true, paths); Failed(hr)) return hr;
-  if (paths.empty()) return Raise(RuntimeError::kPathNotFound);
-  if (const HRESULT hr = CheckIntoFolder(destination, intoFolder); Failed(hr)) return hr;
-  for (const std::u16string& path : paths) {
-    if (!fs::FolderExists(path)) return Raise(RuntimeError::kPathNotFound);
-    if (fs::Status moved = fs::MoveNoReplace(path, TargetOf(path, destination, intoFolder));
-        !moved.ok()) {
-      return RaiseStatus(moved, Missing::kPath);
-    }
-  }
-  return S_OK;
+  return Transfer(source, destination, true,
+                  [&](const std::u16string& from, const std::u16string& to) {
+                    const fs::Status moved = fs::MoveNoReplace(from, to);
+                    return moved.ok() ? S_OK : RaiseStatus(moved, Missing::kPath);
+                  });
 }
 
 }  // namespace vant::host::scripting

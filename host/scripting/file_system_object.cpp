@@ -147,12 +147,7 @@ class FileSystemObject final
   HRESULT CreateTextFile(const Bstr& path, VARIANT_BOOL overwrite, VARIANT_BOOL unicode,
                          IDispatch** out) override {
     return Guarded(kFileSystemSource, [&] {
-      TextStreamOptions options;
-      options.mode = kForWriting;
-      options.create = true;
-      options.format = unicode != VARIANT_FALSE ? kTristateTrue : kTristateFalse;
-      options.mustNotExist = overwrite == VARIANT_FALSE;
-      return OpenTextStream(Absolute(path), options, out);
+      return OpenTextStream(Absolute(path), TextStreamOptions::NewFile(overwrite, unicode), out);
     });
   }
   HRESULT OpenTextFile(const Bstr& path, std::int32_t mode, VARIANT_BOOL create,

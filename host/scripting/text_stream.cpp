@@ -342,6 +342,15 @@ HRESULT OpenForWriting(std::u16string_view path, const TextStreamOptions& option
 
 }  // namespace
 
+TextStreamOptions TextStreamOptions::NewFile(VARIANT_BOOL overwrite, VARIANT_BOOL unicode) {
+  TextStreamOptions options;
+  options.mode = kForWriting;
+  options.create = true;
+  options.format = unicode != VARIANT_FALSE ? kTristateTrue : kTristateFalse;
+  options.mustNotExist = overwrite == VARIANT_FALSE;
+  return options;
+}
+
 HRESULT OpenTextStream(std::u16string_view path, const TextStreamOptions& options,
                        IDispatch** out) {
   if (out == nullptr) return E_POINTER;

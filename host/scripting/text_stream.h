@@ -17,6 +17,9 @@ struct TextStreamOptions {
   bool create = false;        // make a missing file instead of failing
   std::int32_t format = 0;    // kTristateFalse, kTristateTrue or kTristateUseDefault
   bool mustNotExist = false;  // CreateTextFile without overwrite
+
+  // The options of CreateTextFile(path, overwrite, unicode).
+  static TextStreamOptions NewFile(VARIANT_BOOL overwrite, VARIANT_BOOL unicode);
 };
 
 // Opens the text file at the absolute Windows path `path`. Raises "Invalid

@@ -19,7 +19,6 @@ namespace {
 
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr int kTemporaryNameAttempts = 16;
 
 // Closes a directory stream (which owns its descriptor).
 struct ScopedDir {
@@ -101,12 +100,9 @@ Status CopyFileHost(const std::string& from, const std::string& to, bool overwri
     if (!overwrite) return Status::Fail(EEXIST);
   }
   std::string temporary;
-  Status copied = Status::Fail(EEXIST);
-  for (int i = 0; i < kTemporaryNameAttempts && copied.exists(); ++i) {
-    if (!detail::TemporaryNameBeside(to, &temporary)) return Status::Fail(EIO);
-    copied = detail::CopyToNewFile(from, temporary);
+  if (Status copied = detail::CopyToTemporaryBeside(from, to, &temporary); !copied.ok()) {
+    return copied;
   }
-  if (!copied.ok()) return copied;
   const Status moved =
       overwrite ? MoveReplacingHost(temporary, to) : MoveNoReplaceHost(temporary, to);
   if (!moved.ok()) {

@@ -13,8 +13,6 @@
 namespace vant::fs {
 namespace {
 
-constexpr int kTemporaryNameAttempts = 16;
-
 // Each rename-like call first consults fault injection, then the kernel.
 int Rename(const std::string& from, const std::string& to) {
   if (const int injected = FaultInjection::OnRename()) return injected;
@@ -42,12 +40,9 @@ Status RemoveSource(const std::string& from) {
 // the target's folder, then rename it over the target.
 Status CopyReplacing(const std::string& from, const std::string& to) {
   std::string temporary;
-  Status copied = Status::Fail(EEXIST);
-  for (int i = 0; i < kTemporaryNameAttempts && copied.exists(); ++i) {
-    if (!detail::TemporaryNameBeside(to, &temporary)) return Status::Fail(EIO);
-    copied = detail::CopyToNewFile(from, temporary);
+  if (Status copied = detail::CopyToTemporaryBeside(from, to, &temporary); !copied.ok()) {
+    return copied;
   }
-  if (!copied.ok()) return copied;
   if (const int error = Rename(temporary, to)) {
     ::unlink(temporary.c_str());
     return Status::Fail(error);

@@ -10,7 +10,6 @@
 namespace vant::fs {
 namespace {
 
-constexpr int kTemporaryNameAttempts = 16;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // The target may be missing; a folder or a read-only file refuses the write.
@@ -33,13 +32,9 @@ Status PendingFile::Begin(std::u16string_view target, bool copyExisting) {
   if (!hostPath) return Status::Fail(kBadPathError);
   bool exists = false;
   if (Status checked = CheckTarget(*hostPath, &exists); !checked.ok()) return checked;
-  Status made = Status::Fail(EEXIST);
-  for (int i = 0; i < kTemporaryNameAttempts && made.exists(); ++i) {
-    if (!detail::TemporaryNameBeside(*hostPath, &temporary_)) return Status::Fail(EIO);
-    made = copyExisting && exists
-               ? detail::CopyToNewFile(*hostPath, temporary_)
-               : file_.OpenHost(temporary_, Access::kWrite, Disposition::kCreateNew);
-  }
+  const Status made = copyExisting && exists
+                          ? detail::CopyToTemporaryBeside(*hostPath, *hostPath, &temporary_)
+                          : detail::CreateTemporaryBeside(*hostPath, file_, &temporary_);
   if (!made.ok()) {
     temporary_.clear();
     return made;
