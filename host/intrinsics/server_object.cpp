@@ -1,8 +1,8 @@
 #include "host/intrinsics/server_object.h"
 
-#include "host/ado/ado_objects.h"
 #include "host/intrinsics/error_object.h"
 #include "host/intrinsics/error_record.h"
+#include "host/ado/ado_objects.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
@@ -40,8 +40,7 @@ HRESULT ServerObject::get_ScriptTimeout(std::int32_t* out) {
 }
 
 HRESULT ServerObject::put_ScriptTimeout(std::int32_t seconds) {
-  if (seconds < 1)
-    return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
+  if (seconds < 1) return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
   core_->scriptTimeout = seconds;
   return S_OK;
 }
@@ -76,8 +75,7 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
   return S_OK;
 }
 
-// The host's own classes (the database objects, Scriptlet.TypeLib,
-// Scripting.FileSystemObject) come
+// The host's own classes (the database objects, Scriptlet.TypeLib) come
 // first; everything else is activated through the registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
   std::shared_ptr<PageCore> core = core_;
@@ -102,8 +100,7 @@ HRESULT ServerObject::CreateObject(const Bstr& progId, IDispatch** out) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
     Activation made = Activate(progId.str());
-    if (Failed(made.status))
-      return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
+    if (Failed(made.status)) return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
     if (const HRESULT hr = StartPageObject(made.object); Failed(hr)) return hr;
     *out = made.object.Detach();
     return S_OK;
@@ -150,9 +147,8 @@ HRESULT ServerObject::PagePath(const Bstr& path, std::string* virtualPath) const
   std::u16string error;
   auto resolved = ResolveSitePath(path.str(), core_->currentPage, &error);
   if (!resolved || resolved->segments.empty()) {
-    return RaiseError(
-        E_INVALIDARG, kSource,
-        u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
+    return RaiseError(E_INVALIDARG, kSource,
+                      u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
   }
   *virtualPath = resolved->Virtual();
   return S_OK;
