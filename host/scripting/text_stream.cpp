@@ -156,7 +156,12 @@ class TextStreamObject final
   // A stream that writes to `pending`, committed over or beside the target.
   TextStreamObject(std::unique_ptr<fs::PendingFile> pending, bool unicode, bool replace)
       : writer_(std::move(pending)), unicode_(unicode), replace_(replace) {}
-  ~TextStreamObject() override { (void)Finish(); }
+  // A stream the page never closed is committed as Close would, without
+  // leaving an error record behind for an unrelated later call.
+  ~TextStreamObject() override {
+    if (writer_ == nullptr || !writer_->active()) return;
+    if (writer_->Write(buffer_).ok()) (void)writer_->Commit(replace_);
+  }
 
   HRESULT get_Line(std::int32_t* out) override {
     if (out == nullptr) return E_POINTER;

@@ -13,10 +13,9 @@ namespace {
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // The target may be missing; a folder or a read-only file refuses the write.
-Status CheckTarget(const std::string& hostPath, bool* exists) {
+Status CheckTarget(const std::string& hostPath) {
   struct stat info {};
-  *exists = ::stat(hostPath.c_str(), &info) == 0;
-  if (!*exists) return Status::Ok();
+  if (::stat(hostPath.c_str(), &info) != 0) return Status::Ok();
   if (S_ISDIR(info.st_mode)) return Status::Fail(EISDIR);
   if ((info.st_mode & kWriteBits) == 0) return Status::Fail(EACCES);
   return Status::Ok();
@@ -26,28 +25,25 @@ Status CheckTarget(const std::string& hostPath, bool* exists) {
 
 PendingFile::~PendingFile() { Abandon(); }
 
-Status PendingFile::Begin(std::u16string_view target, bool copyExisting) {
+Status PendingFile::Begin(std::u16string_view target, bool append) {
   Abandon();
   const auto hostPath = ToHostPath(target);
   if (!hostPath) return Status::Fail(kBadPathError);
-  bool exists = false;
-  if (Status checked = CheckTarget(*hostPath, &exists); !checked.ok()) return checked;
-  const Status made = copyExisting && exists
-                          ? detail::CopyToTemporaryBeside(*hostPath, *hostPath, &temporary_)
-                          : detail::CreateTemporaryBeside(*hostPath, file_, &temporary_);
-  if (!made.ok()) {
-    temporary_.clear();
+  if (Status checked = CheckTarget(*hostPath); !checked.ok()) return checked;
+  if (!append) {
+    const Status made = detail::CreateTemporaryBeside(*hostPath, file_, &temporary_);
+    if (!made.ok()) temporary_.clear();
+    target_ = *hostPath;
     return made;
   }
-  if (!file_.is_open()) {
-    int64_t end = 0;
-    Status opened = file_.OpenHost(temporary_, Access::kWrite, Disposition::kOpenExisting);
-    if (opened.ok()) opened = file_.Seek(0, SeekFrom::kEnd, end);
-    if (!opened.ok()) {
-      Abandon();
-      return Status::Fail(opened.error);
-    }
+  int64_t end = 0;
+  Status opened = file_.OpenHost(*hostPath, Access::kWrite, Disposition::kOpenAlways);
+  if (opened.ok()) opened = file_.Seek(0, SeekFrom::kEnd, end);
+  if (!opened.ok()) {
+    (void)file_.Close();
+    return Status::Fail(opened.error);
   }
+  oldSize_ = static_cast<uint64_t>(end);
   target_ = *hostPath;
   return Status::Ok();
 }
@@ -60,6 +56,12 @@ Status PendingFile::Write(std::string_view bytes) {
 Status PendingFile::Commit(bool replace) {
   if (!file_.is_open()) return Status::Fail(EBADF);
   Status done = file_.Sync();
+  if (temporary_.empty()) {
+    // An append is in place already: a failed flush takes it back.
+    if (done.ok()) return file_.Close();
+    Abandon();
+    return Status::Fail(done.error);
+  }
   if (const Status closed = file_.Close(); done.ok()) done = closed;
   if (done.ok()) {
     done =
@@ -74,6 +76,7 @@ Status PendingFile::Commit(bool replace) {
 }
 
 void PendingFile::Abandon() {
+  if (temporary_.empty() && file_.is_open()) (void)file_.Truncate(oldSize_);
   (void)file_.Close();
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();

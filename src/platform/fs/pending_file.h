@@ -3,6 +3,7 @@
 // leaves the old file whole.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,14 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Creates the temporary file beside `target`; with `copyExisting` it
-  // starts as a copy of the file at `target` (to append to), when there is
-  // one. kBadPathError when the path does not map; EISDIR when `target` is
-  // a folder; EACCES when it is a read-only file; ENOENT when its folder is
-  // missing; otherwise the failing step's errno, with nothing left behind.
-  Status Begin(std::u16string_view target, bool copyExisting);
+  // Creates the temporary file beside `target`, or with `append` opens the
+  // file at `target` itself (made when missing) to write after its end, so
+  // appending to a large file copies nothing; a failed append cuts the file
+  // back to its old length. kBadPathError when the path does not map;
+  // EISDIR when `target` is a folder; EACCES when it is a read-only file;
+  // ENOENT when its folder is missing; otherwise the failing step's errno,
+  // with nothing left behind.
+  Status Begin(std::u16string_view target, bool append);
 
   // Appends bytes to the temporary file. EBADF when not begun; otherwise the
   // write's errno (ENOSPC, EIO...).
@@ -32,11 +35,12 @@ class PendingFile {
 
   // Flushes and closes the temporary file and renames it onto the target:
   // over a file there when `replace`, else failing with EEXIST when one
-  // appeared meanwhile. On failure the temporary file is removed and the
-  // target is as it was. EBADF when not begun.
+  // appeared meanwhile (an append only flushes and closes). On failure the
+  // temporary file is removed, or the appended bytes cut off, and the target
+  // is as it was. EBADF when not begun.
   Status Commit(bool replace);
 
-  // Removes the temporary file; the target is untouched.
+  // Removes the temporary file, or cuts off what was appended.
   void Abandon();
 
   bool active() const { return file_.is_open(); }
@@ -44,7 +48,8 @@ class PendingFile {
  private:
   File file_;
   std::string target_;
-  std::string temporary_;
+  std::string temporary_;  // empty for an append
+  uint64_t oldSize_ = 0;   // an appended file's length before the append
 };
 
 }  // namespace vant::fs
