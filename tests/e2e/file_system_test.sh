@@ -98,6 +98,9 @@ err("write_to_reader", function () { fso.OpenTextFile(p).Write("x"); });
 err("unmapped_drive", function () { fso.GetDrive("Q:"); });
 err("wildcard_no_match", function () { fso.DeleteFile(dir + "\\*.none"); });
 out("old_kept", fso.OpenTextFile(p).ReadLine());
+ts = fso.CreateTextFile(dir + "\\c\u0001.txt"); ts.Write("ctl"); ts.Close();
+out("as_stream", fso.GetFolder(dir).Files("c\u0001.txt").OpenAsTextStream(1).ReadAll());
+out("temp_folder", fso.FolderExists(fso.GetSpecialFolder(2).Path));
 %>
 P
 
@@ -150,6 +153,10 @@ expect_eq "writing a stream opened to read" "$(v write_to_reader)" "800a0036 Bad
 expect_eq "an unmapped drive" "$(v unmapped_drive)" "800a0044 Device unavailable"
 expect_eq "a wildcard that matches nothing" "$(v wildcard_no_match)" "800a0035 File not found"
 expect_eq "failed create leaves the old file" "$(v old_kept)" "first"
+expect_eq "a control character is a name character, as for the components" \
+  "$(cat "$SITE/work/c"$'\x01'".txt")" "ctl"
+expect_eq "Files(name).OpenAsTextStream" "$(v as_stream)" "ctl"
+expect_eq "GetSpecialFolder(2) is the temporary folder" "$(v temp_folder)" "true"
 expect_eq "no temporary files left" "$(ls -a "$SITE/work" | grep -c '~vant')" "0"
 
 finish
