@@ -411,9 +411,9 @@ class DrivesObject final
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return Guarded(kFileSystemSource, [&] {
-      Bstr spec;
-      if (Failed(VariantToBstr(key.Deref(), &spec))) return Raise(RuntimeError::kInvalidCall);
-      return GetDriveObject(spec.view(), currentFolder_, out);
+      Bstr drive;
+      if (Failed(VariantToBstr(key.Deref(), &drive))) return Raise(RuntimeError::kInvalidCall);
+      return GetDriveObject(drive.view(), currentFolder_, out);
     });
   }
   HRESULT get_Count(std::int32_t* out) override {
@@ -468,20 +468,20 @@ HRESULT GetFolderObject(std::u16string_view path, std::u16string_view currentFol
   return S_OK;
 }
 
-char16_t DriveLetterOf(std::u16string_view spec) {
-  if (spec.empty()) return 0;
-  const char16_t letter = spec[0];
+char16_t DriveLetterOf(std::u16string_view drive) {
+  if (drive.empty()) return 0;
+  const char16_t letter = drive[0];
   const bool isLetter = (letter >= u'A' && letter <= u'Z') || (letter >= u'a' && letter <= u'z');
-  if (!isLetter || (spec.size() > 1 && spec[1] != u':')) return 0;
-  if (spec.size() > 2 && spec[2] != u'\\' && spec[2] != u'/') return 0;
+  if (!isLetter || (drive.size() > 1 && drive[1] != u':')) return 0;
+  if (drive.size() > 2 && drive[2] != u'\\' && drive[2] != u'/') return 0;
   return letter >= u'a' ? static_cast<char16_t>(letter - (u'a' - u'A')) : letter;
 }
 
-HRESULT GetDriveObject(std::u16string_view spec, std::u16string_view currentFolder,
+HRESULT GetDriveObject(std::u16string_view drive, std::u16string_view currentFolder,
                        IDispatch** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  const char16_t letter = DriveLetterOf(spec);
+  const char16_t letter = DriveLetterOf(drive);
   if (letter == 0) return Raise(RuntimeError::kInvalidCall);
   if (!fs::DriveFolder(static_cast<char>(letter))) return Raise(RuntimeError::kDeviceUnavailable);
   *out = DriveObject::Create(letter, std::u16string(currentFolder)).Detach();

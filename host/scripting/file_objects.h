@@ -20,14 +20,14 @@ HRESULT GetFileObject(std::u16string_view path, std::u16string_view currentFolde
 HRESULT GetFolderObject(std::u16string_view path, std::u16string_view currentFolder,
                         IDispatch** out);
 
-// The drive letter `spec` names ("C", "C:", "C:\..."), or 0 when it names
+// The drive letter `drive` names ("C", "C:", "C:\..."), or 0 when it names
 // none.
-char16_t DriveLetterOf(std::u16string_view spec);
+char16_t DriveLetterOf(std::u16string_view drive);
 
 // A Drive for a mapped drive letter; raises "Device unavailable" for an
-// unmapped one and "Invalid procedure call or argument" for a spec that is
+// unmapped one and "Invalid procedure call or argument" for text that is
 // no drive.
-HRESULT GetDriveObject(std::u16string_view spec, std::u16string_view currentFolder,
+HRESULT GetDriveObject(std::u16string_view drive, std::u16string_view currentFolder,
                        IDispatch** out);
 
 // The Drives collection: every mapped drive, by letter.

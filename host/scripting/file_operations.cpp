@@ -35,7 +35,7 @@ HRESULT Transfer(std::u16string_view source, std::u16string_view destination, bo
   const bool intoFolder = HasWildcard(FileNamePart(source)) || EndsWithSeparator(destination);
   const RuntimeError missing = folders ? RuntimeError::kPathNotFound : RuntimeError::kFileNotFound;
   std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(source, folders, paths); Failed(hr)) return hr;
+  if (const HRESULT hr = ExpandPattern(source, folders, paths); Failed(hr)) return hr;
   if (paths.empty()) return Raise(missing);
   if (intoFolder && !fs::FolderExists(destination)) return Raise(RuntimeError::kPathNotFound);
   for (const std::u16string& path : paths) {
@@ -49,14 +49,14 @@ HRESULT Transfer(std::u16string_view source, std::u16string_view destination, bo
 
 }  // namespace
 
-HRESULT ExpandSpec(std::u16string_view spec, bool folders, std::vector<std::u16string>& paths) {
+HRESULT ExpandPattern(std::u16string_view path, bool folders, std::vector<std::u16string>& paths) {
   paths.clear();
-  const std::u16string_view pattern = FileNamePart(spec);
+  const std::u16string_view pattern = FileNamePart(path);
   if (!HasWildcard(pattern)) {
-    paths.emplace_back(spec);
+    paths.emplace_back(path);
     return S_OK;
   }
-  const std::u16string_view folder = ParentPart(spec);
+  const std::u16string_view folder = ParentPart(path);
   std::vector<fs::FolderEntry> entries;
   if (fs::Status listed = fs::ListFolder(folder, entries); !listed.ok()) {
     return RaiseStatus(listed, Missing::kPath);
@@ -69,10 +69,10 @@ HRESULT ExpandSpec(std::u16string_view spec, bool folders, std::vector<std::u16s
   return S_OK;
 }
 
-HRESULT DeleteFiles(std::u16string_view spec, bool force) {
+HRESULT DeleteFiles(std::u16string_view target, bool force) {
   std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(spec, false, paths); Failed(hr)) return hr;
-  if (HasWildcard(FileNamePart(spec)) && paths.empty()) return Raise(RuntimeError::kFileNotFound);
+  if (const HRESULT hr = ExpandPattern(target, false, paths); Failed(hr)) return hr;
+  if (HasWildcard(FileNamePart(target)) && paths.empty()) return Raise(RuntimeError::kFileNotFound);
   for (const std::u16string& path : paths) {
     if (fs::FolderExists(path)) return Raise(RuntimeError::kFileNotFound);
     if (!force && IsReadOnlyFile(path)) return Raise(RuntimeError::kPermissionDenied);
@@ -83,9 +83,9 @@ HRESULT DeleteFiles(std::u16string_view spec, bool force) {
   return S_OK;
 }
 
-HRESULT DeleteFolders(std::u16string_view spec, bool force) {
+HRESULT DeleteFolders(std::u16string_view target, bool force) {
   std::vector<std::u16string> paths;
-  if (const HRESULT hr = ExpandSpec(spec, true, paths); Failed(hr)) return hr;
+  if (const HRESULT hr = ExpandPattern(target, true, paths); Failed(hr)) return hr;
   if (paths.empty()) return Raise(RuntimeError::kPathNotFound);
   for (const std::u16string& path : paths) {
     if (fs::Status deleted = fs::DeleteFolderTree(path, force); !deleted.ok()) {

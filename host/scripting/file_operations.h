@@ -12,14 +12,14 @@
 
 namespace vant::host::scripting {
 
-// Deletes the files `spec` names (wildcards allowed in its last segment).
+// Deletes the files `target` names (wildcards allowed in its last segment).
 // Read-only files need `force` ("Permission denied" otherwise). "File not
 // found" when nothing matches, "Path not found" when the folder is missing.
-HRESULT DeleteFiles(std::u16string_view spec, bool force);
+HRESULT DeleteFiles(std::u16string_view target, bool force);
 
-// Deletes the folders `spec` names, with their content. "Path not found"
+// Deletes the folders `target` names, with their content. "Path not found"
 // when nothing matches; a read-only file inside needs `force`.
-HRESULT DeleteFolders(std::u16string_view spec, bool force);
+HRESULT DeleteFolders(std::u16string_view target, bool force);
 
 // Copies the files `source` names to `destination`: into it when it ends
 // with "\" or the source has wildcards, else to that name. "File already
@@ -39,9 +39,9 @@ HRESULT CopyFolders(std::u16string_view source, std::u16string_view destination,
 // Moves folders like CopyFolders places them, never onto anything existing.
 HRESULT MoveFolders(std::u16string_view source, std::u16string_view destination);
 
-// Fills `paths` with what `spec` names: itself without wildcards (whether or
+// Fills `paths` with what `path` names: itself without wildcards (whether or
 // not it exists), else the matching files or folders of its folder, by name.
 // Fails with "Path not found" when a wildcard's folder cannot be listed.
-HRESULT ExpandSpec(std::u16string_view spec, bool folders, std::vector<std::u16string>& paths);
+HRESULT ExpandPattern(std::u16string_view path, bool folders, std::vector<std::u16string>& paths);
 
 }  // namespace vant::host::scripting

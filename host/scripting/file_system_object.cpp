@@ -63,29 +63,29 @@ class FileSystemObject final
     *out = Bstr(Utf8ToUtf16(name));
     return S_OK;
   }
-  HRESULT DriveExists(const Bstr& spec, VARIANT_BOOL* out) override {
+  HRESULT DriveExists(const Bstr& drive, VARIANT_BOOL* out) override {
     if (out == nullptr) return E_POINTER;
-    const char16_t letter = DriveLetterOf(spec.view());
+    const char16_t letter = DriveLetterOf(drive.view());
     *out = ToVariantBool(letter != 0 && fs::DriveFolder(static_cast<char>(letter)).has_value());
     return S_OK;
   }
-  HRESULT FileExists(const Bstr& spec, VARIANT_BOOL* out) override {
+  HRESULT FileExists(const Bstr& path, VARIANT_BOOL* out) override {
     if (out == nullptr) return E_POINTER;
     return Guarded(kFileSystemSource, [&] {
-      *out = ToVariantBool(fs::FileExists(Absolute(spec)));
+      *out = ToVariantBool(fs::FileExists(Absolute(path)));
       return S_OK;
     });
   }
-  HRESULT FolderExists(const Bstr& spec, VARIANT_BOOL* out) override {
+  HRESULT FolderExists(const Bstr& path, VARIANT_BOOL* out) override {
     if (out == nullptr) return E_POINTER;
     return Guarded(kFileSystemSource, [&] {
-      *out = ToVariantBool(fs::FolderExists(Absolute(spec)));
+      *out = ToVariantBool(fs::FolderExists(Absolute(path)));
       return S_OK;
     });
   }
-  HRESULT GetDrive(const Bstr& spec, IDispatch** out) override {
+  HRESULT GetDrive(const Bstr& drive, IDispatch** out) override {
     return Guarded(kFileSystemSource,
-                   [&] { return GetDriveObject(spec.view(), currentFolder_, out); });
+                   [&] { return GetDriveObject(drive.view(), currentFolder_, out); });
   }
   HRESULT GetFile(const Bstr& path, IDispatch** out) override {
     return Guarded(kFileSystemSource,
@@ -107,13 +107,13 @@ class FileSystemObject final
       return GetFolderObject(*temporary, currentFolder_, out);
     });
   }
-  HRESULT DeleteFile(const Bstr& spec, VARIANT_BOOL force) override {
+  HRESULT DeleteFile(const Bstr& path, VARIANT_BOOL force) override {
     return Guarded(kFileSystemSource,
-                   [&] { return DeleteFiles(Absolute(spec), force != VARIANT_FALSE); });
+                   [&] { return DeleteFiles(Absolute(path), force != VARIANT_FALSE); });
   }
-  HRESULT DeleteFolder(const Bstr& spec, VARIANT_BOOL force) override {
+  HRESULT DeleteFolder(const Bstr& path, VARIANT_BOOL force) override {
     return Guarded(kFileSystemSource,
-                   [&] { return DeleteFolders(Absolute(spec), force != VARIANT_FALSE); });
+                   [&] { return DeleteFolders(Absolute(path), force != VARIANT_FALSE); });
   }
   HRESULT MoveFile(const Bstr& source, const Bstr& destination) override {
     return Guarded(kFileSystemSource,
