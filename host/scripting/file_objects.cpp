@@ -71,7 +71,7 @@ class ItemBase : public ComObject<Self, DispatchImpl<Interface>, ISupportErrorIn
       if (!IsLeafName(name.view())) return Raise(RuntimeError::kBadFileName);
       const std::u16string target = JoinPath(ParentPart(path_), name.view());
       if (fs::Status moved = fs::MoveNoReplace(path_, target); !moved.ok()) {
-        return RaiseStatus(moved, Missing::kFile);
+        return RaiseStatus(moved, MissingKind());
       }
       path_ = target;
       return S_OK;
