@@ -26,6 +26,12 @@ std::u16string TargetOf(std::u16string_view source, std::u16string_view destinat
   return JoinPath(destination, FileNamePart(source));
 }
 
+// A folder copied or moved into itself would nest without end.
+bool IsInside(std::u16string_view path, std::u16string_view folder) {
+  return path.size() > folder.size() && path.starts_with(folder) &&
+         (path[folder.size()] == u'\\' || folder.ends_with(u'\\'));
+}
+
 // What every copy and move shares: expand the source, check that each
 // match is there and that a destination folder exists, then `act` on each
 // source and its target in turn, stopping at the first failure.
@@ -40,9 +46,9 @@ HRESULT Transfer(std::u16string_view source, std::u16string_view destination, bo
   if (intoFolder && !fs::FolderExists(destination)) return Raise(RuntimeError::kPathNotFound);
   for (const std::u16string& path : paths) {
     if (!(folders ? fs::FolderExists(path) : fs::FileExists(path))) return Raise(missing);
-    if (const HRESULT hr = act(path, TargetOf(path, destination, intoFolder)); Failed(hr)) {
-      return hr;
-    }
+    const std::u16string target = TargetOf(path, destination, intoFolder);
+    if (folders && IsInside(target, path)) return Raise(RuntimeError::kPermissionDenied);
+    if (const HRESULT hr = act(path, target); Failed(hr)) return hr;
   }
   return S_OK;
 }

@@ -76,6 +76,7 @@ for (var e = new Enumerator(fso.GetFolder(dir + "\\sub").Files); !e.atEnd(); e.m
 out("after_wildcard", names.join(","));
 fso.CopyFolder(dir + "\\sub", dir + "\\copy");
 out("copied_folder", fso.FileExists(dir + "\\copy\\moved.txt"));
+err("copy_into_itself", function () { fso.CopyFolder(dir + "\\sub", dir + "\\sub\\inner"); });
 fso.MoveFolder(dir + "\\copy", dir + "\\sub\\");
 out("subfolders", fso.GetFolder(dir + "\\sub").SubFolders.Count + "," + fso.FolderExists(dir + "\\copy"));
 var f = fso.GetFile(dir + "\\sub\\moved.txt");
@@ -135,6 +136,7 @@ expect_eq "GetTempName" "$(v temp_name)" "true"
 expect_eq "drives" "$(v drive)" "C,true,1"
 expect_eq "DeleteFile with a wildcard, any case" "$(v after_wildcard)" "moved.txt"
 expect_eq "CopyFolder" "$(v copied_folder)" "true"
+expect_eq "CopyFolder into itself" "$(v copy_into_itself)" "800a0046 Permission denied"
 expect_eq "MoveFolder into a folder" "$(v subfolders)" "1,false"
 expect_eq "Attributes read-only" "$(v read_only)" "1"
 expect_eq "DeleteFile of a read-only file" "$(v delete_read_only)" "800a0046 Permission denied"

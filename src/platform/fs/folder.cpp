@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/fs/detail/copy_file.h"
 #include "platform/fs/move.h"
@@ -32,6 +33,17 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// The temporary files of this layer's copies and pending writes
+// ("<target>.~vant" and eight hex digits) are no one's content yet.
+bool IsTemporaryName(std::string_view name) {
+  constexpr std::string_view kMark = ".~vant";
+  constexpr std::size_t kDigits = 8;
+  if (name.size() < kMark.size() + kDigits) return false;
+  const std::string_view tail = name.substr(name.size() - kMark.size() - kDigits);
+  return tail.starts_with(kMark) &&
+         tail.find_first_not_of("0123456789abcdef", kMark.size()) == std::string_view::npos;
+}
+
 // Names that survive the trip to UTF-16 and back; others cannot be named.
 bool RoundTrips(const std::string& name) {
   return sys::Utf16ToUtf8(sys::Utf8ToUtf16(name)) == name;
@@ -45,7 +57,7 @@ Status ListHost(const std::string& hostPath, std::vector<FolderEntry>& out) {
   while (const dirent* entry = ::readdir(folder.dir)) {
     const std::string name = entry->d_name;
     struct stat info {};
-    if (IsDotOrDotDot(entry->d_name) || !RoundTrips(name) ||
+    if (IsDotOrDotDot(entry->d_name) || IsTemporaryName(name) || !RoundTrips(name) ||
         ::fstatat(::dirfd(folder.dir), entry->d_name, &info, 0) != 0) {
       continue;
     }

@@ -23,8 +23,9 @@ struct FolderEntry {
 };
 
 // The entries of a folder, "." and ".." left out, sorted by name. Entries
-// whose names are not UTF-8 (no Windows path could name them) and dangling
-// symbolic links are skipped. kBadPathError when the path does not map;
+// whose names are not UTF-8 (no Windows path could name them), dangling
+// symbolic links and the temporary files of copies and pending writes
+// ("<name>.~vant" and eight hex digits) are skipped. kBadPathError when the path does not map;
 // otherwise opendir's errno (ENOENT, ENOTDIR, EACCES...).
 Status ListFolder(std::u16string_view windowsPath, std::vector<FolderEntry>& out);
 

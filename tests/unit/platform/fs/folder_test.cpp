@@ -54,6 +54,7 @@ TEST_F(FolderTest, DeleteTreeRemovesLinksNotTheirTargetsAndHonoursReadOnly) {
 TEST_F(FolderTest, ListingSkipsNamesNoWindowsPathCanName) {
   WriteText(dir_.Host("b.txt"), "");
   WriteText(dir_.Host("bad\xff.txt"), "");
+  WriteText(dir_.Host("b.txt.~vant0123abcd"), "");
   ASSERT_EQ(::mkdir(dir_.Host("a").c_str(), 0777), 0);
   ASSERT_EQ(::symlink("/nonexistent-target", dir_.Host("dangling").c_str()), 0);
   std::vector<FolderEntry> entries;
