@@ -1,8 +1,7 @@
-// The File, Folder and Drive objects and the Files, SubFolders and Drives
-// collections. Each object holds an absolute Windows path and asks the file
-// system afresh on every property read; a collection lists its folder when
-// it is made. `currentFolder` is the folder relative paths given to the
-// objects' Copy, Move and CreateTextFile are taken from.
+// The File and Folder objects and the Files and SubFolders collections. Each object holds an
+// absolute Windows path and asks the file system afresh on every property read; a collection lists
+// its folder when it is made. `currentFolder` is the folder relative paths given to the objects'
+// Copy, Move and CreateTextFile are taken from.
 #pragma once
 
 #include <string>
@@ -19,18 +18,5 @@ HRESULT GetFileObject(std::u16string_view path, std::u16string_view currentFolde
 // A Folder for an existing folder; raises "Path not found" otherwise.
 HRESULT GetFolderObject(std::u16string_view path, std::u16string_view currentFolder,
                         IDispatch** out);
-
-// The drive letter `drive` names ("C", "C:", "C:\..."), or 0 when it names
-// none.
-char16_t DriveLetterOf(std::u16string_view drive);
-
-// A Drive for a mapped drive letter; raises "Device unavailable" for an
-// unmapped one and "Invalid procedure call or argument" for text that is
-// no drive.
-HRESULT GetDriveObject(std::u16string_view drive, std::u16string_view currentFolder,
-                       IDispatch** out);
-
-// The Drives collection: every mapped drive, by letter.
-HRESULT GetDrivesCollection(std::u16string_view currentFolder, IDispatch** out);
 
 }  // namespace vant::host::scripting

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host/scripting/drive_objects.h"
 #include "host/scripting/file_objects.h"
 #include "host/scripting/file_operations.h"
 #include "host/scripting/interfaces/file_system.h"
