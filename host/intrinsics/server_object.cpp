@@ -10,6 +10,7 @@
 #include "host/intrinsics/text_encode.h"
 #include "host/intrinsics/type_lib_object.h"
 #include "host/scripting/dictionary_object.h"
+#include "host/scripting/file_system_object.h"
 
 namespace vant::host::intrinsics {
 
@@ -89,6 +90,7 @@ Activation ServerObject::Activate(std::u16string_view progId) {
   if (!builtIn) builtIn = CreateTypeLibObject(progId);
   if (!builtIn) builtIn = ado::CreateStreamObject(progId);
   if (!builtIn) builtIn = scripting::CreateDictionaryObject(progId);
+  if (!builtIn) builtIn = scripting::CreateFileSystemObject(progId, mapPath);
   if (builtIn) {
     Activation made;
     made.object = std::move(builtIn);

@@ -23,6 +23,8 @@ starts, and the window says so.</p>
 </form>
 <p>Other upload demos: <a href="multi.asp">several files, fields in several languages</a>,
 <a href="modern.asp">progress bar in the page</a>.</p>
+<h2>Files uploaded so far</h2>
+<%= UploadFolderListing() %>
 <script>
 function openMonitor() {
   window.open("monitor.asp", "vantmonitor",

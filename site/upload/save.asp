@@ -27,4 +27,5 @@ PageHead("Upload result");
 <% if (error) { %><p class="error"><%= Server.HTMLEncode(error) %></p><% } %>
 <%= table %>
 <p><a href="default.asp">Upload more</a> · files are kept in <code>/uploads</code>.</p>
+<%= UploadFolderListing() %>
 <% PageFoot(); %>

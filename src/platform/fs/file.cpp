@@ -124,6 +124,12 @@ Status File::Size(uint64_t& size) const {
   return Status::Ok();
 }
 
+Status File::Truncate(uint64_t size) {
+  if (fd_ < 0) return Status::Fail(EBADF);
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return Status::FromErrno();
+  return Status::Ok();
+}
+
 Status File::Sync() {
   if (fd_ < 0) return Status::Fail(EBADF);
   if (::fsync(fd_) != 0) return Status::FromErrno();

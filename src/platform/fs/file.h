@@ -62,6 +62,9 @@ class File {
   // The current size in bytes.
   Status Size(uint64_t& size) const;
 
+  // Cuts the file to `size` bytes (ftruncate); the position is unchanged.
+  Status Truncate(uint64_t size);
+
   // Flushes data and metadata to the device (fsync).
   Status Sync();
 

@@ -1,5 +1,6 @@
 #include "platform/fs/file_info.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,22 @@ constexpr uint64_t kSecondsFrom1601To1970 = 11'644'473'600;
 constexpr double kDaysFrom1899To1970 = 25'569.0;
 constexpr double kSecondsPerDay = 86'400.0;
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+double ToDate(int64_t seconds, int64_t nanoseconds) {
+  return kDaysFrom1899To1970 +
+         (static_cast<double>(seconds) + static_cast<double>(nanoseconds) / 1e9) / kSecondsPerDay;
+}
+
+// The birth time where the file system keeps one; the last write otherwise.
+double CreatedDate(const std::string& hostPath, const struct stat& info) {
+  struct statx extended {};
+  if (::statx(AT_FDCWD, hostPath.c_str(), 0, STATX_BTIME, &extended) == 0 &&
+      (extended.stx_mask & STATX_BTIME) != 0) {
+    return ToDate(extended.stx_btime.tv_sec, extended.stx_btime.tv_nsec);
+  }
+  return ToDate(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+}
 
 std::optional<struct stat> StatPath(std::u16string_view windowsPath) {
   const auto hostPath = ToHostPath(windowsPath);
@@ -55,8 +72,7 @@ uint64_t FileAttributes::LastWriteFileTime() const {
 }
 
 double FileAttributes::LastWriteDate() const {
-  const double seconds = static_cast<double>(lastWriteSeconds) + lastWriteNanoseconds / 1e9;
-  return kDaysFrom1899To1970 + seconds / kSecondsPerDay;
+  return ToDate(lastWriteSeconds, lastWriteNanoseconds);
 }
 
 bool FileExists(std::u16string_view windowsPath) {
@@ -78,6 +94,19 @@ Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out) {
   out.size = static_cast<uint64_t>(info.st_size);
   out.lastWriteSeconds = info.st_mtim.tv_sec;
   out.lastWriteNanoseconds = static_cast<int32_t>(info.st_mtim.tv_nsec);
+  out.createdDate = CreatedDate(*hostPath, info);
+  out.lastAccessDate = ToDate(info.st_atim.tv_sec, info.st_atim.tv_nsec);
+  out.readOnly = (info.st_mode & kWriteBits) == 0;
+  return Status::Ok();
+}
+
+Status SetReadOnly(std::u16string_view windowsPath, bool readOnly) {
+  const auto hostPath = ToHostPath(windowsPath);
+  if (!hostPath) return Status::Fail(kBadPathError);
+  struct stat info {};
+  if (::stat(hostPath->c_str(), &info) != 0) return Status::FromErrno();
+  const mode_t mode = readOnly ? (info.st_mode & ~kWriteBits) : (info.st_mode | S_IWUSR);
+  if (::chmod(hostPath->c_str(), mode & 07777) != 0) return Status::FromErrno();
   return Status::Ok();
 }
 

@@ -14,6 +14,12 @@ struct FileAttributes {
   uint64_t size = 0;
   int64_t lastWriteSeconds = 0;  // Unix time, UTC
   int32_t lastWriteNanoseconds = 0;
+  // Creation (the file system's birth time, else the last write) and last
+  // access, as automation DATEs in UTC.
+  double createdDate = 0;
+  double lastAccessDate = 0;
+  // No write permission bit is set: the read-only attribute.
+  bool readOnly = false;
 
   // Last write as a FILETIME: 100 ns intervals since 1601-01-01 UTC.
   uint64_t LastWriteFileTime() const;
@@ -32,6 +38,11 @@ bool FolderExists(std::u16string_view windowsPath);
 // Fills `out` for the file or folder at the path. kBadPathError when the
 // path does not map; otherwise stat's errno (ENOENT, EACCES, ENOTDIR...).
 Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out);
+
+// Sets or clears the read-only attribute: clears every write permission
+// bit, or gives the owner write permission back. kBadPathError when the path
+// does not map; otherwise stat's or chmod's errno.
+Status SetReadOnly(std::u16string_view windowsPath, bool readOnly);
 
 // Creates the folder and every missing parent, like "mkdir -p". An existing
 // folder is success, also when another thread creates it concurrently.

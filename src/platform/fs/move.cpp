@@ -5,18 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 
 #include "platform/fs/detail/copy_file.h"
 #include "platform/fs/fault_injection.h"
 #include "platform/fs/path_map.h"
-#include "platform/sys/random.h"
 
 namespace vant::fs {
 namespace {
-
-constexpr int kTemporaryNameAttempts = 16;
 
 // Each rename-like call first consults fault injection, then the kernel.
 int Rename(const std::string& from, const std::string& to) {
@@ -41,26 +36,13 @@ Status RemoveSource(const std::string& from) {
   return Status::Ok();
 }
 
-// False (EIO) only when the kernel's random source fails.
-bool TemporaryNameBeside(const std::string& target, std::string* name) {
-  std::uint32_t random = 0;
-  if (!sys::TryRandom32(&random)) return false;
-  char suffix[16];
-  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", random);
-  *name = target + suffix;
-  return true;
-}
-
 // The cross-volume half of MoveReplacing: copy to a fresh temporary name in
 // the target's folder, then rename it over the target.
 Status CopyReplacing(const std::string& from, const std::string& to) {
   std::string temporary;
-  Status copied = Status::Fail(EEXIST);
-  for (int i = 0; i < kTemporaryNameAttempts && copied.exists(); ++i) {
-    if (!TemporaryNameBeside(to, &temporary)) return Status::Fail(EIO);
-    copied = detail::CopyToNewFile(from, temporary);
+  if (Status copied = detail::CopyToTemporaryBeside(from, to, &temporary); !copied.ok()) {
+    return copied;
   }
-  if (!copied.ok()) return copied;
   if (const int error = Rename(temporary, to)) {
     ::unlink(temporary.c_str());
     return Status::Fail(error);

@@ -48,6 +48,12 @@ hz.html|attachment
 hz.svg|attachment
 hz.png|
 ROWS
+# The upload pages list the folder; a name holding markup is shown as text.
+printf x >"$SAMPLE/uploads/<i>hz.txt"
+listing=$(curl -s -b "$JAR" "$SAMPLE_BASE/upload/default.asp")
+expect_has "upload folder: the upload page lists its files" "$listing" ">hz.png</a></td><td>"
+expect_has "upload folder: a listed name is encoded" "$listing" "&lt;i&gt;hz.txt"
+expect_lacks "upload folder: no listed name is markup" "$listing" "<i>hz.txt"
 printf '%s' '<% try { Server.Execute("/uploads/direct.asp"); } catch (e) { Response.Write("ERR"); } %>' >"$SAMPLE/exec.asp"
 expect_like "upload folder: Server.Execute runs no page there" "$(curl -s "$SAMPLE_BASE/exec.asp")" "*ERR"
 stop_sample_host

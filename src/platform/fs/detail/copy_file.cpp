@@ -4,14 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/fs/file.h"
+#include "platform/sys/random.h"
 
 namespace vant::fs::detail {
 namespace {
 
 constexpr size_t kCopyBufferSize = size_t{64} * 1024;
+constexpr int kTemporaryNameAttempts = 16;
 
 // Closes a raw descriptor that is not worth a File (no fault injection).
 struct ScopedFd {
@@ -73,6 +77,34 @@ void SyncParentFolder(const std::string& path) {
   const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
   const ScopedFd folderFd{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   if (folderFd.fd >= 0) (void)::fsync(folderFd.fd);
+}
+
+Status CopyToTemporaryBeside(const std::string& from, const std::string& to,
+                             std::string* temporary) {
+  Status copied = Status::Fail(EEXIST);
+  for (int i = 0; i < kTemporaryNameAttempts && copied.exists(); ++i) {
+    if (!TemporaryNameBeside(to, temporary)) return Status::Fail(EIO);
+    copied = CopyToNewFile(from, *temporary);
+  }
+  return copied;
+}
+
+Status CreateTemporaryBeside(const std::string& to, File& file, std::string* temporary) {
+  Status made = Status::Fail(EEXIST);
+  for (int i = 0; i < kTemporaryNameAttempts && made.exists(); ++i) {
+    if (!TemporaryNameBeside(to, temporary)) return Status::Fail(EIO);
+    made = file.OpenHost(*temporary, Access::kWrite, Disposition::kCreateNew);
+  }
+  return made;
+}
+
+bool TemporaryNameBeside(const std::string& target, std::string* name) {
+  std::uint32_t random = 0;
+  if (!sys::TryRandom32(&random)) return false;
+  char suffix[16];
+  (void)std::snprintf(suffix, sizeof suffix, ".~vant%08x", random);
+  *name = target + suffix;
+  return true;
 }
 
 }  // namespace vant::fs::detail
