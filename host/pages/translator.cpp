@@ -7,6 +7,7 @@
 #include "host/pages/detail/page_scanner.h"
 #include "host/pages/detail/script_emitter.h"
 #include "host/pages/detail/script_language.h"
+#include "host/pages/detail/type_library.h"
 
 namespace vant::host::pages {
 namespace {
@@ -83,6 +84,7 @@ std::optional<TranslateError> Translation::CheckServerScripts(
 
 TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
   detail::ScriptEmitter emitter(page_.text);
+  bool adoConstants = false;
   for (const Chunk& chunk : chunks) {
     switch (chunk.kind) {
       case ChunkKind::kText:
@@ -94,6 +96,10 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
       case ChunkKind::kExpression:
         emitter.Expression(chunk);
         break;
+      case ChunkKind::kMetadata:
+        adoConstants = adoConstants || detail::NamesAdoTypeLibrary(Body(chunk));
+        emitter.Omit(chunk);
+        break;
       case ChunkKind::kDirective:
       case ChunkKind::kServerScript:
         emitter.Omit(chunk);
@@ -104,6 +110,9 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
     if (chunk.kind == ChunkKind::kServerScript && Runs(chunk)) emitter.ServerScript(chunk);
   }
   detail::EmittedScript emitted = emitter.Finish();
+  // The library's constants hold from the page's first line on, wherever
+  // the comment stands; declared on line 1 so no line moves.
+  if (adoConstants) emitted.script.insert(0, detail::AdoConstantDeclarations());
   std::vector<SourcePosition> origins;
   origins.reserve(emitted.pageLines.size());
   for (const int pageLine : emitted.pageLines) {

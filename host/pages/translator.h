@@ -6,7 +6,9 @@
 // (their functions are visible everywhere, since the whole page is one
 // script). Assignments to call results are rewritten into helper calls (see
 // call_result_helpers.h). Script line n is page line n for everything but
-// the server script blocks; the line map covers every line.
+// the server script blocks; the line map covers every line. A METADATA
+// comment naming the database access type library declares its constants
+// for the page.
 #pragma once
 
 #include <string>
