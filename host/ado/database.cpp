@@ -47,7 +47,11 @@ Outcome Database::RequireOpen() const {
   return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
 }
 
-Outcome Database::LastError() const { return Outcome::Fail(kDatabaseError, Message(db_.get())); }
+Outcome Database::LastError() const {
+  Outcome failed = Outcome::Fail(kDatabaseError, Message(db_.get()));
+  if (db_) failed.native = sqlite3_extended_errcode(db_.get());
+  return failed;
+}
 
 Outcome Database::Prepare(std::string_view sql, Statement* out, std::string_view* tail) {
   if (Outcome open = RequireOpen(); !open.ok()) return open;
