@@ -361,18 +361,15 @@ bool Matches(const Criteria& criteria, const Row& row) {
 Outcome ParseSort(std::u16string_view text, const std::vector<ColumnInfo>& columns,
                   std::vector<SortKey>* out) {
   out->clear();
-  std::size_t at = 0;
-  while (at < text.size()) {
+  if (text.find_first_not_of(u" \t") == std::u16string_view::npos) return Outcome::Ok();
+  for (std::size_t at = 0; at <= text.size();) {
     std::size_t end = text.find(u',', at);
     if (end == std::u16string_view::npos) end = text.size();
     std::u16string_view part = text.substr(at, end - at);
     at = end + 1;
     while (!part.empty() && (part.front() == u' ' || part.front() == u'\t')) part.remove_prefix(1);
     while (!part.empty() && (part.back() == u' ' || part.back() == u'\t')) part.remove_suffix(1);
-    if (part.empty()) {
-      if (end == text.size() && out->empty()) return Outcome::Ok();
-      return Malformed();
-    }
+    if (part.empty()) return Malformed();
     SortKey key;
     const std::size_t blank = part.find_last_of(u" \t");
     if (blank != std::u16string_view::npos && part.back() != u']') {
