@@ -53,6 +53,13 @@ inline constexpr HRESULT kObjectInCollection = MakeHresult(0x800A0D27);
 using vant::Guarded;
 using vant::RaiseError;
 
+// The failures several objects report, with ADO's texts.
+Outcome ClosedFailure();           // kObjectClosed
+Outcome OpenFailure();             // kObjectOpen
+Outcome BadArgumentFailure();      // kBadArgument
+Outcome NoCurrentRecordFailure();  // kNoCurrentRecord
+Outcome NoBookmarksFailure();      // kNotSupported, for a forward-only cursor
+
 // Raises a failed outcome; returns S_OK for a successful one.
 HRESULT Report(const Outcome& outcome, std::u16string_view source) noexcept;
 

@@ -16,20 +16,6 @@ constexpr std::int32_t kStateClosed = 0;
 constexpr std::int32_t kStateOpen = 1;
 constexpr std::u16string_view kVersion = u"2.8";
 
-Outcome Closed() {
-  return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
-}
-
-Outcome AlreadyOpen() {
-  return Outcome::Fail(kObjectOpen, u"Operation is not allowed when the object is open.");
-}
-
-Outcome OutOfRange() {
-  return Outcome::Fail(kBadArgument,
-                       u"Arguments are of the wrong type, are out of acceptable range, or are in "
-                       u"conflict with one another.");
-}
-
 // Execute's RecordsAffected is an [out] argument: written when the caller
 // passed a reference.
 void StoreAffected(const Variant& target, std::int64_t affected) {
@@ -58,7 +44,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT put_ConnectionString(const Bstr& value) override {
     return Run([&] {
-      if (IsOpen()) return AlreadyOpen();
+      if (IsOpen()) return OpenFailure();
       connectionString_ = value.str();
       return Outcome::Ok();
     });
@@ -73,7 +59,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT Close() override {
     return Run([&] {
-      if (!IsOpen()) return Closed();
+      if (!IsOpen()) return ClosedFailure();
       db_->Close();
       db_.reset();
       return Outcome::Ok();
@@ -84,7 +70,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return Run([&] {
-      if (!IsOpen()) return Closed();
+      if (!IsOpen()) return ClosedFailure();
       LoadOptions load;
       load.commandType = options == -1 ? -1 : options & ~kAdExecuteFlags;
       std::shared_ptr<RecordsetData> rows;
@@ -103,13 +89,13 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT BeginTrans(std::int32_t* level) override {
     if (level == nullptr) return E_POINTER;
-    return Run([&] { return IsOpen() ? BeginTransaction(*db_, level) : Closed(); });
+    return Run([&] { return IsOpen() ? BeginTransaction(*db_, level) : ClosedFailure(); });
   }
   HRESULT CommitTrans() override {
-    return Run([&] { return IsOpen() ? CommitTransaction(*db_) : Closed(); });
+    return Run([&] { return IsOpen() ? CommitTransaction(*db_) : ClosedFailure(); });
   }
   HRESULT RollbackTrans() override {
-    return Run([&] { return IsOpen() ? RollbackTransaction(*db_) : Closed(); });
+    return Run([&] { return IsOpen() ? RollbackTransaction(*db_) : ClosedFailure(); });
   }
   HRESULT get_Errors(IDispatch** out) override {
     if (out == nullptr) return E_POINTER;
@@ -120,27 +106,28 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT get_CommandTimeout(std::int32_t* out) override { return Read(out, commandTimeout_); }
   HRESULT put_CommandTimeout(std::int32_t value) override {
-    return Run([&] { return value < 0 ? OutOfRange() : Store(&commandTimeout_, value); });
+    return Run([&] { return value < 0 ? BadArgumentFailure() : Store(&commandTimeout_, value); });
   }
   HRESULT get_ConnectionTimeout(std::int32_t* out) override {
     return Read(out, connectionTimeout_);
   }
   HRESULT put_ConnectionTimeout(std::int32_t value) override {
     return Run([&] {
-      if (IsOpen()) return AlreadyOpen();
-      return value < 0 ? OutOfRange() : Store(&connectionTimeout_, value);
+      if (IsOpen()) return OpenFailure();
+      return value < 0 ? BadArgumentFailure() : Store(&connectionTimeout_, value);
     });
   }
   HRESULT get_CursorLocation(std::int32_t* out) override { return Read(out, cursorLocation_); }
   HRESULT put_CursorLocation(std::int32_t value) override {
     return Run([&] {
-      if (value != kAdUseServerLocation && value != kAdUseClientLocation) return OutOfRange();
+      if (value != kAdUseServerLocation && value != kAdUseClientLocation)
+        return BadArgumentFailure();
       return Store(&cursorLocation_, value);
     });
   }
   HRESULT get_Mode(std::int32_t* out) override { return Read(out, mode_); }
   HRESULT put_Mode(std::int32_t value) override {
-    return Run([&] { return IsOpen() ? AlreadyOpen() : Store(&mode_, value); });
+    return Run([&] { return IsOpen() ? OpenFailure() : Store(&mode_, value); });
   }
   HRESULT get_Version(Bstr* out) override {
     if (out == nullptr) return E_POINTER;
@@ -153,7 +140,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return Run([&] {
-      if (!IsOpen()) return Closed();
+      if (!IsOpen()) return ClosedFailure();
       std::shared_ptr<RecordsetData> rows;
       if (Outcome loaded = LoadSchema(db_, schema, restrictions, &rows); !loaded.ok()) {
         return loaded;
@@ -199,7 +186,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
 
   Outcome OpenDatabase(const Bstr& given) {
-    if (IsOpen()) return AlreadyOpen();
+    if (IsOpen()) return OpenFailure();
     const std::u16string text = given.empty() ? connectionString_ : given.str();
     std::u16string error;
     const auto path = ResolveDataSource(text, mapPath_, &error);

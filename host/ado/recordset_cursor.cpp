@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/ado/ado_error.h"
+
 namespace vant::host::ado {
 
 std::int64_t CurrentOrdinal(const RecordsetData& data) {
@@ -53,6 +55,39 @@ std::ptrdiff_t FindBookmark(const RecordsetData& data, std::size_t ordinal) {
     }
   }
   return -1;
+}
+
+std::int32_t BookmarkOf(const Row& row) {
+  return static_cast<std::int32_t>(row.ordinal) + kBookmarkBase;
+}
+
+Outcome RowOfBookmark(const RecordsetData& data, const Variant& value, std::ptrdiff_t* index) {
+  std::int32_t bookmark = 0;
+  if (Failed(VariantToI4(value.Deref(), &bookmark)) || bookmark < kBookmarkBase) {
+    return BadArgumentFailure();
+  }
+  *index = FindBookmark(data, static_cast<std::size_t>(bookmark - kBookmarkBase));
+  return *index < 0 ? BadArgumentFailure() : Outcome::Ok();
+}
+
+Outcome RowOfStart(const RecordsetData& data, const Variant& start, bool bookmarks,
+                   std::ptrdiff_t* index) {
+  std::int32_t number = 0;
+  if (Failed(VariantToI4(start.Deref(), &number)) || number < 0) return BadArgumentFailure();
+  if (number >= kBookmarkBase) {
+    return bookmarks ? RowOfBookmark(data, start, index) : NoBookmarksFailure();
+  }
+  const auto size = static_cast<std::ptrdiff_t>(data.rows.size());
+  *index = data.position;
+  if (number == kAdBookmarkFirst) {
+    *index = 0;
+    while (*index < size && !data.rows[static_cast<std::size_t>(*index)].visible()) ++*index;
+  } else if (number == kAdBookmarkLast) {
+    *index = size - 1;
+    while (*index >= 0 && !data.rows[static_cast<std::size_t>(*index)].visible()) --*index;
+    if (*index < 0) *index = size;
+  }
+  return Outcome::Ok();
 }
 
 }  // namespace vant::host::ado

@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/ado/outcome.h"
 #include "host/ado/recordset_data.h"
+#include "platform/automation/automation.h"
 
 namespace vant::host::ado {
 
@@ -36,5 +38,23 @@ std::int64_t FirstOfPage(std::int32_t page, std::int32_t pageSize);
 // The row with bookmark `ordinal` (Row::ordinal), or -1 when no visible
 // row has it.
 std::ptrdiff_t FindBookmark(const RecordsetData& data, std::size_t ordinal);
+
+// Bookmarks are row ordinals offset past adBookmarkCurrent, adBookmarkFirst
+// and adBookmarkLast (0, 1, 2), so a start argument tells them apart.
+inline constexpr std::int32_t kBookmarkBase = 3;
+inline constexpr std::int32_t kAdBookmarkCurrent = 0;
+inline constexpr std::int32_t kAdBookmarkFirst = 1;
+inline constexpr std::int32_t kAdBookmarkLast = 2;
+
+std::int32_t BookmarkOf(const Row& row);
+
+// The visible row a bookmark value names; kBadArgument when none does.
+Outcome RowOfBookmark(const RecordsetData& data, const Variant& bookmark, std::ptrdiff_t* index);
+
+// The row a Move, Find or GetRows start argument names: the current row,
+// the first or last visible row, or a bookmark's row (kNotSupported unless
+// `bookmarks`, kBadArgument for anything else).
+Outcome RowOfStart(const RecordsetData& data, const Variant& start, bool bookmarks,
+                   std::ptrdiff_t* index);
 
 }  // namespace vant::host::ado

@@ -61,13 +61,9 @@ void RecordsetData::MoveBy(int step) {
 
 Outcome RequireCurrentRow(RecordsetData& data, Row** row) {
   *row = nullptr;
-  if (!data.open) {
-    return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
-  }
+  if (!data.open) return ClosedFailure();
   *row = data.current();
-  if (*row != nullptr) return Outcome::Ok();
-  return Outcome::Fail(kNoCurrentRecord,
-                       u"Either BOF or EOF is True, or the current record has been deleted.");
+  return *row != nullptr ? Outcome::Ok() : NoCurrentRecordFailure();
 }
 
 }  // namespace vant::host::ado

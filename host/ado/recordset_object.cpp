@@ -19,11 +19,6 @@ constexpr std::int32_t kStateOpen = 1;
 constexpr std::int32_t kAdLockOptimistic = 3;
 constexpr std::int32_t kAdClipString = 2;
 constexpr std::int32_t kDefaultPageSize = 10;
-// Bookmarks are row ordinals offset past adBookmarkCurrent/First/Last
-// (0, 1, 2), so a Move or GetRows start tells the two apart.
-constexpr std::int32_t kBookmarkBase = 3;
-constexpr std::int32_t kAdBookmarkFirst = 1;
-constexpr std::int32_t kAdBookmarkLast = 2;
 
 // Recordset.Supports options.
 constexpr std::int32_t kAdHoldRecords = 0x100;
@@ -35,83 +30,9 @@ constexpr std::int32_t kAdAddNew = 0x1000400;
 constexpr std::int32_t kAdDelete = 0x1000800;
 constexpr std::int32_t kAdUpdate = 0x1008000;
 
-Outcome Closed() {
-  return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
-}
-Outcome AlreadyOpen() {
-  return Outcome::Fail(kObjectOpen, u"Operation is not allowed when the object is open.");
-}
-Outcome OutOfRange() {
-  return Outcome::Fail(kBadArgument,
-                       u"Arguments are of the wrong type, are out of acceptable range, or are in "
-                       u"conflict with one another.");
-}
-Outcome NoBookmarks() {
-  return Outcome::Fail(kNotSupported,
-                       u"Current Recordset does not support bookmarks. This may be a limitation "
-                       u"of the provider or of the selected cursortype.");
-}
 Outcome NoBackwardFetch() {
   return Outcome::Fail(kNoBackwardFetch, u"Rowset does not support fetching backward.");
 }
-Outcome NoCurrentRecord() {
-  return Outcome::Fail(kNoCurrentRecord,
-                       u"Either BOF or EOF is True, or the current record has been deleted. "
-                       u"Requested operation requires a current record.");
-}
-
-// Assigns AddNew/Update's optional field list and values: one name and one
-// value, or arrays of each.
-Outcome AssignList(RecordsetData& data, const Variant& fields, const Variant& values) {
-  const Variant& names = fields.Deref();
-  if (names.IsMissing() || names.IsEmpty()) return Outcome::Ok();
-  const Variant& given = values.Deref();
-  const SafeArray* nameArray = (names.vt() & VT_ARRAY) != 0 ? names.array() : nullptr;
-  const SafeArray* valueArray = (given.vt() & VT_ARRAY) != 0 ? given.array() : nullptr;
-  if (nameArray == nullptr) {
-    std::size_t column = 0;
-    if (Outcome found = FindColumn(data, names, &column); !found.ok()) return found;
-    return PutFieldValue(data, column, given);
-  }
-  if (valueArray == nullptr || valueArray->Count() != nameArray->Count()) {
-    return Outcome::Fail(kBadArgument, u"The field list and the value list differ in length.");
-  }
-  for (std::int32_t i = nameArray->LowerBound(); i <= nameArray->UpperBound(); ++i) {
-    Variant name;
-    Variant value;
-    (void)nameArray->GetElement(i, &name);
-    (void)valueArray->GetElement(i - nameArray->LowerBound() + valueArray->LowerBound(), &value);
-    std::size_t column = 0;
-    if (Outcome found = FindColumn(data, name, &column); !found.ok()) return found;
-    if (Outcome put = PutFieldValue(data, column, value); !put.ok()) return put;
-  }
-  return Outcome::Ok();
-}
-
-// GetRows' field list: all fields, one name or index, or an array of them.
-Outcome ColumnList(const RecordsetData& data, const Variant& given, std::vector<std::size_t>* out) {
-  const Variant& fields = given.Deref();
-  if (fields.IsMissing() || fields.IsEmpty()) {
-    for (std::size_t c = 0; c < data.columns.size(); ++c) out->push_back(c);
-    return Outcome::Ok();
-  }
-  std::vector<Variant> names;
-  if ((fields.vt() & VT_ARRAY) != 0 && fields.array() != nullptr) {
-    const SafeArray& array = *fields.array();
-    for (std::int32_t i = array.LowerBound(); i <= array.UpperBound(); ++i) {
-      (void)array.GetElement(i, &names.emplace_back());
-    }
-  } else {
-    names.push_back(fields);
-  }
-  for (const Variant& name : names) {
-    std::size_t column = 0;
-    if (Outcome found = FindColumn(data, name, &column); !found.ok()) return found;
-    out->push_back(column);
-  }
-  return Outcome::Ok();
-}
-
 bool Given(const Variant& value) {
   const Variant& v = value.Deref();
   return !v.IsMissing() && !v.IsEmpty();
@@ -137,14 +58,14 @@ class RecordsetObject final
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       *out = MakeFields(data_).Detach();
       return Outcome::Ok();
     });
   }
   HRESULT put_Item(Variant index, Variant value) override {
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       std::size_t column = 0;
       if (Outcome found = FindColumn(*data_, index, &column); !found.ok()) return found;
       return PutFieldValue(*data_, column, value);
@@ -159,7 +80,7 @@ class RecordsetObject final
   }
   HRESULT Close() override {
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       CloseData();
       return Outcome::Ok();
     });
@@ -169,20 +90,21 @@ class RecordsetObject final
   }
   HRESULT Update(Variant fields, Variant values) override {
     return Run([&] {
-      if (!data_) return Closed();
-      if (Outcome assigned = AssignList(*data_, fields, values); !assigned.ok()) return assigned;
+      if (!data_) return ClosedFailure();
+      if (Outcome assigned = AssignFieldList(*data_, fields, values); !assigned.ok())
+        return assigned;
       return WritePending(*data_);
     });
   }
   HRESULT CancelUpdate() override {
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       CancelPending(*data_);
       return Outcome::Ok();
     });
   }
   HRESULT Delete(std::int32_t) override {
-    return Run([&] { return data_ ? DeleteCurrent(*data_) : Closed(); });
+    return Run([&] { return data_ ? DeleteCurrent(*data_) : ClosedFailure(); });
   }
   HRESULT MoveFirst() override {
     return Step(
@@ -221,7 +143,7 @@ class RecordsetObject final
   }
   HRESULT put_Source(Variant value) override {
     return Run([&] {
-      if (data_) return AlreadyOpen();
+      if (data_) return OpenFailure();
       const Variant& given = value.Deref();
       sourceCommand_.Reset();
       if (given.vt() == VT_DISPATCH && given.dispatch() != nullptr) {
@@ -230,7 +152,7 @@ class RecordsetObject final
         return Outcome::Ok();
       }
       Bstr text;
-      if (Failed(VariantToBstr(given, &text))) return OutOfRange();
+      if (Failed(VariantToBstr(given, &text))) return BadArgumentFailure();
       source_ = text.str();
       return Outcome::Ok();
     });
@@ -246,7 +168,7 @@ class RecordsetObject final
     return Run([&] {
       const Variant& given = value.Deref();
       // An open recordset may only be cut loose from its connection.
-      if (data_ && !given.IsNull() && !given.IsEmpty()) return AlreadyOpen();
+      if (data_ && !given.IsNull() && !given.IsEmpty()) return OpenFailure();
       connection_ = given.IsNull() ? Variant() : given;
       return Outcome::Ok();
     });
@@ -265,7 +187,7 @@ class RecordsetObject final
   }
   HRESULT get_CacheSize(std::int32_t* out) override { return Read(out, cacheSize_); }
   HRESULT put_CacheSize(std::int32_t value) override {
-    return Run([&] { return value < 1 ? OutOfRange() : Store(&cacheSize_, value); });
+    return Run([&] { return value < 1 ? BadArgumentFailure() : Store(&cacheSize_, value); });
   }
   HRESULT get_MaxRecords(std::int32_t* out) override { return Read(out, maxRecords_); }
   HRESULT put_MaxRecords(std::int32_t value) override {
@@ -273,7 +195,7 @@ class RecordsetObject final
   }
   HRESULT get_PageSize(std::int32_t* out) override { return Read(out, pageSize_); }
   HRESULT put_PageSize(std::int32_t value) override {
-    return Run([&] { return value < 1 ? OutOfRange() : Store(&pageSize_, value); });
+    return Run([&] { return value < 1 ? BadArgumentFailure() : Store(&pageSize_, value); });
   }
   HRESULT get_PageCount(std::int32_t* out) override {
     return Number(out,
@@ -287,7 +209,8 @@ class RecordsetObject final
   }
   HRESULT put_AbsolutePage(std::int32_t page) override {
     return Positioned([&] {
-      if (page < 1 || page > PageCount(data_->liveRowCount(), pageSize_)) return OutOfRange();
+      if (page < 1 || page > PageCount(data_->liveRowCount(), pageSize_))
+        return BadArgumentFailure();
       MoveToOrdinal(*data_, FirstOfPage(page, pageSize_));
       return Outcome::Ok();
     });
@@ -301,7 +224,7 @@ class RecordsetObject final
   HRESULT put_AbsolutePosition(std::int32_t position) override {
     return Positioned([&] {
       if (position < 1 || static_cast<std::size_t>(position) > data_->liveRowCount()) {
-        return OutOfRange();
+        return BadArgumentFailure();
       }
       MoveToOrdinal(*data_, position);
       return Outcome::Ok();
@@ -310,18 +233,18 @@ class RecordsetObject final
   HRESULT get_Bookmark(Variant* out) override {
     if (out == nullptr) return E_POINTER;
     return Run([&] {
-      if (!data_) return Closed();
-      if (ForwardOnly()) return NoBookmarks();
+      if (!data_) return ClosedFailure();
+      if (ForwardOnly()) return NoBookmarksFailure();
       const Row* row = data_->current();
-      if (row == nullptr) return NoCurrentRecord();
-      *out = Variant::I4(static_cast<std::int32_t>(row->ordinal) + kBookmarkBase);
+      if (row == nullptr) return NoCurrentRecordFailure();
+      *out = Variant::I4(BookmarkOf(*row));
       return Outcome::Ok();
     });
   }
   HRESULT put_Bookmark(Variant value) override {
     return Positioned([&] {
       std::ptrdiff_t index = -1;
-      if (Outcome found = RowOfBookmark(value, &index); !found.ok()) return found;
+      if (Outcome found = RowOfBookmark(*data_, value, &index); !found.ok()) return found;
       data_->position = index;
       data_->ResetRowState();
       return Outcome::Ok();
@@ -372,14 +295,14 @@ class RecordsetObject final
   HRESULT Find(const Bstr& criteria, std::int32_t skip, std::int32_t direction,
                Variant start) override {
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       if (ForwardOnly() && direction < 0) return NoBackwardFetch();
       if (Outcome written = WritePending(*data_); !written.ok()) return written;
       std::ptrdiff_t from = data_->position;
       if (Given(start)) {
-        if (Outcome found = RowOfStart(start, &from); !found.ok()) return found;
+        if (Outcome found = StartRow(start, &from); !found.ok()) return found;
       } else if (data_->current() == nullptr) {
-        return NoCurrentRecord();
+        return NoCurrentRecordFailure();
       }
       return FindRow(*data_, criteria.view(), from, skip, direction);
     });
@@ -397,7 +320,7 @@ class RecordsetObject final
                     const Bstr& rowDelimiter, const Bstr& nullExpression, Bstr* out) override {
     if (out == nullptr) return E_POINTER;
     return Run([&] {
-      if (format != kAdClipString) return OutOfRange();
+      if (format != kAdClipString) return BadArgumentFailure();
       if (Outcome ready = ReadyToExport(rows, Variant()); !ready.ok()) return ready;
       std::u16string text;
       const ClipFormat clip{columnDelimiter.str(), rowDelimiter.str(), nullExpression.str()};
@@ -412,7 +335,7 @@ class RecordsetObject final
   HRESULT Supports(std::int32_t options, VARIANT_BOOL* out) override {
     if (out == nullptr) return E_POINTER;
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       std::int32_t supported = kAdHoldRecords | kAdFind;
       if (!ForwardOnly()) supported |= kAdMovePrevious | kAdBookmark | kAdApproxPosition;
       if (data_->updatable()) supported |= kAdAddNew | kAdDelete | kAdUpdate;
@@ -424,7 +347,7 @@ class RecordsetObject final
   HRESULT NextRecordset(Variant, IDispatch** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    return Run([&] { return data_ ? Outcome::Ok() : Closed(); });
+    return Run([&] { return data_ ? Outcome::Ok() : ClosedFailure(); });
   }
   HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
     return iid == IAdoRecordset::kIid ? S_OK : S_FALSE;
@@ -447,8 +370,8 @@ class RecordsetObject final
   HRESULT SetWhileClosed(std::int32_t* target, std::int32_t value, std::int32_t low,
                          std::int32_t high) {
     return Run([&] {
-      if (data_) return AlreadyOpen();
-      return value < low || value > high ? OutOfRange() : Store(target, value);
+      if (data_) return OpenFailure();
+      return value < low || value > high ? BadArgumentFailure() : Store(target, value);
     });
   }
   // A number that needs the recordset open.
@@ -456,7 +379,7 @@ class RecordsetObject final
   HRESULT Number(std::int32_t* out, Value value) {
     if (out == nullptr) return E_POINTER;
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       *out = value();
       return Outcome::Ok();
     });
@@ -465,7 +388,7 @@ class RecordsetObject final
   HRESULT Flag(VARIANT_BOOL* out, Test test) {
     if (out == nullptr) return E_POINTER;
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       *out = ToVariantBool(test(*data_));
       return Outcome::Ok();
     });
@@ -474,8 +397,8 @@ class RecordsetObject final
   template <class Body>
   HRESULT Positioned(Body&& body) {
     return Run([&] {
-      if (!data_) return Closed();
-      if (ForwardOnly()) return NoBookmarks();
+      if (!data_) return ClosedFailure();
+      if (ForwardOnly()) return NoBookmarksFailure();
       if (Outcome written = WritePending(*data_); !written.ok()) return written;
       return body();
     });
@@ -496,64 +419,41 @@ class RecordsetObject final
   template <class Apply, class AtEnd>
   HRESULT Step(bool backward, Apply apply, AtEnd atEnd) {
     return Run([&] {
-      if (!data_) return Closed();
+      if (!data_) return ClosedFailure();
       if (backward && ForwardOnly()) return NoBackwardFetch();
       if (Outcome written = WritePending(*data_); !written.ok()) return written;
-      if (atEnd(*data_)) return NoCurrentRecord();
+      if (atEnd(*data_)) return NoCurrentRecordFailure();
       apply(*data_);
       return Outcome::Ok();
     });
   }
 
-  Outcome RowOfBookmark(const Variant& value, std::ptrdiff_t* index) const {
-    std::int32_t bookmark = 0;
-    if (Failed(VariantToI4(value.Deref(), &bookmark)) || bookmark < kBookmarkBase) {
-      return OutOfRange();
-    }
-    *index = FindBookmark(*data_, static_cast<std::size_t>(bookmark - kBookmarkBase));
-    return *index < 0 ? OutOfRange() : Outcome::Ok();
-  }
-  // A start argument: adBookmarkCurrent/First/Last or a bookmark.
-  Outcome RowOfStart(const Variant& start, std::ptrdiff_t* index) const {
-    std::int32_t number = 0;
-    if (Failed(VariantToI4(start.Deref(), &number))) return OutOfRange();
-    if (number >= kBookmarkBase) {
-      if (ForwardOnly()) return NoBookmarks();
-      return RowOfBookmark(start, index);
-    }
-    if (number == kAdBookmarkFirst || number == kAdBookmarkLast) {
-      const std::ptrdiff_t saved = data_->position;
-      number == kAdBookmarkFirst ? data_->MoveFirst() : data_->MoveLast();
-      *index = data_->position;
-      data_->position = saved;
-      return Outcome::Ok();
-    }
-    *index = data_->position;
-    return Outcome::Ok();
+  Outcome StartRow(const Variant& start, std::ptrdiff_t* index) const {
+    return RowOfStart(*data_, start, !ForwardOnly(), index);
   }
 
   Outcome MoveRows(std::int32_t count, const Variant& start) {
-    if (!data_) return Closed();
+    if (!data_) return ClosedFailure();
     if (ForwardOnly() && count < 0) return NoBackwardFetch();
     if (Outcome written = WritePending(*data_); !written.ok()) return written;
     if (Given(start)) {
       std::ptrdiff_t index = 0;
-      if (Outcome found = RowOfStart(start, &index); !found.ok()) return found;
+      if (Outcome found = StartRow(start, &index); !found.ok()) return found;
       data_->position = index;
     } else if ((count > 0 && data_->atEof()) || (count < 0 && data_->atBof())) {
-      return NoCurrentRecord();
+      return NoCurrentRecordFailure();
     }
     MoveToOrdinal(*data_, CurrentOrdinal(*data_) + count);
     return Outcome::Ok();
   }
 
   Outcome ReadyToExport(std::int32_t rows, const Variant& start) {
-    if (!data_) return Closed();
-    if (rows < -1) return OutOfRange();
+    if (!data_) return ClosedFailure();
+    if (rows < -1) return BadArgumentFailure();
     if (Outcome written = WritePending(*data_); !written.ok()) return written;
     if (!Given(start)) return Outcome::Ok();
     std::ptrdiff_t index = 0;
-    if (Outcome found = RowOfStart(start, &index); !found.ok()) return found;
+    if (Outcome found = StartRow(start, &index); !found.ok()) return found;
     data_->position = index;
     data_->ResetRowState();
     return Outcome::Ok();
@@ -568,12 +468,12 @@ class RecordsetObject final
     if (command != nullptr) {
       ComPtr<ICommandAccess> access;
       if (Failed(command->QueryInterface(ICommandAccess::kIid, access.ReceiveVoid()))) {
-        return OutOfRange();
+        return BadArgumentFailure();
       }
       return access->Describe(out);
     }
     Bstr text;
-    if (Given(source) && Failed(VariantToBstr(given, &text))) return OutOfRange();
+    if (Given(source) && Failed(VariantToBstr(given, &text))) return BadArgumentFailure();
     out->text = Given(source) ? text.str() : source_;
     if (out->text.empty()) {
       return Outcome::Fail(kBadArgument, u"The recordset needs a table name or a query.");
@@ -589,7 +489,7 @@ class RecordsetObject final
 
   Outcome OpenRows(const Variant& source, const Variant& connection, std::int32_t cursorType,
                    std::int32_t lockType, std::int32_t options) {
-    if (data_) return AlreadyOpen();
+    if (data_) return OpenFailure();
     CommandRequest request;
     if (Outcome asked = Request(source, connection, options, &request); !asked.ok()) return asked;
     const std::int32_t lock = lockType != kAdLockUnspecified ? lockType : lockType_;
@@ -633,7 +533,7 @@ class RecordsetObject final
   // Requery: the same statement read again into the same data, so Fields
   // handed out see the new rows.
   Outcome Reload() {
-    if (!data_) return Closed();
+    if (!data_) return ClosedFailure();
     if (Outcome written = WritePending(*data_); !written.ok()) return written;
     CommandRequest request;
     request.db = data_->db;
@@ -648,7 +548,7 @@ class RecordsetObject final
   }
 
   Outcome AddRow(const Variant& fields, const Variant& values) {
-    if (!data_) return Closed();
+    if (!data_) return ClosedFailure();
     if (Outcome updatable = RequireUpdatable(*data_); !updatable.ok()) return updatable;
     if (Outcome written = WritePending(*data_); !written.ok()) return written;
     Row row;
@@ -659,7 +559,7 @@ class RecordsetObject final
     data_->position = static_cast<std::ptrdiff_t>(data_->rows.size()) - 1;
     data_->ResetRowState();
     data_->mode = EditMode::kAdd;
-    if (Outcome assigned = AssignList(*data_, fields, values); !assigned.ok()) return assigned;
+    if (Outcome assigned = AssignFieldList(*data_, fields, values); !assigned.ok()) return assigned;
     // AddNew with values writes the row at once.
     return Given(fields) ? WritePending(*data_) : Outcome::Ok();
   }

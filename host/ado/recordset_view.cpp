@@ -8,12 +8,6 @@
 namespace vant::host::ado {
 namespace {
 
-Outcome WrongArgument() {
-  return Outcome::Fail(kBadArgument,
-                       u"Arguments are of the wrong type, are out of acceptable range, or are in "
-                       u"conflict with one another.");
-}
-
 void ShowAll(RecordsetData& data) {
   for (Row& row : data.rows) row.filtered = false;
 }
@@ -39,7 +33,7 @@ Outcome ApplyFilter(RecordsetData& data, const Variant& given) {
   std::int32_t number = -1;
   if (Failed(VariantToI4(filter, &number)) ||
       (number != kAdFilterNone && number != kAdFilterFetchedRecords)) {
-    return WrongArgument();
+    return BadArgumentFailure();
   }
   ShowAll(data);
   data.MoveFirst();
@@ -59,10 +53,10 @@ Outcome ApplySort(RecordsetData& data, std::u16string_view sort) {
 
 Outcome FindRow(RecordsetData& data, std::u16string_view text, std::ptrdiff_t from,
                 std::int32_t skip, std::int32_t direction) {
-  if (direction != kAdSearchForward && direction != kAdSearchBackward) return WrongArgument();
+  if (direction != kAdSearchForward && direction != kAdSearchBackward) return BadArgumentFailure();
   Criteria criteria;
   if (Outcome parsed = ParseCriteria(text, data.columns, &criteria); !parsed.ok()) return parsed;
-  if (criteria.kind != Criteria::Kind::kClause) return WrongArgument();
+  if (criteria.kind != Criteria::Kind::kClause) return BadArgumentFailure();
   const auto size = static_cast<std::ptrdiff_t>(data.rows.size());
   data.ResetRowState();
   std::ptrdiff_t at = from;

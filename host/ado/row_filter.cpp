@@ -12,12 +12,6 @@ namespace {
 
 constexpr int kMaxDepth = 32;
 
-Outcome Malformed() {
-  return Outcome::Fail(kBadArgument,
-                       u"Arguments are of the wrong type, are out of acceptable range, or are in "
-                       u"conflict with one another.");
-}
-
 char16_t Fold(char16_t c) {
   if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
   return static_cast<char16_t>(std::towlower(static_cast<wint_t>(c)));
@@ -152,7 +146,7 @@ class CriteriaParser {
   Outcome Parse(Criteria* out) {
     if (Outcome parsed = ParseOr(out, 0); !parsed.ok()) return parsed;
     SkipBlanks();
-    return at_ == text_.size() ? Outcome::Ok() : Malformed();
+    return at_ == text_.size() ? Outcome::Ok() : BadArgumentFailure();
   }
 
  private:
@@ -203,11 +197,11 @@ class CriteriaParser {
   Outcome ParsePrimary(Criteria* out, int depth) {
     SkipBlanks();
     if (at_ < text_.size() && text_[at_] == u'(') {
-      if (depth >= kMaxDepth) return Malformed();
+      if (depth >= kMaxDepth) return BadArgumentFailure();
       ++at_;
       if (Outcome inner = ParseOr(out, depth + 1); !inner.ok()) return inner;
       SkipBlanks();
-      if (at_ >= text_.size() || text_[at_] != u')') return Malformed();
+      if (at_ >= text_.size() || text_[at_] != u')') return BadArgumentFailure();
       ++at_;
       return Outcome::Ok();
     }
@@ -223,14 +217,14 @@ class CriteriaParser {
     if (Outcome value = ParseValue(&clause->value); !value.ok()) return value;
     const bool isNull = clause->value.kind == Literal::Kind::kNull;
     if (isNull && clause->op != Clause::Op::kEq && clause->op != Clause::Op::kNe)
-      return Malformed();
+      return BadArgumentFailure();
     return Outcome::Ok();
   }
   Outcome ParseField(std::u16string* name) {
     SkipBlanks();
     if (at_ < text_.size() && text_[at_] == u'[') {
       const std::size_t close = text_.find(u']', at_ + 1);
-      if (close == std::u16string_view::npos) return Malformed();
+      if (close == std::u16string_view::npos) return BadArgumentFailure();
       *name = text_.substr(at_ + 1, close - at_ - 1);
       at_ = close + 1;
       return Outcome::Ok();
@@ -240,7 +234,7 @@ class CriteriaParser {
            std::u16string_view(u" \t=<>!()'#").find(text_[at_]) == std::u16string_view::npos) {
       ++at_;
     }
-    if (at_ == begin) return Malformed();
+    if (at_ == begin) return BadArgumentFailure();
     *name = text_.substr(begin, at_ - begin);
     return Outcome::Ok();
   }
@@ -275,11 +269,11 @@ class CriteriaParser {
       *op = Clause::Op::kLike;
       return Outcome::Ok();
     }
-    return Malformed();
+    return BadArgumentFailure();
   }
   Outcome ParseValue(Literal* value) {
     SkipBlanks();
-    if (at_ >= text_.size()) return Malformed();
+    if (at_ >= text_.size()) return BadArgumentFailure();
     const char16_t open = text_[at_];
     if (open == u'\'' || open == u'#') return ParseQuoted(open, value);
     const std::size_t begin = at_;
@@ -295,7 +289,7 @@ class CriteriaParser {
       value->kind = Literal::Kind::kNumber;
       return Outcome::Ok();
     }
-    return Malformed();
+    return BadArgumentFailure();
   }
   Outcome ParseQuoted(char16_t quote, Literal* value) {
     value->kind = Literal::Kind::kText;
@@ -312,7 +306,7 @@ class CriteriaParser {
       ++at_;
       return Outcome::Ok();
     }
-    return Malformed();
+    return BadArgumentFailure();
   }
 
   std::u16string_view text_;
@@ -369,12 +363,13 @@ Outcome ParseSort(std::u16string_view text, const std::vector<ColumnInfo>& colum
     at = end + 1;
     while (!part.empty() && (part.front() == u' ' || part.front() == u'\t')) part.remove_prefix(1);
     while (!part.empty() && (part.back() == u' ' || part.back() == u'\t')) part.remove_suffix(1);
-    if (part.empty()) return Malformed();
+    if (part.empty()) return BadArgumentFailure();
     SortKey key;
     const std::size_t blank = part.find_last_of(u" \t");
     if (blank != std::u16string_view::npos && part.back() != u']') {
       const std::u16string_view word = part.substr(blank + 1);
-      if (CompareText(word, u"desc") != 0 && CompareText(word, u"asc") != 0) return Malformed();
+      if (CompareText(word, u"desc") != 0 && CompareText(word, u"asc") != 0)
+        return BadArgumentFailure();
       key.descending = CompareText(word, u"desc") == 0;
       part = part.substr(0, blank);
       while (!part.empty() && (part.back() == u' ' || part.back() == u'\t')) part.remove_suffix(1);
