@@ -45,6 +45,8 @@ inline constexpr HRESULT kConnectionInvalid = MakeHresult(0x800A0E7D);
 inline constexpr HRESULT kDataConversion = MakeHresult(0x800A0D5D);
 // The statement has more `?` parameters than values were given.
 inline constexpr HRESULT kMissingParameter = MakeHresult(0x80040E10);
+// A command ran longer than its CommandTimeout.
+inline constexpr HRESULT kQueryTimeout = MakeHresult(0x80040E31);
 // The command has no command text.
 inline constexpr HRESULT kNoCommandText = MakeHresult(0x80040E0C);
 // A Parameter object appended twice or improperly defined.

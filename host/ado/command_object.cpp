@@ -230,6 +230,7 @@ class CommandObject final : public ComObject<CommandObject, DispatchImpl<IAdoCom
       LoadOptions load;
       load.parameters = request.parameters;
       load.commandType = request.commandType == kAdCmdUnknown ? -1 : request.commandType;
+      load.timeout = commandTimeout_;
       std::shared_ptr<RecordsetData> rows;
       std::int64_t affected = 0;
       done = ExecuteCommand(request.db, request.text, &rows, &affected, load);

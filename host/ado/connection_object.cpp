@@ -106,7 +106,11 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT get_CommandTimeout(std::int32_t* out) override { return Read(out, commandTimeout_); }
   HRESULT put_CommandTimeout(std::int32_t value) override {
-    return Run([&] { return value < 0 ? BadArgumentFailure() : Store(&commandTimeout_, value); });
+    return Run([&] {
+      if (value < 0) return BadArgumentFailure();
+      if (db_) db_->setCommandTimeout(value);
+      return Store(&commandTimeout_, value);
+    });
   }
   HRESULT get_ConnectionTimeout(std::int32_t* out) override {
     return Read(out, connectionTimeout_);
@@ -193,6 +197,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
     if (!path) return Outcome::Fail(kBadArgument, error);
     if (Outcome opened = Database::Open(*path, &db_); !opened.ok()) return opened;
     ownsDatabase_ = true;
+    db_->setCommandTimeout(commandTimeout_);
     connectionString_ = text;
     return Outcome::Ok();
   }

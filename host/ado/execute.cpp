@@ -26,6 +26,8 @@ Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view 
                        const LoadOptions& options) {
   *affected = 0;
   rows->reset();
+  const Database::Deadline deadline(*db,
+                                    options.timeout >= 0 ? options.timeout : db->commandTimeout());
   if (options.commandType == kAdCmdTable || options.commandType == kAdCmdTableDirect ||
       options.commandType == kAdCmdStoredProc) {
     return LoadRows(db, commandText, options, rows);

@@ -18,7 +18,8 @@ namespace vant::host::ado {
 // statement returns rows, `rows` receives them (read-only); otherwise it
 // stays null. `affected` receives the number of rows the data-changing
 // statements inserted, changed or deleted. Stops at the first failing
-// statement. A table command type reads the table.
+// statement; kQueryTimeout once the command ran longer than its timeout.
+// A table command type reads the table.
 Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view commandText,
                        std::shared_ptr<RecordsetData>* rows, std::int64_t* affected,
                        const LoadOptions& options = {});

@@ -157,6 +157,8 @@ Outcome LoadRecordset(const std::shared_ptr<Database>& db, std::u16string_view s
   if (Outcome made = SqlOf(source, options.commandType, &sql); !made.ok()) return made;
   out->db = db;
   out->readOnly = readOnly;
+  const Database::Deadline deadline(*db,
+                                    options.timeout >= 0 ? options.timeout : db->commandTimeout());
   Plan plan;
   if (Outcome prepared = Prepare(*db, sql, &plan, out); !prepared.ok()) return prepared;
   std::size_t next = 0;

@@ -36,12 +36,14 @@ struct LoadOptions {
   std::span<const Variant> parameters;
   std::int32_t maxRecords = 0;    // 0: every row
   std::int32_t commandType = -1;  // adCmdTable(Direct) forces a table name
+  std::int32_t timeout = -1;      // seconds (0: none); -1: the database's CommandTimeout
 };
 
 // Fills `out` (columns, rows, table, position on the first row) from
 // `source` on `db`. kDatabaseError with SQLite's message when the query
-// fails; kMissingParameter when the statement has more parameters than
-// values were given; kNotSupported for a stored procedure.
+// fails; kQueryTimeout past the timeout; kMissingParameter when the
+// statement has more parameters than values were given; kNotSupported for
+// a stored procedure.
 Outcome LoadRecordset(const std::shared_ptr<Database>& db, std::u16string_view source,
                       bool readOnly, RecordsetData* out, const LoadOptions& options = {});
 

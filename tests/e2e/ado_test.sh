@@ -91,6 +91,9 @@ catch (e) { Response.Write("noconn=" + e.number + "\n"); }
 try { var missing = Server.CreateObject("ADODB.Command"); missing.ActiveConnection = conn;
   missing.CommandText = "SELECT ?, ?"; missing.Parameters.Append(missing.CreateParameter("a", adInteger, adParamInput, 4, 1)); missing.Execute(); }
 catch (e) { Response.Write("missing=" + e.number + "\n"); }
+try { var slow = Server.CreateObject("ADODB.Command"); slow.ActiveConnection = conn; slow.CommandTimeout = 1;
+  slow.CommandText = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c"; slow.Execute(); }
+catch (e) { Response.Write("timeout=" + e.number + " " + e.description + "\n"); }
 try { var bad = Server.CreateObject("ADODB.Command"); bad.ActiveConnection = conn;
   bad.CommandText = "SELECT ?"; bad.Parameters.Append(bad.CreateParameter("a", adInteger, adParamInput, 4, "many")); bad.Execute(); }
 catch (e) { Response.Write("conversion=" + e.number + "\n"); }
@@ -223,7 +226,7 @@ OUT=$(curl -s "$BASE/paging.asp?page=5")
 expect_eq "paging: the last page is short" "$(line rows)" "item21,item22,item23"
 expect_eq "paging: the short page ends at EOF" "$(line eof)" "true"
 
-OUT=$(curl -s "$BASE/command.asp")
+OUT=$(curl -s --max-time 60 "$BASE/command.asp")
 expect_eq "command: the inserted row is found by a parameter" "$(line found)" "true"
 expect_eq "command: a quote and a NUL store intact" "$(line same)" "true"
 expect_eq "command: the stored length counts the NUL" "$(line length)" "34"
@@ -235,6 +238,7 @@ expect_eq "command: Recordset.Open takes a Command" "$(line opened)" "3 true"
 expect_eq "command: no connection" "$(line noconn)" "-2146824579"
 expect_eq "command: fewer values than parameters" "$(line missing)" "-2147217904"
 expect_eq "command: a value that does not convert" "$(line conversion)" "-2146824867"
+expect_eq "command: CommandTimeout stops an endless query" "$(line timeout)" "-2147217871 Query timeout expired"
 
 OUT=$(curl -s "$BASE/idioms.asp")
 expect_eq "connection: Version" "$(line version)" "2.8"
