@@ -17,7 +17,8 @@ using detail::ChunkKind;
 
 class Translation {
  public:
-  explicit Translation(detail::ExpandedPage page) : page_(std::move(page)) {}
+  Translation(detail::ExpandedPage page, bool adoConstants)
+      : page_(std::move(page)), adoConstants_(adoConstants) {}
 
   std::variant<TranslatedPage, TranslateError> Run();
 
@@ -35,6 +36,7 @@ class Translation {
   }
 
   detail::ExpandedPage page_;
+  bool adoConstants_;  // declared for every page of the site
   PageDirectives directives_;
 };
 
@@ -84,7 +86,7 @@ std::optional<TranslateError> Translation::CheckServerScripts(
 
 TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
   detail::ScriptEmitter emitter(page_.text);
-  bool adoConstants = false;
+  bool adoConstants = adoConstants_;
   for (const Chunk& chunk : chunks) {
     switch (chunk.kind) {
       case ChunkKind::kText:
@@ -135,7 +137,22 @@ std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& l
                                                            const TranslateOptions& options) {
   auto expanded = detail::ExpandIncludes(loader, options.siteRoot, options.pagePath);
   if (auto* error = std::get_if<TranslateError>(&expanded)) return std::move(*error);
-  return Translation(std::move(std::get<detail::ExpandedPage>(expanded))).Run();
+  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options.adoConstants)
+      .Run();
+}
+
+bool DeclaresAdoConstants(std::string_view source) {
+  const auto scanned = detail::ScanPage(source);
+  const auto* chunks = std::get_if<std::vector<Chunk>>(&scanned);
+  if (chunks == nullptr) return false;
+  for (const Chunk& chunk : *chunks) {
+    if (chunk.kind != ChunkKind::kMetadata) continue;
+    if (detail::NamesAdoTypeLibrary(
+            source.substr(chunk.bodyBegin, chunk.bodyEnd - chunk.bodyBegin))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace vant::host::pages

@@ -25,6 +25,9 @@ namespace vant::host::pages {
 struct TranslateOptions {
   std::string siteRoot;  // host folder of the site: "/srv/site"
   std::string pagePath;  // virtual path of the page from the site root: "/upload/form.asp"
+  // The site's global.asa names the database access type library: every
+  // page gets its constants, as if the page named it itself.
+  bool adoConstants = false;
 };
 
 struct TranslatedPage {
@@ -43,5 +46,9 @@ struct TranslatedPage {
 // VBScript (VBScript blocks, common in shared include files, are skipped).
 std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& loader,
                                                            const TranslateOptions& options);
+
+// True when `source` (a page or global.asa, includes not expanded) holds a
+// METADATA comment naming the database access type library.
+bool DeclaresAdoConstants(std::string_view source);
 
 }  // namespace vant::host::pages

@@ -286,4 +286,16 @@ expect_eq "recordset: cursor type of an open recordset" "$(line set-while-open)"
 expect_eq "connection: OpenSchema tables" "$(line schema-tables)" "items:TABLE,notes:TABLE"
 expect_eq "connection: OpenSchema columns" "$(line schema-columns)" "id:3:1,name:202:2,price:5:3,note:203:4"
 expect_eq "typelib: an include of constants needs no METADATA" "$(line no-typelib)" "undefined"
+
+# Declared once in global.asa, the constants serve every page of the site.
+stop_host
+cat >"$SITE/global.asa" <<'P'
+<!--METADATA TYPE="typelib" UUID="{00000205-0000-0010-8000-00AA006D2EA4}" -->
+<script language="JScript" runat="server">function Application_OnStart() {}</script>
+P
+page consts.asp <<'P'
+<%@ LANGUAGE=JScript %><%= adOpenStatic + " " + adCmdText + " " + adUseClient %>
+P
+start_host
+expect_eq "typelib: a METADATA comment in global.asa serves every page" "$(curl -s "$BASE/consts.asp" | tr -d "\n")" "3 1 3"
 finish
