@@ -1,9 +1,11 @@
 #include "host/ado/row_filter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
+#include <functional>
 
 #include "host/ado/ado_error.h"
 
@@ -27,27 +29,44 @@ int CompareText(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::u16string Folded(std::u16string_view text) {
+  std::u16string folded(text);
+  for (char16_t& c : folded) c = Fold(c);
+  return folded;
+}
+
+bool IsWildcard(char16_t c) { return c == u'*' || c == u'%'; }
+
 // `*` and `%` match any run of characters; letter case is ignored. The
-// greedy walk with one back-up point is linear in practice and at worst
-// text times pattern.
-bool Like(std::u16string_view text, std::u16string_view pattern) {
-  std::size_t t = 0, p = 0, star = std::u16string_view::npos, mark = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == u'*' || pattern[p] == u'%')) {
-      star = p++;
-      mark = t;
-    } else if (p < pattern.size() && Fold(pattern[p]) == Fold(text[t])) {
-      ++p;
-      ++t;
-    } else if (star != std::u16string_view::npos) {
-      p = star + 1;
-      t = ++mark;
-    } else {
-      return false;
+// literal pieces between wildcards are found leftmost-first with a
+// Boyer-Moore search, which is exact for this pattern language and keeps
+// the work linear in text and pattern, whatever a hostile pattern holds.
+bool Like(std::u16string_view givenText, std::u16string_view givenPattern) {
+  const std::u16string text = Folded(givenText);
+  const std::u16string pattern = Folded(givenPattern);
+  std::vector<std::u16string_view> pieces;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= pattern.size(); ++i) {
+    if (i == pattern.size() || IsWildcard(pattern[i])) {
+      pieces.push_back(std::u16string_view(pattern).substr(begin, i - begin));
+      begin = i + 1;
     }
   }
-  while (p < pattern.size() && (pattern[p] == u'*' || pattern[p] == u'%')) ++p;
-  return p == pattern.size();
+  std::u16string_view rest = text;
+  if (pieces.size() == 1) return rest == pieces[0];
+  // The first piece anchors at the start, the last at the end.
+  if (!rest.starts_with(pieces.front())) return false;
+  rest.remove_prefix(pieces.front().size());
+  if (rest.size() < pieces.back().size() || !rest.ends_with(pieces.back())) return false;
+  rest.remove_suffix(pieces.back().size());
+  for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+    if (pieces[i].empty()) continue;
+    const auto found = std::search(rest.begin(), rest.end(),
+                                   std::boyer_moore_searcher(pieces[i].begin(), pieces[i].end()));
+    if (found == rest.end()) return false;
+    rest.remove_prefix(static_cast<std::size_t>(found - rest.begin()) + pieces[i].size());
+  }
+  return true;
 }
 
 bool ParseNumber(std::u16string_view text, double* out) {

@@ -65,6 +65,11 @@ TEST_F(RowFilterTest, Criteria) {
       {u"name LIKE 'ap*'", "1,10"},
       {u"name like '%an%'", "2"},
       {u"name LIKE '*t'", "10"},
+      {u"name LIKE 'a*p*t'", "10"},
+      {u"name LIKE '*p*p*'", "1"},  // pieces do not overlap
+      {u"name LIKE 'apple'", "1"},
+      {u"name LIKE 'a%%e'", "1"},
+      {u"name LIKE '*'", "1,2,3,10"},
       {u"[my note] = NULL", "2"},
       {u"[my note] <> null", "1,3,10"},
       {u"[my note] > 'a'", "1,3"},  // Null satisfies no comparison
