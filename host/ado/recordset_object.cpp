@@ -6,7 +6,7 @@
 #include "host/ado/fields_object.h"
 #include "host/ado/interfaces/connection.h"
 #include "host/ado/recordset_cursor.h"
-#include "host/ado/recordset_loader.h"
+#include "host/ado/recordset_source.h"
 #include "host/ado/recordset_view.h"
 #include "host/ado/row_writer.h"
 #include "host/ado/rows_export.h"
@@ -459,42 +459,19 @@ class RecordsetObject final
     return Outcome::Ok();
   }
 
-  // What Open was asked to read: a Command, or a text on a connection.
-  Outcome Request(const Variant& source, const Variant& connection, std::int32_t options,
-                  CommandRequest* out) {
-    const Variant& given = source.Deref();
-    IDispatch* command = given.vt() == VT_DISPATCH ? given.dispatch() : nullptr;
-    if (!Given(source)) command = sourceCommand_.get();
-    if (command != nullptr) {
-      ComPtr<ICommandAccess> access;
-      if (Failed(command->QueryInterface(ICommandAccess::kIid, access.ReceiveVoid()))) {
-        return BadArgumentFailure();
-      }
-      return access->Describe(out);
-    }
-    Bstr text;
-    if (Given(source) && Failed(VariantToBstr(given, &text))) return BadArgumentFailure();
-    out->text = Given(source) ? text.str() : source_;
-    if (out->text.empty()) {
-      return Outcome::Fail(kBadArgument, u"The recordset needs a table name or a query.");
-    }
-    out->commandType = options == -1 ? -1 : options & ~kAdExecuteFlags;
-    ConnectionRef ref;
-    const Outcome resolved =
-        ResolveConnection(Given(connection) ? connection : connection_, mapPath_, &ref);
-    out->db = std::move(ref.db);
-    out->connection = std::move(ref.object);
-    return resolved;
-  }
-
   Outcome OpenRows(const Variant& source, const Variant& connection, std::int32_t cursorType,
                    std::int32_t lockType, std::int32_t options) {
     if (data_) return OpenFailure();
     CommandRequest request;
-    if (Outcome asked = Request(source, connection, options, &request); !asked.ok()) return asked;
+    const SourceDefaults defaults{sourceCommand_.get(), source_, &connection_};
+    if (Outcome asked = DescribeSource(source, connection, options, defaults, mapPath_, &request);
+        !asked.ok()) {
+      return asked;
+    }
     const std::int32_t lock = lockType != kAdLockUnspecified ? lockType : lockType_;
     auto data = std::make_shared<RecordsetData>();
-    if (Outcome loaded = Load(request, lock == kAdLockReadOnly, data.get()); !loaded.ok()) {
+    if (Outcome loaded = LoadSource(request, lock == kAdLockReadOnly, maxRecords_, data.get());
+        !loaded.ok()) {
       RecordConnectionError(request.connection.get(), loaded, kRecordsetSource);
       return loaded;
     }
@@ -509,14 +486,6 @@ class RecordsetObject final
     commandType_ = request.commandType;
     if (request.connection) connection_ = Variant::Dispatch(request.connection.get());
     return ApplyView();
-  }
-
-  Outcome Load(const CommandRequest& request, bool readOnly, RecordsetData* data) const {
-    LoadOptions options;
-    options.parameters = request.parameters;
-    options.maxRecords = maxRecords_;
-    options.commandType = request.commandType;
-    return LoadRecordset(request.db, request.text, readOnly, data, options);
   }
 
   // Sort and Filter set before Open (or kept over Requery) apply to the rows.
@@ -541,7 +510,8 @@ class RecordsetObject final
     request.parameters = parameters_;
     request.commandType = commandType_;
     RecordsetData fresh;
-    if (Outcome loaded = Load(request, data_->readOnly, &fresh); !loaded.ok()) return loaded;
+    if (Outcome loaded = LoadSource(request, data_->readOnly, maxRecords_, &fresh); !loaded.ok())
+      return loaded;
     CancelPending(*data_);
     *data_ = std::move(fresh);
     return ApplyView();
