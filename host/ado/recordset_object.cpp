@@ -4,7 +4,6 @@
 #include "host/ado/connection_access.h"
 #include "host/ado/field_ops.h"
 #include "host/ado/fields_object.h"
-#include "host/ado/interfaces/connection.h"
 #include "host/ado/recordset_cursor.h"
 #include "host/ado/recordset_source.h"
 #include "host/ado/recordset_view.h"

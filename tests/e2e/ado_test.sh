@@ -118,6 +118,9 @@ out("version", conn.Version);
 out("timeouts", conn.CommandTimeout + " " + conn.ConnectionTimeout + " " + conn.CursorLocation + " " + conn.Mode);
 out("execute-count", conn.Execute("SELECT id FROM items").RecordCount);
 out("field-outlives", conn.Execute("SELECT name FROM items WHERE id = 7")(0));
+Response.Write("field-written=");
+Response.Write(conn.Execute("SELECT name FROM items WHERE id = 9")(0));
+Response.Write("\n");
 var f = conn.Execute("SELECT name FROM items WHERE id = 8")("name");
 Duktape.gc();
 out("field-after-gc", f.Value);
@@ -246,6 +249,7 @@ expect_eq "connection: timeouts, cursor location and mode" "$(line timeouts)" "3
 expect_eq "recordset: RecordCount is -1 on a forward-only cursor" "$(line execute-count)" "-1"
 expect_eq "field: conn.Execute(sql)(0) outlives its recordset" "$(line field-outlives)" "item07"
 expect_eq "field: a Field read after the collector ran" "$(line field-after-gc)" "item08"
+expect_eq "field: Response.Write(conn.Execute(sql)(0))" "$(line field-written)" "item09"
 expect_eq "recordset: forward-only refuses MovePrevious" "$(line backward)" "-2147217884"
 expect_eq "connection: a failed Execute raises" "$(line bad-sql)" "-2147467259"
 expect_eq "connection: Errors holds the failure" "$(line errors)" "1 -2147467259 HY000 no such column: nope"
