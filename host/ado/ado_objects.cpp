@@ -1,5 +1,6 @@
 #include "host/ado/ado_objects.h"
 
+#include "host/ado/command_object.h"
 #include "host/ado/connection_object.h"
 #include "host/ado/recordset_object.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 constexpr std::u16string_view kConnectionProgId = u"ADODB.Connection";
 constexpr std::u16string_view kRecordsetProgId = u"ADODB.Recordset";
+constexpr std::u16string_view kCommandProgId = u"ADODB.Command";
 
 // "ADODB.Connection", "ADODB.Connection.1", "ADODB.Connection.6.0": the
 // class name followed by nothing or by "." and a version of digits and dots.
@@ -33,6 +35,7 @@ ComPtr<IDispatch> AsDispatch(ComPtr<I> object) {
 ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, MapPathHook mapPath) {
   if (Names(progId, kConnectionProgId)) return AsDispatch(MakeConnection(std::move(mapPath)));
   if (Names(progId, kRecordsetProgId)) return AsDispatch(MakeRecordset(std::move(mapPath)));
+  if (Names(progId, kCommandProgId)) return AsDispatch(MakeCommand(std::move(mapPath)));
   return nullptr;
 }
 

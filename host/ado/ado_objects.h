@@ -9,7 +9,8 @@
 
 namespace vant::host::ado {
 
-// A new object for "ADODB.Connection" or "ADODB.Recordset" (any letter
+// A new object for "ADODB.Connection", "ADODB.Recordset" or
+// "ADODB.Command" (any letter
 // case, with or without a version suffix ".1", ".6.0"); nullptr for any
 // other ProgID. `mapPath` (Server.MapPath of the page) resolves virtual
 // database paths in connection strings.

@@ -3,8 +3,10 @@
 #include "host/ado/ado_error.h"
 #include "host/ado/connection_access.h"
 #include "host/ado/database.h"
+#include "host/ado/errors_object.h"
 #include "host/ado/execute.h"
 #include "host/ado/recordset_object.h"
+#include "host/ado/schema.h"
 #include "host/ado/transaction.h"
 
 namespace vant::host::ado {
@@ -12,14 +14,7 @@ namespace {
 
 constexpr std::int32_t kStateClosed = 0;
 constexpr std::int32_t kStateOpen = 1;
-
-Outcome Closed() {
-  return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
-}
-
-Outcome AlreadyOpen() {
-  return Outcome::Fail(kObjectOpen, u"Operation is not allowed when the object is open.");
-}
+constexpr std::u16string_view kVersion = u"2.8";
 
 // Execute's RecordsAffected is an [out] argument: written when the caller
 // passed a reference.
@@ -32,8 +27,12 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
                                                 IConnectionAccess, ISupportErrorInfo> {
  public:
   explicit ConnectionObject(MapPathHook mapPath) : mapPath_(std::move(mapPath)) {}
+  // Over a database the caller opened: it closes when its last user lets
+  // go, not when this object does.
+  ConnectionObject(std::shared_ptr<Database> db, std::u16string connectionString)
+      : connectionString_(std::move(connectionString)), db_(std::move(db)), ownsDatabase_(false) {}
   ~ConnectionObject() override {
-    if (db_) db_->Close();
+    if (db_ && ownsDatabase_) db_->Close();
   }
 
   HRESULT get_ConnectionString(Bstr* out) override {
@@ -45,7 +44,7 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT put_ConnectionString(const Bstr& value) override {
     return Run([&] {
-      if (IsOpen()) return AlreadyOpen();
+      if (IsOpen()) return OpenFailure();
       connectionString_ = value.str();
       return Outcome::Ok();
     });
@@ -60,60 +59,145 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   }
   HRESULT Close() override {
     return Run([&] {
-      if (!IsOpen()) return Closed();
+      if (!IsOpen()) return ClosedFailure();
       db_->Close();
       db_.reset();
       return Outcome::Ok();
     });
   }
-  HRESULT Execute(const Bstr& commandText, Variant recordsAffected, std::int32_t,
+  HRESULT Execute(const Bstr& commandText, Variant recordsAffected, std::int32_t options,
                   IDispatch** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return Run([&] {
-      if (!IsOpen()) return Closed();
+      if (!IsOpen()) return ClosedFailure();
+      LoadOptions load;
+      load.commandType = options == -1 ? -1 : options & ~kAdExecuteFlags;
       std::shared_ptr<RecordsetData> rows;
       std::int64_t affected = 0;
-      if (Outcome done = ExecuteCommand(db_, commandText.view(), &rows, &affected); !done.ok()) {
+      if (Outcome done = ExecuteCommand(db_, commandText.view(), &rows, &affected, load);
+          !done.ok()) {
         return done;
       }
       StoreAffected(recordsAffected, affected);
-      *out = MakeOpenRecordset(std::move(rows), commandText.str()).Detach();
+      // adExecuteNoRecords: the page asked for no recordset at all.
+      if (options != -1 && (options & kAdExecuteNoRecords) != 0) return Outcome::Ok();
+      *out =
+          MakeExecuteResult(std::move(rows), commandText.str(), Variant::Dispatch(this)).Detach();
       return Outcome::Ok();
     });
   }
   HRESULT BeginTrans(std::int32_t* level) override {
     if (level == nullptr) return E_POINTER;
-    return Run([&] { return IsOpen() ? BeginTransaction(*db_, level) : Closed(); });
+    return Run([&] { return IsOpen() ? BeginTransaction(*db_, level) : ClosedFailure(); });
   }
   HRESULT CommitTrans() override {
-    return Run([&] { return IsOpen() ? CommitTransaction(*db_) : Closed(); });
+    return Run([&] { return IsOpen() ? CommitTransaction(*db_) : ClosedFailure(); });
   }
   HRESULT RollbackTrans() override {
-    return Run([&] { return IsOpen() ? RollbackTransaction(*db_) : Closed(); });
+    return Run([&] { return IsOpen() ? RollbackTransaction(*db_) : ClosedFailure(); });
+  }
+  HRESULT get_Errors(IDispatch** out) override {
+    if (out == nullptr) return E_POINTER;
+    return Guarded(kConnectionSource, [&] {
+      *out = MakeErrors(errors_).Detach();
+      return S_OK;
+    });
+  }
+  HRESULT get_CommandTimeout(std::int32_t* out) override { return Read(out, commandTimeout_); }
+  HRESULT put_CommandTimeout(std::int32_t value) override {
+    return Run([&] {
+      if (value < 0) return BadArgumentFailure();
+      if (db_) db_->setCommandTimeout(value);
+      return Store(&commandTimeout_, value);
+    });
+  }
+  HRESULT get_ConnectionTimeout(std::int32_t* out) override {
+    return Read(out, connectionTimeout_);
+  }
+  HRESULT put_ConnectionTimeout(std::int32_t value) override {
+    return Run([&] {
+      if (IsOpen()) return OpenFailure();
+      return value < 0 ? BadArgumentFailure() : Store(&connectionTimeout_, value);
+    });
+  }
+  HRESULT get_CursorLocation(std::int32_t* out) override { return Read(out, cursorLocation_); }
+  HRESULT put_CursorLocation(std::int32_t value) override {
+    return Run([&] {
+      if (value != kAdUseServerLocation && value != kAdUseClientLocation)
+        return BadArgumentFailure();
+      return Store(&cursorLocation_, value);
+    });
+  }
+  HRESULT get_Mode(std::int32_t* out) override { return Read(out, mode_); }
+  HRESULT put_Mode(std::int32_t value) override {
+    return Run([&] { return IsOpen() ? OpenFailure() : Store(&mode_, value); });
+  }
+  HRESULT get_Version(Bstr* out) override {
+    if (out == nullptr) return E_POINTER;
+    return Guarded(kConnectionSource, [&] {
+      *out = Bstr(kVersion);
+      return S_OK;
+    });
+  }
+  HRESULT OpenSchema(std::int32_t schema, Variant restrictions, Variant, IDispatch** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return Run([&] {
+      if (!IsOpen()) return ClosedFailure();
+      std::shared_ptr<RecordsetData> rows;
+      if (Outcome loaded = LoadSchema(db_, schema, restrictions, &rows); !loaded.ok()) {
+        return loaded;
+      }
+      *out = MakeExecuteResult(std::move(rows), u"", Variant::Dispatch(this)).Detach();
+      return Outcome::Ok();
+    });
   }
 
   std::shared_ptr<Database> SharedDatabase() override { return IsOpen() ? db_ : nullptr; }
+  void RecordError(const Outcome& failure, std::u16string_view source) override {
+    errors_->assign(1, MakeErrorEntry(failure, source));
+  }
 
   HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
     return iid == IAdoConnection::kIid ? S_OK : S_FALSE;
   }
 
  private:
+  static constexpr std::int32_t kAdUseServerLocation = 2;
+  static constexpr std::int32_t kAdUseClientLocation = 3;
+
   bool IsOpen() const { return db_ && db_->is_open(); }
 
+  // A failure is also the connection's Errors collection; an operation
+  // that succeeds leaves the collection as it was, as ADO does.
   template <class Body>
   HRESULT Run(Body&& body) {
-    return Guarded(kConnectionSource, [&] { return Report(body(), kConnectionSource); });
+    return Guarded(kConnectionSource, [&] {
+      const Outcome outcome = body();
+      if (!outcome.ok()) RecordError(outcome, kConnectionSource);
+      return Report(outcome, kConnectionSource);
+    });
+  }
+  static HRESULT Read(std::int32_t* out, std::int32_t value) {
+    if (out == nullptr) return E_POINTER;
+    *out = value;
+    return S_OK;
+  }
+  static Outcome Store(std::int32_t* target, std::int32_t value) {
+    *target = value;
+    return Outcome::Ok();
   }
 
   Outcome OpenDatabase(const Bstr& given) {
-    if (IsOpen()) return AlreadyOpen();
+    if (IsOpen()) return OpenFailure();
     const std::u16string text = given.empty() ? connectionString_ : given.str();
     std::u16string error;
     const auto path = ResolveDataSource(text, mapPath_, &error);
     if (!path) return Outcome::Fail(kBadArgument, error);
     if (Outcome opened = Database::Open(*path, &db_); !opened.ok()) return opened;
+    ownsDatabase_ = true;
+    db_->setCommandTimeout(commandTimeout_);
     connectionString_ = text;
     return Outcome::Ok();
   }
@@ -121,12 +205,61 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   MapPathHook mapPath_;
   std::u16string connectionString_;
   std::shared_ptr<Database> db_;
+  bool ownsDatabase_ = true;
+  std::shared_ptr<ErrorList> errors_ = std::make_shared<ErrorList>();
+  std::int32_t commandTimeout_ = 30;
+  std::int32_t connectionTimeout_ = 15;
+  std::int32_t cursorLocation_ = kAdUseServerLocation;
+  std::int32_t mode_ = 0;  // adModeUnknown
 };
 
 }  // namespace
 
 ComPtr<IAdoConnection> MakeConnection(MapPathHook mapPath) {
   return ComPtr<IAdoConnection>::Attach(ConnectionObject::Create(std::move(mapPath)).Detach());
+}
+
+ComPtr<IAdoConnection> MakeConnectionOn(std::shared_ptr<Database> db,
+                                        std::u16string connectionString) {
+  return ComPtr<IAdoConnection>::Attach(
+      ConnectionObject::Create(std::move(db), std::move(connectionString)).Detach());
+}
+
+Outcome ResolveConnection(const Variant& given, const MapPathHook& mapPath, ConnectionRef* out) {
+  const Variant& connection = given.Deref();
+  const Outcome invalid = Outcome::Fail(
+      kConnectionInvalid,
+      u"The connection cannot be used to perform this operation. It is either closed or invalid "
+      u"in this context.");
+  if (connection.vt() == VT_DISPATCH || connection.vt() == VT_UNKNOWN) {
+    ComPtr<IConnectionAccess> access;
+    IUnknown* object = connection.unknown();
+    if (object == nullptr ||
+        Failed(object->QueryInterface(IConnectionAccess::kIid, access.ReceiveVoid()))) {
+      return invalid;
+    }
+    out->db = access->SharedDatabase();
+    if (!out->db) return invalid;
+    (void)object->QueryInterface(IID_IDispatch, out->object.ReceiveVoid());
+    return Outcome::Ok();
+  }
+  if (connection.vt() != VT_BSTR || connection.bstr().empty()) return invalid;
+  std::u16string error;
+  const auto path = ResolveDataSource(connection.bstr().view(), mapPath, &error);
+  if (!path) return Outcome::Fail(kBadArgument, error);
+  if (Outcome opened = Database::Open(*path, &out->db); !opened.ok()) return opened;
+  out->object =
+      ComPtr<IDispatch>::Attach(MakeConnectionOn(out->db, connection.bstr().str()).Detach());
+  return Outcome::Ok();
+}
+
+void RecordConnectionError(IDispatch* connection, const Outcome& failure,
+                           std::u16string_view source) {
+  if (connection == nullptr || failure.ok()) return;
+  ComPtr<IConnectionAccess> access;
+  if (Succeeded(connection->QueryInterface(IConnectionAccess::kIid, access.ReceiveVoid()))) {
+    access->RecordError(failure, source);
+  }
 }
 
 }  // namespace vant::host::ado

@@ -6,6 +6,9 @@ namespace vant::host::ado {
 namespace {
 
 constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+// Virtual machine steps between deadline checks: frequent enough to stop
+// within milliseconds, rare enough to cost nothing measurable.
+constexpr int kProgressSteps = 10000;
 
 std::u16string Message(sqlite3* db) {
   return Utf8ToUtf16(db != nullptr ? sqlite3_errmsg(db) : "out of memory");
@@ -34,7 +37,23 @@ Outcome Database::Open(const std::string& hostPath, std::shared_ptr<Database>* o
   // here (a read-only file, another connection mid-transaction) is harmless.
   sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   out->reset(new Database(std::move(db)));
+  sqlite3_progress_handler(raw, kProgressSteps, &Database::OnProgress, out->get());
   return Outcome::Ok();
+}
+
+int Database::OnProgress(void* self) {
+  const auto& deadline = static_cast<Database*>(self)->deadline_;
+  return deadline && std::chrono::steady_clock::now() >= *deadline ? 1 : 0;
+}
+
+Database::Deadline::Deadline(Database& db, std::int32_t seconds) : db_(db) {
+  if (seconds <= 0 || db_.deadline_) return;
+  db_.deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  set_ = true;
+}
+
+Database::Deadline::~Deadline() {
+  if (set_) db_.deadline_.reset();
 }
 
 void Database::Close() {
@@ -47,7 +66,11 @@ Outcome Database::RequireOpen() const {
   return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
 }
 
-Outcome Database::LastError() const { return Outcome::Fail(kDatabaseError, Message(db_.get())); }
+Outcome Database::LastError() const {
+  Outcome failed = Outcome::Fail(kDatabaseError, Message(db_.get()));
+  if (db_) failed.native = sqlite3_extended_errcode(db_.get());
+  return failed;
+}
 
 Outcome Database::Prepare(std::string_view sql, Statement* out, std::string_view* tail) {
   if (Outcome open = RequireOpen(); !open.ok()) return open;
@@ -65,6 +88,9 @@ Outcome Database::Step(sqlite3_stmt* stmt, bool* row) {
   const int rc = sqlite3_step(stmt);
   *row = rc == SQLITE_ROW;
   if (rc == SQLITE_ROW || rc == SQLITE_DONE) return Outcome::Ok();
+  if (rc == SQLITE_INTERRUPT && deadline_ && std::chrono::steady_clock::now() >= *deadline_) {
+    return Outcome::Fail(kQueryTimeout, u"Query timeout expired");
+  }
   return LastError();
 }
 

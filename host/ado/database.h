@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,11 +50,34 @@ class Database {
   // Nesting level of BeginTrans; 0 outside a transaction.
   int& transactionLevel() { return transactionLevel_; }
 
+  // Seconds a command may run (Connection.CommandTimeout); 0: no limit.
+  std::int32_t commandTimeout() const { return commandTimeout_; }
+  void setCommandTimeout(std::int32_t seconds) { commandTimeout_ = seconds; }
+
+  // Bounds the statements a command runs while it lives: once `seconds`
+  // have passed (0: never), SQLite interrupts the running statement and
+  // Step fails with kQueryTimeout. Within a command already bounded, the
+  // outer deadline holds.
+  class Deadline {
+   public:
+    Deadline(Database& db, std::int32_t seconds);
+    ~Deadline();
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+
+   private:
+    Database& db_;
+    bool set_ = false;
+  };
+
  private:
   explicit Database(DbHandle db) : db_(std::move(db)) {}
+  static int OnProgress(void* self);
 
   DbHandle db_;
   int transactionLevel_ = 0;
+  std::int32_t commandTimeout_ = 30;
+  std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
 
 // A savepoint around one multi-statement change (an Update with BLOB

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "host/ado/recordset_loader.h"
-
 namespace vant::host::ado {
 namespace {
 
@@ -11,10 +9,10 @@ bool OnlyBlanks(std::string_view sql) {
   return sql.find_first_not_of(" \t\r\n;") == std::string_view::npos;
 }
 
-Outcome LoadRows(const std::shared_ptr<Database>& db, const char* sql,
-                 std::shared_ptr<RecordsetData>* rows) {
+Outcome LoadRows(const std::shared_ptr<Database>& db, std::u16string_view sql,
+                 const LoadOptions& options, std::shared_ptr<RecordsetData>* rows) {
   auto data = std::make_shared<RecordsetData>();
-  if (Outcome loaded = LoadRecordset(db, Utf8ToUtf16(sql), true, data.get()); !loaded.ok()) {
+  if (Outcome loaded = LoadRecordset(db, sql, true, data.get(), options); !loaded.ok()) {
     return loaded;
   }
   *rows = std::move(data);
@@ -24,11 +22,19 @@ Outcome LoadRows(const std::shared_ptr<Database>& db, const char* sql,
 }  // namespace
 
 Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view commandText,
-                       std::shared_ptr<RecordsetData>* rows, std::int64_t* affected) {
+                       std::shared_ptr<RecordsetData>* rows, std::int64_t* affected,
+                       const LoadOptions& options) {
   *affected = 0;
   rows->reset();
+  const Database::Deadline deadline(*db,
+                                    options.timeout >= 0 ? options.timeout : db->commandTimeout());
+  if (options.commandType == kAdCmdTable || options.commandType == kAdCmdTableDirect ||
+      options.commandType == kAdCmdStoredProc) {
+    return LoadRows(db, commandText, options, rows);
+  }
   const std::string text = Utf16ToUtf8(commandText);
   std::string_view rest = text;
+  std::size_t next = 0;  // the first parameter value the next statement takes
   while (!OnlyBlanks(rest)) {
     Statement stmt;
     if (Outcome prepared = db->Prepare(rest, &stmt, &rest); !prepared.ok()) return prepared;
@@ -36,7 +42,13 @@ Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view 
     // The last statement that returns rows becomes the recordset (loaded
     // by the recordset loader, which may add the rowid for BLOB reads).
     if (sqlite3_column_count(stmt.get()) > 0 && OnlyBlanks(rest)) {
-      return LoadRows(db, sqlite3_sql(stmt.get()), rows);
+      LoadOptions remaining = options;
+      remaining.parameters = options.parameters.subspan(std::min(next, options.parameters.size()));
+      remaining.commandType = kAdCmdText;
+      return LoadRows(db, Utf8ToUtf16(sqlite3_sql(stmt.get())), remaining, rows);
+    }
+    if (Outcome bound = BindParameters(stmt.get(), options.parameters, &next); !bound.ok()) {
+      return bound;
     }
     const bool changesData = sqlite3_stmt_readonly(stmt.get()) == 0;
     for (bool row = true; row;) {

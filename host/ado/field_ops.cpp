@@ -6,6 +6,7 @@
 
 #include "host/ado/ado_error.h"
 #include "host/ado/blob_io.h"
+#include "host/ado/fields_object.h"
 #include "host/ado/row_codec.h"
 #include "host/ado/row_writer.h"
 
@@ -198,6 +199,55 @@ Outcome AppendFieldChunk(RecordsetData& data, std::size_t column, const Variant&
     return appended;
   }
   StartEdit(data);
+  return Outcome::Ok();
+}
+
+Outcome AssignFieldList(RecordsetData& data, const Variant& fields, const Variant& values) {
+  const Variant& names = fields.Deref();
+  if (names.IsMissing() || names.IsEmpty()) return Outcome::Ok();
+  const Variant& given = values.Deref();
+  const SafeArray* nameArray = (names.vt() & VT_ARRAY) != 0 ? names.array() : nullptr;
+  const SafeArray* valueArray = (given.vt() & VT_ARRAY) != 0 ? given.array() : nullptr;
+  if (nameArray == nullptr) {
+    std::size_t column = 0;
+    if (Outcome found = FindColumn(data, names, &column); !found.ok()) return found;
+    return PutFieldValue(data, column, given);
+  }
+  if (valueArray == nullptr || valueArray->Count() != nameArray->Count()) {
+    return Outcome::Fail(kBadArgument, u"The field list and the value list differ in length.");
+  }
+  for (std::int32_t i = nameArray->LowerBound(); i <= nameArray->UpperBound(); ++i) {
+    Variant name;
+    Variant value;
+    (void)nameArray->GetElement(i, &name);
+    (void)valueArray->GetElement(i - nameArray->LowerBound() + valueArray->LowerBound(), &value);
+    std::size_t column = 0;
+    if (Outcome found = FindColumn(data, name, &column); !found.ok()) return found;
+    if (Outcome put = PutFieldValue(data, column, value); !put.ok()) return put;
+  }
+  return Outcome::Ok();
+}
+
+Outcome ColumnList(const RecordsetData& data, const Variant& given, std::vector<std::size_t>* out) {
+  const Variant& fields = given.Deref();
+  if (fields.IsMissing() || fields.IsEmpty()) {
+    for (std::size_t c = 0; c < data.columns.size(); ++c) out->push_back(c);
+    return Outcome::Ok();
+  }
+  std::vector<Variant> names;
+  if ((fields.vt() & VT_ARRAY) != 0 && fields.array() != nullptr) {
+    const SafeArray& array = *fields.array();
+    for (std::int32_t i = array.LowerBound(); i <= array.UpperBound(); ++i) {
+      (void)array.GetElement(i, &names.emplace_back());
+    }
+  } else {
+    names.push_back(fields);
+  }
+  for (const Variant& name : names) {
+    std::size_t column = 0;
+    if (Outcome found = FindColumn(data, name, &column); !found.ok()) return found;
+    out->push_back(column);
+  }
   return Outcome::Ok();
 }
 

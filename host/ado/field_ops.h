@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host/ado/outcome.h"
 #include "host/ado/recordset_data.h"
@@ -34,5 +35,13 @@ Outcome GetFieldChunk(RecordsetData& data, std::size_t column, std::int32_t leng
 // row became current starts the value afresh). The bytes go to a spill
 // file until Update.
 Outcome AppendFieldChunk(RecordsetData& data, std::size_t column, const Variant& bytes);
+
+// Assigns AddNew/Update's optional field list and values: one name (or
+// index) and one value, or arrays of each of the same length.
+Outcome AssignFieldList(RecordsetData& data, const Variant& fields, const Variant& values);
+
+// GetRows' field list as column indexes: every field when missing, one
+// name or index, or an array of them. kItemNotFound for an unknown field.
+Outcome ColumnList(const RecordsetData& data, const Variant& fields, std::vector<std::size_t>* out);
 
 }  // namespace vant::host::ado

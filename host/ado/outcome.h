@@ -13,6 +13,7 @@ namespace vant::host::ado {
 struct [[nodiscard]] Outcome {
   HRESULT status = S_OK;
   std::u16string message;
+  int native = 0;  // SQLite's extended result code for database failures
 
   bool ok() const { return Succeeded(status); }
 

@@ -13,7 +13,7 @@ std::ptrdiff_t Size(const RecordsetData& data) {
 
 std::size_t RecordsetData::liveRowCount() const {
   std::size_t count = 0;
-  for (const Row& row : rows) count += row.deleted ? 0 : 1;
+  for (const Row& row : rows) count += row.visible() ? 1 : 0;
   return count;
 }
 
@@ -24,7 +24,7 @@ bool RecordsetData::atBof() const { return position < 0 || liveRowCount() == 0; 
 Row* RecordsetData::current() {
   if (position < 0 || position >= Size(*this)) return nullptr;
   Row& row = rows[static_cast<std::size_t>(position)];
-  return row.deleted ? nullptr : &row;
+  return row.visible() ? &row : nullptr;
 }
 
 void RecordsetData::ResetRowState() {
@@ -38,13 +38,13 @@ void RecordsetData::ResetRowState() {
 
 void RecordsetData::MoveFirst() {
   position = 0;
-  while (position < Size(*this) && rows[static_cast<std::size_t>(position)].deleted) ++position;
+  while (position < Size(*this) && !rows[static_cast<std::size_t>(position)].visible()) ++position;
   ResetRowState();
 }
 
 void RecordsetData::MoveLast() {
   position = Size(*this) - 1;
-  while (position >= 0 && rows[static_cast<std::size_t>(position)].deleted) --position;
+  while (position >= 0 && !rows[static_cast<std::size_t>(position)].visible()) --position;
   if (position < 0) position = Size(*this);  // no live row: EOF as well as BOF
   ResetRowState();
 }
@@ -53,7 +53,7 @@ void RecordsetData::MoveBy(int step) {
   do {
     position += step;
   } while (position >= 0 && position < Size(*this) &&
-           rows[static_cast<std::size_t>(position)].deleted);
+           !rows[static_cast<std::size_t>(position)].visible());
   if (position < 0) position = -1;
   if (position > Size(*this)) position = Size(*this);
   ResetRowState();
@@ -61,13 +61,9 @@ void RecordsetData::MoveBy(int step) {
 
 Outcome RequireCurrentRow(RecordsetData& data, Row** row) {
   *row = nullptr;
-  if (!data.open) {
-    return Outcome::Fail(kObjectClosed, u"Operation is not allowed when the object is closed.");
-  }
+  if (!data.open) return ClosedFailure();
   *row = data.current();
-  if (*row != nullptr) return Outcome::Ok();
-  return Outcome::Fail(kNoCurrentRecord,
-                       u"Either BOF or EOF is True, or the current record has been deleted.");
+  return *row != nullptr ? Outcome::Ok() : NoCurrentRecordFailure();
 }
 
 }  // namespace vant::host::ado

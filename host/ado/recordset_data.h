@@ -30,7 +30,11 @@ struct ColumnInfo {
 struct Row {
   std::optional<std::int64_t> rowid;  // none for an added row before Update
   bool deleted = false;
+  bool filtered = false;    // hidden by the recordset's Filter
+  std::size_t ordinal = 0;  // order of loading (or adding): bookmark and unsorted order
   std::vector<Cell> cells;
+
+  bool visible() const { return !deleted && !filtered; }
 };
 
 // A value assigned to a field since the row was made current: a plain value
@@ -59,6 +63,7 @@ struct RecordsetData {
   bool readOnly = false;        // opened with adLockReadOnly or through Execute
   std::vector<ColumnInfo> columns;
   std::vector<Row> rows;
+  std::size_t nextOrdinal = 0;
 
   // -1 before the first row (BOF), rows.size() after the last (EOF).
   std::ptrdiff_t position = 0;
@@ -69,10 +74,11 @@ struct RecordsetData {
   std::optional<OpenBlob> reading;                   // declared after db: closed first
 
   bool updatable() const { return !table.empty() && !readOnly; }
+  // Rows neither deleted nor filtered out.
   std::size_t liveRowCount() const;
   bool atEof() const;
   bool atBof() const;
-  // The current row, or null at BOF/EOF or on a deleted row.
+  // The current row, or null at BOF/EOF or on a deleted or hidden row.
   Row* current();
 
   // Positions on the first/next/previous/last live row; also clears the

@@ -121,23 +121,62 @@ void TypeExpressionColumns(RecordsetData* out) {
   }
 }
 
+// The statement a source stands for: a table name becomes SELECT * FROM it.
+Outcome SqlOf(std::u16string_view source, std::int32_t commandType, std::string* sql) {
+  *sql = Utf16ToUtf8(source);
+  if (commandType == kAdCmdStoredProc) {
+    return Outcome::Fail(kNotSupported, u"Stored procedures are not supported by this database.");
+  }
+  if (commandType == kAdCmdTable || commandType == kAdCmdTableDirect) {
+    const auto table = TableNameOf(*sql);
+    *sql = "SELECT * FROM " + QuoteIdentifier(table ? *table : *sql);
+    return Outcome::Ok();
+  }
+  if (commandType == kAdCmdText) return Outcome::Ok();
+  if (auto table = TableNameOf(*sql)) *sql = "SELECT * FROM " + QuoteIdentifier(*table);
+  return Outcome::Ok();
+}
+
 }  // namespace
 
+Outcome BindParameters(sqlite3_stmt* stmt, std::span<const Variant> values, std::size_t* next) {
+  const int count = sqlite3_bind_parameter_count(stmt);
+  for (int index = 1; index <= count; ++index) {
+    if (*next >= values.size()) {
+      return Outcome::Fail(kMissingParameter,
+                           u"No value given for one or more required parameters.");
+    }
+    if (Outcome bound = BindVariant(stmt, index, values[(*next)++]); !bound.ok()) return bound;
+  }
+  return Outcome::Ok();
+}
+
 Outcome LoadRecordset(const std::shared_ptr<Database>& db, std::u16string_view source,
-                      bool readOnly, RecordsetData* out) {
-  std::string sql = Utf16ToUtf8(source);
-  if (auto table = TableNameOf(sql)) sql = "SELECT * FROM " + QuoteIdentifier(*table);
+                      bool readOnly, RecordsetData* out, const LoadOptions& options) {
+  std::string sql;
+  if (Outcome made = SqlOf(source, options.commandType, &sql); !made.ok()) return made;
   out->db = db;
   out->readOnly = readOnly;
+  const Database::Deadline deadline(*db,
+                                    options.timeout >= 0 ? options.timeout : db->commandTimeout());
   Plan plan;
   if (Outcome prepared = Prepare(*db, sql, &plan, out); !prepared.ok()) return prepared;
+  std::size_t next = 0;
+  if (Outcome bound = BindParameters(plan.stmt.get(), options.parameters, &next); !bound.ok()) {
+    return bound;
+  }
   const int first = plan.hasRowid ? 1 : 0;
   for (bool more = true;;) {
+    if (options.maxRecords > 0 &&
+        out->rows.size() >= static_cast<std::size_t>(options.maxRecords)) {
+      break;
+    }
     if (Outcome stepped = db->Step(plan.stmt.get(), &more); !stepped.ok()) return stepped;
     if (!more) break;
     Row row;
     if (plan.hasRowid) row.rowid = sqlite3_column_int64(plan.stmt.get(), 0);
     ReadCells(plan.stmt.get(), first, out->columns, &row.cells);
+    row.ordinal = out->nextOrdinal++;
     out->rows.push_back(std::move(row));
   }
   TypeExpressionColumns(out);

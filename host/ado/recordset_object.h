@@ -10,11 +10,13 @@
 namespace vant::host::ado {
 
 // A closed recordset; `mapPath` resolves virtual paths of a connection
-// string passed to Open.
+// string passed to Open or ActiveConnection.
 ComPtr<IAdoRecordset> MakeRecordset(MapPathHook mapPath = {});
 
-// A recordset over rows already loaded (Connection.Execute), or a closed
-// one when `data` is null.
-ComPtr<IAdoRecordset> MakeOpenRecordset(std::shared_ptr<RecordsetData> data, std::u16string source);
+// The recordset Connection.Execute, Command.Execute and OpenSchema return:
+// forward-only and read-only over rows already loaded, or closed when
+// `data` is null. `connection` is its ActiveConnection.
+ComPtr<IAdoRecordset> MakeExecuteResult(std::shared_ptr<RecordsetData> data, std::u16string source,
+                                        Variant connection);
 
 }  // namespace vant::host::ado

@@ -21,6 +21,10 @@ bool FileExists(const std::string& hostPath) {
 
 SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules)
     : site_(std::move(site)), rules_(std::move(rules)) {
+  // Read once, as the application starts: a METADATA comment in global.asa
+  // gives every page the type library's constants.
+  const auto globalAsa = loader_.Load(site_.rootHostPath + kGlobalAsa);
+  adoConstants_ = globalAsa && pages::DeclaresAdoConstants(*globalAsa);
   sessions_.StartSweeper(kSessionSweepPeriod);
 }
 
@@ -34,7 +38,8 @@ void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
 
 std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare(
     const std::string& virtualPath) const {
-  return engine_.PreparePage(loader_, pages::TranslateOptions{site_.rootHostPath, virtualPath});
+  return engine_.PreparePage(
+      loader_, pages::TranslateOptions{site_.rootHostPath, virtualPath, adoConstants_});
 }
 
 pages::CompiledPagePtr SiteHandler::PrepareGlobalEvent(const std::string& eventName) const {

@@ -56,6 +56,7 @@ class SiteHandler final : public http::PageHandler {
   intrinsics::SiteConfig site_;
   VisitorRules rules_;
   pages::FileSourceLoader loader_;
+  bool adoConstants_ = false;  // global.asa names the database access type library
   pages::ScriptEngine engine_;
   session::SessionStore sessions_;
   session::ApplicationState application_;

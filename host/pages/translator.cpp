@@ -8,6 +8,7 @@
 #include "host/pages/detail/page_scanner.h"
 #include "host/pages/detail/script_emitter.h"
 #include "host/pages/detail/script_language.h"
+#include "host/pages/detail/type_library.h"
 
 namespace vant::host::pages {
 namespace {
@@ -17,7 +18,8 @@ using detail::ChunkKind;
 
 class Translation {
  public:
-  explicit Translation(detail::ExpandedPage page) : page_(std::move(page)) {}
+  Translation(detail::ExpandedPage page, bool adoConstants)
+      : page_(std::move(page)), adoConstants_(adoConstants) {}
 
   std::variant<TranslatedPage, TranslateError> Run();
 
@@ -35,6 +37,7 @@ class Translation {
   }
 
   detail::ExpandedPage page_;
+  bool adoConstants_;  // declared for every page of the site
   PageDirectives directives_;
 };
 
@@ -102,6 +105,7 @@ std::optional<TranslateError> Translation::CheckServerScripts(
 
 TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
   detail::ScriptEmitter emitter(page_.text);
+  bool adoConstants = adoConstants_;
   for (const Chunk& chunk : chunks) {
     switch (chunk.kind) {
       case ChunkKind::kText:
@@ -113,6 +117,10 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
       case ChunkKind::kExpression:
         emitter.Expression(chunk);
         break;
+      case ChunkKind::kMetadata:
+        adoConstants = adoConstants || detail::NamesAdoTypeLibrary(Body(chunk));
+        emitter.Omit(chunk);
+        break;
       case ChunkKind::kDirective:
       case ChunkKind::kServerScript:
         emitter.Omit(chunk);
@@ -123,6 +131,9 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
     if (chunk.kind == ChunkKind::kServerScript && Runs(chunk)) emitter.ServerScript(chunk);
   }
   detail::EmittedScript emitted = emitter.Finish();
+  // The library's constants hold from the page's first line on, wherever
+  // the comment stands; declared on line 1 so no line moves.
+  if (adoConstants) emitted.script.insert(0, detail::AdoConstantDeclarations());
   std::vector<SourcePosition> origins;
   origins.reserve(emitted.pageLines.size());
   for (const int pageLine : emitted.pageLines) {
@@ -145,7 +156,22 @@ std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& l
                                                            const TranslateOptions& options) {
   auto expanded = detail::ExpandIncludes(loader, options.siteRoot, options.pagePath);
   if (auto* error = std::get_if<TranslateError>(&expanded)) return std::move(*error);
-  return Translation(std::move(std::get<detail::ExpandedPage>(expanded))).Run();
+  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options.adoConstants)
+      .Run();
+}
+
+bool DeclaresAdoConstants(std::string_view source) {
+  const auto scanned = detail::ScanPage(source);
+  const auto* chunks = std::get_if<std::vector<Chunk>>(&scanned);
+  if (chunks == nullptr) return false;
+  for (const Chunk& chunk : *chunks) {
+    if (chunk.kind != ChunkKind::kMetadata) continue;
+    if (detail::NamesAdoTypeLibrary(
+            source.substr(chunk.bodyBegin, chunk.bodyEnd - chunk.bodyBegin))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace vant::host::pages

@@ -6,7 +6,9 @@
 // (their functions are visible everywhere, since the whole page is one
 // script). Assignments to call results are rewritten into helper calls (see
 // call_result_helpers.h). Script line n is page line n for everything but
-// the server script blocks; the line map covers every line.
+// the server script blocks; the line map covers every line. A METADATA
+// comment naming the database access type library declares its constants
+// for the page.
 #pragma once
 
 #include <string>
@@ -23,6 +25,9 @@ namespace vant::host::pages {
 struct TranslateOptions {
   std::string siteRoot;  // host folder of the site: "/srv/site"
   std::string pagePath;  // virtual path of the page from the site root: "/upload/form.asp"
+  // The site's global.asa names the database access type library: every
+  // page gets its constants, as if the page named it itself.
+  bool adoConstants = false;
 };
 
 struct TranslatedPage {
@@ -43,5 +48,9 @@ struct TranslatedPage {
 // JScript-only forms cannot be rewritten (see detail/jscript_dialect.h).
 std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& loader,
                                                            const TranslateOptions& options);
+
+// True when `source` (a page or global.asa, includes not expanded) holds a
+// METADATA comment naming the database access type library.
+bool DeclaresAdoConstants(std::string_view source);
 
 }  // namespace vant::host::pages

@@ -1,4 +1,5 @@
 <%@ LANGUAGE=JScript CODEPAGE=65001 %>
+<!--METADATA TYPE="typelib" UUID="{00000205-0000-0010-8000-00AA006D2EA4}" -->
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include file="db.inc" -->
 <!-- #include virtual="/inc/form_token.inc" -->
@@ -45,9 +46,14 @@ written back to <code>/uploads</code> with <code>BLOBManager.SaveBlobAsFile</cod
 </form>
 <table><tr><th>Id</th><th>Name</th><th>Type</th><th>Size</th><th>Added</th><th></th></tr>
 <%
+// Twenty rows a page: a client cursor knows its RecordCount and PageCount.
 var list = Server.CreateObject("ADODB.Recordset");
-list.Open("SELECT id, name, mime, size, added FROM files ORDER BY id", conn, 1, 1);
-for (; !list.EOF; list.MoveNext()) {
+list.CursorLocation = adUseClient;
+list.Open("SELECT id, name, mime, size, added FROM files ORDER BY id", conn, adOpenStatic, adLockReadOnly);
+list.PageSize = 20;
+var pageNumber = Math.min(Math.max(parseInt(String(Request.QueryString("page")), 10) || 1, 1), Math.max(list.PageCount, 1));
+if (!list.EOF) list.AbsolutePage = pageNumber;
+for (var shown = 0; shown < list.PageSize && !list.EOF; shown++, list.MoveNext()) {
   var id = list("id").Value;
   Response.Write("<tr><td>" + id + "</td><td>" + Server.HTMLEncode(String(list("name").Value)) +
     "</td><td>" + Server.HTMLEncode(String(list("mime").Value)) + "</td><td>" + list("size").Value +
@@ -58,8 +64,11 @@ for (; !list.EOF; list.MoveNext()) {
     "<button name=\"action\" value=\"export\">copy to /uploads</button> " +
     "<button name=\"action\" value=\"delete\">delete</button></form></td></tr>\n");
 }
+var pageCount = list.PageCount;
 list.Close();
 conn.Close();
 %>
 </table>
+<% if (pageCount > 1) { %><p>Page <%= pageNumber %> of <%= pageCount %>:
+<% for (var p = 1; p <= pageCount; p++) { %><a href="default.asp?page=<%= p %>"><%= p %></a> <% } %></p><% } %>
 <% PageFoot(); %>

@@ -14,6 +14,18 @@ const InterfaceInfo& IAdoConnection::TypeInfo() {
       Call<&IAdoConnection::BeginTrans>(u"BeginTrans", 5),
       Call<&IAdoConnection::CommitTrans>(u"CommitTrans", 6),
       Call<&IAdoConnection::RollbackTrans>(u"RollbackTrans", 7),
+      Get<&IAdoConnection::get_Errors>(u"Errors", 8),
+      Get<&IAdoConnection::get_CommandTimeout>(u"CommandTimeout", 9),
+      Put<&IAdoConnection::put_CommandTimeout>(u"CommandTimeout", 9),
+      Get<&IAdoConnection::get_ConnectionTimeout>(u"ConnectionTimeout", 10),
+      Put<&IAdoConnection::put_ConnectionTimeout>(u"ConnectionTimeout", 10),
+      Get<&IAdoConnection::get_CursorLocation>(u"CursorLocation", 11),
+      Put<&IAdoConnection::put_CursorLocation>(u"CursorLocation", 11),
+      Get<&IAdoConnection::get_Mode>(u"Mode", 12),
+      Put<&IAdoConnection::put_Mode>(u"Mode", 12),
+      Get<&IAdoConnection::get_Version>(u"Version", 13),
+      Call<&IAdoConnection::OpenSchema>(u"OpenSchema", 14,
+                                        {ParamDefault::Optional(), ParamDefault::Optional()}),
   };
   static const InterfaceInfo info{u"Connection", kIid, members};
   return info;

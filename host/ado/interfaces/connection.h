@@ -7,6 +7,13 @@
 
 namespace vant::host::ado {
 
+// Execute options beyond the command type.
+inline constexpr std::int32_t kAdExecuteNoRecords = 0x80;
+inline constexpr std::int32_t kAdExecuteFlags = 0x10 | 0x20 | 0x40 | kAdExecuteNoRecords;
+// OpenSchema's schemas.
+inline constexpr std::int32_t kAdSchemaColumns = 4;
+inline constexpr std::int32_t kAdSchemaTables = 20;
+
 // {00001550-0000-0010-8000-00AA006D2EA4}
 struct IAdoConnection : IDispatch {
   static constexpr IID kIid =
@@ -25,6 +32,18 @@ struct IAdoConnection : IDispatch {
   virtual HRESULT BeginTrans(std::int32_t* level) = 0;
   virtual HRESULT CommitTrans() = 0;
   virtual HRESULT RollbackTrans() = 0;
+  virtual HRESULT get_Errors(IDispatch** out) = 0;
+  virtual HRESULT get_CommandTimeout(std::int32_t* out) = 0;
+  virtual HRESULT put_CommandTimeout(std::int32_t value) = 0;
+  virtual HRESULT get_ConnectionTimeout(std::int32_t* out) = 0;
+  virtual HRESULT put_ConnectionTimeout(std::int32_t value) = 0;
+  virtual HRESULT get_CursorLocation(std::int32_t* out) = 0;
+  virtual HRESULT put_CursorLocation(std::int32_t value) = 0;
+  virtual HRESULT get_Mode(std::int32_t* out) = 0;
+  virtual HRESULT put_Mode(std::int32_t value) = 0;
+  virtual HRESULT get_Version(Bstr* out) = 0;
+  virtual HRESULT OpenSchema(std::int32_t schema, Variant restrictions, Variant schemaId,
+                             IDispatch** out) = 0;
 };
 
 }  // namespace vant::host::ado

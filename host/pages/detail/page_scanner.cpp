@@ -14,6 +14,9 @@ constexpr std::string_view kBlockOpen = "<%";
 constexpr std::string_view kBlockClose = "%>";
 constexpr std::string_view kScriptOpen = "<script";
 constexpr std::string_view kScriptClose = "</script";
+constexpr std::string_view kCommentOpen = "<!--";
+constexpr std::string_view kCommentClose = "-->";
+constexpr std::string_view kMetadataWord = "metadata";
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
@@ -84,6 +87,7 @@ class Scanner {
  private:
   bool ScanBlock(std::size_t at);
   bool ScanServerScript(std::size_t at, const Tag& tag);
+  void ScanMetadata(std::size_t at);
   void AddText(std::size_t end);
 
   std::string_view text_;
@@ -99,6 +103,9 @@ std::variant<std::vector<Chunk>, ScanError> Scanner::Run() {
     if (text_.substr(at).starts_with(kBlockOpen)) {
       if (!ScanBlock(at)) break;
       next = textBegin_;
+    } else if (text_.substr(at).starts_with(kCommentOpen)) {
+      ScanMetadata(at);
+      next = std::max(next, textBegin_);
     } else if (StartsWithNoCase(text_, at, kScriptOpen)) {
       auto tag = ReadTag(text_, at + kScriptOpen.size());
       const std::size_t afterName = at + kScriptOpen.size();
@@ -165,6 +172,20 @@ bool Scanner::ScanServerScript(std::size_t at, const Tag& tag) {
   chunks_.push_back(chunk);
   textBegin_ = chunk.end;
   return true;
+}
+
+// A comment whose first word is METADATA becomes a chunk; any other
+// comment, or one never closed, stays literal text.
+void Scanner::ScanMetadata(std::size_t at) {
+  std::size_t word = at + kCommentOpen.size();
+  while (word < text_.size() && IsBlank(text_[word])) ++word;
+  if (Lower(text_.substr(word, kMetadataWord.size())) != kMetadataWord) return;
+  const std::size_t close = text_.find(kCommentClose, word);
+  if (close == std::string_view::npos) return;
+  AddText(at);
+  chunks_.push_back(Chunk{
+      ChunkKind::kMetadata, at, close + kCommentClose.size(), at + kCommentOpen.size(), close, {}});
+  textBegin_ = close + kCommentClose.size();
 }
 
 void Scanner::AddText(std::size_t end) {

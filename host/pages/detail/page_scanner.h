@@ -15,6 +15,7 @@ enum class ChunkKind {
   kExpression,    // <%= expression %>
   kDirective,     // <%@ keyword=value … %>
   kServerScript,  // <script runat="server" …>code</script>
+  kMetadata,      // <!--METADATA TYPE="typelib" …-->, never written out
 };
 
 struct Chunk {
@@ -34,8 +35,9 @@ struct ScanError {
 // Cuts text into chunks that cover it end to end, in order. A `<% … %>`
 // block ends at the first `%>` outside a string literal. `<script>` tags
 // without runat="server" are literal text (and `<% %>` inside them still
-// runs). Fails on a `<%` without `%>`, a server script without `</script>`,
-// and a server script with a src= attribute.
+// runs). A `<!--METADATA … -->` comment is a chunk of its own, its body
+// what lies between `<!--` and `-->`. Fails on a `<%` without `%>`, a server script without
+// `</script>`, and a server script with a src= attribute.
 std::variant<std::vector<Chunk>, ScanError> ScanPage(std::string_view text);
 
 }  // namespace vant::host::pages::detail

@@ -52,7 +52,8 @@ duk_ret_t EnumOpen(duk_context* ctx) {
   ComPtr<IEnumVARIANT> items;
   const bool isObject = value.vt() == VT_DISPATCH || value.vt() == VT_UNKNOWN;
   IUnknown* unknown = isObject ? value.unknown() : nullptr;
-  if (unknown == nullptr || Failed(unknown->QueryInterface(IID_IEnumVARIANT, items.ReceiveVoid()))) {
+  if (unknown == nullptr ||
+      Failed(unknown->QueryInterface(IID_IEnumVARIANT, items.ReceiveVoid()))) {
     ThrowNotSupported(ctx);
   }
   const std::uint32_t slot = RunState::Of(ctx).enumerators.Add(std::move(items));
@@ -100,22 +101,35 @@ SafeArray& RequireArray(duk_context* ctx, duk_idx_t index) {
   return *array;
 }
 
-// __vantArrayBounds(array): [lbound, ubound]; throws for anything else.
+// __vantArrayBounds(array[, dimension]): [lbound, ubound] of the dimension
+// (the first when omitted); throws for anything but an array.
 duk_ret_t ArrayBounds(duk_context* ctx) {
   const SafeArray& array = RequireArray(ctx, 0);
+  const auto dimension =
+      duk_is_undefined(ctx, 1) ? 1u : static_cast<std::uint32_t>(duk_to_int(ctx, 1));
+  if (dimension < 1 || dimension > array.Dimensions()) {
+    ThrowStatus(ctx, DISP_E_BADINDEX, u"", u"Subscript out of range");
+  }
   duk_push_array(ctx);
-  duk_push_int(ctx, array.LowerBound());
+  duk_push_int(ctx, array.LowerBound(dimension));
   duk_put_prop_index(ctx, -2, 0);
-  duk_push_int(ctx, array.UpperBound());
+  duk_push_int(ctx, array.UpperBound(dimension));
   duk_put_prop_index(ctx, -2, 1);
   return 1;
 }
 
-// __vantArrayItem(array, index)
+duk_ret_t ArrayDimensions(duk_context* ctx) {
+  duk_push_uint(ctx, RequireArray(ctx, 0).Dimensions());
+  return 1;
+}
+
+// __vantArrayItem(array, i[, j]): one index per dimension.
 duk_ret_t ArrayItem(duk_context* ctx) {
   const SafeArray& array = RequireArray(ctx, 0);
   Variant item;
-  const HRESULT status = array.GetElement(duk_to_int(ctx, 1), &item);
+  const HRESULT status = array.Dimensions() == 2
+                             ? array.GetElement(duk_to_int(ctx, 1), duk_to_int(ctx, 2), &item)
+                             : array.GetElement(duk_to_int(ctx, 1), &item);
   if (Failed(status)) ThrowStatus(ctx, status, u"", u"Subscript out of range");
   PushVariant(ctx, item);
   return 1;
@@ -243,13 +257,10 @@ struct NativeEntry {
 };
 
 constexpr NativeEntry kNatives[] = {
-    {"__w", &WriteText, DUK_VARARGS},
-    {"__vantEnumOpen", &EnumOpen, 1},
-    {"__vantEnumNext", &EnumNext, 1},
-    {"__vantEnumReset", &EnumReset, 1},
-    {"__vantArrayBounds", &ArrayBounds, 1},
-    {"__vantArrayItem", &ArrayItem, 2},
-    {"__vantArrayToJs", &ArrayToJs, 1},
+    {"__w", &WriteText, DUK_VARARGS},       {"__vantEnumOpen", &EnumOpen, 1},
+    {"__vantEnumNext", &EnumNext, 1},       {"__vantEnumReset", &EnumReset, 1},
+    {"__vantArrayBounds", &ArrayBounds, 2}, {"__vantArrayDimensions", &ArrayDimensions, 1},
+    {"__vantArrayItem", &ArrayItem, 3},     {"__vantArrayToJs", &ArrayToJs, 1},
     {"__vantPut", &PutCallResult, 4},
     {"__vantGet", &GetCallResult, 3},
 };

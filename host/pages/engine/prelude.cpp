@@ -15,6 +15,7 @@ namespace vant::host::pages::engine {
 const std::string_view kEnginePrelude = R"JS((function (g) {
   var enumOpen = g.__vantEnumOpen, enumNext = g.__vantEnumNext, enumReset = g.__vantEnumReset;
   var arrayBounds = g.__vantArrayBounds, arrayItem = g.__vantArrayItem, arrayToJs = g.__vantArrayToJs;
+  var arrayDimensions = g.__vantArrayDimensions;
 
   function Enumerator(collection) {
     if (!(this instanceof Enumerator)) return new Enumerator(collection);
@@ -34,19 +35,17 @@ const std::string_view kEnginePrelude = R"JS((function (g) {
   };
   g.Enumerator = Enumerator;
 
-  function checkDimension(d) {
-    if (d !== undefined && d !== 1) throw new RangeError("Subscript out of range");
-  }
   function VBArray(safeArray) {
     if (!(this instanceof VBArray)) return new VBArray(safeArray);
     arrayBounds(safeArray);
     this._array = safeArray;
   }
   VBArray.prototype.toArray = function () { return arrayToJs(this._array); };
-  VBArray.prototype.getItem = function (i) { return arrayItem(this._array, i); };
-  VBArray.prototype.lbound = function (d) { checkDimension(d); return arrayBounds(this._array)[0]; };
-  VBArray.prototype.ubound = function (d) { checkDimension(d); return arrayBounds(this._array)[1]; };
-  VBArray.prototype.dimensions = function () { return 1; };
+  // toArray() lists the elements with the first index varying fastest.
+  VBArray.prototype.getItem = function (i, j) { return arrayItem(this._array, i, j); };
+  VBArray.prototype.lbound = function (d) { return arrayBounds(this._array, d)[0]; };
+  VBArray.prototype.ubound = function (d) { return arrayBounds(this._array, d)[1]; };
+  VBArray.prototype.dimensions = function () { return arrayDimensions(this._array); };
   g.VBArray = VBArray;
 
   Date.prototype.getVarDate = function () { return new Date(this.getTime()); };

@@ -1,4 +1,5 @@
-// One-dimensional arrays of bytes, strings or variants.
+// Arrays of bytes, strings or variants; variant arrays may have two
+// dimensions.
 #include "platform/automation/safearray.h"
 
 #include <cstring>
@@ -65,10 +66,50 @@ std::unique_ptr<SafeArray> SafeArray::ViewOfBytes(const void* data, std::size_t 
   return array;
 }
 
+std::unique_ptr<SafeArray> SafeArray::CreateMatrix(std::uint32_t count1, std::uint32_t count2) {
+  const std::uint64_t total = std::uint64_t{count1} * count2;
+  if (total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return nullptr;
+  std::unique_ptr<SafeArray> array = CreateVector(VT_VARIANT, 0, static_cast<std::uint32_t>(total));
+  if (array == nullptr) return nullptr;
+  array->matrix_ = true;
+  array->count1_ = count1;
+  array->count2_ = count2;
+  return array;
+}
+
+std::int32_t SafeArray::UpperBound(std::uint32_t dimension) const {
+  if (!matrix_) return lowerBound_ + static_cast<std::int32_t>(count_) - 1;
+  const std::uint32_t count = dimension == 1 ? count1_ : count2_;
+  return static_cast<std::int32_t>(count) - 1;
+}
+
+HRESULT SafeArray::GetElement(std::int32_t i, std::int32_t j, Variant* out) const {
+  if (!matrix_ || i < 0 || j < 0 || static_cast<std::uint32_t>(i) >= count1_ ||
+      static_cast<std::uint32_t>(j) >= count2_) {
+    return DISP_E_BADINDEX;
+  }
+  return GetElement(static_cast<std::int32_t>(static_cast<std::uint32_t>(j) * count1_ +
+                                              static_cast<std::uint32_t>(i)),
+                    out);
+}
+
+HRESULT SafeArray::PutElement(std::int32_t i, std::int32_t j, const Variant& value) {
+  if (!matrix_ || i < 0 || j < 0 || static_cast<std::uint32_t>(i) >= count1_ ||
+      static_cast<std::uint32_t>(j) >= count2_) {
+    return DISP_E_BADINDEX;
+  }
+  return PutElement(static_cast<std::int32_t>(static_cast<std::uint32_t>(j) * count1_ +
+                                              static_cast<std::uint32_t>(i)),
+                    value);
+}
+
 std::unique_ptr<SafeArray> SafeArray::Copy() const {
   try {
     std::unique_ptr<SafeArray> copy(new SafeArray(elementType_, lowerBound_, 0));
     copy->count_ = count_;
+    copy->matrix_ = matrix_;
+    copy->count1_ = count1_;
+    copy->count2_ = count2_;
     copy->bytes_ = view_ != nullptr ? std::vector<std::uint8_t>(view_, view_ + count_) : bytes_;
     copy->elements_ = elements_;  // each Variant copy deep-copies its own contents
     return copy;
@@ -124,7 +165,7 @@ HRESULT SafeArray::PutElement(std::int32_t index, const Variant& value) {
 }
 
 HRESULT SafeArray::Resize(std::uint32_t count) {
-  if (locks_ != 0 || view_ != nullptr) return E_FAIL;
+  if (locks_ != 0 || view_ != nullptr || matrix_) return E_FAIL;
   if (std::int64_t{lowerBound_} + count - 1 > std::numeric_limits<std::int32_t>::max()) {
     return E_INVALIDARG;
   }

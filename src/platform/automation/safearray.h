@@ -1,5 +1,6 @@
-// One-dimensional SAFEARRAYs: byte arrays (VT_UI1) for request and download
-// chunks, and string or variant vectors for the few members returning lists.
+// SAFEARRAYs: one-dimensional byte arrays (VT_UI1) for request and download
+// chunks, string or variant vectors for the members returning lists, and
+// two-dimensional variant arrays for tables of values (Recordset.GetRows).
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ class SafeArray {
   // readers use the const Bytes(); Copy() gives an ordinary array. nullptr
   // when size exceeds a 32-bit count.
   static std::unique_ptr<SafeArray> ViewOfBytes(const void* data, std::size_t size);
+  // A two-dimensional VT_VARIANT array with lower bounds 0 and `count1` by
+  // `count2` elements, stored with the first index varying fastest (so
+  // flat access by GetElement(i) walks (0,0), (1,0), ... (0,1), ...).
+  // nullptr when the element count exceeds a 32-bit index.
+  static std::unique_ptr<SafeArray> CreateMatrix(std::uint32_t count1, std::uint32_t count2);
 
   SafeArray(const SafeArray&) = delete;
   SafeArray& operator=(const SafeArray&) = delete;
@@ -32,9 +38,13 @@ class SafeArray {
   std::unique_ptr<SafeArray> Copy() const;
 
   VARTYPE ElementType() const { return elementType_; }
-  std::uint32_t Dimensions() const { return 1; }
-  std::int32_t LowerBound() const { return lowerBound_; }
-  std::int32_t UpperBound() const { return lowerBound_ + static_cast<std::int32_t>(count_) - 1; }
+  std::uint32_t Dimensions() const { return matrix_ ? 2 : 1; }
+  // Bounds of the first dimension; LowerBound(2)/UpperBound(2) of the second.
+  std::int32_t LowerBound(std::uint32_t dimension = 1) const {
+    return dimension == 1 ? lowerBound_ : 0;
+  }
+  std::int32_t UpperBound(std::uint32_t dimension = 1) const;
+  // Elements in all dimensions.
   std::uint32_t Count() const { return count_; }
 
   // Lock/unlock for direct access to the elements (SafeArrayAccessData).
@@ -57,8 +67,13 @@ class SafeArray {
   // variants; DISP_E_BADINDEX outside the bounds.
   HRESULT GetElement(std::int32_t index, Variant* out) const;
   HRESULT PutElement(std::int32_t index, const Variant& value);
+  // Element (i, j) of a two-dimensional array; DISP_E_BADINDEX outside the
+  // bounds or on a one-dimensional array.
+  HRESULT GetElement(std::int32_t i, std::int32_t j, Variant* out) const;
+  HRESULT PutElement(std::int32_t i, std::int32_t j, const Variant& value);
 
-  // Changes the element count (SafeArrayRedim); E_FAIL while locked.
+  // Changes the element count (SafeArrayRedim); E_FAIL while locked and
+  // for two-dimensional arrays.
   HRESULT Resize(std::uint32_t count);
 
  private:
@@ -67,6 +82,9 @@ class SafeArray {
   VARTYPE elementType_;
   std::int32_t lowerBound_;
   std::uint32_t count_;
+  bool matrix_ = false;  // two dimensions of count1_ by count2_
+  std::uint32_t count1_ = 0;
+  std::uint32_t count2_ = 0;
   std::uint32_t locks_ = 0;
   const std::uint8_t* view_ = nullptr;  // the bytes of a ViewOfBytes array
   std::vector<std::uint8_t> bytes_;
