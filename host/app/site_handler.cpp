@@ -44,8 +44,9 @@ std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare
 
 pages::CompiledPagePtr SiteHandler::PrepareGlobalEvent(const std::string& eventName) const {
   if (!FileExists(site_.rootHostPath + kGlobalAsa)) return nullptr;
-  auto translated =
-      pages::TranslatePage(loader_, pages::TranslateOptions{site_.rootHostPath, kGlobalAsa});
+  pages::TranslateOptions options{site_.rootHostPath, kGlobalAsa};
+  options.sendsText = false;
+  auto translated = pages::TranslatePage(loader_, options);
   auto* page = std::get_if<pages::TranslatedPage>(&translated);
   if (page == nullptr) return nullptr;
   // The event handlers are plain functions of the file; call the one wanted.

@@ -18,8 +18,9 @@ using detail::ChunkKind;
 
 class Translation {
  public:
-  Translation(detail::ExpandedPage page, bool adoConstants)
-      : page_(std::move(page)), adoConstants_(adoConstants) {}
+  Translation(detail::ExpandedPage page, const TranslateOptions& options)
+      : page_(std::move(page)), adoConstants_(options.adoConstants),
+        sendsText_(options.sendsText) {}
 
   std::variant<TranslatedPage, TranslateError> Run();
 
@@ -38,6 +39,7 @@ class Translation {
 
   detail::ExpandedPage page_;
   bool adoConstants_;  // declared for every page of the site
+  bool sendsText_;     // false for global.asa: its text is never output
   PageDirectives directives_;
 };
 
@@ -109,7 +111,11 @@ TranslatedPage Translation::Emit(const std::vector<Chunk>& chunks) {
   for (const Chunk& chunk : chunks) {
     switch (chunk.kind) {
       case ChunkKind::kText:
-        emitter.Text(chunk);
+        if (sendsText_) {
+          emitter.Text(chunk);
+        } else {
+          emitter.Omit(chunk);
+        }
         break;
       case ChunkKind::kCode:
         emitter.Code(chunk);
@@ -156,7 +162,7 @@ std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& l
                                                            const TranslateOptions& options) {
   auto expanded = detail::ExpandIncludes(loader, options.siteRoot, options.pagePath);
   if (auto* error = std::get_if<TranslateError>(&expanded)) return std::move(*error);
-  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options.adoConstants)
+  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options)
       .Run();
 }
 

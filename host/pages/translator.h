@@ -28,6 +28,11 @@ struct TranslateOptions {
   // The site's global.asa names the database access type library: every
   // page gets its constants, as if the page named it itself.
   bool adoConstants = false;
+  // Whether text between script blocks is written to the response. The
+  // application file's text never is: it holds event handlers, and its
+  // line breaks must not lead the response of the request that starts the
+  // application or a session (a download would begin with them).
+  bool sendsText = true;
 };
 
 struct TranslatedPage {

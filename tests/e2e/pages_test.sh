@@ -63,9 +63,19 @@ page binread.asp <<'P'
 <% var total = 0, chunk; while ((chunk = Request.BinaryRead(65536)) && new VBArray(chunk).ubound() >= 0) { total += new VBArray(chunk).ubound() + 1; } Response.Write(total); %>
 P
 
+# The application file's text is never output, not even to the request
+# that starts the application (a download would begin with it).
+page global.asa <<'P'
+stray text
+<script language="JScript" runat="server">
+function Application_OnStart() { Application("started") = 1; }
+</script>
+P
+
 start_host --max-body 10000000
 
 body=$(curl -s "$BASE/basic.asp")
+expect_lacks "global.asa text is not sent" "$body" "stray text"
 expect_has "nested include defines a function" "$body" "<h1>hello</h1>"
 expect_has "script block functions visible" "$body" "late=yes"
 
