@@ -91,15 +91,18 @@ out=$(post -F "a=@$F/clean.txt")
 expect_has "on-error clean: not infected" "$out" "a|false||saved"
 stop_host
 
-# --refuse-infected: the infected file is neither saved nor left behind.
+# --refuse-infected: the infected file is neither saved nor left behind; a
+# file past the stream limit is a failed scan, refused as well.
 start_clamd
 rm -rf "$SITE/uploads"; mkdir -p "$SITE/uploads"
-start_host --clamd "unix:$C/clamd.sock" --refuse-infected
+start_host --clamd "unix:$C/clamd.sock" --refuse-infected --clamd-max-stream 100K
+out=$(post -F "e=@$F/edge.bin")
+expect_has "file past the stream limit refused" "$out" "e|true|ScanFailed.TooLarge|ERR The file edge.bin"
 out=$(post -F "a=@$F/clean.txt" -F "b=@$F/bad.bin")
 expect_has "refused with its message" "$out" "b|true|Vant.Test.Digest.UNOFFICIAL|ERR The file bad.bin was not saved"
 expect_has "clean file still saved" "$out" "a|false||saved"
 # (The failed save then rolls back the form's other saves, as every error does.)
-expect_eq "infected file not saved" "$(ls "$SITE/uploads" | grep -c bad)" "0"
+expect_eq "infected files not saved" "$(ls "$SITE/uploads" | grep -c 'bad\|edge')" "0"
 expect_eq "no temporary file left" "$(temp_files)" "0"
 
 finish

@@ -22,6 +22,7 @@ using Kind = ClamdVerdict::Kind;
 constexpr char kCommand[] = "zINSTREAM";
 // Longer answers are not clamd's: a signature name is far shorter.
 constexpr std::size_t kMaxAnswer = 1024;
+constexpr std::chrono::milliseconds kBacklogRetry{10};
 
 int OpenSocket(int family) {
   return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -98,7 +99,14 @@ bool ClamdStream::Connect(const ClamdAddress& address) {
   auto tryOne = [&](const sockaddr* where, socklen_t length, int family) {
     fd_ = OpenSocket(family);
     if (fd_ < 0) return false;
-    if (::connect(fd_, where, length) == 0) return true;
+    int rc = 0;
+    // A unix socket whose backlog is full answers EAGAIN instead of waiting.
+    while ((rc = ::connect(fd_, where, length)) != 0 && errno == EAGAIN &&
+           budget_ > kBacklogRetry) {
+      ::poll(nullptr, 0, static_cast<int>(kBacklogRetry.count()));
+      budget_ -= kBacklogRetry;
+    }
+    if (rc == 0) return true;
     if (errno == EINPROGRESS && WaitFor(POLLOUT)) {
       int error = 0;
       socklen_t size = sizeof error;
