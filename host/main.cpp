@@ -20,6 +20,7 @@
 #include "platform/imaging/pixel_limit.h"
 #include "platform/sys/ansi_code_page.h"
 #include "platform/sys/form_limits.h"
+#include "platform/sys/scan_settings.h"
 
 namespace {
 
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
   // Components loaded in process read the registry named here.
   if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
 
-  // Drives, the image size and upload form limits and the ANSI code page reach
+  // Drives, the image size and upload form limits, the virus scan settings
+  // and the ANSI code page reach
   // the component module through the environment, so they are set before any
   // thread starts.
   vant::fs::ResetDrives();
@@ -97,6 +99,15 @@ int main(int argc, char** argv) {
   if (options.maxFieldSize) {
     ::setenv(vant::sys::kMaxFieldSizeVariable, std::to_string(*options.maxFieldSize).c_str(), 1);
   }
+  if (!options.clamd.empty()) {
+    ::setenv(vant::sys::kClamdVariable, options.clamd.c_str(), 1);
+    ::setenv(vant::sys::kClamdOnErrorVariable, options.clamdInfectedOnError ? "infected" : "clean",
+             1);
+    ::setenv(vant::sys::kClamdTimeoutVariable, std::to_string(options.clamdTimeout.count()).c_str(),
+             1);
+    ::setenv(vant::sys::kClamdMaxStreamVariable, std::to_string(options.clamdMaxStream).c_str(), 1);
+  }
+  if (options.refuseInfected) ::setenv(vant::sys::kRefuseInfectedVariable, "1", 1);
   if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
     return EXIT_FAILURE;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/net/clamd_stream.h"
 #include "platform/sys/form_limits.h"
 
 namespace vant::host::http {
@@ -156,6 +157,19 @@ bool ParseDetailedErrors(std::string_view text, HostOptions& o) {
   return true;
 }
 
+bool ParseClamd(std::string_view text, HostOptions& o) {
+  net::ClamdAddress address;
+  if (!net::ParseClamdAddress(text, address)) return false;
+  o.clamd = text;
+  return true;
+}
+
+bool ParseClamdOnError(std::string_view text, HostOptions& o) {
+  if (text != "infected" && text != "clean") return false;
+  o.clamdInfectedOnError = text == "infected";
+  return true;
+}
+
 using Setter = std::function<bool(std::string_view, HostOptions&)>;
 
 const std::map<std::string_view, Setter>& ValueOptions() {
@@ -200,7 +214,16 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
-      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--clamd", ParseClamd},
+      {"--clamd-on-error", ParseClamdOnError},
+      {"--clamd-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.clamdTimeout); }},
+      {"--clamd-max-stream",
+       [](auto v, auto& o) { return ParseByteCount(v, o.clamdMaxStream) && o.clamdMaxStream > 0; }},
+      {"--log",
+       [](auto v, auto& o) {
+         o.logFile = v;
+         return !v.empty();
+       }},
       {"--upload-folder", ParseUploadFolder},
       {"--detailed-errors", ParseDetailedErrors},
   };
@@ -215,6 +238,10 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
     std::string_view name = args[i];
     if (name == "--help" || name == "-h") {
       result.options.help = true;
+      continue;
+    }
+    if (name == "--refuse-infected") {
+      result.options.refuseInfected = true;
       continue;
     }
     std::string_view value;
@@ -310,6 +337,26 @@ std::string HostUsage(std::string_view program) {
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"
       "                        (default 3900)\n"
+      "  --clamd unix:PATH|tcp:HOST:PORT\n"
+      "                        scan every uploaded file for viruses with this\n"
+      "                        clamd daemon while it is received (its INSTREAM\n"
+      "                        command, one connection per file); elements then\n"
+      "                        report IsInfected and VirusName from the scan.\n"
+      "                        Off by default\n"
+      "  --clamd-on-error infected|clean\n"
+      "                        what a file counts as when clamd cannot be reached,\n"
+      "                        times out or refuses it (default infected, with\n"
+      "                        VirusName ScanFailed.Unreachable, .Timeout,\n"
+      "                        .TooLarge or .Error); the log says why\n"
+      "  --clamd-timeout S     longest time one file's scan may wait for clamd in\n"
+      "                        total (default 120)\n"
+      "  --clamd-max-stream BYTES\n"
+      "                        clamd's StreamMaxLength; a larger file is not sent\n"
+      "                        past it and counts as a failed scan; K, M, G\n"
+      "                        suffixes allowed (default 25M, clamd's default)\n"
+      "  --refuse-infected     saving an infected file (Save, SaveAs, SaveAsBlob)\n"
+      "                        fails with a message and deletes its temporary\n"
+      "                        file, so it never reaches a folder or database\n"
       "  --log FILE            append the access log to FILE instead of stderr\n"
       "  --upload-folder /PATH a folder of the site that holds visitors' files\n"
       "                        (\"/uploads\"); repeatable. No page runs there: .asp\n"

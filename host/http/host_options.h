@@ -39,11 +39,11 @@ struct HostOptions {
   // --max-upload-workers N: most workers running requests with a large body
   // (uploads), so short pages always find one; unset: three quarters.
   std::optional<unsigned> maxUploadWorkers;
-  unsigned maxConnections = 10'000;       // --max-connections N
-  unsigned maxQueued = 1'000;             // --max-queued N: requests waiting for a worker
+  unsigned maxConnections = 10'000;                // --max-connections N
+  unsigned maxQueued = 1'000;                      // --max-queued N: requests waiting for a worker
   std::chrono::milliseconds queueTimeout{10'000};  // --queue-timeout S: then 503
-  std::uint64_t maxBody = 2ull << 30;            // --max-body BYTES (2 GiB)
-  unsigned ansiCodePage = 65001;                 // --ansi-codepage N
+  std::uint64_t maxBody = 2ull << 30;              // --max-body BYTES (2 GiB)
+  unsigned ansiCodePage = 65001;                   // --ansi-codepage N
   // --max-image-pixels N: largest width × height the image processor
   // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
   std::optional<std::uint64_t> maxImagePixels;
@@ -61,7 +61,14 @@ struct HostOptions {
   // Longest wait for the next request on a kept-alive connection; shorter
   // than the idle timeout so idle browsers do not pin worker threads.
   std::chrono::milliseconds keepAliveTimeout{5'000};
-  std::string logFile;  // --log FILE (empty: stderr)
+  // --clamd unix:PATH|tcp:HOST:PORT: stream every uploaded file to this
+  // clamd daemon while it is received; empty: no scanning.
+  std::string clamd;
+  bool clamdInfectedOnError = true;  // --clamd-on-error infected|clean
+  bool refuseInfected = false;       // --refuse-infected: saving an infected file fails
+  std::chrono::milliseconds clamdTimeout{120'000};  // --clamd-timeout S, per file
+  std::uint64_t clamdMaxStream = 25ull << 20;       // --clamd-max-stream BYTES
+  std::string logFile;                              // --log FILE (empty: stderr)
   // --upload-folder /PATH, repeatable: folders of visitors' files, decoded
   // paths from the site root without a trailing '/' ("/uploads").
   std::vector<std::string> uploadFolders;

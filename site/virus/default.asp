@@ -2,9 +2,9 @@
 <!-- #include virtual="/inc/layout.inc" -->
 <!-- #include virtual="/inc/form_token.inc" -->
 <%
-// Virus-scan settings. The object holds the settings and counters a scanner
-// would use; this build has no scanner, so nothing reads them and every
-// uploaded file reads as not infected. The page keeps the chosen values in
+// Virus-scan settings. The object holds settings and counters that the scan
+// does not use: scanning is the host's (vant-host --clamd), explained below.
+// The page keeps the chosen values in
 // the visitor's Session, so one visitor's choice never changes another's,
 // and the temporary folder is one of a few fixed folders under the site's
 // data folder: a visitor picks a name, never a path, and setting TempPath
@@ -40,10 +40,35 @@ try {
 }
 PageHead("Virus-scan settings");
 %>
-<p>These settings describe how uploads would be scanned. No scanning engine
-is part of this build: the values are stored and read back, the counters
-stay as set, and every form element reports <code>IsInfected</code> false and
-an empty <code>VirusName</code>. Your choices are kept for your session only.</p>
+<h2>Scanning uploads</h2>
+<p>Uploaded files are scanned when <code>vant-host</code> is started with
+<code>--clamd unix:/run/clamav/clamd.ctl</code> (or <code>tcp:HOST:PORT</code>),
+the socket of a running ClamAV daemon. Each file is streamed to the daemon
+while it arrives, in the same pieces that are written to disk, so the verdict
+is ready when the form is: every form element then reports
+<code>IsInfected</code> and, for an infected file, the signature name in
+<code>VirusName</code>. The upload pages of this site show the verdict and do
+not save infected files. Without <code>--clamd</code> nothing is scanned and
+every file reads as not infected.</p>
+<ul>
+<li><code>--clamd-on-error infected|clean</code>: what a file counts as when the
+daemon cannot be reached, takes longer than <code>--clamd-timeout</code>
+(seconds, default 120) or refuses the stream. The default,
+<code>infected</code>, names the failure in <code>VirusName</code>
+(<code>ScanFailed.Unreachable</code>, <code>.Timeout</code>,
+<code>.TooLarge</code>, <code>.Error</code>); the host log says why. The upload
+itself never fails because of the scanner.</li>
+<li><code>--clamd-max-stream BYTES</code>: the daemon's
+<code>StreamMaxLength</code> (default 25M); a larger file counts as a failed
+scan.</li>
+<li><code>--refuse-infected</code>: saving an infected file fails with an error
+and deletes its temporary file, whatever the page does, so an infected file
+never reaches a folder.</li>
+</ul>
+<h2>The settings object</h2>
+<p>The values below are stored in the <code>IVirusInfo</code> object and read
+back; the scan does not use them, and the counters stay as set. Your choices
+are kept for your session only.</p>
 <% if (error) { %><p class="error"><%= Server.HTMLEncode(error) %></p><% } %>
 <form method="post" action="default.asp">
 <%= FormTokenField() %>

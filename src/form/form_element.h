@@ -37,6 +37,10 @@ class CFormElement : public ComObject<CFormElement, DispatchImpl<IFormElement>, 
   void SetServerObject(host::IServer* server) {
     item_.serverObject = ComPtr<host::IServer>(server);
   }
+  void SetScanVerdict(bool infected, Bstr virusName) {
+    item_.IsInfected = infected;
+    item_.VirusName = std::move(virusName);
+  }
   void SetMaxFileLen(std::int32_t maxFileLen) { item_.MaxFileLen = maxFileLen; }
   void SetErrorFlagLink(frame::ErrorFlagLink link) { item_.errorFlagLink = std::move(link); }
 
@@ -95,6 +99,7 @@ class CFormElement : public ComObject<CFormElement, DispatchImpl<IFormElement>, 
   HRESULT SaveChecked(const Bstr& bstrPath, bool overwrite, Bstr* out);
   HRESULT SaveAsChecked(const Bstr& bstrPath, bool overwrite, Bstr* out);
   HRESULT CheckSaveable();
+  HRESULT RefuseIfInfected();
   HRESULT MoveToTarget(const std::u16string& target, bool overwrite, std::u16string* finalPath);
   HRESULT AppendToField(IUnknown* pField);
   std::u16string MapIfVirtual(const Bstr& path) const;

@@ -39,6 +39,7 @@ HRESULT AppendFile(fs::File& file, ado::IField& field) {
 HRESULT CFormElement::SaveAsBlob(IUnknown* pField) {
   return GuardMember(kFormElementClass, u"SaveAsBlob", [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
+    if (const HRESULT hr = RefuseIfInfected(); Failed(hr)) return hr;
     if (item_.MaxFileLen < item_.FileLen) {
       return Report(frame::MessageId::kFileTooLarge, {item_.MaxFileLen});
     }

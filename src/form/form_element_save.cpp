@@ -5,6 +5,7 @@
 #include "form/save_paths.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/move.h"
+#include "platform/sys/scan_settings.h"
 
 namespace vant::form {
 namespace {
@@ -110,6 +111,7 @@ HRESULT CFormElement::_Save(const std::u16string& target, bool overwrite, std::u
 // The checks before the target is looked at. S_OK: go on; S_FALSE: the
 // browser sent no file and its temporary file is gone, nothing to move.
 HRESULT CFormElement::CheckSaveable() {
+  if (const HRESULT hr = RefuseIfInfected(); Failed(hr)) return hr;
   if (item_.MaxFileLen < item_.FileLen) {
     return Report(frame::MessageId::kFileTooLarge, {item_.MaxFileLen});
   }
@@ -123,6 +125,14 @@ HRESULT CFormElement::CheckSaveable() {
   if (item_.saved) return Report(frame::MessageId::kAlreadySaved);
   if (!fs::FileExists(item_.TempFilePath)) return Report(frame::MessageId::kTempFileMissing);
   return S_OK;
+}
+
+// With the host's --refuse-infected an infected file never reaches a
+// folder or field: its temporary file is deleted and every save fails.
+HRESULT CFormElement::RefuseIfInfected() {
+  if (!item_.IsInfected || !sys::GetScanSettings().refuseInfected) return S_OK;
+  if (!item_.TempFilePath.empty()) (void)fs::DeleteFile(item_.TempFilePath);
+  return Report(frame::MessageId::kInfectedNotSaved, {item_.FileName, item_.VirusName.str()});
 }
 
 // Moves the temporary file to `target`. With overwrite a file there is

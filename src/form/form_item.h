@@ -33,8 +33,8 @@ struct FormItem {
   std::u16string MimeType;
   std::int32_t MaxFileLen = 0;  // largest file this element may save
   bool IsFileItem = false;
-  bool IsInfected = false;  // scan result slot; nothing writes it
-  Bstr VirusName;           // scan result slot; stays null
+  bool IsInfected = false;  // virus scan verdict; false when scanning is off
+  Bstr VirusName;           // signature or scan-failure name; null when clean or off
   frame::ErrorFlagLink errorFlagLink;
   ComPtr<host::IServer> serverObject;
 };

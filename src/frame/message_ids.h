@@ -70,6 +70,7 @@ enum class MessageId : std::uint32_t {
   kTooManyParts = 0x40020067,             // %1 part limit (number): the form has more parts
   kFieldTooLarge = 0x40020068,            // %1 field name, %2 size limit in bytes (number)
   kDownloadNameUnsendable = 0x40020069,   // download name holds CR, LF or NUL
+  kInfectedNotSaved = 0x40020070,         // %1 file name, %2 VirusName: infected file refused
   kAbnormalUpload = 0xC0020001,           // %1 kAbnormalUploadText
 };
 

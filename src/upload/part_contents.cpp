@@ -1,6 +1,7 @@
 // The parts themselves: header lines, field values and file data.
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "upload/multipart_parser.h"
 #include "upload/part_headers.h"
 #include "upload/temp_upload_file.h"
+#include "virus/upload_scan.h"
 
 namespace vant::upload {
 namespace {
@@ -48,11 +50,14 @@ class ValueSink final : public ScanSink {
   UploadErrors& errors_;
 };
 
-// File data goes straight from the chunk to the temporary file.
+// File data goes straight from the chunk to the temporary file, and to the
+// virus scan when one runs.
 class FileSink final : public ScanSink {
  public:
-  FileSink(TempUploadFile& file, UploadErrors& errors) : file_(file), errors_(errors) {}
+  FileSink(TempUploadFile& file, virus::UploadScan* scan, UploadErrors& errors)
+      : file_(file), scan_(scan), errors_(errors) {}
   bool Emit(const std::uint8_t* data, std::size_t size, ScanPlace place) override {
+    if (scan_ != nullptr) scan_->Feed(data, size);
     if (size == 0 || file_.Write(data, size).ok()) return true;
     const char16_t where[] = {static_cast<char16_t>(place), u'\0'};
     errors_.ReportSystem(kGetFileContents, where);
@@ -61,6 +66,7 @@ class FileSink final : public ScanSink {
 
  private:
   TempUploadFile& file_;
+  virus::UploadScan* const scan_;
   UploadErrors& errors_;
 };
 
@@ -162,9 +168,14 @@ HRESULT MultipartParser::StoreFile(DelimiterScanner& scanner) {
     return errors_.Report(MessageId::kTempFileNotCreated, {settings_.DefaultPath});
   }
   progress_.SetCurrentName(current_->Item().FileName);
-  FileSink sink(file, errors_);
+  const std::unique_ptr<virus::UploadScan> scan = virus::UploadScan::Start();
+  FileSink sink(file, scan.get(), errors_);
   if (Failed(scanner.Scan(reader_, sink))) return E_FAIL;
   if (!file.Close().ok()) return errors_.ReportSystem(kGetFileContents, kCloseFailedPlace);
+  if (scan) {
+    virus::ScanVerdict verdict = scan->Finish(current_->Item().FileName);
+    current_->SetScanVerdict(verdict.infected, std::move(verdict.virusName));
+  }
   // From here the element owns the file; a part that fails before it
   // reaches the form deletes it through the element.
   current_->SetTempFilePath(file.Path());

@@ -1,6 +1,6 @@
-// What every form element reports for a virus scan. No scanner exists, so an
-// element is never infected and carries no virus name; FileUpload's
-// IVirusInfo property hands out no object.
+// What a form element reports while no virus scan runs (the host names no
+// clamd daemon): never infected, no virus name; FileUpload's IVirusInfo
+// property hands out no object.
 #pragma once
 
 #include "platform/automation/automation.h"
