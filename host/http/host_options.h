@@ -39,11 +39,11 @@ struct HostOptions {
   // --max-upload-workers N: most workers running requests with a large body
   // (uploads), so short pages always find one; unset: three quarters.
   std::optional<unsigned> maxUploadWorkers;
-  unsigned maxConnections = 10'000;       // --max-connections N
-  unsigned maxQueued = 1'000;             // --max-queued N: requests waiting for a worker
+  unsigned maxConnections = 10'000;                // --max-connections N
+  unsigned maxQueued = 1'000;                      // --max-queued N: requests waiting for a worker
   std::chrono::milliseconds queueTimeout{10'000};  // --queue-timeout S: then 503
-  std::uint64_t maxBody = 2ull << 30;            // --max-body BYTES (2 GiB)
-  unsigned ansiCodePage = 65001;                 // --ansi-codepage N
+  std::uint64_t maxBody = 2ull << 30;              // --max-body BYTES (2 GiB)
+  unsigned ansiCodePage = 65001;                   // --ansi-codepage N
   // --max-image-pixels N: largest width × height the image processor
   // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
   std::optional<std::uint64_t> maxImagePixels;
@@ -62,6 +62,10 @@ struct HostOptions {
   // than the idle timeout so idle browsers do not pin worker threads.
   std::chrono::milliseconds keepAliveTimeout{5'000};
   std::string logFile;  // --log FILE (empty: stderr)
+  // --error-log FILE: where the host's own messages go (empty: stderr).
+  std::string errorLogFile;
+  // --config FILE: read before the command line, which overrides it.
+  std::string configFile;
   // --upload-folder /PATH, repeatable: folders of visitors' files, decoded
   // paths from the site root without a trailing '/' ("/uploads").
   std::vector<std::string> uploadFolders;
@@ -79,8 +83,11 @@ struct OptionsResult {
 unsigned UploadWorkers(const HostOptions& options);
 
 // Parses the arguments after the program name. Accepts "--name value" and
-// "--name=value". Returns an error text for an unknown option, a missing or
-// malformed value, or a missing --site (unless --help was given).
+// "--name=value". With --config FILE, the file's "name = value" lines are
+// applied first and the command line after them, so it overrides single
+// values and adds to repeatable ones. Returns an error text for an unknown
+// option, a missing or malformed value (naming the file and line when it
+// came from the file), or a missing --site (unless --help was given).
 OptionsResult ParseHostOptions(const std::vector<std::string_view>& args);
 OptionsResult ParseHostOptions(int argc, char** argv);
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 namespace vant::host::http {
 namespace {
 
@@ -45,8 +48,11 @@ TEST(HostOptions, ValuesAreParsed) {
        [](auto& o) { return o.listenAddress == "127.0.0.1" && o.port == 8081; },
        "port"},
       {{"--listen", "127.0.0.1:0"}, [](auto& o) { return o.port == 0; }, "ephemeral port"},
-      {{"--threads", "1"}, [](auto& o) { return o.threads == 1 && UploadWorkers(o) == 1; }, "threads"},
-      {{"--threads", "8", "--max-upload-workers", "20"}, [](auto& o) { return UploadWorkers(o) == 8; },
+      {{"--threads", "1"},
+       [](auto& o) { return o.threads == 1 && UploadWorkers(o) == 1; },
+       "threads"},
+      {{"--threads", "8", "--max-upload-workers", "20"},
+       [](auto& o) { return UploadWorkers(o) == 8; },
        "upload share capped by threads"},
       {{"--max-upload-workers=3"}, [](auto& o) { return UploadWorkers(o) == 3; }, "upload share"},
       {{"--max-connections", "5", "--max-queued", "7", "--queue-timeout", "0.5"},
@@ -87,9 +93,11 @@ TEST(HostOptions, ValuesAreParsed) {
        },
        "upload folders, trailing slash dropped"},
       {{}, [](auto& o) { return o.detailedErrors == DetailedErrors::kLocal; }, "details for local"},
-      {{"--detailed-errors", "off"}, [](auto& o) { return o.detailedErrors == DetailedErrors::kOff; },
+      {{"--detailed-errors", "off"},
+       [](auto& o) { return o.detailedErrors == DetailedErrors::kOff; },
        "details off"},
-      {{"--detailed-errors=on"}, [](auto& o) { return o.detailedErrors == DetailedErrors::kOn; },
+      {{"--detailed-errors=on"},
+       [](auto& o) { return o.detailedErrors == DetailedErrors::kOn; },
        "details on"},
       {{"--drive", "d:=/mnt/d"},
        [](auto& o) {
@@ -151,9 +159,14 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--max-form-parts", "2147483648"},
       {"--max-form-parts", "99999999999999999999"},
       {"--max-form-parts"},
-      {"--upload-folder", "uploads"}, {"--upload-folder", "/"},  {"--upload-folder", "/a/../b"},
-      {"--upload-folder", "/.git"},   {"--upload-folder", "/a\\b"}, {"--upload-folder", "/a//b"},
-      {"--detailed-errors", "yes"},   {"--detailed-errors", ""},
+      {"--upload-folder", "uploads"},
+      {"--upload-folder", "/"},
+      {"--upload-folder", "/a/../b"},
+      {"--upload-folder", "/.git"},
+      {"--upload-folder", "/a\\b"},
+      {"--upload-folder", "/a//b"},
+      {"--detailed-errors", "yes"},
+      {"--detailed-errors", ""},
       {"--max-field-size", "0"},
       {"--max-field-size", "2G"},
       {"--max-field-size", "-1"},
@@ -179,13 +192,79 @@ TEST(HostOptions, SiteIsRequiredUnlessHelp) {
 
 TEST(HostOptions, UsageNamesEveryOption) {
   const std::string usage = HostUsage("vant-host");
-  for (const char* name :
-       {"--site", "--listen", "--registry", "--data", "--drive", "--threads", "--max-body",
-        "--ansi-codepage", "--max-image-pixels", "--max-form-parts", "--max-field-size",
-        "--max-input-vars", "--idle-timeout", "--request-timeout", "--log", "--upload-folder",
-        "--detailed-errors", "--help", "--max-upload-workers",
-        "--max-connections", "--max-queued", "--queue-timeout"})
+  for (const char* name : {"--site",
+                           "--listen",
+                           "--registry",
+                           "--data",
+                           "--drive",
+                           "--threads",
+                           "--max-body",
+                           "--ansi-codepage",
+                           "--max-image-pixels",
+                           "--max-form-parts",
+                           "--max-field-size",
+                           "--max-input-vars",
+                           "--idle-timeout",
+                           "--request-timeout",
+                           "--log",
+                           "--upload-folder",
+                           "--detailed-errors",
+                           "--help",
+                           "--max-upload-workers",
+                           "--max-connections",
+                           "--max-queued",
+                           "--queue-timeout",
+                           "--config",
+                           "--error-log"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
+}
+
+// A config file's lines come first and the command line overrides them;
+// a bad line names the file and its line.
+struct ConfigRow {
+  const char* file;
+  Args args;
+  std::function<bool(const HostOptions&)> check;  // null: must fail
+  const char* error = "";                         // expected in the error
+};
+
+TEST(HostOptions, ConfigFileUnderTheCommandLine) {
+  const std::string path = ::testing::TempDir() + "vant-host-options.conf";
+  const std::vector<ConfigRow> rows = {
+      {"# comment\n; comment\n\nsite = /srv/a\nlisten=0.0.0.0:81\r\nmax-body = 1M\n",
+       {},
+       [](auto& o) { return o.site == "/srv/a" && o.port == 81 && o.maxBody == 1u << 20; }},
+      {"site = /srv/a\nthreads = 4\n",
+       {"--threads", "9"},
+       [](auto& o) { return o.site == "/srv/a" && o.threads == 9; }},
+      {"site = /srv/a\nupload-folder = /a\nupload-folder = /b\n",
+       {"--upload-folder=/c"},
+       [](auto& o) {
+         return o.uploadFolders == std::vector<std::string>{"/a", "/b", "/c"};
+       }},
+      {"site = \" /srv/a b \"\n", {}, [](auto& o) { return o.site == " /srv/a b "; }},
+      {"site = /srv/a\nthreads = 0\n", {}, nullptr, "line 2: bad value for --threads: 0"},
+      {"site = /srv/a\n\nno-such = 1\n", {}, nullptr, "line 3: unknown option: --no-such"},
+      {"site /srv/a\n", {}, nullptr, "line 1: expected key = value"},
+      {"--site = /srv/a\n", {}, nullptr, "line 1: bad key"},
+      {"config = /etc/passwd\n", {}, nullptr, "line 1: unknown option: config"},
+  };
+  for (const auto& row : rows) {
+    std::ofstream(path, std::ios::trunc) << row.file;
+    Args args{"--config", path};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const auto r = ParseHostOptions(args);
+    if (row.check) {
+      ASSERT_TRUE(r.ok()) << row.file << " -> " << r.error;
+      EXPECT_TRUE(row.check(r.options)) << row.file;
+      EXPECT_EQ(r.options.configFile, path);
+    } else {
+      EXPECT_NE(r.error.find(path + " " + row.error), std::string::npos)
+          << row.file << " -> " << r.error;
+    }
+  }
+  std::remove(path.c_str());
+  EXPECT_NE(ParseHostOptions(Args{"--config", path}).error.find("cannot read"), std::string::npos);
 }
 
 }  // namespace
