@@ -192,8 +192,9 @@ int main(int argc, char** argv) {
     return EXIT_FAILURE;
   }
   std::cout << "vant-host serving " << options.site << " on " << server.Url() << std::endl;
-  TellPredecessorReady();
+  // systemd learns the new main process id before the old process may exit.
   NotifyReady();
+  TellPredecessorReady();
 
   const std::string program = ProgramPath(argv[0]);
   auto grace = std::chrono::milliseconds(kShutdownGrace);

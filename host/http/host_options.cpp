@@ -389,7 +389,11 @@ std::string HostUsage(std::string_view program) {
       "                        loopback address that come through no proxy; the\n"
       "                        others get a generic error page. The log always\n"
       "                        has the full text\n"
-      "  --help                show this text\n";
+      "  --help                show this text\n\n"
+      "Signals: SIGTERM or SIGINT stops (running requests get 5 seconds); SIGHUP\n"
+      "reopens the logs at the paths the config file names now; SIGUSR2 restarts\n"
+      "gracefully: a new process takes over the listening socket and this one\n"
+      "finishes its running requests (uploads) before it exits.\n";
   return text;
 }
 
