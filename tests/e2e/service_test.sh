@@ -42,8 +42,27 @@ Response.Write("saved " + f.FileLen);
 %>
 P
 
+# What systemd would receive on its notification socket, with each
+# sender's process id (the watchdog wants a ping every 0.5 s here).
+python3 -c '
+import socket, struct, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+s.setsockopt(socket.SOL_SOCKET, socket.SO_PASSCRED, 1)
+s.bind(sys.argv[1])
+out = open(sys.argv[2], "a")
+while True:
+    data, anc, _, _ = s.recvmsg(4096, socket.CMSG_SPACE(12))
+    pid = struct.unpack("iii", anc[0][2][:12])[0] if anc else 0
+    out.write("%d %s\n" % (pid, data.decode().replace("\n", " "))); out.flush()
+' "$WORK/notify.sock" "$WORK/notify.txt" &
+NOTIFY_PID=$!
+trap '[ -n "$OLD_PID" ] && kill "$OLD_PID" 2>/dev/null; kill "$NOTIFY_PID"; cleanup' EXIT
+for _ in $(seq 1 50); do [ -S "$WORK/notify.sock" ] && break; sleep 0.1; done
+
 LOGS=$ROOT/var/log/vant
-"${command[@]}" --listen 127.0.0.1:0 >"$WORK/host.out" 2>>"$WORK/host.err" &
+# As systemd does, WATCHDOG_PID names the process started.
+NOTIFY_SOCKET=$WORK/notify.sock WATCHDOG_USEC=1000000 sh -c 'export WATCHDOG_PID=$$; exec "$@"' sh \
+  "${command[@]}" --listen 127.0.0.1:0 >"$WORK/host.out" 2>>"$WORK/host.err" &
 HOST_PID=$!
 BASE=$(host_address "$WORK/host.out")
 [ -n "$BASE" ] || { echo "installed vant-host did not start:"; cat "$WORK/host.err" "$LOGS/error.log"; exit 1; }
@@ -66,6 +85,7 @@ curl -s --limit-rate 300k -F "file1=@$WORK/big.bin" "$BASE/up.asp" >"$WORK/up.ou
 upload=$!
 sleep 2
 OLD_PID=$HOST_PID
+old=$OLD_PID
 kill -USR2 "$OLD_PID"
 new=""
 for _ in $(seq 1 300); do
@@ -83,6 +103,10 @@ expect_eq "the saved file is byte-exact" "$(cmp -s "$WORK/big.bin" "$SITE/upload
 for _ in $(seq 1 100); do kill -0 "$OLD_PID" 2>/dev/null || break; sleep 0.1; done
 expect_eq "the old process ends after its upload" "$(kill -0 "$OLD_PID" 2>/dev/null || echo gone)" "gone"
 OLD_PID=""
+notes=$(cat "$WORK/notify.txt")
+expect_has "systemd hears the first process is ready" "$notes" "READY=1 STATUS=serving MAINPID=$old"
+expect_has "systemd hears the new process is ready" "$notes" "$new READY=1 STATUS=serving MAINPID=$new"
+expect_has "the new process keeps the watchdog fed" "$notes" "$new WATCHDOG=1"
 expect_eq "the new process serves on alone" "$(curl -s "$BASE/hello.asp")" "object"
 kill "$HOST_PID" 2>/dev/null
 for _ in $(seq 1 100); do kill -0 "$HOST_PID" 2>/dev/null || break; sleep 0.1; done
