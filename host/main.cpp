@@ -60,19 +60,21 @@ bool RedirectErrors(const std::string& path) {
   return true;
 }
 
-// The program a graceful restart starts: the file argv[0] names now, so an
-// upgraded binary takes over (the running one may have been replaced).
+// The program a graceful restart starts: the file argv[0] names (made
+// absolute, symbolic links kept), so an upgraded binary takes over.
 std::string ProgramPath(const char* argv0) {
-  if (std::string_view(argv0).find('/') != std::string_view::npos) {
-    if (char* path = ::realpath(argv0, nullptr)) {
-      std::string out = path;
-      std::free(path);
+  const std::string_view name(argv0);
+  if (name.starts_with('/')) return std::string(name);
+  if (name.find('/') != std::string_view::npos) {
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+      std::string out = std::string(cwd) + "/" + std::string(name);
+      std::free(cwd);
       return out;
     }
   }
   char buffer[4096];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string(argv0);
+  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string(name);
 }
 
 // SIGHUP: the log files are reopened (at the paths the config file names
