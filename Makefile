@@ -2,7 +2,10 @@
 # make run:  the above, register the module, serve site/ on 127.0.0.1:$(PORT).
 # make test: the above, then the whole test suite through CTest.
 # make bench: the above, then every benchmark under bench/ in one table.
+# make install [PREFIX=/usr/local] [DESTDIR=...]: the above, then install.
+# make package: the above, then build/vantupload_VERSION_ARCH.deb.
 PORT ?= 8080
+PREFIX ?= /usr/local
 SITE ?= $(CURDIR)/site
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -11,9 +14,10 @@ CMAKE_FLAGS ?=
 PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
   duktape-dev libsqlite3-dev libvips-dev libexif-dev libpango1.0-dev \
   fonts-liberation fonts-noto-cjk fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
-  clang libclang-rt-14-dev curl wget nodejs chromium python3 clamav-daemon
+  clang libclang-rt-14-dev curl wget nodejs chromium python3 clamav-daemon \
+  libsystemd-dev dpkg-dev
 
-.PHONY: all build deps configure run test bench asan tsan clean format
+.PHONY: all build deps configure run test bench asan tsan clean format install package
 
 all: build
 
@@ -28,6 +32,12 @@ build: configure
 
 run: build
 	@./tools/run-site.sh $(BUILD) "$(SITE)" $(PORT)
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/vantupload_*.deb
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 1200

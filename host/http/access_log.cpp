@@ -26,7 +26,7 @@ std::string FormatAccessLine(const AccessRecord& r) {
 
 AccessLog::AccessLog() : file_(stderr) {}
 
-AccessLog::AccessLog(const std::string& path) : file_(std::fopen(path.c_str(), "a")) {
+AccessLog::AccessLog(const std::string& path) : file_(std::fopen(path.c_str(), "ae")) {
   owned_ = file_ != nullptr;
   if (owned_) return;
   file_ = stderr;
@@ -35,6 +35,16 @@ AccessLog::AccessLog(const std::string& path) : file_(std::fopen(path.c_str(), "
 
 AccessLog::~AccessLog() {
   if (owned_) std::fclose(file_);
+}
+
+bool AccessLog::Reopen(const std::string& path) {
+  std::FILE* next = path.empty() ? stderr : std::fopen(path.c_str(), "ae");
+  if (next == nullptr) return false;
+  std::lock_guard lock(mutex_);
+  if (owned_) std::fclose(file_);
+  file_ = next;
+  owned_ = !path.empty();
+  return true;
 }
 
 void AccessLog::Write(const AccessRecord& record) {

@@ -37,6 +37,11 @@ class AccessLog {
 
   void Write(const AccessRecord& record);
 
+  // Goes on in the file now at path (empty: stderr), after a rotation moved
+  // the old one away. False, and the log stays where it was, when the file
+  // cannot be opened.
+  bool Reopen(const std::string& path);
+
  private:
   std::mutex mutex_;
   std::FILE* file_;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/net/clamd_stream.h"
+#include "host/http/config_file.h"
 #include "platform/sys/form_limits.h"
 
 namespace vant::host::http {
@@ -219,9 +220,10 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--clamd-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.clamdTimeout); }},
       {"--clamd-max-stream",
        [](auto v, auto& o) { return ParseByteCount(v, o.clamdMaxStream) && o.clamdMaxStream > 0; }},
-      {"--log",
+      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--error-log",
        [](auto v, auto& o) {
-         o.logFile = v;
+         o.errorLogFile = v;
          return !v.empty();
        }},
       {"--upload-folder", ParseUploadFolder},
@@ -230,10 +232,70 @@ const std::map<std::string_view, Setter>& ValueOptions() {
   return table;
 }
 
+// Applies one option by its "--name"; false, with the error, when the name
+// is unknown or the value malformed.
+bool ApplyOption(std::string_view name, std::string_view value, HostOptions& o,
+                 std::string& error) {
+  const auto& table = ValueOptions();
+  const auto it = table.find(name);
+  if (it == table.end()) {
+    error = "unknown option: " + std::string(name);
+    return false;
+  }
+  if (!it->second(value, o)) {
+    error = "bad value for " + std::string(name) + ": " + std::string(value);
+    return false;
+  }
+  return true;
+}
+
+// The file named by the last --config of the arguments, if any.
+std::string ConfigFileOf(const std::vector<std::string_view>& args) {
+  std::string path;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--config" && i + 1 < args.size())
+      path = args[++i];
+    else if (args[i].starts_with("--config="))
+      path = args[i].substr(9);
+  }
+  return path;
+}
+
+// A switch of the command line written as a configuration value.
+bool ParseSwitch(std::string_view value, bool& out) {
+  if (value == "yes" || value == "on" || value == "true" || value == "1") return out = true, true;
+  if (value == "no" || value == "off" || value == "false" || value == "0") return out = false, true;
+  return false;
+}
+
+bool ApplyConfigFile(const std::string& path, HostOptions& o, std::string& error) {
+  const ConfigText config = ReadConfigFile(path);
+  if (!config.ok()) return error = config.error, false;
+  for (const ConfigEntry& entry : config.entries) {
+    // The file cannot name another file or ask for the usage text.
+    std::string problem;
+    if (entry.name == "config" || entry.name == "help")
+      problem = "unknown option: " + entry.name;
+    else if (entry.name == "refuse-infected" && ParseSwitch(entry.value, o.refuseInfected))
+      continue;
+    else if (entry.name == "refuse-infected")
+      problem = "bad value for refuse-infected (yes or no): " + entry.value;
+    else if (ApplyOption("--" + entry.name, entry.value, o, problem))
+      continue;
+    error = path + " line " + std::to_string(entry.line) + ": " + problem;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
   OptionsResult result;
+  result.options.configFile = ConfigFileOf(args);
+  if (!result.options.configFile.empty() &&
+      !ApplyConfigFile(result.options.configFile, result.options, result.error))
+    return result;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
     if (name == "--help" || name == "-h") {
@@ -251,9 +313,7 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
       name = name.substr(0, eq);
       hasValue = true;
     }
-    const auto& table = ValueOptions();
-    const auto it = table.find(name);
-    if (it == table.end()) {
+    if (name != "--config" && !ValueOptions().contains(name)) {
       result.error = "unknown option: " + std::string(args[i]);
       return result;
     }
@@ -264,10 +324,11 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
       }
       value = args[++i];
     }
-    if (!it->second(value, result.options)) {
-      result.error = "bad value for " + std::string(name) + ": " + std::string(value);
-      return result;
+    if (name == "--config") {
+      if (value.empty()) return result.error = "bad value for --config: ", result;
+      continue;  // read above
     }
+    if (!ApplyOption(name, value, result.options, result.error)) return result;
   }
   if (result.options.site.empty() && !result.options.help) result.error = "--site DIR is required";
   return result;
@@ -357,7 +418,15 @@ std::string HostUsage(std::string_view program) {
       "  --refuse-infected     saving an infected file (Save, SaveAs, SaveAsBlob)\n"
       "                        fails with a message and deletes its temporary\n"
       "                        file, so it never reaches a folder or database\n"
-      "  --log FILE            append the access log to FILE instead of stderr\n"
+      "  --config FILE         read options from FILE first: one \"name = value\" per\n"
+      "                        line, name being a long option without \"--\", '#'\n"
+      "                        starts a comment; repeat a line for a repeatable\n"
+      "                        option. The command line overrides single values\n"
+      "                        and adds to repeatable ones\n"
+      "  --log FILE            append the access log to FILE instead of stderr;\n"
+      "                        SIGHUP reopens it (for log rotation)\n"
+      "  --error-log FILE      append the host's own messages (errors, start and\n"
+      "                        stop) to FILE instead of stderr; SIGHUP reopens it\n"
       "  --upload-folder /PATH a folder of the site that holds visitors' files\n"
       "                        (\"/uploads\"); repeatable. No page runs there: .asp\n"
       "                        files are sent as files. Every file from it carries\n"
@@ -370,7 +439,11 @@ std::string HostUsage(std::string_view program) {
       "                        loopback address that come through no proxy; the\n"
       "                        others get a generic error page. The log always\n"
       "                        has the full text\n"
-      "  --help                show this text\n";
+      "  --help                show this text\n\n"
+      "Signals: SIGTERM or SIGINT stops (running requests get 5 seconds); SIGHUP\n"
+      "reopens the logs at the paths the config file names now; SIGUSR2 restarts\n"
+      "gracefully: a new process takes over the listening socket and this one\n"
+      "finishes its running requests (uploads) before it exits.\n";
   return text;
 }
 

@@ -68,7 +68,11 @@ struct HostOptions {
   bool refuseInfected = false;       // --refuse-infected: saving an infected file fails
   std::chrono::milliseconds clamdTimeout{120'000};  // --clamd-timeout S, per file
   std::uint64_t clamdMaxStream = 25ull << 20;       // --clamd-max-stream BYTES
-  std::string logFile;                              // --log FILE (empty: stderr)
+  std::string logFile;  // --log FILE (empty: stderr)
+  // --error-log FILE: where the host's own messages go (empty: stderr).
+  std::string errorLogFile;
+  // --config FILE: read before the command line, which overrides it.
+  std::string configFile;
   // --upload-folder /PATH, repeatable: folders of visitors' files, decoded
   // paths from the site root without a trailing '/' ("/uploads").
   std::vector<std::string> uploadFolders;
@@ -86,8 +90,11 @@ struct OptionsResult {
 unsigned UploadWorkers(const HostOptions& options);
 
 // Parses the arguments after the program name. Accepts "--name value" and
-// "--name=value". Returns an error text for an unknown option, a missing or
-// malformed value, or a missing --site (unless --help was given).
+// "--name=value". With --config FILE, the file's "name = value" lines are
+// applied first and the command line after them, so it overrides single
+// values and adds to repeatable ones. Returns an error text for an unknown
+// option, a missing or malformed value (naming the file and line when it
+// came from the file), or a missing --site (unless --help was given).
 OptionsResult ParseHostOptions(const std::vector<std::string_view>& args);
 OptionsResult ParseHostOptions(int argc, char** argv);
 

@@ -1,6 +1,7 @@
 #include "host/http/server.h"
 
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <boost/asio/bind_executor.hpp>
@@ -65,6 +66,20 @@ void RunIo(asio::io_context& io) {
   }
 }
 
+// Takes over a socket that is already bound and listening; its address
+// family tells the protocol.
+bool AdoptListener(tcp::acceptor& acceptor, int fd, boost::system::error_code& ec) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+      (address.ss_family != AF_INET && address.ss_family != AF_INET6)) {
+    ec = asio::error::bad_descriptor;
+    return false;
+  }
+  acceptor.assign(address.ss_family == AF_INET ? tcp::v4() : tcp::v6(), fd, ec);
+  return !ec;
+}
+
 WorkerLimits LimitsOf(const HostOptions& o) {
   WorkerLimits limits;
   limits.maxWorkers = o.threads;
@@ -111,17 +126,23 @@ WorkerPool::Counts Server::Workers() const {
 bool Server::Start(std::string& error) {
   std::signal(SIGPIPE, SIG_IGN);  // sendfile to a closed peer would raise it
   boost::system::error_code ec;
-  const auto address = asio::ip::make_address(options_.listenAddress, ec);
-  if (ec) return error = "bad listen address " + options_.listenAddress, false;
-  const tcp::endpoint endpoint(address, options_.port);
-  acceptor_.open(endpoint.protocol(), ec);
-  if (!ec) acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
-  if (!ec) acceptor_.bind(endpoint, ec);
-  if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
-  if (ec)
-    return error = "cannot listen on " + options_.listenAddress + ":" +
-                   std::to_string(options_.port) + ": " + ec.message(),
-           false;
+  if (inheritedSocket_ >= 0) {
+    if (!AdoptListener(acceptor_, inheritedSocket_, ec))
+      return error = "cannot use the inherited listening socket: " + ec.message(), false;
+    options_.listenAddress = acceptor_.local_endpoint().address().to_string();
+  } else {
+    const auto address = asio::ip::make_address(options_.listenAddress, ec);
+    if (ec) return error = "bad listen address " + options_.listenAddress, false;
+    const tcp::endpoint endpoint(address, options_.port);
+    acceptor_.open(endpoint.protocol(), ec);
+    if (!ec) acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec) acceptor_.bind(endpoint, ec);
+    if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec)
+      return error = "cannot listen on " + options_.listenAddress + ":" +
+                     std::to_string(options_.port) + ": " + ec.message(),
+             false;
+  }
   port_ = acceptor_.local_endpoint().port();
   options_.maxConnections = RaiseDescriptorLimit(options_.maxConnections);
   watchdog_ = std::make_unique<Watchdog>(
@@ -184,6 +205,19 @@ void Server::ExpireQueued() {
   expiry_.async_wait([this](const boost::system::error_code& ec) {
     if (!ec) ExpireQueued();
   });
+}
+
+int Server::ListeningSocket() {
+  int fd = -1;
+  OnStrand([&] { fd = acceptor_.is_open() ? acceptor_.native_handle() : -1; });
+  return fd;
+}
+
+bool Server::Responsive(std::chrono::milliseconds limit) {
+  auto ran = std::make_shared<std::promise<void>>();
+  auto future = ran->get_future();
+  asio::post(strand_, [ran] { ran->set_value(); });
+  return future.wait_for(limit) == std::future_status::ready;
 }
 
 // Runs work on the strand of the acceptor and timers and waits for it.

@@ -35,6 +35,18 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
+  // Accept on this already listening socket (handed over by the process
+  // before, or by systemd) instead of binding the listen address. Call
+  // before Start; the server owns it from then on.
+  void UseListeningSocket(int fd) { inheritedSocket_ = fd; }
+
+  // The listening socket, to hand to a successor; -1 before Start.
+  int ListeningSocket();
+
+  // True when the acceptor's strand runs a task within limit: the server is
+  // not wedged (what the systemd watchdog asks).
+  bool Responsive(std::chrono::milliseconds limit);
+
   // Binds the listen address and starts the threads. False, with a reason in
   // error, when the address is invalid or cannot be bound.
   bool Start(std::string& error);
@@ -71,6 +83,7 @@ class Server {
   std::atomic<unsigned> refusing_{0};
   std::unique_ptr<ConnectionContext> context_;
   std::uint16_t port_ = 0;
+  int inheritedSocket_ = -1;
 
   // Declared after what connections use: destroying the context destroys
   // handlers still queued, and with them their connections.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 namespace vant::host::http {
 namespace {
 
@@ -237,8 +240,58 @@ TEST(HostOptions, UsageNamesEveryOption) {
                            "--clamd-on-error",
                            "--clamd-timeout",
                            "--clamd-max-stream",
-                           "--refuse-infected"})
+                           "--refuse-infected",
+                           "--config",
+                           "--error-log"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
+}
+
+// A config file's lines come first and the command line overrides them;
+// a bad line names the file and its line.
+struct ConfigRow {
+  const char* file;
+  Args args;
+  std::function<bool(const HostOptions&)> check;  // null: must fail
+  const char* error = "";                         // expected in the error
+};
+
+TEST(HostOptions, ConfigFileUnderTheCommandLine) {
+  const std::string path = ::testing::TempDir() + "vant-host-options.conf";
+  const std::vector<ConfigRow> rows = {
+      {"# comment\n; comment\n\nsite = /srv/a\nlisten=0.0.0.0:81\r\nmax-body = 1M\n",
+       {},
+       [](auto& o) { return o.site == "/srv/a" && o.port == 81 && o.maxBody == 1u << 20; }},
+      {"site = /srv/a\nthreads = 4\n",
+       {"--threads", "9"},
+       [](auto& o) { return o.site == "/srv/a" && o.threads == 9; }},
+      {"site = /srv/a\nupload-folder = /a\nupload-folder = /b\n",
+       {"--upload-folder=/c"},
+       [](auto& o) {
+         return o.uploadFolders == std::vector<std::string>{"/a", "/b", "/c"};
+       }},
+      {"site = \" /srv/a b \"\n", {}, [](auto& o) { return o.site == " /srv/a b "; }},
+      {"site = /srv/a\nthreads = 0\n", {}, nullptr, "line 2: bad value for --threads: 0"},
+      {"site = /srv/a\n\nno-such = 1\n", {}, nullptr, "line 3: unknown option: --no-such"},
+      {"site /srv/a\n", {}, nullptr, "line 1: expected key = value"},
+      {"--site = /srv/a\n", {}, nullptr, "line 1: bad key"},
+      {"config = /etc/passwd\n", {}, nullptr, "line 1: unknown option: config"},
+  };
+  for (const auto& row : rows) {
+    std::ofstream(path, std::ios::trunc) << row.file;
+    Args args{"--config", path};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const auto r = ParseHostOptions(args);
+    if (row.check) {
+      ASSERT_TRUE(r.ok()) << row.file << " -> " << r.error;
+      EXPECT_TRUE(row.check(r.options)) << row.file;
+      EXPECT_EQ(r.options.configFile, path);
+    } else {
+      EXPECT_NE(r.error.find(path + " " + row.error), std::string::npos)
+          << row.file << " -> " << r.error;
+    }
+  }
+  std::remove(path.c_str());
+  EXPECT_NE(ParseHostOptions(Args{"--config", path}).error.find("cannot read"), std::string::npos);
 }
 
 }  // namespace
