@@ -156,6 +156,27 @@ bool ParseDetailedErrors(std::string_view text, HostOptions& o) {
   return true;
 }
 
+// "10.0.0.0/8,::1": blocks separated by commas, added to those given before.
+bool ParseRanges(std::string_view text, std::vector<AddressRange>& out) {
+  while (true) {
+    const auto comma = text.find(',');
+    AddressRange range;
+    if (!ParseAddressRange(text.substr(0, comma), range)) return false;
+    out.push_back(range);
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// A path the server answers itself: "/status", no query, no dot segment.
+bool ParseProbePath(std::string_view text, std::string& out) {
+  if (text.size() < 2 || text.front() != '/') return false;
+  if (text.find_first_of(std::string_view("?#%\\\0", 5)) != std::string_view::npos) return false;
+  if (text.find("/.") != std::string_view::npos) return false;
+  out = text;
+  return true;
+}
+
 using Setter = std::function<bool(std::string_view, HostOptions&)>;
 
 const std::map<std::string_view, Setter>& ValueOptions() {
@@ -200,9 +221,17 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
-      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--log",
+       [](auto v, auto& o) {
+         o.logFile = v;
+         return !v.empty();
+       }},
       {"--upload-folder", ParseUploadFolder},
       {"--detailed-errors", ParseDetailedErrors},
+      {"--trusted-proxy", [](auto v, auto& o) { return ParseRanges(v, o.trustedProxies); }},
+      {"--status-path", [](auto v, auto& o) { return ParseProbePath(v, o.statusPath); }},
+      {"--ping-path", [](auto v, auto& o) { return ParseProbePath(v, o.pingPath); }},
+      {"--status-allow", [](auto v, auto& o) { return ParseRanges(v, o.statusAllow); }},
   };
   return table;
 }
@@ -243,6 +272,9 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
     }
   }
   if (result.options.site.empty() && !result.options.help) result.error = "--site DIR is required";
+  const auto& o = result.options;
+  if (result.ok() && !o.statusPath.empty() && o.statusPath == o.pingPath)
+    result.error = "--status-path and --ping-path must differ";
   return result;
 }
 
@@ -323,6 +355,22 @@ std::string HostUsage(std::string_view program) {
       "                        loopback address that come through no proxy; the\n"
       "                        others get a generic error page. The log always\n"
       "                        has the full text\n"
+      "  --trusted-proxy CIDR[,CIDR...]\n"
+      "                        reverse proxies in front of the host (\"127.0.0.1\",\n"
+      "                        \"10.0.0.0/8\"); repeatable. From them Forwarded or\n"
+      "                        X-Forwarded-For sets REMOTE_ADDR and REMOTE_HOST (the\n"
+      "                        rightmost address that is no trusted proxy), and\n"
+      "                        X-Forwarded-Proto: https sets HTTPS and\n"
+      "                        SERVER_PORT_SECURE; from anyone else they are\n"
+      "                        ignored (default: none)\n"
+      "  --status-path /PATH   answer /PATH with the server's counters: connections,\n"
+      "                        workers, queue, uploads, bytes, page cache, errors,\n"
+      "                        uptime; plain text, or JSON with ?json\n"
+      "  --status-allow CIDR[,CIDR...]\n"
+      "                        who may read the status path; repeatable (default:\n"
+      "                        loopback clients and the trusted proxies; others\n"
+      "                        get 403)\n"
+      "  --ping-path /PATH     answer /PATH with \"pong\", for health checks\n"
       "  --help                show this text\n";
   return text;
 }
