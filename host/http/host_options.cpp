@@ -221,11 +221,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
-      {"--log",
-       [](auto v, auto& o) {
-         o.logFile = v;
-         return !v.empty();
-       }},
+      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
       {"--upload-folder", ParseUploadFolder},
       {"--detailed-errors", ParseDetailedErrors},
       {"--trusted-proxy", [](auto v, auto& o) { return ParseRanges(v, o.trustedProxies); }},

@@ -41,11 +41,11 @@ struct HostOptions {
   // --max-upload-workers N: most workers running requests with a large body
   // (uploads), so short pages always find one; unset: three quarters.
   std::optional<unsigned> maxUploadWorkers;
-  unsigned maxConnections = 10'000;                // --max-connections N
-  unsigned maxQueued = 1'000;                      // --max-queued N: requests waiting for a worker
+  unsigned maxConnections = 10'000;       // --max-connections N
+  unsigned maxQueued = 1'000;             // --max-queued N: requests waiting for a worker
   std::chrono::milliseconds queueTimeout{10'000};  // --queue-timeout S: then 503
-  std::uint64_t maxBody = 2ull << 30;              // --max-body BYTES (2 GiB)
-  unsigned ansiCodePage = 65001;                   // --ansi-codepage N
+  std::uint64_t maxBody = 2ull << 30;            // --max-body BYTES (2 GiB)
+  unsigned ansiCodePage = 65001;                 // --ansi-codepage N
   // --max-image-pixels N: largest width × height the image processor
   // decodes or writes; unset keeps $VANT_MAX_IMAGE_PIXELS, else 100000000.
   std::optional<std::uint64_t> maxImagePixels;
@@ -76,7 +76,7 @@ struct HostOptions {
   // --status-allow CIDR[,CIDR...], repeatable: who may read the status
   // path; unset: loopback clients and the trusted proxies.
   std::vector<AddressRange> statusAllow;
-  bool help = false;  // --help
+  bool help = false;                                       // --help
 };
 
 struct OptionsResult {
