@@ -11,7 +11,7 @@ CMAKE_FLAGS ?=
 PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
   duktape-dev libsqlite3-dev libvips-dev libexif-dev libpango1.0-dev \
   fonts-liberation fonts-noto-cjk fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
-  clang libclang-rt-14-dev curl wget nodejs chromium python3
+  clang libclang-rt-14-dev curl wget nodejs chromium python3 nginx openssl
 
 .PHONY: all build deps configure run test bench asan tsan clean format
 
