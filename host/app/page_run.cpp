@@ -1,5 +1,6 @@
 #include "host/app/page_run.h"
 
+#include <ctime>
 #include <iostream>
 
 #include "host/app/request_cookie.h"
@@ -24,6 +25,27 @@ pages::ScriptGlobals GlobalsOf(const intrinsics::Intrinsics& objects) {
   // A page without session state has no Session object at all.
   if (objects.session) globals.emplace_back("Session", objects.session);
   return globals;
+}
+
+std::string OneLine(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return out;
+}
+
+// One error-log line naming when, which page and which request (method,
+// target, client as the access log has them), so it can be matched with
+// the request's access-log line; control bytes never split it.
+void LogPageError(const http::RequestHead& request, std::string_view page, std::string_view what) {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  gmtime_r(&now, &tm);
+  char when[32];
+  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  std::cerr << "vant-host: " << when << " page " << OneLine(page) << " request \""
+            << OneLine(request.method) << " " << OneLine(request.target) << "\" from "
+            << request.remote.address << ": " << OneLine(what) << "\n";
 }
 
 intrinsics::PageError ToPageError(const pages::ScriptError& error) {
@@ -132,8 +154,8 @@ pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
   pages::ScriptResult result = site_.Engine().RunPage(page, context);
   if (result.memoryCapReached) {
     // Logged even when the script caught the error and went on.
-    std::cerr << "vant-host: " << page_->CurrentPage()
-              << " reached the script memory limit of its heap\n";
+    LogPageError(exchange_.Request(), page_->CurrentPage(),
+                 "reached the script memory limit of its heap");
     if (result.outcome != ScriptOutcome::Failed)
       exchange_.AppendToLog("script memory limit reached");
   }
@@ -142,16 +164,16 @@ pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
 
 void PageRun::ShowFailure(const std::string& virtualPath, const pages::ScriptResult& result) {
   if (result.outcome == ScriptOutcome::TimedOut) {
-    std::cerr << "vant-host: script timed out: " << virtualPath << "\n";
+    LogPageError(exchange_.Request(), virtualPath, "script timed out");
     exchange_.AppendToLog("script timed out");
     SendFailurePage(exchange_, pages::RenderTimeoutPage(virtualPath));
     return;
   }
   if (result.outcome != ScriptOutcome::Failed || !result.error) return;
   const pages::ScriptError& error = *result.error;
-  std::cerr << "vant-host: script error in " << error.file << ":" << error.line << ": "
-            << error.description << (error.source.empty() ? "" : " (" + error.source + ")")
-            << "\n";
+  LogPageError(exchange_.Request(), virtualPath,
+               "script error in " + error.file + ":" + std::to_string(error.line) + ": " +
+                   error.description + (error.source.empty() ? "" : " (" + error.source + ")"));
   exchange_.AppendToLog("script error line " + std::to_string(error.line));
   page_->SetLastError(ToPageError(error));
   SendFailurePage(exchange_, ErrorPageFor(error));
@@ -172,8 +194,9 @@ void PageRun::ShowTranslateError(const pages::TranslateError& error) {
   shown.description = error.message;
   shown.file = error.file;
   shown.line = error.line;
-  std::cerr << "vant-host: cannot run " << error.file << ":" << error.line << ": " << error.message
-            << "\n";
+  LogPageError(
+      exchange_.Request(), exchange_.Request().path,
+      "cannot run " + error.file + ":" + std::to_string(error.line) + ": " + error.message);
   SendFailurePage(exchange_, ErrorPageFor(shown));
 }
 

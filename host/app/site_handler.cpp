@@ -36,6 +36,11 @@ void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
   run.Serve(virtualPath);
 }
 
+http::CacheCounts SiteHandler::Cache() const {
+  const pages::PageCacheCounts counts = pages::ReadPageCacheCounts();
+  return {counts.entries, counts.hits, counts.misses};
+}
+
 std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare(
     const std::string& virtualPath) const {
   return engine_.PreparePage(

@@ -34,6 +34,7 @@ class SiteHandler final : public http::PageHandler {
 
   void Serve(http::Exchange& exchange, const std::string& hostPath,
              const std::string& virtualPath) override;
+  http::CacheCounts Cache() const override;
 
   // The compiled page at `virtualPath` (cached), or why it cannot run.
   std::variant<pages::CompiledPagePtr, pages::TranslateError> Prepare(

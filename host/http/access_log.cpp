@@ -3,24 +3,59 @@
 namespace vant::host::http {
 namespace {
 
-std::string Printable(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  return out;
+// Field text inside quotes: what could end the field or the line is escaped.
+std::string Quoted(std::string_view text) {
+  if (text.empty()) return "\"-\"";
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f || c == '"' || c == '\\') {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string RequestLine(const AccessRecord& r) {
+  if (r.method.empty() || r.method == "-") return "-";
+  std::string line = r.method + " " + (r.target.empty() ? "-" : r.target);
+  if (!r.protocol.empty()) line += " " + r.protocol;
+  return line;
 }
 
 }  // namespace
 
+const char* OutcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kCancelled:
+      return "cancelled";
+    case Outcome::kCut:
+      return "cut";
+    case Outcome::kComplete:
+      break;
+  }
+  return "complete";
+}
+
 std::string FormatAccessLine(const AccessRecord& r) {
   std::tm tm{};
   gmtime_r(&r.time, &tm);
-  char when[32];
-  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &tm);
-  std::string line = std::string(when) + " " + r.remote + " " + Printable(r.method) + " " +
-                     Printable(r.target) + " " + std::to_string(r.status) + " " +
-                     std::to_string(r.bytes) + " " + std::to_string(r.milliseconds) + "ms";
-  if (!r.note.empty()) line += " " + Printable(r.note);
+  char when[40];
+  std::strftime(when, sizeof when, "[%d/%b/%Y:%H:%M:%S +0000]", &tm);
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%lld.%03lld",
+                static_cast<long long>(r.milliseconds / 1000),
+                static_cast<long long>(r.milliseconds % 1000));
+  std::string line = (r.remote.empty() ? std::string("-") : r.remote) + " - - " + when + " " +
+                     Quoted(RequestLine(r)) + " " + std::to_string(r.status) + " " +
+                     std::to_string(r.bytes) + " " + Quoted(r.referer) + " " + Quoted(r.userAgent) +
+                     " " + seconds + " " + OutcomeName(r.outcome);
+  if (!r.note.empty()) line += " " + Quoted(r.note);
   return line;
 }
 

@@ -1,5 +1,5 @@
-// One line per request: time, client, method, target, status, body bytes,
-// milliseconds, and whatever the page appended.
+// One line per request in the combined log format, followed by the request
+// time, how the request ended and whatever the page appended.
 #pragma once
 
 #include <cstdint>
@@ -10,19 +10,37 @@
 
 namespace vant::host::http {
 
+// How a request ended, so a cut or cancelled upload is told from a
+// completed one although its status may read 200.
+enum class Outcome {
+  kComplete,   // the body was read as far as the page wanted, the answer sent
+  kCancelled,  // the client went away or broke off its body or our answer
+  kCut,        // a deadline (idle, request) or the server's stop cut it
+};
+
 struct AccessRecord {
   std::time_t time = 0;
-  std::string remote;
-  std::string method;
+  std::string remote;  // the client (as a trusted proxy names it)
+  std::string method;  // "-" when no request line was read
   std::string target;
+  std::string protocol;  // "HTTP/1.1"
   int status = 0;
-  std::uint64_t bytes = 0;
+  std::uint64_t bytes = 0;    // response body bytes sent
+  std::uint64_t bytesIn = 0;  // request body bytes read
   std::int64_t milliseconds = 0;
+  std::string referer;
+  std::string userAgent;
+  Outcome outcome = Outcome::kComplete;
   std::string note;  // AppendToLog text
 };
 
-// "2024-05-01T12:00:00Z 127.0.0.1 GET /a.asp?x=1 200 512 3ms note". Control
-// bytes in the target or note are written as '?', so a line stays one line.
+// "complete", "cancelled", "cut".
+const char* OutcomeName(Outcome outcome);
+
+// 10.0.0.7 - - [06/Nov/1994:08:49:37 +0000] "POST /up.asp HTTP/1.1" 200 120
+// "http://site/form.asp" "Mozilla/5.0" 0.042 cancelled "note"
+// Quotes, backslashes and control bytes inside the quoted fields are written
+// as \xHH, so a line stays one line and its fields stay apart.
 std::string FormatAccessLine(const AccessRecord& record);
 
 class AccessLog {

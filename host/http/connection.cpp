@@ -14,6 +14,7 @@
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/error_page.h"
+#include "host/http/forwarded.h"
 #include "host/http/request_dispatch.h"
 #include "host/http/request_framing.h"
 #include "host/http/socket_faults.h"
@@ -90,18 +91,54 @@ std::string BusyResponse(RequestHead head) {
   return reply.HeaderAndBody();
 }
 
-void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs) {
-  const RequestHead& head = ex.Request();
+// The request head with the client a trusted proxy names.
+RequestHead HeadOf(const RequestParser& parser, const Ends& ends, const ConnectionContext& ctx) {
+  RequestHead head = detail::MakeRequestHead(parser, ends.remote, ends.local);
+  ApplyForwarded(head, ctx.options.trustedProxies);
+  return head;
+}
+
+// The access record's fields that come from the request.
+AccessRecord RecordOf(const RequestHead& head, std::int64_t startMs) {
   AccessRecord record;
   record.time = std::time(nullptr);
   record.remote = head.remote.address;
   record.method = head.method.empty() ? "-" : head.method;
   record.target = head.target.empty() ? "-" : head.target;
+  record.protocol = head.method.empty() ? "" : head.Protocol();
+  record.referer = head.Header("Referer").value_or("");
+  record.userAgent = head.Header("User-Agent").value_or("");
+  record.milliseconds = startMs ? SteadyMillis() - startMs : 0;
+  return record;
+}
+
+void Record(const ConnectionContext& ctx, const AccessRecord& record) {
+  ctx.stats.Count(record);
+  ctx.log.Write(record);
+}
+
+void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs, bool cut) {
+  AccessRecord record = RecordOf(ex.Request(), startMs);
   record.status = ex.Response().StatusCode();
   record.bytes = ex.Response().BodyBytesSent();
-  record.milliseconds = SteadyMillis() - startMs;
+  record.bytesIn = ex.Body().BytesRead();
   record.note = ex.LogNote();
-  ctx.log.Write(record);
+  if (cut)
+    record.outcome = Outcome::kCut;
+  else if (ex.Body().Failed() || ex.Response().Failed())
+    record.outcome = Outcome::kCancelled;
+  Record(ctx, record);
+}
+
+// The status report as it stands now.
+StatusReport ReportOf(const ConnectionContext& ctx) {
+  StatusReport report;
+  report.connections = ctx.open.load();
+  report.maxWorkers = ctx.options.threads;
+  report.workers = ctx.pool.Snapshot();
+  report.cache = ctx.pages.Cache();
+  report.totals = ctx.stats.Read();
+  return report;
 }
 
 // Serves one request whose header has been read (or failed with ec); true
@@ -110,8 +147,7 @@ bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, Requ
                   boost::system::error_code ec, const Ends& ends, std::int64_t startMs,
                   const ConnectionContext& ctx) {
   stream.clock().BeginRequest();
-  SocketExchange ex(stream, buffer, parser,
-                    detail::MakeRequestHead(parser, ends.remote, ends.local));
+  SocketExchange ex(stream, buffer, parser, HeadOf(parser, ends, ctx));
   // A body whose end this server and a proxy in front could disagree on is
   // never read: the connection closes after the 400.
   const std::string_view framing = ec ? std::string_view() : FramingProblem(ex.Request());
@@ -128,7 +164,7 @@ bool ServeRequest(TrackedStream& stream, boost::beast::flat_buffer& buffer, Requ
   ex.Finish();
   bool keep = !refused && ex.Response().KeepAlive() && !ctx.stopping.load();
   if (keep) keep = ex.Body().Drain(kDrainLimit);
-  Log(ctx, ex, startMs);
+  Log(ctx, ex, startMs, stream.clock().WasCut());
   return keep && !stream.clock().WasCut();
 }
 
@@ -169,8 +205,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     clock_.EndRequest();
     LogRefusal(note);
     const bool head = parser_ && parser_->is_header_done();
-    answer_ = BusyResponse(head ? detail::MakeRequestHead(*parser_, ends_.remote, ends_.local)
-                                : RequestHead{});
+    answer_ = BusyResponse(head ? HeadOf(*parser_, ends_, ctx_) : RequestHead{});
     if (SocketFaults::OnWrite() != 0) return;  // closes unanswered
     asio::async_write(socket_, asio::buffer(answer_),
                       [self = shared_from_this()](boost::system::error_code ec, std::size_t) {
@@ -211,17 +246,21 @@ class Connection : public std::enable_shared_from_this<Connection> {
     const auto method = parser_->get().method();
     if (method != http::verb::get && method != http::verb::head) return false;
     if (parser_->chunked() || parser_->content_length().value_or(0) != 0) return false;
-    RequestHead head = detail::MakeRequestHead(*parser_, ends_.remote, ends_.local);
+    RequestHead head = HeadOf(*parser_, ends_, ctx_);
     if (!FramingProblem(head).empty()) return false;
     std::string_view path;
     std::string_view query;
     SplitTarget(head.target, path, query);
-    const Route route = ctx_.router.Resolve(path);
-    if (route.kind != Route::Kind::kStatic) return false;
+    const ProbePath probe = ProbeOf(path);
+    const Route route = probe == ProbePath::kNone ? ctx_.router.Resolve(path) : Route{};
+    if (probe == ProbePath::kNone && route.kind != Route::Kind::kStatic) return false;
     try {
       clock_.BeginRequest();
       reply_.emplace(std::move(head), parser_->get().keep_alive());
-      ServeStaticFile(*reply_, route.hostPath, route.uploaded);
+      if (probe == ProbePath::kNone)
+        ServeStaticFile(*reply_, route.hostPath, route.uploaded);
+      else
+        ServeProbe(*reply_, probe);
       answer_ = reply_->HeaderAndBody();
     } catch (...) {
       reply_.reset();
@@ -241,6 +280,27 @@ class Connection : public std::enable_shared_from_this<Connection> {
                         self->SendFile();
                       });
     return true;
+  }
+
+  enum class ProbePath { kNone, kStatus, kPing };
+  ProbePath ProbeOf(std::string_view path) const {
+    const HostOptions& o = ctx_.options;
+    if (!o.statusPath.empty() && path == o.statusPath) return ProbePath::kStatus;
+    if (!o.pingPath.empty() && path == o.pingPath) return ProbePath::kPing;
+    return ProbePath::kNone;
+  }
+
+  void ServeProbe(Exchange& reply, ProbePath probe) const {
+    if (probe == ProbePath::kPing) return ServePing(reply);
+    const HostOptions& o = ctx_.options;
+    std::vector<AddressRange> allowed = o.statusAllow;
+    if (allowed.empty()) {
+      allowed = LoopbackRanges();
+      allowed.insert(allowed.end(), o.trustedProxies.begin(), o.trustedProxies.end());
+    }
+    if (!MayReadStatus(reply.Request(), allowed, o.trustedProxies))
+      return SendErrorPage(reply, Status::forbidden);
+    ServeStatus(reply, ReportOf(ctx_));
   }
 
   void SendFile() {
@@ -276,16 +336,12 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void EndFile(bool sent) {
-    AccessRecord record;
-    record.time = std::time(nullptr);
-    record.remote = ends_.remote.address;
-    record.method = reply_->Request().method;
-    record.target = reply_->Request().target;
+    AccessRecord record = RecordOf(reply_->Request(), startMs_);
     record.status = reply_->StatusCode();
     record.bytes = reply_->BodyBytes() + fileSent_;
-    record.milliseconds = SteadyMillis() - startMs_;
     record.note = reply_->LogNote();
-    ctx_.log.Write(record);
+    if (!sent) record.outcome = clock_.WasCut() ? Outcome::kCut : Outcome::kCancelled;
+    Record(ctx_, record);
     const bool keep = sent && reply_->KeepAlive() && !ctx_.stopping.load() && !clock_.WasCut();
     reply_.reset();
     clock_.EndRequest();
@@ -330,16 +386,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void LogRefusal(std::string_view note) {
-    AccessRecord record;
-    record.time = std::time(nullptr);
-    record.remote = ends_.remote.address;
     const bool head = parser_ && parser_->is_header_done();
-    record.method = head ? std::string(parser_->get().method_string()) : "-";
-    record.target = head ? std::string(parser_->get().target()) : "-";
+    RequestHead request;
+    request.remote = ends_.remote;
+    if (head) request = HeadOf(*parser_, ends_, ctx_);
+    AccessRecord record = RecordOf(request, startMs_);
     record.status = static_cast<int>(Status::service_unavailable);
-    record.milliseconds = startMs_ ? SteadyMillis() - startMs_ : 0;
     record.note = std::string(note);
-    ctx_.log.Write(record);
+    Record(ctx_, record);
   }
 
   tcp::socket socket_;

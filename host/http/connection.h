@@ -11,6 +11,7 @@
 #include "host/http/host_options.h"
 #include "host/http/page_handler.h"
 #include "host/http/router.h"
+#include "host/http/status_page.h"
 #include "host/http/watchdog.h"
 #include "host/http/worker_pool.h"
 
@@ -26,6 +27,7 @@ struct ConnectionContext {
   const std::atomic<bool>& stopping;  // finish the current request, then close
   std::atomic<unsigned>& open;        // connections being served
   std::atomic<unsigned>& refusing;    // connections being answered 503 and closed
+  ServerStats& stats;
 };
 
 // Serves requests on the socket until the client closes, a response cannot

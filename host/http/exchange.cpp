@@ -23,6 +23,7 @@ std::optional<std::string> RequestHead::Header(std::string_view name) const {
 }
 
 bool RequestHead::CameOverHttps() const {
+  if (https) return true;
   const auto proto = Header("X-Forwarded-Proto");
   return proto && detail::EqualsNoCase(detail::TrimSpace(*proto), "https");
 }

@@ -30,18 +30,20 @@ struct RequestHead {
   std::string queryString;  // raw text after '?', without the '?'
   unsigned version = 11;    // 10 for HTTP/1.0, 11 for HTTP/1.1
   std::vector<HeaderField> headers;  // in received order
-  Endpoint remote;
+  Endpoint remote;          // the client: the peer, or whom a trusted proxy names
   Endpoint local;
+  Endpoint peer;            // the connection's other end, a proxy or the client
+  bool https = false;       // a trusted proxy says the client came over HTTPS
 
   // Value of a header looked up without regard to case; repeated headers are
   // joined with ", ". Nothing when the header is absent.
   std::optional<std::string> Header(std::string_view name) const;
   // "HTTP/1.0" or "HTTP/1.1".
   std::string Protocol() const;
-  // True when the client reached the site over HTTPS. vant-host speaks plain
-  // HTTP itself, so only a TLS-terminating proxy in front can say so, by
-  // "X-Forwarded-Proto: https". Use it only to restrict (a Secure cookie):
-  // a client that sends the header itself harms no one but itself.
+  // True when the client may have reached the site over HTTPS: a trusted
+  // proxy said so (https), or any client sent "X-Forwarded-Proto: https".
+  // Use it only to restrict (a Secure cookie): a client that sends the
+  // header itself harms no one but itself. The HTTPS variable reads https.
   bool CameOverHttps() const;
 };
 

@@ -171,6 +171,27 @@ bool ParseClamdOnError(std::string_view text, HostOptions& o) {
   return true;
 }
 
+// "10.0.0.0/8,::1": blocks separated by commas, added to those given before.
+bool ParseRanges(std::string_view text, std::vector<AddressRange>& out) {
+  while (true) {
+    const auto comma = text.find(',');
+    AddressRange range;
+    if (!ParseAddressRange(text.substr(0, comma), range)) return false;
+    out.push_back(range);
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// A path the server answers itself: "/status", no query, no dot segment.
+bool ParseProbePath(std::string_view text, std::string& out) {
+  if (text.size() < 2 || text.front() != '/') return false;
+  if (text.find_first_of(std::string_view("?#%\\\0", 5)) != std::string_view::npos) return false;
+  if (text.find("/.") != std::string_view::npos) return false;
+  out = text;
+  return true;
+}
+
 using Setter = std::function<bool(std::string_view, HostOptions&)>;
 
 const std::map<std::string_view, Setter>& ValueOptions() {
@@ -228,6 +249,10 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        }},
       {"--upload-folder", ParseUploadFolder},
       {"--detailed-errors", ParseDetailedErrors},
+      {"--trusted-proxy", [](auto v, auto& o) { return ParseRanges(v, o.trustedProxies); }},
+      {"--status-path", [](auto v, auto& o) { return ParseProbePath(v, o.statusPath); }},
+      {"--ping-path", [](auto v, auto& o) { return ParseProbePath(v, o.pingPath); }},
+      {"--status-allow", [](auto v, auto& o) { return ParseRanges(v, o.statusAllow); }},
   };
   return table;
 }
@@ -331,6 +356,9 @@ OptionsResult ParseHostOptions(const std::vector<std::string_view>& args) {
     if (!ApplyOption(name, value, result.options, result.error)) return result;
   }
   if (result.options.site.empty() && !result.options.help) result.error = "--site DIR is required";
+  const auto& o = result.options;
+  if (result.ok() && !o.statusPath.empty() && o.statusPath == o.pingPath)
+    result.error = "--status-path and --ping-path must differ";
   return result;
 }
 
@@ -439,6 +467,22 @@ std::string HostUsage(std::string_view program) {
       "                        loopback address that come through no proxy; the\n"
       "                        others get a generic error page. The log always\n"
       "                        has the full text\n"
+      "  --trusted-proxy CIDR[,CIDR...]\n"
+      "                        reverse proxies in front of the host (\"127.0.0.1\",\n"
+      "                        \"10.0.0.0/8\"); repeatable. From them Forwarded or\n"
+      "                        X-Forwarded-For sets REMOTE_ADDR and REMOTE_HOST (the\n"
+      "                        rightmost address that is no trusted proxy), and\n"
+      "                        X-Forwarded-Proto: https sets HTTPS and\n"
+      "                        SERVER_PORT_SECURE; from anyone else they are\n"
+      "                        ignored (default: none)\n"
+      "  --status-path /PATH   answer /PATH with the server's counters: connections,\n"
+      "                        workers, queue, uploads, bytes, page cache, errors,\n"
+      "                        uptime; plain text, or JSON with ?json\n"
+      "  --status-allow CIDR[,CIDR...]\n"
+      "                        who may read the status path; repeatable (default:\n"
+      "                        loopback clients and the trusted proxies; others\n"
+      "                        get 403)\n"
+      "  --ping-path /PATH     answer /PATH with \"pong\", for health checks\n"
       "  --help                show this text\n\n"
       "Signals: SIGTERM or SIGINT stops (running requests get 5 seconds); SIGHUP\n"
       "reopens the logs at the paths the config file names now; SIGUSR2 restarts\n"

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/http/forwarded.h"
+
 namespace vant::host::http {
 
 // One drive-letter mapping: "C:=/" maps C:\ to the host folder "/".
@@ -77,6 +79,14 @@ struct HostOptions {
   // paths from the site root without a trailing '/' ("/uploads").
   std::vector<std::string> uploadFolders;
   DetailedErrors detailedErrors = DetailedErrors::kLocal;  // --detailed-errors
+  // --trusted-proxy CIDR[,CIDR...], repeatable: peers whose Forwarded,
+  // X-Forwarded-For and X-Forwarded-Proto name the client (see forwarded.h).
+  std::vector<AddressRange> trustedProxies;
+  std::string statusPath;  // --status-path /PATH: the server's counters
+  std::string pingPath;    // --ping-path /PATH: answers "pong"
+  // --status-allow CIDR[,CIDR...], repeatable: who may read the status
+  // path; unset: loopback clients and the trusted proxies.
+  std::vector<AddressRange> statusAllow;
   bool help = false;                                       // --help
 };
 

@@ -1,11 +1,19 @@
 // The hook through which .asp requests reach the page engine.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "host/http/exchange.h"
 
 namespace vant::host::http {
+
+// The compiled-page cache as the status page shows it.
+struct CacheCounts {
+  std::size_t entries = 0;
+  std::uint64_t hits = 0;
+  std::uint64_t misses = 0;
+};
 
 class PageHandler {
  public:
@@ -17,6 +25,8 @@ class PageHandler {
   // exception escaping it is answered with 500 when nothing was sent yet.
   virtual void Serve(Exchange& exchange, const std::string& hostPath,
                      const std::string& virtualPath) = 0;
+  // The handler's page cache, for the status page; none by default.
+  virtual CacheCounts Cache() const { return {}; }
 };
 
 }  // namespace vant::host::http

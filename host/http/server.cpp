@@ -150,7 +150,7 @@ bool Server::Start(std::string& error) {
   (void)sys::SetDefaultThreadStackSize(kWorkerStackBytes);
   pool_ = std::make_unique<WorkerPool>(LimitsOf(options_));
   context_ = std::make_unique<ConnectionContext>(ConnectionContext{
-      options_, router_, pages_, log_, *watchdog_, *pool_, stopping_, open_, refusing_});
+      options_, router_, pages_, log_, *watchdog_, *pool_, stopping_, open_, refusing_, stats_});
   work_.emplace(io_.get_executor());
   Accept();
   ExpireQueued();

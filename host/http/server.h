@@ -81,6 +81,7 @@ class Server {
   std::atomic<bool> started_{false};
   std::atomic<unsigned> open_{0};
   std::atomic<unsigned> refusing_{0};
+  ServerStats stats_;
   std::unique_ptr<ConnectionContext> context_;
   std::uint16_t port_ = 0;
   int inheritedSocket_ = -1;

@@ -204,4 +204,9 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& 
 
 void ClearPageCache() { engine::PageCache::Instance().Clear(); }
 
+PageCacheCounts ReadPageCacheCounts() {
+  const auto counts = engine::PageCache::Instance().Read();
+  return {counts.entries, counts.hits, counts.misses};
+}
+
 }  // namespace vant::host::pages

@@ -146,4 +146,13 @@ std::string RenderTimeoutPage(const std::string& pageVirtualPath);
 // Drops every cached page (for tests and configuration reloads).
 void ClearPageCache();
 
+// Pages cached now, and lookups since the start that found one current or
+// none, for the status page.
+struct PageCacheCounts {
+  std::size_t entries = 0;
+  std::uint64_t hits = 0;
+  std::uint64_t misses = 0;
+};
+PageCacheCounts ReadPageCacheCounts();
+
 }  // namespace vant::host::pages

@@ -57,7 +57,7 @@ close_raw
 wait "${uploads[@]}"
 expect_eq "uploads in the share complete" "$(cat "$WORK/upload1.out") $(cat "$WORK/upload2.out")" \
   "600000 600000"
-expect_has "refusal logged" "$(cat "$WORK/host.err")" "POST /read.asp 503"
+expect_has "refusal logged" "$(cat "$WORK/host.err")" "\"POST /read.asp HTTP/1.1\" 503"
 stop_host
 
 # Clients that never read their answer, a page's long body (on a worker)

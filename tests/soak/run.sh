@@ -105,7 +105,7 @@ left=$(cd "$SITE" && find . -type f ! -path './files/*' ! -path './cache/*' ! -p
 [ -z "$left" ]; check "no temporary or stray file left in the site" $? "$(echo "$left" | grep -c . ) found${left:+: $(echo $left | head -c 300)}"
 rows=$(curl -s "$BASE/count.asp")
 [ "$rows" = "ROWS 0" ]; check "no BLOB row left" $? "$rows"
-errors=$(awk '$5 ~ /^5[0-9][0-9]$/' "$WORK/access.log" | wc -l)
+errors=$(awk '$9 ~ /^5[0-9][0-9]$/' "$WORK/access.log" | wc -l)
 [ "$errors" = 0 ]; check "no 5xx in the access log" $? "$errors of $(wc -l <"$WORK/access.log") requests"
 [ "$FD1" -le $((FD0 + FD_SLACK)) ]; check "open descriptors back to the warm-up level" $? "$FD0 after warm-up, $FD1 after the load, slack $FD_SLACK"
 rss_limit=$((RSS0 + RSS0 / 4 + RSS_SLACK_MB * 1024))

@@ -28,6 +28,7 @@ RequestHead MakeRequestHead(const RequestParser& parser, Endpoint remote, Endpoi
   head.queryString = std::string(query);
   const DecodedPath decoded = DecodeRequestPath(path);
   head.path = decoded.error == DecodedPath::Error::kNone ? decoded.path : std::string(path);
+  head.peer = remote;
   head.remote = std::move(remote);
   head.local = std::move(local);
   return head;

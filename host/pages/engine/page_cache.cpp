@@ -20,14 +20,19 @@ CompiledPagePtr PageCache::Find(const std::string& key, const ModifiedTimeFn& st
   {
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(key);
-    if (it == entries_.end()) return nullptr;
+    if (it == entries_.end()) {
+      ++misses_;
+      return nullptr;
+    }
     page = it->second.page;
     stamps = it->second.stamps;
     ages_.splice(ages_.begin(), ages_, it->second.age);
   }
   // Stat outside the lock: other requests need not wait on the disk.
-  if (StampFiles(*page, stampOf) != stamps) return nullptr;
-  return page;
+  const bool current = StampFiles(*page, stampOf) == stamps;
+  std::lock_guard lock(mutex_);
+  ++(current ? hits_ : misses_);
+  return current ? page : nullptr;
 }
 
 void PageCache::Store(const std::string& key, CompiledPagePtr page, FileStamps stamps,
@@ -44,6 +49,11 @@ void PageCache::Store(const std::string& key, CompiledPagePtr page, FileStamps s
   }
   ages_.push_front(key);
   entries_.emplace(key, Entry{std::move(page), std::move(stamps), ages_.begin()});
+}
+
+PageCache::Counts PageCache::Read() {
+  std::lock_guard lock(mutex_);
+  return {entries_.size(), hits_, misses_};
 }
 
 void PageCache::Clear() {

@@ -29,6 +29,14 @@ class PageCache {
   void Store(const std::string& key, CompiledPagePtr page, FileStamps stamps, std::size_t bound);
   void Clear();
 
+  // Entries held, and lookups that found a current page or none.
+  struct Counts {
+    std::size_t entries = 0;
+    std::uint64_t hits = 0;
+    std::uint64_t misses = 0;
+  };
+  Counts Read();
+
  private:
   struct Entry {
     CompiledPagePtr page;
@@ -39,6 +47,8 @@ class PageCache {
   std::mutex mutex_;
   std::unordered_map<std::string, Entry> entries_;
   std::list<std::string> ages_;  // most recently used first
+  std::uint64_t hits_ = 0;
+  std::uint64_t misses_ = 0;
 };
 
 // The stamps of page's files, in order.

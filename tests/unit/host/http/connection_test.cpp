@@ -225,7 +225,7 @@ TEST(Connection, OnlyPagesTakeAWorker) {
   EXPECT_EQ(server.server().OpenConnections(), 3u);
   ASSERT_TRUE(c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n"));
   EXPECT_EQ(server.server().Workers().workers, 1u);
-  EXPECT_NE(server.LogText().find("GET /a.txt 206 5 "), std::string::npos) << server.LogText();
+  EXPECT_NE(server.LogText().find("GET /a.txt HTTP/1.1\" 206 5 "), std::string::npos) << server.LogText();
 }
 
 }  // namespace

@@ -121,6 +121,11 @@ TEST(HostOptions, ValuesAreParsed) {
       {{"--drive", "C:=/srv", "--drive", "C:=/data"},
        [](auto& o) { return o.drives.size() == 1 && o.drives[0].hostPath == "/data"; },
        "same letter replaces"},
+      {{"--trusted-proxy", "10.0.0.0/8,::1", "--trusted-proxy=192.0.2.7"},
+       [](auto& o) { return o.trustedProxies.size() == 3; }, "proxies listed and repeated"},
+      {{"--status-path", "/server-status", "--ping-path=/ping"},
+       [](auto& o) { return o.statusPath == "/server-status" && o.pingPath == "/ping"; },
+       "probe paths"},
   };
   for (const auto& row : rows) {
     Args args{"--site", "/s"};
@@ -154,6 +159,15 @@ TEST(HostOptions, BadArgumentsAreRejected) {
       {"--idle-timeout", "-3"},
       {"--idle-timeout", "abc"},
       {"--request-timeout", "nan"},
+      {"--trusted-proxy", "10.0.0.0/33"},
+      {"--trusted-proxy", "10.0.0.0/"},
+      {"--trusted-proxy", "proxy.example.com"},
+      {"--trusted-proxy", "10.0.0.1,"},
+      {"--status-allow", "::1/129"},
+      {"--status-path", "status"},
+      {"--status-path", "/a/../status"},
+      {"--status-path", "/status?x"},
+      {"--status-path", "/s", "--ping-path", "/s"},
       {"--drive", "C=/x"},
       {"--drive", "1:=/x"},
       {"--drive", "C:=relative"},

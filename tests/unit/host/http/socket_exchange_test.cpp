@@ -366,8 +366,9 @@ TEST_F(ExchangeTest, AppendToLogReachesTheAccessLog) {
   ASSERT_TRUE(server_.Get("/p.asp?q=1"));
   server_.server().Stop(std::chrono::seconds(1));
   const std::string log = server_.LogText();
-  EXPECT_NE(log.find(" 127.0.0.1 GET /p.asp?q=1 200 3 "), std::string::npos) << log;
-  EXPECT_NE(log.find("ms upload=42"), std::string::npos) << log;
+  EXPECT_NE(log.find("127.0.0.1 - - ["), std::string::npos) << log;
+  EXPECT_NE(log.find("\"GET /p.asp?q=1 HTTP/1.1\" 200 3 "), std::string::npos) << log;
+  EXPECT_NE(log.find(" complete \"upload=42\""), std::string::npos) << log;
 }
 
 }  // namespace
