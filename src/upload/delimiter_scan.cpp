@@ -42,7 +42,7 @@ HRESULT DelimiterScanner::Scan(BodyReader& reader, ScanSink& sink) {
         return E_FAIL;
       }
       reader.SetPosition(hit + n);
-      return S_OK;
+      return sink.Settle() ? S_OK : E_FAIL;
     }
     // Not in this chunk: all but its last n bytes are data for sure; those
     // n may be the start of a delimiter that ends in the next chunk.
@@ -54,29 +54,33 @@ HRESULT DelimiterScanner::Scan(BodyReader& reader, ScanSink& sink) {
     if (kept != 0) std::memcpy(carry_.data(), end - kept, kept);
     bool found = false;
     if (Failed(CarryAcross(reader, sink, kept, &found))) return E_FAIL;
-    if (found) return S_OK;
+    if (found) return sink.Settle() ? S_OK : E_FAIL;
   }
 }
 
 HRESULT DelimiterScanner::CarryAcross(BodyReader& reader, ScanSink& sink, std::size_t kept,
                                       bool* found) {
   const std::size_t n = delimiter_.size();
-  for (;;) {
+  for (bool first = true;; first = false) {
+    if (!reader.NextFillKeepsChunk() && !sink.Settle()) return E_FAIL;
     if (Failed(reader._FillBuffer())) return E_FAIL;
     const std::uint8_t* const begin = reader.Begin();
+    // The carry buffer's first bytes as they still lie before the chunk.
+    const std::uint8_t* const carried =
+        first && reader.FollowsPrevious() ? begin - kept : carry_.data();
     const std::size_t chunk = reader.Remaining();
     const std::size_t head = std::min(chunk, n);
     if (head != 0) std::memcpy(carry_.data() + kept, begin, head);
     const std::uint8_t* const carryEnd = carry_.data() + kept + head;
     if (const std::uint8_t* hit = Find(carry_.data(), carryEnd)) {
       const auto offset = static_cast<std::size_t>(hit - carry_.data());
-      if (!sink.Emit(carry_.data(), offset, ScanPlace::kBeforeCarryHit)) return E_FAIL;
+      if (!sink.Emit(carried, offset, ScanPlace::kBeforeCarryHit)) return E_FAIL;
       reader.SetPosition(begin + (offset + n - kept));
       *found = true;
       return S_OK;
     }
     if (chunk > n) {
-      if (!sink.Emit(carry_.data(), kept, ScanPlace::kKeptTail)) return E_FAIL;
+      if (!sink.Emit(carried, kept, ScanPlace::kKeptTail)) return E_FAIL;
       reader.SetPosition(begin);
       return S_OK;
     }
