@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "platform/automation/hresult.h"
@@ -62,8 +61,6 @@ class DelimiterScanner {
   std::size_t Length() const { return delimiter_.size(); }
 
  private:
-  using Searcher = std::boyer_moore_horspool_searcher<std::vector<std::uint8_t>::const_iterator>;
-
   // The delimiter's start in [first, last), or nullptr.
   const std::uint8_t* Find(const std::uint8_t* first, const std::uint8_t* last) const;
   // Reads on after `kept` tail bytes in the carry buffer. Sets *found when
@@ -72,7 +69,6 @@ class DelimiterScanner {
   HRESULT CarryAcross(BodyReader& reader, ScanSink& sink, std::size_t kept, bool* found);
 
   const std::vector<std::uint8_t> delimiter_;
-  const Searcher searcher_;
   std::array<std::uint8_t, kCarryBufferSize> carry_{};
 };
 
