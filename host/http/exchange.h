@@ -3,6 +3,7 @@
 // handler; tests and in-memory hosts may implement it themselves.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -72,6 +73,12 @@ class Exchange {
   // call returns what it got, possibly 0, and BodyFailed() turns true. The
   // first call answers "Expect: 100-continue" if the client asked for it.
   virtual std::size_t ReadBody(std::uint8_t* dst, std::size_t n) = 0;
+  // The same, but waits only for `minimum` of the n bytes and then takes
+  // what has already arrived, up to n, without waiting: a large buffer fills
+  // as fast as the client sends without delaying the bytes it has.
+  virtual std::size_t ReadBodySome(std::uint8_t* dst, std::size_t minimum, std::size_t n) {
+    return ReadBody(dst, std::min(minimum, n));
+  }
   virtual bool BodyFailed() const = 0;
 
   // False once the client closed or reset the connection, or a write failed.

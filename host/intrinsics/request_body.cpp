@@ -88,6 +88,18 @@ std::unique_ptr<SafeArray> RequestBody::ReadArray(std::size_t count, bool* faile
   return array;
 }
 
+std::size_t RequestBody::ReadSome(std::uint8_t* dst, std::size_t minimum, std::size_t capacity,
+                                  bool* failed) {
+  *failed = false;
+  const std::size_t n = std::min(capacity, Remaining());
+  if (n == 0) return 0;
+  const std::size_t wanted = std::min(minimum, n);
+  const std::size_t got = exchange_.ReadBodySome(dst, wanted, n);
+  consumed_ += got;
+  if (got < wanted) *failed = exchange_.BodyFailed();
+  return got;
+}
+
 bool RequestBody::ReadAll(std::size_t limit, std::string* out) {
   const std::size_t left = Remaining();
   if (left != std::numeric_limits<std::size_t>::max() && left > limit) return false;

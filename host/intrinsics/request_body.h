@@ -39,6 +39,11 @@ class RequestBody {
   // out; *failed as for Read.
   std::unique_ptr<SafeArray> ReadArray(std::size_t count, bool* failed);
 
+  // Reads into [dst, dst + capacity): waits for `minimum` bytes, then takes
+  // what has arrived (see Exchange::ReadBodySome). Returns the count;
+  // *failed as for Read.
+  std::size_t ReadSome(std::uint8_t* dst, std::size_t minimum, std::size_t capacity, bool* failed);
+
   // Reads the rest of the body into *out. False when it is longer than
   // `limit` (nothing is read then) or the client failed.
   bool ReadAll(std::size_t limit, std::string* out);

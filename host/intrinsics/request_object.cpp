@@ -114,6 +114,32 @@ HRESULT RequestObject::BinaryRead(Variant* count, Variant* out) {
   });
 }
 
+// The same rules as BinaryRead, without a byte array: for components that
+// stream a large body (uploads).
+HRESULT RequestObject::ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std::int32_t capacity,
+                                    std::int32_t* got) {
+  if (got == nullptr) return E_POINTER;
+  *got = 0;
+  if (capacity < 0 || minimum < 0 || (dst == nullptr && capacity > 0)) return E_INVALIDARG;
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    if (bodyUse_ == BodyUse::Form) {
+      return RaiseError(E_FAIL, kSource,
+                        u"BinaryRead cannot be used after Request.Form has read the request body.");
+    }
+    if (body_.IsFormEncoded() && capacity > 0) bodyUse_ = BodyUse::BinaryRead;
+    bool failed = false;
+    const std::size_t read = body_.ReadSome(dst, static_cast<std::size_t>(minimum),
+                                            static_cast<std::size_t>(capacity), &failed);
+    if (failed && read == 0) {
+      return RaiseError(E_FAIL, kSource,
+                        u"The request body could not be read: the client is gone or too slow.");
+    }
+    *got = static_cast<std::int32_t>(read);
+    return S_OK;
+  });
+}
+
 HRESULT RequestObject::ScriptBinaryRead(const Variant& count, Variant* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {

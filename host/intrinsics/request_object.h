@@ -18,8 +18,8 @@
 
 namespace vant::host::intrinsics {
 
-class RequestObject final
-    : public ComObject<RequestObject, DispatchImpl<IAspRequest>, host::IRequestSession> {
+class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspRequest>,
+                                             host::IRequestSession, host::IRequestBodyReader> {
  public:
   explicit RequestObject(std::shared_ptr<PageCore> core);
 
@@ -28,6 +28,8 @@ class RequestObject final
   HRESULT get_ServerVariables(host::IRequestDictionary** out) override;
   HRESULT get_Cookies(host::IRequestDictionary** out) override;
   HRESULT get_SessionKey(Bstr* out) override;
+  HRESULT ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std::int32_t capacity,
+                       std::int32_t* got) override;
 
   HRESULT get_Item(const Variant& name, Variant* out) override;
   HRESULT get_QueryString(IDispatch** out) override;

@@ -59,18 +59,98 @@ HRESULT BodyReader::ReadPiece(std::int32_t count, std::unique_ptr<SafeArray>* ch
   return S_OK;
 }
 
+bool BodyReader::UsesBlock() {
+  if (path_ == Path::Undecided) {
+    host::IRequest* const request = context_.Request();
+    ComPtr<host::IRequestBodyReader> direct;
+    path_ = request != nullptr &&
+                    Succeeded(request->QueryInterface(host::IRequestBodyReader::kIid,
+                                                      direct.ReceiveVoid())) &&
+                    direct
+                ? Path::Block
+                : Path::Arrays;
+  }
+  return path_ == Path::Block;
+}
+
+bool BodyReader::NextFillKeepsChunk() const {
+  if (path_ != Path::Block || bytesLeft_ <= 0) return false;
+  return blockFill_ - blockAt_ >= static_cast<std::size_t>(std::min(bytesLeft_, kChunkSize));
+}
+
+HRESULT BodyReader::RefillBlock(std::size_t minimum) {
+  // The last served bytes go to the lead, so a delimiter's start kept from
+  // the chunk before still lies right before the next chunk; the unserved
+  // bytes move to the front. The block never takes more than the body has
+  // left, so its chunks end where BinaryRead's would.
+  std::uint8_t* const data = BlockData();
+  const std::size_t lead = std::min(kBlockLead, blockAt_);
+  if (lead != 0) std::memcpy(data - lead, data + blockAt_ - lead, lead);
+  const std::size_t kept = blockFill_ - blockAt_;
+  if (kept != 0 && blockAt_ != 0) std::memmove(data, data + blockAt_, kept);
+  blockFill_ = kept;
+  blockAt_ = 0;
+  const auto room = std::min(bytesLeft_, kBodyBlockSize) - static_cast<std::int32_t>(kept);
+  host::IRequest* const request = context_.Request();
+  ComPtr<host::IRequestBodyReader> direct;
+  std::int32_t got = 0;
+  if (request == nullptr ||
+      Failed(request->QueryInterface(host::IRequestBodyReader::kIid, direct.ReceiveVoid())) ||
+      !direct ||
+      Failed(direct->ReadBodyInto(data + kept, static_cast<std::int32_t>(minimum), room, &got)) ||
+      got < 0 || got > room) {
+    // Bytes that arrived before the failure are served first, as a short
+    // BinaryRead would; the failure is reported by the read after them.
+    return kept != 0 ? S_OK : errors_.Report(MessageId::kBodyReadFailed);
+  }
+  blockFill_ = kept + static_cast<std::size_t>(got);
+  return S_OK;
+}
+
+HRESULT BodyReader::ReadBlockPiece(std::int32_t count, const std::uint8_t* previousEnd,
+                                   const std::uint8_t** first, const std::uint8_t** last,
+                                   bool* follows) {
+  const auto wanted = static_cast<std::size_t>(count);
+  *follows = block_ && previousEnd == BlockData() + blockAt_;
+  if (blockFill_ - blockAt_ < wanted) {
+    if (!block_)
+      block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockLead + kBodyBlockSize);
+    if (Failed(RefillBlock(wanted - (blockFill_ - blockAt_)))) return E_FAIL;
+  }
+  // The requested count is used up whatever the host delivered.
+  bytesLeft_ -= count;
+  const std::size_t size = std::min(wanted, blockFill_ - blockAt_);
+  *first = BlockData() + blockAt_;
+  *last = *first + size;
+  blockAt_ += size;
+  return S_OK;
+}
+
 HRESULT BodyReader::_FillBuffer() {
   return errors_.Guard(u"_FillBuffer", [&]() -> HRESULT {
+    const std::uint8_t* const previousEnd = end_;
     ReleaseChunk();
+    followsPrevious_ = false;
     if (bytesLeft_ <= 0) return errors_.Report(MessageId::kBodyEndedEarly);
-    std::unique_ptr<SafeArray> chunk;
-    if (Failed(ReadPiece(std::min(bytesLeft_, kChunkSize), &chunk))) {
-      ReleaseChunk();
-      return E_FAIL;
+    const std::int32_t count = std::min(bytesLeft_, kChunkSize);
+    if (UsesBlock()) {
+      const std::uint8_t* first = nullptr;
+      const std::uint8_t* last = nullptr;
+      if (Failed(ReadBlockPiece(count, previousEnd, &first, &last, &followsPrevious_))) {
+        return E_FAIL;
+      }
+      begin_ = position_ = first;
+      end_ = last;
+    } else {
+      std::unique_ptr<SafeArray> chunk;
+      if (Failed(ReadPiece(count, &chunk))) {
+        ReleaseChunk();
+        return E_FAIL;
+      }
+      chunk_ = std::move(chunk);
+      begin_ = position_ = chunk_->Bytes();
+      end_ = begin_ + chunk_->Count();
     }
-    chunk_ = std::move(chunk);
-    begin_ = position_ = chunk_->Bytes();
-    end_ = begin_ + chunk_->Count();
     progress_.ChunkRead(bytesLeft_);
     return S_OK;
   });
@@ -125,8 +205,16 @@ HRESULT BodyReader::_Flush() {
     if (bytesLeft_ == kBodyNotStarted) bytesLeft_ = AnnouncedLength();
     ReleaseChunk();
     while (bytesLeft_ > 0) {
+      const std::int32_t count = std::min(bytesLeft_, kChunkSize);
+      if (UsesBlock()) {
+        const std::uint8_t* first = nullptr;
+        const std::uint8_t* last = nullptr;
+        bool follows = false;
+        if (Failed(ReadBlockPiece(count, nullptr, &first, &last, &follows))) return E_FAIL;
+        continue;
+      }
       std::unique_ptr<SafeArray> piece;
-      if (Failed(ReadPiece(std::min(bytesLeft_, kChunkSize), &piece))) return E_FAIL;
+      if (Failed(ReadPiece(count, &piece))) return E_FAIL;
       (void)piece->Unlock();
     }
     return S_OK;
@@ -141,6 +229,7 @@ HRESULT BodyReader::ReadOnPastChunkEdge() {
   joined.insert(joined.end(), leftover.begin(), leftover.end());
   joined.insert(joined.end(), begin_, end_);
   joined_ = std::move(joined);
+  followsPrevious_ = false;
   begin_ = position_ = joined_.data();
   end_ = begin_ + joined_.size();
   return S_OK;

@@ -3,6 +3,11 @@
 // time, offered as header lines (_BinaryRead) and as raw bytes for the
 // delimiter scan. Also drains the rest of the body when an upload is
 // abandoned, and feeds the byte counters of the attached progress record.
+//
+// A host whose Request offers IRequestBodyReader is read without byte
+// arrays: up to 16 chunks at a time land in one block, and the chunks are
+// served from it in place. Chunk sizes, counts and progress updates are the
+// same on both paths; only the number of host calls differs.
 #pragma once
 
 #include <array>
@@ -64,6 +69,14 @@ class BodyReader {
   // Drops the chunk held, if any.
   void ReleaseChunk();
 
+  // True when the next _FillBuffer leaves the current chunk's bytes where
+  // they are (it serves a chunk already in the block), so ranges inside the
+  // chunk stay readable after it.
+  bool NextFillKeepsChunk() const;
+  // True when the previous chunk's last bytes (up to 126 of them) lie just
+  // before Begin(), as they do on the block path, also across a refill.
+  bool FollowsPrevious() const { return followsPrevious_; }
+
   // The bytes of the current chunk not yet consumed: [Position(), End()).
   const std::uint8_t* Position() const { return position_; }
   const std::uint8_t* Begin() const { return begin_; }
@@ -79,6 +92,18 @@ class BodyReader {
   // One BinaryRead of `count` bytes into *chunk. Reports 0x40020006 or
   // 0x40020007 on failure.
   HRESULT ReadPiece(std::int32_t count, std::unique_ptr<SafeArray>* chunk);
+  // The next `count` bytes through IRequestBodyReader, as a range of the
+  // block: [*first, *last), short only where the body ends. Reports as
+  // ReadPiece.
+  // *follows: the previous chunk ended at `previousEnd` right before it.
+  HRESULT ReadBlockPiece(std::int32_t count, const std::uint8_t* previousEnd,
+                         const std::uint8_t** first, const std::uint8_t** last, bool* follows);
+  // Refills the block behind its unserved bytes with at least `minimum`
+  // more, keeping the last served bytes in the lead before it. Reports
+  // 0x40020006 when the read fails before any byte.
+  HRESULT RefillBlock(std::size_t minimum);
+  // Decided at the first read: the host reads into our buffer.
+  bool UsesBlock();
   HRESULT FailLine(const std::uint8_t** first, const std::uint8_t** last, HRESULT status);
   // Request.TotalBytes, 0 when it cannot be read.
   std::int32_t AnnouncedLength() const;
@@ -96,6 +121,16 @@ class BodyReader {
   std::array<std::uint8_t, kLineBufferSize> lineBuffer_{};
   std::vector<std::uint8_t> joined_;  // ReadOnPastChunkEdge's leftover + next chunk
   bool flushed_ = false;
+
+  enum class Path { Undecided, Arrays, Block };
+  Path path_ = Path::Undecided;
+  // On the block path: a lead of kBlockLead bytes, then kBodyBlockSize.
+  static constexpr std::size_t kBlockLead = 128;
+  std::uint8_t* BlockData() { return block_.get() + kBlockLead; }
+  std::unique_ptr<std::uint8_t[]> block_;
+  std::size_t blockFill_ = 0;  // bytes the block holds
+  std::size_t blockAt_ = 0;    // the first byte not served yet
+  bool followsPrevious_ = false;
 };
 
 }  // namespace vant::upload

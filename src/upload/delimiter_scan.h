@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "platform/automation/hresult.h"
@@ -27,9 +26,13 @@ enum class ScanPlace : char16_t {
 };
 
 // Receives the data of a part. Returns false after reporting its own failure.
+// A range handed to Emit stays readable until the sink is told to Settle:
+// before the scan reads a chunk that moves the bytes, and when it ends.
 class ScanSink {
  public:
   virtual bool Emit(const std::uint8_t* data, std::size_t size, ScanPlace place) = 0;
+  // Done with every range emitted so far: keep what is still needed.
+  virtual bool Settle() { return true; }
 
  protected:
   ~ScanSink() = default;
@@ -45,7 +48,10 @@ class DelimiterScanner {
   // Hands every byte from the reader's position up to the next delimiter to
   // `sink`, exactly once and in order, and leaves the position just past the
   // delimiter. Fails when a chunk cannot be read (the body ended before a
-  // delimiter: 0x40020023) or the sink fails.
+  // delimiter: 0x40020023) or the sink fails. Where the reader's chunks lie
+  // back to back in memory, bytes kept across a chunk edge are emitted from
+  // there rather than from the carry buffer, so a sink sees one run of
+  // adjoining ranges.
   HRESULT Scan(BodyReader& reader, ScanSink& sink);
 
   // True when the line holds the boundary (the delimiter without its CR LF
@@ -55,8 +61,6 @@ class DelimiterScanner {
   std::size_t Length() const { return delimiter_.size(); }
 
  private:
-  using Searcher = std::boyer_moore_horspool_searcher<std::vector<std::uint8_t>::const_iterator>;
-
   // The delimiter's start in [first, last), or nullptr.
   const std::uint8_t* Find(const std::uint8_t* first, const std::uint8_t* last) const;
   // Reads on after `kept` tail bytes in the carry buffer. Sets *found when
@@ -65,7 +69,6 @@ class DelimiterScanner {
   HRESULT CarryAcross(BodyReader& reader, ScanSink& sink, std::size_t kept, bool* found);
 
   const std::vector<std::uint8_t> delimiter_;
-  const Searcher searcher_;
   std::array<std::uint8_t, kCarryBufferSize> carry_{};
 };
 

@@ -50,16 +50,32 @@ class ValueSink final : public ScanSink {
   UploadErrors& errors_;
 };
 
-// File data goes straight from the chunk to the temporary file, and to the
-// virus scan when one runs.
+// File data goes straight from the body's buffer to the temporary file,
+// and to the virus scan when one runs. Ranges that adjoin in memory are joined and written as one piece once the
+// scan settles, so a block of many chunks reaches the file in one write
+// without passing through the file's buffer.
 class FileSink final : public ScanSink {
  public:
   FileSink(TempUploadFile& file, virus::UploadScan* scan, UploadErrors& errors)
       : file_(file), scan_(scan), errors_(errors) {}
   bool Emit(const std::uint8_t* data, std::size_t size, ScanPlace place) override {
-    if (scan_ != nullptr) scan_->Feed(data, size);
-    if (size == 0 || file_.Write(data, size).ok()) return true;
-    const char16_t where[] = {static_cast<char16_t>(place), u'\0'};
+    if (scan_ != nullptr && size != 0) scan_->Feed(data, size);
+    if (size == 0) return true;
+    if (size_ != 0 && data == data_ + size_) {
+      size_ += size;
+      return true;
+    }
+    if (!Settle()) return false;
+    data_ = data;
+    size_ = size;
+    place_ = place;
+    return true;
+  }
+  bool Settle() override {
+    const std::size_t size = size_;
+    size_ = 0;
+    if (size == 0 || file_.Write(data_, size).ok()) return true;
+    const char16_t where[] = {static_cast<char16_t>(place_), u'\0'};
     errors_.ReportSystem(kGetFileContents, where);
     return false;
   }
@@ -68,6 +84,9 @@ class FileSink final : public ScanSink {
   TempUploadFile& file_;
   virus::UploadScan* const scan_;
   UploadErrors& errors_;
+  const std::uint8_t* data_ = nullptr;  // the range not written yet
+  std::size_t size_ = 0;
+  ScanPlace place_ = ScanPlace::kChunkHead;  // where it began
 };
 
 // "_MultiToWideChar : %p,%p" with the two range addresses.

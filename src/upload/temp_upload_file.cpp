@@ -65,10 +65,10 @@ fs::Status TempUploadFile::FlushBuffer() {
 
 fs::Status TempUploadFile::Write(const void* data, std::size_t size) {
   if (!file_.is_open()) return fs::Status::Fail(EBADF);
-  if (buffered_ + size > kTempWriteBufferSize) {
+  // A large piece gains nothing from a copy: it is written as it is.
+  if (buffered_ + size > kTempWriteBufferSize || size >= kTempDirectWriteSize) {
     if (const fs::Status flushed = FlushBuffer(); !flushed.ok()) return flushed;
-    // A piece as large as the buffer gains nothing from a copy.
-    if (size >= kTempWriteBufferSize) return file_.Write(data, size);
+    if (size >= kTempDirectWriteSize) return file_.Write(data, size);
   }
   if (size == 0) return fs::Status::Ok();
   if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kTempWriteBufferSize);

@@ -3,7 +3,7 @@
 // ".tm#", never over an existing file, and deleted again unless the caller
 // hands it on (Keep) once it is complete. Writes collect in a buffer so a
 // part's data reaches the disk in few large writes instead of two small ones
-// per body chunk.
+// per body chunk; a piece of 64 KB or more is written as it is.
 #pragma once
 
 #include <cstddef>

@@ -11,6 +11,9 @@ inline constexpr char16_t kFileUploadClass[] = u"CFileUpload";
 
 // The body is read through Request.BinaryRead in pieces of this size.
 inline constexpr std::int32_t kChunkSize = 0x4000;
+// A host that reads into a caller's buffer fills a block of this many
+// chunks at a time; the parser still takes it chunk by chunk.
+inline constexpr std::int32_t kBodyBlockSize = 16 * kChunkSize;
 // A header line that crosses a chunk edge is joined in a buffer this big.
 inline constexpr std::size_t kLineBufferSize = 2048;
 // Delimiter: CR LF "--" boundary, 6 to 126 bytes.
@@ -22,6 +25,9 @@ inline constexpr std::size_t kCarryBufferSize = 2 * kMaxDelimiterLength;
 // File data of a part is written to its temporary file in pieces of up to
 // this size: sixteen body chunks per write instead of two writes per chunk.
 inline constexpr std::size_t kTempWriteBufferSize = 256 * 1024;
+// A piece at least this large is written to the file directly, not copied
+// into the buffer first.
+inline constexpr std::size_t kTempDirectWriteSize = 64 * 1024;
 
 // Defaults and ceilings of the settings.
 inline constexpr std::int32_t kLargestLength = 0x7FE00000;   // MaxFileLen, TotalLen

@@ -98,6 +98,9 @@ void FakeHost::FailReadAt(std::uint32_t n, HRESULT status) {
 void FakeHost::NonArrayReadAt(std::uint32_t n) {
   state_->readFaults[n] = ReadFault{ReadFault::Kind::NonArray, S_OK, 0};
 }
+void FakeHost::OfferBodyReader(std::vector<std::int32_t> atHand) {
+  state_->bodyReader = std::move(atHand);
+}
 void FakeHost::ShortReadAt(std::uint32_t n, std::int32_t bytes) {
   state_->readFaults[n] = ReadFault{ReadFault::Kind::Short, S_OK, bytes};
 }

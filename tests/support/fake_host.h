@@ -108,6 +108,11 @@ class FakeHost {
   void SetBody(std::string_view bytes);
   void SetBody(const std::vector<std::uint8_t>& bytes);
   void SetTotalBytes(std::int32_t announced);
+  // Request also answers IRequestBodyReader. Its read number i (counted with
+  // BinaryRead's) delivers what was asked as minimum, plus what is "at
+  // hand": up to atHand[i % size] bytes in all (nothing more when empty).
+  // The read faults below apply to it too (a non-array read fails).
+  void OfferBodyReader(std::vector<std::int32_t> atHand = {});
   // Names are matched in any letter case.
   void SetServerVariable(std::u16string_view name, std::u16string_view value);
   void SetCookie(std::u16string_view cookie, std::u16string_view key, std::u16string_view value);
@@ -140,7 +145,8 @@ class FakeHost {
 
   // --- What was recorded -------------------------------------------------
   std::int32_t TotalBytesCalls() const;
-  // The count asked of each BinaryRead, in order (failed reads included).
+  // The count asked of each BinaryRead (the capacity of a ReadBodyInto), in
+  // order, failed reads included.
   std::vector<std::int32_t> ReadRequests() const;
   std::size_t BytesRead() const;
 

@@ -1,6 +1,7 @@
 // The fake host's Request: a body served in the sizes asked, with read
 // faults, and configurable server variables and cookies.
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "tests/support/detail/fake_host_state.h"
@@ -46,9 +47,41 @@ Variant& CountSlot(Variant* count) {
   return (count->vt() & VT_BYREF) != 0 && count->byref() != nullptr ? *count->byref() : *count;
 }
 
-class FakeRequest : public ComObject<FakeRequest, NoScript<host::IRequest>> {
+class FakeRequest
+    : public ComObject<FakeRequest, NoScript<host::IRequest>, host::IRequestBodyReader> {
  public:
   explicit FakeRequest(std::shared_ptr<FakeHostState> state) : state_(std::move(state)) {}
+
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    if (iid == host::IRequestBodyReader::kIid && !state_->bodyReader) {
+      if (out != nullptr) *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    return ComObject::QueryInterface(iid, out);
+  }
+
+  HRESULT ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std::int32_t capacity,
+                       std::int32_t* got) override {
+    if (got == nullptr) return E_POINTER;
+    *got = 0;
+    if (minimum < 0 || capacity < 0 || (dst == nullptr && capacity > 0)) return E_INVALIDARG;
+    const auto index = static_cast<std::uint32_t>(state_->readRequests.size());
+    state_->readRequests.push_back(capacity);
+    const auto fault = state_->readFaults.find(index);
+    if (fault != state_->readFaults.end() && fault->second.kind != ReadFault::Kind::Short) {
+      return fault->second.kind == ReadFault::Kind::Fail ? fault->second.status : E_FAIL;
+    }
+    const std::vector<std::int32_t>& atHand = *state_->bodyReader;
+    std::int32_t n = std::min(capacity, minimum);
+    if (!atHand.empty()) n = std::max(n, std::min(capacity, atHand[index % atHand.size()]));
+    if (fault != state_->readFaults.end()) n = std::min(n, std::max(fault->second.limit, 0));
+    const std::size_t size =
+        std::min(static_cast<std::size_t>(n), state_->body.size() - state_->position);
+    if (size != 0) std::memcpy(dst, state_->body.data() + state_->position, size);
+    state_->position += size;
+    *got = static_cast<std::int32_t>(size);
+    return S_OK;
+  }
 
   HRESULT get_TotalBytes(std::int32_t* out) override {
     if (out == nullptr) return E_POINTER;

@@ -30,7 +30,14 @@ bool BodyReader::SendContinue() {
   return !ec;
 }
 
-std::size_t BodyReader::Read(std::uint8_t* dst, std::size_t n, bool mayContinue) {
+bool BodyReader::BytesAtHand() {
+  if (buffer_.size() != 0) return true;
+  boost::system::error_code ec;
+  return stream_.socket().available(ec) != 0 && !ec;
+}
+
+std::size_t BodyReader::Read(std::uint8_t* dst, std::size_t n, bool mayContinue,
+                             std::size_t atLeast) {
   if (failed_ || parser_.is_done()) return 0;
   if (expectContinue_ && !continueSent_ && mayContinue && !SendContinue()) {
     failed_ = true;
@@ -42,7 +49,8 @@ std::size_t BodyReader::Read(std::uint8_t* dst, std::size_t n, bool mayContinue)
   body.size = n;
   // read_some, not read: read would block for more bytes once dst is full.
   boost::system::error_code ec;
-  while (body.size > 0 && !parser_.is_done() && !ec) {
+  const std::size_t waitFor = std::min(atLeast, n);
+  while (body.size > 0 && !parser_.is_done() && !ec && (n - body.size < waitFor || BytesAtHand())) {
     http::read_some(stream_, buffer_, parser_, ec);
     if (ec == http::error::need_buffer) ec = {};
   }

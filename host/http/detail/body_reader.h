@@ -21,8 +21,11 @@ class BodyReader {
              bool expectContinue);
 
   // See Exchange::ReadBody. mayContinue is false once a final response
-  // header went out, when a "100 Continue" may no longer be sent.
-  std::size_t Read(std::uint8_t* dst, std::size_t n, bool mayContinue);
+  // header went out, when a "100 Continue" may no longer be sent. Once
+  // `atLeast` bytes arrived, reads on only while bytes are at hand (see
+  // Exchange::ReadBodySome).
+  std::size_t Read(std::uint8_t* dst, std::size_t n, bool mayContinue,
+                   std::size_t atLeast = SIZE_MAX);
 
   bool Failed() const { return failed_; }
   bool Done() const { return parser_.is_done(); }
@@ -37,6 +40,8 @@ class BodyReader {
 
  private:
   bool SendContinue();
+  // True when a read would not wait: bytes are buffered or on the socket.
+  bool BytesAtHand();
 
   TrackedStream& stream_;
   boost::beast::flat_buffer& buffer_;

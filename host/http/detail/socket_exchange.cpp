@@ -50,6 +50,10 @@ std::size_t SocketExchange::ReadBody(std::uint8_t* dst, std::size_t n) {
   return body_.Read(dst, n, !response_.HeadersSent());
 }
 
+std::size_t SocketExchange::ReadBodySome(std::uint8_t* dst, std::size_t minimum, std::size_t n) {
+  return body_.Read(dst, n, !response_.HeadersSent(), minimum);
+}
+
 bool SocketExchange::IsClientConnected() const {
   if (response_.Failed() || stream_.clock().WasCut()) return false;
   return PeerConnected(stream_.socket().native_handle());

@@ -20,6 +20,7 @@ class SocketExchange final : public Exchange {
   std::uint64_t TotalBytes() const override;
   bool BodyIsChunked() const override { return body_.Chunked(); }
   std::size_t ReadBody(std::uint8_t* dst, std::size_t n) override;
+  std::size_t ReadBodySome(std::uint8_t* dst, std::size_t minimum, std::size_t n) override;
   bool BodyFailed() const override { return body_.Failed(); }
   bool IsClientConnected() const override;
 

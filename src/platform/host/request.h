@@ -45,4 +45,22 @@ struct IRequestSession : IUnknown {
   virtual HRESULT get_SessionKey(Bstr* out) = 0;
 };
 
+// {A3E5C7B1-52D4-4F0A-8C6E-1B9D2F4E7A30}
+// Offered by a host's Request object besides IRequest (QueryInterface), for
+// components that read a large body: the bytes go straight into the
+// caller's buffer, with no byte array per read. A host without it is read
+// through BinaryRead. Reading through either consumes the same body.
+struct IRequestBodyReader : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0xA3E5C7B1, 0x52D4, 0x4F0A, 0x8C, 0x6E, 0x1B, 0x9D, 0x2F, 0x4E, 0x7A, 0x30);
+
+  // Reads the next body bytes into [dst, dst + capacity): waits until
+  // `minimum` bytes arrived (fewer only when the body ends), then adds what
+  // the connection already holds, up to `capacity`, without waiting.
+  // *got = bytes stored (0 at the end of the body). Fails, like BinaryRead,
+  // when the client failed before delivering any byte of this read.
+  virtual HRESULT ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std::int32_t capacity,
+                               std::int32_t* got) = 0;
+};
+
 }  // namespace vant::host

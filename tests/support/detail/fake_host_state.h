@@ -29,6 +29,7 @@ struct FakeHostState {
   std::int32_t totalBytesCalls = 0;
   std::vector<std::int32_t> readRequests;
   std::map<std::uint32_t, ReadFault> readFaults;
+  std::optional<std::vector<std::int32_t>> bodyReader;  // IRequestBodyReader offered
   // Keys upper-cased so lookups ignore letter case.
   std::map<std::u16string, std::u16string> serverVariables;
   std::map<std::u16string, std::map<std::u16string, std::u16string>> cookies;

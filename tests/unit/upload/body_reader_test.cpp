@@ -36,6 +36,42 @@ TEST_F(BodyReaderTest, UpdatesTheProgressRecordAfterEveryChunk) {
   }
 }
 
+// A host that reads into the reader's block serves the same chunks and
+// progress as BinaryRead, in fewer calls, whatever it has at hand; the
+// bytes before each chunk are the previous chunk's tail, across refills too.
+TEST_F(BodyReaderTest, BlockPathServesTheChunksBinaryReadWould) {
+  const std::string body = Bytes(20 * kChunkSize + 7);
+  const std::vector<std::vector<std::int32_t>> atHand = {
+      {}, {kBodyBlockSize}, {5000, 70001, kChunkSize + 1, 1, 200000}};
+  for (const auto& hand : atHand) {
+    SCOPED_TRACE(hand.size());
+    const std::int32_t id = table_.AllocateProgressId().value();
+    ReaderRig rig(table_, body);
+    rig.host.OfferBodyReader(hand);
+    ASSERT_TRUE(rig.progress.Attach(id));
+    std::size_t at = 0;
+    while (at < body.size()) {
+      ASSERT_EQ(rig.reader._FillBuffer(), S_OK);
+      const std::size_t size = rig.reader.Remaining();
+      ASSERT_EQ(size, std::min<std::size_t>(kChunkSize, body.size() - at));
+      ASSERT_TRUE(std::string(rig.reader.Begin(), rig.reader.End()) == body.substr(at, size)) << at;
+      EXPECT_EQ(table_.Snapshot(id)->record.remaining,
+                static_cast<std::int32_t>(body.size() - at - size));
+      if (at != 0) {
+        ASSERT_TRUE(rig.reader.FollowsPrevious());
+        ASSERT_TRUE(std::string(rig.reader.Begin() - 126, rig.reader.Begin()) ==
+                    body.substr(at - 126, 126));
+      }
+      at += size;
+    }
+    EXPECT_EQ(rig.reader._FillBuffer(), E_FAIL);
+    EXPECT_EQ(testing::TakeReport(), "23");
+    if (hand.size() == 1) {
+      EXPECT_EQ(rig.host.ReadRequests().size(), 2u);
+    }
+  }
+}
+
 TEST_F(BodyReaderTest, JoinsLinesAcrossTheChunkEdge) {
   // Each row: where the line's CR sits relative to the first chunk's end.
   for (const int crAt : {-3, -2, -1, 0, 1}) {

@@ -83,8 +83,9 @@ TEST_F(TempUploadFileTest, HeldBackWriteErrorFailsTheCallThatFlushed) {
   };
   const std::vector<Row> rows = {
       {"small data fails only at close", {100, 200}, 0, 2},
-      {"the write that overflows the buffer", {kBuf - 10, 100, 5}, 0, 1},
-      {"a later overflow", {kBuf, kBuf - 1, 2, 1}, 1, 2},
+      {"the write that overflows the buffer", {60000, 60000, 60000, 60000, 60000}, 0, 4},
+      {"a piece of 64 KB or more goes out at once", {kBuf - 10, 100, 5}, 0, 0},
+      {"a later large piece", {kBuf, kBuf - 1, 2, 1}, 1, 1},
       {"a large write past the buffer", {10, 2 * kBuf}, 1, 1},
       {"the rest at close", {kBuf - 10, 100, 5}, 1, 3},
   };
