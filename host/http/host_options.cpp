@@ -200,9 +200,18 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
-      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--log",
+       [](auto v, auto& o) {
+         o.logFile = v;
+         return !v.empty();
+       }},
       {"--upload-folder", ParseUploadFolder},
       {"--detailed-errors", ParseDetailedErrors},
+      {"--sendfile",
+       [](auto v, auto& o) {
+         o.sendFile = v == "on";
+         return v == "on" || v == "off";
+       }},
   };
   return table;
 }
@@ -323,6 +332,12 @@ std::string HostUsage(std::string_view program) {
       "                        loopback address that come through no proxy; the\n"
       "                        others get a generic error page. The log always\n"
       "                        has the full text\n"
+      "  --sendfile on|off     how files that pages send (FileDownload from disk)\n"
+      "                        reach the socket: on (default) the kernel copies\n"
+      "                        them (sendfile); off, they pass through a buffer\n"
+      "                        with read and write, for file systems where\n"
+      "                        sendfile misbehaves. Headers, ranges and errors\n"
+      "                        are the same either way\n"
       "  --help                show this text\n";
   return text;
 }

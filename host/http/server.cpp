@@ -8,6 +8,7 @@
 #include <csignal>
 #include <future>
 
+#include "host/http/detail/socket_ops.h"
 #include "host/http/socket_faults.h"
 #include "platform/sys/thread_stack.h"
 
@@ -109,6 +110,7 @@ WorkerPool::Counts Server::Workers() const {
 }
 
 bool Server::Start(std::string& error) {
+  detail::UseSendFile(options_.sendFile);
   std::signal(SIGPIPE, SIG_IGN);  // sendfile to a closed peer would raise it
   boost::system::error_code ec;
   const auto address = asio::ip::make_address(options_.listenAddress, ec);
