@@ -97,11 +97,12 @@ class Exchange {
   // Body bytes. False once the client is gone or the response finished.
   virtual bool Write(const void* data, std::size_t n) = 0;
   bool Write(std::string_view text) { return Write(text.data(), text.size()); }
-  // Body bytes from an open file: length bytes from offset. Unbuffered, they
-  // go out in pieces, never whole in memory (sendfile when the body is not
-  // chunked); buffered, they join the buffer as Write's would. A file that
-  // ends sooner ends the write early and still returns true. False once the
-  // client is gone, a write failed or the file could not be read.
+  // Body bytes from an open file: length bytes from offset, sent in pieces,
+  // never whole in memory (sendfile when the body is not chunked). When
+  // buffered, the buffered bytes are flushed first (headers included) and
+  // later writes are buffered again. A file that ends sooner ends the write
+  // early and still returns true. False once the client is gone, a write
+  // failed or the file could not be read.
   virtual bool WriteFile(int fd, std::uint64_t offset, std::uint64_t length) = 0;
   // Sends the headers and the buffered bytes now; later output is chunked
   // (HTTP/1.1) or ends with the connection (HTTP/1.0) unless the page set a

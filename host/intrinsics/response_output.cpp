@@ -68,18 +68,18 @@ HRESULT ResponseObject::BinaryWrite(const Variant& data) {
   });
 }
 
-// Downloads from disk: the exchange sends the file range itself (by the
-// kernel when unbuffered), with the headers committed first as for any
-// unbuffered write. Unlike BinaryWrite it reports a client that has gone,
-// so the component stops at once rather than at its next check.
+// Downloads from disk: the exchange sends the file range itself, by the
+// kernel where it can, after the headers and anything buffered (a file is
+// never held in memory), so the waiting headers are committed first.
+// Unlike BinaryWrite it reports a client that has gone, so the component
+// stops at once rather than at its next check.
 HRESULT ResponseObject::WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
     if (fd < 0 || offset < 0 || length < 0) return E_INVALIDARG;
-    http::Exchange& exchange = *core_->exchange;
-    if (!exchange.IsBuffered()) CommitHeaders();
-    const bool sent = exchange.WriteFile(fd, static_cast<std::uint64_t>(offset),
-                                         static_cast<std::uint64_t>(length));
+    CommitHeaders();
+    const bool sent = core_->exchange->WriteFile(fd, static_cast<std::uint64_t>(offset),
+                                                 static_cast<std::uint64_t>(length));
     return sent ? S_OK : E_FAIL;
   });
 }

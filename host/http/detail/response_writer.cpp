@@ -188,20 +188,21 @@ bool ResponseWriter::Write(const void* data, std::size_t n) {
   return SendBody(data, n, block);
 }
 
+// A file may be of any size, so it is never held in the buffer: what the
+// page buffered goes out first (with the headers), then the file follows
+// straight to the socket, and later writes are buffered again.
 bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t length) {
   if (finished_ || failed_) return false;
-  if (!buffered_ && !headersSent_ && !SendHeaders(false)) return false;
-  if (head_ && !buffered_) return true;
-  const bool raw =
-      !buffered_ && !head_ && (framing_ == Framing::kClose || framing_ == Framing::kLength);
-  if (raw) return SendFileRaw(fd, offset, length);
+  if (buffered_ ? !Flush() : !headersSent_ && !SendHeaders(false)) return false;
+  if (head_ || framing_ == Framing::kNone) return true;
+  if (framing_ != Framing::kChunked) return SendFileRaw(fd, offset, length);
   std::string piece(kFilePiece, '\0');
   while (length > 0) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length, kFilePiece));
     const ssize_t got = ::pread(fd, piece.data(), want, static_cast<off_t>(offset));
     if (got < 0) return false;
     if (got == 0) return true;  // the file ended early; Finish checks the length
-    if (!Write(piece.data(), static_cast<std::size_t>(got))) return false;
+    if (!SendBody(piece.data(), static_cast<std::size_t>(got))) return false;
     offset += static_cast<std::uint64_t>(got);
     length -= static_cast<std::uint64_t>(got);
   }

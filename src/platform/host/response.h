@@ -47,15 +47,15 @@ struct IResponseFile : IUnknown {
       MakeGuid(0xF4AFAD6B, 0x644D, 0x4C55, 0xBA, 0x44, 0xC9, 0x9B, 0xFB, 0x7F, 0x11, 0x54);
 
   // Writes `length` bytes of the open file `fd` from `offset` as body
-  // bytes, exactly as BinaryWrite of the same bytes would: unbuffered
-  // output sends the headers first and the bytes now; buffered output
-  // (the page had written before, or set Buffer) keeps them with the rest
-  // until Flush or the page's end. The descriptor stays the caller's and
-  // its file position is neither used nor moved. A file shorter than
-  // offset + length ends the write early with S_OK (the response's length
-  // check then closes the connection). E_INVALIDARG for a negative fd,
-  // offset or length; E_FAIL when the client has gone, a write failed or
-  // the file could not be read.
+  // bytes, in order after what the page wrote before. They are never held
+  // in memory: buffered output is flushed first (sending the headers, so
+  // Clear no longer reaches it) and the file follows; later writes are
+  // buffered again. Unbuffered output sends the headers, then the file. The
+  // descriptor stays the caller's; its file position is neither used nor
+  // moved. A file shorter than offset + length ends the write early with
+  // S_OK (the response's length check then closes the connection).
+  // E_INVALIDARG for a negative fd, offset or length; E_FAIL when the
+  // client has gone, a write failed or the file could not be read.
   virtual HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) = 0;
 };
 
