@@ -6,7 +6,9 @@
 #   BUILD=build-download BIG_MB=256 bench/download/run.sh
 #
 # (a) 1 GiB file sent by a page calling FileDownload.Download from disk,
-#     fetched with curl -o /dev/null; nginx sends the same file (sendfile on)
+#     fetched with curl -o /dev/null; nginx sends the same file (sendfile on);
+#     also from a host started with --sendfile off, and the host's CPU time
+#     (user + system) per GiB sent either way
 # (b) the same file sent by the same page after VANT.Manager put it in the
 #     file cache (a second path naming the same file)
 # (c) requests/s of a 100 KB file under wrk -c64: our page against nginx
@@ -96,7 +98,7 @@ start_host() {
   local d="$work/host.$RANDOM"
   mkdir -p "$d/data"
   "$build/vant-host" --site "$site" --listen 127.0.0.1:0 --registry "$registry" --data "$d/data" \
-    --log /dev/null >"$d/stdout" 2>"$d/stderr" &
+    --log /dev/null "$@" >"$d/stdout" 2>"$d/stderr" &
   host_pid=$!
   pids+=("$host_pid")
   host_url=""
@@ -109,6 +111,23 @@ start_host() {
   die "vant-host printed no URL"
 }
 hwm_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status"; }
+# cpu_ms PID: user + system CPU time the process has used, in ms.
+cpu_ms() {
+  awk -v hz="$(getconf CLK_TCK)" '{sub(/^.*\) /, ""); printf "%.0f", ($12 + $13) * 1000 / hz}' \
+    "/proc/$1/stat"
+}
+# disk_run [vant-host options]: in a fresh host, sets disk_mbps (the 1 GiB
+# page from disk), disk_cpu (the host's CPU ms per GiB sent) and big_hwm.
+disk_run() {
+  start_host "$@"
+  log "vant-host at $host_url: ${big_mb} MiB from disk, fresh process $*"
+  local cpu0
+  cpu0=$(cpu_ms "$host_pid")
+  disk_mbps=$(fetch_mbps "${host_url}dl.asp?d=files&f=big.bin" "$big_bytes")
+  big_hwm=$(hwm_kb "$host_pid")
+  disk_cpu=$(awk -v c="$(($(cpu_ms "$host_pid") - cpu0))" -v n="$repeats" -v b="$big_bytes" \
+    'BEGIN {printf "%.0f", c / (n * b / 1073741824)}')
+}
 
 # fetch URL BYTES -> MB/s (1e6 bytes) of the best of $repeats; dies on a short body.
 fetch_mbps() {
@@ -158,10 +177,13 @@ stream_hwm=$(hwm_kb "$host_pid")
 stop_pid "$host_pid"
 
 # ---------------------------------------------------------------- (a) + (d) 1 GiB from disk
-start_host
-log "vant-host at $host_url: ${big_mb} MiB from disk, fresh process"
-ours_disk=$(fetch_mbps "${host_url}dl.asp?d=files&f=big.bin" "$big_bytes")
-big_hwm=$(hwm_kb "$host_pid")
+# --sendfile off first, in a host of its own: the same page with the file
+# copied through a buffer (read/write), for the CPU time per GiB.
+disk_run --sendfile off
+ours_disk_copy=$disk_mbps cpu_copy=$disk_cpu
+stop_pid "$host_pid"
+disk_run
+ours_disk=$disk_mbps cpu_sendfile=$disk_cpu
 
 # ---------------------------------------------------------------- (c) 100 KB, our page
 ours_rps=$(run_wrk "${host_url}dl.asp?d=files&f=small.bin")
@@ -221,6 +243,7 @@ stream_verdict=$(awk -v r="$r_stream_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "mis
 echo
 echo "FileDownload through vant-host against nginx, curl -o /dev/null on 127.0.0.1 (best of $repeats, MB = 1e6 bytes)"
 echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_disk MB/s (${r_disk}x, goal >= 0.7x)"
+echo "  $size_text from disk, --sendfile off: vant-host $ours_disk_copy MB/s; host CPU per GiB sent: ${cpu_sendfile} ms with sendfile, ${cpu_copy} ms without"
 echo "  $size_text from Manager cache:  vant-host $ours_cache MB/s, nginx $nginx_disk MB/s (${r_cache}x, goal >= 1.0x)"
 echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.5x)"
 echo "  vant-host VmHWM: ${mid_mib} MiB after $mid_mb MiB, ${big_mib} MiB after $size_text (from disk, fresh process each)"
@@ -229,6 +252,11 @@ echo "  $(nproc) CPUs shared by client and servers; run on an idle machine for f
 echo
 row "download $size_text from disk via vant-host" "$ours_disk MB/s" nginx "$nginx_disk MB/s" \
   "$r_disk" ">= 0.7x" "$(verdict "$r_disk" 0.7)"
+row "download $size_text from disk via vant-host, --sendfile off" "$ours_disk_copy MB/s" nginx \
+  "$nginx_disk MB/s" "$(ratio "$ours_disk_copy" "$nginx_disk")" ">= 0.7x" \
+  "$(verdict "$(ratio "$ours_disk_copy" "$nginx_disk")" 0.7)"
+row "vant-host CPU per GiB sent from disk, sendfile on (vs off)" "$cpu_sendfile ms" \
+  "vant-host, --sendfile off" "$cpu_copy ms" "$(ratio "$cpu_sendfile" "$cpu_copy")" - -
 row "download $size_text from the Manager cache via vant-host" "$ours_cache MB/s" nginx \
   "$nginx_disk MB/s" "$r_cache" ">= 1.0x" "$(verdict "$r_cache" 1.0)"
 row "100 KB download requests/s (wrk -c64)" "$ours_rps req/s" nginx "$nginx_rps req/s" \

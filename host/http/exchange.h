@@ -25,11 +25,11 @@ struct Endpoint {
 
 // The request line and headers, fixed once the header has been read.
 struct RequestHead {
-  std::string method;       // "GET", "POST", ...
-  std::string target;       // raw request target, "/a%20b.asp?x=1"
-  std::string path;         // decoded, normalised path, "/a b.asp"
-  std::string queryString;  // raw text after '?', without the '?'
-  unsigned version = 11;    // 10 for HTTP/1.0, 11 for HTTP/1.1
+  std::string method;                // "GET", "POST", ...
+  std::string target;                // raw request target, "/a%20b.asp?x=1"
+  std::string path;                  // decoded, normalised path, "/a b.asp"
+  std::string queryString;           // raw text after '?', without the '?'
+  unsigned version = 11;             // 10 for HTTP/1.0, 11 for HTTP/1.1
   std::vector<HeaderField> headers;  // in received order
   Endpoint remote;          // the client: the peer, or whom a trusted proxy names
   Endpoint local;
@@ -106,8 +106,12 @@ class Exchange {
   // Body bytes. False once the client is gone or the response finished.
   virtual bool Write(const void* data, std::size_t n) = 0;
   bool Write(std::string_view text) { return Write(text.data(), text.size()); }
-  // Sends length bytes of an open file from offset, in pieces, never whole in
-  // memory (sendfile when the body is not chunked).
+  // Body bytes from an open file: length bytes from offset, sent in pieces,
+  // never whole in memory (sendfile when the body is not chunked). When
+  // buffered, the buffered bytes are flushed first (headers included) and
+  // later writes are buffered again. A file that ends sooner ends the write
+  // early and still returns true. False once the client is gone, a write
+  // failed or the file could not be read.
   virtual bool WriteFile(int fd, std::uint64_t offset, std::uint64_t length) = 0;
   // Sends the headers and the buffered bytes now; later output is chunked
   // (HTTP/1.1) or ends with the connection (HTTP/1.0) unless the page set a

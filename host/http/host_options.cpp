@@ -253,6 +253,11 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--status-path", [](auto v, auto& o) { return ParseProbePath(v, o.statusPath); }},
       {"--ping-path", [](auto v, auto& o) { return ParseProbePath(v, o.pingPath); }},
       {"--status-allow", [](auto v, auto& o) { return ParseRanges(v, o.statusAllow); }},
+      {"--sendfile",
+       [](auto v, auto& o) {
+         o.sendFile = v == "on";
+         return v == "on" || v == "off";
+       }},
   };
   return table;
 }
@@ -483,6 +488,12 @@ std::string HostUsage(std::string_view program) {
       "                        loopback clients and the trusted proxies; others\n"
       "                        get 403)\n"
       "  --ping-path /PATH     answer /PATH with \"pong\", for health checks\n"
+      "  --sendfile on|off     how files that pages send (FileDownload from disk)\n"
+      "                        reach the socket: on (default) the kernel copies\n"
+      "                        them (sendfile); off, they pass through a buffer\n"
+      "                        with read and write, for file systems where\n"
+      "                        sendfile misbehaves. Headers, ranges and errors\n"
+      "                        are the same either way\n"
       "  --help                show this text\n\n"
       "Signals: SIGTERM or SIGINT stops (running requests get 5 seconds); SIGHUP\n"
       "reopens the logs at the paths the config file names now; SIGUSR2 restarts\n"

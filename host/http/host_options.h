@@ -78,6 +78,9 @@ struct HostOptions {
   // --upload-folder /PATH, repeatable: folders of visitors' files, decoded
   // paths from the site root without a trailing '/' ("/uploads").
   std::vector<std::string> uploadFolders;
+  // --sendfile on|off: whether file bytes that pages send (downloads) go
+  // from file to socket in the kernel, or through a buffer with read/write.
+  bool sendFile = true;
   DetailedErrors detailedErrors = DetailedErrors::kLocal;  // --detailed-errors
   // --trusted-proxy CIDR[,CIDR...], repeatable: peers whose Forwarded,
   // X-Forwarded-For and X-Forwarded-Proto name the client (see forwarded.h).

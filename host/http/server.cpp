@@ -9,6 +9,7 @@
 #include <csignal>
 #include <future>
 
+#include "host/http/detail/socket_ops.h"
 #include "host/http/socket_faults.h"
 #include "platform/sys/thread_stack.h"
 
@@ -124,6 +125,7 @@ WorkerPool::Counts Server::Workers() const {
 }
 
 bool Server::Start(std::string& error) {
+  detail::UseSendFile(options_.sendFile);
   std::signal(SIGPIPE, SIG_IGN);  // sendfile to a closed peer would raise it
   boost::system::error_code ec;
   if (inheritedSocket_ >= 0) {

@@ -17,7 +17,8 @@
 
 namespace vant::host::intrinsics {
 
-class ResponseObject final : public ComObject<ResponseObject, DispatchImpl<IAspResponse>> {
+class ResponseObject final
+    : public ComObject<ResponseObject, DispatchImpl<IAspResponse>, host::IResponseFile> {
  public:
   explicit ResponseObject(std::shared_ptr<PageCore> core);
 
@@ -32,6 +33,7 @@ class ResponseObject final : public ComObject<ResponseObject, DispatchImpl<IAspR
   HRESULT End() override;
   HRESULT IsClientConnected(VARIANT_BOOL* out) override;
   HRESULT get_Cookies(host::IRequestDictionary** out) override;
+  HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) override;
 
   HRESULT get_Buffer(VARIANT_BOOL* out) override;
   HRESULT get_Expires(std::int32_t* out) override;

@@ -12,7 +12,6 @@ namespace {
 constexpr std::u16string_view kSource = kResponseSource;
 constexpr std::string_view kRedirectStatus = "302 Object Moved";
 
-
 }  // namespace
 
 HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
@@ -25,7 +24,8 @@ HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
     }
     if (core_->exchange->AddHeader(Narrow(name.str()), Narrow(value.str()))) return S_OK;
     if (core_->exchange->HeadersSent()) {
-      return RaiseError(E_FAIL, kSource, u"AddHeader came too late: the headers were already sent.");
+      return RaiseError(E_FAIL, kSource,
+                        u"AddHeader came too late: the headers were already sent.");
     }
     return RaiseError(E_INVALIDARG, kSource,
                       u"AddHeader refused the header: the name is not a valid header name, or "
@@ -68,6 +68,22 @@ HRESULT ResponseObject::BinaryWrite(const Variant& data) {
   });
 }
 
+// Downloads from disk: the exchange sends the file range itself, by the
+// kernel where it can, after the headers and anything buffered (a file is
+// never held in memory), so the waiting headers are committed first.
+// Unlike BinaryWrite it reports a client that has gone, so the component
+// stops at once rather than at its next check.
+HRESULT ResponseObject::WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) {
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    if (fd < 0 || offset < 0 || length < 0) return E_INVALIDARG;
+    CommitHeaders();
+    const bool sent = core_->exchange->WriteFile(fd, static_cast<std::uint64_t>(offset),
+                                                 static_cast<std::uint64_t>(length));
+    return sent ? S_OK : E_FAIL;
+  });
+}
+
 HRESULT ResponseObject::Flush() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   // Unbuffered output is already on its way; there is nothing to flush.
@@ -102,11 +118,14 @@ HRESULT ResponseObject::Redirect(const Bstr& url) {
     exchange.SetStatus(kRedirectStatus);
     status_ = Widen(kRedirectStatus);
     if (!exchange.AddHeader("Location", Narrow(url.str()))) {
-      return RaiseError(E_INVALIDARG, kSource, u"The redirect address is not a valid header value.");
+      return RaiseError(E_INVALIDARG, kSource,
+                        u"The redirect address is not a valid header value.");
     }
     const std::u16string link = HtmlEncode(url.str(), core_->CodePage());
-    const std::u16string body = u"<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>"
-                                u"This object may be found <a HREF=\"" + link + u"\">here</a>.</body>\r\n";
+    const std::u16string body =
+        u"<head><title>Object moved</title></head>\r\n<body><h1>Object Moved</h1>"
+        u"This object may be found <a HREF=\"" +
+        link + u"\">here</a>.</body>\r\n";
     const std::string bytes = EncodeText(core_->CodePage(), body);
     WriteBytes(bytes.data(), bytes.size());
     core_->endRequested = true;

@@ -79,6 +79,10 @@ class CFileDownload
   void WriteLastModified(const fs::FileAttributes* attributes);
   void WriteLengthHeaders(std::int64_t length);
   HRESULT DownloadForFile(fs::File& file, std::int64_t length);
+  HRESULT HostSendsFile(host::IResponseFile& sender, const fs::File& file, std::int64_t start,
+                        std::int64_t length);
+  // The Response's IResponseFile, or null when the host does not offer it.
+  ComPtr<host::IResponseFile> FileSender();
   HRESULT _DownloadForCache(const CacheLease& lease);
   // Sends the field from the range start (read and dropped up to there, as
   // GetChunk reads only forward) to its end.

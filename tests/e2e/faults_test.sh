@@ -142,14 +142,6 @@ still_serving "failed socket write"
 # header block and sendfile piece sent by the I/O threads. Each fails its
 # one request (nothing, or a cut body, arrives), the host serves on, and its
 # descriptors and the upload folder are as they were.
-fd_count() { ls "/proc/$HOST_PID/fd" | wc -l; }
-# fds_back WANT: the descriptor count once back at WANT (a failed connection
-# may take a moment to close), or the last count after 3 s.
-fds_back() {
-  local n
-  for _ in $(seq 1 30); do n=$(fd_count); [ "$n" -le "$1" ] && break; sleep 0.1; done
-  echo "$n"
-}
 printf 'alive 2' >"$WORK/hello.whole"
 printf 'SAVED big.bin 3000000' >"$WORK/upload.whole"
 while IFS='|' read -r name plan target arrives; do

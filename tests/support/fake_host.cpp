@@ -106,6 +106,7 @@ void FakeHost::ShortReadAt(std::uint32_t n, std::int32_t bytes) {
 }
 void FakeHost::FailWriteAt(std::uint32_t n, HRESULT status) { state_->writeFaults[n] = status; }
 void FakeHost::DisconnectFrom(std::uint32_t n) { state_->disconnectFrom = n; }
+void FakeHost::OfferFileWrites() { state_->offersFileWrites = true; }
 
 std::int32_t FakeHost::TotalBytesCalls() const { return state_->totalBytesCalls; }
 std::vector<std::int32_t> FakeHost::ReadRequests() const { return state_->readRequests; }
@@ -160,7 +161,9 @@ std::string FakeHost::Output() const {
   std::string output;
   for (const ResponseEvent& e : state_->events) {
     if (e.kind == ResponseEvent::Kind::Write) output += Utf16ToUtf8(e.text);
-    if (e.kind == ResponseEvent::Kind::BinaryWrite) output.append(e.bytes.begin(), e.bytes.end());
+    if (e.kind == ResponseEvent::Kind::BinaryWrite || e.kind == ResponseEvent::Kind::FileWrite) {
+      output.append(e.bytes.begin(), e.bytes.end());
+    }
   }
   return output;
 }

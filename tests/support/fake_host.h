@@ -63,6 +63,7 @@ struct ResponseEvent {
     Cookie,       // name (cookie), key, text
     Write,        // text
     BinaryWrite,  // bytes
+    FileWrite,    // bytes: the range IResponseFile::WriteFile read from the file
     Flush,
     End,
   };
@@ -142,6 +143,9 @@ class FakeHost {
   void FailWriteAt(std::uint32_t n, HRESULT status = E_FAIL);
   // IsClientConnected answers false from check number n on.
   void DisconnectFrom(std::uint32_t n);
+  // The Response offers IResponseFile (a host that sends files itself); its
+  // WriteFile counts as a write for FailWriteAt.
+  void OfferFileWrites();
 
   // --- What was recorded -------------------------------------------------
   std::int32_t TotalBytesCalls() const;
@@ -160,7 +164,8 @@ class FakeHost {
   std::optional<std::int32_t> Expires() const;
   std::optional<bool> Buffer() const;
   std::vector<CookieWrite> CookieWrites() const;
-  // The body as sent: Write text as UTF-8 and BinaryWrite bytes, in order.
+  // The body as sent: Write text as UTF-8, BinaryWrite and WriteFile bytes,
+  // in order.
   std::string Output() const;
   std::vector<std::size_t> BinaryWriteSizes() const;
   int FlushCount() const;

@@ -1,5 +1,7 @@
 // The fake host's Response: records every call in order, with write faults
 // and a client that can vanish.
+#include <unistd.h>
+
 #include <utility>
 
 #include "tests/support/detail/fake_host_state.h"
@@ -27,9 +29,42 @@ class FakeWriteCookie : public ComObject<FakeWriteCookie, NoScript<host::IWriteC
   std::u16string cookie_;
 };
 
+// The Response's IResponseFile when the host offers it: part of the same
+// object, so its references are the Response's. WriteFile reads the range
+// with pread, as a host would send it.
+class FakeFileWriter final : public host::IResponseFile {
+ public:
+  FakeFileWriter(IUnknown& outer, FakeHostState& state) : outer_(outer), state_(state) {}
+
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    return outer_.QueryInterface(iid, out);
+  }
+  std::uint32_t AddRef() override { return outer_.AddRef(); }
+  std::uint32_t Release() override { return outer_.Release(); }
+
+  HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) override {
+    if (fd < 0 || offset < 0 || length < 0) return E_INVALIDARG;
+    const std::uint32_t index = state_.writes++;
+    if (const auto fault = state_.writeFaults.find(index); fault != state_.writeFaults.end()) {
+      return fault->second;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+    const ssize_t got = ::pread(fd, bytes.data(), bytes.size(), offset);
+    if (got < 0) return E_FAIL;
+    bytes.resize(static_cast<std::size_t>(got));
+    state_.events.push_back({ResponseEvent::Kind::FileWrite, {}, {}, {}, 0, std::move(bytes)});
+    return S_OK;
+  }
+
+ private:
+  IUnknown& outer_;
+  FakeHostState& state_;
+};
+
 class FakeResponse : public ComObject<FakeResponse, NoScript<host::IResponse>> {
  public:
-  explicit FakeResponse(std::shared_ptr<FakeHostState> state) : state_(std::move(state)) {}
+  explicit FakeResponse(std::shared_ptr<FakeHostState> state)
+      : state_(std::move(state)), fileWriter_(*static_cast<host::IResponse*>(this), *state_) {}
 
   HRESULT put_Buffer(VARIANT_BOOL buffer) override {
     return Record(HostCall::Buffer,
@@ -95,6 +130,12 @@ class FakeResponse : public ComObject<FakeResponse, NoScript<host::IResponse>> {
     return S_OK;
   }
 
+ protected:
+  void* FindExtraInterface(const IID& iid) override {
+    if (iid != host::IResponseFile::kIid || !state_->offersFileWrites) return nullptr;
+    return static_cast<host::IResponseFile*>(&fileWriter_);
+  }
+
  private:
   HRESULT Record(HostCall call, ResponseEvent event) {
     if (const HRESULT hr = state_->FailureOf(call); Failed(hr)) return hr;
@@ -110,6 +151,7 @@ class FakeResponse : public ComObject<FakeResponse, NoScript<host::IResponse>> {
   }
 
   std::shared_ptr<FakeHostState> state_;
+  FakeFileWriter fileWriter_;
 };
 
 }  // namespace

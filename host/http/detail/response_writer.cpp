@@ -113,8 +113,10 @@ std::string ResponseWriter::HeaderBlock() const {
   if (framing_ == Framing::kLength && !pageLength_)
     block.append("Content-Length: ").append(std::to_string(buffer_.size())).append(kCrlf);
   if (framing_ == Framing::kChunked) block.append("Transfer-Encoding: chunked\r\n");
-  if (!keepAlive_ || framing_ == Framing::kClose) block.append("Connection: close\r\n");
-  else if (version_ < 11) block.append("Connection: keep-alive\r\n");
+  if (!keepAlive_ || framing_ == Framing::kClose)
+    block.append("Connection: close\r\n");
+  else if (version_ < 11)
+    block.append("Connection: keep-alive\r\n");
   block.append(kCrlf);
   return block;
 }
@@ -186,19 +188,21 @@ bool ResponseWriter::Write(const void* data, std::size_t n) {
   return SendBody(data, n, block);
 }
 
+// A file may be of any size, so it is never held in the buffer: what the
+// page buffered goes out first (with the headers), then the file follows
+// straight to the socket, and later writes are buffered again.
 bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t length) {
   if (finished_ || failed_) return false;
-  if (!buffered_ && !headersSent_ && !SendHeaders(false)) return false;
-  if (head_ && !buffered_) return true;
-  const bool raw = !buffered_ && !head_ &&
-                   (framing_ == Framing::kClose || framing_ == Framing::kLength);
-  if (raw) return SendFileRaw(fd, offset, length);
+  if (buffered_ ? !Flush() : !headersSent_ && !SendHeaders(false)) return false;
+  if (head_ || framing_ == Framing::kNone) return true;
+  if (framing_ != Framing::kChunked) return SendFileRaw(fd, offset, length);
   std::string piece(kFilePiece, '\0');
   while (length > 0) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length, kFilePiece));
     const ssize_t got = ::pread(fd, piece.data(), want, static_cast<off_t>(offset));
-    if (got <= 0) return false;
-    if (!Write(piece.data(), static_cast<std::size_t>(got))) return false;
+    if (got < 0) return false;
+    if (got == 0) return true;  // the file ended early; Finish checks the length
+    if (!SendBody(piece.data(), static_cast<std::size_t>(got))) return false;
     offset += static_cast<std::uint64_t>(got);
     length -= static_cast<std::uint64_t>(got);
   }
@@ -215,8 +219,11 @@ bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t len
   while (length > 0) {
     const auto piece = std::min<std::uint64_t>(length, kFilePiece);
     const auto sent = SendFilePiece(stream_.socket().native_handle(), fd, offset, piece);
-    if (sent < 0) failed_ = true;
-    if (sent <= 0) return false;
+    if (sent < 0) {
+      failed_ = true;
+      return false;
+    }
+    if (sent == 0) return true;  // the file ended early; Finish checks the length
     stream_.clock().Touch();
     const auto count = static_cast<std::uint64_t>(sent);
     bodySent_ += count;

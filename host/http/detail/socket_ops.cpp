@@ -4,11 +4,63 @@
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 #include "host/http/socket_faults.h"
 
 namespace vant::host::http::detail {
+
+namespace {
+
+std::atomic<bool> g_useSendFile{true};
+constexpr std::size_t kCopyBuffer = 64 * 1024;
+
+// The I/O threads keep the socket non-blocking; a worker waits here until
+// it takes bytes again. False on a poll failure.
+bool WaitWritable(int socketFd) {
+  pollfd p{socketFd, POLLOUT, 0};
+  return ::poll(&p, 1, -1) >= 0 || errno == EINTR;
+}
+
+// Sends all of data, waiting while the socket is full; false on an error.
+bool SendAll(int socketFd, const char* data, std::size_t n) {
+  while (n > 0) {
+    const ssize_t sent = ::send(socketFd, data, n, MSG_NOSIGNAL);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (!WaitWritable(socketFd)) return false;
+      continue;
+    }
+    if (sent <= 0) return false;
+    data += sent;
+    n -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+// The read/write way: the bytes pass through a buffer of this thread.
+std::int64_t CopyFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length) {
+  char buffer[kCopyBuffer];
+  std::uint64_t sent = 0;
+  while (sent < length) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length - sent, kCopyBuffer));
+    const ssize_t got = ::pread(fileFd, buffer, want, static_cast<off_t>(offset + sent));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;  // the file is shorter than expected
+    if (!SendAll(socketFd, buffer, static_cast<std::size_t>(got))) return -1;
+    sent += static_cast<std::uint64_t>(got);
+  }
+  return static_cast<std::int64_t>(sent);
+}
+
+}  // namespace
+
+void UseSendFile(bool on) { g_useSendFile.store(on, std::memory_order_relaxed); }
 
 bool PeerConnected(int fd) {
   pollfd p{fd, static_cast<short>(POLLIN | POLLRDHUP), 0};
@@ -27,16 +79,22 @@ std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
     errno = injected;
     return -1;
   }
+  if (!g_useSendFile.load(std::memory_order_relaxed)) {
+    return CopyFilePiece(socketFd, fileFd, offset, length);
+  }
   auto position = static_cast<off_t>(offset);
   std::uint64_t sent = 0;
   while (sent < length) {
     const ssize_t n = ::sendfile(socketFd, fileFd, &position, length - sent);
     if (n < 0 && errno == EINTR) continue;
-    // The I/O threads keep the socket non-blocking; a worker waits here.
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      pollfd p{socketFd, POLLOUT, 0};
-      if (::poll(&p, 1, -1) < 0 && errno != EINTR) return -1;
+      if (!WaitWritable(socketFd)) return -1;
       continue;
+    }
+    // A file the kernel cannot send from (a pipe, some file systems) goes
+    // the read/write way; the socket and the offset are still untouched.
+    if (n < 0 && sent == 0 && (errno == EINVAL || errno == ENOSYS)) {
+      return CopyFilePiece(socketFd, fileFd, offset, length);
     }
     if (n < 0) return -1;
     if (n == 0) break;  // the file is shorter than expected

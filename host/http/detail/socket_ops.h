@@ -12,6 +12,13 @@ bool PeerConnected(int fd);
 
 // Sends up to length bytes of file fd from offset on the socket. Returns the
 // count sent (short only at end of file), or -1 on a socket or file error.
+// The kernel copies the bytes (sendfile) unless that is switched off or the
+// file cannot be sent that way; then they go through a buffer with pread
+// and send.
 std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length);
+
+// Process-wide: whether SendFilePiece may use sendfile (on by default). The
+// host sets it once at start from --sendfile.
+void UseSendFile(bool on);
 
 }  // namespace vant::host::http::detail

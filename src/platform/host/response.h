@@ -37,4 +37,26 @@ struct IResponse : IDispatch {
   virtual HRESULT get_Cookies(IRequestDictionary** out) = 0;
 };
 
+// {F4AFAD6B-644D-4C55-BA44-C99BFB7F1154}
+// Offered by a host's Response object besides IResponse (QueryInterface)
+// when the host can send a file's bytes itself: the kernel copies them from
+// the file to the socket, with no byte array and no copy through the
+// component. A host without it gets the same bytes through BinaryWrite.
+struct IResponseFile : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0xF4AFAD6B, 0x644D, 0x4C55, 0xBA, 0x44, 0xC9, 0x9B, 0xFB, 0x7F, 0x11, 0x54);
+
+  // Writes `length` bytes of the open file `fd` from `offset` as body
+  // bytes, in order after what the page wrote before. They are never held
+  // in memory: buffered output is flushed first (sending the headers, so
+  // Clear no longer reaches it) and the file follows; later writes are
+  // buffered again. Unbuffered output sends the headers, then the file. The
+  // descriptor stays the caller's; its file position is neither used nor
+  // moved. A file shorter than offset + length ends the write early with
+  // S_OK (the response's length check then closes the connection).
+  // E_INVALIDARG for a negative fd, offset or length; E_FAIL when the
+  // client has gone, a write failed or the file could not be read.
+  virtual HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) = 0;
+};
+
 }  // namespace vant::host

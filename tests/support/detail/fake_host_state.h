@@ -40,6 +40,7 @@ struct FakeHostState {
   std::map<std::uint32_t, HRESULT> writeFaults;
   std::uint32_t connectionChecks = 0;
   std::optional<std::uint32_t> disconnectFrom;
+  bool offersFileWrites = false;
 
   // Server and Session.
   std::u16string siteRoot = u"C:\\site";

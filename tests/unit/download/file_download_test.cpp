@@ -10,6 +10,7 @@
 namespace vant::download {
 namespace {
 
+using testing::Describe;
 using testing::DownloadTest;
 using testing::TakeReport;
 using testing::U16;
@@ -264,6 +265,64 @@ TEST_F(FileDownloadTest, ClientGoneOrWriteFailsAtChunkK) {
       EXPECT_EQ(host.Output(), content.substr(0, 65536 * k)) << k;
     }
   }
+}
+
+// On a host that sends files itself, the disk path hands it the open file
+// and the range in one call, with the same headers and bytes as the chunk
+// loop and no byte array. A client gone before or during the send ends the
+// response with 0x40020055; a failure while the client is still there is
+// the file's. The cache keeps sending views of its bytes.
+TEST_F(FileDownloadTest, HostThatSendsFilesGetsTheRange) {
+  struct Row {
+    const char* what;
+    const char16_t* range;
+    std::int32_t failWrite;  // -1: none
+    std::int32_t goneFrom;   // -1: never
+    std::string report;      // "" : success, same output as the chunk loop
+  };
+  const Row rows[] = {
+      {"whole file", nullptr, -1, -1, ""},
+      {"tail of a range", u"bytes=600-", -1, -1, ""},
+      {"range at the last byte", u"bytes=999-", -1, -1, ""},
+      {"unsatisfiable range sends nothing", u"bytes=1000-", -1, -1, ""},
+      {"client gone before the send", nullptr, -1, 0, "55"},
+      {"client gone during the send", nullptr, 0, 1, "55"},
+      {"send fails, client still there", nullptr, 0, -1, "63|CFileDownload|DownloadForFile|3"},
+  };
+  auto run = [&](const Row& row, bool offer, test::FakeHost& host) {
+    if (offer) host.OfferFileWrites();
+    if (row.range != nullptr) host.SetServerVariable(u"HTTP_RANGE", row.range);
+    if (row.failWrite >= 0) host.FailWriteAt(static_cast<std::uint32_t>(row.failWrite));
+    if (row.goneFrom >= 0) host.DisconnectFrom(static_cast<std::uint32_t>(row.goneFrom));
+    auto download = CFileDownload::Create(cache_);
+    EXPECT_EQ(download->OnStartPage(host.ScriptingContext().get()), S_OK);
+    const HRESULT hr = download->Download(path_, u"", kOff, kOn);
+    EXPECT_EQ(hr, row.report.empty() ? S_OK : E_FAIL) << row.what;
+    EXPECT_EQ(TakeReport(), row.report.empty() ? "<none>" : row.report) << row.what;
+  };
+  for (const Row& row : rows) {
+    test::FakeHost sender;
+    run(row, true, sender);
+    EXPECT_TRUE(sender.BinaryWriteSizes().empty()) << row.what;
+    if (!row.report.empty()) {
+      EXPECT_EQ(sender.Output(), "") << row.what;
+      EXPECT_EQ(sender.EndCount(), row.report == "55" ? 1 : 0) << row.what;
+      continue;
+    }
+    test::FakeHost loop;
+    run(row, false, loop);
+    EXPECT_EQ(Describe(sender.Events()), Describe(loop.Events())) << row.what;
+    EXPECT_EQ(sender.Output(), loop.Output()) << row.what;
+  }
+  test::FakeHost cached;
+  cached.OfferFileWrites();
+  ASSERT_EQ(cache_.AddCacheFile(path_), S_OK);
+  auto download = CFileDownload::Create(cache_);
+  ASSERT_EQ(download->OnStartPage(cached.ScriptingContext().get()), S_OK);
+  EXPECT_EQ(download->Download(path_, u"", kOff, kOff), S_OK);
+  EXPECT_EQ(cached.BinaryWriteSizes(), std::vector<std::size_t>{1000});
+  EXPECT_EQ(cached.Output(), content_);
+  ASSERT_EQ(cache_.RemoveCacheFile(path_), S_OK);
 }
 
 TEST_F(FileDownloadTest, MissingFileOrFolderSendsNothing) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -186,7 +189,23 @@ struct ModeRow {
 };
 
 TEST_F(ExchangeTest, OutputModesChooseTheFraming) {
+  // File rows send "abcd" from the middle of this file; a buffered page's
+  // text goes out before the file, which is never added to the buffer.
+  site_.Add("f.bin", "xabcd");
+  const int fd = ::open((site_.Root() + "/f.bin").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
   const std::vector<ModeRow> rows = {
+      {"unbuffered file with length", 11,
+       [fd](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.AddHeader("Content-Length", "4");
+         ex.WriteFile(fd, 1, 4);
+       },
+       "length"},
+      {"unbuffered file", 11, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 4); }, "chunked"},
+      {"buffered text, then a file", 11, [fd](Exchange& ex) { ex.Write("ab"); ex.WriteFile(fd, 3, 2); }, "chunked"},
+      {"http/1.0 file", 10, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 4); }, "close"},
+      {"file that ends early", 11, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 100); }, "chunked"},
       {"buffered", 11, [](Exchange& ex) { ex.Write("ab"); ex.Write("cd"); }, "length"},
       {"flush then more", 11, [](Exchange& ex) { ex.Write("ab"); ex.Flush(); ex.Write("cd"); }, "chunked"},
       {"unbuffered", 11, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("ab"); ex.Write("cd"); }, "chunked"},
@@ -220,6 +239,7 @@ TEST_F(ExchangeTest, OutputModesChooseTheFraming) {
       EXPECT_FALSE(c.ServerClosed(100)) << row.name << ": keep-alive expected";
     }
   }
+  ::close(fd);
 }
 
 TEST_F(ExchangeTest, FlushSendsBeforeThePageEnds) {
