@@ -111,7 +111,10 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   AccessLog log = options.logFile.empty() ? AccessLog() : AccessLog(options.logFile);
-  vant::host::app::SiteHandler pages(site, {options.detailedErrors, options.uploadFolders});
+  vant::host::pages::ScriptEngineOptions engine;
+  engine.heapReusePages = options.heapReuse;
+  vant::host::app::SiteHandler pages(site, {options.detailedErrors, options.uploadFolders},
+                                     std::move(engine));
   Server server(options, pages, log);
   std::string error;
   if (!server.Start(error)) {

@@ -19,8 +19,9 @@ bool FileExists(const std::string& hostPath) {
 
 }  // namespace
 
-SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules)
-    : site_(std::move(site)), rules_(std::move(rules)) {
+SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
+                         pages::ScriptEngineOptions engine)
+    : site_(std::move(site)), rules_(std::move(rules)), engine_(std::move(engine)) {
   sessions_.StartSweeper(kSessionSweepPeriod);
 }
 
