@@ -83,7 +83,7 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
     engine::RegisterJScriptBuiltins(ctx);
   }
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
-  if (job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
+  if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
   DefineGlobals(ctx, *job.state);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
@@ -205,6 +205,7 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& 
   Heap& heap = reused != nullptr ? reused->heap() : *own;
   if (!heap.ok()) return FailedWith(OutOfMemory(page, options_.heapLimitBytes));
   state.SetInterrupt(heap.Interrupt());
+  if (reused != nullptr) state.preludesLoaded = engine::ReusedHeap::kPreludesLoaded;
   ScriptResult result;
   {
     struct Running {

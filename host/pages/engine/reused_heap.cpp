@@ -7,6 +7,7 @@
 #include "host/pages/engine/error_hook.h"
 #include "host/pages/engine/jscript_builtins.h"
 #include "host/pages/engine/natives.h"
+#include "host/pages/engine/prelude.h"
 #include "host/pages/engine/proxy.h"
 #include "host/pages/engine/values.h"
 
@@ -36,6 +37,11 @@ duk_ret_t SetUp(duk_context* ctx, void* udata) {
   RegisterProxySupport(ctx, &WriteText);
   RegisterNatives(ctx);
   RegisterJScriptBuiltins(ctx);
+  // The preludes (Enumerator, VBArray, the value helpers, the JScript
+  // built-ins written in script) are part of a reused heap's pristine
+  // state: loaded once, not by every page that names them.
+  EnsurePreludes(ctx);
+  RunJScriptPrelude(ctx);
   *static_cast<vant_duk_snapshot**>(udata) = vant_duk_snapshot_take(ctx);
   return 0;
 }

@@ -39,6 +39,8 @@ class ReusedHeap {
   ~ReusedHeap();
 
   Heap& heap() { return heap_; }
+  // The heap has every prelude loaded (prelude.h).
+  static constexpr bool kPreludesLoaded = true;
 
   // Resets the heap after its page, or drops it (when it cannot be reset
   // or must not be reused). Call with the page's run state still active:
