@@ -196,7 +196,10 @@ int main(int argc, char** argv) {
   const int inherited = InheritedListeningSocket();
 
   AccessLog log = options.logFile.empty() ? AccessLog() : AccessLog(options.logFile);
-  vant::host::app::SiteHandler pages(site, {options.detailedErrors, options.uploadFolders});
+  vant::host::pages::ScriptEngineOptions engine;
+  engine.heapReusePages = options.heapReuse;
+  vant::host::app::SiteHandler pages(site, {options.detailedErrors, options.uploadFolders},
+                                     std::move(engine));
   Server server(options, pages, log);
   if (inherited >= 0) server.UseListeningSocket(inherited);
   std::string error;

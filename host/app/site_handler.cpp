@@ -19,8 +19,9 @@ bool FileExists(const std::string& hostPath) {
 
 }  // namespace
 
-SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules)
-    : site_(std::move(site)), rules_(std::move(rules)) {
+SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
+                         pages::ScriptEngineOptions engine)
+    : site_(std::move(site)), rules_(std::move(rules)), engine_(std::move(engine)) {
   // Read once, as the application starts: a METADATA comment in global.asa
   // gives every page the type library's constants.
   const auto globalAsa = loader_.Load(site_.rootHostPath + kGlobalAsa);

@@ -29,7 +29,8 @@ struct VisitorRules {
 
 class SiteHandler final : public http::PageHandler {
  public:
-  explicit SiteHandler(intrinsics::SiteConfig site, VisitorRules rules = {});
+  explicit SiteHandler(intrinsics::SiteConfig site, VisitorRules rules = {},
+                       pages::ScriptEngineOptions engine = {});
   ~SiteHandler() override;
 
   void Serve(http::Exchange& exchange, const std::string& hostPath,

@@ -17,6 +17,7 @@ constexpr unsigned kMaxThreads = 4096;
 constexpr unsigned kMaxConnections = 1'000'000;
 constexpr unsigned kMaxCodePage = 65535;
 constexpr unsigned kMaxInputVars = 0x7FFFFFFF;
+constexpr unsigned kMaxHeapReuse = 1'000'000;
 constexpr double kMaxTimeoutSeconds = 7 * 24 * 3600.0;
 
 bool ParseUnsigned(std::string_view text, std::uint64_t& out) {
@@ -234,6 +235,8 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--max-field-size", [](auto v, auto& o) { return ParseFieldSize(v, o.maxFieldSize); }},
       {"--max-input-vars",
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
+      {"--heap-reuse",
+       [](auto v, auto& o) { return ParseRanged(v, 0, kMaxHeapReuse, o.heapReuse); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--clamd", ParseClamd},
@@ -427,6 +430,12 @@ std::string HostUsage(std::string_view program) {
       "                        Request.QueryString read, and most cookies\n"
       "                        Request.Cookies reads; more raise an error in the\n"
       "                        page (default 10000)\n"
+      "  --heap-reuse N        pages one worker's script heap runs before it is\n"
+      "                        built anew; between pages it is reset to its\n"
+      "                        pristine state, and dropped at once when a page\n"
+      "                        timed out, ran out of memory or changed it past\n"
+      "                        what a reset undoes; 0 builds a heap for every\n"
+      "                        page (default 1000)\n"
       "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"

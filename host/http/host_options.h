@@ -58,6 +58,9 @@ struct HostOptions {
   // --max-input-vars N: most name=value pairs of Request.Form and
   // Request.QueryString, and most cookies of Request.Cookies.
   unsigned maxInputVars = 10'000;
+  // --heap-reuse N: pages a worker's script heap runs (reset between
+  // them) before it is built anew; 0: a new heap for every page.
+  unsigned heapReuse = 1000;
   std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
   std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
   // Longest wait for the next request on a kept-alive connection; shorter

@@ -154,6 +154,9 @@ if(at EQUAL -1)
 endif()
 string(REPLACE "${vant_duk_invalid_date}" "\t\tduk_push_string(thr, \"NaN\");\n"
   vant_duk_source "${vant_duk_source}")
+# The heap snapshot (duktape/heap_snapshot.h) reads the engine's object
+# layout, so it is compiled as part of the engine's own source.
+string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

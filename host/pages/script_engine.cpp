@@ -12,6 +12,7 @@
 #include "host/pages/engine/page_cache.h"
 #include "host/pages/engine/prelude.h"
 #include "host/pages/engine/proxy.h"
+#include "host/pages/engine/reused_heap.h"
 #include "host/pages/engine/run_state.h"
 #include "host/pages/engine/script_errors.h"
 #include "host/pages/engine/values.h"
@@ -58,6 +59,7 @@ std::optional<std::int64_t> FileModifiedTime(const std::string& hostPath) {
 struct RunJob {
   const CompiledPage* page;
   RunState* state;
+  bool freshHeap;  // false: a reused heap, set up already
 };
 
 void DefineGlobals(duk_context* ctx, RunState& state) {
@@ -73,13 +75,15 @@ void DefineGlobals(duk_context* ctx, RunState& state) {
 // error (the page's, the time limit's, the memory cap's) lands on the stack.
 duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   const auto& job = *static_cast<RunJob*>(udata);
-  engine::RegisterErrorHook(ctx);
-  engine::RegisterValueSupport(ctx);
-  engine::RegisterProxySupport(ctx, &engine::WriteText);
-  engine::RegisterNatives(ctx);
-  engine::RegisterJScriptBuiltins(ctx);
+  if (job.freshHeap) {
+    engine::RegisterErrorHook(ctx);
+    engine::RegisterValueSupport(ctx);
+    engine::RegisterProxySupport(ctx, &engine::WriteText);
+    engine::RegisterNatives(ctx);
+    engine::RegisterJScriptBuiltins(ctx);
+  }
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
-  if (job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
+  if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
   DefineGlobals(ctx, *job.state);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
@@ -189,17 +193,33 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& 
   // the heap is dropped.
   RunState state(context);
   RunState::Scope active(state);
-  const std::size_t limit = HeapLimitFor(options_.heapLimitBytes);
-  Heap heap(limit);
+  // The outermost page runs on the thread's reused heap; a nested one
+  // (Server.Execute, Transfer) runs inside a call of that heap, so it gets
+  // a heap of its own, capped by what its callers left.
+  engine::ReusedHeap* reused = nullptr;
+  if (runningHeap == nullptr && options_.heapReusePages > 1) {
+    reused = engine::ReusedHeap::Acquire(options_.heapLimitBytes, options_.heapReusePages);
+  }
+  std::optional<Heap> own;
+  if (reused == nullptr) own.emplace(HeapLimitFor(options_.heapLimitBytes));
+  Heap& heap = reused != nullptr ? reused->heap() : *own;
   if (!heap.ok()) return FailedWith(OutOfMemory(page, options_.heapLimitBytes));
   state.SetInterrupt(heap.Interrupt());
-  struct Running {
-    const Heap* caller;
-    ~Running() { runningHeap = caller; }
-  } running{std::exchange(runningHeap, &heap)};
-  RunJob job{&page, &state};
-  const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
-  return Classify(heap.ctx(), rc, heap, state, page);
+  if (reused != nullptr) state.preludesLoaded = engine::ReusedHeap::kPreludesLoaded;
+  ScriptResult result;
+  {
+    struct Running {
+      const Heap* caller;
+      ~Running() { runningHeap = caller; }
+    } running{std::exchange(runningHeap, &heap)};
+    RunJob job{&page, &state, reused == nullptr};
+    const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
+    result = Classify(heap.ctx(), rc, heap, state, page);
+  }
+  if (reused != nullptr) {
+    reused->Release({result.outcome == ScriptOutcome::TimedOut, result.memoryCapReached});
+  }
+  return result;
 }
 
 void ClearPageCache() { engine::PageCache::Instance().Clear(); }

@@ -60,10 +60,15 @@ using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 // gone. The default reads the file system.
 using ModifiedTimeFn = std::function<std::optional<std::int64_t>(const std::string& hostPath)>;
 
+inline constexpr unsigned kDefaultHeapReusePages = 1000;
+
 struct ScriptEngineOptions {
   std::size_t heapLimitBytes = kDefaultHeapLimitBytes;  // memory cap of one page's heap
   std::size_t cachedPages = kDefaultCachedPages;        // bytecode cache bound (0: no cache)
   ModifiedTimeFn modifiedTime;                          // empty: file system stamps
+  // Pages one worker thread's script heap runs before it is built anew
+  // (it is reset between pages); 0 or 1: a new heap for every page.
+  unsigned heapReusePages = kDefaultHeapReusePages;
 };
 
 using ScriptGlobals = std::vector<std::pair<std::string, ComPtr<IDispatch>>>;

@@ -22,6 +22,12 @@ class ScriptInterrupt {
   // Stop the script at the next poll; may be called from any thread.
   void Abort() { aborted_.store(true, std::memory_order_relaxed); }
 
+  // Clears the deadline and the abort, for the next page on a reused heap.
+  void Reset() {
+    SetDeadline(Clock::time_point::max());
+    aborted_.store(false, std::memory_order_relaxed);
+  }
+
   bool Aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
   bool ShouldStop() const {

@@ -32,6 +32,14 @@ class Heap {
   bool Exhausted() const { return budget_.exhausted; }
   std::size_t BytesInUse() const { return budget_.used; }
   std::size_t Limit() const { return budget_.limit; }
+  // Bytes the heap's arena took from the system.
+  std::size_t Footprint() const { return arena_.Footprint(); }
+  // Readies a reused heap for the next page: no deadline, no abort, and
+  // the cap not yet reached.
+  void ResetForPage() {
+    budget_.Reset();
+    budget_.exhausted = false;
+  }
 
   // The same for the heap ctx belongs to (which this class made), for code
   // that has only the context: the engine's error hook.

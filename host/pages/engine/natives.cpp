@@ -36,10 +36,10 @@ void WriteThroughResponse(duk_context* ctx, RunState& state, Variant text) {
 IEnumVARIANT* EnumeratorOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_object(ctx, index)) return nullptr;
   duk_get_prop_string(ctx, index, kEnumSlot);
-  const bool found = duk_is_number(ctx, -1) != 0;
-  const auto slot = static_cast<std::uint32_t>(duk_get_uint(ctx, -1));
+  RunState& state = RunState::Of(ctx);
+  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
   duk_pop(ctx);
-  ComPtr<IEnumVARIANT>* item = found ? RunState::Of(ctx).enumerators.Find(slot) : nullptr;
+  ComPtr<IEnumVARIANT>* item = slot ? state.enumerators.Find(*slot) : nullptr;
   return item != nullptr ? item->get() : nullptr;
 }
 
@@ -56,9 +56,10 @@ duk_ret_t EnumOpen(duk_context* ctx) {
       Failed(unknown->QueryInterface(IID_IEnumVARIANT, items.ReceiveVoid()))) {
     ThrowNotSupported(ctx);
   }
-  const std::uint32_t slot = RunState::Of(ctx).enumerators.Add(std::move(items));
+  RunState& state = RunState::Of(ctx);
+  const std::uint32_t slot = state.enumerators.Add(std::move(items));
   duk_push_object(ctx);
-  duk_push_uint(ctx, slot);
+  duk_push_number(ctx, state.SlotKey(slot));
   duk_put_prop_string(ctx, -2, kEnumSlot);
   duk_push_global_stash(ctx);
   duk_get_prop_string(ctx, -1, kEnumFinalizer);
@@ -87,9 +88,8 @@ duk_ret_t EnumReset(duk_context* ctx) {
 
 duk_ret_t FinalizeEnum(duk_context* ctx) {
   duk_get_prop_string(ctx, 0, kEnumSlot);
-  if (duk_is_number(ctx, -1)) {
-    RunState::Of(ctx).enumerators.Remove(static_cast<std::uint32_t>(duk_get_uint(ctx, -1)));
-  }
+  RunState& state = RunState::Of(ctx);
+  if (const auto slot = state.SlotFromKey(ctx, -1)) state.enumerators.Remove(*slot);
   return 0;
 }
 

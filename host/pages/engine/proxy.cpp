@@ -175,9 +175,8 @@ duk_ret_t TrapApply(duk_context* ctx) {
 
 duk_ret_t FinalizeObject(duk_context* ctx) {
   duk_get_prop_string(ctx, 0, kObjectSlot);
-  if (duk_is_number(ctx, -1)) {
-    RunState::Of(ctx).objects.Remove(static_cast<std::uint32_t>(duk_get_uint(ctx, -1)));
-  }
+  RunState& state = RunState::Of(ctx);
+  if (const auto slot = state.SlotFromKey(ctx, -1)) state.objects.Remove(*slot);
   return 0;
 }
 
@@ -219,9 +218,10 @@ void PushObject(duk_context* ctx, IDispatch* object) {
   slot.object = ComPtr<IDispatch>(object);
   const InterfaceInfo* info = nullptr;
   if (Succeeded(object->GetTypeInfo(&info))) slot.info = info;
-  const std::uint32_t index = RunState::Of(ctx).objects.Add(std::move(slot));
+  RunState& state = RunState::Of(ctx);
+  const std::uint32_t index = state.objects.Add(std::move(slot));
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
-  duk_push_uint(ctx, index);
+  duk_push_number(ctx, state.SlotKey(index));
   duk_put_prop_string(ctx, -2, kObjectSlot);
   PushStashed(ctx, kFinalizer);
   duk_set_finalizer(ctx, -2);
@@ -232,10 +232,10 @@ void PushObject(duk_context* ctx, IDispatch* object) {
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return nullptr;
   duk_get_prop_string(ctx, index, kObjectSlot);
-  const bool found = duk_is_number(ctx, -1) != 0;
-  const auto slot = static_cast<std::uint32_t>(duk_get_uint(ctx, -1));
+  RunState& state = RunState::Of(ctx);
+  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
   duk_pop(ctx);
-  return found ? RunState::Of(ctx).objects.Find(slot) : nullptr;
+  return slot ? state.objects.Find(*slot) : nullptr;
 }
 
 IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {

@@ -6,6 +6,11 @@ namespace vant::host::pages::engine {
 namespace {
 
 thread_local RunState* t_current = nullptr;
+// Numbers the runs of this thread for slot keys. Wraps after 2^20 runs; a
+// reused heap is rebuilt long before one of its objects could live that long.
+thread_local std::uint32_t t_runs = 0;
+constexpr std::uint32_t kRunMask = (std::uint32_t{1} << 20) - 1;
+constexpr double kSlotSpan = 4294967296.0;  // 2^32: slots take the low 32 bits
 
 }  // namespace
 
@@ -14,7 +19,21 @@ thread_local RunState* t_current = nullptr;
 // nested pages cannot run for the limit once per page.
 RunState::RunState(const PageContext& pageContext)
     : context(pageContext),
-      started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()) {}
+      started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()),
+      run_(t_runs = (t_runs + 1) & kRunMask) {}
+
+double RunState::SlotKey(std::uint32_t slot) const {
+  return static_cast<double>(run_) * kSlotSpan + static_cast<double>(slot);
+}
+
+std::optional<std::uint32_t> RunState::SlotFromKey(duk_context* ctx, duk_idx_t index) const {
+  if (!duk_is_number(ctx, index)) return std::nullopt;
+  const double key = duk_get_number(ctx, index);
+  if (!(key >= 0 && key < kSlotSpan * (kRunMask + 1.0))) return std::nullopt;
+  const auto whole = static_cast<std::uint64_t>(key);
+  if (static_cast<std::uint32_t>(whole >> 32) != run_) return std::nullopt;
+  return static_cast<std::uint32_t>(whole);
+}
 
 RunState::Scope::Scope(RunState& state) : previous_(std::exchange(t_current, &state)) {}
 

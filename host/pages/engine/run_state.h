@@ -5,7 +5,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -61,6 +63,13 @@ class RunState {
   bool MustStop();
   bool Ended() const { return ended_; }
 
+  // A slot number as a script object stores it: tagged with this run, so
+  // an object an earlier page left in a reused heap names no slot of this
+  // one (its finalizer may run during a later page).
+  double SlotKey(std::uint32_t slot) const;
+  // The slot a stored key names, when the key is this run's.
+  std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
+
   const PageContext& context;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
@@ -76,6 +85,7 @@ class RunState {
   std::chrono::steady_clock::time_point started_;
   std::unordered_map<const InterfaceInfo*, std::unordered_map<std::u16string, DISPID>> typeIds_;
   bool ended_ = false;
+  std::uint32_t run_;  // this run's tag in slot keys
 };
 
 }  // namespace vant::host::pages::engine

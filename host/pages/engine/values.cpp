@@ -113,9 +113,8 @@ Variant ObjectToVariant(duk_context* ctx, duk_idx_t index) {
 
 duk_ret_t FinalizeArray(duk_context* ctx) {
   duk_get_prop_string(ctx, 0, kArraySlot);
-  if (duk_is_number(ctx, -1)) {
-    RunState::Of(ctx).arrays.Remove(static_cast<std::uint32_t>(duk_get_uint(ctx, -1)));
-  }
+  RunState& state = RunState::Of(ctx);
+  if (const auto slot = state.SlotFromKey(ctx, -1)) state.arrays.Remove(*slot);
   return 0;
 }
 
@@ -198,9 +197,10 @@ void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array) {
     duk_push_null(ctx);
     return;
   }
-  const std::uint32_t slot = RunState::Of(ctx).arrays.Add(std::move(array));
+  RunState& state = RunState::Of(ctx);
+  const std::uint32_t slot = state.arrays.Add(std::move(array));
   duk_push_object(ctx);
-  duk_push_uint(ctx, slot);
+  duk_push_number(ctx, state.SlotKey(slot));
   duk_put_prop_string(ctx, -2, kArraySlot);
   duk_push_global_stash(ctx);
   duk_get_prop_string(ctx, -1, kArrayFinalizer);
@@ -211,11 +211,11 @@ void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array) {
 SafeArray* ArrayOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_object(ctx, index)) return nullptr;
   duk_get_prop_string(ctx, index, kArraySlot);
-  const bool found = duk_is_number(ctx, -1) != 0;
-  const auto slot = static_cast<std::uint32_t>(duk_get_uint(ctx, -1));
+  RunState& state = RunState::Of(ctx);
+  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
   duk_pop(ctx);
-  if (!found) return nullptr;
-  std::unique_ptr<SafeArray>* array = RunState::Of(ctx).arrays.Find(slot);
+  if (!slot) return nullptr;
+  std::unique_ptr<SafeArray>* array = state.arrays.Find(*slot);
   return array != nullptr ? array->get() : nullptr;
 }
 

@@ -1,0 +1,32 @@
+// The pristine state of a script heap, so one heap can run page after page:
+// a snapshot records every object reachable from the global object and the
+// engine's built-ins (their properties, array items, prototypes and flags),
+// and a restore puts those objects back as they were, removing what a page
+// added and rewriting what it changed. Property changes are restored;
+// changes the restore cannot undo exactly (an object made non-extensible, a
+// prototype swapped, an array part given up) make it report failure, and
+// the heap must then be dropped.
+//
+// Compiled into the engine's own translation unit (heap_snapshot.inc is
+// appended to it), as it reads the engine's object layout.
+#pragma once
+
+#include "duktape.h"
+
+extern "C" {
+
+struct vant_duk_snapshot;
+
+// Records the heap's current state. Call inside a protected call (it
+// allocates in the heap); the snapshot keeps everything it names alive.
+struct vant_duk_snapshot* vant_duk_snapshot_take(duk_context* ctx);
+
+// Brings every recorded object back to its recorded state. Call inside a
+// protected call with no script running. Returns 0 when the heap could not
+// be brought back exactly; it must not run another page then.
+duk_bool_t vant_duk_snapshot_restore(duk_context* ctx, struct vant_duk_snapshot* snapshot);
+
+// Frees the snapshot's own memory (not the heap's); safe after the heap is gone.
+void vant_duk_snapshot_free(struct vant_duk_snapshot* snapshot);
+
+}  // extern "C"

@@ -1,0 +1,122 @@
+#include "host/pages/engine/reused_heap.h"
+
+#include <algorithm>
+
+#include "host/pages/duktape/heap_snapshot.h"
+#include "host/pages/engine/arena.h"
+#include "host/pages/engine/error_hook.h"
+#include "host/pages/engine/jscript_builtins.h"
+#include "host/pages/engine/natives.h"
+#include "host/pages/engine/prelude.h"
+#include "host/pages/engine/proxy.h"
+#include "host/pages/engine/values.h"
+
+namespace vant::host::pages::engine {
+namespace {
+
+// A heap whose page left more garbage than this past its pristine size is
+// collected before the next page; one still that large after collecting
+// (or whose arena took more than an arena returns when it dies) is dropped,
+// so a page that used a lot of memory leaves none of it resident.
+constexpr std::size_t kCollectAfterBytes = std::size_t{2} << 20;
+constexpr std::size_t kDropAboveFootprint = Arena::kReturnAfterBytes;
+
+// Plain pointer: a thread_local with a destructor made before the arena's
+// per-thread chunk cache would outlive it. The holder below is made after
+// the first heap (and so after the cache) and drops the heap at thread end.
+thread_local ReusedHeap* t_heap = nullptr;
+thread_local std::size_t t_heapLimit = 0;
+
+struct ThreadEndDrop {
+  ~ThreadEndDrop() { ReusedHeap::DropForThread(); }
+};
+
+duk_ret_t SetUp(duk_context* ctx, void* udata) {
+  RegisterErrorHook(ctx);
+  RegisterValueSupport(ctx);
+  RegisterProxySupport(ctx, &WriteText);
+  RegisterNatives(ctx);
+  RegisterJScriptBuiltins(ctx);
+  // The preludes (Enumerator, VBArray, the value helpers, the JScript
+  // built-ins written in script) are part of a reused heap's pristine
+  // state: loaded once, not by every page that names them.
+  EnsurePreludes(ctx);
+  RunJScriptPrelude(ctx);
+  *static_cast<vant_duk_snapshot**>(udata) = vant_duk_snapshot_take(ctx);
+  return 0;
+}
+
+struct RestoreJob {
+  vant_duk_snapshot* snapshot;
+  bool clean = false;
+};
+
+duk_ret_t Restore(duk_context* ctx, void* udata) {
+  auto& job = *static_cast<RestoreJob*>(udata);
+  job.clean = vant_duk_snapshot_restore(ctx, job.snapshot) != 0;
+  return 0;
+}
+
+}  // namespace
+
+ReusedHeap::ReusedHeap(std::size_t limitBytes, unsigned maxPages)
+    : heap_(limitBytes), maxPages_(maxPages) {}
+
+ReusedHeap::~ReusedHeap() { vant_duk_snapshot_free(pristine_); }
+
+bool ReusedHeap::Build() {
+  if (!heap_.ok()) return false;
+  duk_context* ctx = heap_.ctx();
+  if (duk_safe_call(ctx, &SetUp, &pristine_, 0, 0) != DUK_EXEC_SUCCESS || pristine_ == nullptr) {
+    return false;
+  }
+  duk_set_top(ctx, 0);
+  baselineBytes_ = heap_.BytesInUse();
+  return !heap_.Exhausted();
+}
+
+ReusedHeap* ReusedHeap::Acquire(std::size_t limitBytes, unsigned maxPages) {
+  if (t_heap != nullptr && t_heapLimit != limitBytes) DropForThread();
+  if (t_heap == nullptr) {
+    auto* built = new ReusedHeap(limitBytes, maxPages);
+    if (!built->Build()) {
+      delete built;
+      return nullptr;
+    }
+    t_heap = built;
+    t_heapLimit = limitBytes;
+    static thread_local ThreadEndDrop dropAtThreadEnd;
+    (void)dropAtThreadEnd;
+  }
+  t_heap->maxPages_ = maxPages;
+  t_heap->heap_.ResetForPage();
+  return t_heap;
+}
+
+void ReusedHeap::DropForThread() {
+  delete t_heap;
+  t_heap = nullptr;
+  t_heapLimit = 0;
+}
+
+bool ReusedHeap::Reset() {
+  duk_context* ctx = heap_.ctx();
+  duk_set_top(ctx, 0);
+  RestoreJob job{pristine_};
+  if (duk_safe_call(ctx, &Restore, &job, 0, 0) != DUK_EXEC_SUCCESS || !job.clean) return false;
+  duk_set_top(ctx, 0);
+  if (heap_.BytesInUse() > baselineBytes_ + kCollectAfterBytes) {
+    // Twice: the first pass runs finalizers, the second frees what they held.
+    duk_gc(ctx, 0);
+    duk_gc(ctx, 0);
+    if (heap_.BytesInUse() > baselineBytes_ + kCollectAfterBytes) return false;
+  }
+  return !heap_.Exhausted() && heap_.Footprint() <= kDropAboveFootprint;
+}
+
+void ReusedHeap::Release(const PageEnd& end) {
+  const bool keep = !end.timedOut && !end.memoryCapReached && ++pages_ < maxPages_ && Reset();
+  if (!keep && t_heap == this) DropForThread();
+}
+
+}  // namespace vant::host::pages::engine
