@@ -3,6 +3,7 @@
 #include "host/ado/command_object.h"
 #include "host/ado/connection_object.h"
 #include "host/ado/recordset_object.h"
+#include "host/ado/stream_object.h"
 
 namespace vant::host::ado {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 constexpr std::u16string_view kConnectionProgId = u"ADODB.Connection";
 constexpr std::u16string_view kRecordsetProgId = u"ADODB.Recordset";
 constexpr std::u16string_view kCommandProgId = u"ADODB.Command";
+constexpr std::u16string_view kStreamProgId = u"ADODB.Stream";
 
 // "ADODB.Connection", "ADODB.Connection.1", "ADODB.Connection.6.0": the
 // class name followed by nothing or by "." and a version of digits and dots.
@@ -36,6 +38,7 @@ ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, MapPathHook mapPat
   if (Names(progId, kConnectionProgId)) return AsDispatch(MakeConnection(std::move(mapPath)));
   if (Names(progId, kRecordsetProgId)) return AsDispatch(MakeRecordset(std::move(mapPath)));
   if (Names(progId, kCommandProgId)) return AsDispatch(MakeCommand(std::move(mapPath)));
+  if (Names(progId, kStreamProgId)) return AsDispatch(MakeStream());
   return nullptr;
 }
 

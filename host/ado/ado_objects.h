@@ -9,9 +9,9 @@
 
 namespace vant::host::ado {
 
-// A new object for "ADODB.Connection", "ADODB.Recordset" or
-// "ADODB.Command" (any letter
-// case, with or without a version suffix ".1", ".6.0"); nullptr for any
+// A new object for "ADODB.Connection", "ADODB.Recordset", "ADODB.Command"
+// or "ADODB.Stream" (any letter case, with or without a version suffix
+// ".1", ".6.0"); nullptr for any
 // other ProgID. `mapPath` (Server.MapPath of the page) resolves virtual
 // database paths in connection strings.
 ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, MapPathHook mapPath = {});

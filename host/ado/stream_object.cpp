@@ -42,18 +42,6 @@ Outcome BadArgument() {
                        u"conflict with one another.");
 }
 
-// "ADODB.Stream", "ADODB.Stream.1", "ADODB.Stream.6.0".
-bool NamesStream(std::u16string_view progId) {
-  if (progId.size() < kProgId.size() || !EqualsNoCase(progId.substr(0, kProgId.size()), kProgId)) {
-    return false;
-  }
-  const std::u16string_view version = progId.substr(kProgId.size());
-  if (version.empty()) return true;
-  if (version.size() < 2 || version[0] != u'.') return false;
-  return std::all_of(version.begin() + 1, version.end(),
-                     [](char16_t c) { return c == u'.' || (c >= u'0' && c <= u'9'); });
-}
-
 // Byte counts above 2^31 come back as doubles, as pages read them.
 Variant CountVariant(std::uint64_t value) {
   if (value <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -415,11 +403,6 @@ class StreamObject final
 
 ComPtr<IAdoStream> MakeStream() {
   return ComPtr<IAdoStream>::Attach(StreamObject::Create().Detach());
-}
-
-ComPtr<IDispatch> CreateStreamObject(std::u16string_view progId) {
-  if (!NamesStream(progId)) return nullptr;
-  return ComPtr<IDispatch>::Attach(static_cast<IDispatch*>(MakeStream().Detach()));
 }
 
 }  // namespace vant::host::ado

@@ -7,11 +7,8 @@
 
 namespace vant::host::ado {
 
-// A new closed text stream (Charset "Unicode") for "ADODB.Stream" (any
-// letter case, with or without a version suffix such as ".1" or ".6.0");
-// nullptr for any other ProgID.
-ComPtr<IDispatch> CreateStreamObject(std::u16string_view progId);
-
+// A new closed text stream (Charset "Unicode"); CreateAdoObject makes one
+// for the ProgID "ADODB.Stream".
 ComPtr<IAdoStream> MakeStream();
 
 }  // namespace vant::host::ado

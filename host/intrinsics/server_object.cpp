@@ -3,7 +3,6 @@
 #include "host/intrinsics/error_object.h"
 #include "host/intrinsics/error_record.h"
 #include "host/ado/ado_objects.h"
-#include "host/ado/stream_object.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
@@ -88,7 +87,6 @@ Activation ServerObject::Activate(std::u16string_view progId) {
   };
   ComPtr<IDispatch> builtIn = ado::CreateAdoObject(progId, mapPath);
   if (!builtIn) builtIn = CreateTypeLibObject(progId);
-  if (!builtIn) builtIn = ado::CreateStreamObject(progId);
   if (!builtIn) builtIn = scripting::CreateDictionaryObject(progId);
   if (!builtIn) builtIn = scripting::CreateFileSystemObject(progId, mapPath);
   if (builtIn) {

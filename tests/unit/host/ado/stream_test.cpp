@@ -9,6 +9,7 @@
 
 #include "ado_test_support.h"
 #include "host/ado/ado_error.h"
+#include "host/ado/ado_objects.h"
 #include "platform/fs/fault_injection.h"
 
 namespace vant::host::ado {
@@ -58,7 +59,7 @@ class StreamTest : public ::testing::Test {
 
   // An open stream of the given type.
   ComPtr<IDispatch> Open(std::int32_t type, std::u16string_view charset = u"") {
-    ComPtr<IDispatch> stream = CreateStreamObject(u"ADODB.Stream.6.0");
+    ComPtr<IDispatch> stream = CreateAdoObject(u"ADODB.Stream.6.0");
     EXPECT_TRUE(stream);
     EXPECT_EQ(Put(stream.get(), u"Type", {Variant::I4(type)}), S_OK);
     if (!charset.empty()) {
@@ -305,11 +306,11 @@ TEST_F(StreamTest, FailuresRaiseTheirNumberAndText) {
   EXPECT_EQ(Put(written.get(), u"Charset", {Str(u"utf-8")}), kNotInContext);
   EXPECT_EQ(Put(written.get(), u"Type", {Variant::I4(kAdTypeBinary)}), kNotInContext);
 
-  ComPtr<IDispatch> closed = CreateStreamObject(u"adodb.stream");
+  ComPtr<IDispatch> closed = CreateAdoObject(u"adodb.stream");
   HRESULT hr = S_OK;
   Call(closed.get(), u"Size", {}, &hr);
   EXPECT_EQ(hr, kObjectClosed);
-  EXPECT_FALSE(CreateStreamObject(u"ADODB.Streamer"));
+  EXPECT_FALSE(CreateAdoObject(u"ADODB.Streamer"));
 }
 
 }  // namespace
