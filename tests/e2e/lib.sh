@@ -49,13 +49,13 @@ stop_host() {
   rm -f "$WORK/host.out"
 }
 
-# fd_count: descriptors the running host holds. fds_back WANT: the count
-# once back at WANT (a failed connection may take a moment to close), or the
-# last count after 3 s.
+# fd_count: descriptors the running host holds. fds_back WANT [TENTHS]: the
+# count once back at WANT (a failed connection may take a moment to close),
+# or the last count after TENTHS tenths of a second (default 30, 3 s).
 fd_count() { ls "/proc/$HOST_PID/fd" | wc -l; }
 fds_back() {
   local n
-  for _ in $(seq 1 30); do n=$(fd_count); [ "$n" -le "$1" ] && break; sleep 0.1; done
+  for _ in $(seq 1 "${2:-30}"); do n=$(fd_count); [ "$n" -le "$1" ] && break; sleep 0.1; done
   echo "$n"
 }
 
