@@ -62,11 +62,10 @@ HRESULT BodyReader::ReadPiece(std::int32_t count, std::unique_ptr<SafeArray>* ch
 bool BodyReader::UsesBlock() {
   if (path_ == Path::Undecided) {
     host::IRequest* const request = context_.Request();
-    ComPtr<host::IRequestBodyReader> direct;
     path_ = request != nullptr &&
                     Succeeded(request->QueryInterface(host::IRequestBodyReader::kIid,
-                                                      direct.ReceiveVoid())) &&
-                    direct
+                                                      direct_.ReceiveVoid())) &&
+                    direct_
                 ? Path::Block
                 : Path::Arrays;
   }
@@ -91,13 +90,8 @@ HRESULT BodyReader::RefillBlock(std::size_t minimum) {
   blockFill_ = kept;
   blockAt_ = 0;
   const auto room = std::min(bytesLeft_, kBodyBlockSize) - static_cast<std::int32_t>(kept);
-  host::IRequest* const request = context_.Request();
-  ComPtr<host::IRequestBodyReader> direct;
   std::int32_t got = 0;
-  if (request == nullptr ||
-      Failed(request->QueryInterface(host::IRequestBodyReader::kIid, direct.ReceiveVoid())) ||
-      !direct ||
-      Failed(direct->ReadBodyInto(data + kept, static_cast<std::int32_t>(minimum), room, &got)) ||
+  if (Failed(direct_->ReadBodyInto(data + kept, static_cast<std::int32_t>(minimum), room, &got)) ||
       got < 0 || got > room) {
     // Bytes that arrived before the failure are served first, as a short
     // BinaryRead would; the failure is reported by the read after them.

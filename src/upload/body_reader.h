@@ -124,6 +124,7 @@ class BodyReader {
 
   enum class Path { Undecided, Arrays, Block };
   Path path_ = Path::Undecided;
+  ComPtr<host::IRequestBodyReader> direct_;  // the host's reader, on the block path
   // On the block path: a lead of kBlockLead bytes, then kBodyBlockSize.
   static constexpr std::size_t kBlockLead = 128;
   std::uint8_t* BlockData() { return block_.get() + kBlockLead; }
