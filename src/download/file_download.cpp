@@ -92,7 +92,16 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   (void)frame::MapPathIfVirtual(context_, bstrFilePath, &mapped);
   Content content;
   content.path = mapped.str();
-  if (!fs::GetAttributes(content.path, content.attributes).ok() || content.attributes.isFolder) {
+  // A file not in the cache is opened first and its attributes read from
+  // the open file: one lookup of the path, not one per question. Only a
+  // file that will not open is looked up by path, to tell a missing file
+  // from one that cannot be read.
+  const CacheLease lease(cache_, content.path);
+  fs::File file;
+  const bool opened = !lease && file.OpenRead(content.path).ok() &&
+                      fs::GetOpenAttributes(file.fd(), content.attributes).ok();
+  const bool found = opened || fs::GetAttributes(content.path, content.attributes).ok();
+  if (!found || content.attributes.isFolder) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadFileNotFound, {content.path});
   }
   if (context_.Response() == nullptr) return frame::kIntrinsicNotHeld;
@@ -102,17 +111,12 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   if (!IsSafeHeaderValue(content.displayName)) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadNameUnsendable);
   }
-
-  const CacheLease lease(cache_, content.path);
-  fs::File file;
   if (lease) {
-    content.length = lease->size;
+    content.length = static_cast<std::int64_t>(lease->size);
+  } else if (opened) {
+    content.length = static_cast<std::int64_t>(content.attributes.size);
   } else {
-    std::uint64_t size = 0;
-    if (!file.OpenRead(content.path).ok() || !file.Size(size).ok()) {
-      return frame::ReportSystemError(kDownloadImplName, kForFileName, u"1");
-    }
-    content.length = static_cast<std::int64_t>(size);
+    return frame::ReportSystemError(kDownloadImplName, kForFileName, u"1");
   }
   PrepareDownloadResponse();
   if (const HRESULT hr = WriteDownloadHeaders(content, bAttach, bResume); Failed(hr)) return hr;

@@ -100,6 +100,22 @@ Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out) {
   return Status::Ok();
 }
 
+Status GetOpenAttributes(int fd, FileAttributes& out) {
+  struct statx info {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    return Status::FromErrno();
+  }
+  out.isFolder = S_ISDIR(info.stx_mode);
+  out.size = info.stx_size;
+  out.lastWriteSeconds = info.stx_mtime.tv_sec;
+  out.lastWriteNanoseconds = static_cast<int32_t>(info.stx_mtime.tv_nsec);
+  const auto& created = (info.stx_mask & STATX_BTIME) != 0 ? info.stx_btime : info.stx_mtime;
+  out.createdDate = ToDate(created.tv_sec, created.tv_nsec);
+  out.lastAccessDate = ToDate(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
+  out.readOnly = (info.stx_mode & kWriteBits) == 0;
+  return Status::Ok();
+}
+
 Status SetReadOnly(std::u16string_view windowsPath, bool readOnly) {
   const auto hostPath = ToHostPath(windowsPath);
   if (!hostPath) return Status::Fail(kBadPathError);

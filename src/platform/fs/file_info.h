@@ -39,6 +39,10 @@ bool FolderExists(std::u16string_view windowsPath);
 // path does not map; otherwise stat's errno (ENOENT, EACCES, ENOTDIR...).
 Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out);
 
+// The same for a file already open as descriptor fd, in one system call
+// (no second lookup of its path); statx's errno on failure.
+Status GetOpenAttributes(int fd, FileAttributes& out);
+
 // Sets or clears the read-only attribute: clears every write permission
 // bit, or gives the owner write permission back. kBadPathError when the path
 // does not map; otherwise stat's or chmod's errno.
