@@ -18,6 +18,9 @@ constexpr std::string_view kServerName = "vant-host";
 constexpr std::string_view kCrlf = "\r\n";
 constexpr std::string_view kLastChunk = "0\r\n\r\n";
 constexpr std::size_t kFilePiece = 64 * 1024;
+// Most one sendfile is asked to move: a small file in one call, a large
+// one in calls between which a write fault or the watchdog can step in.
+constexpr std::uint64_t kSendFilePiece = 256 * 1024;
 constexpr int kFirstFinalStatus = 200;
 
 bool IsTokenChar(char c) {
@@ -193,7 +196,11 @@ bool ResponseWriter::Write(const void* data, std::size_t n) {
 // straight to the socket, and later writes are buffered again.
 bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t length) {
   if (finished_ || failed_) return false;
-  if (buffered_ ? !Flush() : !headersSent_ && !SendHeaders(false)) return false;
+  if (!headersSent_ && buffer_.empty() && pageLength_ > 0 && length > 0 && !head_) {
+    if (!SendHeadersBeforeFile()) return false;
+  } else if (buffered_ ? !Flush() : !headersSent_ && !SendHeaders(false)) {
+    return false;
+  }
   if (head_ || framing_ == Framing::kNone) return true;
   if (framing_ != Framing::kChunked) return SendFileRaw(fd, offset, length);
   std::string piece(kFilePiece, '\0');
@@ -209,7 +216,27 @@ bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t lengt
   return true;
 }
 
+// Headers that only a file of announced length follows are held back by
+// the kernel until the file's first bytes join them: one segment, not a
+// small one of headers ahead of the body.
+bool ResponseWriter::SendHeadersBeforeFile() {
+  const std::string block = StartHeaders(false);
+  if (framing_ != Framing::kLength) return SendRaw({boost::asio::buffer(block)});
+  std::string_view rest = block;
+  while (!rest.empty()) {
+    boost::system::error_code ec;
+    const std::size_t n = stream_.write_some_more(boost::asio::buffer(rest), ec);
+    if (ec) {
+      failed_ = true;
+      return false;
+    }
+    rest.remove_prefix(n);
+  }
+  return true;
+}
+
 // The body goes out unframed, so the kernel can copy file to socket itself.
+// Each call sends what the socket takes, and progress is marked between.
 bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length) {
   if (pageLength_) {
     const std::uint64_t room = *pageLength_ - std::min(*pageLength_, bodySent_);
@@ -217,7 +244,7 @@ bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t len
     length = std::min(length, room);
   }
   while (length > 0) {
-    const auto piece = std::min<std::uint64_t>(length, kFilePiece);
+    const auto piece = std::min(length, kSendFilePiece);
     const auto sent = SendFilePiece(stream_.socket().native_handle(), fd, offset, piece);
     if (sent < 0) {
       failed_ = true;

@@ -49,6 +49,7 @@ class ResponseWriter {
   std::string HeaderBlock() const;
   std::size_t BodyRoom(std::size_t n);
   bool SendBody(const void* data, std::size_t n, std::string_view headers = {});
+  bool SendHeadersBeforeFile();
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
   bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
   bool HasHeader(std::string_view name) const;

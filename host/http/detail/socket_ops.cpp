@@ -79,13 +79,15 @@ std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
     errno = injected;
     return -1;
   }
+  const std::uint64_t buffered = std::min<std::uint64_t>(length, kCopyBuffer);
   if (!g_useSendFile.load(std::memory_order_relaxed)) {
-    return CopyFilePiece(socketFd, fileFd, offset, length);
+    return CopyFilePiece(socketFd, fileFd, offset, buffered);
   }
+  // One call usually takes all of a small file; a large one goes in what
+  // the socket's buffer holds each time.
   auto position = static_cast<off_t>(offset);
-  std::uint64_t sent = 0;
-  while (sent < length) {
-    const ssize_t n = ::sendfile(socketFd, fileFd, &position, length - sent);
+  for (;;) {
+    const ssize_t n = ::sendfile(socketFd, fileFd, &position, length);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (!WaitWritable(socketFd)) return -1;
@@ -93,14 +95,11 @@ std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
     }
     // A file the kernel cannot send from (a pipe, some file systems) goes
     // the read/write way; the socket and the offset are still untouched.
-    if (n < 0 && sent == 0 && (errno == EINVAL || errno == ENOSYS)) {
-      return CopyFilePiece(socketFd, fileFd, offset, length);
+    if (n < 0 && (errno == EINVAL || errno == ENOSYS)) {
+      return CopyFilePiece(socketFd, fileFd, offset, buffered);
     }
-    if (n < 0) return -1;
-    if (n == 0) break;  // the file is shorter than expected
-    sent += static_cast<std::uint64_t>(n);
+    return n < 0 ? -1 : static_cast<std::int64_t>(n);  // 0: the file is shorter than expected
   }
-  return static_cast<std::int64_t>(sent);
 }
 
 }  // namespace vant::host::http::detail

@@ -10,8 +10,9 @@ namespace vant::host::http::detail {
 // with nothing left to read, a reset or a hang-up count as gone.
 bool PeerConnected(int fd);
 
-// Sends up to length bytes of file fd from offset on the socket. Returns the
-// count sent (short only at end of file), or -1 on a socket or file error.
+// Sends as much of length bytes of file fd from offset as the socket takes
+// in one go (waiting while it is full). Returns the count sent, 0 only at
+// end of file, or -1 on a socket or file error; the caller loops.
 // The kernel copies the bytes (sendfile) unless that is switched off or the
 // file cannot be sent that way; then they go through a buffer with pread
 // and send.

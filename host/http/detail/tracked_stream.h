@@ -42,6 +42,15 @@ class TrackedStream {
     if (n > 0) clock_.Touch();
     return n;
   }
+  // A write_some whose bytes the kernel may hold back (MSG_MORE) to go out
+  // in one segment with the bytes that follow at once, such as a file.
+  template <class Buffers>
+  std::size_t write_some_more(const Buffers& buffers, boost::system::error_code& ec) {
+    if (Injected(SocketFaults::OnWrite(), ec)) return 0;
+    const std::size_t n = socket_.send(buffers, MSG_MORE, ec);
+    if (n > 0) clock_.Touch();
+    return n;
+  }
   template <class Buffers>
   std::size_t write_some(const Buffers& buffers) {
     boost::system::error_code ec;
