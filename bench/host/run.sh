@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Loopback benchmark of vant-host:
-#   1. requests/s of a minimal page, against the same page in PHP on PHP-FPM behind nginx
+#   1. requests/s of a minimal page, against the same page in PHP on PHP-FPM behind nginx;
+#      and of a page that reads and writes Session, against the same in PHP with its
+#      default file sessions (the same PHP-FPM and nginx)
 #   2. rate at which a page drains a 1 GiB POST with Request.BinaryRead(65536), and peak RSS
 # Everything runs on 127.0.0.1, from a temp folder that is removed on exit.
 # Usage: bench/host/run.sh            (BUILD=build-x or /path/to/build names the binaries folder; default build)
@@ -53,35 +55,71 @@ start_vant() {  # site dir, extra args...; sets VANT_PID, VANT_URL
     done
     [ -n "$VANT_URL" ] || die "vant-host printed no URL"
 }
-run_wrk() {     # URL -> prints requests/s; fails on errors
-    local out
-    timeout -k 5 20 wrk -t2 -c64 -d3s --timeout 5s "$1" >/dev/null 2>&1 || true   # warm-up
-    out=$(timeout -k 5 40 wrk "${WRK_ARGS[@]}" --timeout 5s "$1") || die "wrk failed on $1"
+run_wrk() {     # URL [wrk options...] -> prints requests/s; fails on errors
+    local out url=$1
+    shift
+    timeout -k 5 20 wrk -t2 -c64 -d3s --timeout 5s "$@" "$url" >/dev/null 2>&1 || true   # warm-up
+    out=$(timeout -k 5 40 wrk "${WRK_ARGS[@]}" --timeout 5s "$@" "$url") || die "wrk failed on $url"
     echo "$out" >&2
     if grep -q 'Non-2xx' <<<"$out"; then die "wrk saw non-2xx responses on $1"; fi
     awk '/^Requests\/sec:/ {print $2}' <<<"$out"
 }
+# session_script URL FILE: makes SESSIONS sessions on the server behind URL
+# (the first request of each gets its cookie) and writes a wrk script that
+# sends every request with one of those cookies, in turn, the two wrk
+# threads starting apart. Both servers get the same client this way.
+session_script() {
+    local url=$1 file=$2 cookie
+    {
+        echo 'cookies = {'
+        for _ in $(seq "$SESSIONS"); do
+            cookie=$(curl -s -D - -o /dev/null "$url" | tr -d '\r' |
+                     awk 'tolower($1) == "set-cookie:" {sub(/;.*/, "", $2); print $2; exit}')
+            [ -n "$cookie" ] || die "$url set no session cookie"
+            printf '  "%s",\n' "$cookie"
+        done
+        echo '}'
+        cat <<'LUA'
+local started = 0
+function setup(thread) started = started + 1; thread:set("turn", started * math.floor(#cookies / 2)) end
+function request()
+  turn = turn % #cookies + 1
+  return wrk.format(nil, nil, { ["Cookie"] = cookies[turn] })
+end
+LUA
+    } >"$file"
+}
+SESSIONS=256
 
 # ---------------------------------------------------------------- 1a. vant-host rps
 mkdir -p "$T/asp"
 printf '%s' '<%@ ENABLESESSIONSTATE=False %>Hello <%= 1+1 %>' >"$T/asp/hello.asp"
+printf '%s' '<% var n = (Session("n") || 0) + 1; Session("n") = n; Response.Write("n=" + n); %>' >"$T/asp/session.asp"
 start_vant "$T/asp" --threads "$THREADS"
 log "vant-host at $VANT_URL (threads: $THREADS)"
 wait_http "${VANT_URL}hello.asp" "Hello 2"
+wait_http "${VANT_URL}session.asp" "n=1"
 VANT_RPS=$(run_wrk "${VANT_URL}hello.asp")
+session_script "${VANT_URL}session.asp" "$T/asp/sessions.lua"
+VANT_SESSION_RPS=$(run_wrk "${VANT_URL}session.asp" -s "$T/asp/sessions.lua")
 stop_pid "$VANT_PID"
 
 # ---------------------------------------------------------------- 1b. PHP-FPM + nginx rps
 mkdir -p "$T/php/site"
 printf '%s' '<?php echo "Hello ", 1+1; ?>' >"$T/php/site/hello.php"
-start_php_fpm "$T/php/fpm" "$THREADS"
+printf '%s' '<?php session_start(); $_SESSION["n"] = ($_SESSION["n"] ?? 0) + 1; echo "n=", $_SESSION["n"]; ?>' >"$T/php/site/session.php"
+mkdir -p "$T/php/sessions"
+start_php_fpm "$T/php/fpm" "$THREADS" "session.save_handler=files" "session.save_path=$T/php/sessions"
 pids+=("$FPM_PID")
 start_nginx_php "$T/php/nginx" "$T/php/site" "$FPM_SOCK"
 pids+=("$NGINX_PID")
 PHP_URL="${NGINX_URL}hello.php"
 log "nginx at $NGINX_URL -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)"
 wait_http "$PHP_URL" "Hello 2"
+wait_http "${NGINX_URL}session.php" "n=1"
 PHP_RPS=$(run_wrk "$PHP_URL")
+session_script "${NGINX_URL}session.php" "$T/php/sessions.lua"
+PHP_SESSION_RPS=$(run_wrk "${NGINX_URL}session.php" -s "$T/php/sessions.lua")
 stop_pid "$NGINX_PID"
 stop_pid "$FPM_PID"
 
@@ -109,24 +147,30 @@ stop_pid "$VANT_PID"
 DRAIN_GBS=$(awk -v b="$DRAIN_UP" -v s="$DRAIN_SECS" 'BEGIN {printf "%.2f", b / s / 1e9}')
 
 # ---------------------------------------------------------------- table
-verdict() { awk -v r="$1" 'BEGIN {print (r >= 1.0 ? "met" : "MISSED")}'; }
+verdict() { awk -v r="$1" -v g="${2:-1.0}" 'BEGIN {print (r >= g ? "met" : "MISSED")}'; }
 RPS_RATIO=$(awk -v a="$VANT_RPS" -v b="$PHP_RPS" 'BEGIN {printf "%.2f", a / b}')
+SESSION_RATIO=$(awk -v a="$VANT_SESSION_RPS" -v b="$PHP_SESSION_RPS" 'BEGIN {printf "%.2f", a / b}')
 DRAIN_RATIO=$(awk -v a="$DRAIN_GBS" 'BEGIN {printf "%.2f", a / 1.0}')
 echo
 printf '%-34s %-16s %-22s %-7s %-20s %s\n' "figure" "vant-host" "peer" "ratio" "goal" "result"
 printf '%-34s %-16s %-22s %-7s %-20s %s\n' "hello page, requests/s" \
     "$(printf '%.0f' "$VANT_RPS")" "$(printf '%.0f' "$PHP_RPS") (PHP-FPM+nginx)" "${RPS_RATIO}x" ">= 1.0 x PHP-FPM" "$(verdict "$RPS_RATIO")"
+printf '%-34s %-16s %-22s %-7s %-20s %s\n' "Session page, requests/s" \
+    "$(printf '%.0f' "$VANT_SESSION_RPS")" "$(printf '%.0f' "$PHP_SESSION_RPS") (PHP files)" "${SESSION_RATIO}x" ">= 2.0 x PHP session" "$(verdict "$SESSION_RATIO" 2.0)"
 printf '%-34s %-16s %-22s %-7s %-20s %s\n' "1 GiB BinaryRead(65536) drain" \
     "$DRAIN_GBS GB/s" "- (goal 1 GB/s)" "${DRAIN_RATIO}x" ">= 1 GB/s" "$(verdict "$DRAIN_RATIO")"
 printf '%-34s %-16s %-22s %-7s %-20s %s\n' "vant-host peak RSS during drain" \
     "$((HWM_KB / 1024)) MiB" "-" "-" "-" "(VmHWM)"
 echo
 echo "wrk ${WRK_ARGS[*]} on 127.0.0.1, after a 3 s warm-up; vant-host $THREADS threads, php-fpm pm=static max_children=$THREADS;"
+echo "Session pages: $SESSIONS sessions made before the run, each request naming one of them in turn (wrk -s)."
 echo "drain: $DRAIN_UP bytes in ${DRAIN_SECS}s (curl time_total), GB = 1e9 bytes; $(nproc) CPUs shared by client and server."
 
 # One line per compared figure, for bench/run-all.
 printf 'bench-row|minimal page, requests/s (wrk -c64)|%.0f req/s|PHP-FPM+nginx|%.0f req/s|%s|>= 1.0x|%s\n' \
     "$VANT_RPS" "$PHP_RPS" "$RPS_RATIO" "$(verdict "$RPS_RATIO" | tr 'A-Z' 'a-z')"
+printf 'bench-row|page reading and writing Session, requests/s (wrk -c64)|%.0f req/s|PHP-FPM+nginx, file sessions|%.0f req/s|%s|>= 2.0x|%s\n' \
+    "$VANT_SESSION_RPS" "$PHP_SESSION_RPS" "$SESSION_RATIO" "$(verdict "$SESSION_RATIO" 2.0 | tr 'A-Z' 'a-z')"
 printf 'bench-row|1 GiB POST drained with BinaryRead(65536)|%s GB/s|-|-|-|>= 1 GB/s|%s\n' \
     "$DRAIN_GBS" "$(verdict "$DRAIN_RATIO" | tr 'A-Z' 'a-z')"
 printf 'bench-row|vant-host peak RSS while draining 1 GiB|%s MiB|-|-|-|-|-\n' "$((HWM_KB / 1024))"
