@@ -58,6 +58,8 @@ leaves RegExp statics|12|/(sec)ret/.exec("secret"); "xsecretx".replace(/(s)ecret
 swaps prototypes|12|Object.setPrototypeOf(Math, Array.prototype); Object.setPrototypeOf(Array.prototype, null);
 changes Error|12|Error.prototype.message = "leak"; Error.captureStackTrace = 1;
 replaces global built-ins|12|JSON = 1; parseInt = function () { return 0; }; var Enumerator = 5;
+re-adds a deleted built-in after the others|12|delete JSON.stringify; JSON.stringify = function () { return "leak"; };
+adds enough globals to move the global table|12|for (var i = 0; i < 300; i++) this["leaked" + (i ? i : "")] = i;
 changes String.prototype|12|String.prototype.toUpperCase = String.prototype.toLowerCase; delete String.prototype.split;
 changes the preludes|12|Enumerator.prototype.spy = 1; delete Date.prototype.getVarDate; Date.prototype.getTime = function () { return 1; };
 throws mid-page|12|leaked = 1; Math.cache = 2; throw new Error("boom");
