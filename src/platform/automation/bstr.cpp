@@ -93,17 +93,27 @@ char16_t UpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - (u'a' - 
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  std::u16string out;
-  out.reserve(utf8.size());
+  // The leading ASCII run in one pass, as in Utf16ToUtf8.
   std::size_t pos = 0;
+  while (pos < utf8.size() && static_cast<unsigned char>(utf8[pos]) < 0x80) ++pos;
+  std::u16string out(pos, u'\0');
+  for (std::size_t i = 0; i < pos; ++i) out[i] = static_cast<char16_t>(utf8[i]);
+  if (pos == utf8.size()) return out;
+  out.reserve(utf8.size());
   while (pos < utf8.size()) AppendCodePoint(out, DecodeOne(utf8, &pos));
   return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  std::string out;
-  out.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
+  // Most text is ASCII: its leading ASCII run is copied in one pass, not
+  // appended character by character.
+  std::size_t ascii = 0;
+  while (ascii < utf16.size() && utf16[ascii] < 0x80) ++ascii;
+  std::string out(ascii, '\0');
+  for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(utf16[i]);
+  if (ascii == utf16.size()) return out;
+  out.reserve(utf16.size() + (utf16.size() - ascii) * 2);
+  for (std::size_t i = ascii; i < utf16.size(); ++i) {
     const char32_t c = utf16[i];
     if (IsHighSurrogate(c) && i + 1 < utf16.size() && IsLowSurrogate(utf16[i + 1])) {
       const char32_t low = utf16[++i];
