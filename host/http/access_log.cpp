@@ -1,31 +1,57 @@
 #include "host/http/access_log.h"
 
+#include <algorithm>
+
 namespace vant::host::http {
 namespace {
 
-// Field text inside quotes: what could end the field or the line is escaped.
-std::string Quoted(std::string_view text) {
-  if (text.empty()) return "\"-\"";
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f || c == '"' || c == '\\') {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      out += c;
-    }
+// Appends field text inside quotes: what could end the field or the line
+// is escaped. Runs of plain bytes go in whole.
+void AppendQuoted(std::string& out, std::string_view text) {
+  if (text.empty()) {
+    out += "\"-\"";
+    return;
   }
-  return out + "\"";
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '"';
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != 0x7f && byte != '"' && byte != '\\') continue;
+    out.append(text.substr(plain, i - plain));
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+    plain = i + 1;
+  }
+  out.append(text.substr(plain));
+  out += '"';
 }
 
-std::string RequestLine(const AccessRecord& r) {
-  if (r.method.empty() || r.method == "-") return "-";
-  std::string line = r.method + " " + (r.target.empty() ? "-" : r.target);
-  if (!r.protocol.empty()) line += " " + r.protocol;
-  return line;
+void AppendRequestLine(std::string& out, const AccessRecord& r) {
+  if (r.method.empty() || r.method == "-") {
+    AppendQuoted(out, "-");
+    return;
+  }
+  std::string line;
+  line.reserve(r.method.size() + r.target.size() + r.protocol.size() + 3);
+  line.append(r.method).append(" ").append(r.target.empty() ? "-" : r.target);
+  if (!r.protocol.empty()) line.append(" ").append(r.protocol);
+  AppendQuoted(out, line);
+}
+
+// "[09/Dec/2026:01:30:00 +0000]" for the record's second; each thread keeps
+// the last one it made, as a busy log writes many lines a second.
+std::string_view WhenText(std::time_t time) {
+  thread_local std::time_t lastTime = -1;
+  thread_local char text[40];
+  if (time != lastTime) {
+    std::tm tm{};
+    gmtime_r(&time, &tm);
+    std::strftime(text, sizeof text, "[%d/%b/%Y:%H:%M:%S +0000]", &tm);
+    lastTime = time;
+  }
+  return text;
 }
 
 }  // namespace
@@ -43,19 +69,25 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 std::string FormatAccessLine(const AccessRecord& r) {
-  std::tm tm{};
-  gmtime_r(&r.time, &tm);
-  char when[40];
-  std::strftime(when, sizeof when, "[%d/%b/%Y:%H:%M:%S +0000]", &tm);
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%lld.%03lld",
-                static_cast<long long>(r.milliseconds / 1000),
-                static_cast<long long>(r.milliseconds % 1000));
-  std::string line = (r.remote.empty() ? std::string("-") : r.remote) + " - - " + when + " " +
-                     Quoted(RequestLine(r)) + " " + std::to_string(r.status) + " " +
-                     std::to_string(r.bytes) + " " + Quoted(r.referer) + " " + Quoted(r.userAgent) +
-                     " " + seconds + " " + OutcomeName(r.outcome);
-  if (!r.note.empty()) line += " " + Quoted(r.note);
+  std::string line;
+  line.reserve(128 + r.target.size() + r.referer.size() + r.userAgent.size() + r.note.size());
+  line.append(r.remote.empty() ? "-" : r.remote).append(" - - ").append(WhenText(r.time));
+  line += ' ';
+  AppendRequestLine(line, r);
+  line.append(" ").append(std::to_string(r.status)).append(" ").append(std::to_string(r.bytes));
+  line += ' ';
+  AppendQuoted(line, r.referer);
+  line += ' ';
+  AppendQuoted(line, r.userAgent);
+  const long long ms = std::max<long long>(0, r.milliseconds);
+  std::string fraction = std::to_string(ms % 1000);
+  fraction.insert(0, 3 - std::min<std::size_t>(3, fraction.size()), '0');
+  line.append(" ").append(std::to_string(ms / 1000)).append(".").append(fraction);
+  line.append(" ").append(OutcomeName(r.outcome));
+  if (!r.note.empty()) {
+    line += ' ';
+    AppendQuoted(line, r.note);
+  }
   return line;
 }
 
@@ -83,7 +115,8 @@ bool AccessLog::Reopen(const std::string& path) {
 }
 
 void AccessLog::Write(const AccessRecord& record) {
-  const std::string line = FormatAccessLine(record) + "\n";
+  std::string line = FormatAccessLine(record);
+  line += '\n';
   std::lock_guard lock(mutex_);
   std::fwrite(line.data(), 1, line.size(), file_);
   std::fflush(file_);
