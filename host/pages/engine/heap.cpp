@@ -48,6 +48,8 @@ bool Heap::Exhausted(duk_context* ctx) { return BudgetOf(UserData(ctx)).exhauste
 
 std::size_t Heap::Limit(duk_context* ctx) { return BudgetOf(UserData(ctx)).limit; }
 
+void** Heap::CachedObjects(duk_context* ctx) { return BudgetOf(UserData(ctx)).cachedObjects; }
+
 // The heap is dropped with its arena instead of through duk_destroy_heap.
 // Every block the heap allocated is the arena's, so the arena frees them
 // all in one step; duk_destroy_heap would first run three mark-and-sweep

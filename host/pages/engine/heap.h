@@ -46,6 +46,12 @@ class Heap {
   static bool Exhausted(duk_context* ctx);
   static std::size_t Limit(duk_context* ctx);
 
+  // Per-heap room for pointers to objects the heap itself keeps alive (in
+  // its stash), for code that would otherwise look them up by name on
+  // every use. All null in a new heap; gone with the heap, so never stale.
+  static constexpr std::size_t kCachedObjects = 4;
+  static void** CachedObjects(duk_context* ctx);
+
  private:
   static void* Alloc(void* udata, duk_size_t size);
   static void* Realloc(void* udata, void* ptr, duk_size_t size);
@@ -60,6 +66,7 @@ class Heap {
     std::size_t used = 0;
     bool exhausted = false;
     Arena* arena = nullptr;
+    void* cachedObjects[kCachedObjects] = {};
 
     bool Admit(std::size_t oldSize, std::size_t newSize);
   };

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/pages/engine/duk_text.h"
+#include "host/pages/engine/heap.h"
 #include "host/pages/engine/invoke.h"
 #include "host/pages/engine/member_access.h"
 #include "host/pages/engine/values.h"
@@ -28,6 +29,21 @@ void PushStashed(duk_context* ctx, const char* key) {
   duk_push_global_stash(ctx);
   duk_get_prop_string(ctx, -1, key);
   duk_remove(ctx, -2);
+}
+
+// The stash entries every pushed object or member function needs: found by
+// name once per heap, then pushed by pointer (the stash keeps them alive).
+enum CachedEntry : std::size_t { kHandlerEntry, kFinalizerEntry, kMemberProtoEntry };
+static_assert(kMemberProtoEntry < Heap::kCachedObjects);
+
+void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
+  void*& cached = Heap::CachedObjects(ctx)[entry];
+  if (cached != nullptr) {
+    duk_push_heapptr(ctx, cached);
+    return;
+  }
+  PushStashed(ctx, key);
+  cached = duk_get_heapptr(ctx, -1);
 }
 
 ObjectSlot& RequireSlot(duk_context* ctx, duk_idx_t index) {
@@ -104,7 +120,7 @@ void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint
   duk_push_uint(ctx, flags);
   duk_put_prop_string(ctx, -2, kMemberFlags);
   if (!readable) return;
-  PushStashed(ctx, kMemberProto);
+  PushStashed(ctx, kMemberProto, kMemberProtoEntry);
   duk_set_prototype(ctx, -2);
 }
 
@@ -140,10 +156,17 @@ duk_ret_t TrapGet(duk_context* ctx) {
       InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
       return 1;
     }
-    case MemberAccess::PropertyWithArgs: PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true); return 1;
-    case MemberAccess::Method: PushMemberFunction(ctx, 0, id, kCallFlags, false); return 1;
-    case MemberAccess::Untyped: PushMemberFunction(ctx, 0, id, kCallFlags, true); return 1;
-    case MemberAccess::WriteOnly: return 0;
+    case MemberAccess::PropertyWithArgs:
+      PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true);
+      return 1;
+    case MemberAccess::Method:
+      PushMemberFunction(ctx, 0, id, kCallFlags, false);
+      return 1;
+    case MemberAccess::Untyped:
+      PushMemberFunction(ctx, 0, id, kCallFlags, true);
+      return 1;
+    case MemberAccess::WriteOnly:
+      return 0;
   }
   return 0;
 }
@@ -223,9 +246,9 @@ void PushObject(duk_context* ctx, IDispatch* object) {
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
   duk_push_number(ctx, state.SlotKey(index));
   duk_put_prop_string(ctx, -2, kObjectSlot);
-  PushStashed(ctx, kFinalizer);
+  PushStashed(ctx, kFinalizer, kFinalizerEntry);
   duk_set_finalizer(ctx, -2);
-  PushStashed(ctx, kHandler);
+  PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
 }
 
