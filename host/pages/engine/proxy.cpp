@@ -33,8 +33,18 @@ void PushStashed(duk_context* ctx, const char* key) {
 
 // The stash entries every pushed object or member function needs: found by
 // name once per heap, then pushed by pointer (the stash keeps them alive).
-enum CachedEntry : std::size_t { kHandlerEntry, kFinalizerEntry, kMemberProtoEntry };
-static_assert(kMemberProtoEntry < Heap::kCachedObjects);
+// The hidden keys are kept there too (each under itself), so they are
+// pushed by pointer rather than interned again on every read and write.
+enum CachedEntry : std::size_t {
+  kHandlerEntry,
+  kFinalizerEntry,
+  kMemberProtoEntry,
+  kObjectSlotEntry,
+  kOwnerEntry,
+  kMemberIdEntry,
+  kMemberFlagsEntry,
+};
+static_assert(kMemberFlagsEntry < Heap::kCachedObjects);
 
 void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
@@ -44,6 +54,21 @@ void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   }
   PushStashed(ctx, key);
   cached = duk_get_heapptr(ctx, -1);
+}
+
+// Pushes hidden property key of the object at index.
+void GetHidden(duk_context* ctx, duk_idx_t index, const char* key, CachedEntry entry) {
+  index = duk_normalize_index(ctx, index);
+  PushStashed(ctx, key, entry);
+  duk_get_prop(ctx, index);
+}
+
+// Sets hidden property key of the object at index to the value on top, popping it.
+void PutHidden(duk_context* ctx, duk_idx_t index, const char* key, CachedEntry entry) {
+  index = duk_normalize_index(ctx, index);
+  PushStashed(ctx, key, entry);
+  duk_swap_top(ctx, -2);
+  duk_put_prop(ctx, index);
 }
 
 ObjectSlot& RequireSlot(duk_context* ctx, duk_idx_t index) {
@@ -85,7 +110,7 @@ duk_ret_t CallMember(duk_context* ctx) {
   duk_push_current_function(ctx);
   const std::optional<MemberRef> member = MemberOf(ctx, -1);
   if (!member) ThrowTypeError(ctx, "member of a released object");
-  duk_get_prop_string(ctx, -1, kMemberFlags);
+  GetHidden(ctx, -1, kMemberFlags, kMemberFlagsEntry);
   const auto flags = static_cast<std::uint16_t>(duk_get_uint(ctx, -1));
   duk_pop_2(ctx);
   DispParams params = ArgsFromStack(ctx, 0);
@@ -114,11 +139,11 @@ void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint
   target = duk_normalize_index(ctx, target);
   duk_push_c_function(ctx, &CallMember, DUK_VARARGS);
   duk_dup(ctx, target);
-  duk_put_prop_string(ctx, -2, kOwner);
+  PutHidden(ctx, -2, kOwner, kOwnerEntry);
   duk_push_int(ctx, id);
-  duk_put_prop_string(ctx, -2, kMemberId);
+  PutHidden(ctx, -2, kMemberId, kMemberIdEntry);
   duk_push_uint(ctx, flags);
-  duk_put_prop_string(ctx, -2, kMemberFlags);
+  PutHidden(ctx, -2, kMemberFlags, kMemberFlagsEntry);
   if (!readable) return;
   PushStashed(ctx, kMemberProto, kMemberProtoEntry);
   duk_set_prototype(ctx, -2);
@@ -197,7 +222,7 @@ duk_ret_t TrapApply(duk_context* ctx) {
 }
 
 duk_ret_t FinalizeObject(duk_context* ctx) {
-  duk_get_prop_string(ctx, 0, kObjectSlot);
+  GetHidden(ctx, 0, kObjectSlot, kObjectSlotEntry);
   RunState& state = RunState::Of(ctx);
   if (const auto slot = state.SlotFromKey(ctx, -1)) state.objects.Remove(*slot);
   return 0;
@@ -245,7 +270,7 @@ void PushObject(duk_context* ctx, IDispatch* object) {
   const std::uint32_t index = state.objects.Add(std::move(slot));
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
   duk_push_number(ctx, state.SlotKey(index));
-  duk_put_prop_string(ctx, -2, kObjectSlot);
+  PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
   PushStashed(ctx, kFinalizer, kFinalizerEntry);
   duk_set_finalizer(ctx, -2);
   PushStashed(ctx, kHandler, kHandlerEntry);
@@ -254,7 +279,7 @@ void PushObject(duk_context* ctx, IDispatch* object) {
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return nullptr;
-  duk_get_prop_string(ctx, index, kObjectSlot);
+  GetHidden(ctx, index, kObjectSlot, kObjectSlotEntry);
   RunState& state = RunState::Of(ctx);
   const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
   duk_pop(ctx);
@@ -269,8 +294,8 @@ IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {
 std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return std::nullopt;
   index = duk_normalize_index(ctx, index);
-  duk_get_prop_string(ctx, index, kMemberId);
-  duk_get_prop_string(ctx, index, kOwner);
+  GetHidden(ctx, index, kMemberId, kMemberIdEntry);
+  GetHidden(ctx, index, kOwner, kOwnerEntry);
   MemberRef member;
   member.id = duk_get_int(ctx, -2);
   const bool isMember = duk_is_number(ctx, -2) != 0;
@@ -290,6 +315,10 @@ void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);
+  for (const char* key : {kObjectSlot, kOwner, kMemberId, kMemberFlags}) {
+    duk_push_string(ctx, key);
+    duk_put_prop_string(ctx, -2, key);
+  }
   duk_pop(ctx);
 }
 
