@@ -4,14 +4,13 @@
 
 #include <cstdint>
 
+#include "platform/sys/settings.h"
+
 namespace vant::imaging {
 
-inline constexpr std::uint64_t kDefaultMaxImagePixels = 100'000'000;
-// A positive whole number here replaces the default.
-inline constexpr const char kMaxImagePixelsVariable[] = "VANT_MAX_IMAGE_PIXELS";
+using sys::kDefaultMaxImagePixels;
 
-// The limit in pixels (width × height), read from the environment on every
-// call so a test or an administrator can change it.
+// The limit in pixels (width × height) of the process settings.
 std::uint64_t MaxImagePixels();
 
 // True when a width × height image is positive in both directions and

@@ -27,13 +27,18 @@ std::optional<imaging::ImageFacts> Decoded(const std::u16string& windowsPath) {
 std::string Narrow(const Bstr& b) { return Utf16ToUtf8(b.view()); }
 
 // Sets an environment variable for one scope.
-class ScopedEnv {
+// Lowers the image size limit for one scope.
+class ScopedPixelLimit {
  public:
-  ScopedEnv(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
-  ~ScopedEnv() { unsetenv(name_); }
+  explicit ScopedPixelLimit(std::uint64_t pixels) : before_(sys::CurrentSettings()) {
+    sys::Settings lowered = before_;
+    lowered.maxImagePixels = pixels;
+    sys::InstallSettings(lowered);
+  }
+  ~ScopedPixelLimit() { sys::InstallSettings(before_); }
 
  private:
-  const char* name_;
+  const sys::Settings before_;
 };
 
 TEST_F(WriteTest, ThumbnailHasExactSizeAndIsJpegWhateverTheName) {
@@ -172,7 +177,7 @@ TEST_F(WriteTest, UnwritableResultsFailWithTheTarget) {
 }
 
 TEST_F(WriteTest, PixelLimitAppliesToThePixelsDecoded) {
-  ScopedEnv limit(imaging::kMaxImagePixelsVariable, "10000");
+  ScopedPixelLimit limit(10000);
   auto proc = Loaded("kodak_dc210.jpg");  // 640 x 480
   Bstr out;
   EXPECT_EQ(proc->ConvertImageFormat(u"image/png", Win("big.png"), VARIANT_TRUE, &out), E_FAIL);
