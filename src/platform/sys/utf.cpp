@@ -121,6 +121,11 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
+std::optional<std::string> Utf16ToUtf8Exact(std::u16string_view utf16) {
+  if (!IsValidUtf16(utf16)) return std::nullopt;
+  return Utf16ToUtf8(utf16);
+}
+
 std::optional<size_t> FirstInvalidUtf8(std::string_view utf8) {
   std::u16string scratch;
   for (size_t i = 0; i < utf8.size();) {
