@@ -6,9 +6,7 @@
 #include <fstream>
 
 #include "platform/fs/path_map.h"
-#include "platform/imaging/image_facts.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/imaging.h"
 #include "unit/image/image_test_env.h"
 
 namespace vant::image {

@@ -1,4 +1,4 @@
-#include "platform/imaging/bmp_writer.h"
+#include "platform/imaging/detail/bmp_writer.h"
 
 #include <fcntl.h>
 #include <unistd.h>

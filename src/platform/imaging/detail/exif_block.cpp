@@ -1,4 +1,4 @@
-#include "platform/imaging/exif_block.h"
+#include "platform/imaging/detail/exif_block.h"
 
 #include <libexif/exif-data.h>
 

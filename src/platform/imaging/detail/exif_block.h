@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/imaging/property_item.h"
+#include "platform/imaging/detail/property_item.h"
 
 namespace vant::imaging {
 

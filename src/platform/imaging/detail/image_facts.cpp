@@ -1,19 +1,19 @@
 // Format and size come from the pixel library's header step; the pixel
 // format, the resolution's presence and the tags come from the file's own
 // headers, which the library either widens or does not hand out.
-#include "platform/imaging/image_facts.h"
+#include "platform/imaging/detail/image_facts.h"
 
 #include <vips/vips8>
 
-#include "platform/imaging/exif_block.h"
-#include "platform/imaging/image_runtime.h"
-#include "platform/imaging/loader_choice.h"
-#include "platform/imaging/magick_formats.h"
-#include "platform/imaging/png_chunks.h"
-#include "platform/imaging/raw_format.h"
-#include "platform/imaging/tiff_ifd.h"
-#include "platform/imaging/vips_runtime.h"
-#include "platform/imaging/writer_detail.h"
+#include "platform/imaging/detail/exif_block.h"
+#include "platform/imaging/detail/image_runtime.h"
+#include "platform/imaging/detail/loader_choice.h"
+#include "platform/imaging/detail/magick_formats.h"
+#include "platform/imaging/detail/png_chunks.h"
+#include "platform/imaging/detail/raw_format.h"
+#include "platform/imaging/detail/tiff_ifd.h"
+#include "platform/imaging/detail/vips_runtime.h"
+#include "platform/imaging/detail/writer_detail.h"
 
 namespace vant::imaging {
 namespace {

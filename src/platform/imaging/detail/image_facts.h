@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/automation/guid.h"
-#include "platform/imaging/pixel_format.h"
-#include "platform/imaging/property_item.h"
+#include "platform/imaging/detail/pixel_format.h"
+#include "platform/imaging/detail/property_item.h"
 
 namespace vant::imaging {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/imaging/image_writer.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/imaging/writer_detail.h"
+#include "platform/imaging/detail/image_writer.h"
+#include "platform/imaging/detail/pixel_limit.h"
+#include "platform/imaging/detail/writer_detail.h"
 
 namespace vant::imaging {
 namespace {

@@ -3,13 +3,13 @@
 // replaced under the same name (a reused temporary name, a saved-over
 // upload) would then report the old header. A directly built operation is
 // never cached. Only the loader's header step runs; no pixel is decoded.
-#include "platform/imaging/image_probe.h"
+#include "platform/imaging/detail/image_probe.h"
 
 #include <vips/vips.h>
 
-#include "platform/imaging/loader_choice.h"
-#include "platform/imaging/magick_fatal.h"
-#include "platform/imaging/vips_runtime.h"
+#include "platform/imaging/detail/loader_choice.h"
+#include "platform/imaging/detail/magick_fatal.h"
+#include "platform/imaging/detail/vips_runtime.h"
 
 namespace vant::imaging {
 namespace {

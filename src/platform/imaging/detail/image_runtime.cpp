@@ -1,10 +1,10 @@
-#include "platform/imaging/image_runtime.h"
+#include "platform/imaging/detail/image_runtime.h"
 
 #include <vips/vips.h>
 
 #include <mutex>
 
-#include "platform/imaging/vips_runtime.h"
+#include "platform/imaging/detail/vips_runtime.h"
 
 namespace vant::imaging::detail {
 

@@ -1,12 +1,12 @@
 // Thumbnails and format conversion.
-#include "platform/imaging/image_writer.h"
+#include "platform/imaging/detail/image_writer.h"
 
 #include <array>
 #include <utility>
 
-#include "platform/imaging/bmp_writer.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/imaging/writer_detail.h"
+#include "platform/imaging/detail/bmp_writer.h"
+#include "platform/imaging/detail/pixel_limit.h"
+#include "platform/imaging/detail/writer_detail.h"
 
 namespace vant::imaging {
 namespace {

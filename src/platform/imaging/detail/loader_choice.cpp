@@ -1,11 +1,11 @@
-#include "platform/imaging/loader_choice.h"
+#include "platform/imaging/detail/loader_choice.h"
 
 #include <array>
 #include <string_view>
 #include <utility>
 
-#include "platform/imaging/magick_formats.h"
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/detail/magick_formats.h"
+#include "platform/imaging/detail/raw_format.h"
 
 namespace vant::imaging::detail {
 namespace {

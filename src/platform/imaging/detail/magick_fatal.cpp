@@ -1,4 +1,4 @@
-#include "platform/imaging/magick_fatal.h"
+#include "platform/imaging/detail/magick_fatal.h"
 
 #include <magick/MagickCore.h>
 #include <setjmp.h>

@@ -1,9 +1,9 @@
-#include "platform/imaging/magick_formats.h"
+#include "platform/imaging/detail/magick_formats.h"
 
 #include <array>
 #include <fstream>
 
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/detail/raw_format.h"
 
 namespace vant::imaging {
 namespace {

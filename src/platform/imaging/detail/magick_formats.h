@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "platform/automation/guid.h"
-#include "platform/imaging/pixel_format.h"
+#include "platform/imaging/detail/pixel_format.h"
 
 namespace vant::imaging {
 

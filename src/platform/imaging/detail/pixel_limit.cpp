@@ -1,4 +1,4 @@
-#include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/detail/pixel_limit.h"
 
 namespace vant::imaging {
 

@@ -1,4 +1,4 @@
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/detail/raw_format.h"
 
 #include <array>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "platform/imaging/temp_image.h"
+#include "platform/imaging/detail/temp_image.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/imaging/tiff_ifd.h"
+#include "platform/imaging/detail/tiff_ifd.h"
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/imaging/property_item.h"
+#include "platform/imaging/detail/property_item.h"
 
 namespace vant::imaging {
 

@@ -1,4 +1,4 @@
-#include "platform/imaging/vips_runtime.h"
+#include "platform/imaging/detail/vips_runtime.h"
 
 #include <stdlib.h>
 #include <vips/vips.h>
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/imaging/magick_fatal.h"
+#include "platform/imaging/detail/magick_fatal.h"
 
 namespace vant::imaging::detail {
 namespace {

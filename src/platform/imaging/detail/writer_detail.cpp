@@ -1,12 +1,12 @@
-#include "platform/imaging/writer_detail.h"
+#include "platform/imaging/detail/writer_detail.h"
 
-#include "platform/imaging/image_runtime.h"
-#include "platform/imaging/loader_choice.h"
-#include "platform/imaging/magick_fatal.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/imaging/raw_format.h"
-#include "platform/imaging/temp_image.h"
-#include "platform/imaging/vips_runtime.h"
+#include "platform/imaging/detail/image_runtime.h"
+#include "platform/imaging/detail/loader_choice.h"
+#include "platform/imaging/detail/magick_fatal.h"
+#include "platform/imaging/detail/pixel_limit.h"
+#include "platform/imaging/detail/raw_format.h"
+#include "platform/imaging/detail/temp_image.h"
+#include "platform/imaging/detail/vips_runtime.h"
 
 namespace vant::imaging::detail {
 namespace {

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <vips/vips8>
 
-#include "platform/imaging/image_facts.h"
-#include "platform/imaging/image_writer.h"
-#include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/detail/image_facts.h"
+#include "platform/imaging/detail/image_writer.h"
+#include "platform/imaging/detail/pixel_limit.h"
 
 namespace vant::imaging {
 namespace {
