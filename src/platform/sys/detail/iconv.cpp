@@ -1,4 +1,4 @@
-#include "platform/sys/detail/iconv_convert.h"
+#include "platform/sys/detail/iconv.h"
 
 #include <cerrno>
 #include <cstring>
