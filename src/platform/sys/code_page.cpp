@@ -1,7 +1,6 @@
 #include "platform/sys/code_page.h"
 
 #include "platform/sys/ansi_code_page.h"
-#include "platform/sys/detail/iconv_cache.h"
 #include "platform/sys/detail/iconv.h"
 #include "platform/sys/utf.h"
 

@@ -6,7 +6,6 @@
 #include <vips/vips8>
 
 #include "platform/imaging/detail/exif_block.h"
-#include "platform/imaging/detail/image_runtime.h"
 #include "platform/imaging/detail/loader_choice.h"
 #include "platform/imaging/detail/magick_formats.h"
 #include "platform/imaging/detail/png_chunks.h"

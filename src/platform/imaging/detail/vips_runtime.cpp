@@ -70,4 +70,11 @@ std::string TakeVipsError() {
   return text;
 }
 
+bool EnsureImagingReady() {
+  if (!EnsureVipsStarted()) return false;
+  static std::once_flag once;
+  std::call_once(once, [] { vips_cache_set_max(0); });
+  return true;
+}
+
 }  // namespace vant::imaging::detail

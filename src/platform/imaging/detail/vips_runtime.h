@@ -16,4 +16,10 @@ bool EnsureVipsStarted();
 // after the failing library call, before another call can add to it.
 std::string TakeVipsError();
 
+// Starts the pixel library (EnsureVipsStarted) and turns its operation
+// cache off: files are decoded again on every call, and a cached load by
+// name would hand back the pixels of a file since replaced. False when the
+// library did not start. The image processor's reads and writes call it.
+bool EnsureImagingReady();
+
 }  // namespace vant::imaging::detail

@@ -1,6 +1,5 @@
 #include "platform/imaging/detail/writer_detail.h"
 
-#include "platform/imaging/detail/image_runtime.h"
 #include "platform/imaging/detail/loader_choice.h"
 #include "platform/imaging/detail/magick_fatal.h"
 #include "platform/imaging/detail/pixel_limit.h"

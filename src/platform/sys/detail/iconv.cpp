@@ -1,7 +1,10 @@
 #include "platform/sys/detail/iconv.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <unordered_map>
 
 #include "platform/sys/utf.h"
 
@@ -105,6 +108,70 @@ std::optional<std::string> EncodeWith(iconv_t cd, std::u16string_view text) {
   // Write the final shift-back sequence of stateful encodings.
   if (Step(cd, nullptr, nullptr, out) == kFailed) return std::nullopt;
   return out;
+}
+
+// Converter names.
+namespace {
+
+struct CodePageName {
+  uint32_t number;
+  const char* iconvName;
+};
+
+// The code pages browsers and pages are likely to name. glibc's CP9xx tables
+// carry the vendor extensions of the Windows code pages (CP949 is the
+// Unified Hangul Code, CP932 is Windows-31J), unlike plain EUC-KR/SHIFT_JIS.
+constexpr CodePageName kCodePages[] = {
+    {437, "CP437"},        {850, "CP850"},         {866, "CP866"},         {874, "CP874"},
+    {932, "CP932"},        {936, "CP936"},         {949, "CP949"},         {950, "CP950"},
+    {1250, "CP1250"},      {1251, "CP1251"},       {1252, "CP1252"},       {1253, "CP1253"},
+    {1254, "CP1254"},      {1255, "CP1255"},       {1256, "CP1256"},       {1257, "CP1257"},
+    {1258, "CP1258"},      {20127, "ASCII"},       {20866, "KOI8-R"},      {21866, "KOI8-U"},
+    {28591, "ISO-8859-1"}, {28592, "ISO-8859-2"},  {28595, "ISO-8859-5"},  {28597, "ISO-8859-7"},
+    {28599, "ISO-8859-9"}, {28605, "ISO-8859-15"}, {50220, "ISO-2022-JP"}, {51932, "EUC-JP"},
+    {51949, "EUC-KR"},     {54936, "GB18030"},     {65000, "UTF-7"},
+};
+
+}  // namespace
+
+const char* IconvName(uint32_t codePage) {
+  for (const auto& entry : kCodePages) {
+    if (entry.number == codePage) return entry.iconvName;
+  }
+  return nullptr;
+}
+
+// The per-thread converters.
+namespace {
+
+// iconv_open reports failure with this pointer value.
+const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+
+constexpr const char* kNativeUtf16 =
+    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+uint64_t CacheKey(uint32_t codePage, Direction direction) {
+  return (uint64_t{codePage} << 1) | (direction == Direction::kEncode ? 1 : 0);
+}
+
+}  // namespace
+
+iconv_t ThreadConverter(uint32_t codePage, Direction direction) {
+  thread_local std::unordered_map<uint64_t, IconvHandle> cache;
+  const uint64_t key = CacheKey(codePage, direction);
+  if (auto found = cache.find(key); found != cache.end()) return found->second.get();
+  const char* name = IconvName(codePage);
+  if (name == nullptr) return nullptr;
+  const iconv_t cd = direction == Direction::kDecode ? iconv_open(kNativeUtf16, name)
+                                                     : iconv_open(name, kNativeUtf16);
+  if (cd == kInvalid) return nullptr;
+  cache.emplace(key, IconvHandle(cd));
+  return cd;
 }
 
 }  // namespace vant::sys::detail
