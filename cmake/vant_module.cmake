@@ -1,9 +1,13 @@
-# vant_module(TARGET DIR [SHARED] [OUTPUT NAME] [LIBS lib...])
-# Builds every .cpp and .c under DIR into one library. Each subsystem folder is its own library, so a change in one
+# vant_module(TARGET DIR [SHARED] [OUTPUT NAME] [DIRS dir...] [LIBS lib...])
+# Builds every .cpp and .c under DIR (and the DIRS) into one library. Each subsystem folder is its own library, so a change in one
 # never breaks the build of another.
 function(vant_module target dir)
-  cmake_parse_arguments(ARG "SHARED" "OUTPUT" "LIBS;EXCLUDE" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  cmake_parse_arguments(ARG "SHARED" "OUTPUT" "LIBS;EXCLUDE;DIRS" ${ARGN})
+  set(sources)
+  foreach(folder IN ITEMS ${dir} ${ARG_DIRS})
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.c)
+    list(APPEND sources ${found})
+  endforeach()
   foreach(ex IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${ex}")
   endforeach()

@@ -22,10 +22,7 @@
 #include "host/http/socket_faults.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/fault_injection.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/sys/ansi_code_page.h"
-#include "platform/sys/form_limits.h"
-#include "platform/sys/scan_settings.h"
+#include "platform/sys/settings.h"
 
 namespace {
 
@@ -153,38 +150,28 @@ int main(int argc, char** argv) {
     std::cerr << "vant-host: site folder not found: " << options.site << "\n";
     return EXIT_FAILURE;
   }
-  // Components loaded in process read the registry named here.
-  if (!options.registry.empty()) ::setenv("VANT_REGISTRY", options.registry.c_str(), 1);
-
-  // Drives, the image size and upload form limits, the virus scan settings
-  // and the ANSI code page reach
-  // the component module through the environment, so they are set before any
-  // thread starts.
-  vant::fs::ResetDrives();
-  for (const DriveMapping& drive : options.drives) vant::fs::SetDrive(drive.letter, drive.hostPath);
-  if (options.maxImagePixels) {
-    ::setenv(vant::imaging::kMaxImagePixelsVariable,
-             std::to_string(*options.maxImagePixels).c_str(), 1);
-  }
-  if (options.maxFormParts) {
-    ::setenv(vant::sys::kMaxFormPartsVariable, std::to_string(*options.maxFormParts).c_str(), 1);
-  }
-  if (options.maxFieldSize) {
-    ::setenv(vant::sys::kMaxFieldSizeVariable, std::to_string(*options.maxFieldSize).c_str(), 1);
-  }
+  // The settings the components read: the process environment's, with the
+  // options given here in their place. One object in the shared platform
+  // runtime, installed before any thread starts.
+  vant::sys::Settings settings = vant::sys::SettingsFromEnvironment();
+  settings.registryPath = options.registry;
+  settings.ansiCodePage = options.ansiCodePage;
+  if (options.maxImagePixels) settings.maxImagePixels = *options.maxImagePixels;
+  if (options.maxFormParts) settings.maxFormParts = *options.maxFormParts;
+  if (options.maxFieldSize) settings.maxFieldSize = *options.maxFieldSize;
   if (!options.clamd.empty()) {
-    ::setenv(vant::sys::kClamdVariable, options.clamd.c_str(), 1);
-    ::setenv(vant::sys::kClamdOnErrorVariable, options.clamdInfectedOnError ? "infected" : "clean",
-             1);
-    ::setenv(vant::sys::kClamdTimeoutVariable, std::to_string(options.clamdTimeout.count()).c_str(),
-             1);
-    ::setenv(vant::sys::kClamdMaxStreamVariable, std::to_string(options.clamdMaxStream).c_str(), 1);
+    settings.scan.clamd = options.clamd;
+    settings.scan.infectedOnError = options.clamdInfectedOnError;
+    settings.scan.timeout = options.clamdTimeout;
+    settings.scan.maxStream = options.clamdMaxStream;
   }
-  if (options.refuseInfected) ::setenv(vant::sys::kRefuseInfectedVariable, "1", 1);
-  if (!vant::sys::SetAnsiCodePage(options.ansiCodePage)) {
+  if (options.refuseInfected) settings.scan.refuseInfected = true;
+  if (!vant::sys::InstallSettings(settings)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
     return EXIT_FAILURE;
   }
+  vant::fs::ResetDrives();
+  for (const DriveMapping& drive : options.drives) vant::fs::SetDrive(drive.letter, drive.hostPath);
   char* root = ::realpath(options.site.c_str(), nullptr);
   vant::host::intrinsics::SiteConfig site;
   site.rootHostPath = root;

@@ -16,6 +16,7 @@
 
 #include "frame/module_exports.h"
 #include "platform/registry/registry_path.h"
+#include "platform/sys/settings.h"
 
 namespace {
 
@@ -75,9 +76,10 @@ class LoadedModule {
 };
 
 int Run(const Options& options) {
-  if (!options.registry.empty()) {
-    setenv(vant::registry::kRegistryPathVariable, options.registry.c_str(), 1);
-  }
+  // The module's registration writes the registry of the process settings.
+  vant::sys::Settings settings = vant::sys::CurrentSettings();
+  settings.registryPath = options.registry;
+  (void)vant::sys::InstallSettings(settings);
   const LoadedModule module(options.module);
   if (!module.ok()) {
     std::fprintf(stderr, "vant-regsvr: cannot load %s: %s\n", options.module.c_str(), dlerror());

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "image/image_proc.h"
-#include "platform/imaging/image_probe.h"
+#include "platform/imaging/imaging.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/imaging/magick_formats.h"
-#include "platform/imaging/png_chunks.h"
+#include "platform/imaging/detail/magick_formats.h"
+#include "platform/imaging/detail/png_chunks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

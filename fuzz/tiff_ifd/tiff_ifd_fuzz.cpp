@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/imaging/tiff_ifd.h"
+#include "platform/imaging/detail/tiff_ifd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/sys/ascii.h"
+
 namespace vant::host::ado {
 namespace {
 
@@ -11,16 +13,6 @@ bool IsWordChar(char c) {
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 // The end of a quoted run starting at sql[pos] (a doubled quote continues
 // it), or npos when it is never closed.
@@ -96,7 +88,7 @@ std::string QuoteIdentifier(std::string_view name) {
 
 std::optional<std::size_t> AfterLeadingKeyword(std::string_view sql, std::string_view word) {
   const std::size_t start = SkipBlanksAndComments(sql, 0);
-  if (!EqualsNoCase(sql.substr(start, word.size()), word)) return std::nullopt;
+  if (!sys::EqualsNoCase(sql.substr(start, word.size()), word)) return std::nullopt;
   const std::size_t end = start + word.size();
   if (end < sql.size() && IsWordChar(sql[end])) return std::nullopt;
   return end;
@@ -118,7 +110,7 @@ std::optional<std::size_t> FindTopLevelKeyword(std::string_view sql, std::string
     } else if (IsWordChar(c)) {
       std::size_t end = pos;
       while (end < sql.size() && IsWordChar(sql[end])) ++end;
-      if (depth == 0 && EqualsNoCase(sql.substr(pos, end - pos), word)) return pos;
+      if (depth == 0 && sys::EqualsNoCase(sql.substr(pos, end - pos), word)) return pos;
       pos = end;
     } else {
       ++pos;

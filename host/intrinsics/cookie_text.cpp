@@ -26,8 +26,8 @@ std::string_view Trim(std::string_view s) {
 
 bool IsSessionCookie(std::string_view name) {
   return name.size() >= session::kSessionCookiePrefix.size() &&
-         EqualsNoCase(Widen(name.substr(0, session::kSessionCookiePrefix.size())),
-                      Widen(session::kSessionCookiePrefix));
+         EqualsNoCase(DecodeUtf8(name.substr(0, session::kSessionCookiePrefix.size())),
+                      DecodeUtf8(session::kSessionCookiePrefix));
 }
 
 // The cookies read so far; their index finds a repeated name without
@@ -78,7 +78,7 @@ std::optional<RequestCookies> ParseRequestCookies(const http::RequestHead& head,
                                                   std::uint32_t codePage, std::size_t maxCookies) {
   CookieList list;
   for (const auto& field : head.headers) {
-    if (!EqualsNoCase(Widen(field.name), u"Cookie")) continue;
+    if (!EqualsNoCase(DecodeUtf8(field.name), u"Cookie")) continue;
     std::string_view rest = field.value;
     while (!rest.empty()) {
       const std::size_t end = rest.find(';');

@@ -29,7 +29,7 @@ std::optional<std::u16string> CheckCharacters(std::u16string_view path) {
 // The folders of the page's virtual path ("/a/b/page.asp" -> a, b).
 std::vector<std::u16string> PageFolder(std::string_view currentPage) {
   std::vector<std::u16string> folders;
-  const std::u16string page = Widen(currentPage);
+  const std::u16string page = DecodeUtf8(currentPage);
   std::size_t start = 0;
   for (std::size_t i = 0; i <= page.size(); ++i) {
     if (i < page.size() && page[i] != u'/') continue;

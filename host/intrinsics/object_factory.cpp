@@ -81,7 +81,7 @@ Activation ActivateByProgId(std::u16string_view progId) {
   const DllGetClassObjectFn entry = FindClassObjectEntry(ModuleHostPath(*module), &loaderError);
   if (entry == nullptr) {
     const long code = loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
-    return Fail(HresultFromWin32(code), u"module could not be loaded: " + Widen(loaderError));
+    return Fail(HresultFromWin32(code), u"module could not be loaded: " + DecodeUtf8(loaderError));
   }
   ComPtr<IClassFactory> factory;
   HRESULT hr = entry(*clsid, IID_IClassFactory, factory.ReceiveVoid());

@@ -18,7 +18,7 @@ constexpr std::size_t kFirstArray = 1024 * 1024;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
-  return EqualsNoCase(Widen(text.substr(0, prefix.size())), Widen(prefix));
+  return EqualsNoCase(DecodeUtf8(text.substr(0, prefix.size())), DecodeUtf8(prefix));
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ ServerFacts MakeFacts(const PageCore& core) {
   facts.scriptPath = core.page.virtualPath;
   facts.serverSoftware = core.site.serverSoftware;
   std::u16string error;
-  if (auto path = MapSitePath(Widen(core.page.virtualPath), "/", core.site.rootHostPath, &error)) {
+  if (auto path =
+          MapSitePath(DecodeUtf8(core.page.virtualPath), "/", core.site.rootHostPath, &error)) {
     facts.pathTranslated = Narrow(*path);
   }
   if (auto root = fs::ToWindowsPath(core.site.rootHostPath)) {
@@ -36,7 +37,7 @@ ServerFacts MakeFacts(const PageCore& core) {
 HRESULT TooMany(std::u16string_view what, std::size_t limit) {
   const std::string count = std::to_string(limit);
   return RaiseError(E_FAIL, kSource,
-                    std::u16string(what) + u" holds more than " + Widen(count) +
+                    std::u16string(what) + u" holds more than " + DecodeUtf8(count) +
                         u" entries, the most this server accepts (--max-input-vars).");
 }
 

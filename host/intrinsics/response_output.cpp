@@ -116,7 +116,7 @@ HRESULT ResponseObject::Redirect(const Bstr& url) {
     }
     if (exchange.IsBuffered()) exchange.Clear();
     exchange.SetStatus(kRedirectStatus);
-    status_ = Widen(kRedirectStatus);
+    status_ = DecodeUtf8(kRedirectStatus);
     if (!exchange.AddHeader("Location", Narrow(url.str()))) {
       return RaiseError(E_INVALIDARG, kSource,
                         u"The redirect address is not a valid header value.");

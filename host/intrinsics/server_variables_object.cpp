@@ -23,7 +23,7 @@ void* ServerVariablesObject::FindExtraInterface(const IID& iid) {
 std::optional<std::u16string> ServerVariablesObject::Lookup(std::u16string_view name) const {
   std::optional<std::string> value = LookupServerVariable(Narrow(name), facts_);
   if (!value) return std::nullopt;
-  return Widen(*value);
+  return DecodeUtf8(*value);
 }
 
 HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
@@ -34,7 +34,7 @@ HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
       if (*position < 1 || static_cast<std::size_t>(*position) > names_.size()) {
         return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
       }
-      name = Widen(names_[static_cast<std::size_t>(*position - 1)]);
+      name = DecodeUtf8(names_[static_cast<std::size_t>(*position - 1)]);
     } else if (Failed(VariantToText(key, &name))) {
       return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The server variable name is not text.");
     }
@@ -51,12 +51,14 @@ HRESULT ServerVariablesObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT ServerVariablesObject::get_Key(const Variant& position, Variant* out) {
-  return KeyAtPosition(kSource, u"The index is outside the server variables.", names_,
-                       [](const auto& n) { return Widen(n); }, position, out);
+  return KeyAtPosition(
+      kSource, u"The index is outside the server variables.", names_,
+      [](const auto& n) { return DecodeUtf8(n); }, position, out);
 }
 
 HRESULT ServerVariablesObject::get__NewEnum(IUnknown** out) {
-  return KeyEnumerator(kSource, names_, [](const auto& n) { return Widen(n); }, out);
+  return KeyEnumerator(
+      kSource, names_, [](const auto& n) { return DecodeUtf8(n); }, out);
 }
 
 }  // namespace vant::host::intrinsics

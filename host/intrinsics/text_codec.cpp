@@ -16,7 +16,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-std::u16string Widen(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+std::u16string DecodeUtf8(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
 std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
 

@@ -11,8 +11,8 @@
 
 namespace vant::host::intrinsics {
 
-// UTF-8 (header values, paths) to UTF-16 and back.
-std::u16string Widen(std::string_view utf8);
+// UTF-8 (header values, paths) decoded to UTF-16, and UTF-16 encoded back.
+std::u16string DecodeUtf8(std::string_view utf8);
 std::string Narrow(std::u16string_view text);
 
 // Bytes in `codePage` to UTF-16; a code page the system cannot convert

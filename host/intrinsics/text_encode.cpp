@@ -71,7 +71,7 @@ std::u16string HtmlEncode(std::u16string_view text, std::uint32_t codePage) {
       default: break;
     }
     if (c >= kFirstNonAscii && numericHigh) {
-      out += u"&#" + Widen(std::to_string(static_cast<std::uint32_t>(c))) + u";";
+      out += u"&#" + DecodeUtf8(std::to_string(static_cast<std::uint32_t>(c))) + u";";
       continue;
     }
     if (c > 0xFFFF) {

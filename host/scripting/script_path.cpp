@@ -1,5 +1,7 @@
 #include "host/scripting/script_path.h"
 
+#include "platform/sys/ascii.h"
+
 namespace vant::host::scripting {
 namespace {
 
@@ -10,8 +12,6 @@ bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <
 bool HasDrive(std::u16string_view path) {
   return path.size() >= 2 && IsLetter(path[0]) && path[1] == u':';
 }
-
-char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
 
 }  // namespace
 
@@ -79,7 +79,7 @@ std::u16string AbsolutePath(std::u16string_view path, std::u16string_view curren
     full = path;
   } else if (HasDrive(path)) {
     const bool sameDrive =
-        HasDrive(currentFolder) && FoldCase(currentFolder[0]) == FoldCase(path[0]);
+        HasDrive(currentFolder) && sys::AsciiLower(currentFolder[0]) == sys::AsciiLower(path[0]);
     full = (sameDrive ? std::u16string(currentFolder) : std::u16string(path.substr(0, 2)) + u"\\") +
            u"\\" + std::u16string(path.substr(2));
   } else if (!path.empty() && IsSeparator(path[0])) {
@@ -121,7 +121,8 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
   std::size_t starAt = std::u16string_view::npos;
   std::size_t resumeAt = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+    if (p < pattern.size() &&
+        (pattern[p] == u'?' || sys::AsciiLower(pattern[p]) == sys::AsciiLower(name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == u'*') {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "download/cache.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::download {
 namespace {
@@ -38,12 +39,6 @@ std::uint64_t HashVersion(std::uint64_t seed, std::u16string_view key,
   return fnv.value();
 }
 
-std::u16string Widen(const char* text) {
-  std::u16string out;
-  for (; *text != '\0'; ++text) out.push_back(static_cast<char16_t>(*text));
-  return out;
-}
-
 }  // namespace
 
 std::u16string HttpDate(std::int64_t unixSeconds) {
@@ -58,7 +53,7 @@ std::u16string HttpDate(std::int64_t unixSeconds) {
                 kMonths[static_cast<unsigned>(date.month()) - 1], static_cast<int>(date.year()),
                 static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
                 static_cast<int>(clock.seconds().count()));
-  return Widen(text);
+  return sys::Widen(text);
 }
 
 std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
@@ -69,7 +64,7 @@ std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& att
   char text[40];
   std::snprintf(text, sizeof text, "\"%016llX%016llX\"", static_cast<unsigned long long>(high),
                 static_cast<unsigned long long>(low));
-  return Widen(text);
+  return sys::Widen(text);
 }
 
 }  // namespace vant::download

@@ -3,8 +3,7 @@
 #include "form/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
-#include "platform/imaging/image_probe.h"
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/imaging.h"
 
 namespace vant::form {
 namespace {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/sys/ascii.h"
+
 namespace vant::frame {
 namespace {
 
@@ -69,9 +71,7 @@ std::optional<Conversion> ParseConversion(std::u16string_view spec) {
   return conv;
 }
 
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-std::u16string Decimal(int32_t number) { return Widen(std::to_string(number)); }
+std::u16string Decimal(int32_t number) { return sys::Widen(std::to_string(number)); }
 
 // A number through the C library's printf, as the system formatter does.
 std::u16string PrintNumber(const Conversion& conv, int32_t number) {
@@ -84,7 +84,7 @@ std::u16string PrintNumber(const Conversion& conv, int32_t number) {
       isSigned ? std::snprintf(buffer, sizeof buffer, format.c_str(), number)
                : std::snprintf(buffer, sizeof buffer, format.c_str(), static_cast<uint32_t>(number));
   if (length < 0) return {};
-  return Widen(std::string(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1)));
+  return sys::Widen(std::string(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1)));
 }
 
 // A string with precision (a maximum length) and width applied.

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/imaging/property_item.h"
+#include "platform/imaging/imaging.h"
 
 namespace vant::image {
 

@@ -7,8 +7,7 @@
 #include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
-#include "platform/imaging/image_facts.h"
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/imaging.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::image {

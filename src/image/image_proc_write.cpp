@@ -7,7 +7,7 @@
 #include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
-#include "platform/imaging/image_writer.h"
+#include "platform/imaging/imaging.h"
 
 namespace vant::image {
 

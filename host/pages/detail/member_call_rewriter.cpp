@@ -7,6 +7,7 @@
 #include "host/pages/call_result_helpers.h"
 #include "host/pages/detail/js_lexer.h"
 #include "host/pages/detail/line_breaks.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::pages::detail {
 namespace {
@@ -15,15 +16,9 @@ namespace {
 // arguments, a plain read without.
 constexpr std::string_view kOptionalArgMembers[] = {"item", "charset"};
 
-bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return (x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x) == y;
-         });
-}
-
 bool TakesOptionalArgs(std::string_view name) {
   return std::any_of(std::begin(kOptionalArgMembers), std::end(kOptionalArgMembers),
-                     [&](std::string_view member) { return EqualsNoCaseAscii(name, member); });
+                     [&](std::string_view member) { return sys::EqualsNoCase(name, member); });
 }
 
 // A piece of the output: code_[begin, end) is replaced by text (an insert

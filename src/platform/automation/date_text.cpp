@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/automation/number_text.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::detail {
 namespace {
@@ -52,8 +53,6 @@ unsigned DaysInMonth(std::int64_t year, unsigned month) {
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return month == 2 && leap ? 29 : kDays[month - 1];
 }
-
-std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 std::string TwoDigits(std::int64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 
@@ -118,14 +117,13 @@ constexpr std::u16string_view kMonthNames[] = {u"january",   u"february", u"marc
                                                u"september", u"october",  u"november", u"december"};
 constexpr std::size_t kMonthAbbreviation = 3;
 
-char16_t Lower(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? ch + (u'a' - u'A') : ch; }
-
 // A month's English name or its first three letters, any case, an optional
 // '.' after it: 1-12, or 0 when there is none.
 unsigned ParseMonthName(Cursor& c) {
   std::u16string word;
-  while (!c.AtEnd() && Lower(c.text[c.pos]) >= u'a' && Lower(c.text[c.pos]) <= u'z') {
-    word += Lower(c.text[c.pos++]);
+  while (!c.AtEnd() && sys::AsciiLower(c.text[c.pos]) >= u'a' &&
+         sys::AsciiLower(c.text[c.pos]) <= u'z') {
+    word += sys::AsciiLower(c.text[c.pos++]);
   }
   if (word.size() < kMonthAbbreviation) return 0;
   for (unsigned i = 0; i < std::size(kMonthNames); ++i) {
@@ -186,12 +184,12 @@ std::u16string FormatDate(double value) {
     whole += 1;
   }
   const auto serial = static_cast<std::int64_t>(whole);
-  if (serial == 0) return Widen(FormatTime(seconds));
+  if (serial == 0) return sys::Widen(FormatTime(seconds));
   const Civil c = CivilFromDays(serial - kUnixEpochSerial);
   std::string text =
       std::to_string(c.month) + "/" + std::to_string(c.day) + "/" + std::to_string(c.year);
   if (seconds != 0) text += " " + FormatTime(seconds);
-  return Widen(text);
+  return sys::Widen(text);
 }
 
 HRESULT ParseDateText(std::u16string_view text, double* out) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/sys/ascii.h"
+
 namespace vant::detail {
 namespace {
 
@@ -120,8 +122,6 @@ HRESULT ParseDecimal(std::u16string_view text, double* out) {
   return S_OK;
 }
 
-std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 // Lays out shortest digits "d[.ddd]e±x" (from to_chars scientific) in the
 // fixed or scientific form described in the header.
 std::u16string Layout(std::string_view scientific) {
@@ -145,13 +145,13 @@ std::u16string Layout(std::string_view scientific) {
     const std::string magnitude = std::to_string(std::abs(exponent));
     out += exponent < 0 ? "E-" : "E+";
     out += (magnitude.size() < 2 ? "0" : "") + magnitude;
-    return Widen(out);
+    return sys::Widen(out);
   }
-  if (exponent < 0) return Widen(sign + "0." + std::string(-exponent - 1, '0') + digits);
+  if (exponent < 0) return sys::Widen(sign + "0." + std::string(-exponent - 1, '0') + digits);
   const auto intDigits = static_cast<std::size_t>(exponent) + 1;
   if (digits.size() <= intDigits)
-    return Widen(sign + digits + std::string(intDigits - digits.size(), '0'));
-  return Widen(sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits));
+    return sys::Widen(sign + digits + std::string(intDigits - digits.size(), '0'));
+  return sys::Widen(sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits));
 }
 
 // Rounds to `digits` significant digits, as automation does (15 for a
@@ -201,6 +201,6 @@ std::u16string FormatDouble(double value) { return FormatReal(value, kDoubleDigi
 
 std::u16string FormatFloat(float value) { return FormatReal(value, kFloatDigits); }
 
-std::u16string FormatInteger(std::int64_t value) { return Widen(std::to_string(value)); }
+std::u16string FormatInteger(std::int64_t value) { return sys::Widen(std::to_string(value)); }
 
 }  // namespace vant::detail

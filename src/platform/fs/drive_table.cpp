@@ -1,7 +1,6 @@
 #include "platform/fs/drive_table.h"
 
 #include <array>
-#include <cstdlib>
 #include <mutex>
 #include <shared_mutex>
 
@@ -9,18 +8,27 @@ namespace vant::fs {
 namespace {
 
 constexpr int kLetters = 26;
-constexpr char kSeparator = ';';
 
 struct Table {
   std::shared_mutex mutex;
-  bool loaded = false;
   std::array<std::optional<std::string>, kLetters> folders;
 };
 
+void SetDefaults(Table& table) {
+  table.folders = {};
+  table.folders[kDefaultDrive - 'A'].emplace(1, '/');  // C: -> "/"
+}
+
+// One table for the process: the platform runtime is loaded once, so the
+// host's --drive settings are the ones the component module maps with.
 // Never destroyed: threads of other libraries (the image library's
 // workers) may still map a path while the process runs its exit handlers.
 Table& TheTable() {
-  static Table* const table = new Table;
+  static Table* const table = [] {
+    auto* made = new Table;
+    SetDefaults(*made);
+    return made;
+  }();
   return *table;
 }
 
@@ -47,56 +55,6 @@ std::optional<std::pair<int, std::string>> ParseSetting(std::string_view setting
   return std::make_pair(*index, std::move(*folder));
 }
 
-void SetDefaults(Table& table) {
-  table.folders = {};
-  table.folders[kDefaultDrive - 'A'].emplace(1, '/');  // C: -> "/"
-}
-
-// Fills the table from the environment, ignoring malformed entries; with no
-// variable the defaults stand. Caller holds the lock exclusively.
-void LoadFromEnvironment(Table& table) {
-  SetDefaults(table);
-  const char* text = std::getenv(kDrivesVariable);
-  if (text != nullptr) {
-    table.folders = {};
-    std::string_view rest(text);
-    while (!rest.empty()) {
-      const size_t end = rest.find(kSeparator);
-      if (auto setting = ParseSetting(rest.substr(0, end))) {
-        table.folders[setting->first] = std::move(setting->second);
-      }
-      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    }
-  }
-  table.loaded = true;
-}
-
-// Writes the table to the environment. Caller holds the lock exclusively.
-void Publish(const Table& table) {
-  std::string text;
-  for (int i = 0; i < kLetters; ++i) {
-    if (!table.folders[i]) continue;
-    if (!text.empty()) text += kSeparator;
-    text += static_cast<char>('A' + i);
-    text += ":=";
-    text += *table.folders[i];
-  }
-  setenv(kDrivesVariable, text.c_str(), 1);
-}
-
-// Runs `read` under a shared lock once the table is loaded.
-template <typename Read>
-auto WithLoadedTable(Read read) {
-  Table& table = TheTable();
-  {
-    std::shared_lock lock(table.mutex);
-    if (table.loaded) return read(table);
-  }
-  std::unique_lock lock(table.mutex);
-  if (!table.loaded) LoadFromEnvironment(table);
-  return read(table);
-}
-
 }  // namespace
 
 bool SetDrive(char letter, std::string_view hostFolder) {
@@ -105,10 +63,7 @@ bool SetDrive(char letter, std::string_view hostFolder) {
   if (!index || !folder) return false;
   Table& table = TheTable();
   std::unique_lock lock(table.mutex);
-  // Keep what another copy of the library published before this one.
-  if (!table.loaded) LoadFromEnvironment(table);
   table.folders[*index] = std::move(*folder);
-  Publish(table);
   return true;
 }
 
@@ -122,24 +77,24 @@ void ResetDrives() {
   Table& table = TheTable();
   std::unique_lock lock(table.mutex);
   SetDefaults(table);
-  table.loaded = true;
-  Publish(table);
 }
 
 std::optional<std::string> DriveFolder(char letter) {
   const auto index = LetterIndex(letter);
   if (!index) return std::nullopt;
-  return WithLoadedTable([&](const Table& table) { return table.folders[*index]; });
+  Table& table = TheTable();
+  std::shared_lock lock(table.mutex);
+  return table.folders[*index];
 }
 
 std::vector<DriveMapping> Drives() {
-  return WithLoadedTable([](const Table& table) {
-    std::vector<DriveMapping> out;
-    for (int i = 0; i < kLetters; ++i) {
-      if (table.folders[i]) out.emplace_back(static_cast<char>('A' + i), *table.folders[i]);
-    }
-    return out;
-  });
+  Table& table = TheTable();
+  std::shared_lock lock(table.mutex);
+  std::vector<DriveMapping> out;
+  for (int i = 0; i < kLetters; ++i) {
+    if (table.folders[i]) out.emplace_back(static_cast<char>('A' + i), *table.folders[i]);
+  }
+  return out;
 }
 
 }  // namespace vant::fs

@@ -1,4 +1,6 @@
-// The process-wide table that maps drive letters to host folders.
+// The process-wide table that maps drive letters to host folders. It lives
+// in the shared platform runtime, so the host and the component module use
+// one table.
 #pragma once
 
 #include <optional>
@@ -9,11 +11,6 @@
 
 namespace vant::fs {
 
-// Environment variable that carries the table to every copy of this library
-// in the process (the component module links its own copy), e.g.
-// "C:=/;D:=/mnt/d".
-inline constexpr const char kDrivesVariable[] = "VANT_DRIVES";
-
 // The drive that rooted paths without a letter use.
 inline constexpr char kDefaultDrive = 'C';
 
@@ -22,9 +19,8 @@ inline constexpr char kDefaultDrive = 'C';
 using DriveMapping = std::pair<char, std::string>;
 
 // Maps drive `letter` (either case) to the absolute host folder `hostFolder`
-// (trailing slashes are dropped), replacing an earlier mapping, and
-// publishes the whole table in the environment. Call at start-up, before
-// other threads read the environment. Returns false, changing nothing, when
+// (trailing slashes are dropped), replacing an earlier mapping. Call at
+// start-up, before other threads map paths. Returns false, changing nothing, when
 // the letter is not A-Z or the folder is not absolute or holds a NUL.
 bool SetDrive(char letter, std::string_view hostFolder);
 
@@ -32,13 +28,11 @@ bool SetDrive(char letter, std::string_view hostFolder);
 // with SetDrive. Returns false, changing nothing, when it is malformed.
 bool SetDriveFromOption(std::string_view option);
 
-// Removes every mapping and restores the default C: -> "/", updating the
-// environment.
+// Removes every mapping and restores the default C: -> "/".
 void ResetDrives();
 
 // The host folder of drive `letter` (either case), or nullopt when the drive
-// is not mapped. The table is read from the environment on first use when
-// this copy of the library never set it.
+// is not mapped.
 std::optional<std::string> DriveFolder(char letter);
 
 // Every mapping, ordered by letter.

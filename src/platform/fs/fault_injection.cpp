@@ -3,8 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <mutex>
 
 namespace vant::fs {
 namespace {
@@ -78,25 +76,6 @@ FaultCountdown* CountdownOf(std::string_view kind) {
   return nullptr;
 }
 
-// Arms this copy's countdowns from the environment, once, before the first
-// operation or explicit arming. A malformed plan arms nothing here: the host
-// checks the plan at start and refuses to run with it.
-void ArmFromEnvironmentOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const char* plan = std::getenv(kFaultPlanVariable);
-    if (plan == nullptr) return;
-    std::vector<FaultItem> items;
-    std::string problem;
-    if (!FaultInjection::ParsePlan(plan, items, problem)) return;
-    for (const FaultItem& item : items) {
-      if (FaultCountdown* countdown = CountdownOf(item.kind)) {
-        countdown->Arm(item.n, item.error, item.repeat);
-      }
-    }
-  });
-}
-
 }  // namespace
 
 void FaultCountdown::Arm(int n, int error, bool repeat) {
@@ -118,23 +97,13 @@ int FaultCountdown::Consume() {
   return 0;
 }
 
-void FaultInjection::FailNthWrite(int n, int error) {
-  ArmFromEnvironmentOnce();
-  g_writes.Arm(n, error);
-}
+void FaultInjection::FailNthWrite(int n, int error) { g_writes.Arm(n, error); }
 
-void FaultInjection::FailNthRename(int n, int error) {
-  ArmFromEnvironmentOnce();
-  g_renames.Arm(n, error);
-}
+void FaultInjection::FailNthRename(int n, int error) { g_renames.Arm(n, error); }
 
-void FaultInjection::FailNthOpen(int n, int error) {
-  ArmFromEnvironmentOnce();
-  g_opens.Arm(n, error);
-}
+void FaultInjection::FailNthOpen(int n, int error) { g_opens.Arm(n, error); }
 
 void FaultInjection::Reset() {
-  ArmFromEnvironmentOnce();
   g_writes.Arm(kOff, 0);
   g_renames.Arm(kOff, 0);
   g_opens.Arm(kOff, 0);
@@ -161,24 +130,14 @@ bool FaultInjection::ParsePlan(std::string_view plan, std::vector<FaultItem>& it
 bool FaultInjection::Arm(const FaultItem& item) {
   FaultCountdown* countdown = CountdownOf(item.kind);
   if (countdown == nullptr) return false;
-  ArmFromEnvironmentOnce();
   countdown->Arm(item.n, item.error, item.repeat);
   return true;
 }
 
-int FaultInjection::OnWrite() {
-  ArmFromEnvironmentOnce();
-  return g_writes.Consume();
-}
+int FaultInjection::OnWrite() { return g_writes.Consume(); }
 
-int FaultInjection::OnRename() {
-  ArmFromEnvironmentOnce();
-  return g_renames.Consume();
-}
+int FaultInjection::OnRename() { return g_renames.Consume(); }
 
-int FaultInjection::OnOpen() {
-  ArmFromEnvironmentOnce();
-  return g_opens.Consume();
-}
+int FaultInjection::OnOpen() { return g_opens.Consume(); }
 
 }  // namespace vant::fs

@@ -46,10 +46,9 @@ class FaultCountdown {
 // the very next one) fail with the given errno; the countdown then switches
 // itself off. Thread-safe. Production code only consults it.
 //
-// Every copy of this file layer (the host's and each loaded component
-// module's) also arms itself once from the VANT_FAULTS environment variable,
-// before its first operation, so a test can make a real host fail: each copy
-// then counts its own operations.
+// The countdowns live in the shared platform runtime, so one countdown
+// counts the operations of the host and of every loaded component module;
+// vant-host arms them from its VANT_FAULTS plan at start (ParsePlan, Arm).
 class FaultInjection {
  public:
   // File::Write calls, including the copies inside cross-volume moves.

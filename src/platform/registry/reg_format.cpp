@@ -1,7 +1,7 @@
 // Writing the registry file text; the layout is described in reg_text.h.
-#include "platform/registry/detail/utf.h"
 #include "platform/registry/reg_text.h"
 #include "platform/registry/status.h"
+#include "platform/sys/utf.h"
 
 namespace vant::registry {
 namespace {
@@ -66,7 +66,12 @@ long FormatRegText(const Tree& tree, std::string* out) {
   tree.ForEachKey([&text](const std::u16string& path, const std::vector<Value>& values) {
     AppendKey(path, values, &text);
   });
-  return detail::Utf16ToUtf8(text, out) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+  // A value with an unpaired surrogate has no UTF-8 form: refused, never
+  // stored altered.
+  std::optional<std::string> utf8 = sys::Utf16ToUtf8Exact(text);
+  if (!utf8) return ERROR_INVALID_PARAMETER;
+  *out = std::move(*utf8);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace vant::registry

@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/registry/detail/utf.h"
 #include "platform/registry/reg_text.h"
 #include "platform/registry/status.h"
+#include "platform/sys/utf.h"
 
 namespace vant::registry {
 namespace {
@@ -186,7 +186,7 @@ class Parser {
 Tree ParseRegText(std::string_view text) {
   constexpr std::string_view kBom = "\xEF\xBB\xBF";
   if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
-  const std::u16string wide = detail::Utf8ToUtf16(text);
+  const std::u16string wide = sys::Utf8ToUtf16(text);
   return Parser(wide).Run();
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/sys/settings.h"
+
 namespace vant::registry {
 
 std::string ResolveRegistryPath(const std::string& explicitPath) {
@@ -11,6 +13,8 @@ std::string ResolveRegistryPath(const std::string& explicitPath) {
   return kDefaultRegistryPath;
 }
 
-std::string CurrentRegistryPath() { return ResolveRegistryPath(std::string()); }
+std::string CurrentRegistryPath() {
+  return ResolveRegistryPath(sys::CurrentSettings().registryPath);
+}
 
 }  // namespace vant::registry

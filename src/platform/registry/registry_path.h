@@ -13,9 +13,10 @@ inline constexpr const char* kDefaultRegistryPath = "/var/lib/vantupload/registr
 // $VANT_REGISTRY when set and not empty, else kDefaultRegistryPath.
 std::string ResolveRegistryPath(const std::string& explicitPath);
 
-// The registry file of this process: $VANT_REGISTRY when set and not empty
-// (the host exports the path it resolved at start), else the default. Read
-// on every call, so a change of the variable is seen at once.
+// The registry file of this process: ResolveRegistryPath of the path in the
+// process settings (sys::Settings::registryPath, which the host and
+// vant-regsvr fill from --registry). The variable is read on every call, so
+// a change of it is seen at once when the settings name no file.
 std::string CurrentRegistryPath();
 
 }  // namespace vant::registry

@@ -1,8 +1,7 @@
 #include "platform/sys/code_page.h"
 
 #include "platform/sys/ansi_code_page.h"
-#include "platform/sys/detail/iconv_cache.h"
-#include "platform/sys/detail/iconv_convert.h"
+#include "platform/sys/detail/iconv.h"
 #include "platform/sys/utf.h"
 
 namespace vant::sys {

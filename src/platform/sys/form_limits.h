@@ -17,11 +17,6 @@ inline constexpr std::uint32_t kDefaultMaxFieldSize = 2u << 20;
 // numbers.
 inline constexpr std::uint32_t kLargestFormLimit = 0x7FFFFFFF;
 inline constexpr std::uint32_t kLargestMaxFormParts = kLargestFormLimit;
-// Environment variables that carry the limits to every copy of this library
-// in the process (the host sets them from --max-form-parts and
-// --max-field-size).
-inline constexpr const char kMaxFormPartsVariable[] = "VANT_MAX_FORM_PARTS";
-inline constexpr const char kMaxFieldSizeVariable[] = "VANT_MAX_FIELD_SIZE";
 
 // Reads a limit as written in a variable or on the command line. Returns
 // true and sets `out` for a decimal whole number from 1 to
@@ -32,16 +27,9 @@ inline bool ParseMaxFormParts(std::string_view text, std::uint32_t& out) {
   return ParseFormLimit(text, out);
 }
 
-// The part limit: kMaxFormPartsVariable when ParseFormLimit accepts it, else
-// kDefaultMaxFormParts. The variable is read on the first call only; later
-// calls return the cached value.
+// The part limit and the field size limit in bytes of the process
+// (CurrentSettings() in platform/sys/settings.h).
 std::uint32_t MaxFormParts();
-// The field size limit in bytes, read the same way from
-// kMaxFieldSizeVariable, else kDefaultMaxFieldSize.
 std::uint32_t MaxFieldSize();
-
-// Forgets the cached limits so the next calls read the environment again:
-// for tests that change the variables.
-void RereadFormLimits();
 
 }  // namespace vant::sys

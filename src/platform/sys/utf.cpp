@@ -97,16 +97,25 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  std::u16string out;
+  // Most text is ASCII: its leading ASCII run is copied in one pass, not
+  // decoded character by character.
+  size_t i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  std::u16string out(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i));
+  if (i == utf8.size()) return out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) i += DecodeOne(utf8, i, out);
+  while (i < utf8.size()) i += DecodeOne(utf8, i, out);
   return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  std::string out;
-  out.reserve(utf16.size() * 3);
-  for (size_t i = 0; i < utf16.size(); ++i) {
+  size_t ascii = 0;
+  while (ascii < utf16.size() && utf16[ascii] < 0x80) ++ascii;
+  std::string out(ascii, '\0');
+  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(utf16[i]);
+  if (ascii == utf16.size()) return out;
+  out.reserve(ascii + (utf16.size() - ascii) * 3);
+  for (size_t i = ascii; i < utf16.size(); ++i) {
     const char16_t c = utf16[i];
     if (IsHighSurrogate(c) && i + 1 < utf16.size() && IsLowSurrogate(utf16[i + 1])) {
       const char32_t cp = 0x10000 + ((char32_t{c} - kHighSurrogateFirst) << 10) +
@@ -119,6 +128,11 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     AppendUtf8(out, lone ? char32_t{kReplacementChar} : char32_t{c});
   }
   return out;
+}
+
+std::optional<std::string> Utf16ToUtf8Exact(std::u16string_view utf16) {
+  if (!IsValidUtf16(utf16)) return std::nullopt;
+  return Utf16ToUtf8(utf16);
 }
 
 std::optional<size_t> FirstInvalidUtf8(std::string_view utf8) {

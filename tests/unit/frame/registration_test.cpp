@@ -9,7 +9,7 @@
 
 #include "frame/comp_reg.h"
 #include "platform/automation/bstr.h"
-#include "platform/registry/detail/fault_hook.h"
+#include "platform/registry/detail/file_store.h"
 #include "unit/frame/expected_classes.h"
 #include "unit/frame/frame_test_env.h"
 

@@ -6,9 +6,7 @@
 #include <fstream>
 
 #include "platform/fs/path_map.h"
-#include "platform/imaging/image_facts.h"
-#include "platform/imaging/pixel_limit.h"
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/imaging.h"
 #include "unit/image/image_test_env.h"
 
 namespace vant::image {
@@ -27,13 +25,18 @@ std::optional<imaging::ImageFacts> Decoded(const std::u16string& windowsPath) {
 std::string Narrow(const Bstr& b) { return Utf16ToUtf8(b.view()); }
 
 // Sets an environment variable for one scope.
-class ScopedEnv {
+// Lowers the image size limit for one scope.
+class ScopedPixelLimit {
  public:
-  ScopedEnv(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
-  ~ScopedEnv() { unsetenv(name_); }
+  explicit ScopedPixelLimit(std::uint64_t pixels) : before_(sys::CurrentSettings()) {
+    sys::Settings lowered = before_;
+    lowered.maxImagePixels = pixels;
+    sys::InstallSettings(lowered);
+  }
+  ~ScopedPixelLimit() { sys::InstallSettings(before_); }
 
  private:
-  const char* name_;
+  const sys::Settings before_;
 };
 
 TEST_F(WriteTest, ThumbnailHasExactSizeAndIsJpegWhateverTheName) {
@@ -172,7 +175,7 @@ TEST_F(WriteTest, UnwritableResultsFailWithTheTarget) {
 }
 
 TEST_F(WriteTest, PixelLimitAppliesToThePixelsDecoded) {
-  ScopedEnv limit(imaging::kMaxImagePixelsVariable, "10000");
+  ScopedPixelLimit limit(10000);
   auto proc = Loaded("kodak_dc210.jpg");  // 640 x 480
   Bstr out;
   EXPECT_EQ(proc->ConvertImageFormat(u"image/png", Win("big.png"), VARIANT_TRUE, &out), E_FAIL);

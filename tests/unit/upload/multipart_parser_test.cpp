@@ -9,7 +9,7 @@
 #include <set>
 
 #include "platform/fs/fault_injection.h"
-#include "platform/sys/form_limits.h"
+#include "platform/sys/settings.h"
 #include "unit/upload/upload_test_env.h"
 
 namespace vant::upload {
@@ -111,8 +111,8 @@ TEST_F(MultipartParserTest, WellFormedBodiesGiveEveryPart) {
   }
 }
 
-// Sets a form limit's variable for one scope; the parser reads it through
-// the cache.
+// Sets a form limit's variable for one scope and installs the settings read
+// from the environment, as a host other than vant-host would.
 class ScopedLimit {
  public:
   ScopedLimit(const char* variable, const char* value) : variable_(variable) {
@@ -121,11 +121,11 @@ class ScopedLimit {
     } else {
       setenv(variable_, value, 1);
     }
-    sys::RereadFormLimits();
+    sys::InstallSettings(sys::SettingsFromEnvironment());
   }
   ~ScopedLimit() {
     unsetenv(variable_);
-    sys::RereadFormLimits();
+    sys::InstallSettings(sys::SettingsFromEnvironment());
   }
 
  private:

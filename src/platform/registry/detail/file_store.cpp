@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
-#include "platform/registry/detail/fault_hook.h"
 #include "platform/registry/status.h"
 
 namespace vant::registry::detail {
@@ -212,6 +212,31 @@ long UpdateRegistryFile(const std::string& path, const TextUpdate& update) {
   if (const long status = update(current, &next); status != ERROR_SUCCESS) return status;
   if (existed && next == current) return ERROR_SUCCESS;
   return ReplaceFile(path, next);
+}
+
+// The fault hook of the whole process.
+namespace {
+
+std::mutex& HookMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+FaultHook& Hook() {
+  static FaultHook hook;
+  return hook;
+}
+
+}  // namespace
+
+void SetFaultHook(FaultHook hook) {
+  const std::lock_guard lock(HookMutex());
+  Hook() = std::move(hook);
+}
+
+int InjectedFault(std::string_view step) {
+  const std::lock_guard lock(HookMutex());
+  return Hook() ? Hook()(step) : 0;
 }
 
 }  // namespace vant::registry::detail

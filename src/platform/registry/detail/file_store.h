@@ -1,9 +1,10 @@
 // The registry file on disk: fresh whole-file reads, and locked atomic
-// replacement for writers.
+// replacement for writers, with a test seam that can fail any file step.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vant::registry::detail {
 
@@ -26,5 +27,19 @@ using TextUpdate = std::function<long(const std::string& current, std::string* n
 // ERROR_DISK_FULL when it is full, ERROR_WRITE_FAULT or ERROR_READ_FAULT for
 // other I/O failures.
 long UpdateRegistryFile(const std::string& path, const TextUpdate& update);
+
+// A test seam for the file steps above: a hook that can make any step fail
+// with a chosen errno, so tests can fail the Nth step and check that nothing
+// is lost or left behind. Called with the step name ("mkdir", "open-lock",
+// "lock", "read", "create-temp", "chmod", "write", "fsync", "close",
+// "rename") before the step runs; a non-zero result makes the step fail with
+// that errno.
+using FaultHook = std::function<int(std::string_view step)>;
+
+// Installs the hook for the whole process; an empty hook removes it.
+void SetFaultHook(FaultHook hook);
+
+// The errno to fail the step with, or 0 to run it.
+int InjectedFault(std::string_view step);
 
 }  // namespace vant::registry::detail

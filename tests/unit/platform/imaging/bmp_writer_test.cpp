@@ -1,6 +1,6 @@
 // The bitmap encoder's bytes: a reader that takes only plain bitmaps finds
 // its headers, rows bottom-up in blue-green-red order, padded to four bytes.
-#include "platform/imaging/bmp_writer.h"
+#include "platform/imaging/detail/bmp_writer.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/imaging/image_facts.h"
+#include "platform/imaging/detail/image_facts.h"
 
 namespace vant::imaging::detail {
 namespace {

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <vips/vips8>
 
-#include "platform/imaging/image_facts.h"
-#include "platform/imaging/image_writer.h"
-#include "platform/imaging/pixel_limit.h"
+#include "platform/imaging/detail/image_facts.h"
+#include "platform/imaging/detail/image_writer.h"
+#include "platform/imaging/detail/pixel_limit.h"
 
 namespace vant::imaging {
 namespace {
@@ -84,9 +84,14 @@ TEST_F(MarksTest, TextMarkDrawsAndHugeFontsAreLowered) {
   ASSERT_TRUE(SaveWithTextMark(source, "Hello", 13, 5, 5, 96, target));
   const VImage out = VImage::new_from_file(target.c_str());
   EXPECT_GT(out.max(), 160) << "white text drawn";
-  setenv(kMaxImagePixelsVariable, "1000000", 1);
-  EXPECT_TRUE(SaveWithTextMark(source, "Hello", 2000000000, -10, -10, 96, target));
-  unsetenv(kMaxImagePixelsVariable);
+  {
+    const sys::Settings before = sys::CurrentSettings();
+    sys::Settings small = before;
+    small.maxImagePixels = 1'000'000;
+    ASSERT_TRUE(sys::InstallSettings(small));
+    EXPECT_TRUE(SaveWithTextMark(source, "Hello", 2000000000, -10, -10, 96, target));
+    ASSERT_TRUE(sys::InstallSettings(before));
+  }
   EXPECT_TRUE(SaveWithTextMark(source, "", 13, -10, -10, 96, target)) << "nothing to draw";
   EXPECT_TRUE(SaveWithTextMark(source, "x", -4, -10, -10, 96, target)) << "no font: unmarked";
 }

@@ -1,4 +1,4 @@
-#include "platform/imaging/image_probe.h"
+#include "platform/imaging/detail/image_probe.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/detail/raw_format.h"
 
 namespace vant::imaging {
 namespace {

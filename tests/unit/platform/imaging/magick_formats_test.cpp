@@ -1,10 +1,10 @@
-#include "platform/imaging/magick_formats.h"
+#include "platform/imaging/detail/magick_formats.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/imaging/raw_format.h"
+#include "platform/imaging/detail/raw_format.h"
 
 namespace vant::imaging {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/imaging/pixel_format.h"
+#include "platform/imaging/detail/pixel_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/imaging/png_chunks.h"
+#include "platform/imaging/detail/png_chunks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/imaging/temp_image.h"
+#include "platform/imaging/detail/temp_image.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

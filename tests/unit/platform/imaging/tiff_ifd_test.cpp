@@ -1,8 +1,8 @@
-#include "platform/imaging/tiff_ifd.h"
+#include "platform/imaging/detail/tiff_ifd.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/imaging/exif_block.h"
+#include "platform/imaging/detail/exif_block.h"
 
 namespace vant::imaging {
 namespace {

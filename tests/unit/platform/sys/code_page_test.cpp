@@ -1,8 +1,6 @@
 #include "platform/sys/code_page.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
@@ -160,7 +158,6 @@ TEST(CodePage, ZeroMeansTheAnsiCodePage) {
   const uint32_t before = AnsiCodePage();
   ASSERT_TRUE(SetAnsiCodePage(949));
   EXPECT_EQ(AnsiCodePage(), 949u);
-  EXPECT_STREQ(std::getenv(kAnsiCodePageVariable), "949");
   EXPECT_EQ(DecodeCodePage(0, "\xC7\xD1").value_or(u"<none>"), u"한");
   EXPECT_EQ(EncodeCodePage(0, u"한").value_or("<none>"), "\xC7\xD1");
 
@@ -168,42 +165,6 @@ TEST(CodePage, ZeroMeansTheAnsiCodePage) {
   EXPECT_FALSE(SetAnsiCodePage(12345)) << "unknown code page accepted";
   EXPECT_EQ(AnsiCodePage(), 949u) << "a refused value must change nothing";
   ASSERT_TRUE(SetAnsiCodePage(before));
-}
-
-constexpr const char kChildMarker[] = "VANT_SYS_TEST_CHILD";
-
-// Runs one test of this executable in a child process with `variable` as its
-// whole environment; true when the child test passed.
-bool ChildPasses(const char* test, std::string variable) {
-  std::string marker = std::string(kChildMarker) + "=1";
-  std::string filter = std::string("--gtest_filter=") + test;
-  char* argv[] = {const_cast<char*>("unit_sys"), filter.data(),
-                  const_cast<char*>("--gtest_brief=1"), nullptr};
-  char* envp[] = {variable.data(), marker.data(), nullptr};
-  pid_t pid = 0;
-  if (posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, envp) != 0) return false;
-  int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// The component module links its own copy of this library and must use the
-// code page the host set; a child process stands in for that copy.
-TEST(CodePage, AnotherCopyReadsTheAnsiCodePageFromTheEnvironment) {
-  const std::string variable = std::string(kAnsiCodePageVariable) + "=";
-  EXPECT_TRUE(ChildPasses("AnsiCodePageChild.Is932", variable + "932"));
-  EXPECT_TRUE(ChildPasses("AnsiCodePageChild.IsTheDefault", variable + "12345"));
-  EXPECT_TRUE(ChildPasses("AnsiCodePageChild.IsTheDefault", variable + "932x"));
-}
-
-TEST(AnsiCodePageChild, Is932) {
-  if (std::getenv(kChildMarker) == nullptr) GTEST_SKIP() << "runs only as a child";
-  EXPECT_EQ(AnsiCodePage(), 932u);
-  EXPECT_EQ(DecodeCodePage(0, "\x93\xFA").value_or(u""), u"日");
-}
-
-TEST(AnsiCodePageChild, IsTheDefault) {
-  if (std::getenv(kChildMarker) == nullptr) GTEST_SKIP() << "runs only as a child";
-  EXPECT_EQ(AnsiCodePage(), kDefaultAnsiCodePage);
 }
 
 // Converters keep shift state, so sharing one between threads would mix up

@@ -1,4 +1,4 @@
-#include "platform/sys/form_limits.h"
+#include "platform/sys/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -38,49 +38,58 @@ TEST(ParseMaxFormParts, TakesOnlyPlainCountsInRange) {
   }
 }
 
-class MaxFormPartsTest : public ::testing::Test {
+class SettingsFromEnvironmentTest : public ::testing::Test {
  protected:
   void TearDown() override {
     unsetenv(kMaxFormPartsVariable);
-    RereadFormLimits();
+    unsetenv(kMaxFieldSizeVariable);
   }
-  std::uint32_t ReadWith(const char* text) {
+  std::uint32_t PartsWith(const char* text) {
     if (text == nullptr) {
       unsetenv(kMaxFormPartsVariable);
     } else {
       setenv(kMaxFormPartsVariable, text, 1);
     }
-    RereadFormLimits();
-    return MaxFormParts();
+    return SettingsFromEnvironment().maxFormParts;
   }
 };
 
-TEST_F(MaxFormPartsTest, EnvironmentOrDefault) {
-  EXPECT_EQ(ReadWith(nullptr), kDefaultMaxFormParts);
-  EXPECT_EQ(ReadWith("25"), 25u);
-  EXPECT_EQ(ReadWith("0"), kDefaultMaxFormParts) << "0 is not a limit";
-  EXPECT_EQ(ReadWith("-3"), kDefaultMaxFormParts);
-  EXPECT_EQ(ReadWith("many"), kDefaultMaxFormParts);
-  EXPECT_EQ(ReadWith(""), kDefaultMaxFormParts);
-}
-
-TEST_F(MaxFormPartsTest, ReadOnceThenCached) {
-  EXPECT_EQ(ReadWith("12"), 12u);
-  setenv(kMaxFormPartsVariable, "99", 1);
-  EXPECT_EQ(MaxFormParts(), 12u) << "a later change needs RereadFormLimits";
-  RereadFormLimits();
-  EXPECT_EQ(MaxFormParts(), 99u);
+TEST_F(SettingsFromEnvironmentTest, FormPartsFromTheVariableOrTheDefault) {
+  EXPECT_EQ(PartsWith(nullptr), kDefaultMaxFormParts);
+  EXPECT_EQ(PartsWith("25"), 25u);
+  EXPECT_EQ(PartsWith("0"), kDefaultMaxFormParts) << "0 is not a limit";
+  EXPECT_EQ(PartsWith("-3"), kDefaultMaxFormParts);
+  EXPECT_EQ(PartsWith("many"), kDefaultMaxFormParts);
+  EXPECT_EQ(PartsWith(""), kDefaultMaxFormParts);
 }
 
 // Each limit reads its own variable.
-TEST_F(MaxFormPartsTest, FieldSizeHasItsOwnVariable) {
-  EXPECT_EQ(ReadWith("12"), 12u);
-  EXPECT_EQ(MaxFieldSize(), kDefaultMaxFieldSize);
+TEST_F(SettingsFromEnvironmentTest, FieldSizeHasItsOwnVariable) {
+  EXPECT_EQ(PartsWith("12"), 12u);
+  EXPECT_EQ(SettingsFromEnvironment().maxFieldSize, kDefaultMaxFieldSize);
   setenv(kMaxFieldSizeVariable, "4096", 1);
-  RereadFormLimits();
+  EXPECT_EQ(SettingsFromEnvironment().maxFieldSize, 4096u);
+  EXPECT_EQ(SettingsFromEnvironment().maxFormParts, 12u);
+}
+
+// What the host installs is what every reader sees; a setting that cannot
+// be right is refused whole.
+TEST(InstallSettings, ReadersSeeTheInstalledSettings) {
+  const Settings before = CurrentSettings();
+  Settings changed = before;
+  changed.maxFormParts = 7;
+  changed.maxFieldSize = 4096;
+  changed.ansiCodePage = 1252;
+  ASSERT_TRUE(InstallSettings(changed));
+  EXPECT_EQ(MaxFormParts(), 7u);
   EXPECT_EQ(MaxFieldSize(), 4096u);
-  EXPECT_EQ(MaxFormParts(), 12u);
-  unsetenv(kMaxFieldSizeVariable);
+  EXPECT_EQ(AnsiCodePage(), 1252u);
+  Settings wrong = changed;
+  wrong.maxFormParts = 3;
+  wrong.ansiCodePage = 12345;
+  EXPECT_FALSE(InstallSettings(wrong));
+  EXPECT_EQ(MaxFormParts(), 7u) << "a refused install changes nothing";
+  ASSERT_TRUE(InstallSettings(before));
 }
 
 }  // namespace

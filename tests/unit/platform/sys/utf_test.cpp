@@ -53,6 +53,17 @@ TEST(Utf16ToUtf8, PairsAndLoneSurrogates) {
   EXPECT_EQ(Utf16ToUtf8(u"x\xD83D"), "x\xEF\xBF\xBD");
 }
 
+// The exact form refuses what the plain one would replace.
+TEST(Utf16ToUtf8Exact, RefusesUnpairedSurrogates) {
+  EXPECT_EQ(Utf16ToUtf8Exact(u"\u00E9\uD55C\U0001F600").value_or("<none>"),
+            "\xC3\xA9\xED\x95\x9C\xF0\x9F\x98\x80");
+  for (const std::u16string& bad :
+       {std::u16string(1, char16_t{0xD800}), std::u16string(1, char16_t{0xDC00}),
+        std::u16string{char16_t{0xD800}, u'a'}}) {
+    EXPECT_FALSE(Utf16ToUtf8Exact(bad)) << "unit " << std::hex << static_cast<int>(bad[0]);
+  }
+}
+
 TEST(Utf16ToUtf8, RoundTripsEveryBmpCharacterAndSomeAstral) {
   std::u16string all;
   for (char32_t c = 1; c < 0x10000; ++c) {

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 
-#include "platform/registry/detail/fault_hook.h"
 #include "platform/registry/status.h"
 #include "unit/platform/registry/test_files.h"
 
