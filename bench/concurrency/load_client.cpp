@@ -8,7 +8,7 @@
 //     open; first-response latency per connection, from its connect() to
 //     the last byte of its response. Prints once every connection was
 //     answered or failed (or 30 s passed), then holds them HOLD_S seconds.
-//   load_client poll URL
+//   load_client poll URL   (LOAD_CLIENT_TRACE=1: each poll on stderr)
 //     Fetches URL every 100 ms on one kept-alive connection until SIGTERM.
 //   load_client uploads N RATE FILE URL POLL_URL
 //     N multipart uploads of FILE at once, each sent at RATE bytes/s, while
@@ -235,6 +235,8 @@ int Poll(const Target& t) {
   std::vector<double> ms;
   unsigned failures = 0;
   int fd = -1;
+  const bool trace = std::getenv("LOAD_CLIENT_TRACE") != nullptr;  // each poll on stderr
+  const auto begin = Clock::now();
   while (!stopPolling) {
     const auto started = Clock::now();
     if (fd < 0) fd = Connect(t.port, false);
@@ -246,6 +248,7 @@ int Poll(const Target& t) {
     } else {
       ms.push_back(one);
     }
+    if (trace) std::fprintf(stderr, "poll %.0f %.1f\n", Ms(started - begin), one);
     std::this_thread::sleep_until(started + kPollEvery);
   }
   std::printf("{\"pollFailures\":%u,%s}\n", failures, Summary(ms).c_str());
