@@ -179,7 +179,8 @@ void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
   if (ec == asio::error::operation_aborted || stopping_.load() || !acceptor_.is_open()) return;
   // A burst of connections is taken in one go: the rest of the backlog is
   // accepted here without a trip through the reactor for each.
-  for (unsigned taken = 0; Accepted(ec, std::move(socket)); ++taken) {
+  for (unsigned taken = 1; Accepted(ec, std::move(socket)); ++taken) {
+    if (stopping_.load()) return;
     if (taken >= kAcceptBatch) return Accept();
     socket = tcp::socket(io_);
     acceptor_.accept(socket, ec);
