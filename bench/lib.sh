@@ -47,12 +47,14 @@ remove_workdir() {
   rm -rf "$work"
 }
 
-# free_port: prints a TCP port nothing listens on at the moment.
+# free_port: prints a TCP port no socket uses at the moment. Any socket
+# counts, not only listening ones: a load client's thousands of connections
+# hold local ports a server then cannot bind.
 free_port() {
   local p
   for _ in $(seq 200); do
     p=$((20000 + RANDOM % 40000))
-    [[ -z "$(ss -Htln "sport = :$p" 2>/dev/null)" ]] && { echo "$p"; return; }
+    [[ -z "$(ss -Htan "sport = :$p" 2>/dev/null)" ]] && { echo "$p"; return; }
   done
   die "no free port found"
 }

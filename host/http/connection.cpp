@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "host/http/detail/ascii.h"
 #include "host/http/detail/recorded_exchange.h"
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
@@ -246,12 +247,17 @@ class Connection : public std::enable_shared_from_this<Connection> {
     const auto method = parser_->get().method();
     if (method != http::verb::get && method != http::verb::head) return false;
     if (parser_->chunked() || parser_->content_length().value_or(0) != 0) return false;
-    RequestHead head = HeadOf(*parser_, ends_, ctx_);
-    if (!FramingProblem(head).empty()) return false;
+    const auto target = parser_->get().target();
     std::string_view path;
     std::string_view query;
-    SplitTarget(head.target, path, query);
+    SplitTarget(std::string_view(target.data(), target.size()), path, query);
     const ProbePath probe = ProbeOf(path);
+    // A page is resolved by the worker that runs it: no file lookup twice,
+    // and the I/O thread is free again at once.
+    if (probe == ProbePath::kNone && NamesPage(path)) return false;
+    RequestHead head = HeadOf(*parser_, ends_, ctx_);
+    if (!FramingProblem(head).empty()) return false;
+    SplitTarget(head.target, path, query);
     const Route route = probe == ProbePath::kNone ? ctx_.router.Resolve(path) : Route{};
     if (probe == ProbePath::kNone && route.kind != Route::Kind::kStatic) return false;
     try {
@@ -280,6 +286,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
                         self->SendFile();
                       });
     return true;
+  }
+
+  // True for a path ending in ".asp" while no upload folder is set (where
+  // such a file would be static).
+  bool NamesPage(std::string_view path) const {
+    return ctx_.options.uploadFolders.empty() && path.size() >= 4 &&
+           detail::EqualsNoCase(path.substr(path.size() - 4), ".asp");
   }
 
   enum class ProbePath { kNone, kStatus, kPing };

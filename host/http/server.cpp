@@ -31,6 +31,9 @@ constexpr std::size_t kWorkerStackBytes = std::size_t{8} << 20;
 constexpr auto kPoolTick = std::chrono::milliseconds(10);
 // accept() out of descriptors: try again after this, not in a busy loop.
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
+// Connections accepted in one turn of the acceptor before it yields the
+// strand to its timers.
+constexpr unsigned kAcceptBatch = 64;
 // Descriptors kept for the pages' own files beyond the connections.
 constexpr rlim_t kSpareDescriptors = 256;
 constexpr unsigned kMaxIoThreads = 4;
@@ -145,6 +148,9 @@ bool Server::Start(std::string& error) {
                      std::to_string(options_.port) + ": " + ec.message(),
              false;
   }
+  // Accepts beyond the first of a turn must not block (see OnAccept).
+  if (acceptor_.non_blocking(true, ec); ec)
+    return error = "cannot accept without blocking: " + ec.message(), false;
   port_ = acceptor_.local_endpoint().port();
   options_.maxConnections = RaiseDescriptorLimit(options_.maxConnections);
   watchdog_ = std::make_unique<Watchdog>(
@@ -171,6 +177,18 @@ void Server::Accept() {
 
 void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
   if (ec == asio::error::operation_aborted || stopping_.load() || !acceptor_.is_open()) return;
+  // A burst of connections is taken in one go: the rest of the backlog is
+  // accepted here without a trip through the reactor for each.
+  for (unsigned taken = 1; Accepted(ec, std::move(socket)); ++taken) {
+    if (stopping_.load()) return;
+    if (taken >= kAcceptBatch) return Accept();
+    socket = tcp::socket(io_);
+    acceptor_.accept(socket, ec);
+    if (ec == asio::error::would_block || ec == asio::error::try_again) return Accept();
+  }
+}
+
+bool Server::Accepted(boost::system::error_code ec, tcp::socket socket) {
   if (const int injected = ec ? 0 : SocketFaults::OnAccept()) {
     ec.assign(injected, boost::system::system_category());
     socket = tcp::socket(io_);  // the connection closes unanswered
@@ -180,7 +198,7 @@ void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
     acceptRetry_.async_wait([this](const boost::system::error_code& waited) {
       if (!waited && !stopping_.load()) Accept();
     });
-    return;
+    return false;
   }
   if (!ec) {
     boost::system::error_code ignored;
@@ -191,7 +209,7 @@ void Server::OnAccept(boost::system::error_code ec, tcp::socket socket) {
       RefuseConnection(std::move(socket), *context_);
     // else: closed unanswered, so a flood cannot grow the refusals either.
   }
-  Accept();
+  return true;
 }
 
 // Requests that waited in the queue too long get 503 with Retry-After; the

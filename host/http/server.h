@@ -67,6 +67,9 @@ class Server {
  private:
   void Accept();
   void OnAccept(boost::system::error_code ec, boost::asio::ip::tcp::socket socket);
+  // Serves or refuses one accepted connection; false when accepting must
+  // pause (out of descriptors: a timer resumes it).
+  bool Accepted(boost::system::error_code ec, boost::asio::ip::tcp::socket socket);
   void ExpireQueued();
   void OnStrand(std::function<void()> work);
   bool WaitForIdle(std::chrono::milliseconds limit);

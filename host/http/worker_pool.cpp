@@ -1,5 +1,8 @@
 #include "host/http/worker_pool.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 
 namespace vant::host::http {
@@ -12,6 +15,16 @@ constexpr auto kStalled = std::chrono::milliseconds(10);
 // The oldest waiting request waited this long: add one worker.
 constexpr auto kSlowQueue = std::chrono::milliseconds(50);
 
+// A worker runs an upload as a batch thread: it wakes for every piece its
+// client sends, and hundreds of uploads waking at once must not preempt the
+// I/O threads or the workers of short requests (a progress window's poll).
+// Switching between the two fair policies needs no privilege; a failure
+// leaves the thread as it was.
+void RunAsBatch(bool batch) {
+  sched_param param{};
+  (void)pthread_setschedparam(pthread_self(), batch ? SCHED_BATCH : SCHED_OTHER, &param);
+}
+
 }  // namespace
 
 WorkerPool::WorkerPool(WorkerLimits limits) : limits_(limits) {}
@@ -19,7 +32,7 @@ WorkerPool::WorkerPool(WorkerLimits limits) : limits_(limits) {}
 WorkerPool::~WorkerPool() { Join(); }
 
 bool WorkerPool::Submit(Task task) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (joining_ || short_.size() + uploads_.size() >= limits_.maxQueued) return false;
   auto& queue = task.upload ? uploads_ : short_;
   queue.push_back({std::move(task), Clock::now()});
@@ -32,6 +45,8 @@ bool WorkerPool::Submit(Task task) {
   if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers &&
       (upload || shortBusy < limits_.eager))
     StartWorkerLocked(!upload);
+  // The woken worker must not find the lock still held.
+  lock.unlock();
   wake_.notify_one();
   return true;
 }
@@ -141,8 +156,10 @@ void WorkerPool::WorkerLoop(bool forShort) {
       ++busy_;
       if (upload) ++uploadsBusy_;
       lock.unlock();
+      if (upload) RunAsBatch(true);
       task.run();
       task = {};  // release what the task holds before counting it done
+      if (upload) RunAsBatch(false);
       lock.lock();
       --busy_;
       if (upload) --uploadsBusy_;

@@ -1,6 +1,7 @@
 #include "host/http/worker_pool.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <future>
@@ -115,6 +116,20 @@ TEST(WorkerPool, GrowsWhenItsWorkersBlockAndShrinksToItsSpares) {
   EXPECT_TRUE(Eventually([&] { return gate.done == 8; }));
   EXPECT_TRUE(Eventually([&] { return pool.Snapshot().workers == 1; }))
       << pool.Snapshot().workers << " workers left";
+}
+
+// One worker runs an upload, then a short task: only the upload may run at
+// the policy that lets the short requests' threads go first.
+TEST(WorkerPool, UploadsRunAsBatchThreadsShortTasksDoNot) {
+  WorkerPool pool(Limits(1, 1, 10));
+  for (const bool upload : {true, false, true, false}) {
+    std::promise<int> policy;
+    WorkerPool::Task task;
+    task.upload = upload;
+    task.run = [&] { policy.set_value(sched_getscheduler(0)); };
+    ASSERT_TRUE(pool.Submit(std::move(task)));
+    EXPECT_EQ(policy.get_future().get(), upload ? SCHED_BATCH : SCHED_OTHER) << upload;
+  }
 }
 
 }  // namespace
