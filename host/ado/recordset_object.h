@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "host/ado/connection_string.h"
-#include "host/ado/interfaces/recordset.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/recordset_data.h"
 
 namespace vant::host::ado {

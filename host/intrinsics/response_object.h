@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "host/intrinsics/interfaces/asp_response.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 #include "host/intrinsics/response_cookies_object.h"
 

@@ -1,6 +1,6 @@
 #include "host/intrinsics/server_object.h"
 
-#include "host/intrinsics/error_object.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/error_record.h"
 #include "host/ado/ado_objects.h"
 #include "host/intrinsics/map_path.h"

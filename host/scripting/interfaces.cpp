@@ -1,4 +1,4 @@
-#include "host/scripting/interfaces/file_system.h"
+#include "host/scripting/interfaces.h"
 
 namespace vant::host::scripting {
 

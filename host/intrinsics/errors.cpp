@@ -1,4 +1,4 @@
-#include "host/intrinsics/error_object.h"
+#include "host/intrinsics/errors.h"
 
 #include "host/intrinsics/error_record.h"
 

@@ -1,4 +1,4 @@
-#include "host/ado/interfaces/recordset.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

@@ -1,4 +1,4 @@
-#include "host/intrinsics/interfaces/asp_response.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 
