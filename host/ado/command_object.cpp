@@ -3,7 +3,7 @@
 #include "host/ado/ado_error.h"
 #include "host/ado/connection_access.h"
 #include "host/ado/execute.h"
-#include "host/ado/interfaces/connection.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/parameters_object.h"
 #include "host/ado/recordset_object.h"
 

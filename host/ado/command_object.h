@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/ado/connection_string.h"
-#include "host/ado/interfaces/command.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

@@ -6,7 +6,7 @@
 
 #include "host/ado/connection_string.h"
 #include "host/ado/database.h"
-#include "host/ado/interfaces/connection.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ado/interfaces/errors.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/outcome.h"
 
 namespace vant::host::ado {

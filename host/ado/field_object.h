@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "host/ado/interfaces/field.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/recordset_data.h"
 
 namespace vant::host::ado {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "host/ado/interfaces/fields.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/outcome.h"
 #include "host/ado/recordset_data.h"
 

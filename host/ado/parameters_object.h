@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ado/interfaces/command.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/outcome.h"
 
 namespace vant::host::ado {

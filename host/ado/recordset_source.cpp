@@ -1,7 +1,7 @@
 #include "host/ado/recordset_source.h"
 
 #include "host/ado/ado_error.h"
-#include "host/ado/interfaces/connection.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/recordset_loader.h"
 
 namespace vant::host::ado {

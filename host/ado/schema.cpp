@@ -5,7 +5,7 @@
 
 #include "host/ado/ado_error.h"
 #include "host/ado/execute.h"
-#include "host/ado/interfaces/connection.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "host/ado/interfaces/stream.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

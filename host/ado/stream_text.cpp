@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "host/ado/interfaces/stream.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/stream_buffer.h"
 #include "platform/automation/automation.h"
 #include "platform/sys/code_page.h"

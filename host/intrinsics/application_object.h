@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "host/intrinsics/interfaces/asp_application.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 
 namespace vant::host::intrinsics {

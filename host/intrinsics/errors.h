@@ -1,7 +1,7 @@
 // What Server.GetLastError returns: a snapshot of the page's last error.
 #pragma once
 
-#include "host/intrinsics/interfaces/asp_error.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_error.h"
 
 namespace vant::host::intrinsics {

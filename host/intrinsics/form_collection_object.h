@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/intrinsics/interfaces/asp_request_dictionary.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/url_encoded.h"
 
 namespace vant::host::intrinsics {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/interfaces/asp_read_cookie.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/interfaces/asp_request_dictionary.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "host/intrinsics/form_collection_object.h"
-#include "host/intrinsics/interfaces/asp_request.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 #include "host/intrinsics/request_body.h"
 #include "host/intrinsics/request_cookies_object.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/intrinsics/interfaces/asp_response_cookies.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 #include "host/intrinsics/write_cookie_object.h"
 

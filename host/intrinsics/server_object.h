@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "host/intrinsics/interfaces/asp_server.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/page_core.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/intrinsics/interfaces/asp_request_dictionary.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/server_variables.h"
 
 namespace vant::host::intrinsics {

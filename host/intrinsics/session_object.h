@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "host/intrinsics/interfaces/asp_session.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 
 namespace vant::host::intrinsics {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/intrinsics/interfaces/asp_string_list.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

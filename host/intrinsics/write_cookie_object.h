@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/interfaces/asp_write_cookie.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 
 namespace vant::host::intrinsics {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "host/scripting/interfaces/dictionary.h"
+#include "host/scripting/interfaces.h"
 
 namespace vant::host::scripting {
 
