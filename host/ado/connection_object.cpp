@@ -1,11 +1,10 @@
-#include "host/ado/connection_object.h"
+#include "host/ado/ado_objects.h"
 
 #include "host/ado/ado_error.h"
 #include "host/ado/connection_access.h"
 #include "host/ado/database.h"
 #include "host/ado/errors_object.h"
 #include "host/ado/execute.h"
-#include "host/ado/recordset_object.h"
 #include "host/ado/schema.h"
 #include "host/ado/transaction.h"
 

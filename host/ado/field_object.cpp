@@ -1,4 +1,4 @@
-#include "host/ado/field_object.h"
+#include "host/ado/ado_objects.h"
 
 #include "host/ado/ado_error.h"
 #include "host/ado/field_ops.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/ado/ado_error.h"
+#include "host/ado/ado_objects.h"
 #include "host/ado/blob_io.h"
-#include "host/ado/fields_object.h"
 #include "host/ado/row_codec.h"
 #include "host/ado/row_writer.h"
 

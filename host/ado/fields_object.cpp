@@ -1,9 +1,8 @@
-#include "host/ado/fields_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <vector>
 
 #include "host/ado/ado_error.h"
-#include "host/ado/field_object.h"
 #include "host/ado/field_ops.h"
 
 namespace vant::host::ado {

@@ -1,9 +1,8 @@
-#include "host/ado/recordset_object.h"
+#include "host/ado/ado_objects.h"
 
 #include "host/ado/ado_error.h"
 #include "host/ado/connection_access.h"
 #include "host/ado/field_ops.h"
-#include "host/ado/fields_object.h"
 #include "host/ado/recordset_cursor.h"
 #include "host/ado/recordset_source.h"
 #include "host/ado/recordset_view.h"

@@ -1,4 +1,4 @@
-#include "host/ado/stream_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <algorithm>
 #include <cmath>

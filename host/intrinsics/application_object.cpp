@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "host/intrinsics/contents_object.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 
 namespace vant::host::intrinsics {
 

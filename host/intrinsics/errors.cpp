@@ -1,8 +1,10 @@
 #include "host/intrinsics/errors.h"
 
-#include "host/intrinsics/error_record.h"
-
 namespace vant::host::intrinsics {
+
+HRESULT PageEnded(std::u16string_view source) noexcept {
+  return RaiseError(E_UNEXPECTED, source, u"The page has ended.");
+}
 
 HRESULT ErrorObject::Text(const std::u16string& value, Bstr* out) {
   if (out == nullptr) return E_POINTER;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 #include "platform/automation/automation.h"
 
 namespace vant::host::intrinsics {

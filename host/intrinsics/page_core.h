@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/http/exchange.h"
-#include "host/intrinsics/page_error.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/page_executor.h"
 #include "host/intrinsics/site_config.h"
 #include "host/session/application_state.h"

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "host/http/exchange.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/page_core.h"
-#include "host/intrinsics/page_error.h"
 #include "host/intrinsics/page_executor.h"
 #include "host/intrinsics/site_config.h"
 #include "host/session/application_state.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/string_list_object.h"
 #include "host/intrinsics/text_codec.h"

@@ -4,7 +4,7 @@
 
 #include "host/http/http_date.h"
 #include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/text_encode.h"
 #include "platform/sys/code_page.h"

@@ -1,8 +1,7 @@
 #include "host/intrinsics/server_object.h"
 
-#include "host/intrinsics/errors.h"
-#include "host/intrinsics/error_record.h"
 #include "host/ado/ado_objects.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"

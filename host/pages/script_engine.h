@@ -23,7 +23,6 @@
 #include "host/pages/line_map.h"
 #include "host/pages/page_directives.h"
 #include "host/pages/source_loader.h"
-#include "host/pages/translate_error.h"
 #include "host/pages/translator.h"
 #include "platform/automation/automation.h"
 

@@ -1,4 +1,4 @@
-#include "host/pages/file_source_loader.h"
+#include "host/pages/source_loader.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,5 +1,9 @@
-// The interpreter's native stack check, named in the generated duk_config.h
-// (see ../duktape.cmake). The engine calls it wherever its C recursion
+// The interpreter's hooks named in the generated duk_config.h (see
+// ../duktape.cmake): the execution-timeout check and the native stack check.
+// They live in the engine's own library so that every program linking the
+// engine links its hooks too.
+//
+// The native stack check: the engine calls it wherever its C recursion
 // deepens: calls, regular expressions, JSON, CBOR. Several heaps may nest on
 // one thread (a page executing another runs a heap of its own inside a call
 // of the first), each with its own depth counters, so only the thread's
@@ -8,6 +12,7 @@
 #include <cstdint>
 
 #include "duktape.h"
+#include "host/pages/script_interrupt.h"
 #include "platform/sys/thread_stack.h"
 
 namespace {
@@ -43,4 +48,11 @@ extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_er
   const std::uintptr_t floor = completing_error != 0 ? t_floors.completingError : t_floors.normal;
   const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
   return here < floor ? 1 : 0;
+}
+
+// udata is the heap's user data: the ScriptInterrupt of the running page, or
+// null for a heap that never stops.
+extern "C" duk_bool_t vant_duk_exec_timeout_check(void* udata) {
+  const auto* interrupt = static_cast<const vant::host::pages::ScriptInterrupt*>(udata);
+  return interrupt != nullptr && interrupt->ShouldStop() ? 1 : 0;
 }

@@ -1,4 +1,4 @@
-#include "host/ado/connection_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 
 #include "ado_test_support.h"
 #include "host/ado/ado_error.h"
-#include "host/ado/ado_objects.h"
 
 namespace vant::host::ado {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/ado/recordset_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 

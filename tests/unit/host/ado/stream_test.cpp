@@ -1,4 +1,4 @@
-#include "host/ado/stream_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 #include "ado_test_support.h"
 #include "host/ado/ado_error.h"
-#include "host/ado/ado_objects.h"
 #include "platform/fs/fault_injection.h"
 
 namespace vant::host::ado {

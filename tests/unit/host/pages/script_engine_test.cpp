@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "engine_test_support.h"
-#include "host/pages/file_source_loader.h"
+#include "host/pages/source_loader.h"
 #include "platform/sys/ansi_code_page.h"
 #include "platform/sys/thread_stack.h"
 
