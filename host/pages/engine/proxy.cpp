@@ -231,11 +231,7 @@ void PushObject(duk_context* ctx, IDispatch* object) {
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return nullptr;
-  duk_get_prop_string(ctx, index, kObjectSlot);
-  RunState& state = RunState::Of(ctx);
-  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
-  duk_pop(ctx);
-  return slot ? state.objects.Find(*slot) : nullptr;
+  return RunState::Stored(ctx, index, kObjectSlot, &RunState::objects);
 }
 
 IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {

@@ -69,6 +69,20 @@ class RunState {
   double SlotKey(std::uint32_t slot) const;
   // The slot a stored key names, when the key is this run's.
   std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
+  // The item of the running page's `table` that the script object at
+  // `index` names by the slot key in its `key` property; nullptr when the
+  // value is not an object, has no such key, or names another run's slot or
+  // a removed one.
+  template <class T>
+  static T* Stored(duk_context* ctx, duk_idx_t index, const char* key,
+                   SlotTable<T> RunState::*table) {
+    if (!duk_is_object(ctx, index)) return nullptr;
+    duk_get_prop_string(ctx, index, key);
+    RunState& state = Of(ctx);
+    const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
+    duk_pop(ctx);
+    return slot ? (state.*table).Find(*slot) : nullptr;
+  }
 
   const PageContext& context;
   SlotTable<ObjectSlot> objects;
