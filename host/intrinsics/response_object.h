@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "host/intrinsics/cookies_object.h"
 #include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
-#include "host/intrinsics/response_cookies_object.h"
 
 namespace vant::host::intrinsics {
 

@@ -1,4 +1,4 @@
-#include "host/intrinsics/response_cookies_object.h"
+#include "host/intrinsics/cookies_object.h"
 
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/key_members.h"
@@ -21,7 +21,8 @@ void* ResponseCookiesObject::FindExtraInterface(const IID& iid) {
 
 HRESULT ResponseCookiesObject::Find(const Variant& key, WriteCookieObject** out) {
   if (auto position = PositionOf(key)) {
-    if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.size()) return BadPosition();
+    if (*position < 1 || static_cast<std::size_t>(*position) > cookies_.size())
+      return BadPosition();
     *out = cookies_[static_cast<std::size_t>(*position - 1)].get();
     return S_OK;
   }
@@ -68,12 +69,14 @@ HRESULT ResponseCookiesObject::get_Count(std::int32_t* out) {
 }
 
 HRESULT ResponseCookiesObject::get_Key(const Variant& position, Variant* out) {
-  return KeyAtPosition(kSource, kOutOfRange, cookies_,
-                       [](const auto& c) { return c->Cookie().name; }, position, out);
+  return KeyAtPosition(
+      kSource, kOutOfRange, cookies_, [](const auto& c) { return c->Cookie().name; }, position,
+      out);
 }
 
 HRESULT ResponseCookiesObject::get__NewEnum(IUnknown** out) {
-  return KeyEnumerator(kSource, cookies_, [](const auto& c) { return c->Cookie().name; }, out);
+  return KeyEnumerator(
+      kSource, cookies_, [](const auto& c) { return c->Cookie().name; }, out);
 }
 
 std::vector<std::string> ResponseCookiesObject::SetCookieHeaders(std::uint32_t codePage) const {
