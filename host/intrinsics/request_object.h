@@ -9,11 +9,11 @@
 
 #include <memory>
 
+#include "host/intrinsics/cookies_object.h"
 #include "host/intrinsics/form_collection_object.h"
 #include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/page_core.h"
 #include "host/intrinsics/request_body.h"
-#include "host/intrinsics/request_cookies_object.h"
 #include "host/intrinsics/server_variables_object.h"
 
 namespace vant::host::intrinsics {
