@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 

@@ -16,7 +16,7 @@
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/key_members.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 #include "host/intrinsics/write_cookie_object.h"
 
 namespace vant::host::intrinsics {

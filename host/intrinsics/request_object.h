@@ -12,9 +12,9 @@
 #include "host/intrinsics/cookies_object.h"
 #include "host/intrinsics/form_collection_object.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/page_core.h"
 #include "host/intrinsics/request_body.h"
 #include "host/intrinsics/server_variables_object.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 

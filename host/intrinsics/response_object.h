@@ -13,7 +13,7 @@
 
 #include "host/intrinsics/cookies_object.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 

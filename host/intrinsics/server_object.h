@@ -6,7 +6,7 @@
 
 #include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/object_factory.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 

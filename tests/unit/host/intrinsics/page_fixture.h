@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/intrinsics/page_state.h"
+#include "host/intrinsics/page_intrinsics.h"
 #include "unit/host/intrinsics/fake_exchange.h"
 
 namespace vant::test {

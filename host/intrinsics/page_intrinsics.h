@@ -17,8 +17,8 @@
 
 #include "host/http/exchange.h"
 #include "host/intrinsics/errors.h"
-#include "host/intrinsics/page_core.h"
 #include "host/intrinsics/page_executor.h"
+#include "host/intrinsics/shared_page_state.h"
 #include "host/intrinsics/site_config.h"
 #include "host/session/application_state.h"
 #include "host/session/session_lease.h"

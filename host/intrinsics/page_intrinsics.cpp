@@ -1,4 +1,4 @@
-#include "host/intrinsics/page_state.h"
+#include "host/intrinsics/page_intrinsics.h"
 
 #include "host/intrinsics/application_object.h"
 #include "host/intrinsics/request_object.h"

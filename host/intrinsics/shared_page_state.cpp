@@ -1,4 +1,4 @@
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 
 #include <utility>
 

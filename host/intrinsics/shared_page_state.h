@@ -55,7 +55,7 @@ struct PageCore {
   // for a session this request created.
   std::string sessionKey;
   session::ApplicationState& application;
-  PageExecutor* const executor;  // may be null
+  PageExecutor* const executor;                // may be null
   host::IScriptingContext* context = nullptr;  // owned by PageState
   const std::chrono::steady_clock::time_point started;
 
