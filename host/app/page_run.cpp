@@ -123,10 +123,11 @@ void PageRun::Serve(const std::string& virtualPath) {
   session::SessionLease lease = TakeSession(*compiled);
   const bool newSession = lease && lease.IsNew();
   std::string sessionKey = SessionKey(lease);
-  const intrinsics::PageInfo info{virtualPath, compiled->directives.codePage.value_or(0),
-                                  static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
-  page_ = intrinsics::PageState::Create(exchange_, site_.Site(), info, std::move(lease),
-                                        site_.Application(), this);
+  const intrinsics::RequestedPage info{
+      virtualPath, compiled->directives.codePage.value_or(0),
+      static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
+  page_ = intrinsics::PageIntrinsics::Create(exchange_, site_.Site(), info, std::move(lease),
+                                             site_.Application(), this);
   page_->SetSessionKey(std::move(sessionKey));
   RunGlobalEvents(newSession);
   if (!page_->EndRequested()) {
@@ -166,9 +167,9 @@ void PageRun::RunGlobalEvents(bool newSession) {
 }
 
 pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
-  pages::PageContext context;
+  pages::PageBindings context;
   context.globals = GlobalsOf(page_->Objects());
-  intrinsics::PageState* state = page_.get();
+  intrinsics::PageIntrinsics* state = page_.get();
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
   context.createObject = [state](std::u16string_view progId, ComPtr<IDispatch>* out) {

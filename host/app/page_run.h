@@ -47,7 +47,7 @@ class PageRun final : public intrinsics::PageExecutor {
 
   SiteHandler& site_;
   http::Exchange& exchange_;
-  std::unique_ptr<intrinsics::PageState> page_;
+  std::unique_ptr<intrinsics::PageIntrinsics> page_;
   int nesting_ = 0;  // pages running inside the requested one now
   pages::ScriptError nestedFailure_;
 };

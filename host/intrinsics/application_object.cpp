@@ -61,7 +61,7 @@ HRESULT ApplicationObject::Unlock() {
   return S_OK;
 }
 
-void ReleaseApplicationLocks(PageCore& core) {
+void ReleaseApplicationLocks(SharedPageState& core) {
   for (; core.applicationLocks > 0; --core.applicationLocks) core.application.lock.unlock();
 }
 

@@ -87,7 +87,7 @@ class ResponseCookiesObject final
   static constexpr std::u16string_view kOutOfRange =
       u"The index is outside the cookies of the response.";
 
-  explicit ResponseCookiesObject(std::shared_ptr<PageCore> core) : core_(std::move(core)) {}
+  explicit ResponseCookiesObject(std::shared_ptr<SharedPageState> core) : core_(std::move(core)) {}
 
   // The cookie named `key`, created on first use.
   HRESULT get_Item(const Variant& key, Variant* out) override;
@@ -104,7 +104,7 @@ class ResponseCookiesObject final
   // one); creates a named one when missing. Null with a record on failure.
   HRESULT Find(const Variant& key, WriteCookieObject** out);
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
   std::vector<ComPtr<WriteCookieObject>> cookies_;
 };
 

@@ -9,7 +9,7 @@
 
 namespace vant::host::intrinsics {
 
-PageState::PageState(std::shared_ptr<PageCore> core, session::SessionLease lease)
+PageIntrinsics::PageIntrinsics(std::shared_ptr<SharedPageState> core, session::SessionLease lease)
     : core_(std::move(core)), lease_(std::move(lease)) {
   auto request = RequestObject::Create(core_);
   response_ = ResponseObject::Create(core_);
@@ -33,34 +33,33 @@ PageState::PageState(std::shared_ptr<PageCore> core, session::SessionLease lease
   if (session) session_ = ComPtr<IDispatch>(session.get());
 }
 
-std::unique_ptr<PageState> PageState::Create(http::Exchange& exchange, const SiteConfig& site,
-                                             const PageInfo& page, session::SessionLease lease,
-                                             session::ApplicationState& application,
-                                             PageExecutor* executor) {
+std::unique_ptr<PageIntrinsics> PageIntrinsics::Create(
+    http::Exchange& exchange, const SiteConfig& site, const RequestedPage& page,
+    session::SessionLease lease, session::ApplicationState& application, PageExecutor* executor) {
   if (lease && lease.IsNew())
     exchange.AddHeader("Set-Cookie", lease.CookieHeader(exchange.Request().CameOverHttps()));
-  auto core = std::make_shared<PageCore>(exchange, site, page, lease ? lease.Get() : nullptr,
-                                         application, executor);
-  return std::unique_ptr<PageState>(new PageState(std::move(core), std::move(lease)));
+  auto core = std::make_shared<SharedPageState>(exchange, site, page, lease ? lease.Get() : nullptr,
+                                                application, executor);
+  return std::unique_ptr<PageIntrinsics>(new PageIntrinsics(std::move(core), std::move(lease)));
 }
 
-PageState::~PageState() { EndPage(); }
+PageIntrinsics::~PageIntrinsics() { EndPage(); }
 
-Intrinsics PageState::Objects() const {
+Intrinsics PageIntrinsics::Objects() const {
   return Intrinsics{request_, ComPtr<IDispatch>(response_.get()), ComPtr<IDispatch>(server_.get()),
                     session_, application_};
 }
 
-HRESULT PageState::CreateUnboundObject(std::u16string_view progId, ComPtr<IDispatch>* out) {
+HRESULT PageIntrinsics::CreateUnboundObject(std::u16string_view progId, ComPtr<IDispatch>* out) {
   Activation made = server_->Activate(progId);
   if (Failed(made.status)) return made.status;
   *out = std::move(made.object);
   return S_OK;
 }
 
-host::IScriptingContext* PageState::ScriptingContext() const { return context_.get(); }
+host::IScriptingContext* PageIntrinsics::ScriptingContext() const { return context_.get(); }
 
-void PageState::EndPageObjects() {
+void PageIntrinsics::EndPageObjects() {
   // Taken out first: an OnEndPage that creates objects must not grow the
   // list being walked.
   std::vector<PageObject> objects = std::move(core_->objects);
@@ -73,7 +72,7 @@ void PageState::EndPageObjects() {
   objects.clear();
 }
 
-void PageState::EndPage() {
+void PageIntrinsics::EndPage() {
   if (ended_) return;
   ended_ = true;
   try {

@@ -1,8 +1,9 @@
-// PageState: one page request's intrinsic objects and everything they
+// PageIntrinsics: one page request's intrinsic objects and everything they
 // share, built by the page handler before the script runs and ended after.
 //
-//   auto page = PageState::Create(exchange, site, info, std::move(lease), application, executor);
-//   Intrinsics objects = page->Objects();   // Request, Response, Server, Session, Application
+//   auto page = PageIntrinsics::Create(exchange, site, requested, std::move(lease),
+//                                      application, executor);
+//   Intrinsics objects = page->Objects();  // Request, Response, Server, Session, Application
 //   ... run the script; it stops when page->EndRequested() turns true ...
 //   page->EndPage();
 //
@@ -41,19 +42,20 @@ struct Intrinsics {
   ComPtr<IDispatch> application;
 };
 
-class PageState {
+class PageIntrinsics {
  public:
   // `lease` may be empty (a page without session state). When its session
   // is new, the response carries the session cookie. `executor` may be null
   // (Execute and Transfer then fail). Exchange, application and executor
-  // must outlive the PageState.
-  static std::unique_ptr<PageState> Create(http::Exchange& exchange, const SiteConfig& site,
-                                           const PageInfo& page, session::SessionLease lease,
-                                           session::ApplicationState& application,
-                                           PageExecutor* executor);
-  ~PageState();
-  PageState(const PageState&) = delete;
-  PageState& operator=(const PageState&) = delete;
+  // must outlive the PageIntrinsics.
+  static std::unique_ptr<PageIntrinsics> Create(http::Exchange& exchange, const SiteConfig& site,
+                                                const RequestedPage& page,
+                                                session::SessionLease lease,
+                                                session::ApplicationState& application,
+                                                PageExecutor* executor);
+  ~PageIntrinsics();
+  PageIntrinsics(const PageIntrinsics&) = delete;
+  PageIntrinsics& operator=(const PageIntrinsics&) = delete;
 
   Intrinsics Objects() const;
   // The context components receive in OnStartPage.
@@ -96,10 +98,10 @@ class PageState {
   void EndPage();
 
  private:
-  PageState(std::shared_ptr<PageCore> core, session::SessionLease lease);
+  PageIntrinsics(std::shared_ptr<SharedPageState> core, session::SessionLease lease);
   void EndPageObjects();
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
   session::SessionLease lease_;
   ComPtr<IDispatch> request_;
   ComPtr<ResponseObject> response_;

@@ -16,7 +16,7 @@ constexpr std::u16string_view kSource = kRequestSource;
 constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 
 // Physical paths for PATH_TRANSLATED and APPL_PHYSICAL_PATH, in Windows syntax.
-ServerFacts MakeFacts(const PageCore& core) {
+ServerFacts MakeFacts(const SharedPageState& core) {
   ServerFacts facts;
   facts.head = &core.exchange->Request();
   facts.scriptPath = core.page.virtualPath;
@@ -49,7 +49,7 @@ HRESULT HandOut(const ComPtr<T>& object, I** out) {
 
 }  // namespace
 
-RequestObject::RequestObject(std::shared_ptr<PageCore> core)
+RequestObject::RequestObject(std::shared_ptr<SharedPageState> core)
     : core_(std::move(core)), body_(*core_->exchange) {}
 
 void* RequestObject::FindExtraInterface(const IID& iid) {

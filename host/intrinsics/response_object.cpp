@@ -26,7 +26,7 @@ std::int64_t NowUnixSeconds() {
 
 }  // namespace
 
-ResponseObject::ResponseObject(std::shared_ptr<PageCore> core)
+ResponseObject::ResponseObject(std::shared_ptr<SharedPageState> core)
     : core_(std::move(core)), contentType_(kDefaultContentType), status_(kDefaultStatus) {}
 
 void* ResponseObject::FindExtraInterface(const IID& iid) {

@@ -11,7 +11,7 @@ namespace vant::host::intrinsics {
 class SessionObject final : public ComObject<SessionObject, DispatchImpl<IAspSession>> {
  public:
   // core->session must be set.
-  explicit SessionObject(std::shared_ptr<PageCore> core) : core_(std::move(core)) {}
+  explicit SessionObject(std::shared_ptr<SharedPageState> core) : core_(std::move(core)) {}
 
   HRESULT get_CodePage(std::int32_t* out) override;
   HRESULT put_Timeout(std::int32_t minutes) override;
@@ -32,7 +32,7 @@ class SessionObject final : public ComObject<SessionObject, DispatchImpl<IAspSes
  private:
   session::Session& Session() const { return *core_->session; }
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
 };
 
 }  // namespace vant::host::intrinsics

@@ -6,9 +6,9 @@
 
 namespace vant::host::intrinsics {
 
-PageCore::PageCore(http::Exchange& exchange, SiteConfig site, PageInfo page,
-                   std::shared_ptr<session::Session> session,
-                   session::ApplicationState& application, PageExecutor* executor)
+SharedPageState::SharedPageState(http::Exchange& exchange, SiteConfig site, RequestedPage page,
+                                 std::shared_ptr<session::Session> session,
+                                 session::ApplicationState& application, PageExecutor* executor)
     : exchange(&exchange),
       site(std::move(site)),
       page(std::move(page)),
@@ -19,25 +19,25 @@ PageCore::PageCore(http::Exchange& exchange, SiteConfig site, PageInfo page,
       started(std::chrono::steady_clock::now()),
       scriptTimeout(this->site.scriptTimeoutSeconds) {}
 
-std::uint32_t PageCore::PageCodePage() const {
+std::uint32_t SharedPageState::PageCodePage() const {
   if (session && session->CodePage() != session::kUnsetCodePage) return session->CodePage();
   if (page.codePage != 0) return page.codePage;
   return sys::AnsiCodePage();
 }
 
-std::uint32_t PageCore::CodePage() const {
+std::uint32_t SharedPageState::CodePage() const {
   return responseCodePage != 0 ? responseCodePage : PageCodePage();
 }
 
-std::int32_t PageCore::PageLcid() const {
+std::int32_t SharedPageState::PageLcid() const {
   if (session && session->Lcid() != session::kUnsetLcid) return session->Lcid();
   if (page.lcid != 0) return page.lcid;
   return kDefaultLcid;
 }
 
-std::int32_t PageCore::Lcid() const { return responseLcid != 0 ? responseLcid : PageLcid(); }
+std::int32_t SharedPageState::Lcid() const { return responseLcid != 0 ? responseLcid : PageLcid(); }
 
-std::chrono::steady_clock::time_point PageCore::Deadline() const {
+std::chrono::steady_clock::time_point SharedPageState::Deadline() const {
   return started + std::chrono::seconds(scriptTimeout.load());
 }
 

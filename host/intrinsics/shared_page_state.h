@@ -28,10 +28,10 @@ struct PageObject {
   bool callEndPage = false;  // its member table has OnEndPage
 };
 
-struct PageCore {
-  PageCore(http::Exchange& exchange, SiteConfig site, PageInfo page,
-           std::shared_ptr<session::Session> session, session::ApplicationState& application,
-           PageExecutor* executor);
+struct SharedPageState {
+  SharedPageState(http::Exchange& exchange, SiteConfig site, RequestedPage page,
+                  std::shared_ptr<session::Session> session, session::ApplicationState& application,
+                  PageExecutor* executor);
 
   // The code page of this response: Response.CodePage if the page set it,
   // else Session.CodePage if set, else the page directive's, else the
@@ -48,7 +48,7 @@ struct PageCore {
 
   http::Exchange* exchange;  // null once the page ended
   const SiteConfig site;
-  const PageInfo page;
+  const RequestedPage page;
   std::string currentPage;  // the page running now; Execute and Transfer change it
   const std::shared_ptr<session::Session> session;  // null without session state
   // The Key() of the session the request's cookie named; "" when none, also
@@ -56,7 +56,7 @@ struct PageCore {
   std::string sessionKey;
   session::ApplicationState& application;
   PageExecutor* const executor;                // may be null
-  host::IScriptingContext* context = nullptr;  // owned by PageState
+  host::IScriptingContext* context = nullptr;  // owned by PageIntrinsics
   const std::chrono::steady_clock::time_point started;
 
   std::atomic<bool> endRequested{false};

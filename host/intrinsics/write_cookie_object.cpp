@@ -16,7 +16,7 @@ HRESULT BadAttribute(std::u16string_view which) {
 }
 }  // namespace
 
-WriteCookieObject::WriteCookieObject(std::shared_ptr<PageCore> core, std::u16string name)
+WriteCookieObject::WriteCookieObject(std::shared_ptr<SharedPageState> core, std::u16string name)
     : core_(std::move(core)) {
   cookie_.name = std::move(name);
 }

@@ -28,7 +28,7 @@ struct ObjectSlot {
 
 class RunState {
  public:
-  explicit RunState(const PageContext& context);
+  explicit RunState(const PageBindings& context);
   ~RunState();
   RunState(const RunState&) = delete;
   RunState& operator=(const RunState&) = delete;
@@ -84,7 +84,7 @@ class RunState {
     return slot ? (state.*table).Find(*slot) : nullptr;
   }
 
-  const PageContext& context;
+  const PageBindings& context;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
   SlotTable<std::unique_ptr<SafeArray>> arrays;

@@ -56,12 +56,13 @@ struct PageFixture {
   FakeExchange exchange;
   host::session::ApplicationState application;
   host::intrinsics::SiteConfig site{"/srv/site"};
-  host::intrinsics::PageInfo info{"/dir/page.asp", 65001, 0};
-  std::unique_ptr<host::intrinsics::PageState> page;
+  host::intrinsics::RequestedPage info{"/dir/page.asp", 65001, 0};
+  std::unique_ptr<host::intrinsics::PageIntrinsics> page;
   host::intrinsics::Intrinsics objects;
 
   void Start(host::session::SessionLease lease = {}, host::intrinsics::PageExecutor* executor = nullptr) {
-    page = host::intrinsics::PageState::Create(exchange, site, info, std::move(lease), application, executor);
+    page = host::intrinsics::PageIntrinsics::Create(exchange, site, info, std::move(lease),
+                                                    application, executor);
     objects = page->Objects();
   }
 };
