@@ -7,8 +7,8 @@
 #include <string>
 
 #include "host/http/exchange.h"
-#include "host/intrinsics/page_executor.h"
 #include "host/intrinsics/page_intrinsics.h"
+#include "host/intrinsics/shared_page_state.h"
 #include "host/pages/script_engine.h"
 
 namespace vant::host::app {

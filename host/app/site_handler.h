@@ -14,7 +14,7 @@
 #include "host/intrinsics/site_config.h"
 #include "host/pages/script_engine.h"
 #include "host/pages/source_loader.h"
-#include "host/session/application_state.h"
+#include "host/session/contents_store.h"
 #include "host/session/session_store.h"
 
 namespace vant::host::app {

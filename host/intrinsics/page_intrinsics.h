@@ -18,10 +18,9 @@
 
 #include "host/http/exchange.h"
 #include "host/intrinsics/errors.h"
-#include "host/intrinsics/page_executor.h"
 #include "host/intrinsics/shared_page_state.h"
 #include "host/intrinsics/site_config.h"
-#include "host/session/application_state.h"
+#include "host/session/contents_store.h"
 #include "host/session/session_lease.h"
 #include "platform/automation/automation.h"
 #include "platform/host/scripting_context.h"

@@ -13,14 +13,26 @@
 
 #include "host/http/exchange.h"
 #include "host/intrinsics/errors.h"
-#include "host/intrinsics/page_executor.h"
 #include "host/intrinsics/site_config.h"
-#include "host/session/application_state.h"
+#include "host/session/contents_store.h"
 #include "host/session/session.h"
 #include "platform/automation/automation.h"
 #include "platform/host/scripting_context.h"
 
 namespace vant::host::intrinsics {
+
+// The page handler's side of Server.Execute and Server.Transfer.
+class PageExecutor {
+ public:
+  virtual ~PageExecutor() = default;
+  // Runs the page at `virtualPath` ("/dir/page.asp", already resolved and
+  // checked to stay in the site) with this request's objects, and returns
+  // when it is done. Its failure status reaches the calling script; the
+  // executor sets the error record.
+  virtual HRESULT Execute(const std::string& virtualPath) = 0;
+  // The same for Transfer; the calling page ends after it returns.
+  virtual HRESULT Transfer(const std::string& virtualPath) = 0;
+};
 
 // A component made by Server.CreateObject, released at page end.
 struct PageObject {
