@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "host/ado/connection_string.h"
-#include "host/ado/database.h"
+#include "host/ado/detail/connection_string.h"
+#include "host/ado/detail/database.h"
+#include "host/ado/detail/outcome.h"
+#include "host/ado/detail/recordset_data.h"
 #include "host/ado/interfaces.h"
-#include "host/ado/outcome.h"
-#include "host/ado/recordset_data.h"
 #include "platform/automation/automation.h"
 
 namespace vant::host::ado {

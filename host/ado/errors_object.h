@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host/ado/detail/outcome.h"
 #include "host/ado/interfaces.h"
-#include "host/ado/outcome.h"
 
 namespace vant::host::ado {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "host/ado/ado_error.h"
-#include "host/ado/field_ops.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/field_ops.h"
 
 namespace vant::host::ado {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "ado_test_support.h"
-#include "host/ado/ado_error.h"
+#include "host/ado/detail/ado_error.h"
 
 namespace vant::host::ado {
 namespace {
