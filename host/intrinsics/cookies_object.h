@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/intrinsics/cookie_text.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/detail/key_members.h"
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/key_members.h"
 #include "host/intrinsics/shared_page_state.h"
 #include "host/intrinsics/write_cookie_object.h"
 

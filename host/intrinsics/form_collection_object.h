@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/intrinsics/detail/url_encoded.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/url_encoded.h"
 
 namespace vant::host::intrinsics {
 

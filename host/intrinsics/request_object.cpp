@@ -2,9 +2,9 @@
 
 #include <limits>
 
+#include "host/intrinsics/detail/map_path.h"
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/form_collection_object.h"
-#include "host/intrinsics/map_path.h"
 #include "host/intrinsics/text_codec.h"
 #include "platform/fs/path_map.h"
 

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "host/intrinsics/cookies_object.h"
+#include "host/intrinsics/detail/request_body.h"
 #include "host/intrinsics/form_collection_object.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/request_body.h"
 #include "host/intrinsics/server_variables_object.h"
 #include "host/intrinsics/shared_page_state.h"
 

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "host/http/http_date.h"
-#include "host/intrinsics/cookie_text.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/detail/text_encode.h"
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::host::intrinsics {

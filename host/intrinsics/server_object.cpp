@@ -1,11 +1,11 @@
 #include "host/intrinsics/server_object.h"
 
 #include "host/ado/ado_objects.h"
+#include "host/intrinsics/detail/map_path.h"
+#include "host/intrinsics/detail/text_encode.h"
 #include "host/intrinsics/errors.h"
-#include "host/intrinsics/map_path.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 #include "host/intrinsics/type_lib_object.h"
 #include "host/scripting/dictionary_object.h"
 #include "host/scripting/file_system_object.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/intrinsics/detail/server_variables.h"
 #include "host/intrinsics/interfaces.h"
-#include "host/intrinsics/server_variables.h"
 
 namespace vant::host::intrinsics {
 

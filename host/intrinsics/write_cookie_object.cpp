@@ -1,6 +1,6 @@
 #include "host/intrinsics/write_cookie_object.h"
 
-#include "host/intrinsics/cookie_text.h"
+#include "host/intrinsics/detail/cookie_text.h"
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "host/intrinsics/cookie_text.h"
+#include "host/intrinsics/detail/cookie_text.h"
 #include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/shared_page_state.h"
 

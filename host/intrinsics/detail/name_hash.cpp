@@ -1,4 +1,4 @@
-#include "host/intrinsics/name_hash.h"
+#include "host/intrinsics/detail/name_hash.h"
 
 #include <chrono>
 #include <cstring>

@@ -32,8 +32,7 @@ HRESULT KeyAtPosition(std::u16string_view source, std::u16string_view outOfRange
 
 // _NewEnum: an enumerator over the keys of `items`, read with `keyOf`.
 template <class Items, class KeyOf>
-HRESULT KeyEnumerator(std::u16string_view source, const Items& items, KeyOf keyOf,
-                      IUnknown** out) {
+HRESULT KeyEnumerator(std::u16string_view source, const Items& items, KeyOf keyOf, IUnknown** out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(source, [&] {
     std::vector<Variant> keys;

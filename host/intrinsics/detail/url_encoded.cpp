@@ -1,4 +1,4 @@
-#include "host/intrinsics/url_encoded.h"
+#include "host/intrinsics/detail/url_encoded.h"
 
 #include <algorithm>
 

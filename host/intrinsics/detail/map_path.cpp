@@ -1,4 +1,4 @@
-#include "host/intrinsics/map_path.h"
+#include "host/intrinsics/detail/map_path.h"
 
 #include "host/intrinsics/text_codec.h"
 #include "platform/fs/path_map.h"
@@ -17,7 +17,8 @@ std::optional<std::u16string> CheckCharacters(std::u16string_view path) {
     const char16_t c = path[i];
     if (c < kFirstPrintable) return u"The path holds a control character.";
     if (kRefusedCharacters.find(c) != std::u16string_view::npos) {
-      return u"The path holds the character '" + std::u16string(1, c) + u"', which is not allowed in a path.";
+      return u"The path holds the character '" + std::u16string(1, c) +
+             u"', which is not allowed in a path.";
     }
     if (i > 0 && IsSeparator(c) && IsSeparator(path[i - 1])) {
       return u"The path holds a doubled separator ('//' or '\\\\').";

@@ -1,4 +1,4 @@
-#include "host/intrinsics/request_body.h"
+#include "host/intrinsics/detail/request_body.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,11 +1,11 @@
-#include "host/intrinsics/cookie_text.h"
+#include "host/intrinsics/detail/cookie_text.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 
+#include "host/intrinsics/detail/text_encode.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 #include "host/session/session_store.h"
 
 namespace vant::host::intrinsics {

@@ -13,8 +13,8 @@ namespace vant::host::intrinsics {
 
 struct ServerFacts {
   const http::RequestHead* head = nullptr;
-  std::string scriptPath;       // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
-  std::string pathTranslated;   // Windows syntax, UTF-8: "C:\site\dir\page.asp"
+  std::string scriptPath;        // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
+  std::string pathTranslated;    // Windows syntax, UTF-8: "C:\site\dir\page.asp"
   std::string applPhysicalPath;  // Windows syntax with a trailing "\"
   std::string serverSoftware;
 };

@@ -1,4 +1,4 @@
-#include "host/intrinsics/server_variables.h"
+#include "host/intrinsics/detail/server_variables.h"
 
 #include <array>
 #include <functional>
@@ -47,7 +47,8 @@ std::string AllHttp(const http::RequestHead& head) {
 
 std::string AllRaw(const http::RequestHead& head) {
   std::string out;
-  for (const auto& field : head.headers) out.append(field.name).append(": ").append(field.value).append("\r\n");
+  for (const auto& field : head.headers)
+    out.append(field.name).append(": ").append(field.value).append("\r\n");
   return out;
 }
 
@@ -66,7 +67,8 @@ const std::vector<FixedVariable>& FixedVariables() {
       {"AUTH_USER", [](const ServerFacts&) { return std::string(); }},
       {"CONTENT_LENGTH",
        [](const ServerFacts& f) { return f.head->Header("Content-Length").value_or("0"); }},
-      {"CONTENT_TYPE", [](const ServerFacts& f) { return f.head->Header("Content-Type").value_or(""); }},
+      {"CONTENT_TYPE",
+       [](const ServerFacts& f) { return f.head->Header("Content-Type").value_or(""); }},
       {"GATEWAY_INTERFACE", [](const ServerFacts&) { return std::string("CGI/1.1"); }},
       {"HTTPS", [](const ServerFacts& f) { return std::string(f.head->https ? "on" : "off"); }},
       {"LOCAL_ADDR", [](const ServerFacts& f) { return f.head->local.address; }},
@@ -96,8 +98,10 @@ std::optional<std::string> HeaderVariable(std::string_view suffix, const http::R
   std::optional<std::string> joined;
   for (const auto& field : head.headers) {
     if (!EqualsUpper(VariableSuffix(field.name), suffix)) continue;
-    if (joined) joined->append(", ").append(field.value);
-    else joined = field.value;
+    if (joined)
+      joined->append(", ").append(field.value);
+    else
+      joined = field.value;
   }
   return joined;
 }
@@ -113,7 +117,8 @@ std::optional<std::string> LookupServerVariable(std::string_view name, const Ser
   for (const FixedVariable& v : FixedVariables()) {
     if (EqualsUpper(v.name, name)) return v.get(facts);
   }
-  if (name.size() > kHttpPrefix.size() && EqualsUpper(name.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
+  if (name.size() > kHttpPrefix.size() &&
+      EqualsUpper(name.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
     // An underscore asked for matches a dash sent: compare in variable form.
     return HeaderVariable(VariableSuffix(name.substr(kHttpPrefix.size())), *facts.head);
   }

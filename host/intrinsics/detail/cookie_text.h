@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/http/exchange.h"
-#include "host/intrinsics/url_encoded.h"
+#include "host/intrinsics/detail/url_encoded.h"
 #include "platform/automation/automation.h"
 
 namespace vant::host::intrinsics {

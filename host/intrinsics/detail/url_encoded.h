@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/intrinsics/name_hash.h"
+#include "host/intrinsics/detail/name_hash.h"
 
 namespace vant::host::intrinsics {
 

@@ -1,4 +1,4 @@
-#include "host/intrinsics/text_encode.h"
+#include "host/intrinsics/detail/text_encode.h"
 
 #include <array>
 
@@ -15,9 +15,18 @@ constexpr char kHex[] = "0123456789ABCDEF";
 
 // Code pages with more than one byte per character, where the browser reads
 // non-ASCII text directly.
-constexpr std::array<std::uint32_t, 12> kMultiByteCodePages = {
-    932, 936, 949, 950, 20932, 51932, 51936, 51949, 54936, sys::kCodePageUtf8,
-    sys::kCodePageUtf16Le, sys::kCodePageUtf16Be};
+constexpr std::array<std::uint32_t, 12> kMultiByteCodePages = {932,
+                                                               936,
+                                                               949,
+                                                               950,
+                                                               20932,
+                                                               51932,
+                                                               51936,
+                                                               51949,
+                                                               54936,
+                                                               sys::kCodePageUtf8,
+                                                               sys::kCodePageUtf16Le,
+                                                               sys::kCodePageUtf16Be};
 
 bool IsMultiByte(std::uint32_t codePage) {
   for (std::uint32_t cp : kMultiByteCodePages) {
@@ -39,7 +48,15 @@ void AppendEscape(std::u16string& out, unsigned char byte) {
 bool PathNeedsEscape(unsigned char c) {
   if (c <= 0x20 || c >= 0x7F) return true;
   switch (c) {
-    case '"': case '<': case '>': case '\\': case '^': case '`': case '{': case '|': case '}':
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}':
       return true;
     default:
       return false;
@@ -58,17 +75,27 @@ char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
 }  // namespace
 
 std::u16string HtmlEncode(std::u16string_view text, std::uint32_t codePage) {
-  const bool numericHigh = !IsMultiByte(codePage == sys::kCodePageAnsi ? sys::AnsiCodePage() : codePage);
+  const bool numericHigh =
+      !IsMultiByte(codePage == sys::kCodePageAnsi ? sys::AnsiCodePage() : codePage);
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     const char32_t c = NextCodePoint(text, i);
     switch (c) {
-      case U'<': out += u"&lt;"; continue;
-      case U'>': out += u"&gt;"; continue;
-      case U'&': out += u"&amp;"; continue;
-      case U'"': out += u"&quot;"; continue;
-      default: break;
+      case U'<':
+        out += u"&lt;";
+        continue;
+      case U'>':
+        out += u"&gt;";
+        continue;
+      case U'&':
+        out += u"&amp;";
+        continue;
+      case U'"':
+        out += u"&quot;";
+        continue;
+      default:
+        break;
     }
     if (c >= kFirstNonAscii && numericHigh) {
       out += u"&#" + Widen(std::to_string(static_cast<std::uint32_t>(c))) + u";";
