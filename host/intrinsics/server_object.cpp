@@ -8,7 +8,7 @@
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/type_lib_object.h"
 #include "host/scripting/dictionary_object.h"
-#include "host/scripting/file_system_object.h"
+#include "host/scripting/scripting_objects.h"
 
 namespace vant::host::intrinsics {
 

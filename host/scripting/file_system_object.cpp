@@ -1,4 +1,4 @@
-#include "host/scripting/file_system_object.h"
+#include "host/scripting/scripting_objects.h"
 
 #include <cstdio>
 
