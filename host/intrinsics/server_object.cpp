@@ -7,7 +7,6 @@
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
 #include "host/intrinsics/type_lib_object.h"
-#include "host/scripting/dictionary_object.h"
 #include "host/scripting/scripting_objects.h"
 
 namespace vant::host::intrinsics {
