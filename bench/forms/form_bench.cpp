@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/url_encoded.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/detail/url_encoded.h"
 
 namespace {
 

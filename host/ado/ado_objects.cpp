@@ -1,10 +1,5 @@
 #include "host/ado/ado_objects.h"
 
-#include "host/ado/command_object.h"
-#include "host/ado/connection_object.h"
-#include "host/ado/recordset_object.h"
-#include "host/ado/stream_object.h"
-
 namespace vant::host::ado {
 namespace {
 

@@ -1,11 +1,10 @@
-#include "host/ado/command_object.h"
+#include "host/ado/ado_objects.h"
 
-#include "host/ado/ado_error.h"
-#include "host/ado/connection_access.h"
-#include "host/ado/execute.h"
-#include "host/ado/interfaces/connection.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/connection_access.h"
+#include "host/ado/detail/execute.h"
+#include "host/ado/interfaces.h"
 #include "host/ado/parameters_object.h"
-#include "host/ado/recordset_object.h"
 
 namespace vant::host::ado {
 namespace {

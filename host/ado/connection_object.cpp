@@ -1,13 +1,12 @@
-#include "host/ado/connection_object.h"
+#include "host/ado/ado_objects.h"
 
-#include "host/ado/ado_error.h"
-#include "host/ado/connection_access.h"
-#include "host/ado/database.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/connection_access.h"
+#include "host/ado/detail/database.h"
+#include "host/ado/detail/execute.h"
+#include "host/ado/detail/schema.h"
+#include "host/ado/detail/transaction.h"
 #include "host/ado/errors_object.h"
-#include "host/ado/execute.h"
-#include "host/ado/recordset_object.h"
-#include "host/ado/schema.h"
-#include "host/ado/transaction.h"
 
 namespace vant::host::ado {
 namespace {

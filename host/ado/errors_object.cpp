@@ -1,6 +1,6 @@
 #include "host/ado/errors_object.h"
 
-#include "host/ado/ado_error.h"
+#include "host/ado/detail/ado_error.h"
 
 namespace vant::host::ado {
 namespace {

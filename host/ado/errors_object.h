@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ado/interfaces/errors.h"
-#include "host/ado/outcome.h"
+#include "host/ado/detail/outcome.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

@@ -1,10 +1,9 @@
-#include "host/ado/fields_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <vector>
 
-#include "host/ado/ado_error.h"
-#include "host/ado/field_object.h"
-#include "host/ado/field_ops.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/field_ops.h"
 
 namespace vant::host::ado {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ado/interfaces/command.h"
-#include "host/ado/outcome.h"
+#include "host/ado/detail/outcome.h"
+#include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
 

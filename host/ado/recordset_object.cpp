@@ -1,14 +1,13 @@
-#include "host/ado/recordset_object.h"
+#include "host/ado/ado_objects.h"
 
-#include "host/ado/ado_error.h"
-#include "host/ado/connection_access.h"
-#include "host/ado/field_ops.h"
-#include "host/ado/fields_object.h"
-#include "host/ado/recordset_cursor.h"
-#include "host/ado/recordset_source.h"
-#include "host/ado/recordset_view.h"
-#include "host/ado/row_writer.h"
-#include "host/ado/rows_export.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/connection_access.h"
+#include "host/ado/detail/field_ops.h"
+#include "host/ado/detail/recordset_cursor.h"
+#include "host/ado/detail/recordset_source.h"
+#include "host/ado/detail/recordset_view.h"
+#include "host/ado/detail/row_writer.h"
+#include "host/ado/detail/rows_export.h"
 
 namespace vant::host::ado {
 namespace {

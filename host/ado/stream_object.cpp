@@ -1,13 +1,13 @@
-#include "host/ado/stream_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "host/ado/ado_error.h"
-#include "host/ado/stream_buffer.h"
-#include "host/ado/stream_text.h"
+#include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/stream_buffer.h"
+#include "host/ado/detail/stream_text.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::host::ado {

@@ -2,8 +2,10 @@
 
 #include <ctime>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
 
-#include "host/app/request_cookie.h"
 #include "host/app/site_handler.h"
 #include "host/http/error_page.h"
 #include "platform/automation/automation.h"
@@ -15,6 +17,28 @@ using pages::ScriptOutcome;
 
 constexpr const char* kInternalError = "500 Internal Server Error";
 constexpr HRESULT kPageFailed = E_FAIL;
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// The value of the first cookie named `name` (exact, case-sensitive match as
+// browsers send it), or nullopt when the header holds none. Several Cookie
+// headers arrive joined with ", "; both separators split.
+std::optional<std::string> FindCookie(std::string_view cookieHeader, std::string_view name) {
+  while (!cookieHeader.empty()) {
+    const std::size_t end = cookieHeader.find_first_of(";,");
+    const std::string_view pair = TrimBlanks(cookieHeader.substr(0, end));
+    cookieHeader =
+        end == std::string_view::npos ? std::string_view() : cookieHeader.substr(end + 1);
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string_view::npos) continue;
+    if (TrimBlanks(pair.substr(0, eq)) == name) return std::string(TrimBlanks(pair.substr(eq + 1)));
+  }
+  return std::nullopt;
+}
 
 pages::ScriptGlobals GlobalsOf(const intrinsics::Intrinsics& objects) {
   pages::ScriptGlobals globals;
@@ -99,10 +123,11 @@ void PageRun::Serve(const std::string& virtualPath) {
   session::SessionLease lease = TakeSession(*compiled);
   const bool newSession = lease && lease.IsNew();
   std::string sessionKey = SessionKey(lease);
-  const intrinsics::PageInfo info{virtualPath, compiled->directives.codePage.value_or(0),
-                                  static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
-  page_ = intrinsics::PageState::Create(exchange_, site_.Site(), info, std::move(lease),
-                                        site_.Application(), this);
+  const intrinsics::RequestedPage info{
+      virtualPath, compiled->directives.codePage.value_or(0),
+      static_cast<std::int32_t>(compiled->directives.lcid.value_or(0))};
+  page_ = intrinsics::PageIntrinsics::Create(exchange_, site_.Site(), info, std::move(lease),
+                                             site_.Application(), this);
   page_->SetSessionKey(std::move(sessionKey));
   RunGlobalEvents(newSession);
   if (!page_->EndRequested()) {
@@ -142,9 +167,9 @@ void PageRun::RunGlobalEvents(bool newSession) {
 }
 
 pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
-  pages::PageContext context;
+  pages::PageBindings context;
   context.globals = GlobalsOf(page_->Objects());
-  intrinsics::PageState* state = page_.get();
+  intrinsics::PageIntrinsics* state = page_.get();
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };
   context.createObject = [state](std::u16string_view progId, ComPtr<IDispatch>* out) {

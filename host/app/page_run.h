@@ -7,8 +7,8 @@
 #include <string>
 
 #include "host/http/exchange.h"
-#include "host/intrinsics/page_executor.h"
-#include "host/intrinsics/page_state.h"
+#include "host/intrinsics/page_intrinsics.h"
+#include "host/intrinsics/shared_page_state.h"
 #include "host/pages/script_engine.h"
 
 namespace vant::host::app {
@@ -47,7 +47,7 @@ class PageRun final : public intrinsics::PageExecutor {
 
   SiteHandler& site_;
   http::Exchange& exchange_;
-  std::unique_ptr<intrinsics::PageState> page_;
+  std::unique_ptr<intrinsics::PageIntrinsics> page_;
   int nesting_ = 0;  // pages running inside the requested one now
   pages::ScriptError nestedFailure_;
 };

@@ -12,9 +12,9 @@
 #include "host/http/host_options.h"
 #include "host/http/page_handler.h"
 #include "host/intrinsics/site_config.h"
-#include "host/pages/file_source_loader.h"
 #include "host/pages/script_engine.h"
-#include "host/session/application_state.h"
+#include "host/pages/source_loader.h"
+#include "host/session/contents_store.h"
 #include "host/session/session_store.h"
 
 namespace vant::host::app {

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "host/intrinsics/contents_object.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 
 namespace vant::host::intrinsics {
 
@@ -61,7 +61,7 @@ HRESULT ApplicationObject::Unlock() {
   return S_OK;
 }
 
-void ReleaseApplicationLocks(PageCore& core) {
+void ReleaseApplicationLocks(SharedPageState& core) {
   for (; core.applicationLocks > 0; --core.applicationLocks) core.application.lock.unlock();
 }
 

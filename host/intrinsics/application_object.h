@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "host/intrinsics/interfaces/asp_application.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/interfaces.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
 class ApplicationObject final : public ComObject<ApplicationObject, DispatchImpl<IAspApplication>> {
  public:
-  explicit ApplicationObject(std::shared_ptr<PageCore> core) : core_(std::move(core)) {}
+  explicit ApplicationObject(std::shared_ptr<SharedPageState> core) : core_(std::move(core)) {}
 
   HRESULT get_Item(const Variant& key, Variant* out) override;
   HRESULT put_Item(const Variant& key, const Variant& value) override;
@@ -23,10 +23,10 @@ class ApplicationObject final : public ComObject<ApplicationObject, DispatchImpl
   void* FindExtraInterface(const IID& iid) override;
 
  private:
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
 };
 
 // Gives back every Application lock the page still holds (page end).
-void ReleaseApplicationLocks(PageCore& core);
+void ReleaseApplicationLocks(SharedPageState& core);
 
 }  // namespace vant::host::intrinsics

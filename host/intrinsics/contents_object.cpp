@@ -1,6 +1,6 @@
 #include "host/intrinsics/contents_object.h"
 
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {

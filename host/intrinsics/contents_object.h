@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "host/intrinsics/interfaces/asp_contents.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/session/contents_store.h"
 
 namespace vant::host::intrinsics {

@@ -1,15 +1,18 @@
-// Request.QueryString and Request.Form: names with their value lists.
-// Item("x") gives the list of "x" (empty when not sent), Item(n) the list of
-// the n-th name, Item() the raw text; enumerating gives the names.
+// Request.QueryString and Request.Form: names with their value lists, and
+// the value list of one name.
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "host/intrinsics/interfaces/asp_request_dictionary.h"
-#include "host/intrinsics/url_encoded.h"
+#include "host/intrinsics/detail/url_encoded.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 
+// Request.QueryString and Request.Form: names with their value lists.
+// Item("x") gives the list of "x" (empty when not sent), Item(n) the list of
+// the n-th name, Item() the raw text; enumerating gives the names.
 class FormCollectionObject final
     : public ComObject<FormCollectionObject, DispatchImpl<IAspRequestDictionary>> {
  public:
@@ -30,6 +33,20 @@ class FormCollectionObject final
  private:
   KeyedValues values_;
   std::u16string raw_;
+};
+
+// The value list of one name of QueryString or Form.
+class StringListObject final : public ComObject<StringListObject, DispatchImpl<IAspStringList>> {
+ public:
+  // An empty list stands for a name that was not sent.
+  explicit StringListObject(std::vector<std::u16string> values) : values_(std::move(values)) {}
+
+  HRESULT get_Item(const Variant& index, Variant* out) override;
+  HRESULT get_Count(std::int32_t* out) override;
+  HRESULT get__NewEnum(IUnknown** out) override;
+
+ private:
+  std::vector<std::u16string> values_;
 };
 
 }  // namespace vant::host::intrinsics

@@ -2,8 +2,8 @@
 // empty one, so Request.Cookies("x")("k") never fails.
 #pragma once
 
-#include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/interfaces/asp_read_cookie.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

@@ -2,9 +2,9 @@
 
 #include <limits>
 
-#include "host/intrinsics/error_record.h"
-#include "host/intrinsics/map_path.h"
-#include "host/intrinsics/string_list_object.h"
+#include "host/intrinsics/detail/map_path.h"
+#include "host/intrinsics/errors.h"
+#include "host/intrinsics/form_collection_object.h"
 #include "host/intrinsics/text_codec.h"
 #include "platform/fs/path_map.h"
 
@@ -16,7 +16,7 @@ constexpr std::u16string_view kSource = kRequestSource;
 constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 
 // Physical paths for PATH_TRANSLATED and APPL_PHYSICAL_PATH, in Windows syntax.
-ServerFacts MakeFacts(const PageCore& core) {
+ServerFacts MakeFacts(const SharedPageState& core) {
   ServerFacts facts;
   facts.head = &core.exchange->Request();
   facts.scriptPath = core.page.virtualPath;
@@ -50,7 +50,7 @@ HRESULT HandOut(const ComPtr<T>& object, I** out) {
 
 }  // namespace
 
-RequestObject::RequestObject(std::shared_ptr<PageCore> core)
+RequestObject::RequestObject(std::shared_ptr<SharedPageState> core)
     : core_(std::move(core)), body_(*core_->exchange) {}
 
 void* RequestObject::FindExtraInterface(const IID& iid) {

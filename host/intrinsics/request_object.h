@@ -9,19 +9,19 @@
 
 #include <memory>
 
+#include "host/intrinsics/cookies_object.h"
+#include "host/intrinsics/detail/request_body.h"
 #include "host/intrinsics/form_collection_object.h"
-#include "host/intrinsics/interfaces/asp_request.h"
-#include "host/intrinsics/page_core.h"
-#include "host/intrinsics/request_body.h"
-#include "host/intrinsics/request_cookies_object.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/server_variables_object.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
 class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspRequest>,
                                              host::IRequestSession, host::IRequestBodyReader> {
  public:
-  explicit RequestObject(std::shared_ptr<PageCore> core);
+  explicit RequestObject(std::shared_ptr<SharedPageState> core);
 
   HRESULT get_TotalBytes(std::int32_t* out) override;
   HRESULT BinaryRead(Variant* count, Variant* out) override;
@@ -56,7 +56,7 @@ class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspReq
   // Request(name) over the collections in search order.
   HRESULT Search(const std::u16string& name, Variant* out);
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
   RequestBody body_;
   BodyUse bodyUse_ = BodyUse::None;
   ComPtr<FormCollectionObject> queryString_;

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "host/http/http_date.h"
-#include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/detail/text_encode.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::host::intrinsics {
@@ -26,7 +26,7 @@ std::int64_t NowUnixSeconds() {
 
 }  // namespace
 
-ResponseObject::ResponseObject(std::shared_ptr<PageCore> core)
+ResponseObject::ResponseObject(std::shared_ptr<SharedPageState> core)
     : core_(std::move(core)), contentType_(kDefaultContentType), status_(kDefaultStatus) {}
 
 void* ResponseObject::FindExtraInterface(const IID& iid) {

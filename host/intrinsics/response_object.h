@@ -11,16 +11,16 @@
 #include <optional>
 #include <string>
 
-#include "host/intrinsics/interfaces/asp_response.h"
-#include "host/intrinsics/page_core.h"
-#include "host/intrinsics/response_cookies_object.h"
+#include "host/intrinsics/cookies_object.h"
+#include "host/intrinsics/interfaces.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
 class ResponseObject final
     : public ComObject<ResponseObject, DispatchImpl<IAspResponse>, host::IResponseFile> {
  public:
-  explicit ResponseObject(std::shared_ptr<PageCore> core);
+  explicit ResponseObject(std::shared_ptr<SharedPageState> core);
 
   HRESULT put_Buffer(VARIANT_BOOL buffer) override;
   HRESULT put_ContentType(const Bstr& contentType) override;
@@ -70,7 +70,7 @@ class ResponseObject final
   void ExpireAt(std::int64_t unixSeconds);
   ResponseCookiesObject& Cookies();
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
   std::u16string contentType_;
   std::u16string charset_;
   std::u16string status_;

@@ -1,9 +1,9 @@
 // Response members that produce output: headers, body writes, Flush,
 // Clear and Redirect.
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/detail/text_encode.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/response_object.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 
 namespace vant::host::intrinsics {
 

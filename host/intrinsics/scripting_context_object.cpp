@@ -1,6 +1,6 @@
 #include "host/intrinsics/scripting_context_object.h"
 
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 
 namespace vant::host::intrinsics {
 

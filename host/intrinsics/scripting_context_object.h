@@ -3,7 +3,7 @@
 // state, and asking for it then fails.
 #pragma once
 
-#include "host/intrinsics/interfaces/asp_scripting_context.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

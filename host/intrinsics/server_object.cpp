@@ -1,15 +1,13 @@
 #include "host/intrinsics/server_object.h"
 
-#include "host/intrinsics/error_object.h"
-#include "host/intrinsics/error_record.h"
 #include "host/ado/ado_objects.h"
-#include "host/intrinsics/map_path.h"
+#include "host/intrinsics/detail/map_path.h"
+#include "host/intrinsics/detail/text_encode.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/object_factory.h"
 #include "host/intrinsics/text_codec.h"
-#include "host/intrinsics/text_encode.h"
 #include "host/intrinsics/type_lib_object.h"
-#include "host/scripting/dictionary_object.h"
-#include "host/scripting/file_system_object.h"
+#include "host/scripting/scripting_objects.h"
 
 namespace vant::host::intrinsics {
 
@@ -80,7 +78,7 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
 // Scripting.Dictionary) come first; everything else is activated through the
 // registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
-  std::shared_ptr<PageCore> core = core_;
+  std::shared_ptr<SharedPageState> core = core_;
   auto mapPath = [core](std::u16string_view path) -> std::optional<std::u16string> {
     std::u16string error;
     return MapSitePath(std::u16string(path), core->currentPage, core->site.rootHostPath, &error);

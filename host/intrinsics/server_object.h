@@ -4,9 +4,9 @@
 #include <memory>
 #include <string_view>
 
-#include "host/intrinsics/interfaces/asp_server.h"
+#include "host/intrinsics/interfaces.h"
 #include "host/intrinsics/object_factory.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
@@ -16,7 +16,7 @@ inline constexpr DISPID kOnEndPageId = 0x60020001;
 
 class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServer>> {
  public:
-  explicit ServerObject(std::shared_ptr<PageCore> core) : core_(std::move(core)) {}
+  explicit ServerObject(std::shared_ptr<SharedPageState> core) : core_(std::move(core)) {}
 
   HRESULT get_ScriptTimeout(std::int32_t* out) override;
   HRESULT put_ScriptTimeout(std::int32_t seconds) override;
@@ -44,7 +44,7 @@ class ServerObject final : public ComObject<ServerObject, DispatchImpl<IAspServe
   // Calls OnStartPage when the object has it and adds it to the page's list.
   HRESULT StartPageObject(const ComPtr<IDispatch>& object);
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
 };
 
 // True when the object's member table has a member with `id`.

@@ -1,7 +1,7 @@
 #include "host/intrinsics/server_variables_object.h"
 
-#include "host/intrinsics/error_record.h"
-#include "host/intrinsics/key_members.h"
+#include "host/intrinsics/detail/key_members.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/intrinsics/interfaces/asp_request_dictionary.h"
-#include "host/intrinsics/server_variables.h"
+#include "host/intrinsics/detail/server_variables.h"
+#include "host/intrinsics/interfaces.h"
 
 namespace vant::host::intrinsics {
 

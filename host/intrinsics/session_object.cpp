@@ -1,7 +1,7 @@
 #include "host/intrinsics/session_object.h"
 
 #include "host/intrinsics/contents_object.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/errors.h"
 #include "platform/sys/code_page.h"
 
 namespace vant::host::intrinsics {

@@ -3,15 +3,15 @@
 
 #include <memory>
 
-#include "host/intrinsics/interfaces/asp_session.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/interfaces.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
 class SessionObject final : public ComObject<SessionObject, DispatchImpl<IAspSession>> {
  public:
   // core->session must be set.
-  explicit SessionObject(std::shared_ptr<PageCore> core) : core_(std::move(core)) {}
+  explicit SessionObject(std::shared_ptr<SharedPageState> core) : core_(std::move(core)) {}
 
   HRESULT get_CodePage(std::int32_t* out) override;
   HRESULT put_Timeout(std::int32_t minutes) override;
@@ -32,7 +32,7 @@ class SessionObject final : public ComObject<SessionObject, DispatchImpl<IAspSes
  private:
   session::Session& Session() const { return *core_->session; }
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
 };
 
 }  // namespace vant::host::intrinsics

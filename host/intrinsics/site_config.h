@@ -30,7 +30,7 @@ struct SiteConfig {
 };
 
 // What the page handler knows about the page before it runs.
-struct PageInfo {
+struct RequestedPage {
   // The requested page from the site root, "/upload/save.asp".
   std::string virtualPath;
   // From the page directive (CODEPAGE=, LCID=); 0 when the page sets none.

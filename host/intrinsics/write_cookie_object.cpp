@@ -1,7 +1,7 @@
 #include "host/intrinsics/write_cookie_object.h"
 
-#include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/error_record.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/errors.h"
 #include "host/intrinsics/text_codec.h"
 
 namespace vant::host::intrinsics {
@@ -16,7 +16,7 @@ HRESULT BadAttribute(std::u16string_view which) {
 }
 }  // namespace
 
-WriteCookieObject::WriteCookieObject(std::shared_ptr<PageCore> core, std::u16string name)
+WriteCookieObject::WriteCookieObject(std::shared_ptr<SharedPageState> core, std::u16string name)
     : core_(std::move(core)) {
   cookie_.name = std::move(name);
 }

@@ -4,15 +4,15 @@
 
 #include <memory>
 
-#include "host/intrinsics/cookie_text.h"
-#include "host/intrinsics/interfaces/asp_write_cookie.h"
-#include "host/intrinsics/page_core.h"
+#include "host/intrinsics/detail/cookie_text.h"
+#include "host/intrinsics/interfaces.h"
+#include "host/intrinsics/shared_page_state.h"
 
 namespace vant::host::intrinsics {
 
 class WriteCookieObject final : public ComObject<WriteCookieObject, DispatchImpl<IAspWriteCookie>> {
  public:
-  WriteCookieObject(std::shared_ptr<PageCore> core, std::u16string name);
+  WriteCookieObject(std::shared_ptr<SharedPageState> core, std::u16string name);
 
   HRESULT put_Item(const Variant& key, const Bstr& value) override;
   HRESULT get_Item(const Variant& key, Variant* out) override;
@@ -33,7 +33,7 @@ class WriteCookieObject final : public ComObject<WriteCookieObject, DispatchImpl
   // S_OK while the cookie can still be sent, else the failure with a record.
   HRESULT CheckWritable() const;
 
-  std::shared_ptr<PageCore> core_;
+  std::shared_ptr<SharedPageState> core_;
   ResponseCookie cookie_;
 };
 

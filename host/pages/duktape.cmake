@@ -5,8 +5,8 @@
 # timeout check off, so a runaway page could never be stopped. At configure
 # time we copy the engine into the build tree and switch both on there; the
 # check calls vant_duk_exec_timeout_check(heap_udata), defined beside it in
-# duktape/exec_timeout_hook.cpp. The native stack check is switched on too
-# (duktape/native_stack_hook.cpp). Nothing generated here is written into
+# duktape/interpreter_hooks.cpp. The native stack check is switched on too
+# (same file). Nothing generated here is written into
 # the source tree.
 #
 # Never link the packaged libduktape.so as well: its config differs, and
@@ -168,8 +168,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 # vant_host_pages), so no link order can leave it out.
 add_library(vant_duktape STATIC "${vant_duk_out}/duktape.c"
             "${CMAKE_CURRENT_LIST_DIR}/duktape/date_text_hook.cpp"
-            "${CMAKE_CURRENT_LIST_DIR}/duktape/exec_timeout_hook.cpp"
-            "${CMAKE_CURRENT_LIST_DIR}/duktape/native_stack_hook.cpp")
+            "${CMAKE_CURRENT_LIST_DIR}/duktape/interpreter_hooks.cpp")
 target_include_directories(vant_duktape BEFORE PUBLIC "${vant_duk_out}")
 target_include_directories(vant_duktape PRIVATE "${CMAKE_CURRENT_LIST_DIR}/../..")
 target_link_libraries(vant_duktape PUBLIC m vant_sys)

@@ -187,7 +187,7 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   return page;
 }
 
-ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageContext& context) const {
+ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings& context) const {
   if (page.error) return FailedWith(*page.error);
   // Declared before the heap, so it outlives it: the state holds every
   // native reference the heap's values stand for and releases them after

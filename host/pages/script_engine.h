@@ -23,7 +23,6 @@
 #include "host/pages/line_map.h"
 #include "host/pages/page_directives.h"
 #include "host/pages/source_loader.h"
-#include "host/pages/translate_error.h"
 #include "host/pages/translator.h"
 #include "platform/automation/automation.h"
 
@@ -74,7 +73,7 @@ struct ScriptEngineOptions {
 using ScriptGlobals = std::vector<std::pair<std::string, ComPtr<IDispatch>>>;
 
 // What one run of a page sees of its request.
-struct PageContext {
+struct PageBindings {
   // Script globals by name: Response, Request, Server, Session, Application,
   // ObjectContext… Text output of literal HTML goes to the one named
   // "Response" (its Write member) unless writeLiteral is given.
@@ -130,7 +129,7 @@ class ScriptEngine {
 
   // Runs a compiled page on a fresh heap. Every object the script received
   // is released before this returns. Thread-safe (one heap per call).
-  ScriptResult RunPage(const CompiledPage& page, const PageContext& context) const;
+  ScriptResult RunPage(const CompiledPage& page, const PageBindings& context) const;
 
  private:
   ScriptEngineOptions options_;

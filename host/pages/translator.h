@@ -18,9 +18,15 @@
 #include "host/pages/line_map.h"
 #include "host/pages/page_directives.h"
 #include "host/pages/source_loader.h"
-#include "host/pages/translate_error.h"
 
 namespace vant::host::pages {
+
+// Why a page could not be translated, and where.
+struct TranslateError {
+  std::string message;  // a sentence for the error page
+  std::string file;     // virtual path of the file at fault ("/inc/a.inc")
+  int line = 0;         // 1-based; 0 when no line applies (the page itself is missing)
+};
 
 struct TranslateOptions {
   std::string siteRoot;  // host folder of the site: "/srv/site"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "host/scripting/file_objects.h"
-#include "host/scripting/interfaces/file_system.h"
+#include "host/scripting/interfaces.h"
 #include "host/scripting/script_error.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/file_info.h"

@@ -5,7 +5,7 @@
 
 #include "host/scripting/drive_objects.h"
 #include "host/scripting/file_operations.h"
-#include "host/scripting/interfaces/file_system.h"
+#include "host/scripting/interfaces.h"
 #include "host/scripting/script_error.h"
 #include "host/scripting/script_path.h"
 #include "host/scripting/text_stream.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "host/scripting/interfaces/file_system.h"
+#include "host/scripting/interfaces.h"
 #include "host/scripting/script_error.h"
 #include "host/scripting/script_path.h"
 #include "platform/fs/file.h"

@@ -1,6 +1,5 @@
-// The values a page keeps in Session("x") or Application("x"): an ordered
-// dictionary of variants with case-insensitive keys, safe to share between
-// threads (Application contents are read by every request at once).
+// The values pages keep (Session and Application contents) and what all
+// pages of the site share.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +14,9 @@
 
 namespace vant::host::session {
 
+// The values a page keeps in Session("x") or Application("x"): an ordered
+// dictionary of variants with case-insensitive keys, safe to share between
+// threads (Application contents are read by every request at once).
 class ContentsStore {
  public:
   ContentsStore() = default;
@@ -48,6 +50,15 @@ class ContentsStore {
 
   mutable std::mutex mutex_;
   std::vector<Entry> entries_;
+};
+
+// What all pages of the site share: Application contents and the lock of
+// Application.Lock. One per host process.
+struct ApplicationState {
+  ContentsStore contents;
+  // Application.Lock: cumulative for one page (n Locks need n Unlocks), and
+  // waited for with the page's own deadline, hence recursive and timed.
+  std::recursive_timed_mutex lock;
 };
 
 }  // namespace vant::host::session

@@ -44,7 +44,11 @@ class Session {
   // Minutes of idleness after which the store ends the session.
   std::int32_t TimeoutMinutes() const { return timeout_.load(); }
   // False (and unchanged) outside kMinTimeoutMinutes..kMaxTimeoutMinutes.
-  bool SetTimeoutMinutes(std::int32_t minutes);
+  bool SetTimeoutMinutes(std::int32_t minutes) {
+    if (minutes < kMinTimeoutMinutes || minutes > kMaxTimeoutMinutes) return false;
+    timeout_ = minutes;
+    return true;
+  }
 
   // kUnsetCodePage / kUnsetLcid until a page sets them.
   std::uint32_t CodePage() const { return codePage_.load(); }

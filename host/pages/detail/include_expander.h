@@ -10,7 +10,7 @@
 
 #include "host/pages/line_map.h"
 #include "host/pages/source_loader.h"
-#include "host/pages/translate_error.h"
+#include "host/pages/translator.h"
 
 namespace vant::host::pages::detail {
 

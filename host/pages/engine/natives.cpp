@@ -34,12 +34,7 @@ void WriteThroughResponse(duk_context* ctx, RunState& state, Variant text) {
 }
 
 IEnumVARIANT* EnumeratorOf(duk_context* ctx, duk_idx_t index) {
-  if (!duk_is_object(ctx, index)) return nullptr;
-  duk_get_prop_string(ctx, index, kEnumSlot);
-  RunState& state = RunState::Of(ctx);
-  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
-  duk_pop(ctx);
-  ComPtr<IEnumVARIANT>* item = slot ? state.enumerators.Find(*slot) : nullptr;
+  ComPtr<IEnumVARIANT>* item = RunState::Stored(ctx, index, kEnumSlot, &RunState::enumerators);
   return item != nullptr ? item->get() : nullptr;
 }
 

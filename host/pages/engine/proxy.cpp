@@ -272,6 +272,8 @@ void PushObject(duk_context* ctx, IDispatch* object) {
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return nullptr;
+  // RunState::Stored's lookup, with the key pushed from the stash: this runs
+  // on every member access.
   GetHidden(ctx, index, kObjectSlot, kObjectSlotEntry);
   RunState& state = RunState::Of(ctx);
   const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);

@@ -17,7 +17,7 @@ constexpr double kSlotSpan = 4294967296.0;  // 2^32: slots take the low 32 bits
 // A nested page (Server.Execute, Transfer) counts its time limit from the
 // start of the page that runs it: the limit is the request's, so a chain of
 // nested pages cannot run for the limit once per page.
-RunState::RunState(const PageContext& pageContext)
+RunState::RunState(const PageBindings& pageContext)
     : context(pageContext),
       started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()),
       run_(t_runs = (t_runs + 1) & kRunMask) {}

@@ -28,7 +28,7 @@ struct ObjectSlot {
 
 class RunState {
  public:
-  explicit RunState(const PageContext& context);
+  explicit RunState(const PageBindings& context);
   ~RunState();
   RunState(const RunState&) = delete;
   RunState& operator=(const RunState&) = delete;
@@ -69,8 +69,22 @@ class RunState {
   double SlotKey(std::uint32_t slot) const;
   // The slot a stored key names, when the key is this run's.
   std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
+  // The item of the running page's `table` that the script object at
+  // `index` names by the slot key in its `key` property; nullptr when the
+  // value is not an object, has no such key, or names another run's slot or
+  // a removed one.
+  template <class T>
+  static T* Stored(duk_context* ctx, duk_idx_t index, const char* key,
+                   SlotTable<T> RunState::*table) {
+    if (!duk_is_object(ctx, index)) return nullptr;
+    duk_get_prop_string(ctx, index, key);
+    RunState& state = Of(ctx);
+    const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
+    duk_pop(ctx);
+    return slot ? (state.*table).Find(*slot) : nullptr;
+  }
 
-  const PageContext& context;
+  const PageBindings& context;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
   SlotTable<std::unique_ptr<SafeArray>> arrays;

@@ -209,13 +209,7 @@ void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array) {
 }
 
 SafeArray* ArrayOf(duk_context* ctx, duk_idx_t index) {
-  if (!duk_is_object(ctx, index)) return nullptr;
-  duk_get_prop_string(ctx, index, kArraySlot);
-  RunState& state = RunState::Of(ctx);
-  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
-  duk_pop(ctx);
-  if (!slot) return nullptr;
-  std::unique_ptr<SafeArray>* array = state.arrays.Find(*slot);
+  std::unique_ptr<SafeArray>* array = RunState::Stored(ctx, index, kArraySlot, &RunState::arrays);
   return array != nullptr ? array->get() : nullptr;
 }
 

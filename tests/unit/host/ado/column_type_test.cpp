@@ -1,4 +1,4 @@
-#include "host/ado/column_type.h"
+#include "host/ado/detail/column_type.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/ado/database.h"
+#include "host/ado/detail/database.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/ado/connection_string.h"
+#include "host/ado/detail/connection_string.h"
 
 #include <gtest/gtest.h>
 

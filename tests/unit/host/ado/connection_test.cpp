@@ -1,12 +1,11 @@
-#include "host/ado/connection_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "ado_test_support.h"
-#include "host/ado/ado_error.h"
-#include "host/ado/ado_objects.h"
+#include "host/ado/detail/ado_error.h"
 
 namespace vant::host::ado {
 namespace {

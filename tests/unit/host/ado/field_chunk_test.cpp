@@ -1,4 +1,4 @@
-#include "host/ado/field_ops.h"
+#include "host/ado/detail/field_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ado_test_support.h"
-#include "host/ado/ado_error.h"
+#include "host/ado/detail/ado_error.h"
 #include "platform/ado/field.h"
 
 namespace vant::host::ado {

@@ -1,4 +1,4 @@
-#include "host/ado/recordset_cursor.h"
+#include "host/ado/detail/recordset_cursor.h"
 
 #include <gtest/gtest.h>
 

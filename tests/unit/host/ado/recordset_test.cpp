@@ -1,9 +1,9 @@
-#include "host/ado/recordset_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 
 #include "ado_test_support.h"
-#include "host/ado/ado_error.h"
+#include "host/ado/detail/ado_error.h"
 #include "platform/ado/field.h"
 
 namespace vant::host::ado {

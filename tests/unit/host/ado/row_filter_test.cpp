@@ -1,8 +1,8 @@
-#include "host/ado/row_filter.h"
+#include "host/ado/detail/row_filter.h"
 
 #include <gtest/gtest.h>
 
-#include "host/ado/ado_error.h"
+#include "host/ado/detail/ado_error.h"
 
 namespace vant::host::ado {
 namespace {

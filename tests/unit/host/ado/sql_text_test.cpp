@@ -1,4 +1,4 @@
-#include "host/ado/sql_text.h"
+#include "host/ado/detail/sql_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/ado/stream_object.h"
+#include "host/ado/ado_objects.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,7 @@
 #include <string>
 
 #include "ado_test_support.h"
-#include "host/ado/ado_error.h"
-#include "host/ado/ado_objects.h"
+#include "host/ado/detail/ado_error.h"
 #include "platform/fs/fault_injection.h"
 
 namespace vant::host::ado {

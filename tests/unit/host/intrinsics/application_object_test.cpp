@@ -42,8 +42,8 @@ TEST(ApplicationObject, LockGivesUpAtTheScriptTimeout) {
     FakeExchange exchange;
     host::intrinsics::SiteConfig site{"/srv/site"};
     site.scriptTimeoutSeconds = 1;
-    auto waiter = host::intrinsics::PageState::Create(exchange, site, {"/w.asp", 0, 0}, {},
-                                                      holder.application, nullptr);
+    auto waiter = host::intrinsics::PageIntrinsics::Create(exchange, site, {"/w.asp", 0, 0}, {},
+                                                           holder.application, nullptr);
     HRESULT hr = S_OK;
     Call(waiter->Objects().application.get(), u"Lock", {}, DISPATCH_METHOD, &hr);
     waited = hr;

@@ -1,4 +1,4 @@
-#include "host/intrinsics/map_path.h"
+#include "host/intrinsics/detail/map_path.h"
 
 #include <gtest/gtest.h>
 

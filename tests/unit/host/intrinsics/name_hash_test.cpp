@@ -1,6 +1,6 @@
 // The name index hash: SipHash-2-4 as published (so its strength is the
 // published one), under a key that changes the result.
-#include "host/intrinsics/name_hash.h"
+#include "host/intrinsics/detail/name_hash.h"
 
 #include <gtest/gtest.h>
 

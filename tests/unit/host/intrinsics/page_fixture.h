@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/intrinsics/page_state.h"
+#include "host/intrinsics/page_intrinsics.h"
 #include "unit/host/intrinsics/fake_exchange.h"
 
 namespace vant::test {
@@ -56,12 +56,13 @@ struct PageFixture {
   FakeExchange exchange;
   host::session::ApplicationState application;
   host::intrinsics::SiteConfig site{"/srv/site"};
-  host::intrinsics::PageInfo info{"/dir/page.asp", 65001, 0};
-  std::unique_ptr<host::intrinsics::PageState> page;
+  host::intrinsics::RequestedPage info{"/dir/page.asp", 65001, 0};
+  std::unique_ptr<host::intrinsics::PageIntrinsics> page;
   host::intrinsics::Intrinsics objects;
 
   void Start(host::session::SessionLease lease = {}, host::intrinsics::PageExecutor* executor = nullptr) {
-    page = host::intrinsics::PageState::Create(exchange, site, info, std::move(lease), application, executor);
+    page = host::intrinsics::PageIntrinsics::Create(exchange, site, info, std::move(lease),
+                                                    application, executor);
     objects = page->Objects();
   }
 };

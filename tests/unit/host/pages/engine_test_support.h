@@ -120,7 +120,7 @@ class EngineFixture : public ::testing::Test {
   ComPtr<TestResponse> response = TestResponse::Create();
   ComPtr<TestWidget> widget = TestWidget::Create();
   int timeoutSeconds = 0;
-  PageContext context;
+  PageBindings context;
   std::map<std::string, std::int64_t> stamps;  // host path -> modification stamp
   std::int64_t nextStamp = 1;
 };

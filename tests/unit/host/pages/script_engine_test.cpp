@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "engine_test_support.h"
-#include "host/pages/file_source_loader.h"
+#include "host/pages/source_loader.h"
 #include "platform/sys/ansi_code_page.h"
 #include "platform/sys/thread_stack.h"
 
@@ -342,7 +342,7 @@ TEST_F(ScriptEngineTest, QuickRewriteOfAPageFileIsSeen) {
     std::ofstream(path, std::ios::trunc) << text;
     auto prepared = engine.PreparePage(loader, TranslateOptions{root, "/page.asp"});
     ASSERT_TRUE(std::holds_alternative<CompiledPagePtr>(prepared)) << text;
-    PageContext run = context;
+    PageBindings run = context;
     run.writeLiteral = [&](std::string_view utf8) { seen = std::string(utf8); };
     (void)engine.RunPage(*std::get<CompiledPagePtr>(prepared), run);
     EXPECT_EQ(seen, text);

@@ -1,4 +1,4 @@
-#include "host/scripting/dictionary_object.h"
+#include "host/scripting/scripting_objects.h"
 
 #include <gtest/gtest.h>
 

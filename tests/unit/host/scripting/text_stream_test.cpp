@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/scripting/interfaces/file_system.h"
+#include "host/scripting/interfaces.h"
 #include "host/scripting/script_error.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/fault_injection.h"

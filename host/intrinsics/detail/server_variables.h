@@ -1,0 +1,36 @@
+// Request.ServerVariables: the CGI-style facts about the request, computed
+// from the request head when asked.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/http/exchange.h"
+
+namespace vant::host::intrinsics {
+
+struct ServerFacts {
+  const http::RequestHead* head = nullptr;
+  std::string scriptPath;        // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
+  std::string pathTranslated;    // Windows syntax, UTF-8: "C:\site\dir\page.asp"
+  std::string applPhysicalPath;  // Windows syntax with a trailing "\"
+  std::string serverSoftware;
+};
+
+// The value of variable `name` (letter case ignored), UTF-8. HTTP_X_Y finds
+// the header "X-Y" (and "X_Y"); repeated headers are joined with ", ".
+// ALL_HTTP lists every header as "HTTP_NAME:value" lines ending in LF,
+// ALL_RAW as "Name: value" lines ending in CRLF, as received. Nothing for an
+// unknown name or an absent header.
+std::optional<std::string> LookupServerVariable(std::string_view name, const ServerFacts& facts);
+
+// The names a script enumerates: the fixed variables, ALL_HTTP, ALL_RAW and
+// one HTTP_ name per header received.
+std::vector<std::string> ServerVariableNames(const http::RequestHead& head);
+
+// "HTTP_" + the header name in upper case with '-' as '_'.
+std::string HttpVariableName(std::string_view headerName);
+
+}  // namespace vant::host::intrinsics

@@ -1,0 +1,53 @@
+#include "host/intrinsics/detail/url_encoded.h"
+
+#include <algorithm>
+
+#include "host/intrinsics/text_codec.h"
+#include "platform/automation/bstr.h"
+
+namespace vant::host::intrinsics {
+
+const KeyedValues::Entry* KeyedValues::Find(std::u16string_view key) const {
+  const auto hit = index_.find(ToUpperAscii(key));
+  return hit == index_.end() ? nullptr : &entries_[hit->second];
+}
+
+void KeyedValues::Add(std::u16string key, std::u16string value) {
+  const auto [hit, added] = index_.try_emplace(ToUpperAscii(key), entries_.size());
+  if (!added) {
+    entries_[hit->second].values.push_back(std::move(value));
+    return;
+  }
+  entries_.push_back(Entry{std::move(key), {std::move(value)}});
+}
+
+void KeyedValues::Reserve(std::size_t names) {
+  entries_.reserve(names);
+  index_.reserve(names);
+}
+
+std::optional<KeyedValues> ParseUrlEncoded(std::string_view raw, std::uint32_t codePage,
+                                           std::size_t maxPairs, char separator) {
+  KeyedValues result;
+  // At most one entry per pair and no more than the limit, so the room made
+  // is bounded whatever the text.
+  const auto separators = static_cast<std::size_t>(std::count(raw.begin(), raw.end(), separator));
+  result.Reserve(std::min(separators + 1, maxPairs));
+  std::size_t pairs = 0;
+  while (!raw.empty()) {
+    const std::size_t end = raw.find(separator);
+    const std::string_view pair = raw.substr(0, end);
+    raw = end == std::string_view::npos ? std::string_view() : raw.substr(end + 1);
+    if (pair.empty()) continue;
+    if (pairs++ == maxPairs) return std::nullopt;
+    const std::size_t eq = pair.find('=');
+    const std::string_view name = pair.substr(0, eq);
+    const std::string_view value =
+        eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+    result.Add(DecodeText(codePage, PercentDecode(name, true)),
+               DecodeText(codePage, PercentDecode(value, true)));
+  }
+  return result;
+}
+
+}  // namespace vant::host::intrinsics
