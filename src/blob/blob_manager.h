@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "frame/interfaces/blob_manager.h"
+#include "blob/blob_manager_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "frame/report_once.h"

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "download/header_value.h"
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_creators.h"
+#include "module/class_table.h"
 #include "frame/error_report.h"
 #include "platform/fs/file_info.h"
 

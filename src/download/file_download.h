@@ -7,7 +7,7 @@
 #include <string>
 
 #include "download/cache.h"
-#include "frame/interfaces/file_download.h"
+#include "download/file_download_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "frame/report_once.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "download/cache.h"
-#include "frame/interfaces/manager.h"
+#include "download/manager_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/interfaces/image_proc.h"
+#include "image/image_proc_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "frame/report_once.h"

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_creators.h"
+#include "module/class_table.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"

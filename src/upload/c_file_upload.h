@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "form/form_element_multi_collection.h"
-#include "frame/interfaces/file_upload.h"
+#include "upload/file_upload_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "progress/progress_link.h"

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "form/delete_mode.h"
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_creators.h"
+#include "module/class_table.h"
 #include "upload/c_file_upload.h"
 
 namespace vant::upload {

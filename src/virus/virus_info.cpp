@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_creators.h"
+#include "module/class_table.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"

@@ -1,10 +1,10 @@
-#include "frame/class_factory.h"
+#include "module/class_factory.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
-#include "frame/comp_reg.h"
+#include "module/class_creators.h"
+#include "module/class_table.h"
+#include "module/comp_reg.h"
 #include "frame/module_lock.h"
 #include "platform/automation/automation.h"
 

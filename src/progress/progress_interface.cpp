@@ -1,4 +1,4 @@
-#include "frame/interfaces/progress.h"
+#include "progress/progress_interface.h"
 
 namespace vant {
 

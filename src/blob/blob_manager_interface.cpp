@@ -1,4 +1,4 @@
-#include "frame/interfaces/blob_manager.h"
+#include "blob/blob_manager_interface.h"
 
 namespace vant {
 

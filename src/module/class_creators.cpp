@@ -1,11 +1,11 @@
-#include "frame/class_creators.h"
+#include "module/class_creators.h"
 
 #include <map>
 #include <mutex>
 #include <tuple>
 
-#include "frame/class_table.h"
-#include "frame/comp_reg.h"
+#include "module/class_table.h"
+#include "module/comp_reg.h"
 
 namespace vant::frame {
 namespace {

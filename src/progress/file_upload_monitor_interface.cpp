@@ -1,4 +1,4 @@
-#include "frame/interfaces/file_upload_monitor.h"
+#include "progress/file_upload_monitor_interface.h"
 
 namespace vant {
 

@@ -1,4 +1,4 @@
-#include "frame/interfaces/form_element_collection.h"
+#include "form/form_element_collection_interface.h"
 
 namespace vant {
 

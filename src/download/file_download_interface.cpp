@@ -1,4 +1,4 @@
-#include "frame/interfaces/file_download.h"
+#include "download/file_download_interface.h"
 
 namespace vant {
 

@@ -1,4 +1,4 @@
-#include "frame/interfaces/manager.h"
+#include "download/manager_interface.h"
 
 namespace vant {
 

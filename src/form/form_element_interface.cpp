@@ -1,4 +1,4 @@
-#include "frame/interfaces/form_element.h"
+#include "form/form_element_interface.h"
 
 namespace vant {
 
