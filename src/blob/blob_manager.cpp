@@ -3,14 +3,13 @@
 
 #include <new>
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 
 namespace vant::blob {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kBlobManagerClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kBlobManagerClassName,
                                               &CreateBlobManager);
 
 }  // namespace

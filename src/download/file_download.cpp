@@ -6,8 +6,7 @@
 #include <new>
 
 #include "download/header_value.h"
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 #include "platform/fs/file_info.h"
 
@@ -24,7 +23,7 @@ std::u16string LeafName(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileDownloadClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kFileDownloadClassName,
                                               &CreateFileDownload);
 
 }  // namespace

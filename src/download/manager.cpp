@@ -2,14 +2,13 @@
 
 #include <new>
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 
 namespace vant::download {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kManagerClassName), &CreateManager);
+const frame::ClassCreatorRegistrar kRegistrar(kManagerClassName, &CreateManager);
 
 }  // namespace
 

@@ -3,14 +3,13 @@
 
 #include <new>
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 
 namespace vant::image {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kImageProcClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kImageProcClassName,
                                               &CreateImageProc);
 
 HRESULT Give(Bstr* out, std::u16string_view text) {

@@ -1,8 +1,7 @@
 #include "module/class_factory.h"
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
 #include "frame/module_lock.h"
+#include "module/class_table.h"
 #include "platform/automation/object.h"
 
 namespace vant::frame {

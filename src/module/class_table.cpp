@@ -1,16 +1,16 @@
 #include "module/class_table.h"
 
-#include "module/comp_reg.h"
 #include "blob/blob_manager_interface.h"
 #include "download/file_download_interface.h"
-#include "upload/file_upload_interface.h"
-#include "progress/file_upload_monitor_interface.h"
-#include "form/form_element_interface.h"
+#include "download/manager_interface.h"
 #include "form/form_element_collection_interface.h"
+#include "form/form_element_interface.h"
 #include "form/form_element_multi_collection_interface.h"
 #include "image/image_proc_interface.h"
-#include "download/manager_interface.h"
+#include "module/comp_reg.h"
+#include "progress/file_upload_monitor_interface.h"
 #include "progress/progress_interface.h"
+#include "upload/file_upload_interface.h"
 #include "virus/virus_info_interface.h"
 
 namespace vant::frame {
@@ -108,6 +108,15 @@ std::vector<const ClassInfo*> LibraryInterfaces() {
   for (const ClassInfo& info : kCreatable) out.push_back(&info);
   for (const ClassInfo& info : kInternal) out.push_back(&info);
   return out;
+}
+
+ClassCreator FindClassCreator(const CLSID& clsid) {
+  const ClassInfo* info = FindClass(clsid);
+  if (info == nullptr) return nullptr;
+  // The registrar class lives in the module itself, so it is named here
+  // rather than by a registrar object.
+  if (clsid == kCompRegClsid) return &CreateCompReg;
+  return RegisteredClassCreator(info->name);
 }
 
 CLSID ClassIdOf(std::u16string_view name) {

@@ -8,33 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/automation/dispatch.h"
+#include "frame/class_creators.h"
+#include "frame/class_info.h"
 #include "platform/automation/guid.h"
 
 namespace vant::frame {
-
-using TypeInfoFn = const InterfaceInfo& (*)();
-
-// Which registry entries a class writes.
-enum class ClassRegistration {
-  kProgIdsWithAppId,  // ProgIDs, class key with AppID (the page classes)
-  kProgIdsNoAppId,    // ProgIDs, class key without AppID (IVirusInfo)
-  kClassKeyOnly,      // the class key with its server and library only (CompReg)
-};
-
-struct ClassInfo {
-  std::u16string_view name;             // "FileUpload"
-  CLSID clsid;                          // GUID_NULL for an internal class
-  std::u16string_view progId;           // "VANT.FileUpload"; empty when none
-  std::u16string_view versionedProgId;  // "VANT.FileUpload.1"; empty when none
-  std::u16string_view description;      // registry description, "FileUpload Class"
-  std::u16string_view helpString;       // the type library's description of the class
-  std::u16string_view interfaceName;    // "IFileUpload"
-  IID iid;
-  TypeInfoFn typeInfo;
-  ClassRegistration registration;
-  bool extensible;  // interface flag: only the registrar's interface may grow
-};
 
 // The creatable classes in registration order.
 std::span<const ClassInfo> CreatableClasses();
@@ -47,9 +25,14 @@ std::span<const ClassInfo> InternalClasses();
 const ClassInfo* FindClass(const CLSID& clsid);
 
 // The identifier of the creatable class named `name` ("FileUpload"), or
-// GUID_NULL. Components register their creators under it, so identifiers are
-// written down once, in the table.
+// GUID_NULL. Identifiers are written down once, in the table.
 CLSID ClassIdOf(std::u16string_view name);
+
+// The creator of the creatable class with this identifier: the one its
+// component registered under the class's name (the registrar class's own for
+// CompReg), or nullptr for an identifier outside the table or a class whose
+// component did not register.
+ClassCreator FindClassCreator(const CLSID& clsid);
 
 // Every interface of the type library (creatable classes' first, then the
 // internal ones), each once.

@@ -4,8 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
@@ -125,7 +124,7 @@ HRESULT CFileUploadMonitor::_ShowMonitor(host::IResponse& response) {
   return response.Flush();
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadMonitorClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kFileUploadMonitorClassName,
                                               &CreateFileUploadMonitor);
 
 }  // namespace

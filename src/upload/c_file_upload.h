@@ -11,6 +11,7 @@
 #include "upload/file_upload_interface.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
+#include "upload/page_state.h"
 #include "progress/progress_link.h"
 #include "upload/body_reader.h"
 #include "upload/multipart_parser.h"
@@ -89,7 +90,7 @@ class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISu
   void FinalRelease();
 
   frame::PageContext context_;
-  frame::UploadPageState pageState_;
+  UploadPageState pageState_;
   UploadSettings settings_;
   UploadErrors errors_;
   progress::ProgressLink progress_;

@@ -5,8 +5,7 @@
 #include <new>
 
 #include "form/delete_mode.h"
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "upload/c_file_upload.h"
 
 namespace vant::upload {
@@ -59,7 +58,7 @@ HRESULT CFileUpload::OnStartPage(IUnknown* piUnk) {
   try {
     const HRESULT hr = context_.OnStartPage(piUnk, frame::PageObjects::Upload);
     if (Failed(hr)) return hr;
-    frame::ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage,
+    ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage,
                                       &pageState_);
     return S_OK;
   } catch (...) {
@@ -69,7 +68,7 @@ HRESULT CFileUpload::OnStartPage(IUnknown* piUnk) {
 
 HRESULT CFileUpload::OnEndPage() {
   try {
-    frame::RestoreScriptTimeout(context_, &pageState_);
+    RestoreScriptTimeout(context_, &pageState_);
     context_.OnEndPage();
     return S_OK;
   } catch (...) {
@@ -79,7 +78,7 @@ HRESULT CFileUpload::OnEndPage() {
 
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClassName,
                                               &CreateFileUpload);
 
 ComPtr<CFileUpload> MakeObject(progress::ProgressTable& table) {

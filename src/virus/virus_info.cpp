@@ -2,8 +2,7 @@
 
 #include <new>
 
-#include "module/class_creators.h"
-#include "module/class_table.h"
+#include "frame/class_creators.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
@@ -125,7 +124,7 @@ HRESULT CIVirusInfo::_SetTempPath(const Bstr& value) {
   return frame::ReportErrorOnce(errorFlag_, MessageId::kFolderNotCreated, {tempPath_});
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kVirusInfoClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kVirusInfoClassName,
                                               &CreateVirusInfo);
 
 }  // namespace

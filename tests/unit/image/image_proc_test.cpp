@@ -1,5 +1,4 @@
 // Creation through the class table and the values before any source.
-#include "module/class_creators.h"
 #include "module/class_table.h"
 #include "unit/image/image_test_env.h"
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "module/class_creators.h"
 #include "module/class_table.h"
 #include "progress/progress_link.h"
 

@@ -7,7 +7,6 @@
 
 #include <thread>
 
-#include "module/class_creators.h"
 #include "module/class_table.h"
 #include "unit/upload/upload_test_env.h"
 #include "upload/temp_upload_file.h"

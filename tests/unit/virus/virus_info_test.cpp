@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "module/class_creators.h"
 #include "module/class_table.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
