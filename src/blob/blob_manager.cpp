@@ -9,8 +9,7 @@
 namespace vant::blob {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(kBlobManagerClassName,
-                                              &CreateBlobManager);
+const frame::ClassCreatorRegistrar kRegistrar(kBlobManagerClassName, &CreateBlobManager);
 
 }  // namespace
 
@@ -22,27 +21,6 @@ HRESULT CreateBlobManager(const IID& iid, void** out) {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-}
-
-HRESULT CBLOBManager::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IBLOBManager::kIid, iid);
-}
-
-HRESULT CBLOBManager::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-HRESULT CBLOBManager::OnEndPage() {
-  try {
-    context_.OnEndPage();
-  } catch (...) {
-    // Releasing the page's objects has nothing left to undo.
-  }
-  return S_OK;
 }
 
 // An object that is no field, or whose type cannot be read, is no long

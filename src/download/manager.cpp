@@ -22,27 +22,6 @@ HRESULT CreateManager(const IID& iid, void** out) {
   }
 }
 
-HRESULT CManager::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IManager::kIid, iid);
-}
-
-HRESULT CManager::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::ServerOnly);
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-HRESULT CManager::OnEndPage() {
-  try {
-    context_.OnEndPage();
-  } catch (...) {
-    // Releasing the Server object has nothing left to undo.
-  }
-  return S_OK;
-}
-
 HRESULT CManager::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;

@@ -8,19 +8,22 @@
 #include <cstdint>
 
 #include "form/form_element_multi_collection.h"
-#include "upload/file_upload_interface.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
-#include "upload/page_state.h"
+#include "frame/page_object.h"
 #include "progress/progress_link.h"
 #include "upload/body_reader.h"
+#include "upload/file_upload_interface.h"
 #include "upload/multipart_parser.h"
+#include "upload/page_state.h"
 #include "upload/upload_errors.h"
 #include "upload/upload_settings.h"
 
 namespace vant::upload {
 
-class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISupportErrorInfo> {
+class CFileUpload
+    : public ComObject<CFileUpload,
+                       frame::PageObject<CFileUpload, IFileUpload, frame::PageObjects::Upload>,
+                       frame::SupportErrorInfo<IFileUpload>> {
  public:
   explicit CFileUpload(progress::ProgressTable& table);
   ~CFileUpload() override { FinalRelease(); }
@@ -29,10 +32,12 @@ class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISu
   // E_FAIL when it cannot be made.
   HRESULT FinalConstruct();
 
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+  // Page steps around the base's OnStartPage/OnEndPage: the session's code
+  // page and time-out and the script time-out for the length of the upload.
+  void PageStarted();
+  void PageEnding();
+  HRESULT PageFailure(std::u16string_view member);
 
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
   HRESULT get_Form(Variant* out) override;
   HRESULT get_DefaultPath(Bstr* out) override;
   HRESULT put_DefaultPath(const Bstr& value) override;
@@ -89,7 +94,6 @@ class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISu
   // Release: progress record, leftover files, the form.
   void FinalRelease();
 
-  frame::PageContext context_;
   UploadPageState pageState_;
   UploadSettings settings_;
   UploadErrors errors_;

@@ -50,36 +50,19 @@ void CFileUpload::FinalRelease() {
   }
 }
 
-HRESULT CFileUpload::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IFileUpload::kIid, iid);
+void CFileUpload::PageStarted() {
+  ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage, &pageState_);
 }
 
-HRESULT CFileUpload::OnStartPage(IUnknown* piUnk) {
-  try {
-    const HRESULT hr = context_.OnStartPage(piUnk, frame::PageObjects::Upload);
-    if (Failed(hr)) return hr;
-    ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage,
-                                      &pageState_);
-    return S_OK;
-  } catch (...) {
-    return frame::UnexpectedFailure(kFileUploadClass, u"OnStartPage");
-  }
-}
+void CFileUpload::PageEnding() { RestoreScriptTimeout(context_, &pageState_); }
 
-HRESULT CFileUpload::OnEndPage() {
-  try {
-    RestoreScriptTimeout(context_, &pageState_);
-    context_.OnEndPage();
-    return S_OK;
-  } catch (...) {
-    return frame::UnexpectedFailure(kFileUploadClass, u"OnEndPage");
-  }
+HRESULT CFileUpload::PageFailure(std::u16string_view member) {
+  return frame::UnexpectedFailure(kFileUploadClass, member);
 }
 
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClassName,
-                                              &CreateFileUpload);
+const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClassName, &CreateFileUpload);
 
 ComPtr<CFileUpload> MakeObject(progress::ProgressTable& table) {
   ComPtr<CFileUpload> object = CFileUpload::Create(table);
