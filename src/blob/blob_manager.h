@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "blob/blob_manager_interface.h"
+#include "blob/interfaces.h"
 #include "frame/module_lock.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "download/cache.h"
-#include "download/file_download_interface.h"
+#include "download/interfaces.h"
 #include "frame/module_lock.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "form/form_element.h"
-#include "form/form_element_collection_interface.h"
+#include "form/interfaces.h"
 
 namespace vant::form {
 

@@ -11,7 +11,7 @@
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "image/image_metadata.h"
-#include "image/image_proc_interface.h"
+#include "image/interfaces.h"
 
 namespace vant::image {
 

@@ -1,17 +1,17 @@
 #include "module/class_table.h"
 
-#include "blob/blob_manager_interface.h"
-#include "download/file_download_interface.h"
+#include "blob/interfaces.h"
+#include "download/interfaces.h"
 #include "download/manager_interface.h"
-#include "form/form_element_collection_interface.h"
+#include "form/interfaces.h"
 #include "form/form_element_interface.h"
 #include "form/form_element_multi_collection_interface.h"
-#include "image/image_proc_interface.h"
+#include "image/interfaces.h"
 #include "module/comp_reg.h"
 #include "progress/file_upload_monitor_interface.h"
-#include "progress/progress_interface.h"
-#include "upload/file_upload_interface.h"
-#include "virus/virus_info_interface.h"
+#include "progress/interfaces.h"
+#include "upload/interfaces.h"
+#include "virus/interfaces.h"
 
 namespace vant::frame {
 namespace {

@@ -4,7 +4,7 @@
 // read. No member raises a component error.
 #pragma once
 
-#include "progress/progress_interface.h"
+#include "progress/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::progress {

@@ -12,7 +12,7 @@
 #include "frame/page_object.h"
 #include "progress/progress_link.h"
 #include "upload/body_reader.h"
-#include "upload/file_upload_interface.h"
+#include "upload/interfaces.h"
 #include "upload/multipart_parser.h"
 #include "upload/page_state.h"
 #include "upload/upload_errors.h"

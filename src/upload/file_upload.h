@@ -5,7 +5,7 @@
 // first file of the form.
 #pragma once
 
-#include "upload/file_upload_interface.h"
+#include "upload/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::upload {

@@ -3,7 +3,7 @@
 // reads these values; TempPath alone checks (and creates) its folder.
 #pragma once
 
-#include "virus/virus_info_interface.h"
+#include "virus/interfaces.h"
 
 namespace vant::virus {
 

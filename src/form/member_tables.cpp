@@ -1,4 +1,4 @@
-#include "form/form_element_collection_interface.h"
+#include "form/interfaces.h"
 
 namespace vant {
 

@@ -1,4 +1,4 @@
-#include "download/file_download_interface.h"
+#include "download/interfaces.h"
 
 namespace vant {
 

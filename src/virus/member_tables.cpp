@@ -1,4 +1,4 @@
-#include "virus/virus_info_interface.h"
+#include "virus/interfaces.h"
 
 namespace vant {
 

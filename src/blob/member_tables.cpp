@@ -1,4 +1,4 @@
-#include "blob/blob_manager_interface.h"
+#include "blob/interfaces.h"
 
 namespace vant {
 

@@ -1,4 +1,4 @@
-#include "upload/file_upload_interface.h"
+#include "upload/interfaces.h"
 
 namespace vant {
 

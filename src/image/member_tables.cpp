@@ -1,4 +1,4 @@
-#include "image/image_proc_interface.h"
+#include "image/interfaces.h"
 
 namespace vant {
 

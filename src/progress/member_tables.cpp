@@ -1,4 +1,4 @@
-#include "progress/progress_interface.h"
+#include "progress/interfaces.h"
 
 namespace vant {
 
