@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "download/cache.h"
-#include "download/manager_interface.h"
+#include "download/interfaces.h"
 #include "frame/module_lock.h"
 #include "frame/page_object.h"
 

@@ -14,7 +14,7 @@
 
 #include "form/delete_mode.h"
 #include "form/form_item.h"
-#include "form/form_element_interface.h"
+#include "form/interfaces.h"
 
 namespace vant::form {
 

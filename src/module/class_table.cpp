@@ -2,13 +2,9 @@
 
 #include "blob/interfaces.h"
 #include "download/interfaces.h"
-#include "download/manager_interface.h"
 #include "form/interfaces.h"
-#include "form/form_element_interface.h"
-#include "form/form_element_multi_collection_interface.h"
 #include "image/interfaces.h"
 #include "module/comp_reg.h"
-#include "progress/file_upload_monitor_interface.h"
 #include "progress/interfaces.h"
 #include "upload/interfaces.h"
 #include "virus/interfaces.h"

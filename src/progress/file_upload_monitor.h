@@ -5,7 +5,7 @@
 // No member raises a component error.
 #pragma once
 
-#include "progress/file_upload_monitor_interface.h"
+#include "progress/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::progress {
