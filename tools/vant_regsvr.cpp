@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/module_exports.h"
+#include "module/module_exports.h"
 #include "platform/registry/registry_path.h"
 #include "platform/sys/settings.h"
 

@@ -4,14 +4,12 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 
 namespace vant::blob {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kBlobManagerClassName),
-                                              &CreateBlobManager);
+const frame::ClassCreatorRegistrar kRegistrar(kBlobManagerClassName, &CreateBlobManager);
 
 }  // namespace
 
@@ -23,27 +21,6 @@ HRESULT CreateBlobManager(const IID& iid, void** out) {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-}
-
-HRESULT CBLOBManager::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IBLOBManager::kIid, iid);
-}
-
-HRESULT CBLOBManager::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-HRESULT CBLOBManager::OnEndPage() {
-  try {
-    context_.OnEndPage();
-  } catch (...) {
-    // Releasing the page's objects has nothing left to undo.
-  }
-  return S_OK;
 }
 
 // An object that is no field, or whose type cannot be read, is no long

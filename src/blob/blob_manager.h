@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "frame/interfaces/blob_manager.h"
+#include "blob/interfaces.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/ado/field.h"
 #include "platform/fs/file.h"
@@ -23,12 +23,11 @@ inline constexpr std::size_t kFileChunkBytes = static_cast<std::size_t>(ado::kBl
 // The class creator: a new BLOB manager handing out interface `iid`.
 HRESULT CreateBlobManager(const IID& iid, void** out);
 
-class CBLOBManager : public ComObject<CBLOBManager, DispatchImpl<IBLOBManager>, ISupportErrorInfo> {
+class CBLOBManager
+    : public ComObject<CBLOBManager,
+                       frame::PageObject<CBLOBManager, IBLOBManager, frame::PageObjects::Standard>,
+                       frame::SupportErrorInfo<IBLOBManager>> {
  public:
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
-
   // Writes the field's value to bstrFilePath (virtual when it holds "/") and
   // gives the path written in *out. The bytes go to a temporary file beside
   // the target, which replaces the target (bOverwrite true) or takes the
@@ -57,7 +56,6 @@ class CBLOBManager : public ComObject<CBLOBManager, DispatchImpl<IBLOBManager>, 
   HRESULT CopyField(ado::IField& field, std::int32_t length, fs::File& file);
   bool ClientConnected() const;
 
-  frame::PageContext context_;
   frame::ErrorFlag errorFlag_;
   std::u16string lastPath_;  // target or source of the latest call
   frame::ModuleLock lock_;

@@ -7,7 +7,6 @@
 
 #include "download/header_value.h"
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 #include "platform/fs/file_info.h"
 
@@ -24,8 +23,7 @@ std::u16string LeafName(const std::u16string& path) {
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileDownloadClassName),
-                                              &CreateFileDownload);
+const frame::ClassCreatorRegistrar kRegistrar(kFileDownloadClassName, &CreateFileDownload);
 
 }  // namespace
 
@@ -36,27 +34,6 @@ HRESULT CreateFileDownload(const IID& iid, void** out) {
     return CFileDownload::Create()->QueryInterface(iid, out);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
-  }
-}
-
-HRESULT CFileDownload::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IFileDownload::kIid, iid);
-}
-
-HRESULT CFileDownload::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
-  } catch (...) {
-    return Unexpected(u"OnStartPage");
-  }
-}
-
-HRESULT CFileDownload::OnEndPage() {
-  try {
-    context_.OnEndPage();
-    return S_OK;
-  } catch (...) {
-    return Unexpected(u"OnEndPage");
   }
 }
 
@@ -151,7 +128,7 @@ HRESULT CFileDownload::ClientGone() {
   return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadClientGone);
 }
 
-HRESULT CFileDownload::Unexpected(const char16_t* member) {
+HRESULT CFileDownload::Unexpected(std::u16string_view member) {
   return frame::ReportErrorOnce(errorFlag_, MessageId::kUnexpectedFailure,
                                 {kDownloadImplName, member});
 }

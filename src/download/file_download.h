@@ -7,9 +7,9 @@
 #include <string>
 
 #include "download/cache.h"
-#include "frame/interfaces/file_download.h"
+#include "download/interfaces.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/ado/field.h"
 #include "platform/fs/file.h"
@@ -27,14 +27,16 @@ inline constexpr std::int64_t kDownloadChunkSize = 65536;
 HRESULT CreateFileDownload(const IID& iid, void** out);
 
 class CFileDownload
-    : public ComObject<CFileDownload, DispatchImpl<IFileDownload>, ISupportErrorInfo> {
+    : public ComObject<
+          CFileDownload,
+          frame::PageObject<CFileDownload, IFileDownload, frame::PageObjects::Standard>,
+          frame::SupportErrorInfo<IFileDownload>> {
  public:
   // Downloads consult `cache` (the process-wide one unless a test passes its own).
   explicit CFileDownload(CCache& cache = TheCache()) : cache_(cache) {}
 
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
+  // An exception in OnStartPage/OnEndPage is reported like any member's.
+  HRESULT PageFailure(std::u16string_view member) { return Unexpected(member); }
 
   // Sends the file at bstrFilePath (virtual when it holds "/"). Fails with
   // 0x40020053 (path) when no file is there; with a system error
@@ -94,10 +96,9 @@ class CFileDownload
   // Hands one filled byte array to Response.BinaryWrite.
   HRESULT WriteChunk(const Variant& chunk);
   HRESULT ClientGone();
-  HRESULT Unexpected(const char16_t* member);
+  HRESULT Unexpected(std::u16string_view member);
 
   CCache& cache_;
-  frame::PageContext context_;
   frame::ErrorFlag errorFlag_;
   frame::ModuleLock lock_;
   // Set by WriteDownloadHeaders for the current Download.

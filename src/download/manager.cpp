@@ -3,13 +3,12 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 
 namespace vant::download {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kManagerClassName), &CreateManager);
+const frame::ClassCreatorRegistrar kRegistrar(kManagerClassName, &CreateManager);
 
 }  // namespace
 
@@ -21,27 +20,6 @@ HRESULT CreateManager(const IID& iid, void** out) {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-}
-
-HRESULT CManager::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IManager::kIid, iid);
-}
-
-HRESULT CManager::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::ServerOnly);
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-HRESULT CManager::OnEndPage() {
-  try {
-    context_.OnEndPage();
-  } catch (...) {
-    // Releasing the Server object has nothing left to undo.
-  }
-  return S_OK;
 }
 
 HRESULT CManager::get__NewEnum(IUnknown** out) {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "download/cache.h"
-#include "frame/interfaces/manager.h"
+#include "download/interfaces.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 
 namespace vant::download {
 
@@ -16,14 +16,14 @@ inline constexpr char16_t kManagerClassName[] = u"Manager";
 // The class creator: a new Manager handing out interface `iid`.
 HRESULT CreateManager(const IID& iid, void** out);
 
-class CManager : public ComObject<CManager, DispatchImpl<IManager>, ISupportErrorInfo> {
+class CManager
+    : public ComObject<CManager,
+                       frame::PageObject<CManager, IManager, frame::PageObjects::ServerOnly>,
+                       frame::SupportErrorInfo<IManager>> {
  public:
   explicit CManager(CCache& cache = TheCache()) : cache_(cache) {}
 
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
   // Takes only the page's Server object; a null context gives E_POINTER.
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
   // An enumerator of the cached keys (upper-cased physical paths) in the
   // order of addition, entries pending removal included.
   HRESULT get__NewEnum(IUnknown** out) override;
@@ -36,7 +36,6 @@ class CManager : public ComObject<CManager, DispatchImpl<IManager>, ISupportErro
   std::u16string Physical(const Bstr& path) const;
 
   CCache& cache_;
-  frame::PageContext context_;
   std::vector<Variant> lastEnumeration_;
   frame::ModuleLock lock_;
 };

@@ -2,7 +2,7 @@
 // members share.
 #include "form/form_element.h"
 
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 
 namespace vant::form {
@@ -13,7 +13,7 @@ constexpr char16_t kDot = u'.';
 // Copies a record string into a result.
 HRESULT CopyOut(const std::u16string& value, Bstr* out) {
   if (out == nullptr) return E_POINTER;
-  return GuardGetter([&] {
+  return frame::GuardGetter([&] {
     *out = Bstr(value);
     return S_OK;
   });
@@ -82,7 +82,7 @@ HRESULT CFormElement::get_IsInfected(VARIANT_BOOL* out) {
 
 HRESULT CFormElement::get_VirusName(Bstr* out) {
   if (out == nullptr) return E_POINTER;
-  return GuardGetter([&] {
+  return frame::GuardGetter([&] {
     *out = item_.VirusName;
     return S_OK;
   });
@@ -93,7 +93,7 @@ HRESULT CFormElement::InterfaceSupportsErrorInfo(const IID& iid) {
 }
 
 HRESULT CFormElement::DeleteSavedFile(std::int32_t mode) {
-  return GuardMember(kFormElementClass, u"DeleteSavedFile", [&] {
+  return frame::GuardMember(kFormElementClass, u"DeleteSavedFile", [&] {
     if (!item_.IsFileItem) return S_OK;
     if (mode == DeleteModeTempOnly && item_.saved) return S_OK;
     const std::u16string& path = item_.saved ? item_.LastSavedFilePath : item_.TempFilePath;

@@ -14,7 +14,7 @@
 
 #include "form/delete_mode.h"
 #include "form/form_item.h"
-#include "frame/interfaces/form_element.h"
+#include "form/interfaces.h"
 
 namespace vant::form {
 

@@ -1,7 +1,7 @@
 // SaveAsBlob: appends the bytes of a file element to a database field in
 // chunks, the temporary file standing in for the saved copy.
 #include "form/form_element.h"
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 #include "platform/ado/field.h"
 #include "platform/fs/file.h"
 #include "platform/fs/file_info.h"
@@ -37,7 +37,7 @@ HRESULT AppendFile(fs::File& file, ado::IField& field) {
 }  // namespace
 
 HRESULT CFormElement::SaveAsBlob(IUnknown* pField) {
-  return GuardMember(kFormElementClass, u"SaveAsBlob", [&] {
+  return frame::GuardMember(kFormElementClass, u"SaveAsBlob", [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     if (const HRESULT hr = RefuseIfInfected(); Failed(hr)) return hr;
     if (item_.MaxFileLen < item_.FileLen) {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 
 namespace vant::form {
 namespace {
@@ -18,7 +18,7 @@ IDispatch* AsDispatch(CFormElement* element) { return static_cast<IFormElement*>
 
 HRESULT CFormElementCollection::Add(CFormElement* element) {
   if (element == nullptr) return E_POINTER;
-  return GuardMember(kFormElementCollectionClass, u"Add", [&] {
+  return frame::GuardMember(kFormElementCollectionClass, u"Add", [&] {
     elements_.emplace_back(element);
     if (primaryElement_ == nullptr || element->Item().IsFileItem) primaryElement_ = element;
     return S_OK;
@@ -26,7 +26,7 @@ HRESULT CFormElementCollection::Add(CFormElement* element) {
 }
 
 HRESULT CFormElementCollection::DeleteAllSavedFiles(std::int32_t mode) {
-  return GuardMember(kFormElementCollectionClass, u"DeleteAllSavedFiles", [&] {
+  return frame::GuardMember(kFormElementCollectionClass, u"DeleteAllSavedFiles", [&] {
     // Each element reports its own failure; the others are still cleaned.
     for (const auto& element : elements_) (void)element->DeleteSavedFile(mode);
     return S_OK;
@@ -34,14 +34,14 @@ HRESULT CFormElementCollection::DeleteAllSavedFiles(std::int32_t mode) {
 }
 
 HRESULT CFormElementCollection::SetDefaultPath(std::u16string_view path) {
-  return GuardGetter([&] {
+  return frame::GuardGetter([&] {
     for (const auto& element : elements_) element->SetDefaultPath(path);
     return S_OK;
   });
 }
 
 HRESULT CFormElementCollection::SetAutoMakeFolder(bool flag) {
-  return GuardMember(kFormElementCollectionClass, u"SetAutoMakeFolder", [&] {
+  return frame::GuardMember(kFormElementCollectionClass, u"SetAutoMakeFolder", [&] {
     for (const auto& element : elements_) element->SetAutoMakeFolder(flag);
     return S_OK;
   });
@@ -50,7 +50,7 @@ HRESULT CFormElementCollection::SetAutoMakeFolder(bool flag) {
 // Index 0 (the default) joins every value; 1 … Count pick an element.
 HRESULT CFormElementCollection::get_Item(const Variant& varIndex, Variant* out) {
   if (out == nullptr) return E_POINTER;
-  return GuardMember(kFormElementCollectionClass, u"get_Item", [&] {
+  return frame::GuardMember(kFormElementCollectionClass, u"get_Item", [&] {
     std::int32_t index = 0;
     const Variant& value = varIndex.Deref();
     if (value.vt() == VT_I4) {
@@ -83,7 +83,7 @@ HRESULT CFormElementCollection::JoinedValues(Variant* out) const {
 
 HRESULT CFormElementCollection::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
-  return GuardMember(kFormElementCollectionClass, u"get_NewEnum", [&] {
+  return frame::GuardMember(kFormElementCollectionClass, u"get_NewEnum", [&] {
     std::vector<Variant> items;
     items.reserve(elements_.size());
     for (const auto& element : elements_)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "form/form_element.h"
-#include "frame/interfaces/form_element_collection.h"
+#include "form/interfaces.h"
 
 namespace vant::form {
 

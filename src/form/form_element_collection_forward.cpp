@@ -2,7 +2,7 @@
 // Value on the first, every other one on the primary element, with the
 // element's own status and result.
 #include "form/form_element_collection.h"
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 
 namespace vant::form {
 
@@ -16,8 +16,8 @@ HRESULT CFormElementCollection::Forward(const char16_t* member, Call&& call) {
     }
     return call(*primaryElement_);
   };
-  if (member == nullptr) return GuardGetter(body);
-  return GuardMember(kFormElementCollectionClass, member, body);
+  if (member == nullptr) return frame::GuardGetter(body);
+  return frame::GuardMember(kFormElementCollectionClass, member, body);
 }
 
 HRESULT CFormElementCollection::get_Name(Bstr* out) {

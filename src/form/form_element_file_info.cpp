@@ -1,6 +1,6 @@
 // SetFileInfo: what the temporary file of a file element tells about it.
 #include "form/form_element.h"
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "platform/imaging/imaging.h"
@@ -20,7 +20,7 @@ std::int32_t LowSizeOf(std::u16string_view path) {
 int CFormElement::SetFileInfo() {
   constexpr int kDone = 1;
   constexpr int kFailed = 0;
-  const HRESULT hr = GuardMember(kFormElementClass, u"SetFileInfo", [&] {
+  const HRESULT hr = frame::GuardMember(kFormElementClass, u"SetFileInfo", [&] {
     item_.IsFileItem = true;
     item_.FileLen = LowSizeOf(item_.TempFilePath);
     const auto hostPath = fs::ToHostPath(item_.TempFilePath);

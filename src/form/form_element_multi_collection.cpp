@@ -1,6 +1,6 @@
 #include "form/form_element_multi_collection.h"
 
-#include "form/member_guard.h"
+#include "frame/member_guard.h"
 
 namespace vant::form {
 namespace {
@@ -35,7 +35,7 @@ void CFormElementMultiCollection::SetErrorFlagLink(frame::ErrorFlagLink link) {
 
 HRESULT CFormElementMultiCollection::Add(CFormElement* element) {
   if (element == nullptr) return E_POINTER;
-  return GuardMember(kFormElementMultiCollectionClass, u"Add", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"Add", [&] {
     auto& collection = map_[FormKey(element->Item().Name)];
     if (!collection) collection = CFormElementCollection::Create(errorFlagLink_);
     if (const HRESULT hr = collection->Add(element); Failed(hr)) return hr;
@@ -45,21 +45,21 @@ HRESULT CFormElementMultiCollection::Add(CFormElement* element) {
 }
 
 HRESULT CFormElementMultiCollection::DeleteAllSavedFiles(std::int32_t mode) {
-  return GuardMember(kFormElementMultiCollectionClass, u"DeleteAllSavedFiles", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"DeleteAllSavedFiles", [&] {
     for (const auto& [key, collection] : map_) (void)collection->DeleteAllSavedFiles(mode);
     return S_OK;
   });
 }
 
 HRESULT CFormElementMultiCollection::SetDefaultPath(std::u16string_view path) {
-  return GuardMember(kFormElementMultiCollectionClass, u"SetDefaultPath", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"SetDefaultPath", [&] {
     for (const auto& [key, collection] : map_) (void)collection->SetDefaultPath(path);
     return S_OK;
   });
 }
 
 HRESULT CFormElementMultiCollection::SetAutoMakeFolder(bool flag) {
-  return GuardMember(kFormElementMultiCollectionClass, u"SetAutoMakeFolder", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"SetAutoMakeFolder", [&] {
     for (const auto& [key, collection] : map_) (void)collection->SetAutoMakeFolder(flag);
     return S_OK;
   });
@@ -85,7 +85,7 @@ CFormElementCollection* CFormElementMultiCollection::ByPosition(std::uint16_t n)
 
 HRESULT CFormElementMultiCollection::get_Item(const Variant& varIndex, IDispatch** out) {
   if (out == nullptr) return E_POINTER;
-  return GuardMember(kFormElementMultiCollectionClass, u"get_Item", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"get_Item", [&] {
     const Variant index = varIndex.Deref();
     CFormElementCollection* result = placeholderCollection_.get();
     if (index.vt() == VT_BSTR) {
@@ -102,7 +102,7 @@ HRESULT CFormElementMultiCollection::get_Item(const Variant& varIndex, IDispatch
 
 HRESULT CFormElementMultiCollection::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
-  return GuardMember(kFormElementMultiCollectionClass, u"get__NewEnum", [&] {
+  return frame::GuardMember(kFormElementMultiCollectionClass, u"get__NewEnum", [&] {
     std::vector<Variant> items;
     items.reserve(map_.size());
     for (const auto& [key, collection] : map_)

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "form/form_element_collection.h"
-#include "frame/interfaces/form_element_multi_collection.h"
+#include "form/interfaces.h"
 
 namespace vant::form {
 

@@ -1,8 +1,8 @@
 // The save members of CFormElement: building the target path, the checks in
 // their fixed order, and the move of the temporary file.
 #include "form/form_element.h"
-#include "form/member_guard.h"
 #include "form/save_paths.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/move.h"
 #include "platform/sys/scan_settings.h"
@@ -28,24 +28,26 @@ HRESULT ResultOut(const std::u16string& path, Bstr* out) {
 }  // namespace
 
 HRESULT CFormElement::Save(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return GuardMember(kFormElementClass, u"Save",
-                     [&] { return SaveChecked(bstrPath, bOverwrite != VARIANT_FALSE, out); });
+  return frame::GuardMember(kFormElementClass, u"Save", [&] {
+    return SaveChecked(bstrPath, bOverwrite != VARIANT_FALSE, out);
+  });
 }
 
 HRESULT CFormElement::SaveAs(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return GuardMember(kFormElementClass, u"SaveAs",
-                     [&] { return SaveAsChecked(bstrPath, bOverwrite != VARIANT_FALSE, out); });
+  return frame::GuardMember(kFormElementClass, u"SaveAs", [&] {
+    return SaveAsChecked(bstrPath, bOverwrite != VARIANT_FALSE, out);
+  });
 }
 
 HRESULT CFormElement::SaveVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return GuardMember(kFormElementClass, u"Save", [&] {
+  return frame::GuardMember(kFormElementClass, u"Save", [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     return SaveChecked(Bstr(MapAlways(bstrPath)), bOverwrite != VARIANT_FALSE, out);
   });
 }
 
 HRESULT CFormElement::SaveAsVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return GuardMember(kFormElementClass, u"SaveAs", [&] {
+  return frame::GuardMember(kFormElementClass, u"SaveAs", [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     return SaveAsChecked(Bstr(MapAlways(bstrPath)), bOverwrite != VARIANT_FALSE, out);
   });
@@ -84,7 +86,7 @@ HRESULT CFormElement::SaveAsChecked(const Bstr& bstrPath, bool overwrite, Bstr* 
 
 HRESULT CFormElement::_Save(const std::u16string& target, bool overwrite, std::u16string* savedPath,
                             bool fromSentName) {
-  return GuardMember(kFormElementClass, u"_Save", [&] {
+  return frame::GuardMember(kFormElementClass, u"_Save", [&] {
     if (const HRESULT hr = CheckSaveable(); hr != S_OK) {
       if (hr == S_FALSE && savedPath != nullptr) savedPath->clear();
       return Succeeded(hr) ? S_OK : hr;

@@ -1,14 +1,17 @@
-// How a component library makes its class creatable without the frame
-// depending on it: the component's .cpp holds a static registrar object that
-// hands the frame a creator for its class identifier when the module loads.
+// How a component library makes its class creatable without the frame or
+// the module's class table depending on it: the component's .cpp holds a
+// static registrar object that hands the frame a creator under its class
+// name (the name of its class-table entry) when the module loads.
 //
 //   namespace {
-//   const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClsid, &CreateFileUpload);
+//   const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClassName, &CreateFileUpload);
 //   }
 //
 // A creator makes one object and hands out interface `iid` of it (an
 // AddRef'd pointer in *out, or a failure and *out = nullptr).
 #pragma once
+
+#include <string_view>
 
 #include "platform/automation/guid.h"
 #include "platform/automation/hresult.h"
@@ -17,18 +20,19 @@ namespace vant::frame {
 
 using ClassCreator = HRESULT (*)(const IID& iid, void** out);
 
-// Records the creator of a class of the class table. False (nothing
-// recorded) for an identifier outside the table, a null creator, or a class
-// that has a creator already.
-bool RegisterClassCreator(const CLSID& clsid, ClassCreator create);
+// Records the creator of the class named `className` ("FileUpload"). False
+// (nothing recorded) for a null creator or a class that has a creator
+// already. Whether the name is in the class table is the table's business:
+// a creator under any other name is never found through it.
+bool RegisterClassCreator(std::u16string_view className, ClassCreator create);
 
-// The creator of the class, or nullptr when none was registered.
-ClassCreator FindClassCreator(const CLSID& clsid);
+// The creator registered under `className`, or nullptr.
+ClassCreator RegisteredClassCreator(std::u16string_view className);
 
 // Registers a creator during static initialisation.
 struct ClassCreatorRegistrar {
-  ClassCreatorRegistrar(const CLSID& clsid, ClassCreator create) {
-    RegisterClassCreator(clsid, create);
+  ClassCreatorRegistrar(std::u16string_view className, ClassCreator create) {
+    RegisterClassCreator(className, create);
   }
 };
 

@@ -66,27 +66,6 @@ class PageContext {
   bool started_ = false;
 };
 
-// FileUpload's page state beyond the objects.
-struct UploadPageState {
-  static constexpr std::int32_t kNoSavedTimeout = -1;
-
-  bool sessionTaken = false;
-  std::int32_t savedScriptTimeout = kNoSavedTimeout;
-};
-
-// FileUpload's extra OnStartPage steps, after OnStartPage(…, Upload)
-// succeeded. With a Session: *codePage := Session.CodePage (left as is when
-// that read fails) and Session.Timeout := uploadTimeout / 60 minutes; without
-// one: *codePage := 0. Then saves Server.ScriptTimeout in `state` and sets it
-// to uploadTimeout seconds. Every failure is ignored.
-void ApplyUploadSessionSettings(const PageContext& context, std::int32_t uploadTimeout,
-                                std::int32_t* codePage, UploadPageState* state);
-
-// FileUpload's OnEndPage step: puts back the script time-out saved by
-// ApplyUploadSessionSettings, if one was saved and Server is still held, and
-// forgets it. A refused put is ignored.
-void RestoreScriptTimeout(const PageContext& context, UploadPageState* state);
-
 // The virtual path rule: a path containing "/" anywhere is virtual and
 // becomes Server.MapPath of it; any other path is physical and kept. Returns
 // S_OK when *out is the mapped or physical path, S_FALSE when a virtual path

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/class_table.h"
+#include "frame/class_info.h"
 #include "platform/registry/tree.h"
 
 namespace vant::frame::detail {

@@ -4,14 +4,12 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 
 namespace vant::image {
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kImageProcClassName),
-                                              &CreateImageProc);
+const frame::ClassCreatorRegistrar kRegistrar(kImageProcClassName, &CreateImageProc);
 
 HRESULT Give(Bstr* out, std::u16string_view text) {
   if (out == nullptr) return E_POINTER;
@@ -39,27 +37,6 @@ HRESULT CreateImageProc(const IID& iid, void** out) {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-}
-
-HRESULT CImageProc::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IImageProc::kIid, iid);
-}
-
-HRESULT CImageProc::OnStartPage(IUnknown* piUnk) {
-  try {
-    return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-HRESULT CImageProc::OnEndPage() {
-  try {
-    context_.OnEndPage();
-  } catch (...) {
-    // Releasing the page's objects has nothing left to undo.
-  }
-  return S_OK;
 }
 
 HRESULT CImageProc::get_ImageFormat(Bstr* out) { return Give(out, imageFormat_); }

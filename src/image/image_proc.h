@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "frame/interfaces/image_proc.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "image/image_metadata.h"
+#include "image/interfaces.h"
 
 namespace vant::image {
 
@@ -27,12 +27,11 @@ inline constexpr std::int32_t kTextDpi = 96;
 // The class creator: a new image processor handing out interface `iid`.
 HRESULT CreateImageProc(const IID& iid, void** out);
 
-class CImageProc : public ComObject<CImageProc, DispatchImpl<IImageProc>, ISupportErrorInfo> {
+class CImageProc
+    : public ComObject<CImageProc,
+                       frame::PageObject<CImageProc, IImageProc, frame::PageObjects::Standard>,
+                       frame::SupportErrorInfo<IImageProc>> {
  public:
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
-
   // Getters return the stored values whether or not a source is loaded.
   HRESULT get_ImageFormat(Bstr* out) override;
   HRESULT get_PixelFormat(Bstr* out) override;
@@ -99,7 +98,6 @@ class CImageProc : public ComObject<CImageProc, DispatchImpl<IImageProc>, ISuppo
   std::u16string MapPath(const Bstr& path) const;
   HRESULT MissingFile(const std::u16string& path);
 
-  frame::PageContext context_;
   bool loaded_ = false;
   std::u16string sourcePath_;
   std::u16string imageFormat_;

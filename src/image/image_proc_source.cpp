@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 #include "image/image_proc.h"
-#include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "platform/imaging/imaging.h"
@@ -25,7 +25,8 @@ HRESULT CImageProc::MissingFile(const std::u16string& path) {
 }
 
 HRESULT CImageProc::SetSourceFile(const Bstr& bstrSourceFilePath, VARIANT_BOOL* out) {
-  return Guard(u"SetSourceFile", [&] { return _SetSourceFile(bstrSourceFilePath, out); });
+  return frame::GuardMember(kImageProcImplName, u"SetSourceFile",
+                            [&] { return _SetSourceFile(bstrSourceFilePath, out); });
 }
 
 HRESULT CImageProc::_SetSourceFile(const Bstr& path, VARIANT_BOOL* out) {

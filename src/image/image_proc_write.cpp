@@ -3,8 +3,8 @@
 // to the imaging layer.
 #include "form/save_paths.h"
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 #include "image/image_proc.h"
-#include "image/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "platform/imaging/imaging.h"
@@ -35,7 +35,7 @@ HRESULT CImageProc::Write(const Bstr& target, VARIANT_BOOL overwrite, const Writ
 
 HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWidth, int32_t nHeight,
                                     VARIANT_BOOL bOverwrite, Bstr* out) {
-  return Guard(u"SaveAsThumbnail", [&] {
+  return frame::GuardMember(kImageProcImplName, u"SaveAsThumbnail", [&] {
     return Write(
         bstrTargetFilePath, bOverwrite,
         [&](const std::string& source, const std::string& target) {
@@ -48,7 +48,7 @@ HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWid
 HRESULT CImageProc::SaveAsWatermarkImage(const Bstr& bstrMarkFilePath,
                                          const Bstr& bstrTargetFilePath, int32_t posX, int32_t posY,
                                          VARIANT_BOOL bOverwrite, Bstr* out) {
-  return Guard(u"SaveAsWatermarkImage", [&]() -> HRESULT {
+  return frame::GuardMember(kImageProcImplName, u"SaveAsWatermarkImage", [&]() -> HRESULT {
     const HRESULT checked = CheckSource();
     if (Failed(checked)) return checked;
     const std::u16string markPath = MapPath(bstrMarkFilePath);
@@ -67,7 +67,7 @@ HRESULT CImageProc::SaveAsWatermarkText(const Bstr& bstrTextForMarking,
                                         const Bstr& bstrTargetFilePath, int32_t FontSize,
                                         int32_t posX, int32_t posY, VARIANT_BOOL bOverwrite,
                                         Bstr* out) {
-  return Guard(u"SaveAsWatermarkText", [&] {
+  return frame::GuardMember(kImageProcImplName, u"SaveAsWatermarkText", [&] {
     const std::string text = Utf16ToUtf8(bstrTextForMarking.view());
     const std::int32_t dpi = horizontalResolution_ > 0 ? horizontalResolution_ : kTextDpi;
     return Write(
@@ -81,7 +81,7 @@ HRESULT CImageProc::SaveAsWatermarkText(const Bstr& bstrTextForMarking,
 
 HRESULT CImageProc::ConvertImageFormat(const Bstr& bstrImageFormat, const Bstr& bstrTargetFilePath,
                                        VARIANT_BOOL vbOverwrite, Bstr* out) {
-  return Guard(u"ConvertImageFormat", [&] {
+  return frame::GuardMember(kImageProcImplName, u"ConvertImageFormat", [&] {
     const std::string mime = Utf16ToUtf8(bstrImageFormat.view());
     return Write(
         bstrTargetFilePath, vbOverwrite,

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "progress/monitor_cookie.h"
 #include "progress/monitor_html.h"
 #include "progress/monitor_page.h"
@@ -22,29 +21,13 @@ constexpr char16_t kScriptNameVariable[] = u"SCRIPT_NAME";
 constexpr char16_t kUserAgentVariable[] = u"HTTP_USER_AGENT";
 
 class CFileUploadMonitor
-    : public ComObject<CFileUploadMonitor, DispatchImpl<IFileUploadMonitor>, ISupportErrorInfo> {
+    : public ComObject<
+          CFileUploadMonitor,
+          frame::PageObject<CFileUploadMonitor, IFileUploadMonitor, frame::PageObjects::Standard>,
+          frame::SupportErrorInfo<IFileUploadMonitor>> {
  public:
   explicit CFileUploadMonitor(ProgressTable& table) : table_(table) {}
 
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
-    return frame::InterfaceSupportsErrorInfo(IFileUploadMonitor::kIid, iid);
-  }
-
-  HRESULT OnStartPage(IUnknown* piUnk) override {
-    try {
-      return context_.OnStartPage(piUnk, frame::PageObjects::Standard);
-    } catch (...) {
-      return E_FAIL;
-    }
-  }
-  HRESULT OnEndPage() override {
-    try {
-      context_.OnEndPage();
-    } catch (...) {
-      // Releasing the page's objects has nothing left to undo.
-    }
-    return S_OK;
-  }
   HRESULT UseMonitor(VARIANT_BOOL vbUse) override;
   HRESULT ShowMonitor() override;
 
@@ -57,7 +40,6 @@ class CFileUploadMonitor
   }
 
   ProgressTable& table_;
-  frame::PageContext context_;
   frame::ModuleLock lock_;
 };
 
@@ -125,7 +107,7 @@ HRESULT CFileUploadMonitor::_ShowMonitor(host::IResponse& response) {
   return response.Flush();
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadMonitorClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kFileUploadMonitorClassName,
                                               &CreateFileUploadMonitor);
 
 }  // namespace

@@ -5,7 +5,7 @@
 // No member raises a component error.
 #pragma once
 
-#include "frame/interfaces/file_upload_monitor.h"
+#include "progress/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::progress {

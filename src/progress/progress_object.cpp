@@ -3,7 +3,6 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "platform/host/scripting_context.h"
@@ -125,7 +124,7 @@ HRESULT CProgress::GetProgressID(std::int32_t* out) {
   }
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kProgressClassName),
+const frame::ClassCreatorRegistrar kRegistrar(kProgressClassName,
                                               &CreateProgress);
 
 }  // namespace

@@ -4,7 +4,7 @@
 // read. No member raises a component error.
 #pragma once
 
-#include "frame/interfaces/progress.h"
+#include "progress/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::progress {

@@ -8,18 +8,22 @@
 #include <cstdint>
 
 #include "form/form_element_multi_collection.h"
-#include "frame/interfaces/file_upload.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "progress/progress_link.h"
 #include "upload/body_reader.h"
+#include "upload/interfaces.h"
 #include "upload/multipart_parser.h"
+#include "upload/page_state.h"
 #include "upload/upload_errors.h"
 #include "upload/upload_settings.h"
 
 namespace vant::upload {
 
-class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISupportErrorInfo> {
+class CFileUpload
+    : public ComObject<CFileUpload,
+                       frame::PageObject<CFileUpload, IFileUpload, frame::PageObjects::Upload>,
+                       frame::SupportErrorInfo<IFileUpload>> {
  public:
   explicit CFileUpload(progress::ProgressTable& table);
   ~CFileUpload() override { FinalRelease(); }
@@ -28,10 +32,12 @@ class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISu
   // E_FAIL when it cannot be made.
   HRESULT FinalConstruct();
 
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+  // Page steps around the base's OnStartPage/OnEndPage: the session's code
+  // page and time-out and the script time-out for the length of the upload.
+  void PageStarted();
+  void PageEnding();
+  HRESULT PageFailure(std::u16string_view member);
 
-  HRESULT OnStartPage(IUnknown* piUnk) override;
-  HRESULT OnEndPage() override;
   HRESULT get_Form(Variant* out) override;
   HRESULT get_DefaultPath(Bstr* out) override;
   HRESULT put_DefaultPath(const Bstr& value) override;
@@ -88,8 +94,7 @@ class CFileUpload : public ComObject<CFileUpload, DispatchImpl<IFileUpload>, ISu
   // Release: progress record, leftover files, the form.
   void FinalRelease();
 
-  frame::PageContext context_;
-  frame::UploadPageState pageState_;
+  UploadPageState pageState_;
   UploadSettings settings_;
   UploadErrors errors_;
   progress::ProgressLink progress_;

@@ -6,7 +6,6 @@
 
 #include "form/delete_mode.h"
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "upload/c_file_upload.h"
 
 namespace vant::upload {
@@ -51,36 +50,19 @@ void CFileUpload::FinalRelease() {
   }
 }
 
-HRESULT CFileUpload::InterfaceSupportsErrorInfo(const IID& iid) {
-  return frame::InterfaceSupportsErrorInfo(IFileUpload::kIid, iid);
+void CFileUpload::PageStarted() {
+  ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage, &pageState_);
 }
 
-HRESULT CFileUpload::OnStartPage(IUnknown* piUnk) {
-  try {
-    const HRESULT hr = context_.OnStartPage(piUnk, frame::PageObjects::Upload);
-    if (Failed(hr)) return hr;
-    frame::ApplyUploadSessionSettings(context_, settings_.UploadTimeout, &settings_.CodePage,
-                                      &pageState_);
-    return S_OK;
-  } catch (...) {
-    return frame::UnexpectedFailure(kFileUploadClass, u"OnStartPage");
-  }
-}
+void CFileUpload::PageEnding() { RestoreScriptTimeout(context_, &pageState_); }
 
-HRESULT CFileUpload::OnEndPage() {
-  try {
-    frame::RestoreScriptTimeout(context_, &pageState_);
-    context_.OnEndPage();
-    return S_OK;
-  } catch (...) {
-    return frame::UnexpectedFailure(kFileUploadClass, u"OnEndPage");
-  }
+HRESULT CFileUpload::PageFailure(std::u16string_view member) {
+  return frame::UnexpectedFailure(kFileUploadClass, member);
 }
 
 namespace {
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kFileUploadClassName),
-                                              &CreateFileUpload);
+const frame::ClassCreatorRegistrar kRegistrar(kFileUploadClassName, &CreateFileUpload);
 
 ComPtr<CFileUpload> MakeObject(progress::ProgressTable& table) {
   ComPtr<CFileUpload> object = CFileUpload::Create(table);

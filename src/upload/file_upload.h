@@ -5,7 +5,7 @@
 // first file of the form.
 #pragma once
 
-#include "frame/interfaces/file_upload.h"
+#include "upload/interfaces.h"
 #include "progress/progress_table.h"
 
 namespace vant::upload {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "frame/member_guard.h"
 #include "frame/report_once.h"
 
 namespace vant::upload {
@@ -41,11 +42,7 @@ class UploadErrors {
   // Runs `step`, turning any exception into Unexpected(member).
   template <class Step>
   HRESULT Guard(std::u16string_view member, Step&& step) {
-    try {
-      return step();
-    } catch (...) {
-      return Unexpected(member);
-    }
+    return frame::Guard(std::forward<Step>(step), [&] { return Unexpected(member); });
   }
 
  private:

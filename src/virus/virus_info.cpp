@@ -3,10 +3,9 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/error_report.h"
 #include "frame/module_lock.h"
-#include "frame/page_context.h"
+#include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/fs/file_info.h"
 
@@ -15,28 +14,11 @@ namespace {
 
 using frame::MessageId;
 
-class CIVirusInfo : public ComObject<CIVirusInfo, DispatchImpl<IIVirusInfo>, ISupportErrorInfo> {
+class CIVirusInfo
+    : public ComObject<CIVirusInfo,
+                       frame::PageObject<CIVirusInfo, IIVirusInfo, frame::PageObjects::All>,
+                       frame::SupportErrorInfo<IIVirusInfo>> {
  public:
-  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override {
-    return frame::InterfaceSupportsErrorInfo(IIVirusInfo::kIid, iid);
-  }
-
-  HRESULT OnStartPage(IUnknown* piUnk) override {
-    try {
-      return context_.OnStartPage(piUnk, frame::PageObjects::All);
-    } catch (...) {
-      return E_FAIL;
-    }
-  }
-  HRESULT OnEndPage() override {
-    try {
-      context_.OnEndPage();
-    } catch (...) {
-      // Releasing the page's objects has nothing left to undo.
-    }
-    return S_OK;
-  }
-
   HRESULT get_ScanMode(std::int32_t* out) override { return Give(scanMode_, out); }
   HRESULT put_ScanMode(std::int32_t value) override { return Take(value, &scanMode_); }
   HRESULT get_AutoRemovingInfectedFile(VARIANT_BOOL* out) override {
@@ -87,7 +69,6 @@ class CIVirusInfo : public ComObject<CIVirusInfo, DispatchImpl<IIVirusInfo>, ISu
   std::int32_t removed_ = 0;
   frame::ErrorFlag errorFlag_;
   std::u16string tempPath_;
-  frame::PageContext context_;
   frame::ModuleLock lock_;
 };
 
@@ -125,8 +106,7 @@ HRESULT CIVirusInfo::_SetTempPath(const Bstr& value) {
   return frame::ReportErrorOnce(errorFlag_, MessageId::kFolderNotCreated, {tempPath_});
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(frame::ClassIdOf(kVirusInfoClassName),
-                                              &CreateVirusInfo);
+const frame::ClassCreatorRegistrar kRegistrar(kVirusInfoClassName, &CreateVirusInfo);
 
 }  // namespace
 

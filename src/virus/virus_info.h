@@ -3,7 +3,7 @@
 // reads these values; TempPath alone checks (and creates) its folder.
 #pragma once
 
-#include "frame/interfaces/virus_info.h"
+#include "virus/interfaces.h"
 
 namespace vant::virus {
 

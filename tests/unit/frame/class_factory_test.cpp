@@ -1,11 +1,10 @@
-#include "frame/class_factory.h"
+#include "module/class_factory.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
-#include "frame/comp_reg.h"
 #include "frame/module_lock.h"
+#include "module/class_table.h"
+#include "module/comp_reg.h"
 #include "platform/automation/automation.h"
 
 namespace vant::frame {
@@ -36,7 +35,7 @@ HRESULT CreateTestThing(const IID& iid, void** out) {
 
 // The creator is registered once for the whole binary, as a component's
 // static registrar would.
-const ClassCreatorRegistrar kRegistrar(kProgressClsid, &CreateTestThing);
+const ClassCreatorRegistrar kRegistrar(u"Progress", &CreateTestThing);
 
 ComPtr<IClassFactory> FactoryFor(const CLSID& clsid) {
   ComPtr<IClassFactory> factory;
@@ -59,10 +58,11 @@ TEST(ClassFactory, UnavailableClasses) {
   EXPECT_EQ(GetClassObject(kProgressClsid, IID_IClassFactory, nullptr), E_POINTER);
 }
 
-TEST(ClassFactory, CreatorsAreAcceptedOnlyOnceAndOnlyForTableClasses) {
-  EXPECT_FALSE(RegisterClassCreator(kUnknownClsid, &CreateTestThing));
-  EXPECT_FALSE(RegisterClassCreator(kProgressClsid, &CreateTestThing));  // already has one
-  EXPECT_FALSE(RegisterClassCreator(kFileUploadClsid, nullptr));
+TEST(ClassFactory, CreatorsAreAcceptedOnlyOnceAndFoundOnlyForTableClasses) {
+  EXPECT_TRUE(RegisterClassCreator(u"NotInTheTable", &CreateTestThing));
+  EXPECT_EQ(FindClassCreator(kUnknownClsid), nullptr);
+  EXPECT_FALSE(RegisterClassCreator(u"Progress", &CreateTestThing));  // already has one
+  EXPECT_FALSE(RegisterClassCreator(u"FileUpload", nullptr));
   EXPECT_EQ(FindClassCreator(kProgressClsid), &CreateTestThing);
   EXPECT_NE(FindClassCreator(kCompRegClsid), nullptr);
 }

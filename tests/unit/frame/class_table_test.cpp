@@ -1,4 +1,4 @@
-#include "frame/class_table.h"
+#include "module/class_table.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/comp_reg.h"
+#include "module/comp_reg.h"
 #include "frame/type_library.h"
 #include "platform/automation/bstr.h"
 #include "unit/frame/expected_classes.h"

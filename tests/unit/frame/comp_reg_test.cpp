@@ -1,8 +1,8 @@
-#include "frame/comp_reg.h"
+#include "module/comp_reg.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::frame {

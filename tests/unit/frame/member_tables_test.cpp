@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "platform/automation/bstr.h"
 
 namespace vant::frame {

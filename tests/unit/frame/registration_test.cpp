@@ -1,4 +1,4 @@
-#include "frame/registration.h"
+#include "module/registration.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/comp_reg.h"
+#include "module/comp_reg.h"
 #include "platform/automation/bstr.h"
 #include "platform/registry/detail/file_store.h"
 #include "unit/frame/expected_classes.h"

@@ -1,6 +1,5 @@
 // Creation through the class table and the values before any source.
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "unit/image/image_test_env.h"
 
 namespace vant::image {

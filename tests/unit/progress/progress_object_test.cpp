@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "progress/progress_link.h"
 
 namespace vant::progress {

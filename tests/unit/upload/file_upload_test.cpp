@@ -7,8 +7,7 @@
 
 #include <thread>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "unit/upload/upload_test_env.h"
 #include "upload/temp_upload_file.h"
 

@@ -7,8 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "platform/fs/file_info.h"
 #include "platform/fs/path_map.h"
 #include "support/fake_host.h"

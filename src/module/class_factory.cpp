@@ -1,8 +1,7 @@
-#include "frame/class_factory.h"
+#include "module/class_factory.h"
 
-#include "frame/class_creators.h"
-#include "frame/class_table.h"
 #include "frame/module_lock.h"
+#include "module/class_table.h"
 #include "platform/automation/object.h"
 
 namespace vant::frame {

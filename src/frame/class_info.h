@@ -1,12 +1,9 @@
-// The class table: every class a page can create by identifier, with its
-// identifiers, registry data and default interface, plus the internal form
-// classes that other objects create. The interfaces' member tables are their
-// TypeInfo(); each entry points at it.
+// What the module's class table says about one class: identifiers,
+// registry data and default interface. The registry writers of the frame
+// work from one entry; the module's table lists them all.
 #pragma once
 
-#include <span>
 #include <string_view>
-#include <vector>
 
 #include "platform/automation/dispatch.h"
 #include "platform/automation/guid.h"
@@ -35,24 +32,5 @@ struct ClassInfo {
   ClassRegistration registration;
   bool extensible;  // interface flag: only the registrar's interface may grow
 };
-
-// The creatable classes in registration order.
-std::span<const ClassInfo> CreatableClasses();
-
-// FormElement, FormElementCollection, FormElementMultiCollection: their
-// registration data exists but is never written, and no identifier creates them.
-std::span<const ClassInfo> InternalClasses();
-
-// The creatable class with this identifier, or nullptr.
-const ClassInfo* FindClass(const CLSID& clsid);
-
-// The identifier of the creatable class named `name` ("FileUpload"), or
-// GUID_NULL. Components register their creators under it, so identifiers are
-// written down once, in the table.
-CLSID ClassIdOf(std::u16string_view name);
-
-// Every interface of the type library (creatable classes' first, then the
-// internal ones), each once.
-std::vector<const ClassInfo*> LibraryInterfaces();
 
 }  // namespace vant::frame

@@ -1,4 +1,4 @@
-#include "frame/interfaces/virus_info.h"
+#include "virus/interfaces.h"
 
 namespace vant {
 

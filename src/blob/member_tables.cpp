@@ -1,4 +1,4 @@
-#include "frame/interfaces/blob_manager.h"
+#include "blob/interfaces.h"
 
 namespace vant {
 

@@ -1,8 +1,8 @@
-#include "frame/registration.h"
+#include "module/registration.h"
 
 #include <functional>
 
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "frame/registration_steps.h"
 #include "platform/automation/bstr.h"
 #include "platform/fs/file.h"

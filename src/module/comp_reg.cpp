@@ -1,11 +1,11 @@
-#include "frame/comp_reg.h"
+#include "module/comp_reg.h"
 
 #include <memory>
 #include <optional>
 
-#include "frame/class_table.h"
+#include "module/class_table.h"
 #include "frame/module_lock.h"
-#include "frame/registration.h"
+#include "module/registration.h"
 
 namespace vant::frame {
 namespace {

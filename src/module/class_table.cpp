@@ -1,17 +1,13 @@
-#include "frame/class_table.h"
+#include "module/class_table.h"
 
-#include "frame/comp_reg.h"
-#include "frame/interfaces/blob_manager.h"
-#include "frame/interfaces/file_download.h"
-#include "frame/interfaces/file_upload.h"
-#include "frame/interfaces/file_upload_monitor.h"
-#include "frame/interfaces/form_element.h"
-#include "frame/interfaces/form_element_collection.h"
-#include "frame/interfaces/form_element_multi_collection.h"
-#include "frame/interfaces/image_proc.h"
-#include "frame/interfaces/manager.h"
-#include "frame/interfaces/progress.h"
-#include "frame/interfaces/virus_info.h"
+#include "blob/interfaces.h"
+#include "download/interfaces.h"
+#include "form/interfaces.h"
+#include "image/interfaces.h"
+#include "module/comp_reg.h"
+#include "progress/interfaces.h"
+#include "upload/interfaces.h"
+#include "virus/interfaces.h"
 
 namespace vant::frame {
 namespace {
@@ -108,6 +104,15 @@ std::vector<const ClassInfo*> LibraryInterfaces() {
   for (const ClassInfo& info : kCreatable) out.push_back(&info);
   for (const ClassInfo& info : kInternal) out.push_back(&info);
   return out;
+}
+
+ClassCreator FindClassCreator(const CLSID& clsid) {
+  const ClassInfo* info = FindClass(clsid);
+  if (info == nullptr) return nullptr;
+  // The registrar class lives in the module itself, so it is named here
+  // rather than by a registrar object.
+  if (clsid == kCompRegClsid) return &CreateCompReg;
+  return RegisteredClassCreator(info->name);
 }
 
 CLSID ClassIdOf(std::u16string_view name) {

@@ -1,4 +1,4 @@
-#include "frame/interfaces/file_upload.h"
+#include "upload/interfaces.h"
 
 namespace vant {
 

@@ -1,4 +1,4 @@
-#include "frame/comp_reg.h"
+#include "module/comp_reg.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "frame/interfaces/image_proc.h"
+#include "image/interfaces.h"
 
 namespace vant {
 

@@ -1,8 +1,8 @@
 // The four functions a host looks up in the module after loading it.
-#include "frame/module_exports.h"
+#include "module/module_exports.h"
 
-#include "frame/class_factory.h"
-#include "frame/registration.h"
+#include "module/class_factory.h"
+#include "module/registration.h"
 
 #define VANT_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,7 +1,7 @@
 #include <string>
 
-#include "frame/class_table.h"
-#include "frame/comp_reg.h"
+#include "module/class_table.h"
+#include "module/comp_reg.h"
 #include "frame/message_library.h"
 #include "frame/registration_steps.h"
 #include "frame/type_library.h"

@@ -1,4 +1,4 @@
-#include "frame/interfaces/progress.h"
+#include "progress/interfaces.h"
 
 namespace vant {
 
@@ -14,6 +14,17 @@ const InterfaceInfo& IProgress::TypeInfo() {
       Call<&IProgress::GetProgressID>(u"GetProgressID", 7),
   };
   static const InterfaceInfo info{u"IProgress", kIid, members};
+  return info;
+}
+
+const InterfaceInfo& IFileUploadMonitor::TypeInfo() {
+  static const MemberInfo members[] = {
+      Call<&IFileUploadMonitor::OnStartPage>(u"OnStartPage", 0x60020000),
+      Call<&IFileUploadMonitor::OnEndPage>(u"OnEndPage", 0x60020001),
+      Call<&IFileUploadMonitor::UseMonitor>(u"UseMonitor", 1),
+      Call<&IFileUploadMonitor::ShowMonitor>(u"ShowMonitor", 2),
+  };
+  static const InterfaceInfo info{u"IFileUploadMonitor", kIid, members};
   return info;
 }
 
