@@ -150,7 +150,7 @@ TEST_F(SaveBlobAsFileTest, FirstErrorOnlyButFolderChecksAlwaysReport) {
 }
 
 TEST_F(SaveBlobAsFileTest, NoDescriptorLeaks) {
-  const std::size_t before = vant::testing::OpenDescriptors();
+  const int before = vant::testing::OpenDescriptorCount();
   for (int i = 0; i < 10; ++i) {
     Bstr written;
     (void)manager_->SaveBlobAsFile(Blob("abc").get(), Win("out/a.bin"), VARIANT_FALSE, &written);
@@ -159,7 +159,7 @@ TEST_F(SaveBlobAsFileTest, NoDescriptorLeaks) {
     fs::FaultInjection::Reset();
   }
   TakeReport();
-  EXPECT_EQ(vant::testing::OpenDescriptors(), before);
+  EXPECT_EQ(vant::testing::OpenDescriptorCount(), before);
   EXPECT_EQ(List("out").size(), 10u);
 }
 
