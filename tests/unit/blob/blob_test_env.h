@@ -4,7 +4,7 @@
 #include "blob/blob_manager.h"
 #include "support/fake_host.h"
 #include "unit/download/component_test_env.h"
-#include "unit/download/fake_field.h"
+#include "support/fake_field.h"
 
 namespace vant::blob::testing {
 

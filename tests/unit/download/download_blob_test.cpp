@@ -2,7 +2,7 @@
 
 #include "download/file_download.h"
 #include "unit/download/download_test_env.h"
-#include "unit/download/fake_field.h"
+#include "support/fake_field.h"
 #include "unit/download/strict_header_host.h"
 
 namespace vant::download {
