@@ -4,6 +4,9 @@
 # make bench: the above, then every benchmark under bench/ in one table.
 # make install [PREFIX=/usr/local] [DESTDIR=...]: the above, then install.
 # make package: the above, then build/vantupload_VERSION_ARCH.deb.
+# make check-format: every C++ file laid out by the pinned clang-format.
+# make tidy [BASE=rev]: clang-tidy on the product files changed since BASE.
+# make test-sanitize: the unit tests under ASan+UBSan in build-sanitize/.
 PORT ?= 8080
 PREFIX ?= /usr/local
 SITE ?= $(CURDIR)/site
@@ -14,10 +17,11 @@ CMAKE_FLAGS ?=
 PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
   duktape-dev libsqlite3-dev libvips-dev libexif-dev libpango1.0-dev \
   fonts-liberation fonts-noto-cjk fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
-  clang libclang-rt-14-dev curl wget nodejs chromium python3 clamav-daemon \
-  libsystemd-dev dpkg-dev nginx openssl
+  clang libclang-rt-14-dev clang-format-14 clang-tidy-14 curl wget nodejs chromium \
+  python3 clamav-daemon libsystemd-dev dpkg-dev nginx openssl
 
-.PHONY: all build deps configure run test bench asan tsan clean format install package
+.PHONY: all build deps configure run test bench asan tsan clean format install package \
+  check-format tidy test-sanitize
 
 all: build
 
@@ -52,8 +56,19 @@ asan:
 tsan:
 	@$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DVANT_SANITIZE=thread"
 
-format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+# Lint: the layout with the pinned clang-format, clang-tidy on a change.
+format: deps
+	@./tools/check-format.sh --fix
+
+check-format: deps
+	@./tools/check-format.sh
+
+tidy: configure
+	@BUILD=$(BUILD) ./tools/tidy-changed.sh
+
+# The unit tests alone under ASan+UBSan: a fault stops the test with a trace.
+test-sanitize: deps
+	@JOBS=$(JOBS) ./tools/test-sanitize.sh build-sanitize
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-sanitize

@@ -1,15 +1,12 @@
-// Helpers the component tests share: the thread's error record as text,
-// paths in the Windows syntax components take, and whole-file reads and
-// writes for checking what a component left on disk.
+// Helpers the component tests share: the thread's error record as text and
+// paths in the Windows syntax components take (file helpers: scratch.h).
 #pragma once
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "platform/automation/automation.h"
+#include "support/scratch.h"
 
 namespace vant::test {
 
@@ -33,19 +30,6 @@ inline std::u16string WinPath(const std::string& hostPath) {
     if (c == u'/') c = u'\\';
   }
   return out;
-}
-
-// The file's bytes, or "<missing>" when it cannot be opened.
-inline std::string ReadHostFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return "<missing>";
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes `bytes` as the whole file, creating its folders.
-inline void WriteHostFile(const std::string& hostPath, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
-  std::ofstream(hostPath, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace vant::test

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "blob/blob_manager.h"
+#include "support/fake_field.h"
 #include "support/fake_host.h"
 #include "unit/download/component_test_env.h"
-#include "unit/download/fake_field.h"
 
 namespace vant::blob::testing {
 
@@ -17,8 +17,8 @@ class BlobManagerTest : public vant::testing::ComponentTest {
     ASSERT_EQ(manager_->OnStartPage(host_.ScriptingContext().get()), S_OK);
   }
 
-  static ComPtr<vant::testing::FakeField> Blob(const std::string& value) {
-    return vant::testing::FakeField::Create(ado::kAdLongVarBinary, value);
+  static ComPtr<vant::test::FakeField> Blob(const std::string& value) {
+    return vant::test::FakeField::Create(ado::kAdLongVarBinary, value);
   }
 
   test::FakeHost host_;

@@ -80,7 +80,7 @@ TEST_F(SaveBlobAsFileTest, RefusedTargetsAndFields) {
   for (const Row& row : rows) {
     auto manager = CBLOBManager::Create();
     ASSERT_EQ(manager->OnStartPage(host_.ScriptingContext().get()), S_OK);
-    auto field = vant::testing::FakeField::Create(row.type, "abc");
+    auto field = vant::test::FakeField::Create(row.type, "abc");
     Bstr written;
     EXPECT_EQ(manager->SaveBlobAsFile(field.get(), row.path, VARIANT_TRUE, &written), E_FAIL)
         << row.what;
@@ -142,7 +142,7 @@ TEST_F(SaveBlobAsFileTest, FirstErrorOnlyButFolderChecksAlwaysReport) {
   Bstr written;
   EXPECT_EQ(manager_->SaveBlobAsFile(Blob("x").get(), u"", VARIANT_TRUE, &written), E_FAIL);
   EXPECT_EQ(TakeReport(), "60");
-  auto integer = vant::testing::FakeField::Create(3, "x");
+  auto integer = vant::test::FakeField::Create(3, "x");
   EXPECT_EQ(manager_->SaveBlobAsFile(integer.get(), Win("out/a"), VARIANT_TRUE, &written), E_FAIL);
   EXPECT_EQ(TakeReport(), "<none>");
   EXPECT_EQ(manager_->SaveBlobAsFile(Blob("x").get(), u"a", VARIANT_TRUE, &written), E_FAIL);
@@ -150,7 +150,7 @@ TEST_F(SaveBlobAsFileTest, FirstErrorOnlyButFolderChecksAlwaysReport) {
 }
 
 TEST_F(SaveBlobAsFileTest, NoDescriptorLeaks) {
-  const std::size_t before = vant::testing::OpenDescriptors();
+  const int before = vant::testing::OpenDescriptorCount();
   for (int i = 0; i < 10; ++i) {
     Bstr written;
     (void)manager_->SaveBlobAsFile(Blob("abc").get(), Win("out/a.bin"), VARIANT_FALSE, &written);
@@ -159,7 +159,7 @@ TEST_F(SaveBlobAsFileTest, NoDescriptorLeaks) {
     fs::FaultInjection::Reset();
   }
   TakeReport();
-  EXPECT_EQ(vant::testing::OpenDescriptors(), before);
+  EXPECT_EQ(vant::testing::OpenDescriptorCount(), before);
   EXPECT_EQ(List("out").size(), 10u);
 }
 

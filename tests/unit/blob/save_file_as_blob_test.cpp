@@ -58,14 +58,14 @@ TEST_F(SaveFileAsBlobTest, Failures) {
   for (const Row& row : rows) {
     auto manager = CBLOBManager::Create();
     ASSERT_EQ(manager->OnStartPage(host_.ScriptingContext().get()), S_OK);
-    auto field = vant::testing::FakeField::Create(row.type, "");
+    auto field = vant::test::FakeField::Create(row.type, "");
     if (row.failOpen) fs::FaultInjection::FailNthOpen(0, EACCES);
     EXPECT_EQ(manager->SaveFileAsBlob(row.path, field.get()), E_FAIL) << row.what;
     fs::FaultInjection::Reset();
     EXPECT_EQ(TakeReport(), row.report) << row.what;
     EXPECT_TRUE(field->appended.empty()) << row.what;
   }
-  auto other = vant::testing::NotAField::Create();
+  auto other = vant::test::NotAField::Create();
   EXPECT_EQ(manager_->SaveFileAsBlob(path, other.get()), E_FAIL);
   EXPECT_EQ(TakeReport(), "59");
   EXPECT_EQ(manager_->SaveFileAsBlob(Win("none.bin"), Blob("").get()), E_FAIL);

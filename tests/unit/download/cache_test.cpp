@@ -120,14 +120,14 @@ TEST_F(CacheTest, ReleaseOfAnUnknownEntryChangesNothing) {
 
 TEST_F(CacheTest, NoDescriptorLeaks) {
   const std::u16string path = MakeFile("a.zip", vant::testing::Pattern(70000));
-  const std::size_t before = vant::testing::OpenDescriptors();
+  const int before = vant::testing::OpenDescriptorCount();
   for (int i = 0; i < 10; ++i) {
     ASSERT_EQ(cache_.AddCacheFile(path), S_OK);
     EXPECT_EQ(cache_.AddCacheFile(path), E_FAIL);
     ASSERT_EQ(cache_.RemoveCacheFile(path), S_OK);
   }
   TakeReport();
-  EXPECT_EQ(vant::testing::OpenDescriptors(), before);
+  EXPECT_EQ(vant::testing::OpenDescriptorCount(), before);
 }
 
 }  // namespace

@@ -1,22 +1,19 @@
 // Scaffolding shared by the download and BLOB tests: a message catalog whose
 // texts read back as "ID|insert|…", a scratch folder addressed in Windows
-// syntax (drive C: maps to "/"), file helpers and a descriptor count.
+// syntax (drive C: maps to "/") and file helpers.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "frame/message_library.h"
 #include "platform/automation/automation.h"
 #include "support/component_checks.h"
+#include "support/scratch.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::testing {
@@ -40,11 +37,12 @@ inline constexpr const char* kCatalog =
     "0x40020066 = 66|%1|%2\n"
     "0x40020069 = 69\n";
 
+using vant::test::OpenDescriptorCount;
+using vant::test::ReadHostFile;
 using vant::test::TakeReport;
 using vant::test::U16;
 using vant::test::U8;
 using vant::test::WinPath;
-using vant::test::ReadHostFile;
 using vant::test::WriteHostFile;
 
 // `n` bytes of a pattern that differs at every offset of a chunk.
@@ -54,28 +52,16 @@ inline std::string Pattern(std::size_t n, unsigned salt = 0) {
   return bytes;
 }
 
-inline std::size_t OpenDescriptors() {
-  std::size_t n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-  return n;
-}
-
 // Per test: a configured catalog and a scratch folder.
 class ComponentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(reg_.UseCatalog(kCatalog), registry::ERROR_SUCCESS);
-    std::string pattern = (std::filesystem::temp_directory_path() / "vant-dl-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     TakeReport();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
 
-  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::string Host(const std::string& name) const { return scratch_.Host(name); }
   std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
 
   // Writes a file in the scratch folder and returns its Windows path.
@@ -92,17 +78,11 @@ class ComponentTest : public ::testing::Test {
   }
 
   // Names in a scratch folder, sorted.
-  std::vector<std::string> List(const std::string& folder) const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(Host(folder))) {
-      names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> List(const std::string& folder) const { return scratch_.List(folder); }
 
   frame::testing::ScopedRegistry reg_;
-  std::string root_;
+  test::ScratchFolder scratch_;
+  const std::string& root_ = scratch_.Path();
 };
 
 }  // namespace vant::testing

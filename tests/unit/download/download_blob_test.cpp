@@ -2,7 +2,7 @@
 
 #include "download/file_download.h"
 #include "unit/download/download_test_env.h"
-#include "unit/download/fake_field.h"
+#include "support/fake_field.h"
 #include "unit/download/strict_header_host.h"
 
 namespace vant::download {
@@ -10,7 +10,7 @@ namespace {
 
 using testing::DownloadTest;
 using testing::TakeReport;
-using vant::testing::FakeField;
+using vant::test::FakeField;
 using Lines = std::vector<std::string>;
 
 using DownloadBlobTest = DownloadTest;
@@ -141,7 +141,7 @@ TEST_F(DownloadBlobTest, NotLongBinaryFailsBeforeAnyHeader) {
 }
 
 TEST_F(DownloadBlobTest, NoFieldIsAnUnexpectedFailure) {
-  auto other = vant::testing::NotAField::Create();
+  auto other = vant::test::NotAField::Create();
   EXPECT_EQ(download_->DownloadBlob(other.get(), u"a.txt", kOff), E_FAIL);
   EXPECT_EQ(TakeReport(), "66|CFileDownload|DownloadBlob");
 }

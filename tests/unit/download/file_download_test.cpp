@@ -387,7 +387,7 @@ TEST_F(FileDownloadTest, FirstErrorOnly) {
 }
 
 TEST_F(FileDownloadTest, NoDescriptorLeaks) {
-  const std::size_t before = vant::testing::OpenDescriptors();
+  const int before = vant::testing::OpenDescriptorCount();
   for (int i = 0; i < 20; ++i) {
     test::FakeHost host;
     host.SetServerVariable(u"HTTP_RANGE", i % 2 ? u"bytes=10-" : u"bytes=5000-");
@@ -398,7 +398,7 @@ TEST_F(FileDownloadTest, NoDescriptorLeaks) {
     (void)download->Download(Win("missing"), u"", kOff, kOn);
   }
   TakeReport();
-  EXPECT_EQ(vant::testing::OpenDescriptors(), before);
+  EXPECT_EQ(vant::testing::OpenDescriptorCount(), before);
 }
 
 }  // namespace

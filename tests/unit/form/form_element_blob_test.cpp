@@ -6,49 +6,15 @@
 
 #include "form/form_element.h"
 #include "platform/ado/field.h"
+#include "support/fake_field.h"
 #include "unit/form/form_test_env.h"
 
 namespace vant::form {
 namespace {
 
+using test::FakeField;
 using testing::FormTest;
 using testing::TakeReport;
-
-// A database field that records the chunks appended to it.
-class FakeField : public ComObject<FakeField, ado::IField> {
- public:
-  explicit FakeField(std::int32_t type) : type_(type) {}
-
-  HRESULT GetIDsOfNames(std::u16string_view, DISPID*) override { return DISP_E_UNKNOWNNAME; }
-  HRESULT Invoke(DISPID, std::uint16_t, DispParams&, Variant*) override {
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  HRESULT get_Type(std::int32_t* out) override {
-    *out = type_;
-    return S_OK;
-  }
-  HRESULT get_ActualSize(std::int32_t* out) override {
-    *out = static_cast<std::int32_t>(data.size());
-    return S_OK;
-  }
-  HRESULT GetChunk(std::int32_t, Variant*) override { return E_NOTIMPL; }
-  HRESULT AppendChunk(const Variant& chunk) override {
-    if (appendsBeforeFailure-- == 0) return E_ACCESSDENIED;
-    if (chunk.vt() != (VT_ARRAY | VT_UI1) || chunk.array() == nullptr) return E_INVALIDARG;
-    const SafeArray& array = *chunk.array();
-    if (array.LowerBound() != 0) return E_INVALIDARG;
-    chunkSizes.push_back(array.Count());
-    data.append(reinterpret_cast<const char*>(array.Bytes()), array.Count());
-    return S_OK;
-  }
-
-  std::vector<std::uint32_t> chunkSizes;
-  std::string data;
-  int appendsBeforeFailure = -1;  // -1: never fail
-
- private:
-  std::int32_t type_;
-};
 
 class BlobTest : public FormTest {
  protected:
@@ -72,8 +38,8 @@ TEST_F(BlobTest, AppendsInChunksOfOneByteLessThanTheFieldChunk) {
     const std::string temp = testing::HostPath(element->Item().TempFilePath);
     auto field = FakeField::Create(ado::kAdLongVarBinary);
     ASSERT_EQ(element->SaveAsBlob(static_cast<ado::IField*>(field.get())), S_OK) << row.size;
-    EXPECT_EQ(field->chunkSizes, row.chunks) << row.size;
-    EXPECT_TRUE(field->data == Bytes(row.size)) << row.size;
+    EXPECT_EQ(field->appended, row.chunks) << row.size;
+    EXPECT_TRUE(field->stored == Bytes(row.size)) << row.size;
     EXPECT_FALSE(std::filesystem::exists(temp)) << row.size;
     Bstr out;
     EXPECT_EQ(element->get_TempFilePath(&out), E_FAIL) << "saved after the transfer";
@@ -115,14 +81,14 @@ TEST_F(BlobTest, RefusalsAndTheirMessages) {
     EXPECT_EQ(TakeReport(), row.report) << row.name;
     EXPECT_TRUE(flag_->IsSet()) << row.name;
   }
-  EXPECT_TRUE(field->data.empty());
+  EXPECT_TRUE(field->stored.empty());
   EXPECT_TRUE(std::filesystem::exists(testing::HostPath(fresh->Item().TempFilePath)));
 }
 
 TEST_F(BlobTest, FailedAppendKeepsTheFileAndSetsTheFlagSilently) {
   auto element = FileElement("b.bin", Bytes(70000));
   auto field = FakeField::Create(ado::kAdLongVarBinary);
-  field->appendsBeforeFailure = 1;
+  field->failAppendAt = 1;
   EXPECT_EQ(element->SaveAsBlob(static_cast<ado::IField*>(field.get())), E_ACCESSDENIED);
   EXPECT_EQ(TakeReport(), "<none>");
   EXPECT_TRUE(flag_->IsSet());
@@ -130,7 +96,7 @@ TEST_F(BlobTest, FailedAppendKeepsTheFileAndSetsTheFlagSilently) {
       << "kept for a retry; the upload's cleanup removes it";
   auto retry = FakeField::Create(ado::kAdLongVarBinary);
   EXPECT_EQ(element->SaveAsBlob(static_cast<ado::IField*>(retry.get())), S_OK);
-  EXPECT_EQ(retry->data.size(), 70000u);
+  EXPECT_EQ(retry->stored.size(), 70000u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "form/form_element.h"
 #include "frame/message_library.h"
 #include "support/component_checks.h"
+#include "support/scratch.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::form::testing {
@@ -63,19 +64,13 @@ class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(reg_.UseCatalog(kFormCatalog), registry::ERROR_SUCCESS);
-    std::string pattern = (std::filesystem::temp_directory_path() / "vant-form-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     std::filesystem::create_directories(Host("up"));
     TakeReport();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
 
   // Host and Windows paths of `name` inside the scratch folder.
-  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::string Host(const std::string& name) const { return scratch_.Host(name); }
   std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
   std::u16string UploadFolder() const { return Win("up"); }
 
@@ -109,7 +104,8 @@ class FormTest : public ::testing::Test {
   static constexpr std::int32_t kLargeLimit = 0x7FFFFFFF;
 
   frame::testing::ScopedRegistry reg_;
-  std::string root_;
+  test::ScratchFolder scratch_;
+  const std::string& root_ = scratch_.Path();
   frame::ErrorFlagLink flag_ = std::make_shared<frame::ErrorFlag>();
   int temps_ = 0;
 };

@@ -97,7 +97,7 @@ TEST_F(ReportTest, WindowsSyntaxResPathIsMapped) {
 TEST_F(ReportTest, ResPathOf127CharactersIsHonouredAnd128IsNot) {
   for (const size_t length : {size_t{127}, size_t{128}}) {
     SCOPED_TRACE(length);
-    const std::string prefix = reg_.dir().path() + "/";
+    const std::string prefix = reg_.dir().Path() + "/";
     const std::string tail = "/m.cat";
     const std::string folder(length - prefix.size() - tail.size(), 'd');
     const std::string path = reg_.dir().Write(folder + tail, testing::kTestCatalog);

@@ -1,12 +1,10 @@
-// Test scaffolding for the frame: a temporary folder and a registry file of
-// this process pointed at it for the length of a test.
+// Test scaffolding for the frame: a registry file of this process in a
+// scratch folder, pointed at for the length of a test.
 #pragma once
 
 #include <stdlib.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -14,42 +12,17 @@
 #include "platform/automation/automation.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_path.h"
+#include "support/scratch.h"
 
 namespace vant::frame::testing {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "frame-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  // Writes `text` to name (folders created) and returns the full path.
-  std::string Write(const std::string& name, const std::string& text) const {
-    const std::string full = File(name);
-    std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-    std::ofstream(full, std::ios::binary) << text;
-    return full;
-  }
-
- private:
-  std::string path_;
-};
+using TempDir = test::ScratchFolder;
 
 // Points $VANT_REGISTRY at a fresh file in a temporary folder; restores the
 // variable afterwards.
 class ScopedRegistry {
  public:
-  ScopedRegistry() : file_(dir_.File("registry.reg")) {
+  ScopedRegistry() : file_(dir_.Host("registry.reg")) {
     if (const char* old = getenv(registry::kRegistryPathVariable)) old_ = old;
     setenv(registry::kRegistryPathVariable, file_.c_str(), 1);
   }

@@ -265,9 +265,9 @@ TEST(Registration, OneClassAtATime) {
 
 TEST(Registration, DefaultCatalogPathPrefersTheCopyBesideTheModule) {
   const TempDir dir;
-  const std::string module = dir.File("build/libvantupload.so");
-  const std::string beside = dir.File("build/resources/messages.cat");
-  const std::string source = dir.File("resources/messages.cat");
+  const std::string module = dir.Host("build/libvantupload.so");
+  const std::string beside = dir.Host("build/resources/messages.cat");
+  const std::string source = dir.Host("resources/messages.cat");
   EXPECT_EQ(DefaultResPath(module), beside) << "neither exists";
   dir.Write("resources/messages.cat", "[1033]\n");
   EXPECT_EQ(DefaultResPath(module), source);

@@ -12,6 +12,7 @@
 #include "image/image_proc.h"
 #include "support/component_checks.h"
 #include "support/fake_host.h"
+#include "support/scratch.h"
 #include "unit/frame/frame_test_env.h"
 
 namespace vant::image::testing {
@@ -37,18 +38,12 @@ class ImageProcTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(reg_.UseCatalog(kImageCatalog), registry::ERROR_SUCCESS);
-    std::string pattern = (std::filesystem::temp_directory_path() / "vant-img-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     host_.SetSiteRoot(WinPath(root_));
     TakeReport();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
 
-  std::string Host(const std::string& name) const { return root_ + "/" + name; }
+  std::string Host(const std::string& name) const { return scratch_.Host(name); }
   std::u16string Win(const std::string& name) const { return WinPath(Host(name)); }
   static std::u16string Sample(const std::string& name) { return WinPath(SamplesFolder() + name); }
 
@@ -64,7 +59,8 @@ class ImageProcTest : public ::testing::Test {
 
   frame::testing::ScopedRegistry reg_;
   test::FakeHost host_;
-  std::string root_;
+  test::ScratchFolder scratch_;
+  const std::string& root_ = scratch_.Path();
 };
 
 }  // namespace vant::image::testing

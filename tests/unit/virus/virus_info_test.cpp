@@ -36,7 +36,7 @@ class VirusInfoTest : public frame::testing::ReportTest {
     ReportTest::SetUp();
     reg_.dir().Write("res/messages.cat", kCatalog);
     Configure(1033);
-    root_ = reg_.dir().File("work");
+    root_ = reg_.dir().Host("work");
     std::filesystem::create_directories(root_);
     ASSERT_EQ(CreateVirusInfo(IIVirusInfo::kIid, info_.ReceiveVoid()), S_OK);
   }

@@ -13,23 +13,20 @@
 
 #include "host/ado/ado_objects.h"
 #include "platform/automation/automation.h"
+#include "support/scratch.h"
 
 namespace vant::host::ado::test {
 
-// A fresh folder under the build's temp area, removed afterwards; TMPDIR
-// points into it so spill files can be counted.
-class ScratchFolder {
+// The shared scratch folder with TMPDIR pointed into it while it lives, so
+// spill files can be counted.
+class ScratchFolder : public ::vant::test::ScratchFolder {
  public:
   ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::filesystem::temp_directory_path() /
-            ("vant-ado-test-" + std::to_string(::getpid()) + "-" + info->name());
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_ / "tmp");
+    std::filesystem::create_directories(root() / "tmp");
     const char* old = std::getenv("TMPDIR");
     oldTmp_ = old != nullptr ? old : "";
     hadTmp_ = old != nullptr;
-    ::setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
+    ::setenv("TMPDIR", (root() / "tmp").c_str(), 1);
   }
   ~ScratchFolder() {
     if (hadTmp_) {
@@ -37,26 +34,21 @@ class ScratchFolder {
     } else {
       ::unsetenv("TMPDIR");
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
 
-  std::string Db(const std::string& name = "site.db") const { return (root_ / name).string(); }
+  std::string Db(const std::string& name = "site.db") const { return Host(name); }
   std::u16string ConnectionString(const std::string& name = "site.db") const {
     return u"Provider=SQLite;Data Source=" + Utf8ToUtf16(Db(name));
   }
   // Files the spill logic left in the temp folder.
   int SpillFiles() const {
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(root_ / "tmp")) {
-      count += entry.path().filename().string().rfind("vant-ado-", 0) == 0 ? 1 : 0;
-    }
+    for (const std::string& name : List("tmp")) count += name.rfind("vant-ado-", 0) == 0 ? 1 : 0;
     return count;
   }
-  const std::filesystem::path& root() const { return root_; }
+  std::filesystem::path root() const { return Path(); }
 
  private:
-  std::filesystem::path root_;
   std::string oldTmp_;
   bool hadTmp_ = false;
 };

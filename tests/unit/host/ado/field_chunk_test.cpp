@@ -177,16 +177,9 @@ TEST_F(FieldChunkTest, ChunkArgumentErrors) {
   EXPECT_EQ(TypedField(readOnly.get(), u"data")->AppendChunk(test::ByteArray({1})), kNotUpdatable);
 }
 
-int OpenDescriptors() {
-  int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-    ++count;
-  return count;
-}
-
 TEST_F(FieldChunkTest, SpillFilesAreRemovedOnEveryPath) {
   Exec(connection_.get(), u"INSERT INTO files(name, data) VALUES ('a', NULL), ('b', NULL)");
-  const int descriptors = OpenDescriptors();
+  const int descriptors = vant::test::OpenDescriptorCount();
   struct Row {
     const char* path;
     void (*finish)(IDispatch* rs);
@@ -216,7 +209,7 @@ TEST_F(FieldChunkTest, SpillFilesAreRemovedOnEveryPath) {
       row.finish(rs.get());
     }
     EXPECT_EQ(folder_.SpillFiles(), 0) << row.path;
-    EXPECT_EQ(OpenDescriptors(), descriptors) << row.path;
+    EXPECT_EQ(vant::test::OpenDescriptorCount(), descriptors) << row.path;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scratch.h"
 #include "support/scripted_random.h"
 #include "unit/host/intrinsics/page_fixture.h"
 
@@ -113,9 +114,7 @@ TEST_F(ServerTest, ScriptletTypeLibGuidsComeFromTheKernelSource) {
 class CreateObjectTest : public ServerTest {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("vant-intr-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-    const std::string reg = (dir_ / "registry.reg").string();
+    const std::string reg = dir_.Host("registry.reg");
     std::ofstream out(reg);
     out << "Windows Registry Editor Version 5.00\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.PageObject\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B6}\"\n\n"
@@ -136,11 +135,8 @@ class CreateObjectTest : public ServerTest {
     out.close();
     ::setenv("VANT_REGISTRY", reg.c_str(), 1);
   }
-  void TearDown() override {
-    ::unsetenv("VANT_REGISTRY");
-    std::filesystem::remove_all(dir_);
-  }
-  std::filesystem::path dir_;
+  void TearDown() override { ::unsetenv("VANT_REGISTRY"); }
+  test::ScratchFolder dir_;
 };
 
 TEST_F(CreateObjectTest, UnknownOrBrokenRegistrationsFailCleanly) {
@@ -172,7 +168,7 @@ TEST_F(CreateObjectTest, ARegistrationAddedLaterIsSeenByTheNextCall) {
   HRESULT hr = S_OK;
   Call(Server(), u"CreateObject", {Str(u"Test.NoModule")}, DISPATCH_METHOD, &hr);
   EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
-  std::ofstream(dir_ / "registry.reg", std::ios::app)
+  std::ofstream(dir_.Host("registry.reg"), std::ios::app)
       << "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32]\n"
       << "@=\"/nonexistent/liblater.so\"\n\n";
   Call(Server(), u"CreateObject", {Str(u"Test.NoModule")}, DISPATCH_METHOD, &hr);

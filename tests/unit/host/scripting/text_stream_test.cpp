@@ -10,6 +10,7 @@
 #include "host/scripting/script_error.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/fault_injection.h"
+#include "support/scratch.h"
 
 namespace vant::host::scripting {
 namespace {
@@ -18,14 +19,10 @@ class TextStreamTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::ResetDrives();
-    folder_ = std::filesystem::temp_directory_path() / ("vant-ts-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
+    ASSERT_TRUE(folder_.ok());
   }
-  void TearDown() override {
-    fs::FaultInjection::Reset();
-    std::filesystem::remove_all(folder_);
-  }
-  std::string Host(const std::string& name) const { return (folder_ / name).string(); }
+  void TearDown() override { fs::FaultInjection::Reset(); }
+  std::string Host(const std::string& name) const { return folder_.Host(name); }
   std::u16string Win(const std::string& name) const {
     std::u16string out = u"C:" + Utf8ToUtf16(Host(name));
     for (char16_t& c : out) {
@@ -58,7 +55,7 @@ class TextStreamTest : public ::testing::Test {
     return Succeeded(stream.ReadLine(&line)) ? Utf16ToUtf8(line.view()) : "<error>";
   }
 
-  std::filesystem::path folder_;
+  test::ScratchFolder folder_;
 };
 
 // Decoding goes a chunk at a time: characters and line ends that straddle a
@@ -117,7 +114,7 @@ TEST_F(TextStreamTest, FailedWriteLeavesTheOldFileWhole) {
     fs::FaultInjection::Reset();
     EXPECT_EQ(closed, RuntimeHresult(RuntimeError::kDiskFull)) << mode;
     EXPECT_EQ(Get("w.txt"), "old text") << mode;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1) << mode;
+    EXPECT_EQ(folder_.Count(), 1u) << mode;
   }
 }
 

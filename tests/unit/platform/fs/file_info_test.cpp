@@ -13,13 +13,13 @@ namespace vant::fs {
 namespace {
 
 using testing::ScratchFolder;
-using testing::WriteText;
+using testing::WriteHostFile;
 
 class FileInfoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.ok());
-    WriteText(dir_.Host("file.txt"), "12345");
+    WriteHostFile(dir_.Host("file.txt"), "12345");
     ASSERT_EQ(mkdir(dir_.Host("folder").c_str(), 0700), 0);
     ASSERT_EQ(symlink("file.txt", dir_.Host("link").c_str()), 0);
   }

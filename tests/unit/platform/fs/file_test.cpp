@@ -13,9 +13,9 @@ namespace vant::fs {
 namespace {
 
 using testing::OpenDescriptorCount;
-using testing::ReadText;
+using testing::ReadHostFile;
 using testing::ScratchFolder;
-using testing::WriteText;
+using testing::WriteHostFile;
 
 class FileTest : public ::testing::Test {
  protected:
@@ -46,13 +46,13 @@ TEST_F(FileTest, OpenDispositions) {
   };
   for (const auto& row : rows) {
     const std::string host = dir_.Host("f.txt");
-    if (row.fileExists) WriteText(host, "old");
+    if (row.fileExists) WriteHostFile(host, "old");
     File file;
     const Status status = file.Open(dir_.Win("f.txt"), row.access, row.disposition);
     EXPECT_EQ(status.error, row.expectedError) << row.name;
     EXPECT_EQ(file.is_open(), row.expectedError == 0) << row.name;
     EXPECT_TRUE(file.Close().ok()) << row.name;
-    EXPECT_EQ(ReadText(host), row.contentAfter) << row.name;
+    EXPECT_EQ(ReadHostFile(host), row.contentAfter) << row.name;
     std::remove(host.c_str());
   }
 }
@@ -87,7 +87,7 @@ TEST_F(FileTest, LargeWriteArrivesWhole) {
   ASSERT_TRUE(file.CreateTruncate(dir_.Win("big")).ok());
   ASSERT_TRUE(file.Write(big).ok());
   ASSERT_TRUE(file.Close().ok());
-  EXPECT_EQ(ReadText(dir_.Host("big")).size(), big.size());
+  EXPECT_EQ(ReadHostFile(dir_.Host("big")).size(), big.size());
 }
 
 TEST_F(FileTest, ClosedAndUnmappableFilesFailCleanly) {
@@ -158,7 +158,7 @@ TEST_F(FileTest, InjectedOpenFailure) {
   EXPECT_TRUE(first.CreateTruncate(dir_.Win("a")).ok());
   EXPECT_EQ(second.CreateTruncate(dir_.Win("b")).error, EMFILE);
   EXPECT_FALSE(second.is_open());
-  EXPECT_EQ(ReadText(dir_.Host("b")), "<missing>") << "a failed open creates nothing";
+  EXPECT_EQ(ReadHostFile(dir_.Host("b")), "<missing>") << "a failed open creates nothing";
 }
 
 }  // namespace

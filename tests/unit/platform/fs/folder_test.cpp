@@ -15,9 +15,9 @@ namespace vant::fs {
 namespace {
 
 using testing::OpenDescriptorCount;
-using testing::ReadText;
+using testing::ReadHostFile;
 using testing::ScratchFolder;
-using testing::WriteText;
+using testing::WriteHostFile;
 
 class FolderTest : public ::testing::Test {
  protected:
@@ -33,28 +33,28 @@ class FolderTest : public ::testing::Test {
 // read-only file unless forced.
 TEST_F(FolderTest, DeleteTreeRemovesLinksNotTheirTargetsAndHonoursReadOnly) {
   ScratchFolder outside;
-  WriteText(outside.Host("keep.txt"), "keep");
+  WriteHostFile(outside.Host("keep.txt"), "keep");
   ASSERT_EQ(::mkdir(dir_.Host("t").c_str(), 0777), 0);
   ASSERT_EQ(::symlink(outside.Host().c_str(), dir_.Host("t/link").c_str()), 0);
-  WriteText(dir_.Host("t/ro.txt"), "ro");
+  WriteHostFile(dir_.Host("t/ro.txt"), "ro");
   ASSERT_EQ(::chmod(dir_.Host("t/ro.txt").c_str(), 0444), 0);
 
   EXPECT_EQ(DeleteFolderTree(dir_.Win("t"), false).error, EACCES);
-  EXPECT_EQ(ReadText(dir_.Host("t/ro.txt")), "ro");
+  EXPECT_EQ(ReadHostFile(dir_.Host("t/ro.txt")), "ro");
   EXPECT_TRUE(DeleteFolderTree(dir_.Win("t"), true).ok());
-  EXPECT_EQ(ReadText(outside.Host("keep.txt")), "keep");
+  EXPECT_EQ(ReadHostFile(outside.Host("keep.txt")), "keep");
   EXPECT_EQ(dir_.Count(), 0u);
 
   // A link to a folder named directly goes, its target stays.
   ASSERT_EQ(::symlink(outside.Host().c_str(), dir_.Host("l").c_str()), 0);
   EXPECT_TRUE(DeleteFolderTree(dir_.Win("l"), true).ok());
-  EXPECT_EQ(ReadText(outside.Host("keep.txt")), "keep");
+  EXPECT_EQ(ReadHostFile(outside.Host("keep.txt")), "keep");
 }
 
 TEST_F(FolderTest, ListingSkipsNamesNoWindowsPathCanName) {
-  WriteText(dir_.Host("b.txt"), "");
-  WriteText(dir_.Host("bad\xff.txt"), "");
-  WriteText(dir_.Host("b.txt.~vant0123abcd"), "");
+  WriteHostFile(dir_.Host("b.txt"), "");
+  WriteHostFile(dir_.Host("bad\xff.txt"), "");
+  WriteHostFile(dir_.Host("b.txt.~vant0123abcd"), "");
   ASSERT_EQ(::mkdir(dir_.Host("a").c_str(), 0777), 0);
   ASSERT_EQ(::symlink("/nonexistent-target", dir_.Host("dangling").c_str()), 0);
   std::vector<FolderEntry> entries;
@@ -80,8 +80,8 @@ TEST_F(FolderTest, EveryInjectedFaultLeavesTheOldTargetWhole) {
     for (const auto& [kind, arm] : kinds) {
       for (int n = 0;; ++n) {
         ASSERT_LT(n, 100) << kind << ": never got through";
-        WriteText(dir_.Host("src"), payload);
-        WriteText(dir_.Host("dst"), "old");
+        WriteHostFile(dir_.Host("src"), payload);
+        WriteHostFile(dir_.Host("dst"), "old");
         arm(n, ENOSPC);
         Status status;
         if (std::string(how) == "copy") {
@@ -101,11 +101,11 @@ TEST_F(FolderTest, EveryInjectedFaultLeavesTheOldTargetWhole) {
           const int copies = std::string(how) == "copy" ? 1 : 4;
           std::string want = old;
           for (int i = 0; i < copies; ++i) want += payload;
-          EXPECT_EQ(ReadText(dir_.Host("dst")), want) << label;
+          EXPECT_EQ(ReadHostFile(dir_.Host("dst")), want) << label;
           break;
         }
         EXPECT_EQ(status.error, ENOSPC) << label;
-        EXPECT_EQ(ReadText(dir_.Host("dst")), "old") << label;
+        EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "old") << label;
       }
     }
   }
@@ -113,7 +113,7 @@ TEST_F(FolderTest, EveryInjectedFaultLeavesTheOldTargetWhole) {
 
 TEST_F(FolderTest, PendingFileRefusesFoldersAndReadOnlyTargetsAndNeverReplacesWhenAsked) {
   ASSERT_EQ(::mkdir(dir_.Host("sub").c_str(), 0777), 0);
-  WriteText(dir_.Host("ro"), "ro");
+  WriteHostFile(dir_.Host("ro"), "ro");
   ASSERT_EQ(::chmod(dir_.Host("ro").c_str(), 0444), 0);
   PendingFile pending;
   EXPECT_EQ(pending.Begin(dir_.Win("sub"), false).error, EISDIR);
@@ -121,9 +121,9 @@ TEST_F(FolderTest, PendingFileRefusesFoldersAndReadOnlyTargetsAndNeverReplacesWh
   EXPECT_EQ(pending.Begin(dir_.Win("none\\x"), false).error, ENOENT);
   ASSERT_TRUE(pending.Begin(dir_.Win("new"), false).ok());
   ASSERT_TRUE(pending.Write("mine").ok());
-  WriteText(dir_.Host("new"), "theirs");
+  WriteHostFile(dir_.Host("new"), "theirs");
   EXPECT_EQ(pending.Commit(false).error, EEXIST);
-  EXPECT_EQ(ReadText(dir_.Host("new")), "theirs");
+  EXPECT_EQ(ReadHostFile(dir_.Host("new")), "theirs");
   EXPECT_EQ(dir_.Count(), 3u);
 }
 

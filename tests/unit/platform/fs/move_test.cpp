@@ -16,9 +16,9 @@ namespace vant::fs {
 namespace {
 
 using testing::OpenDescriptorCount;
-using testing::ReadText;
+using testing::ReadHostFile;
 using testing::ScratchFolder;
-using testing::WriteText;
+using testing::WriteHostFile;
 
 constexpr const char kOtherVolume[] = "/dev/shm";
 
@@ -37,11 +37,11 @@ class MoveTest : public ::testing::Test {
 };
 
 TEST_F(MoveTest, ReplacingMovesAndReplaces) {
-  WriteText(dir_.Host("src"), "new");
-  WriteText(dir_.Host("dst"), "old");
+  WriteHostFile(dir_.Host("src"), "new");
+  WriteHostFile(dir_.Host("dst"), "old");
   ASSERT_TRUE(MoveReplacing(dir_.Win("src"), dir_.Win("dst")).ok());
-  EXPECT_EQ(ReadText(dir_.Host("dst")), "new");
-  EXPECT_EQ(ReadText(dir_.Host("src")), "<missing>");
+  EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "new");
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "<missing>");
 
   EXPECT_EQ(MoveReplacing(dir_.Win("src"), dir_.Win("dst")).error, ENOENT);
   EXPECT_EQ(MoveReplacing(u"src", dir_.Win("dst")).error, kBadPathError);
@@ -49,16 +49,16 @@ TEST_F(MoveTest, ReplacingMovesAndReplaces) {
 }
 
 TEST_F(MoveTest, NoReplaceNeverReplaces) {
-  WriteText(dir_.Host("src"), "new");
-  WriteText(dir_.Host("dst"), "old");
+  WriteHostFile(dir_.Host("src"), "new");
+  WriteHostFile(dir_.Host("dst"), "old");
   const Status clash = MoveNoReplace(dir_.Win("src"), dir_.Win("dst"));
   EXPECT_TRUE(clash.exists()) << "got errno " << clash.error;
-  EXPECT_EQ(ReadText(dir_.Host("dst")), "old");
-  EXPECT_EQ(ReadText(dir_.Host("src")), "new");
+  EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "old");
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "new");
 
   ASSERT_TRUE(MoveNoReplace(dir_.Win("src"), dir_.Win("free")).ok());
-  EXPECT_EQ(ReadText(dir_.Host("free")), "new");
-  EXPECT_EQ(ReadText(dir_.Host("src")), "<missing>");
+  EXPECT_EQ(ReadHostFile(dir_.Host("free")), "new");
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "<missing>");
 }
 
 // Many uploads saved under one name at once: exactly one move may win; every
@@ -66,7 +66,7 @@ TEST_F(MoveTest, NoReplaceNeverReplaces) {
 TEST_F(MoveTest, NoReplaceRaceHasExactlyOneWinnerAndLosesNothing) {
   constexpr int kThreads = 16;
   for (int t = 0; t < kThreads; ++t)
-    WriteText(dir_.Host("src" + std::to_string(t)), std::to_string(t));
+    WriteHostFile(dir_.Host("src" + std::to_string(t)), std::to_string(t));
   std::atomic<int> winners{0};
   std::vector<int> errors(kThreads, -1);
   std::vector<std::thread> threads;
@@ -78,9 +78,9 @@ TEST_F(MoveTest, NoReplaceRaceHasExactlyOneWinnerAndLosesNothing) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(winners.load(), 1);
-  const std::string content = ReadText(dir_.Host("target"));
+  const std::string content = ReadHostFile(dir_.Host("target"));
   for (int t = 0; t < kThreads; ++t) {
-    const std::string source = ReadText(dir_.Host("src" + std::to_string(t)));
+    const std::string source = ReadHostFile(dir_.Host("src" + std::to_string(t)));
     if (errors[t] == 0) {
       EXPECT_EQ(content, std::to_string(t)) << "target holds another file than the winner's";
       EXPECT_EQ(source, "<missing>");
@@ -99,25 +99,25 @@ class CrossVolumeTest : public MoveTest {
     if (!other_.ok() || SameFileSystem(dir_.Host(), other_.Host())) {
       GTEST_SKIP() << kOtherVolume << " is not a separate file system here";
     }
-    WriteText(dir_.Host("src"), std::string(200'000, 's'));
-    WriteText(other_.Host("dst"), "old");
+    WriteHostFile(dir_.Host("src"), std::string(200'000, 's'));
+    WriteHostFile(other_.Host("dst"), "old");
   }
   ScratchFolder other_{kOtherVolume};
 };
 
 TEST_F(CrossVolumeTest, ReplacingCopiesAcrossFileSystems) {
   ASSERT_TRUE(MoveReplacing(dir_.Win("src"), other_.Win("dst")).ok());
-  EXPECT_EQ(ReadText(other_.Host("dst")), std::string(200'000, 's'));
-  EXPECT_EQ(ReadText(dir_.Host("src")), "<missing>");
+  EXPECT_EQ(ReadHostFile(other_.Host("dst")), std::string(200'000, 's'));
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "<missing>");
   EXPECT_EQ(other_.Count(), 1u) << "temporary copy left behind";
 }
 
 TEST_F(CrossVolumeTest, NoReplaceAcrossFileSystems) {
   EXPECT_TRUE(MoveNoReplace(dir_.Win("src"), other_.Win("dst")).exists());
-  EXPECT_EQ(ReadText(other_.Host("dst")), "old");
+  EXPECT_EQ(ReadHostFile(other_.Host("dst")), "old");
   ASSERT_TRUE(MoveNoReplace(dir_.Win("src"), other_.Win("new")).ok());
-  EXPECT_EQ(ReadText(other_.Host("new")).size(), 200'000u);
-  EXPECT_EQ(ReadText(dir_.Host("src")), "<missing>");
+  EXPECT_EQ(ReadHostFile(other_.Host("new")).size(), 200'000u);
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "<missing>");
 }
 
 TEST_F(CrossVolumeTest, FolderCannotCrossFileSystems) {
@@ -143,8 +143,8 @@ TEST_F(CrossVolumeTest, EveryInjectedFaultLeavesBothSidesIntact) {
     for (const auto& [kind, arm] : kinds) {
       for (int n = 0;; ++n) {
         ASSERT_LT(n, 100) << kind << ": the move never got through";
-        WriteText(dir_.Host("src"), payload);
-        WriteText(other_.Host("dst"), "old");
+        WriteHostFile(dir_.Host("src"), payload);
+        WriteHostFile(other_.Host("dst"), "old");
         std::remove(other_.Host("new").c_str());
         arm(n, EIO);
         const std::u16string target = other_.Win(replacing ? "dst" : "new");
@@ -155,12 +155,12 @@ TEST_F(CrossVolumeTest, EveryInjectedFaultLeavesBothSidesIntact) {
                                   (replacing ? " replacing" : " no-replace");
         EXPECT_EQ(OpenDescriptorCount(), descriptors) << label;
         if (status.ok()) {
-          EXPECT_EQ(ReadText(other_.Host(replacing ? "dst" : "new")), payload) << label;
+          EXPECT_EQ(ReadHostFile(other_.Host(replacing ? "dst" : "new")), payload) << label;
           break;
         }
         EXPECT_EQ(status.error, EIO) << label;
-        EXPECT_EQ(ReadText(dir_.Host("src")), payload) << label;
-        EXPECT_EQ(ReadText(other_.Host("dst")), "old") << label;
+        EXPECT_EQ(ReadHostFile(dir_.Host("src")), payload) << label;
+        EXPECT_EQ(ReadHostFile(other_.Host("dst")), "old") << label;
         EXPECT_EQ(other_.Count(), 1u) << label << ": partial file left";
       }
     }
@@ -168,43 +168,43 @@ TEST_F(CrossVolumeTest, EveryInjectedFaultLeavesBothSidesIntact) {
 }
 
 TEST_F(MoveTest, InjectedRenameFailureOnOneVolume) {
-  WriteText(dir_.Host("src"), "new");
+  WriteHostFile(dir_.Host("src"), "new");
   FaultInjection::FailNthRename(0, EIO);
   EXPECT_EQ(MoveReplacing(dir_.Win("src"), dir_.Win("dst")).error, EIO);
   FaultInjection::FailNthRename(0, ENOSPC);
   EXPECT_EQ(MoveNoReplace(dir_.Win("src"), dir_.Win("dst")).error, ENOSPC);
-  EXPECT_EQ(ReadText(dir_.Host("src")), "new");
-  EXPECT_EQ(ReadText(dir_.Host("dst")), "<missing>");
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "new");
+  EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "<missing>");
 }
 
 // File systems without RENAME_NOREPLACE answer EINVAL; the move must fall
 // back to link + unlink and still never replace.
 TEST_F(MoveTest, NoReplaceFallsBackToLinkWhenRenameCannotRefuse) {
-  WriteText(dir_.Host("src"), "new");
-  WriteText(dir_.Host("dst"), "old");
+  WriteHostFile(dir_.Host("src"), "new");
+  WriteHostFile(dir_.Host("dst"), "old");
   FaultInjection::FailNthRename(0, EINVAL);
   EXPECT_TRUE(MoveNoReplace(dir_.Win("src"), dir_.Win("dst")).exists());
-  EXPECT_EQ(ReadText(dir_.Host("dst")), "old");
+  EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "old");
   FaultInjection::FailNthRename(0, EINVAL);
   ASSERT_TRUE(MoveNoReplace(dir_.Win("src"), dir_.Win("free")).ok());
-  EXPECT_EQ(ReadText(dir_.Host("free")), "new");
-  EXPECT_EQ(ReadText(dir_.Host("src")), "<missing>");
+  EXPECT_EQ(ReadHostFile(dir_.Host("free")), "new");
+  EXPECT_EQ(ReadHostFile(dir_.Host("src")), "<missing>");
 }
 
 // An injected EXDEV takes the copy paths on any machine, also where no
 // second file system is at hand.
 TEST_F(MoveTest, SimulatedCrossVolumeMoves) {
-  WriteText(dir_.Host("a"), "first");
-  WriteText(dir_.Host("b"), "second");
-  WriteText(dir_.Host("dst"), "old");
+  WriteHostFile(dir_.Host("a"), "first");
+  WriteHostFile(dir_.Host("b"), "second");
+  WriteHostFile(dir_.Host("dst"), "old");
   FaultInjection::FailNthRename(0, EXDEV);
   ASSERT_TRUE(MoveReplacing(dir_.Win("a"), dir_.Win("dst")).ok());
-  EXPECT_EQ(ReadText(dir_.Host("dst")), "first");
+  EXPECT_EQ(ReadHostFile(dir_.Host("dst")), "first");
   FaultInjection::FailNthRename(0, EXDEV);
   EXPECT_TRUE(MoveNoReplace(dir_.Win("b"), dir_.Win("dst")).exists());
   FaultInjection::FailNthRename(0, EXDEV);
   ASSERT_TRUE(MoveNoReplace(dir_.Win("b"), dir_.Win("c")).ok());
-  EXPECT_EQ(ReadText(dir_.Host("c")), "second");
+  EXPECT_EQ(ReadHostFile(dir_.Host("c")), "second");
   EXPECT_EQ(dir_.Count(), 2u) << "sources or temporary copies left behind";
 }
 

@@ -3,13 +3,13 @@
 #include "platform/imaging/detail/bmp_writer.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/imaging/detail/image_facts.h"
+#include "support/scratch.h"
 
 namespace vant::imaging::detail {
 namespace {
@@ -25,9 +25,8 @@ std::uint32_t Le(const std::string& bytes, std::size_t at, int size) {
 
 TEST(BmpWriter, HeadersAndBottomUpPaddedRows) {
   ASSERT_FALSE(ReadImageFacts("/nonexistent"));  // starts the library
-  std::string dir = (std::filesystem::temp_directory_path() / "vant-bmp-XXXXXX").string();
-  ASSERT_NE(mkdtemp(dir.data()), nullptr);
-  const std::string path = dir + "/out.bmp";
+  const test::ScratchFolder dir;
+  const std::string path = dir.Host("out.bmp");
   std::ofstream(path).close();
   // 5 × 2: a red row over a blue one; 15 bytes of pixels a row, padded to 16.
   const VImage red =
@@ -37,7 +36,6 @@ TEST(BmpWriter, HeadersAndBottomUpPaddedRows) {
   SaveBmp24(red.join(blue, VIPS_DIRECTION_VERTICAL).cast(VIPS_FORMAT_UCHAR), path);
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  std::filesystem::remove_all(dir);
   ASSERT_EQ(bytes.size(), 54u + 2 * 16) << "file size";
   struct Row {
     const char* field;

@@ -2,7 +2,6 @@
 // huge font or a far-away position neither crashes nor fails.
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <vips/vips8>
@@ -10,6 +9,7 @@
 #include "platform/imaging/detail/image_facts.h"
 #include "platform/imaging/detail/image_writer.h"
 #include "platform/imaging/detail/pixel_limit.h"
+#include "support/scratch.h"
 
 namespace vant::imaging {
 namespace {
@@ -19,12 +19,9 @@ using vips::VImage;
 class MarksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vant-marks-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     ASSERT_TRUE(ReadImageFacts("/nonexistent").has_value() == false);  // starts the library
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
 
   // A width × height image of one grey level, saved as PNG.
   std::string Plain(const std::string& name, int width, int height, double level) const {
@@ -40,7 +37,8 @@ class MarksTest : public ::testing::Test {
     return VImage::new_from_file(path.c_str()).getpoint(x, y)[0];
   }
 
-  std::string root_;
+  test::ScratchFolder scratch_;
+  const std::string& root_ = scratch_.Path();
 };
 
 TEST(MarkOffset, CountsFromTheNearOrFarEdge) {

@@ -1,7 +1,6 @@
 #include "platform/imaging/detail/temp_image.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -9,6 +8,8 @@
 #include <fstream>
 #include <set>
 #include <string>
+
+#include "support/scratch.h"
 
 namespace vant::imaging::detail {
 namespace {
@@ -18,20 +19,15 @@ namespace stdfs = std::filesystem;
 class TempImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (stdfs::temp_directory_path() / "vant-tmpimg-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    ASSERT_TRUE(scratch_.ok());
     oldMask_ = ::umask(022);
   }
-  void TearDown() override {
-    ::umask(oldMask_);
-    std::error_code ignored;
-    stdfs::remove_all(root_, ignored);
-  }
-  std::string Host(const std::string& name) const { return root_ + "/" + name; }
-  std::size_t Entries() const { return std::distance(stdfs::directory_iterator(root_), {}); }
+  void TearDown() override { ::umask(oldMask_); }
+  std::string Host(const std::string& name) const { return scratch_.Host(name); }
+  std::size_t Entries() const { return scratch_.Count(); }
 
-  std::string root_;
+  test::ScratchFolder scratch_;
+  const std::string& root_ = scratch_.Path();
   mode_t oldMask_ = 0;
 };
 

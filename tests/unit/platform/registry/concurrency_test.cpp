@@ -55,7 +55,7 @@ std::vector<std::string> MissingValues(const std::string& file,
 
 TEST(ConcurrencyTest, TwoProcessesWritingAtOnceLoseNothing) {
   TempDir dir;
-  const std::string file = dir.File("registry.reg");
+  const std::string file = dir.Host("registry.reg");
   std::vector<pid_t> children;
   for (const char* prefix : {"first", "second"}) {
     (void)std::fflush(nullptr);  // so the child does not print the parent's buffered output again
@@ -76,7 +76,7 @@ TEST(ConcurrencyTest, TwoProcessesWritingAtOnceLoseNothing) {
 
 TEST(ConcurrencyTest, ThreadsWithTheirOwnRegistryObjectsLoseNothing) {
   TempDir dir;
-  const std::string file = dir.File("registry.reg");
+  const std::string file = dir.Host("registry.reg");
   const std::vector<std::string> prefixes = {"a", "b", "c", "d"};
   std::vector<int> failures(prefixes.size());
   std::vector<std::thread> threads;

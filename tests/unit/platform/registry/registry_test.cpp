@@ -10,16 +10,16 @@ namespace vant::registry {
 namespace {
 
 using testing::Ascii;
-using testing::ReadAllText;
+using testing::ReadHostFile;
 using testing::TempDir;
-using testing::WriteAllText;
+using testing::WriteHostFile;
 
 constexpr std::u16string_view kSettings = u"SOFTWARE\\TALVEK\\VANTUpload Professional";
 
 class RegistryTest : public ::testing::Test {
  protected:
   TempDir dir_;
-  const std::string file_ = dir_.File("registry.reg");
+  const std::string file_ = dir_.Host("registry.reg");
   const Registry reg_{file_};
 };
 
@@ -29,7 +29,7 @@ TEST_F(RegistryTest, MissingFileReadsAsAnEmptyRegistry) {
   EXPECT_FALSE(key.IsOpen());
   Tree tree;
   EXPECT_EQ(reg_.Read(&tree), ERROR_SUCCESS);
-  EXPECT_EQ(Registry(dir_.File("no/such/folder/r.reg")).Read(&tree), ERROR_SUCCESS);
+  EXPECT_EQ(Registry(dir_.Host("no/such/folder/r.reg")).Read(&tree), ERROR_SUCCESS);
   EXPECT_TRUE(dir_.List().empty()) << "reading must not create anything";
 }
 
@@ -51,7 +51,7 @@ TEST_F(RegistryTest, CreateSetQueryThroughHandles) {
   EXPECT_EQ(path, u"/opt/vant/한국어/VANTUploadRes.cat");
   EXPECT_EQ(RegQueryDword(reader, u"LANGID", &lang), ERROR_SUCCESS);
   EXPECT_EQ(lang, 1042u);
-  EXPECT_EQ(ReadAllText(file_),
+  EXPECT_EQ(ReadHostFile(file_),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TALVEK]\n\n"
@@ -104,7 +104,7 @@ TEST_F(RegistryTest, QueryOnlyKeysRefuseEveryChange) {
   Key writer;
   ASSERT_EQ(reg_.CreateKey(Root::ClassesRoot, u"VANT.FileUpload", &writer), ERROR_SUCCESS);
   ASSERT_EQ(RegSetString(writer, u"", u"FileUpload Class"), ERROR_SUCCESS);
-  const std::string before = ReadAllText(file_);
+  const std::string before = ReadHostFile(file_);
 
   Key reader;
   ASSERT_EQ(reg_.OpenKey(Root::ClassesRoot, u"VANT.FileUpload", Access::Query, &reader),
@@ -115,7 +115,7 @@ TEST_F(RegistryTest, QueryOnlyKeysRefuseEveryChange) {
   EXPECT_EQ(RegDeleteValue(reader, u""), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteTree(reader, u""), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCreateKey(reader, u"CLSID", &child), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(ReadAllText(file_), before);
+  EXPECT_EQ(ReadHostFile(file_), before);
 }
 
 TEST_F(RegistryTest, DeleteTreeRemovesKeyAndSubtree) {
@@ -173,11 +173,11 @@ TEST_F(RegistryTest, ReadsSeeAHandEditAtOnce) {
   Key key;
   ASSERT_EQ(reg_.CreateKey(Root::LocalMachine, kSettings, &key), ERROR_SUCCESS);
   ASSERT_EQ(RegSetDword(key, u"LangID", 1033), ERROR_SUCCESS);
-  WriteAllText(file_,
-               "Windows Registry Editor Version 5.00\r\n\r\n"
-               "; switched to Japanese by the administrator\r\n"
-               "[HKLM\\Software\\Talvek\\VANTUpload Professional]\r\n"
-               "\"LangID\"=dword:00000411\r\n");
+  WriteHostFile(file_,
+                "Windows Registry Editor Version 5.00\r\n\r\n"
+                "; switched to Japanese by the administrator\r\n"
+                "[HKLM\\Software\\Talvek\\VANTUpload Professional]\r\n"
+                "\"LangID\"=dword:00000411\r\n");
   uint32_t lang = 0;
   EXPECT_EQ(RegQueryDword(key, u"LangID", &lang), ERROR_SUCCESS);
   EXPECT_EQ(lang, 1041u);
@@ -193,7 +193,7 @@ TEST_F(RegistryTest, EditIsOneTransactionAndAFailedEditWritesNothing) {
     return ERROR_SUCCESS;
   }),
             ERROR_SUCCESS);
-  const std::string before = ReadAllText(file_);
+  const std::string before = ReadHostFile(file_);
   EXPECT_EQ(std::count(before.begin(), before.end(), '\n'), 153);
 
   const long failed = reg_.Edit([](Tree& t) {
@@ -203,13 +203,13 @@ TEST_F(RegistryTest, EditIsOneTransactionAndAFailedEditWritesNothing) {
   EXPECT_EQ(failed, ERROR_INVALID_PARAMETER);
   EXPECT_EQ(reg_.Edit([](Tree&) -> long { throw std::runtime_error("callback bug"); }),
             ERROR_GEN_FAILURE);
-  EXPECT_EQ(ReadAllText(file_), before);
+  EXPECT_EQ(ReadHostFile(file_), before);
 }
 
 TEST_F(RegistryTest, AnUnchangedEditLeavesAHandWrittenFileAlone) {
   const std::string handWritten =
       "Windows Registry Editor Version 5.00\r\n\r\n; keep me\r\n[HKCR\\A]\r\n@=\"x\"\r\n";
-  WriteAllText(file_, handWritten);
+  WriteHostFile(file_, handWritten);
   struct stat before {};
   ASSERT_EQ(::stat(file_.c_str(), &before), 0);
   Key key;
@@ -218,7 +218,7 @@ TEST_F(RegistryTest, AnUnchangedEditLeavesAHandWrittenFileAlone) {
   struct stat after {};
   ASSERT_EQ(::stat(file_.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(ReadAllText(file_), handWritten);
+  EXPECT_EQ(ReadHostFile(file_), handWritten);
 }
 
 TEST_F(RegistryTest, InvalidArgumentsAreRefusedUpFront) {
@@ -242,7 +242,7 @@ namespace {
 // hand is seen at once, even one that keeps the size and the timestamp.
 TEST(RegistryParsedCacheTest, UnchangedTextIsSharedAndEditsAreSeen) {
   testing::TempDir dir;
-  const std::string file = dir.File("registry.reg");
+  const std::string file = dir.Host("registry.reg");
   const Registry reg(file);
   Key key;
   ASSERT_EQ(reg.CreateKey(Root::LocalMachine, u"SOFTWARE\\A", &key), ERROR_SUCCESS);
@@ -255,11 +255,11 @@ TEST(RegistryParsedCacheTest, UnchangedTextIsSharedAndEditsAreSeen) {
 
   struct stat before {};
   ASSERT_EQ(::stat(file.c_str(), &before), 0);
-  std::string text = testing::ReadAllText(file);
+  std::string text = testing::ReadHostFile(file);
   const std::size_t at = text.find("\"one\"");
   ASSERT_NE(at, std::string::npos) << text;
   text.replace(at, 5, "\"two\"");
-  testing::WriteAllText(file, text);
+  testing::WriteHostFile(file, text);
   const timespec times[2] = {before.st_atim, before.st_mtim};
   ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
 

@@ -11,10 +11,10 @@
 namespace vant::registry::detail {
 namespace {
 
-using testing::OpenFdCount;
-using testing::ReadAllText;
+using testing::OpenDescriptorCount;
+using testing::ReadHostFile;
 using testing::TempDir;
-using testing::WriteAllText;
+using testing::WriteHostFile;
 
 // Replaces the file text with a fixed new text.
 TextUpdate SetTextTo(const std::string& next) {
@@ -44,9 +44,9 @@ class FailNthStep {
 
 TEST(FileStoreTest, FailingAnyStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
   TempDir dir;
-  const std::string file = dir.File("registry.reg");
-  WriteAllText(file, "old text\n");
-  const size_t fds = OpenFdCount();
+  const std::string file = dir.Host("registry.reg");
+  WriteHostFile(file, "old text\n");
+  const int fds = OpenDescriptorCount();
   // Fail step 0, 1, 2, ... until the update goes through, like a countdown.
   for (int n = 0;; ++n) {
     long status = ERROR_SUCCESS;
@@ -56,20 +56,20 @@ TEST(FileStoreTest, FailingAnyStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
       status = UpdateRegistryFile(file, SetTextTo("new text\n"));
       failed = fault.FailedStep();
     }
-    EXPECT_EQ(OpenFdCount(), fds) << "descriptor leak when failing step " << failed;
+    EXPECT_EQ(OpenDescriptorCount(), fds) << "descriptor leak when failing step " << failed;
     for (const std::string& name : dir.List()) {
       EXPECT_TRUE(name == "registry.reg" || name == "registry.reg.lock")
           << name << " left behind after failing step " << failed;
     }
     if (failed.empty()) {
       EXPECT_EQ(status, ERROR_SUCCESS);
-      EXPECT_EQ(ReadAllText(file), "new text\n");
+      EXPECT_EQ(ReadHostFile(file), "new text\n");
       EXPECT_GE(n, 10) << "fewer steps than expected: the countdown missed some";
       break;
     }
     const long expected = failed == "read" ? ERROR_READ_FAULT : ERROR_WRITE_FAULT;
     EXPECT_EQ(status, expected) << "failing step " << failed;
-    EXPECT_EQ(ReadAllText(file), "old text\n") << "failing step " << failed;
+    EXPECT_EQ(ReadHostFile(file), "old text\n") << "failing step " << failed;
   }
 }
 
@@ -88,7 +88,7 @@ TEST(FileStoreTest, ErrnoMapsToTheWin32Status) {
   for (const Row& row : rows) {
     TempDir dir;
     SetFaultHook([&row](std::string_view step) { return step == row.step ? row.error : 0; });
-    EXPECT_EQ(UpdateRegistryFile(dir.File("r.reg"), SetTextTo("x")), row.status)
+    EXPECT_EQ(UpdateRegistryFile(dir.Host("r.reg"), SetTextTo("x")), row.status)
         << row.step << " errno " << row.error;
     SetFaultHook(nullptr);
   }
@@ -96,22 +96,22 @@ TEST(FileStoreTest, ErrnoMapsToTheWin32Status) {
 
 TEST(FileStoreTest, CreatesMissingFoldersAndKeepsTheFileMode) {
   TempDir dir;
-  const std::string file = dir.File("a/b/c/registry.reg");
+  const std::string file = dir.Host("a/b/c/registry.reg");
   ASSERT_EQ(UpdateRegistryFile(file, SetTextTo("one\n")), ERROR_SUCCESS);
-  EXPECT_EQ(ReadAllText(file), "one\n");
+  EXPECT_EQ(ReadHostFile(file), "one\n");
 
   ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
   ASSERT_EQ(UpdateRegistryFile(file, SetTextTo("two\n")), ERROR_SUCCESS);
   struct stat info {};
   ASSERT_EQ(::stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
-  EXPECT_EQ(ReadAllText(file), "two\n");
+  EXPECT_EQ(ReadHostFile(file), "two\n");
 }
 
 TEST(FileStoreTest, AnUpdateSeesTheCurrentTextAndItsFailureWritesNothing) {
   TempDir dir;
-  const std::string file = dir.File("r.reg");
-  WriteAllText(file, "current");
+  const std::string file = dir.Host("r.reg");
+  WriteHostFile(file, "current");
   std::string seen;
   const long status = UpdateRegistryFile(file, [&](const std::string& current, std::string* next) {
     seen = current;
@@ -120,15 +120,15 @@ TEST(FileStoreTest, AnUpdateSeesTheCurrentTextAndItsFailureWritesNothing) {
   });
   EXPECT_EQ(status, ERROR_INVALID_PARAMETER);
   EXPECT_EQ(seen, "current");
-  EXPECT_EQ(ReadAllText(file), "current");
+  EXPECT_EQ(ReadHostFile(file), "current");
 }
 
 TEST(FileStoreTest, AMissingFileReadsEmptyAndAFolderDoesNot) {
   TempDir dir;
   std::string text = "stale";
-  EXPECT_EQ(ReadRegistryFile(dir.File("none.reg"), &text), ERROR_SUCCESS);
+  EXPECT_EQ(ReadRegistryFile(dir.Host("none.reg"), &text), ERROR_SUCCESS);
   EXPECT_EQ(text, "");
-  EXPECT_EQ(ReadRegistryFile(dir.File("none/deeper.reg"), &text), ERROR_SUCCESS);
+  EXPECT_EQ(ReadRegistryFile(dir.Host("none/deeper.reg"), &text), ERROR_SUCCESS);
   EXPECT_EQ(ReadRegistryFile(dir.Path(), &text), ERROR_READ_FAULT);
 }
 
