@@ -56,7 +56,8 @@ std::u16string Wide(const std::string& text) { return std::u16string(text.begin(
 // Bytes that differ at every offset of a chunk, so a shifted tail shows.
 std::string Content(std::int64_t n) {
   std::string bytes(static_cast<std::size_t>(n), '\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
   return bytes;
 }
 
@@ -185,8 +186,9 @@ void Check(const test::FakeHost& host, const Input& in, const std::u16string& ta
   if (body != content.substr(static_cast<std::size_t>(*start))) {
     Fail("partial body", std::to_string(body.size()) + " bytes");
   }
-  Expect(host, "Content-Range", "bytes " + std::to_string(*start) + "-" +
-                                    std::to_string(length - 1) + "/" + std::to_string(length));
+  Expect(host, "Content-Range",
+         "bytes " + std::to_string(*start) + "-" + std::to_string(length - 1) + "/" +
+             std::to_string(length));
   Expect(host, "Content-Length", std::to_string(length - *start));
 }
 

@@ -28,10 +28,11 @@ constexpr std::uint64_t kLengths[] = {0, 1, 2, 100, 65536, 1ULL << 32, 1ULL << 6
 
 [[noreturn]] void Fail(const char* what, std::string_view header, std::uint64_t length,
                        const ByteRange& got) {
-  std::fprintf(stderr, "invariant broken: %s; header \"%.*s\", length %llu -> kind %d [%llu, %llu]\n",
-               what, static_cast<int>(header.size()), header.data(),
-               static_cast<unsigned long long>(length), static_cast<int>(got.kind),
-               static_cast<unsigned long long>(got.first), static_cast<unsigned long long>(got.last));
+  std::fprintf(
+      stderr, "invariant broken: %s; header \"%.*s\", length %llu -> kind %d [%llu, %llu]\n", what,
+      static_cast<int>(header.size()), header.data(), static_cast<unsigned long long>(length),
+      static_cast<int>(got.kind), static_cast<unsigned long long>(got.first),
+      static_cast<unsigned long long>(got.last));
   std::abort();
 }
 
@@ -107,14 +108,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fail("partial range outside the resource", header, length, got);
   }
   std::string_view trimmed = header;
-  while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
+  while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))
+    trimmed.remove_prefix(1);
   if (!StartsWithUnit(trimmed) && got.kind != Kind::kFull) {
     Fail("a value without the unit was not ignored", header, length, got);
   }
   const std::optional<ByteRange> want = PlainAnswer(header, length);
   if (!want) return 0;
-  const bool same = want->kind == got.kind &&
-                    (got.kind != Kind::kPartial || (want->first == got.first && want->last == got.last));
+  const bool same =
+      want->kind == got.kind &&
+      (got.kind != Kind::kPartial || (want->first == got.first && want->last == got.last));
   if (!same) Fail("plain range answered wrongly", header, length, got);
   return 0;
 }

@@ -48,8 +48,10 @@ ByteRange ParseRange(std::string_view header, std::uint64_t length) {
     return Partial(last >= length ? 0 : length - last, length - 1);
   }
   if (!ParseNumber(firstText, first)) return {};
-  if (lastText.empty()) last = UINT64_MAX;
-  else if (!ParseNumber(lastText, last) || last < first) return {};
+  if (lastText.empty())
+    last = UINT64_MAX;
+  else if (!ParseNumber(lastText, last) || last < first)
+    return {};
   if (first >= length) return Unsatisfiable();
   return Partial(first, last >= length ? length - 1 : last);
 }

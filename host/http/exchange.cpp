@@ -16,8 +16,10 @@ std::optional<std::string> RequestHead::Header(std::string_view name) const {
   std::optional<std::string> joined;
   for (const auto& field : headers) {
     if (!detail::EqualsNoCase(field.name, name)) continue;
-    if (joined) joined->append(", ").append(field.value);
-    else joined = field.value;
+    if (joined)
+      joined->append(", ").append(field.value);
+    else
+      joined = field.value;
   }
   return joined;
 }

@@ -31,10 +31,10 @@ struct RequestHead {
   std::string queryString;           // raw text after '?', without the '?'
   unsigned version = 11;             // 10 for HTTP/1.0, 11 for HTTP/1.1
   std::vector<HeaderField> headers;  // in received order
-  Endpoint remote;          // the client: the peer, or whom a trusted proxy names
+  Endpoint remote;                   // the client: the peer, or whom a trusted proxy names
   Endpoint local;
-  Endpoint peer;            // the connection's other end, a proxy or the client
-  bool https = false;       // a trusted proxy says the client came over HTTPS
+  Endpoint peer;       // the connection's other end, a proxy or the client
+  bool https = false;  // a trusted proxy says the client came over HTTPS
 
   // Value of a header looked up without regard to case; repeated headers are
   // joined with ", ". Nothing when the header is absent.

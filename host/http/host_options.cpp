@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "platform/net/clamd_stream.h"
 #include "host/http/config_file.h"
+#include "platform/net/clamd_stream.h"
 #include "platform/sys/form_limits.h"
 
 namespace vant::host::http {
@@ -244,7 +244,11 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--clamd-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.clamdTimeout); }},
       {"--clamd-max-stream",
        [](auto v, auto& o) { return ParseByteCount(v, o.clamdMaxStream) && o.clamdMaxStream > 0; }},
-      {"--log", [](auto v, auto& o) { o.logFile = v; return !v.empty(); }},
+      {"--log",
+       [](auto v, auto& o) {
+         o.logFile = v;
+         return !v.empty();
+       }},
       {"--error-log",
        [](auto v, auto& o) {
          o.errorLogFile = v;

@@ -73,7 +73,7 @@ struct HostOptions {
   bool refuseInfected = false;       // --refuse-infected: saving an infected file fails
   std::chrono::milliseconds clamdTimeout{120'000};  // --clamd-timeout S, per file
   std::uint64_t clamdMaxStream = 25ull << 20;       // --clamd-max-stream BYTES
-  std::string logFile;  // --log FILE (empty: stderr)
+  std::string logFile;                              // --log FILE (empty: stderr)
   // --error-log FILE: where the host's own messages go (empty: stderr).
   std::string errorLogFile;
   // --config FILE: read before the command line, which overrides it.
@@ -93,7 +93,7 @@ struct HostOptions {
   // --status-allow CIDR[,CIDR...], repeatable: who may read the status
   // path; unset: loopback clients and the trusted proxies.
   std::vector<AddressRange> statusAllow;
-  bool help = false;                                       // --help
+  bool help = false;  // --help
 };
 
 struct OptionsResult {

@@ -7,10 +7,9 @@
 namespace vant::host::http {
 namespace {
 
-constexpr std::array<std::string_view, 12> kMonths = {
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<std::string_view, 7> kDays = {"Sun", "Mon", "Tue", "Wed",
-                                                   "Thu", "Fri", "Sat"};
+constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<std::string_view, 7> kDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr int kTwoDigitYearPivot = 70;  // RFC 850 years: 70..99 → 19xx
 
 bool IsAlnum(char c) {
@@ -58,8 +57,8 @@ std::string FormatHttpDate(std::time_t when) {
   char text[40];
   std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT",
                 kDays[static_cast<std::size_t>(tm.tm_wday)].data(), tm.tm_mday,
-                kMonths[static_cast<std::size_t>(tm.tm_mon)].data(), tm.tm_year + 1900,
-                tm.tm_hour, tm.tm_min, tm.tm_sec);
+                kMonths[static_cast<std::size_t>(tm.tm_mon)].data(), tm.tm_year + 1900, tm.tm_hour,
+                tm.tm_min, tm.tm_sec);
   lastText = text;
   lastWhen = when;
   return lastText;
@@ -78,8 +77,7 @@ std::optional<std::time_t> ParseHttpDate(std::string_view text) {
   const auto minute = Number(t[clock + 1]);
   const auto second = Number(t[clock + 2]);
   if (!month || !day || !year || !hour || !minute || !second) return std::nullopt;
-  if (!asctime && t[3].size() == 2)
-    *year += *year >= kTwoDigitYearPivot ? 1900 : 2000;
+  if (!asctime && t[3].size() == 2) *year += *year >= kTwoDigitYearPivot ? 1900 : 2000;
   if (*day < 1 || *day > 31 || *hour > 23 || *minute > 59 || *second > 60 || *year < 1970)
     return std::nullopt;
   std::tm tm{};

@@ -9,18 +9,14 @@ namespace vant::host::http {
 namespace {
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 24> kTypes = {{
-    {"html", "text/html"},          {"htm", "text/html"},
-    {"css", "text/css"},            {"js", "text/javascript"},
-    {"mjs", "text/javascript"},     {"json", "application/json"},
-    {"png", "image/png"},           {"jpg", "image/jpeg"},
-    {"jpeg", "image/jpeg"},         {"gif", "image/gif"},
-    {"svg", "image/svg+xml"},       {"ico", "image/x-icon"},
-    {"webp", "image/webp"},         {"bmp", "image/bmp"},
-    {"txt", "text/plain"},          {"xml", "application/xml"},
-    {"pdf", "application/pdf"},     {"wasm", "application/wasm"},
-    {"woff", "font/woff"},          {"woff2", "font/woff2"},
-    {"zip", "application/zip"},     {"mp4", "video/mp4"},
-    {"tif", "image/tiff"},          {"tiff", "image/tiff"},
+    {"html", "text/html"},      {"htm", "text/html"},       {"css", "text/css"},
+    {"js", "text/javascript"},  {"mjs", "text/javascript"}, {"json", "application/json"},
+    {"png", "image/png"},       {"jpg", "image/jpeg"},      {"jpeg", "image/jpeg"},
+    {"gif", "image/gif"},       {"svg", "image/svg+xml"},   {"ico", "image/x-icon"},
+    {"webp", "image/webp"},     {"bmp", "image/bmp"},       {"txt", "text/plain"},
+    {"xml", "application/xml"}, {"pdf", "application/pdf"}, {"wasm", "application/wasm"},
+    {"woff", "font/woff"},      {"woff2", "font/woff2"},    {"zip", "application/zip"},
+    {"mp4", "video/mp4"},       {"tif", "image/tiff"},      {"tiff", "image/tiff"},
 }};
 
 }  // namespace

@@ -83,8 +83,7 @@ Route Router::FolderRoute(const std::string& hostPath, const std::string& virtua
 }
 
 Route Router::FileRoute(std::string hostPath, std::string virtualPath) const {
-  const std::string_view name =
-      std::string_view(virtualPath).substr(virtualPath.rfind('/') + 1);
+  const std::string_view name = std::string_view(virtualPath).substr(virtualPath.rfind('/') + 1);
   const std::string_view ext = Extension(name);
   if (IsNeverServed(name, ext) || IsBackupName(name)) return Simple(Route::Kind::kNotFound);
   const bool uploaded =

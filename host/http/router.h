@@ -26,8 +26,8 @@ struct Route {
 };
 
 // Default documents of a folder, tried in this order.
-inline constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.asp",
-                                                         "default.htm", "index.html"};
+inline constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.asp", "default.htm",
+                                                         "index.html"};
 
 class Router {
  public:

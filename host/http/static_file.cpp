@@ -98,7 +98,8 @@ void ServeStaticFile(Exchange& exchange, const std::string& hostPath, bool uploa
     length = range.length();
     exchange.SetStatus(StatusLine(Status::partial_content));
     exchange.AddHeader("Content-Range", "bytes " + std::to_string(range.first) + "-" +
-                                            std::to_string(range.last) + "/" + std::to_string(size));
+                                            std::to_string(range.last) + "/" +
+                                            std::to_string(size));
   }
   exchange.SetContentType(contentType);
   exchange.SetBuffered(false);

@@ -23,9 +23,9 @@ struct WatchdogLimits {
 class ConnectionClock {
  public:
   ConnectionClock();
-  void Touch();          // bytes were read or written
-  void BeginRequest();   // a request header arrived: its deadline starts
-  void EndRequest();     // back to waiting for the next request
+  void Touch();         // bytes were read or written
+  void BeginRequest();  // a request header arrived: its deadline starts
+  void EndRequest();    // back to waiting for the next request
   bool WasCut() const { return cut_.load(); }
   bool InRequest() const { return requestStartMs_.load() != 0; }  // between Begin and End
 

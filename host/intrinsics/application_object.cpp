@@ -42,8 +42,9 @@ HRESULT ApplicationObject::Lock() {
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline || core_->endRequested) {
-      return RaiseError(E_FAIL, kSource, u"Application.Lock gave up: another page held the lock "
-                                         u"until this page's script time-out.");
+      return RaiseError(E_FAIL, kSource,
+                        u"Application.Lock gave up: another page held the lock "
+                        u"until this page's script time-out.");
     }
     const auto wait = std::min<std::chrono::steady_clock::duration>(kLockPoll, deadline - now);
     if (core_->application.lock.try_lock_for(wait)) break;

@@ -37,7 +37,8 @@ HRESULT PutContentsItem(session::ContentsStore& store, const Variant& key, const
     std::u16string name;
     if (auto position = PositionOf(key)) {
       auto existing = store.KeyAt(*position);
-      if (!existing) return RaiseError(DISP_E_BADINDEX, source, u"No stored value has that position.");
+      if (!existing)
+        return RaiseError(DISP_E_BADINDEX, source, u"No stored value has that position.");
       name = std::move(*existing);
     } else if (const HRESULT hr = KeyText(key, &name, source); Failed(hr)) {
       return hr;

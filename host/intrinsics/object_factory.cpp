@@ -82,18 +82,21 @@ Activation ActivateByProgId(std::u16string_view progId) {
   std::string loaderError;
   const DllGetClassObjectFn entry = FindClassObjectEntry(ModuleHostPath(*module), &loaderError);
   if (entry == nullptr) {
-    const long code = loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
+    const long code =
+        loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
     return Fail(HresultFromWin32(code), u"module could not be loaded: " + DecodeUtf8(loaderError));
   }
   ComPtr<IClassFactory> factory;
   HRESULT hr = entry(*clsid, IID_IClassFactory, factory.ReceiveVoid());
   if (Failed(hr) || !factory) {
-    return Fail(Failed(hr) ? hr : E_FAIL, u"the module offers no class object for " + FormatGuidW(*clsid));
+    return Fail(Failed(hr) ? hr : E_FAIL,
+                u"the module offers no class object for " + FormatGuidW(*clsid));
   }
   Activation done;
   hr = factory->CreateInstance(nullptr, IID_IDispatch, done.object.ReceiveVoid());
   if (Failed(hr) || !done.object) {
-    return Fail(Failed(hr) ? hr : E_FAIL, u"the object could not be created: " + std::u16string(progId));
+    return Fail(Failed(hr) ? hr : E_FAIL,
+                u"the object could not be created: " + std::u16string(progId));
   }
   return done;
 }

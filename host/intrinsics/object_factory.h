@@ -17,8 +17,8 @@ namespace vant::host::intrinsics {
 //   HKCR\CLSID\{clsid}\InprocServer32  @ = module path (host or Windows syntax)
 struct Activation {
   HRESULT status = S_OK;
-  ComPtr<IDispatch> object;   // set on success
-  std::u16string error;       // the reason on failure
+  ComPtr<IDispatch> object;  // set on success
+  std::u16string error;      // the reason on failure
 };
 
 // Statuses: CO_E_CLASSSTRING for a ProgID the registry does not know or a

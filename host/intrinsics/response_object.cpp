@@ -46,7 +46,8 @@ void ResponseObject::CommitHeaders() {
   http::Exchange* exchange = core_->exchange;
   if (committed_ || exchange == nullptr || exchange->HeadersSent()) return;
   committed_ = true;
-  if (expiresAt_) exchange->AddHeader("Expires", http::FormatHttpDate(static_cast<std::time_t>(*expiresAt_)));
+  if (expiresAt_)
+    exchange->AddHeader("Expires", http::FormatHttpDate(static_cast<std::time_t>(*expiresAt_)));
   if (cacheControl_) exchange->AddHeader("Cache-Control", Narrow(*cacheControl_));
   if (!cookies_) return;
   for (const std::string& value : cookies_->SetCookieHeaders(core_->CodePage())) {
@@ -63,7 +64,8 @@ void ResponseObject::Finish() {
 HRESULT ResponseObject::put_Buffer(VARIANT_BOOL buffer) {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (core_->exchange->SetBuffered(buffer != VARIANT_FALSE)) return S_OK;
-  return RaiseError(E_FAIL, kSource, u"Buffering cannot change once output has been written or sent.");
+  return RaiseError(E_FAIL, kSource,
+                    u"Buffering cannot change once output has been written or sent.");
 }
 
 HRESULT ResponseObject::get_Buffer(VARIANT_BOOL* out) {
@@ -83,7 +85,8 @@ HRESULT ResponseObject::ApplyContentType(std::u16string type, std::u16string cha
   std::u16string header = type;
   if (!charset.empty() && !type.empty()) header += u"; charset=" + charset;
   if (!core_->exchange->SetContentType(Narrow(header))) {
-    return RaiseError(E_FAIL, kSource, u"The content type cannot change: the headers were already sent.");
+    return RaiseError(E_FAIL, kSource,
+                      u"The content type cannot change: the headers were already sent.");
   }
   contentType_ = std::move(type);
   charset_ = std::move(charset);
@@ -214,7 +217,8 @@ HRESULT ResponseObject::get_LCID(std::int32_t* out) {
 }
 
 HRESULT ResponseObject::put_LCID(std::int32_t lcid) {
-  if (lcid <= 0) return RaiseError(E_INVALIDARG, kSource, u"The locale identifier must be positive.");
+  if (lcid <= 0)
+    return RaiseError(E_INVALIDARG, kSource, u"The locale identifier must be positive.");
   core_->responseLcid = lcid;
   return S_OK;
 }

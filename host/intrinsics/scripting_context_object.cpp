@@ -10,7 +10,8 @@ constexpr std::u16string_view kNoSession =
 }  // namespace
 
 void* ScriptingContextObject::FindExtraInterface(const IID& iid) {
-  return iid == host::IScriptingContext::kIid ? static_cast<host::IScriptingContext*>(this) : nullptr;
+  return iid == host::IScriptingContext::kIid ? static_cast<host::IScriptingContext*>(this)
+                                              : nullptr;
 }
 
 HRESULT ScriptingContextObject::get_Session(host::ISessionObject** out) {

@@ -39,7 +39,8 @@ HRESULT ServerObject::get_ScriptTimeout(std::int32_t* out) {
 }
 
 HRESULT ServerObject::put_ScriptTimeout(std::int32_t seconds) {
-  if (seconds < 1) return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
+  if (seconds < 1)
+    return RaiseError(E_INVALIDARG, kSource, u"ScriptTimeout must be at least 1 second.");
   core_->scriptTimeout = seconds;
   return S_OK;
 }
@@ -101,7 +102,8 @@ HRESULT ServerObject::CreateObject(const Bstr& progId, IDispatch** out) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
     Activation made = Activate(progId.str());
-    if (Failed(made.status)) return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
+    if (Failed(made.status))
+      return RaiseError(made.status, kSource, u"CreateObject: " + made.error);
     if (const HRESULT hr = StartPageObject(made.object); Failed(hr)) return hr;
     *out = made.object.Detach();
     return S_OK;
@@ -151,8 +153,9 @@ HRESULT ServerObject::PagePath(const Bstr& path, std::string* virtualPath) const
   std::u16string error;
   auto resolved = ResolveSitePath(path.str(), core_->currentPage, &error);
   if (!resolved || resolved->segments.empty()) {
-    return RaiseError(E_INVALIDARG, kSource,
-                      u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
+    return RaiseError(
+        E_INVALIDARG, kSource,
+        u"The page path is not valid: " + (error.empty() ? u"it names no page." : error));
   }
   *virtualPath = resolved->Virtual();
   return S_OK;

@@ -52,7 +52,8 @@ HRESULT SessionObject::get_LCID(std::int32_t* out) {
 }
 
 HRESULT SessionObject::put_LCID(std::int32_t lcid) {
-  if (lcid <= 0) return RaiseError(E_INVALIDARG, kSource, u"The locale identifier must be positive.");
+  if (lcid <= 0)
+    return RaiseError(E_INVALIDARG, kSource, u"The locale identifier must be positive.");
   Session().SetLcid(lcid);
   return S_OK;
 }

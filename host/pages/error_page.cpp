@@ -13,12 +13,23 @@ std::string Escape(std::string_view text) {
   out.reserve(text.size());
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -42,7 +53,8 @@ std::string Page(const std::string& body) {
 }  // namespace
 
 std::string RenderErrorPage(const ScriptError& error) {
-  std::string body = Paragraph("<b>" + Escape(error.category) + "</b> '" + HexNumber(error.number) + "'");
+  std::string body =
+      Paragraph("<b>" + Escape(error.category) + "</b> '" + HexNumber(error.number) + "'");
   if (!error.source.empty()) body += Paragraph(Escape(error.source));
   body += Paragraph(Escape(error.description));
   if (!error.file.empty()) {

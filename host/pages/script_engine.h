@@ -46,12 +46,12 @@ struct ScriptError {
 // A page ready to run: its bytecode, or the compilation error that stops it.
 struct CompiledPage {
   PageDirectives directives;
-  std::vector<SourceFile> files;      // [0] the page, then each include
-  LineMap lines;                      // script line -> file and line
-  std::string bytecode;               // duk_dump_function output; empty on error
-  std::optional<ScriptError> error;   // set when the script does not compile
-  bool usesPreludes = true;           // false: the script never reaches Enumerator & co.
-  bool usesJScriptPrelude = true;     // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
+  std::vector<SourceFile> files;     // [0] the page, then each include
+  LineMap lines;                     // script line -> file and line
+  std::string bytecode;              // duk_dump_function output; empty on error
+  std::optional<ScriptError> error;  // set when the script does not compile
+  bool usesPreludes = true;          // false: the script never reaches Enumerator & co.
+  bool usesJScriptPrelude = true;    // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 
@@ -122,7 +122,7 @@ class ScriptEngine {
   // comes back as a page whose error is set.
   // Thread-safe.
   std::variant<CompiledPagePtr, TranslateError> PreparePage(const SourceLoader& loader,
-                                                           const TranslateOptions& options) const;
+                                                            const TranslateOptions& options) const;
 
   // Compiles a translated page without consulting the cache.
   CompiledPagePtr Compile(const TranslatedPage& page) const;

@@ -19,7 +19,8 @@ using detail::ChunkKind;
 class Translation {
  public:
   Translation(detail::ExpandedPage page, const TranslateOptions& options)
-      : page_(std::move(page)), adoConstants_(options.adoConstants),
+      : page_(std::move(page)),
+        adoConstants_(options.adoConstants),
         sendsText_(options.sendsText) {}
 
   std::variant<TranslatedPage, TranslateError> Run();
@@ -162,8 +163,7 @@ std::variant<TranslatedPage, TranslateError> TranslatePage(const SourceLoader& l
                                                            const TranslateOptions& options) {
   auto expanded = detail::ExpandIncludes(loader, options.siteRoot, options.pagePath);
   if (auto* error = std::get_if<TranslateError>(&expanded)) return std::move(*error);
-  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options)
-      .Run();
+  return Translation(std::move(std::get<detail::ExpandedPage>(expanded)), options).Run();
 }
 
 bool DeclaresAdoConstants(std::string_view source) {

@@ -9,7 +9,8 @@ namespace vant {
 // One element of an uploaded form: a plain field or a file.
 // {43F6BC7B-7CD0-464C-BBAD-5B25A5E89027}
 struct IFormElement : IDispatch {
-  static constexpr IID kIid = MakeGuid(0x43F6BC7B, 0x7CD0, 0x464C, 0xBB, 0xAD, 0x5B, 0x25, 0xA5, 0xE8, 0x90, 0x27);
+  static constexpr IID kIid =
+      MakeGuid(0x43F6BC7B, 0x7CD0, 0x464C, 0xBB, 0xAD, 0x5B, 0x25, 0xA5, 0xE8, 0x90, 0x27);
   // Members in function-table order, with their dispatch identifiers.
   static const InterfaceInfo& TypeInfo();
 
@@ -41,7 +42,8 @@ struct IFormElement : IDispatch {
 // The elements of a form sent under one field name, in arrival order.
 // {D10A688D-FC94-4A70-A0B5-BF1D66B2F43C}
 struct IFormElementCollection : IDispatch {
-  static constexpr IID kIid = MakeGuid(0xD10A688D, 0xFC94, 0x4A70, 0xA0, 0xB5, 0xBF, 0x1D, 0x66, 0xB2, 0xF4, 0x3C);
+  static constexpr IID kIid =
+      MakeGuid(0xD10A688D, 0xFC94, 0x4A70, 0xA0, 0xB5, 0xBF, 0x1D, 0x66, 0xB2, 0xF4, 0x3C);
   // Members in function-table order, with their dispatch identifiers.
   static const InterfaceInfo& TypeInfo();
 
@@ -76,7 +78,8 @@ struct IFormElementCollection : IDispatch {
 // The whole form: one collection per field name.
 // {F9B2F089-B8F8-45E1-8C2B-B516A34E49C0}
 struct IFormElementMultiCollection : IDispatch {
-  static constexpr IID kIid = MakeGuid(0xF9B2F089, 0xB8F8, 0x45E1, 0x8C, 0x2B, 0xB5, 0x16, 0xA3, 0x4E, 0x49, 0xC0);
+  static constexpr IID kIid =
+      MakeGuid(0xF9B2F089, 0xB8F8, 0x45E1, 0x8C, 0x2B, 0xB5, 0x16, 0xA3, 0x4E, 0x49, 0xC0);
   // Members in function-table order, with their dispatch identifiers.
   static const InterfaceInfo& TypeInfo();
 

@@ -37,8 +37,8 @@ bool ParseCount(std::u16string_view spec, size_t& pos, size_t& count) {
 
 // Length modifiers change nothing here: every number insert is 32-bit.
 void SkipLengthModifiers(std::u16string_view spec, size_t& pos) {
-  static constexpr std::u16string_view kModifiers[] = {
-      u"I64", u"I32", u"hh", u"ll", u"h", u"l", u"w", u"I", u"L", u"j", u"z", u"t"};
+  static constexpr std::u16string_view kModifiers[] = {u"I64", u"I32", u"hh", u"ll", u"h", u"l",
+                                                       u"w",   u"I",   u"L",  u"j",  u"z", u"t"};
   for (bool found = true; found;) {
     found = false;
     for (const std::u16string_view m : kModifiers) {
@@ -80,9 +80,9 @@ std::u16string PrintNumber(const Conversion& conv, int32_t number) {
   format += conv.type;
   char buffer[kMaxField + 64];
   const bool isSigned = conv.type == 'd' || conv.type == 'i';
-  const int length =
-      isSigned ? std::snprintf(buffer, sizeof buffer, format.c_str(), number)
-               : std::snprintf(buffer, sizeof buffer, format.c_str(), static_cast<uint32_t>(number));
+  const int length = isSigned ? std::snprintf(buffer, sizeof buffer, format.c_str(), number)
+                              : std::snprintf(buffer, sizeof buffer, format.c_str(),
+                                              static_cast<uint32_t>(number));
   if (length < 0) return {};
   return sys::Widen(std::string(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1)));
 }

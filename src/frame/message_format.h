@@ -20,9 +20,9 @@ inline constexpr size_t kMaxMessageUnits = 1023;
 // number. Constructible implicitly so call sites read like the message
 // table: Format(id, lang, {path, int32_t{len}}).
 struct MessageInsert {
-  MessageInsert(std::u16string text) : value(std::move(text)) {}  // NOLINT
+  MessageInsert(std::u16string text) : value(std::move(text)) {}            // NOLINT
   MessageInsert(std::u16string_view text) : value(std::u16string(text)) {}  // NOLINT
-  MessageInsert(const char16_t* text)  // NOLINT
+  MessageInsert(const char16_t* text)                                       // NOLINT
       : value(std::u16string(text != nullptr ? text : u"")) {}
   MessageInsert(int32_t number) : value(number) {}  // NOLINT
 
@@ -42,7 +42,7 @@ struct MessageInsert {
 // Returns nullopt when formatting fails: a reference to an insert that was
 // not given, an unknown or unterminated !fmt!, or a '%' ending the text.
 // The result is not cut to kMaxMessageUnits; the caller does that.
-std::optional<std::u16string> FormatMessageText(
-    std::u16string_view text, const std::vector<MessageInsert>& inserts);
+std::optional<std::u16string> FormatMessageText(std::u16string_view text,
+                                                const std::vector<MessageInsert>& inserts);
 
 }  // namespace vant::frame

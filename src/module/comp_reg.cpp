@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
-#include "module/class_table.h"
 #include "frame/module_lock.h"
+#include "module/class_table.h"
 #include "module/registration.h"
 
 namespace vant::frame {

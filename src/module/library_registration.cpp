@@ -1,10 +1,10 @@
 #include <string>
 
-#include "module/class_table.h"
-#include "module/comp_reg.h"
 #include "frame/message_library.h"
 #include "frame/registration_steps.h"
 #include "frame/type_library.h"
+#include "module/class_table.h"
+#include "module/comp_reg.h"
 
 namespace vant::frame::detail {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "module/class_table.h"
 #include "frame/registration_steps.h"
+#include "module/class_table.h"
 #include "platform/automation/bstr.h"
 #include "platform/fs/file.h"
 #include "platform/registry/registry.h"

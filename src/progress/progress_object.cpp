@@ -124,8 +124,7 @@ HRESULT CProgress::GetProgressID(std::int32_t* out) {
   }
 }
 
-const frame::ClassCreatorRegistrar kRegistrar(kProgressClassName,
-                                              &CreateProgress);
+const frame::ClassCreatorRegistrar kRegistrar(kProgressClassName, &CreateProgress);
 
 }  // namespace
 

@@ -5,8 +5,8 @@
 // first file of the form.
 #pragma once
 
-#include "upload/interfaces.h"
 #include "progress/progress_table.h"
+#include "upload/interfaces.h"
 
 namespace vant::upload {
 

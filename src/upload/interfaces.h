@@ -7,7 +7,8 @@ namespace vant {
 
 // {A60E07D4-4A81-49F2-9F2E-3ED4478EF375}
 struct IFileUpload : IDispatch {
-  static constexpr IID kIid = MakeGuid(0xA60E07D4, 0x4A81, 0x49F2, 0x9F, 0x2E, 0x3E, 0xD4, 0x47, 0x8E, 0xF3, 0x75);
+  static constexpr IID kIid =
+      MakeGuid(0xA60E07D4, 0x4A81, 0x49F2, 0x9F, 0x2E, 0x3E, 0xD4, 0x47, 0x8E, 0xF3, 0x75);
   // Members in function-table order, with their dispatch identifiers.
   static const InterfaceInfo& TypeInfo();
 

@@ -51,9 +51,9 @@ class ValueSink final : public ScanSink {
 };
 
 // File data goes straight from the body's buffer to the temporary file,
-// and to the virus scan when one runs. Ranges that adjoin in memory are joined and written as one piece once the
-// scan settles, so a block of many chunks reaches the file in one write
-// without passing through the file's buffer.
+// and to the virus scan when one runs. Ranges that adjoin in memory are joined and written as one
+// piece once the scan settles, so a block of many chunks reaches the file in one write without
+// passing through the file's buffer.
 class FileSink final : public ScanSink {
  public:
   FileSink(TempUploadFile& file, virus::UploadScan* scan, UploadErrors& errors)

@@ -7,7 +7,8 @@ namespace vant {
 
 // {A83AC778-0DDC-4528-A784-0A6540732ECF}
 struct IIVirusInfo : IDispatch {
-  static constexpr IID kIid = MakeGuid(0xA83AC778, 0x0DDC, 0x4528, 0xA7, 0x84, 0x0A, 0x65, 0x40, 0x73, 0x2E, 0xCF);
+  static constexpr IID kIid =
+      MakeGuid(0xA83AC778, 0x0DDC, 0x4528, 0xA7, 0x84, 0x0A, 0x65, 0x40, 0x73, 0x2E, 0xCF);
   // Members in function-table order, with their dispatch identifiers.
   static const InterfaceInfo& TypeInfo();
 

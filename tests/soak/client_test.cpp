@@ -11,11 +11,17 @@ namespace {
 
 TEST(SoakContent, AnyOffsetIsTheSliceOfTheWhole) {
   const std::string whole = ContentBytes(SeedOf("d_300k.bin"), 0, 70000);
-  struct Row { std::uint64_t offset; std::size_t length; };
-  for (const Row row : {Row{0, 1}, Row{1, 7}, Row{7, 9}, Row{8, 8}, Row{16383, 3}, Row{65535, 4465}}) {
-    EXPECT_EQ(ContentBytes(SeedOf("d_300k.bin"), row.offset, row.length), whole.substr(row.offset, row.length))
+  struct Row {
+    std::uint64_t offset;
+    std::size_t length;
+  };
+  for (const Row row :
+       {Row{0, 1}, Row{1, 7}, Row{7, 9}, Row{8, 8}, Row{16383, 3}, Row{65535, 4465}}) {
+    EXPECT_EQ(ContentBytes(SeedOf("d_300k.bin"), row.offset, row.length),
+              whole.substr(row.offset, row.length))
         << "offset " << row.offset << " length " << row.length;
-    EXPECT_TRUE(ContentMatches(SeedOf("d_300k.bin"), row.offset, whole.substr(row.offset, row.length)));
+    EXPECT_TRUE(
+        ContentMatches(SeedOf("d_300k.bin"), row.offset, whole.substr(row.offset, row.length)));
   }
 }
 
@@ -34,7 +40,8 @@ TEST(SoakMultipart, BoundaryNeverOccursInTheData) {
   const std::string boundary = body.contentType.substr(body.contentType.find("boundary=") + 9);
   EXPECT_NE(boundary, "----vant-soak-42");
   EXPECT_EQ(trap.find(boundary), std::string::npos);
-  EXPECT_NE(body.body.find("filename=\"a.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n" + trap + "\r\n"),
+  EXPECT_NE(body.body.find("filename=\"a.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n" +
+                           trap + "\r\n"),
             std::string::npos);
   EXPECT_EQ(body.body.substr(body.body.size() - boundary.size() - 6), "--" + boundary + "--\r\n");
 }

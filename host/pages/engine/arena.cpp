@@ -98,9 +98,7 @@ Arena::~Arena() {
   if (taken_ >= kReturnAfterBytes) sys::ReturnFreeMemory();
 }
 
-std::size_t Arena::SizeOf(const void* ptr) {
-  return SizeWord(const_cast<void*>(ptr));
-}
+std::size_t Arena::SizeOf(const void* ptr) { return SizeWord(const_cast<void*>(ptr)); }
 
 bool Arena::Admit(std::size_t more) const {
   return more <= footprintLimit_ && footprint_ <= footprintLimit_ - more;

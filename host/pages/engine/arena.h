@@ -69,7 +69,7 @@ class Arena {
   Chunk* chunks_ = nullptr;  // newest first; the bump area is the newest's tail
   char* cursor_ = nullptr;
   char* end_ = nullptr;
-  Large* large_ = nullptr;   // every large block held, for the destructor
+  Large* large_ = nullptr;  // every large block held, for the destructor
   FreeBlock* free_[kClasses] = {};
 };
 

@@ -256,8 +256,7 @@ constexpr NativeEntry kNatives[] = {
     {"__vantEnumNext", &EnumNext, 1},       {"__vantEnumReset", &EnumReset, 1},
     {"__vantArrayBounds", &ArrayBounds, 2}, {"__vantArrayDimensions", &ArrayDimensions, 1},
     {"__vantArrayItem", &ArrayItem, 3},     {"__vantArrayToJs", &ArrayToJs, 1},
-    {"__vantPut", &PutCallResult, 4},
-    {"__vantGet", &GetCallResult, 3},
+    {"__vantPut", &PutCallResult, 4},       {"__vantGet", &GetCallResult, 3},
 };
 
 }  // namespace

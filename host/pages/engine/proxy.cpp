@@ -181,10 +181,17 @@ duk_ret_t TrapGet(duk_context* ctx) {
       InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
       return 1;
     }
-    case MemberAccess::PropertyWithArgs: PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true); return 1;
-    case MemberAccess::Method: PushMemberFunction(ctx, 0, id, kCallFlags, false); return 1;
-    case MemberAccess::Untyped: PushMemberFunction(ctx, 0, id, kCallFlags, true); return 1;
-    case MemberAccess::WriteOnly: return 0;
+    case MemberAccess::PropertyWithArgs:
+      PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true);
+      return 1;
+    case MemberAccess::Method:
+      PushMemberFunction(ctx, 0, id, kCallFlags, false);
+      return 1;
+    case MemberAccess::Untyped:
+      PushMemberFunction(ctx, 0, id, kCallFlags, true);
+      return 1;
+    case MemberAccess::WriteOnly:
+      return 0;
   }
   return 0;
 }

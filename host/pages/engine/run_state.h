@@ -22,7 +22,7 @@ namespace vant::host::pages::engine {
 // An automation object the script holds, with what was learnt about it.
 struct ObjectSlot {
   ComPtr<IDispatch> object;
-  const InterfaceInfo* info = nullptr;  // its member table; null when it has none
+  const InterfaceInfo* info = nullptr;             // its member table; null when it has none
   std::unordered_map<std::u16string, DISPID> ids;  // upper-cased name -> id, without a table
 };
 

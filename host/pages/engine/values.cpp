@@ -57,7 +57,8 @@ void PushString(duk_context* ctx, const Bstr& text) {
 
 void PushUnknown(duk_context* ctx, IUnknown* unknown) {
   ComPtr<IDispatch> dispatch;
-  if (unknown == nullptr || Failed(unknown->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()))) {
+  if (unknown == nullptr ||
+      Failed(unknown->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()))) {
     duk_push_null(ctx);
     return;
   }
@@ -140,15 +141,33 @@ void PushVariant(duk_context* ctx, const Variant& in) {
     return;
   }
   switch (value.vt()) {
-    case VT_NULL: duk_push_null(ctx); return;
-    case VT_UI1: duk_push_uint(ctx, value.ui1()); return;
-    case VT_I2: duk_push_int(ctx, value.i2()); return;
-    case VT_I4: duk_push_int(ctx, value.i4()); return;
-    case VT_R4: duk_push_number(ctx, value.r4()); return;
-    case VT_R8: duk_push_number(ctx, value.r8()); return;
-    case VT_BOOL: duk_push_boolean(ctx, value.boolVal() != VARIANT_FALSE); return;
-    case VT_BSTR: PushString(ctx, value.bstr()); return;
-    case VT_DATE: PushDate(ctx, value.date().value); return;
+    case VT_NULL:
+      duk_push_null(ctx);
+      return;
+    case VT_UI1:
+      duk_push_uint(ctx, value.ui1());
+      return;
+    case VT_I2:
+      duk_push_int(ctx, value.i2());
+      return;
+    case VT_I4:
+      duk_push_int(ctx, value.i4());
+      return;
+    case VT_R4:
+      duk_push_number(ctx, value.r4());
+      return;
+    case VT_R8:
+      duk_push_number(ctx, value.r8());
+      return;
+    case VT_BOOL:
+      duk_push_boolean(ctx, value.boolVal() != VARIANT_FALSE);
+      return;
+    case VT_BSTR:
+      PushString(ctx, value.bstr());
+      return;
+    case VT_DATE:
+      PushDate(ctx, value.date().value);
+      return;
     case VT_DISPATCH:
       if (value.dispatch() == nullptr) {
         duk_push_null(ctx);
@@ -156,19 +175,29 @@ void PushVariant(duk_context* ctx, const Variant& in) {
         PushObject(ctx, value.dispatch());
       }
       return;
-    case VT_UNKNOWN: PushUnknown(ctx, value.unknown()); return;
-    default: duk_push_undefined(ctx); return;  // EMPTY, missing, errors
+    case VT_UNKNOWN:
+      PushUnknown(ctx, value.unknown());
+      return;
+    default:
+      duk_push_undefined(ctx);
+      return;  // EMPTY, missing, errors
   }
 }
 
 Variant ToVariant(duk_context* ctx, duk_idx_t index) {
   switch (duk_get_type(ctx, index)) {
-    case DUK_TYPE_NULL: return Variant::Null();
-    case DUK_TYPE_BOOLEAN: return Variant::Bool(duk_get_boolean(ctx, index) != 0);
-    case DUK_TYPE_NUMBER: return NumberToVariant(duk_get_number(ctx, index));
-    case DUK_TYPE_STRING: return StringToVariant(ctx, index);
-    case DUK_TYPE_OBJECT: return ObjectToVariant(ctx, index);
-    default: return Variant();
+    case DUK_TYPE_NULL:
+      return Variant::Null();
+    case DUK_TYPE_BOOLEAN:
+      return Variant::Bool(duk_get_boolean(ctx, index) != 0);
+    case DUK_TYPE_NUMBER:
+      return NumberToVariant(duk_get_number(ctx, index));
+    case DUK_TYPE_STRING:
+      return StringToVariant(ctx, index);
+    case DUK_TYPE_OBJECT:
+      return ObjectToVariant(ctx, index);
+    default:
+      return Variant();
   }
 }
 

@@ -174,10 +174,12 @@ struct OutArg {
 // A pointer to a value type is a result; a pointer to an interface
 // (IUnknown*, IDispatch*) is an in-parameter.
 template <class T>
-concept ResultValue = !std::is_pointer_v<T> && requires { InArg<T>::vt; };
+concept ResultValue = !std::is_pointer_v<T> && requires {
+  InArg<T>::vt;
+};
 
 template <class T>
-  requires ResultValue<T>
+requires ResultValue<T>
 struct OutArg<T*> {
   static constexpr bool isOut = true;
   static constexpr VARTYPE vt = InArg<T>::vt;
@@ -209,10 +211,8 @@ Variant MakeResult(Bstr&& v);
 Variant MakeResult(Variant&& v);
 
 template <class T>
-  requires ResultValue<T>
-void OutArg<T*>::Store(Variant* dst, T&& value) {
-  *dst = MakeResult(std::move(value));
-}
+requires ResultValue<T>
+void OutArg<T*>::Store(Variant* dst, T&& value) { *dst = MakeResult(std::move(value)); }
 
 // Releases an object result the caller never receives.
 inline void Discard(IDispatch* p) {
@@ -234,8 +234,9 @@ template <class I, class... Args, HRESULT (I::*Fn)(Args...)>
 struct Binder<Fn> {
   static constexpr std::size_t kArgs = sizeof...(Args);
   using Tuple = std::tuple<Args...>;
-  using Last = std::conditional_t<kArgs == 0, void, std::tuple_element_t<kArgs == 0 ? 0 : kArgs - 1,
-                                                                        std::tuple<Args..., void>>>;
+  using Last = std::conditional_t<
+      kArgs == 0, void,
+      std::tuple_element_t<kArgs == 0 ? 0 : kArgs - 1, std::tuple<Args..., void>>>;
   static constexpr bool kHasOut = kArgs > 0 && OutArg<Last>::isOut;
   static constexpr std::size_t kIn = kHasOut ? kArgs - 1 : kArgs;
   static_assert(kIn <= kMaxParams, "too many parameters for a member table entry");
@@ -299,7 +300,8 @@ MemberInfo MakeMember(const char16_t* name, DISPID id, MemberKind kind,
 
 // A method; `defaults` are the defaults of its last parameters, in order.
 template <auto Fn>
-MemberInfo Call(const char16_t* name, DISPID id, std::initializer_list<ParamDefault> defaults = {}) {
+MemberInfo Call(const char16_t* name, DISPID id,
+                std::initializer_list<ParamDefault> defaults = {}) {
   return detail::MakeMember<Fn>(name, id, MemberKind::Method, defaults);
 }
 // A property get accessor (get_Name).

@@ -33,7 +33,8 @@ constexpr IID IID_IDispatch = MakeGuid(0x00020400, 0x0000, 0x0000, 0xC0, 0, 0, 0
 // IEnumVARIANT {00020404-0000-0000-C000-000000000046}
 constexpr IID IID_IEnumVARIANT = MakeGuid(0x00020404, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
 // IClassFactory {00000001-0000-0000-C000-000000000046}
-constexpr IID IID_IClassFactory = MakeGuid(0x00000001, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
+constexpr IID IID_IClassFactory =
+    MakeGuid(0x00000001, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
 // ISupportErrorInfo {DF0B3D60-548F-101B-8E65-08002B2BD119}
 constexpr IID IID_ISupportErrorInfo =
     MakeGuid(0xDF0B3D60, 0x548F, 0x101B, 0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19);

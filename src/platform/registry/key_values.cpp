@@ -10,7 +10,8 @@ using detail::Guarded;
 // Reads the registry afresh and checks that the key still exists.
 long ReadKey(const Key& key, std::shared_ptr<const Tree>* tree) {
   if (!key.IsOpen()) return ERROR_INVALID_HANDLE;
-  if (const long status = Registry(key.File()).Snapshot(tree); status != ERROR_SUCCESS) return status;
+  if (const long status = Registry(key.File()).Snapshot(tree); status != ERROR_SUCCESS)
+    return status;
   return (*tree)->HasKey(key.Path()) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 

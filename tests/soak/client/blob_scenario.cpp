@@ -9,7 +9,8 @@ void RunBlob(Worker& worker) {
   const std::string name = "b" + worker.Tag();
   const std::uint64_t seed = SeedOf(name);
   const std::uint64_t size = RandomUploadSize(worker.rng);
-  const MultipartBody body = BuildMultipart({{"f", name + ".bin", ContentBytes(seed, 0, size)}}, worker.rng.Next());
+  const MultipartBody body =
+      BuildMultipart({{"f", name + ".bin", ContentBytes(seed, 0, size)}}, worker.rng.Next());
   Request request;
   request.method = "POST";
   request.target = "/blobput.asp?n=" + name;
@@ -19,8 +20,9 @@ void RunBlob(Worker& worker) {
   if (!response.ok) return;
   const std::string wanted = "STORED " + std::to_string(size);
   if (response.status != 200 || response.body != wanted) {
-    worker.stats.Fail(Scenario::kBlob, request.target + ": status " + std::to_string(response.status) + " '" +
-                                           response.body + "' (wanted '" + wanted + "')");
+    worker.stats.Fail(Scenario::kBlob, request.target + ": status " +
+                                           std::to_string(response.status) + " '" + response.body +
+                                           "' (wanted '" + wanted + "')");
     return;
   }
   FetchAndCheck(worker, Scenario::kBlob, "/blobget.asp?del=1&n=" + name, seed, size, -1);

@@ -15,7 +15,8 @@ std::int64_t PickRangeStart(Worker& worker, std::uint64_t size) {
   return static_cast<std::int64_t>(worker.rng.Between(0, size - 1));
 }
 
-void DownloadOne(Worker& worker, Scenario scenario, const std::string& folder, const KnownFile& file) {
+void DownloadOne(Worker& worker, Scenario scenario, const std::string& folder,
+                 const KnownFile& file) {
   const std::string name(file.name);
   FetchAndCheck(worker, scenario, "/get.asp?p=" + folder + "/" + name, SeedOf(name), file.size,
                 PickRangeStart(worker, file.size));
@@ -40,7 +41,8 @@ void RunCacheChange(Worker& worker) {
   const auto& file = kCacheFiles[worker.rng.Between(0, kCacheFiles.size() - 1)];
   const bool add = worker.rng.Chance(50);
   Request request;
-  request.target = std::string("/cache.asp?op=") + (add ? "add" : "remove") + "&f=" + std::string(file.name);
+  request.target =
+      std::string("/cache.asp?op=") + (add ? "add" : "remove") + "&f=" + std::string(file.name);
   const Response response = Call(worker, Scenario::kCacheChange, request);
   if (!response.ok) return;
   if (response.status == 200 && response.body == "OK") return;
@@ -48,7 +50,9 @@ void RunCacheChange(Worker& worker) {
     worker.stats.Refused(Scenario::kCacheChange);
     return;
   }
-  worker.stats.Fail(Scenario::kCacheChange, request.target + ": status " + std::to_string(response.status) + " " + response.body);
+  worker.stats.Fail(
+      Scenario::kCacheChange,
+      request.target + ": status " + std::to_string(response.status) + " " + response.body);
 }
 
 }  // namespace soak

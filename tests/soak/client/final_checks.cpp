@@ -35,7 +35,8 @@ bool ProgressReset(HttpConnection& connection, const std::vector<std::int32_t>& 
     const Response response = connection.Send(request);
     if (response.ok && response.status == 200 && response.body == kResetRecord) continue;
     ++bad;
-    std::printf("  progress id %d reads '%s' (wanted '%s')\n", id, response.body.c_str(), kResetRecord);
+    std::printf("  progress id %d reads '%s' (wanted '%s')\n", id, response.body.c_str(),
+                kResetRecord);
   }
   std::printf("check: progress records reset after the load: %s (%zu ids queried, %d not reset)\n",
               bad == 0 ? "ok" : "FAILED", ids.size(), bad);

@@ -91,14 +91,19 @@ struct HttpConnection::Impl {
     const auto& message = parser.get();
     out.ok = true;
     out.status = static_cast<int>(message.result_int());
-    for (const auto& field : message) out.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
+    for (const auto& field : message)
+      out.headers[Lower(std::string(field.name_string()))] = std::string(field.value());
     out.body = message.body();
-    if (!message.keep_alive()) Close(); else reused = true;
+    if (!message.keep_alive())
+      Close();
+    else
+      reused = true;
     return out;
   }
 };
 
-HttpConnection::HttpConnection(std::string host, std::uint16_t port) : impl_(std::make_unique<Impl>()) {
+HttpConnection::HttpConnection(std::string host, std::uint16_t port)
+    : impl_(std::make_unique<Impl>()) {
   impl_->host = std::move(host);
   impl_->port = port;
 }

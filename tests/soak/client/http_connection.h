@@ -10,7 +10,7 @@
 namespace soak {
 
 struct Response {
-  bool ok = false;      // false: no complete response arrived (error says why)
+  bool ok = false;  // false: no complete response arrived (error says why)
   std::string error;
   int status = 0;
   std::map<std::string, std::string> headers;  // names lower-cased

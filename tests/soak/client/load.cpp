@@ -48,21 +48,25 @@ void RunOneOfMix(Worker& worker) {
 
 void PrintSummary(const Stats& stats, const LoadOptions& options, double elapsed) {
   std::uint64_t requests = 0, up = 0, down = 0;
-  std::printf("%-22s %9s %9s %8s %10s %10s\n", "scenario", "requests", "failures", "refused", "MB up", "MB down");
+  std::printf("%-22s %9s %9s %8s %10s %10s\n", "scenario", "requests", "failures", "refused",
+              "MB up", "MB down");
   for (std::size_t i = 0; i < kScenarioCount; ++i) {
     const auto scenario = static_cast<Scenario>(i);
     const auto& c = stats.Of(scenario);
     std::printf("%-22s %9llu %9llu %8llu %10.1f %10.1f\n", ScenarioName(scenario),
-                static_cast<unsigned long long>(c.requests.load()), static_cast<unsigned long long>(c.failures.load()),
-                static_cast<unsigned long long>(c.refusals.load()), c.bytesUp / 1e6, c.bytesDown / 1e6);
+                static_cast<unsigned long long>(c.requests.load()),
+                static_cast<unsigned long long>(c.failures.load()),
+                static_cast<unsigned long long>(c.refusals.load()), c.bytesUp / 1e6,
+                c.bytesDown / 1e6);
     requests += c.requests;
     up += c.bytesUp;
     down += c.bytesDown;
   }
-  std::printf("total: %llu requests in %.1f s (%.0f/s) from %d clients (+1 progress poller per upload), "
-              "%.1f MB up, %.1f MB down\n",
-              static_cast<unsigned long long>(requests), elapsed, requests / elapsed, options.clients, up / 1e6,
-              down / 1e6);
+  std::printf(
+      "total: %llu requests in %.1f s (%.0f/s) from %d clients (+1 progress poller per upload), "
+      "%.1f MB up, %.1f MB down\n",
+      static_cast<unsigned long long>(requests), elapsed, requests / elapsed, options.clients,
+      up / 1e6, down / 1e6);
   std::printf("progress polls that caught an upload midway: %llu\n",
               static_cast<unsigned long long>(stats.ProgressMidway()));
   for (const auto& sample : stats.FailureSamples()) std::printf("  failure: %s\n", sample.c_str());
@@ -90,7 +94,8 @@ class Watchdog {
     if (wake_.wait_until(lock, deadline + kStuckGrace, [this] { return done_; })) return;
     std::printf("soak: workers still busy %lld s after the end; the host looks stuck\n",
                 static_cast<long long>(kStuckGrace.count()));
-    PrintSummary(stats, options, std::chrono::duration<double>(Clock::now() - deadline).count() + options.seconds);
+    PrintSummary(stats, options,
+                 std::chrono::duration<double>(Clock::now() - deadline).count() + options.seconds);
     std::fflush(stdout);
     std::_Exit(3);
   }
@@ -106,10 +111,12 @@ class Watchdog {
 int RunLoad(const LoadOptions& options) {
   Stats stats;
   const auto start = Clock::now();
-  const auto deadline = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
+  const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                    std::chrono::duration<double>(options.seconds));
   std::vector<std::unique_ptr<Worker>> workers;
   for (int i = 0; i < options.clients; ++i)
-    workers.push_back(std::make_unique<Worker>(i, options.seed * 7919 + i + 1, options.endpoint, stats));
+    workers.push_back(
+        std::make_unique<Worker>(i, options.seed * 7919 + i + 1, options.endpoint, stats));
   {
     const Watchdog watchdog(stats, options, deadline);
     std::vector<std::thread> threads;

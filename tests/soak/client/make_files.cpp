@@ -16,7 +16,8 @@ bool WriteContent(const fs::path& path, const KnownFile& file) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   constexpr std::size_t kPiece = 1 << 20;
   for (std::uint64_t offset = 0; offset < file.size && out; offset += kPiece) {
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, file.size - offset));
+    const auto length =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, file.size - offset));
     const std::string bytes = ContentBytes(SeedOf(file.name), offset, length);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
@@ -34,11 +35,14 @@ std::string MakeSiteFiles(const std::string& site, const std::string& imagesDir)
     if (ec) return "cannot create " + (root / folder).string() + ": " + ec.message();
   }
   for (const auto& file : kDiskFiles)
-    if (!WriteContent(root / "files" / file.name, file)) return "cannot write files/" + std::string(file.name);
+    if (!WriteContent(root / "files" / file.name, file))
+      return "cannot write files/" + std::string(file.name);
   for (const auto& file : kCacheFiles)
-    if (!WriteContent(root / "cache" / file.name, file)) return "cannot write cache/" + std::string(file.name);
+    if (!WriteContent(root / "cache" / file.name, file))
+      return "cannot write cache/" + std::string(file.name);
   for (const auto& image : kImages) {
-    fs::copy_file(fs::path(imagesDir) / image, root / "img" / image, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(fs::path(imagesDir) / image, root / "img" / image,
+                  fs::copy_options::overwrite_existing, ec);
     if (ec) return "cannot copy " + (fs::path(imagesDir) / image).string() + ": " + ec.message();
   }
   return "";

@@ -22,11 +22,15 @@ struct Worker {
   Endpoint endpoint;
   HttpConnection connection;
   Stats& stats;
-  std::uint64_t sequence = 0;    // numbers the names this worker makes
+  std::uint64_t sequence = 0;  // numbers the names this worker makes
   std::int32_t lastProgressId = -1;
 
   Worker(int workerIndex, std::uint64_t seed, const Endpoint& where, Stats& counters)
-      : index(workerIndex), rng(seed), endpoint(where), connection(where.host, where.port), stats(counters) {}
+      : index(workerIndex),
+        rng(seed),
+        endpoint(where),
+        connection(where.host, where.port),
+        stats(counters) {}
   std::string Tag() { return "w" + std::to_string(index) + "_" + std::to_string(++sequence); }
 };
 

@@ -33,8 +33,9 @@ bool ParseUrl(const std::string& url, soak::Endpoint& out) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: vant_soak make-files SITE IMAGES_DIR\n"
-                       "       vant_soak run URL SECONDS CLIENTS [SEED]\n");
+  std::fprintf(stderr,
+               "usage: vant_soak make-files SITE IMAGES_DIR\n"
+               "       vant_soak run URL SECONDS CLIENTS [SEED]\n");
   return kBadArguments;
 }
 

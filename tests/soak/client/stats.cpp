@@ -11,14 +11,22 @@ constexpr std::uint64_t kSamplesPerScenario = 5;
 
 const char* ScenarioName(Scenario scenario) {
   switch (scenario) {
-    case Scenario::kUpload: return "upload";
-    case Scenario::kProgress: return "progress poll";
-    case Scenario::kDiskDownload: return "download from disk";
-    case Scenario::kCacheDownload: return "download from cache";
-    case Scenario::kCacheChange: return "cache add/remove";
-    case Scenario::kBlob: return "BLOB store/read";
-    case Scenario::kThumbnail: return "thumbnail";
-    case Scenario::kCount: break;
+    case Scenario::kUpload:
+      return "upload";
+    case Scenario::kProgress:
+      return "progress poll";
+    case Scenario::kDiskDownload:
+      return "download from disk";
+    case Scenario::kCacheDownload:
+      return "download from cache";
+    case Scenario::kCacheChange:
+      return "cache add/remove";
+    case Scenario::kBlob:
+      return "BLOB store/read";
+    case Scenario::kThumbnail:
+      return "thumbnail";
+    case Scenario::kCount:
+      break;
   }
   return "?";
 }

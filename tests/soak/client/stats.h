@@ -10,7 +10,16 @@
 
 namespace soak {
 
-enum class Scenario { kUpload, kProgress, kDiskDownload, kCacheDownload, kCacheChange, kBlob, kThumbnail, kCount };
+enum class Scenario {
+  kUpload,
+  kProgress,
+  kDiskDownload,
+  kCacheDownload,
+  kCacheChange,
+  kBlob,
+  kThumbnail,
+  kCount
+};
 
 inline constexpr std::size_t kScenarioCount = static_cast<std::size_t>(Scenario::kCount);
 
@@ -20,7 +29,8 @@ const char* ScenarioName(Scenario scenario);
 struct ScenarioCounters {
   std::atomic<std::uint64_t> requests{0};
   std::atomic<std::uint64_t> failures{0};
-  std::atomic<std::uint64_t> refusals{0};  // answers the load makes expected (cache key taken or absent)
+  std::atomic<std::uint64_t> refusals{
+      0};  // answers the load makes expected (cache key taken or absent)
   std::atomic<std::uint64_t> bytesUp{0};
   std::atomic<std::uint64_t> bytesDown{0};
 };
@@ -28,7 +38,9 @@ struct ScenarioCounters {
 class Stats {
  public:
   ScenarioCounters& Of(Scenario scenario) { return counters_[static_cast<std::size_t>(scenario)]; }
-  const ScenarioCounters& Of(Scenario scenario) const { return counters_[static_cast<std::size_t>(scenario)]; }
+  const ScenarioCounters& Of(Scenario scenario) const {
+    return counters_[static_cast<std::size_t>(scenario)];
+  }
 
   // Counts one request with the bytes it moved.
   void Request(Scenario scenario, std::uint64_t up, std::uint64_t down);

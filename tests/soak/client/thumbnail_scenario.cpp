@@ -10,7 +10,8 @@ namespace soak {
 namespace {
 
 bool IsWholeJpeg(const std::string& data) {
-  return data.size() >= 4 && data.compare(0, 2, "\xFF\xD8") == 0 && data.compare(data.size() - 2, 2, "\xFF\xD9") == 0;
+  return data.size() >= 4 && data.compare(0, 2, "\xFF\xD8") == 0 &&
+         data.compare(data.size() - 2, 2, "\xFF\xD9") == 0;
 }
 
 }  // namespace
@@ -20,20 +21,24 @@ void RunThumbnail(Worker& worker) {
   const auto width = worker.rng.Between(8, 200), height = worker.rng.Between(8, 200);
   const std::string name = "t" + worker.Tag();
   Request request;
-  request.target = "/thumb.asp?src=" + image + "&w=" + std::to_string(width) + "&h=" + std::to_string(height) + "&t=" + name;
+  request.target = "/thumb.asp?src=" + image + "&w=" + std::to_string(width) +
+                   "&h=" + std::to_string(height) + "&t=" + name;
   const Response made = Call(worker, Scenario::kThumbnail, request);
   if (!made.ok) return;
-  const std::string wanted = "THUMB " + std::to_string(width) + " " + std::to_string(height) + " JPEG";
+  const std::string wanted =
+      "THUMB " + std::to_string(width) + " " + std::to_string(height) + " JPEG";
   if (made.status != 200 || made.body != wanted) {
-    worker.stats.Fail(Scenario::kThumbnail, request.target + ": '" + made.body + "' (wanted '" + wanted + "')");
+    worker.stats.Fail(Scenario::kThumbnail,
+                      request.target + ": '" + made.body + "' (wanted '" + wanted + "')");
     return;
   }
   request.target = "/get.asp?del=1&p=thumbs/" + name + ".jpg";
   const Response fetched = Call(worker, Scenario::kThumbnail, request);
   if (!fetched.ok) return;
   if (fetched.status != 200 || !IsWholeJpeg(fetched.body))
-    worker.stats.Fail(Scenario::kThumbnail, request.target + ": status " + std::to_string(fetched.status) + ", " +
-                                                std::to_string(fetched.body.size()) + " bytes, not a whole JPEG");
+    worker.stats.Fail(Scenario::kThumbnail,
+                      request.target + ": status " + std::to_string(fetched.status) + ", " +
+                          std::to_string(fetched.body.size()) + " bytes, not a whole JPEG");
 }
 
 }  // namespace soak

@@ -23,18 +23,24 @@ struct SentFile {
 
 // Polls the progress page for id until stop is set. Every answer must be a
 // sane record: transferred within total, per cent within 0..100.
-void PollProgress(const Endpoint& endpoint, Stats& stats, std::int32_t id, const std::atomic<bool>& stop) {
+void PollProgress(const Endpoint& endpoint, Stats& stats, std::int32_t id,
+                  const std::atomic<bool>& stop) {
   HttpConnection connection(endpoint.host, endpoint.port);
   Request request;
   request.target = "/progress.asp?id=" + std::to_string(id);
   while (!stop.load()) {
     const Response response = connection.Send(request);
     stats.Request(Scenario::kProgress, 0, response.body.size());
-    if (!response.ok) return stats.Fail(Scenario::kProgress, request.target + ": " + response.error);
+    if (!response.ok)
+      return stats.Fail(Scenario::kProgress, request.target + ": " + response.error);
     long long total = -1, transferred = -1, percent = -1, working = -1;
-    const int fields = std::sscanf(response.body.c_str(), "%lld %lld %lld %lld", &total, &transferred, &percent, &working);
-    if (response.status != 200 || fields != 4 || transferred < 0 || transferred > total || percent < 0 || percent > 100)
-      return stats.Fail(Scenario::kProgress, request.target + ": status " + std::to_string(response.status) + " '" + response.body + "'");
+    const int fields = std::sscanf(response.body.c_str(), "%lld %lld %lld %lld", &total,
+                                   &transferred, &percent, &working);
+    if (response.status != 200 || fields != 4 || transferred < 0 || transferred > total ||
+        percent < 0 || percent > 100)
+      return stats.Fail(Scenario::kProgress, request.target + ": status " +
+                                                 std::to_string(response.status) + " '" +
+                                                 response.body + "'");
     if (transferred > 0 && transferred < total) stats.SawProgressMidway();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -49,22 +55,26 @@ std::int32_t NewProgressId(Worker& worker) {
     if (response.status == 200) return std::stoi(response.body);
   } catch (const std::exception&) {
   }
-  worker.stats.Fail(Scenario::kUpload, "newid.asp: status " + std::to_string(response.status) + " '" + response.body + "'");
+  worker.stats.Fail(Scenario::kUpload, "newid.asp: status " + std::to_string(response.status) +
+                                           " '" + response.body + "'");
   return -1;
 }
 
 // The lines the upload page must answer with, in the order of the form.
 std::string ExpectedListing(const std::vector<SentFile>& files, const std::vector<Part>& fields) {
   std::ostringstream out;
-  for (const auto& file : files) out << "FILE " << file.field << "|" << file.size << "|" << file.name << "\n";
+  for (const auto& file : files)
+    out << "FILE " << file.field << "|" << file.size << "|" << file.name << "\n";
   for (const auto& field : fields) out << "FIELD " << field.name << "=" << field.data << "\n";
   out << "DONE\n";
   return out.str();
 }
 
-bool PostUpload(Worker& worker, std::int32_t id, const std::vector<SentFile>& files, const std::vector<Part>& fields) {
+bool PostUpload(Worker& worker, std::int32_t id, const std::vector<SentFile>& files,
+                const std::vector<Part>& fields) {
   std::vector<Part> parts;
-  for (const auto& file : files) parts.push_back({file.field, file.name, ContentBytes(file.seed, 0, file.size)});
+  for (const auto& file : files)
+    parts.push_back({file.field, file.name, ContentBytes(file.seed, 0, file.size)});
   parts.insert(parts.end(), fields.begin(), fields.end());
   const MultipartBody body = BuildMultipart(parts, worker.rng.Next());
   Request request;
@@ -83,8 +93,9 @@ bool PostUpload(Worker& worker, std::int32_t id, const std::vector<SentFile>& fi
   // and every name here is unique and sorts files ("f...") before fields ("t...").
   const std::string wanted = ExpectedListing(files, fields);
   if (response.status == 200 && response.body == wanted) return true;
-  worker.stats.Fail(Scenario::kUpload, request.target + ": status " + std::to_string(response.status) + " got '" +
-                                           response.body.substr(0, 300) + "' wanted '" + wanted + "'");
+  worker.stats.Fail(Scenario::kUpload,
+                    request.target + ": status " + std::to_string(response.status) + " got '" +
+                        response.body.substr(0, 300) + "' wanted '" + wanted + "'");
   return false;
 }
 
@@ -101,11 +112,13 @@ void RunUpload(Worker& worker) {
     const std::string name = "u" + tag + "_" + std::to_string(i) + ".bin";
     files.push_back({"f" + std::to_string(i), name, SeedOf(name), RandomUploadSize(worker.rng)});
   }
-  const std::vector<Part> fields{{"title", "", "soak " + tag}, {"tnote", "", "日本語 한국어 Ελληνικά " + tag}};
+  const std::vector<Part> fields{{"title", "", "soak " + tag},
+                                 {"tnote", "", "日本語 한국어 Ελληνικά " + tag}};
   if (!PostUpload(worker, id, files, fields)) return;
   const std::string folder = "up/w" + std::to_string(worker.index) + "/";
   for (const auto& file : files)
-    FetchAndCheck(worker, Scenario::kUpload, "/get.asp?del=1&p=" + folder + file.name, file.seed, file.size, -1);
+    FetchAndCheck(worker, Scenario::kUpload, "/get.asp?del=1&p=" + folder + file.name, file.seed,
+                  file.size, -1);
 }
 
 }  // namespace soak

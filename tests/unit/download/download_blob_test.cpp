@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "download/file_download.h"
-#include "unit/download/download_test_env.h"
 #include "support/fake_field.h"
+#include "unit/download/download_test_env.h"
 #include "unit/download/strict_header_host.h"
 
 namespace vant::download {

@@ -43,10 +43,10 @@ inline constexpr const char* kFormCatalog =
     "0x40020058 = 58|%1\n"
     "0x40020066 = 66|%1|%2\n";
 
+using vant::test::ReadHostFile;
 using vant::test::TakeReport;
 using vant::test::U16;
 using vant::test::WinPath;
-using vant::test::ReadHostFile;
 using vant::test::WriteHostFile;
 
 // Windows path on drive C: -> host path.

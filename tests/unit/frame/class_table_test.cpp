@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "module/comp_reg.h"
 #include "frame/type_library.h"
+#include "module/comp_reg.h"
 #include "platform/automation/bstr.h"
 #include "unit/frame/expected_classes.h"
 

@@ -22,7 +22,8 @@ TEST(Connection, TraversalNeverLeavesTheSite) {
   site.Add("a/inside.txt", "inside");
   TestServer server(site);
   ASSERT_TRUE(server.Started());
-  const std::string escape = "/../" + outside.Root().substr(outside.Root().rfind('/') + 1) + "/secret.txt";
+  const std::string escape =
+      "/../" + outside.Root().substr(outside.Root().rfind('/') + 1) + "/secret.txt";
   const struct {
     std::string target;
     int status;
@@ -92,7 +93,9 @@ TEST(Connection, KeepAliveCarriesSeveralRequests) {
   EXPECT_EQ(first->body, "A");
   EXPECT_EQ(second->body, "page /p.asp");
   // Pipelined: both requests in one send.
-  c.Send("GET /a.txt HTTP/1.1\r\nHost: t\r\n\r\nGET /a.txt HTTP/1.1\r\nHost: t\r\nConnection: close\r\n\r\n");
+  c.Send(
+      "GET /a.txt HTTP/1.1\r\nHost: t\r\n\r\nGET /a.txt HTTP/1.1\r\nHost: t\r\nConnection: "
+      "close\r\n\r\n");
   const auto third = c.Read();
   const auto fourth = c.Read();
   ASSERT_TRUE(third && fourth);
@@ -141,7 +144,8 @@ TEST(Connection, StalledClientIsCutOff) {
 TEST(Connection, RequestDeadlineCutsABusyTrickle) {
   TempSite site;
   site.Add("p.asp", "");
-  TestServer server(site, [](HostOptions& o) { o.requestTimeout = std::chrono::milliseconds(300); });
+  TestServer server(site,
+                    [](HostOptions& o) { o.requestTimeout = std::chrono::milliseconds(300); });
   ASSERT_TRUE(server.Started());
   server.pages.body = [](Exchange& ex, const std::string&, const std::string&) {
     std::uint8_t buf[1000];
@@ -221,11 +225,13 @@ TEST(Connection, OnlyPagesTakeAWorker) {
   EXPECT_EQ(whole->body.size(), 300u * 1024);
   EXPECT_EQ(part->status, 206);
   EXPECT_EQ(head->Header("Content-Length").value_or(""), std::to_string(300 * 1024));
-  EXPECT_EQ(server.server().Workers().workers, 0u) << "a file or a waiting connection took a worker";
+  EXPECT_EQ(server.server().Workers().workers, 0u)
+      << "a file or a waiting connection took a worker";
   EXPECT_EQ(server.server().OpenConnections(), 3u);
   ASSERT_TRUE(c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n"));
   EXPECT_EQ(server.server().Workers().workers, 1u);
-  EXPECT_NE(server.LogText().find("GET /a.txt HTTP/1.1\" 206 5 "), std::string::npos) << server.LogText();
+  EXPECT_NE(server.LogText().find("GET /a.txt HTTP/1.1\" 206 5 "), std::string::npos)
+      << server.LogText();
 }
 
 }  // namespace

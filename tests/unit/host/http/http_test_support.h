@@ -41,7 +41,9 @@ class TempSite {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
   }
-  void AddFolder(const std::string& relative) const { fs::create_directories(fs::path(root_) / relative); }
+  void AddFolder(const std::string& relative) const {
+    fs::create_directories(fs::path(root_) / relative);
+  }
   const std::string& Root() const { return root_; }
 
  private:
@@ -184,7 +186,8 @@ class RawClient {
       const std::string line = text.substr(at, next - at);
       const auto colon = line.find(':');
       if (colon != std::string::npos)
-        r.headers.emplace_back(line.substr(0, colon), std::string(detail::TrimSpace(line.substr(colon + 1))));
+        r.headers.emplace_back(line.substr(0, colon),
+                               std::string(detail::TrimSpace(line.substr(colon + 1))));
       at = next + 2;
     }
     return true;
@@ -237,7 +240,8 @@ class TestServer {
   }
   std::optional<Response> Get(const std::string& target, const std::string& extra = "") {
     RawClient client(Port());
-    return client.Request("GET " + target + " HTTP/1.1\r\nHost: t\r\n" + extra + "Connection: close\r\n\r\n");
+    return client.Request("GET " + target + " HTTP/1.1\r\nHost: t\r\n" + extra +
+                          "Connection: close\r\n\r\n");
   }
 
   LambdaPages pages;

@@ -11,12 +11,18 @@ using Kind = Route::Kind;
 
 const char* Name(Kind k) {
   switch (k) {
-    case Kind::kPage: return "page";
-    case Kind::kStatic: return "static";
-    case Kind::kRedirect: return "redirect";
-    case Kind::kBadRequest: return "bad request";
-    case Kind::kForbidden: return "forbidden";
-    case Kind::kNotFound: return "not found";
+    case Kind::kPage:
+      return "page";
+    case Kind::kStatic:
+      return "static";
+    case Kind::kRedirect:
+      return "redirect";
+    case Kind::kBadRequest:
+      return "bad request";
+    case Kind::kForbidden:
+      return "forbidden";
+    case Kind::kNotFound:
+      return "not found";
   }
   return "?";
 }
@@ -74,8 +80,8 @@ TEST(Router, ResolvesIntoTheSite) {
 // In an upload folder no page runs: .asp is a file like any other.
 TEST(Router, UploadFoldersRunNoPages) {
   testing::TempSite site;
-  for (const char* name : {"uploads/x.asp", "uploads/deep/X.ASP", "uploads/a.html", "uploadsx/p.asp",
-                           "p.asp", "Gallery/Photos/y.asp"})
+  for (const char* name : {"uploads/x.asp", "uploads/deep/X.ASP", "uploads/a.html",
+                           "uploadsx/p.asp", "p.asp", "Gallery/Photos/y.asp"})
     site.Add(name, "<% x %>");
   const Router router(site.Root(), {"/uploads", "/gallery/photos"});
   const struct {
@@ -83,9 +89,12 @@ TEST(Router, UploadFoldersRunNoPages) {
     Kind kind;
     bool uploaded;
   } rows[] = {
-      {"/uploads/x.asp", Kind::kStatic, true},   {"/uploads/deep/X.ASP", Kind::kStatic, true},
-      {"/uploads/a.html", Kind::kStatic, true},  {"/uploadsx/p.asp", Kind::kPage, false},
-      {"/p.asp", Kind::kPage, false},            {"/Gallery/Photos/y.asp", Kind::kStatic, true},
+      {"/uploads/x.asp", Kind::kStatic, true},
+      {"/uploads/deep/X.ASP", Kind::kStatic, true},
+      {"/uploads/a.html", Kind::kStatic, true},
+      {"/uploadsx/p.asp", Kind::kPage, false},
+      {"/p.asp", Kind::kPage, false},
+      {"/Gallery/Photos/y.asp", Kind::kStatic, true},
       {"/uploads/../p.asp", Kind::kPage, false},
   };
   for (const auto& row : rows) {

@@ -131,7 +131,8 @@ TEST_F(ExchangeTest, ChunkedBodyAboveTheMaximumFailsTheRead) {
   RawClient c(server_.Port());
   const std::string body = Pattern(9 * 1024 * 1024);
   std::thread sender([&] {
-    c.Send("POST /p.asp HTTP/1.1\r\nHost: t\r\nTransfer-Encoding: chunked\r\n\r\n" + Chunked(body, 65536));
+    c.Send("POST /p.asp HTTP/1.1\r\nHost: t\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           Chunked(body, 65536));
   });
   const auto r = c.Read();
   ::shutdown(c.fd(), SHUT_RDWR);
@@ -202,13 +203,50 @@ TEST_F(ExchangeTest, OutputModesChooseTheFraming) {
          ex.WriteFile(fd, 1, 4);
        },
        "length"},
-      {"unbuffered file", 11, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 4); }, "chunked"},
-      {"buffered text, then a file", 11, [fd](Exchange& ex) { ex.Write("ab"); ex.WriteFile(fd, 3, 2); }, "chunked"},
-      {"http/1.0 file", 10, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 4); }, "close"},
-      {"file that ends early", 11, [fd](Exchange& ex) { ex.SetBuffered(false); ex.WriteFile(fd, 1, 100); }, "chunked"},
-      {"buffered", 11, [](Exchange& ex) { ex.Write("ab"); ex.Write("cd"); }, "length"},
-      {"flush then more", 11, [](Exchange& ex) { ex.Write("ab"); ex.Flush(); ex.Write("cd"); }, "chunked"},
-      {"unbuffered", 11, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("ab"); ex.Write("cd"); }, "chunked"},
+      {"unbuffered file", 11,
+       [fd](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.WriteFile(fd, 1, 4);
+       },
+       "chunked"},
+      {"buffered text, then a file", 11,
+       [fd](Exchange& ex) {
+         ex.Write("ab");
+         ex.WriteFile(fd, 3, 2);
+       },
+       "chunked"},
+      {"http/1.0 file", 10,
+       [fd](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.WriteFile(fd, 1, 4);
+       },
+       "close"},
+      {"file that ends early", 11,
+       [fd](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.WriteFile(fd, 1, 100);
+       },
+       "chunked"},
+      {"buffered", 11,
+       [](Exchange& ex) {
+         ex.Write("ab");
+         ex.Write("cd");
+       },
+       "length"},
+      {"flush then more", 11,
+       [](Exchange& ex) {
+         ex.Write("ab");
+         ex.Flush();
+         ex.Write("cd");
+       },
+       "chunked"},
+      {"unbuffered", 11,
+       [](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.Write("ab");
+         ex.Write("cd");
+       },
+       "chunked"},
       {"unbuffered with length", 11,
        [](Exchange& ex) {
          ex.SetBuffered(false);
@@ -217,16 +255,45 @@ TEST_F(ExchangeTest, OutputModesChooseTheFraming) {
          ex.Write("cd");
        },
        "length"},
-      {"http/1.0 unbuffered", 10, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("abcd"); }, "close"},
-      {"http/1.0 flush", 10, [](Exchange& ex) { ex.Write("ab"); ex.Flush(); ex.Write("cd"); }, "close"},
-      {"clear drops unsent", 11, [](Exchange& ex) { ex.Write("zz"); ex.Clear(); ex.Write("abcd"); }, "length"},
+      {"http/1.0 unbuffered", 10,
+       [](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.Write("abcd");
+       },
+       "close"},
+      {"http/1.0 flush", 10,
+       [](Exchange& ex) {
+         ex.Write("ab");
+         ex.Flush();
+         ex.Write("cd");
+       },
+       "close"},
+      {"clear drops unsent", 11,
+       [](Exchange& ex) {
+         ex.Write("zz");
+         ex.Clear();
+         ex.Write("abcd");
+       },
+       "length"},
       // The headers ride with the first write; an empty one must not end the chunked body.
       {"unbuffered, empty first write", 11,
-       [](Exchange& ex) { ex.SetBuffered(false); ex.Write(""); ex.Write("abcd"); }, "chunked"},
-      {"unbuffered, one write", 11, [](Exchange& ex) { ex.SetBuffered(false); ex.Write("abcd"); }, "chunked"},
+       [](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.Write("");
+         ex.Write("abcd");
+       },
+       "chunked"},
+      {"unbuffered, one write", 11,
+       [](Exchange& ex) {
+         ex.SetBuffered(false);
+         ex.Write("abcd");
+       },
+       "chunked"},
   };
   for (const auto& row : rows) {
-    server_.pages.body = [&](Exchange& ex, const std::string&, const std::string&) { row.page(ex); };
+    server_.pages.body = [&](Exchange& ex, const std::string&, const std::string&) {
+      row.page(ex);
+    };
     RawClient c(server_.Port());
     const std::string version = row.version == 10 ? "1.0" : "1.1";
     const auto r = c.Request("GET /p.asp HTTP/" + version + "\r\nHost: t\r\n\r\n");
@@ -281,7 +348,9 @@ TEST_F(ExchangeTest, StatusAndHeaderRules) {
         ex.SetContentType("text/plain\r\nX: y"),
         ex.AddHeader("X-Bad", "a\vb"),
         ex.AddHeader("X-Bad", "a\fb"),
-        ex.AddHeader("X-Bad", "a\x7f" "b"),
+        ex.AddHeader("X-Bad",
+                     "a\x7f"
+                     "b"),
         ex.SetStatus("404 Not\vFound"),
         ex.SetContentType("text/plain\f"),
         ex.AddHeader("X-Tab", "a\tb \xc3\xa9"),
@@ -297,12 +366,12 @@ TEST_F(ExchangeTest, StatusAndHeaderRules) {
   c.Send("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n");
   const auto r = c.Read();
   ASSERT_TRUE(r);
-  const std::vector<bool> expected = {true,  true,  true,  true,  false, false, false, false,
-                                      false, false, false, false, false, false, false, false,
-                                      false, false, false, false, false, true,  true,  false,
-                                      false, false};
+  const std::vector<bool> expected = {true,  true,  true,  true,  false, false, false, false, false,
+                                      false, false, false, false, false, false, false, false, false,
+                                      false, false, false, true,  true,  false, false, false};
   ASSERT_EQ(results.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(results[i], expected[i]) << "call " << i;
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(results[i], expected[i]) << "call " << i;
   EXPECT_EQ(r->statusLine, "206 Partial content");
   EXPECT_EQ(r->Header("Content-Type").value_or(""), "text/plain; charset=utf-8");
   EXPECT_FALSE(r->Header("Injected").has_value());
@@ -313,7 +382,9 @@ TEST_F(ExchangeTest, StatusAndHeaderRules) {
 }
 
 TEST_F(ExchangeTest, HeadKeepsHeadersDropsBody) {
-  server_.pages.body = [](Exchange& ex, const std::string&, const std::string&) { ex.Write("12345"); };
+  server_.pages.body = [](Exchange& ex, const std::string&, const std::string&) {
+    ex.Write("12345");
+  };
   RawClient c(server_.Port());
   const auto r = c.Request("HEAD /p.asp HTTP/1.1\r\nHost: t\r\n\r\n", true);
   ASSERT_TRUE(r);

@@ -25,12 +25,23 @@ TEST(StaticFile, ContentTypes) {
     const char* name;
     const char* type;
   } rows[] = {
-      {"a.html", "text/html"},        {"a.HTM", "text/html"},         {"a.css", "text/css"},
-      {"a.js", "text/javascript"},    {"a.json", "application/json"}, {"a.png", "image/png"},
-      {"a.jpg", "image/jpeg"},        {"a.jpeg", "image/jpeg"},       {"a.gif", "image/gif"},
-      {"a.svg", "image/svg+xml"},     {"a.ico", "image/x-icon"},      {"a.txt", "text/plain"},
-      {"a.pdf", "application/pdf"},   {"a.wasm", "application/wasm"}, {"a.woff2", "font/woff2"},
-      {"a.bin", "application/octet-stream"}, {"noext", "application/octet-stream"},
+      {"a.html", "text/html"},
+      {"a.HTM", "text/html"},
+      {"a.css", "text/css"},
+      {"a.js", "text/javascript"},
+      {"a.json", "application/json"},
+      {"a.png", "image/png"},
+      {"a.jpg", "image/jpeg"},
+      {"a.jpeg", "image/jpeg"},
+      {"a.gif", "image/gif"},
+      {"a.svg", "image/svg+xml"},
+      {"a.ico", "image/x-icon"},
+      {"a.txt", "text/plain"},
+      {"a.pdf", "application/pdf"},
+      {"a.wasm", "application/wasm"},
+      {"a.woff2", "font/woff2"},
+      {"a.bin", "application/octet-stream"},
+      {"noext", "application/octet-stream"},
   };
   for (const auto& row : rows) site.Add(row.name, "x");
   TestServer server(site);
@@ -52,10 +63,14 @@ TEST(StaticFile, UploadFolderFilesAreSandboxed) {
     const char* name;
     const char* disposition;  // "" when absent
   } rows[] = {
-      {"uploads/a.html", "attachment"}, {"uploads/a.svg", "attachment"},
-      {"uploads/a.js", "attachment"},   {"uploads/x.asp", "attachment"},
-      {"uploads/noext", "attachment"},  {"uploads/a.png", ""},
-      {"uploads/a.JPG", ""},            {"uploads/a.gif", ""},
+      {"uploads/a.html", "attachment"},
+      {"uploads/a.svg", "attachment"},
+      {"uploads/a.js", "attachment"},
+      {"uploads/x.asp", "attachment"},
+      {"uploads/noext", "attachment"},
+      {"uploads/a.png", ""},
+      {"uploads/a.JPG", ""},
+      {"uploads/a.gif", ""},
   };
   for (const auto& row : rows) site.Add(row.name, "<script>x</script>");
   site.Add("a.html", "<p>site page</p>");

@@ -71,7 +71,8 @@ TEST(SessionObject, PageWithASession) {
   ASSERT_TRUE(page.objects.session);
   IDispatch* session = page.objects.session.get();
   EXPECT_EQ(Call(session, u"Timeout").i4(), 20);
-  EXPECT_EQ(Call(session, u"CodePage").i4(), 65001) << "the directive's code page until the session sets one";
+  EXPECT_EQ(Call(session, u"CodePage").i4(), 65001)
+      << "the directive's code page until the session sets one";
   Put(session, u"", {Str(u"x"), Str(u"v")});
   EXPECT_EQ(Text(Call(session, u"", {Str(u"X")})), "v");
   Put(session, u"CodePage", {Variant::I4(1252)});

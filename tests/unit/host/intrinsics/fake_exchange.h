@@ -65,13 +65,15 @@ class FakeExchange : public host::http::Exchange {
   bool BodyFailed() const override { return consumed_ >= failAt && failAt < body.size(); }
   bool IsClientConnected() const override { return connected; }
   bool SetStatus(std::string_view line) override {
-    if (headersSent || line.size() < 3 || line.find_first_of("\r\n") != std::string_view::npos) return false;
+    if (headersSent || line.size() < 3 || line.find_first_of("\r\n") != std::string_view::npos)
+      return false;
     status = line;
     return true;
   }
   bool AddHeader(std::string_view name, std::string_view value) override {
     if (headersSent || name.empty()) return false;
-    if ((std::string(name) + std::string(value)).find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+    if ((std::string(name) + std::string(value)).find_first_of(std::string("\r\n\0", 3)) !=
+        std::string::npos) {
       return false;
     }
     headers.push_back({std::string(name), std::string(value)});

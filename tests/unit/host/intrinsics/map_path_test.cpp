@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fs/drive_table.h"
 #include "platform/automation/bstr.h"
+#include "platform/fs/drive_table.h"
 
 namespace vant::host::intrinsics {
 namespace {

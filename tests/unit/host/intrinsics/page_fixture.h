@@ -17,7 +17,8 @@ inline Variant Str(std::u16string_view text) { return Variant::String(Bstr(text)
 
 // Calls member `name` of `object` with `flags`; the status goes to *hr.
 inline Variant Call(IDispatch* object, std::u16string_view name, std::vector<Variant> args = {},
-                    std::uint16_t flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET, HRESULT* hr = nullptr) {
+                    std::uint16_t flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                    HRESULT* hr = nullptr) {
   DISPID id = DISPID_VALUE;
   if (!name.empty() && Failed(object->GetIDsOfNames(name, &id))) {
     ADD_FAILURE() << "no member " << Utf16ToUtf8(name);
@@ -26,8 +27,10 @@ inline Variant Call(IDispatch* object, std::u16string_view name, std::vector<Var
   DispParams params{std::move(args)};
   Variant result;
   const HRESULT status = object->Invoke(id, flags, params, &result);
-  if (hr != nullptr) *hr = status;
-  else EXPECT_EQ(status, S_OK) << "member " << Utf16ToUtf8(name);
+  if (hr != nullptr)
+    *hr = status;
+  else
+    EXPECT_EQ(status, S_OK) << "member " << Utf16ToUtf8(name);
   return result;
 }
 
@@ -60,7 +63,8 @@ struct PageFixture {
   std::unique_ptr<host::intrinsics::PageIntrinsics> page;
   host::intrinsics::Intrinsics objects;
 
-  void Start(host::session::SessionLease lease = {}, host::intrinsics::PageExecutor* executor = nullptr) {
+  void Start(host::session::SessionLease lease = {},
+             host::intrinsics::PageExecutor* executor = nullptr) {
     page = host::intrinsics::PageIntrinsics::Create(exchange, site, info, std::move(lease),
                                                     application, executor);
     objects = page->Objects();

@@ -19,7 +19,9 @@ TEST_F(ResponseTest, AddHeaderRefusesLineBreaksAndNul) {
       {u"X-C", std::u16string(u"a\0b", 3)},
       {u"X-D", u"a\vb"},
       {u"X-E", u"a\fb"},
-      {u"X-F", u"a\x7f" u"b"},
+      {u"X-F",
+       u"a\x7f"
+       u"b"},
       {u"X-G\x7f", u"v"},
   };
   for (const auto& row : bad) {
@@ -121,9 +123,13 @@ TEST_F(ResponseTest, CookieAttributesCannotInjectAttributes) {
     const char16_t* member;
     const char16_t* value;
   } rows[] = {
-      {u"Path", u"/; Domain=evil.test"}, {u"Path", u"/a\r\nX: y"}, {u"Path", u"/a b"},
-      {u"Path", u"/a,b"},                {u"Domain", u"a.test; secure"},
-      {u"Domain", u"a.test\x7f"},        {u"Domain", u"a.test\v"},
+      {u"Path", u"/; Domain=evil.test"},
+      {u"Path", u"/a\r\nX: y"},
+      {u"Path", u"/a b"},
+      {u"Path", u"/a,b"},
+      {u"Domain", u"a.test; secure"},
+      {u"Domain", u"a.test\x7f"},
+      {u"Domain", u"a.test\v"},
   };
   for (const auto& row : rows) {
     HRESULT hr = S_OK;
@@ -133,7 +139,8 @@ TEST_F(ResponseTest, CookieAttributesCannotInjectAttributes) {
   }
   Put(cookie.dispatch(), u"Path", {Str(u"/app")});
   page->EndPage();
-  EXPECT_EQ(exchange.Header("Set-Cookie"), (std::vector<std::string>{"c=v%0D%0AX%3A+y; path=/app"}));
+  EXPECT_EQ(exchange.Header("Set-Cookie"),
+            (std::vector<std::string>{"c=v%0D%0AX%3A+y; path=/app"}));
 }
 
 TEST_F(ResponseTest, CookiesGoOutAsSetCookieHeadersBeforeTheHeaders) {
@@ -153,11 +160,11 @@ TEST_F(ResponseTest, CookiesGoOutAsSetCookieHeadersBeforeTheHeaders) {
   Put(session.dispatch(), u"Expires", {Variant::FromDate(Date{45658.5})});  // 2025-01-01 12:00
   EXPECT_TRUE(exchange.Header("Set-Cookie").empty()) << "cookies wait for the headers";
   Call(response, u"Flush");
-  EXPECT_EQ(exchange.Header("Set-Cookie"),
-            (std::vector<std::string>{
-                "plain=a+b%3Bc; path=/",
-                "VANTUpload=ProgressID=12&Name=x%26y; path=/",
-                "s=v; expires=Wed, 01-Jan-2025 12:00:00 GMT; domain=example.test; path=/app; secure"}));
+  EXPECT_EQ(
+      exchange.Header("Set-Cookie"),
+      (std::vector<std::string>{
+          "plain=a+b%3Bc; path=/", "VANTUpload=ProgressID=12&Name=x%26y; path=/",
+          "s=v; expires=Wed, 01-Jan-2025 12:00:00 GMT; domain=example.test; path=/app; secure"}));
   HRESULT hr = S_OK;
   Put(cookies.dispatch(), u"", {Str(u"late"), Str(u"1")}, &hr);
   EXPECT_TRUE(Failed(hr)) << "a cookie set after the headers went out cannot be sent";
@@ -179,9 +186,10 @@ TEST_F(ResponseTest, SetCookieRoundTripsThroughRequestCookies) {
 TEST_F(ResponseTest, ExpiresEarliestSettingWins) {
   Start();
   Put(Response(), u"ExpiresAbsolute", {Variant::FromDate(Date{45658.0})});  // 2025-01-01
-  Put(Response(), u"Expires", {Variant::I4(60)});                          // later than that
+  Put(Response(), u"Expires", {Variant::I4(60)});                           // later than that
   page->EndPage();
-  EXPECT_EQ(exchange.Header("Expires"), (std::vector<std::string>{"Wed, 01 Jan 2025 00:00:00 GMT"}));
+  EXPECT_EQ(exchange.Header("Expires"),
+            (std::vector<std::string>{"Wed, 01 Jan 2025 00:00:00 GMT"}));
 }
 
 TEST_F(ResponseTest, LogAndClientState) {

@@ -31,12 +31,14 @@ TEST_F(ServerTest, Encoders) {
       {u"URLPathEncode", u"/a b/c\"d?x=1", "/a%20b/c%22d?x=1"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(Text(Call(Server(), row.member, {Str(row.input)})), row.want) << Utf16ToUtf8(row.input);
+    EXPECT_EQ(Text(Call(Server(), row.member, {Str(row.input)})), row.want)
+        << Utf16ToUtf8(row.input);
   }
   PageFixture latin;
   latin.info.codePage = 1252;
   latin.Start();
-  EXPECT_EQ(Text(Call(latin.objects.server.get(), u"HTMLEncode", {Str(u"caf\u00E9")})), "caf&#233;");
+  EXPECT_EQ(Text(Call(latin.objects.server.get(), u"HTMLEncode", {Str(u"caf\u00E9")})),
+            "caf&#233;");
   EXPECT_EQ(Text(Call(latin.objects.server.get(), u"URLEncode", {Str(u"\u00E9")})), "%E9");
 }
 
@@ -79,7 +81,8 @@ TEST_F(ServerTest, ExecuteAndTransferResolveThePath) {
   EXPECT_FALSE(page->EndRequested());
   Call(Server(), u"Transfer", {Str(u"/other.asp")});
   EXPECT_TRUE(page->EndRequested());
-  EXPECT_EQ(executor.calls, (std::vector<std::string>{"execute /dir/inc/part.asp", "transfer /other.asp"}));
+  EXPECT_EQ(executor.calls,
+            (std::vector<std::string>{"execute /dir/inc/part.asp", "transfer /other.asp"}));
   HRESULT hr = S_OK;
   Call(Server(), u"Execute", {Str(u"x.asp?a=1")}, DISPATCH_METHOD, &hr);
   EXPECT_EQ(hr, E_INVALIDARG);
@@ -117,11 +120,15 @@ class CreateObjectTest : public ServerTest {
     const std::string reg = dir_.Host("registry.reg");
     std::ofstream out(reg);
     out << "Windows Registry Editor Version 5.00\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.PageObject\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B6}\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.PageObject\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B6}"
+           "\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.Versioned\\CurVer]\n@=\"Test.PageObject\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.Refuses\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B7}\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.NoModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555555}\"\n\n"
-        << "[HKEY_CLASSES_ROOT\\Test.BadModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555556}\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.Refuses\\CLSID]\n@=\"{6A75B9F6-E9E2-4A02-869E-D675859425B7}"
+           "\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.NoModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555555}"
+           "\"\n\n"
+        << "[HKEY_CLASSES_ROOT\\Test.BadModule\\CLSID]\n@=\"{11111111-2222-3333-4444-555555555556}"
+           "\"\n\n"
         << "[HKEY_CLASSES_ROOT\\Test.NumberId\\CLSID]\n@=dword:00000001\n\n"
         << "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555556}\\InprocServer32]\n"
         << "@=\"/nonexistent/libnothing.so\"\n\n"
@@ -150,7 +157,8 @@ TEST_F(CreateObjectTest, UnknownOrBrokenRegistrationsFailCleanly) {
       {u"", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"Test.NumberId", CO_E_CLASSSTRING, "Invalid ProgID"},
       {u"Test.NoModule", REGDB_E_CLASSNOTREG, "class not registered"},
-      {u"Test.BadModule", HresultFromWin32(126), "module could not be loaded: /nonexistent/libnothing.so"},
+      {u"Test.BadModule", HresultFromWin32(126),
+       "module could not be loaded: /nonexistent/libnothing.so"},
   };
   for (const auto& row : rows) {
     HRESULT hr = S_OK;

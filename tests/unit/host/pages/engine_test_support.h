@@ -24,7 +24,8 @@ inline constexpr char16_t kFailDescription[] = u"Widget component";
 inline constexpr HRESULT kFailStatus = MakeHresult(0x800A0007);
 
 struct ITestWidget : IDispatch {
-  static constexpr IID kIid = MakeGuid(0x5A1B2C3D, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
+  static constexpr IID kIid =
+      MakeGuid(0x5A1B2C3D, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
   static const InterfaceInfo& TypeInfo();
 
   virtual HRESULT get_Item(Variant key, Variant* out) = 0;
@@ -68,13 +69,14 @@ class TestWidget final : public ComObject<TestWidget, DispatchImpl<ITestWidget>>
 
   std::map<std::u16string, Variant> items;  // keys as text
   std::u16string name = u"widget";
-  ComPtr<TestWidget> child;                 // made on first use
-  bool* ended = nullptr;                    // End() sets it
+  ComPtr<TestWidget> child;  // made on first use
+  bool* ended = nullptr;     // End() sets it
 };
 
 // Response with Write(text) and End(); output collects what was written.
 struct ITestResponse : IDispatch {
-  static constexpr IID kIid = MakeGuid(0x5A1B2C3E, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
+  static constexpr IID kIid =
+      MakeGuid(0x5A1B2C3E, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
   static const InterfaceInfo& TypeInfo();
 
   virtual HRESULT Write(Variant text) = 0;
@@ -124,7 +126,6 @@ class EngineFixture : public ::testing::Test {
   std::map<std::string, std::int64_t> stamps;  // host path -> modification stamp
   std::int64_t nextStamp = 1;
 };
-
 
 inline const InterfaceInfo& ITestWidget::TypeInfo() {
   static const MemberInfo members[] = {
@@ -216,10 +217,15 @@ inline HRESULT TestWidget::get_Bytes(Variant* out) {
   return S_OK;
 }
 inline HRESULT TestWidget::TypeOf(Variant value, Bstr* out) {
-  static const std::map<VARTYPE, std::u16string> names = {
-      {VT_EMPTY, u"empty"}, {VT_NULL, u"null"},  {VT_I4, u"i4"},         {VT_R8, u"r8"},
-      {VT_BSTR, u"bstr"},   {VT_BOOL, u"bool"},  {VT_DISPATCH, u"dispatch"}, {VT_DATE, u"date"},
-      {VT_ARRAY | VT_UI1, u"bytes"}};
+  static const std::map<VARTYPE, std::u16string> names = {{VT_EMPTY, u"empty"},
+                                                          {VT_NULL, u"null"},
+                                                          {VT_I4, u"i4"},
+                                                          {VT_R8, u"r8"},
+                                                          {VT_BSTR, u"bstr"},
+                                                          {VT_BOOL, u"bool"},
+                                                          {VT_DISPATCH, u"dispatch"},
+                                                          {VT_DATE, u"date"},
+                                                          {VT_ARRAY | VT_UI1, u"bytes"}};
   const auto it = names.find(value.Deref().vt());
   *out = Bstr(it != names.end() ? it->second : u"other");
   return S_OK;

@@ -66,7 +66,8 @@ TEST_F(ScriptEngineTest, ValuesCrossTheBoundary) {
       {"Response.Write(Widget.TypeOf(new Date()))", "date"},
       {"Response.Write(Widget.TypeOf(Widget.Bytes))", "bytes"},
       {"Response.Write('' + (Widget.Echo(null) === null))", "true"},
-      {"Response.Write('' + (Widget.Echo('\\u00e9\\ud83d\\ude00') === '\\u00e9\\ud83d\\ude00'))", "true"},
+      {"Response.Write('' + (Widget.Echo('\\u00e9\\ud83d\\ude00') === '\\u00e9\\ud83d\\ude00'))",
+       "true"},
       {"var d = Widget.Echo(new Date(1999, 11, 31, 23, 59, 58));"
        "Response.Write(d.getFullYear() + '-' + d.getMonth() + '-' + d.getDate() + ' ' +"
        " d.getHours() + ':' + d.getMinutes() + ':' + d.getSeconds())",
@@ -93,19 +94,23 @@ TEST_F(ScriptEngineTest, EnumeratorWalksACollection) {
   widget->items[u"a"] = Variant::I4(1);
   widget->items[u"b"] = Variant::I4(2);
   EXPECT_EQ(Output("var e = new Enumerator(Widget);"
-                   "for (; !e.atEnd(); e.moveNext()) Response.Write(e.item() + '=' + Widget(e.item()) + ';');"
+                   "for (; !e.atEnd(); e.moveNext()) Response.Write(e.item() + '=' + "
+                   "Widget(e.item()) + ';');"
                    "e.moveFirst(); Response.Write(e.item());"),
             "a=1;b=2;a");
-  EXPECT_EQ(Output("var e = new Enumerator(Widget.Child); Response.Write(e.atEnd() + ':' + e.item())"),
-            "true:undefined");
+  EXPECT_EQ(
+      Output("var e = new Enumerator(Widget.Child); Response.Write(e.atEnd() + ':' + e.item())"),
+      "true:undefined");
 }
 
 TEST_F(ScriptEngineTest, VBArrayReadsAByteArray) {
-  EXPECT_EQ(Output("var a = new VBArray(Widget.Bytes);"
-                   "Response.Write(a.toArray().join(',') + '|' + a.lbound() + '|' + a.ubound() + '|' +"
-                   " a.dimensions() + '|' + a.getItem(2))"),
-            "7,0,255|0|2|1|255");
-  EXPECT_EQ(Output("try { new VBArray('x') } catch (e) { Response.Write('rejected') }"), "rejected");
+  EXPECT_EQ(
+      Output("var a = new VBArray(Widget.Bytes);"
+             "Response.Write(a.toArray().join(',') + '|' + a.lbound() + '|' + a.ubound() + '|' +"
+             " a.dimensions() + '|' + a.getItem(2))"),
+      "7,0,255|0|2|1|255");
+  EXPECT_EQ(Output("try { new VBArray('x') } catch (e) { Response.Write('rejected') }"),
+            "rejected");
 }
 
 // Date texts at the edges of what JScript reads (the common forms are in
@@ -128,17 +133,20 @@ TEST_F(ScriptEngineTest, DateTextsReadAsJScriptReadsThem) {
       {"", "NaN"},
   };
   for (const ScriptCase& c : cases) {
-    const std::string code = std::string("var p = Date.parse('") + c.code + "'), w = " +
-                             c.expected + "; Response.Write(String(p === w || (p !== p && w !== w)))";
+    const std::string code = std::string("var p = Date.parse('") + c.code +
+                             "'), w = " + c.expected +
+                             "; Response.Write(String(p === w || (p !== p && w !== w)))";
     EXPECT_EQ(Output(code), "true") << c.code;
   }
 }
 
 // A failing member's error record reaches the script's catch block.
 TEST_F(ScriptEngineTest, FailedCallRaisesErrorWithTheRecord) {
-  EXPECT_EQ(Output("try { Widget.Fail() } catch (e) {"
-                   " Response.Write(e.number + '|' + e.description + '|' + e.message + '|' + e.source) }"),
-            std::to_string(kFailStatus) + "|Widget component|Widget component|The widget refused");
+  EXPECT_EQ(
+      Output(
+          "try { Widget.Fail() } catch (e) {"
+          " Response.Write(e.number + '|' + e.description + '|' + e.message + '|' + e.source) }"),
+      std::to_string(kFailStatus) + "|Widget component|Widget component|The widget refused");
   // Without a record: a generic text for the status.
   EXPECT_EQ(Output("try { Widget.Double() } catch (e) {"
                    " Response.Write((e.number < 0) + '|' + (e.description.length > 0) + '|' +"
@@ -208,8 +216,7 @@ TEST_F(ScriptEngineTest, EndStopsThePage) {
 TEST_F(ScriptEngineTest, MemoryCapStopsAGreedyPage) {
   ScriptEngineOptions options;
   options.heapLimitBytes = std::size_t{8} << 20;
-  const PageRun run = Run("<% var a = [], s = 'x'; for (;;) { s = s + s; a.push(s); } %>",
-                          options);
+  const PageRun run = Run("<% var a = [], s = 'x'; for (;;) { s = s + s; a.push(s); } %>", options);
   ASSERT_EQ(run.result.outcome, ScriptOutcome::Failed);
   EXPECT_EQ(run.result.error->number, E_OUTOFMEMORY);
   // The same cap leaves room for an ordinary page.

@@ -96,11 +96,13 @@ TEST(ImageProbeTest, NonImagesAndMissingFilesAreNotImages) {
   std::ofstream(scratch + "/zero.ico", std::ios::binary) << std::string("\0\0\1\0\0\0", 6);
   // Formats the pixel library itself would read, but this product does not:
   // a netpbm picture, a FITS header and a vips matrix file.
-  std::ofstream(scratch + "/tiny.ppm", std::ios::binary) << "P6\n1 1\n255\n" << std::string(3, '\x7f');
-  std::ofstream(scratch + "/sky.fits") << "SIMPLE  =                    T" << std::string(2850, ' ');
+  std::ofstream(scratch + "/tiny.ppm", std::ios::binary) << "P6\n1 1\n255\n"
+                                                         << std::string(3, '\x7f');
+  std::ofstream(scratch + "/sky.fits")
+      << "SIMPLE  =                    T" << std::string(2850, ' ');
   std::ofstream(scratch + "/m.mat") << "2 2\n1 2\n3 4\n";
-  for (const char* name :
-       {"/short.bmp", "/drawing.svg", "/page.ps", "/zero.ico", "/tiny.ppm", "/sky.fits", "/m.mat"}) {
+  for (const char* name : {"/short.bmp", "/drawing.svg", "/page.ps", "/zero.ico", "/tiny.ppm",
+                           "/sky.fits", "/m.mat"}) {
     rows.push_back({scratch + name});
   }
   for (const Row& row : rows) {

@@ -1,7 +1,7 @@
 #include "platform/registry/registry.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "unit/platform/registry/test_files.h"

@@ -26,8 +26,8 @@ bool Holds(const void* p, std::size_t size, unsigned char seed) {
 }
 
 // Sizes around every boundary: the grid, the small-block limit, a chunk.
-const std::size_t kSizes[] = {0,    1,    7,    8,    9,     24,    100,   1000,
-                              1015, 1016, 1017, 1024, 1025,  4096,  65536, 1 << 20};
+const std::size_t kSizes[] = {0,    1,    7,    8,    9,    24,   100,   1000,
+                              1015, 1016, 1017, 1024, 1025, 4096, 65536, 1 << 20};
 
 TEST(ArenaTest, BlocksAreAlignedSizedAndDisjoint) {
   Arena arena(kNoLimit);
@@ -54,13 +54,13 @@ TEST(ArenaTest, ReallocateKeepsTheContents) {
     std::size_t from, to;
   };
   const Row rows[] = {
-      {10, 12},      // same grid cell
-      {10, 200},     // to a larger class
-      {200, 10},     // to a smaller class
-      {500, 5000},   // small to large
-      {5000, 70000}, // large to large
-      {70000, 3000}, // large shrinks
-      {5000, 40},    // large to small
+      {10, 12},       // same grid cell
+      {10, 200},      // to a larger class
+      {200, 10},      // to a smaller class
+      {500, 5000},    // small to large
+      {5000, 70000},  // large to large
+      {70000, 3000},  // large shrinks
+      {5000, 40},     // large to small
   };
   for (const Row& row : rows) {
     Arena arena(kNoLimit);
