@@ -24,5 +24,6 @@ fi
 cmake --build "$build" -j "$jobs" --target "${targets[@]}"
 # A fault is a failure, never a warning; leaks count too.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build" && ctest -R '^unit_' --output-on-failure -j "$jobs" --timeout 1200
