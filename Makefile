@@ -18,7 +18,8 @@ PACKAGES := build-essential cmake ninja-build pkg-config libboost-dev \
   duktape-dev libsqlite3-dev libvips-dev libexif-dev libpango1.0-dev \
   fonts-liberation fonts-noto-cjk fontconfig libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev clang-format-14 clang-tidy-14 curl wget nodejs chromium \
-  python3 clamav-daemon libsystemd-dev dpkg-dev nginx openssl
+  python3 clamav-daemon libsystemd-dev dpkg-dev nginx openssl \
+  redis-server libhiredis-dev postgresql libpq-dev
 
 .PHONY: all build deps configure run test bench asan tsan clean format install package \
   check-format tidy test-sanitize
