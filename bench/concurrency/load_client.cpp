@@ -260,6 +260,7 @@ struct Upload {
   int fd = -1;
   std::size_t sent = 0;     // body bytes written
   std::size_t allowed = 0;  // bytes the rate allows so far
+  Clock::time_point tick;   // when the rate allows the next piece
   std::string got;
   int status = 0;
   bool done = false;
@@ -308,27 +309,34 @@ int Uploads(unsigned n, std::size_t rate, const std::string& file, const Target&
     }
   const std::size_t piece = std::max<std::size_t>(1, rate / 10);
   const auto deadline = Clock::now() + kUploadLimit;
-  auto tick = Clock::now();
+  // Each upload sends on its own phase of the 100 ms period, as independent
+  // clients do; a common tick would send every upload's piece in one burst
+  // and measure that burst rather than the server.
+  const auto start = Clock::now();
+  for (unsigned i = 0; i < n; ++i) u[i].tick = start + kPollEvery * i / n;
   unsigned open = n;
   for (auto& x : u) open -= x.done;
   std::vector<epoll_event> events(512);
   char buf[4096];
   while (open > 0 && Clock::now() < deadline) {
-    if (Clock::now() >= tick) {  // one tick's piece more for every upload
-      tick += kPollEvery;
-      for (unsigned i = 0; i < n; ++i) {
-        Upload& x = u[i];
-        if (x.done) continue;
+    const auto now = Clock::now();
+    auto next = now + kPollEvery;
+    for (unsigned i = 0; i < n; ++i) {
+      Upload& x = u[i];
+      if (x.done) continue;
+      if (now >= x.tick) {  // this upload's piece for the period
+        x.tick += kPollEvery;
         x.allowed = std::min(bodies[i].size(), x.allowed + piece);
-        while (x.sent < x.allowed) {
-          const ssize_t w =
-              ::send(x.fd, bodies[i].data() + x.sent, x.allowed - x.sent, MSG_NOSIGNAL);
-          if (w <= 0) break;  // full: the next tick tries again
-          x.sent += size_t(w);
-        }
       }
+      while (x.sent < x.allowed) {
+        const ssize_t w = ::send(x.fd, bodies[i].data() + x.sent, x.allowed - x.sent, MSG_NOSIGNAL);
+        if (w <= 0) break;  // full: the next pass tries again
+        x.sent += size_t(w);
+      }
+      next = std::min(next, x.tick);
     }
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(tick - Clock::now());
+    // Rounded up: a wait of 0 would spin until the next phase.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
     const int k =
         ::epoll_wait(ep, events.data(), int(events.size()), int(std::max<long>(0, wait.count())));
     for (int j = 0; j < k; ++j) {
