@@ -48,6 +48,12 @@ out("types", types.join(","));
 out("values", [rs("name"), rs("qty"), rs("price"), rs("ratio"), rs("ok"), rs("tag"), rs("note")].join("|"));
 out("born", new Date(rs("born").Value).getUTCFullYear() + "/" + (new Date(rs("born").Value).getUTCMonth() + 1));
 out("seen", new Date(rs("seen").Value).getUTCHours() + ":" + new Date(rs("seen").Value).getUTCSeconds());
+var refresh = Server.CreateObject("ADODB.Command");
+refresh.ActiveConnection = conn;
+refresh.CommandText = "SELECT * FROM items WHERE name = ? AND note <> '?'";
+refresh.Parameters.Refresh();
+out("refresh", refresh.Parameters.Count);
+try { run("SELECT ?::text", ["a\u0000b"]); } catch (e) { out("nul", e.description); }
 var count = conn.Execute("SELECT count(*) AS c FROM items");
 out("count", count("c").Value);
 P
@@ -113,6 +119,8 @@ expect_has "field types map from the server's types" "$got" \
 expect_has "values read back as written, parameters never pasted" "$got" \
   "values=O'Brien; --|8|12.5|0.25|true|6f1c2d3e-0000-4000-8000-00000000abcd|null"
 expect_has "dates read as dates" "$got" "born=2024/2"
+expect_has "Refresh counts the ? outside quotes" "$got" "refresh=1"
+expect_has "a NUL in text is refused, not cut" "$got" "nul=A PostgreSQL text value cannot hold a NUL"
 expect_has "timestamps read in UTC" "$got" "seen=13:15"
 expect_has "the ODBC form opens the same database" "$(curl -s "$BASE/types.asp?odbc=1")" "count=2"
 

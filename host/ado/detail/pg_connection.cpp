@@ -13,6 +13,8 @@ namespace {
 // The server's SQLSTATE for a statement cancelled by statement_timeout.
 constexpr std::string_view kQueryCanceled = "57014";
 constexpr std::size_t kCopyPiece = 65536;
+// The server's limit for one field value: 1 GiB less one byte.
+constexpr std::uint64_t kMaxBytea = (1U << 30) - 1;
 
 std::u16string Trimmed(const char* text) {
   std::string message = text != nullptr ? text : "";
@@ -129,6 +131,9 @@ Outcome PgConnection::Exec(const std::string& sql) {
 }
 
 Outcome PgConnection::CopyBytesIn(const std::string& copySql, SpillFile& spill) {
+  if (spill.size() > kMaxBytea) {
+    return Outcome::Fail(kDatabaseError, u"The value is larger than a bytea column can hold.");
+  }
   if (Outcome started = Check(PQexec(conn_, copySql.c_str()), nullptr); !started.ok()) {
     return started;
   }

@@ -239,6 +239,11 @@ Outcome PgParamOf(const Variant& given, unsigned oid, PgParam* out) {
       *out = Text(DateText(value.date().value));
       return Outcome::Ok();
     case VT_BSTR:
+      // Text parameters end at a NUL, and the server's text types cannot
+      // hold one: refuse rather than store a cut value.
+      if (value.bstr().str().find(u'\0') != std::u16string::npos) {
+        return Outcome::Fail(kBadArgument, u"A PostgreSQL text value cannot hold a NUL character.");
+      }
       *out = Text(Utf16ToUtf8(value.bstr().str()));
       return Outcome::Ok();
     case VT_DISPATCH:

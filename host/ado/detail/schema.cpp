@@ -79,7 +79,8 @@ void TypeColumns(RecordsetData& rows) {
 
 Outcome LoadSchema(const std::shared_ptr<Database>& db, std::int32_t schema,
                    const Variant& restrictions, std::shared_ptr<RecordsetData>* out) {
-  if (schema != kAdSchemaTables && schema != kAdSchemaColumns) {
+  // The catalog queries read SQLite's own tables.
+  if (db->postgres() || (schema != kAdSchemaTables && schema != kAdSchemaColumns)) {
     return Outcome::Fail(kNotSupported,
                          u"Object or provider is not capable of performing requested operation.");
   }
