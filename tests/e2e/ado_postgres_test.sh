@@ -74,6 +74,9 @@ conn.BeginTrans(); conn.Execute("UPDATE items SET qty = 1 WHERE name = 'added'")
 conn.BeginTrans();
 try { conn.Execute("INSERT INTO missing VALUES (1)"); } catch (e) { out("bad", e.description); }
 conn.RollbackTrans();
+conn.CommandTimeout = 1;
+conn.BeginTrans(); conn.Execute("SELECT 1"); conn.RollbackTrans();
+try { conn.Execute("SELECT pg_sleep(20)"); } catch (e) { out("timeout", e.number + " " + e.description); }
 back = conn.Execute("SELECT string_agg(name || ':' || qty, ',' ORDER BY id) AS s FROM items");
 out("after", back("s").Value);
 P
@@ -128,6 +131,8 @@ got=$(curl -s "$BASE/write.asp")
 expect_has "update, delete and add through a recordset" "$got" "rows=O'Brien; --:40,added:5"
 expect_has "a recordset insert gives the new key" "$got" "newid=true"
 expect_has "the server's message reaches the page" "$got" 'bad=relation "missing" does not exist'
+expect_has "CommandTimeout bounds a statement, also after a rollback" "$got" \
+  "timeout=-2147217871 Query timeout expired"
 expect_has "rollback undoes, commit keeps" "$got" "after=O'Brien; --:40,added:1"
 
 head -c 3000000 /dev/urandom >"$SITE/files/blob.bin"

@@ -126,6 +126,9 @@ Outcome PgConnection::Run(const std::string& sql, const std::vector<PgParam>& pa
 }
 
 Outcome PgConnection::Exec(const std::string& sql) {
+  // A rollback also undoes a SET made inside the transaction: send the
+  // timeout again before the next statement.
+  if (sql.rfind("ROLLBACK", 0) == 0) timeout_ = -1;
   // PQexec returns the last statement's result; an earlier failure stops there.
   return Check(PQexec(conn_, sql.c_str()), nullptr);
 }

@@ -64,7 +64,7 @@ class PgConnection {
   Outcome ConnectionFailure() const;
 
   PGconn* conn_;
-  std::int32_t timeout_ = 0;
+  std::int32_t timeout_ = 0;  // the statement_timeout in force; -1: unknown
 };
 
 }  // namespace vant::host::ado
