@@ -8,7 +8,7 @@
 
 start_postgres
 mkdir -p "$SITE/files"
-ODBC="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$PG_PORT;Database=$PG_DB;Uid=$PG_USER;Pwd=$PG_PASSWORD"
+ODBC="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$PG_PORT;Database=$PG_DB;Uid=$PG_USER;Pwd={$PG_PASSWORD}"
 
 # Every page opens the connection the query string names (odbc=1: the
 # ODBC form) and prints "name=value" lines; a failure prints its text.
@@ -108,7 +108,7 @@ page fail.asp <<P
 <%@ LANGUAGE=JScript %><%
 var conn = Server.CreateObject("ADODB.Connection");
 var which = String(Request.QueryString("c"));
-var text = which == "pw" ? "$PG_CONN".replace("Password=", "Password=wrong-secret-") : which == "nodb"
+var text = which == "pw" ? "$PG_CONN".replace("Password='", "Password='wrong-") : which == "nodb"
   ? "Provider=PostgreSQL;Host=127.0.0.1;Port=$PG_PORT" : "$PG_CONN";
 try { conn.Open(text); conn.Execute("SELECT 1"); Response.Write("open"); }
 catch (e) { Response.Write(e.number + " " + e.description); }
