@@ -54,6 +54,11 @@ refresh.CommandText = "SELECT * FROM items WHERE name = ? AND note <> '?'";
 refresh.Parameters.Refresh();
 out("refresh", refresh.Parameters.Count);
 try { run("SELECT ?::text", ["a\u0000b"]); } catch (e) { out("nul", e.description); }
+var sorted = Server.CreateObject("ADODB.Recordset");
+sorted.CursorLocation = 3;
+sorted.Open("SELECT name, seen FROM items ORDER BY id", conn, 3, 1);
+sorted.Sort = "seen";
+out("sorted", sorted("name").Value);
 var count = conn.Execute("SELECT count(*) AS c FROM items");
 out("count", count("c").Value);
 P
@@ -122,6 +127,7 @@ expect_has "field types map from the server's types" "$got" \
 expect_has "values read back as written, parameters never pasted" "$got" \
   "values=O'Brien; --|8|12.5|0.25|true|6f1c2d3e-0000-4000-8000-00000000abcd|null"
 expect_has "dates read as dates" "$got" "born=2024/2"
+expect_has "rows sort by a timestamp" "$got" "sorted=second"
 expect_has "Refresh counts the ? outside quotes" "$got" "refresh=1"
 expect_has "a NUL in text is refused, not cut" "$got" "nul=A PostgreSQL text value cannot hold a NUL"
 expect_has "timestamps read in UTC" "$got" "seen=13:15"
