@@ -59,6 +59,13 @@ sorted.CursorLocation = 3;
 sorted.Open("SELECT name, seen FROM items ORDER BY id", conn, 3, 1);
 sorted.Sort = "seen";
 out("sorted", sorted("name").Value);
+var schema = conn.OpenSchema(4);
+schema.Filter = "TABLE_NAME = 'items'";
+var list = [];
+for (; !schema.EOF && list.length < 3; schema.MoveNext())
+  list.push(schema("COLUMN_NAME") + ":" + schema("DATA_TYPE") + ":" + schema("CHARACTER_MAXIMUM_LENGTH"));
+var tables = conn.OpenSchema(20);
+out("schema", list.join(",") + " " + tables("TABLE_NAME") + ":" + tables("TABLE_TYPE"));
 var count = conn.Execute("SELECT count(*) AS c FROM items");
 out("count", count("c").Value);
 P
@@ -127,6 +134,7 @@ expect_has "field types map from the server's types" "$got" \
 expect_has "values read back as written, parameters never pasted" "$got" \
   "values=O'Brien; --|8|12.5|0.25|true|6f1c2d3e-0000-4000-8000-00000000abcd|null"
 expect_has "dates read as dates" "$got" "born=2024/2"
+expect_has "OpenSchema lists tables and typed columns" "$got" "schema=id:3:null,name:202:40,qty:2:null items:TABLE"
 expect_has "rows sort by a timestamp" "$got" "sorted=second"
 expect_has "Refresh counts the ? outside quotes" "$got" "refresh=1"
 expect_has "a NUL in text is refused, not cut" "$got" "nul=A PostgreSQL text value cannot hold a NUL"
