@@ -48,10 +48,11 @@ class Database {
 
   // Prepares the first statement of `sql`; `tail` (optional) receives the
   // rest. A text holding only blanks or comments gives a null statement.
+  // SQLite only: kNotSupported on PostgreSQL.
   Outcome Prepare(std::string_view sql, Statement* out, std::string_view* tail = nullptr);
   // Steps `stmt`; `row` tells whether a row came back.
   Outcome Step(sqlite3_stmt* stmt, bool* row);
-  // Runs every statement of `sql`, discarding rows.
+  // Runs every statement of `sql`, discarding rows (on either database).
   Outcome Exec(std::string_view sql);
 
   // The failure of the last call on the handle, with SQLite's message.
