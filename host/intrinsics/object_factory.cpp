@@ -26,6 +26,8 @@ class ClassesSnapshot {
     if (registry::Registry().Snapshot(&tree_) != registry::ERROR_SUCCESS) tree_.reset();
   }
 
+  const std::shared_ptr<const registry::Tree>& Tree() const { return tree_; }
+
   // The default string value of HKCR\subKey; nothing when the registry could
   // not be read, the key or value is missing, or the value is not a string.
   std::optional<std::u16string> DefaultValue(std::u16string_view subKey) const {
@@ -59,6 +61,41 @@ std::string ModuleHostPath(const std::u16string& registered) {
   return Narrow(registered);
 }
 
+// Where a ProgID led in one version of the registry.
+struct ResolvedClass {
+  GUID clsid;
+  std::string modulePath;  // host syntax
+};
+
+// The ProgIDs this thread resolved against one version of the registry: a
+// page creates the same few classes again and again, and each resolution
+// costs several case-folded tree lookups. The memo holds that version's
+// tree, so a new version (a different tree) starts it afresh.
+class ResolvedClasses {
+ public:
+  const ResolvedClass* Find(const registry::Tree* tree, std::u16string_view progId) const {
+    if (tree == nullptr || tree != tree_.get()) return nullptr;
+    const auto found = classes_.find(progId);
+    return found == classes_.end() ? nullptr : &found->second;
+  }
+
+  void Remember(const std::shared_ptr<const registry::Tree>& tree, std::u16string_view progId,
+                ResolvedClass resolved) {
+    if (tree != tree_ || classes_.size() >= kMaxClasses) {
+      tree_ = tree;
+      classes_.clear();
+    }
+    classes_.insert_or_assign(std::u16string(progId), std::move(resolved));
+  }
+
+ private:
+  static constexpr std::size_t kMaxClasses = 64;
+  std::shared_ptr<const registry::Tree> tree_;
+  std::map<std::u16string, ResolvedClass, std::less<>> classes_;
+};
+
+thread_local ResolvedClasses resolvedClasses;
+
 Activation Fail(HRESULT status, std::u16string error) {
   Activation a;
   a.status = status;
@@ -68,29 +105,52 @@ Activation Fail(HRESULT status, std::u16string error) {
 
 }  // namespace
 
-Activation ActivateByProgId(std::u16string_view progId) {
-  const bool plausible = !progId.empty() && progId.find(u'\\') == std::u16string_view::npos;
+namespace {
+
+// The CLSID and module the registry names for the ProgID, or the failed
+// activation that says why there are none.
+std::optional<ResolvedClass> ResolveClass(std::u16string_view progId, Activation* failed) {
   const ClassesSnapshot classes;
+  if (const ResolvedClass* known = resolvedClasses.Find(classes.Tree().get(), progId)) {
+    return *known;
+  }
+  const bool plausible = !progId.empty() && progId.find(u'\\') == std::u16string_view::npos;
   const std::optional<std::u16string> clsidText =
       plausible ? ClassIdText(classes, progId) : std::nullopt;
   const std::optional<GUID> clsid = clsidText ? ParseGuid(*clsidText) : std::nullopt;
-  if (!clsid) return Fail(CO_E_CLASSSTRING, u"Invalid ProgID: " + std::u16string(progId));
+  if (!clsid) {
+    *failed = Fail(CO_E_CLASSSTRING, u"Invalid ProgID: " + std::u16string(progId));
+    return std::nullopt;
+  }
   const auto module = classes.DefaultValue(u"CLSID\\" + FormatGuidW(*clsid) + u"\\InprocServer32");
   if (!module || module->empty()) {
-    return Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
+    *failed = Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
+    return std::nullopt;
   }
+  ResolvedClass resolved{*clsid, ModuleHostPath(*module)};
+  resolvedClasses.Remember(classes.Tree(), progId, resolved);
+  return resolved;
+}
+
+}  // namespace
+
+Activation ActivateByProgId(std::u16string_view progId) {
+  Activation failed;
+  const std::optional<ResolvedClass> resolved = ResolveClass(progId, &failed);
+  if (!resolved) return failed;
+  const GUID& clsid = resolved->clsid;
   std::string loaderError;
-  const DllGetClassObjectFn entry = FindClassObjectEntry(ModuleHostPath(*module), &loaderError);
+  const DllGetClassObjectFn entry = FindClassObjectEntry(resolved->modulePath, &loaderError);
   if (entry == nullptr) {
     const long code =
         loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
     return Fail(HresultFromWin32(code), u"module could not be loaded: " + DecodeUtf8(loaderError));
   }
   ComPtr<IClassFactory> factory;
-  HRESULT hr = entry(*clsid, IID_IClassFactory, factory.ReceiveVoid());
+  HRESULT hr = entry(clsid, IID_IClassFactory, factory.ReceiveVoid());
   if (Failed(hr) || !factory) {
     return Fail(Failed(hr) ? hr : E_FAIL,
-                u"the module offers no class object for " + FormatGuidW(*clsid));
+                u"the module offers no class object for " + FormatGuidW(clsid));
   }
   Activation done;
   hr = factory->CreateInstance(nullptr, IID_IDispatch, done.object.ReceiveVoid());

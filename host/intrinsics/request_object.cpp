@@ -2,11 +2,9 @@
 
 #include <limits>
 
-#include "host/intrinsics/detail/map_path.h"
 #include "host/intrinsics/errors.h"
 #include "host/intrinsics/form_collection_object.h"
 #include "host/intrinsics/text_codec.h"
-#include "platform/fs/path_map.h"
 
 namespace vant::host::intrinsics {
 
@@ -15,21 +13,12 @@ namespace {
 constexpr std::u16string_view kSource = kRequestSource;
 constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 
-// Physical paths for PATH_TRANSLATED and APPL_PHYSICAL_PATH, in Windows syntax.
 ServerFacts MakeFacts(const SharedPageState& core) {
   ServerFacts facts;
   facts.head = &core.exchange->Request();
   facts.scriptPath = core.page.virtualPath;
+  facts.siteRootHostPath = core.site.rootHostPath;
   facts.serverSoftware = core.site.serverSoftware;
-  std::u16string error;
-  if (auto path =
-          MapSitePath(DecodeUtf8(core.page.virtualPath), "/", core.site.rootHostPath, &error)) {
-    facts.pathTranslated = Narrow(*path);
-  }
-  if (auto root = fs::ToWindowsPath(core.site.rootHostPath)) {
-    facts.applPhysicalPath = Narrow(*root);
-    if (!facts.applPhysicalPath.ends_with('\\')) facts.applPhysicalPath.push_back('\\');
-  }
   return facts;
 }
 

@@ -11,8 +11,13 @@ constexpr std::u16string_view kSource = kRequestSource;
 }  // namespace
 
 ServerVariablesObject::ServerVariablesObject(ServerFacts facts)
-    : head_(*facts.head), facts_(std::move(facts)), names_(ServerVariableNames(head_)) {
+    : head_(*facts.head), facts_(std::move(facts)) {
   facts_.head = &head_;
+}
+
+const std::vector<std::string>& ServerVariablesObject::Names() {
+  if (!names_) names_ = ServerVariableNames(head_);
+  return *names_;
 }
 
 void* ServerVariablesObject::FindExtraInterface(const IID& iid) {
@@ -31,10 +36,11 @@ HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
   return Guarded(kSource, [&] {
     std::u16string name;
     if (auto position = PositionOf(key)) {
-      if (*position < 1 || static_cast<std::size_t>(*position) > names_.size()) {
+      const std::vector<std::string>& names = Names();
+      if (*position < 1 || static_cast<std::size_t>(*position) > names.size()) {
         return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
       }
-      name = DecodeUtf8(names_[static_cast<std::size_t>(*position - 1)]);
+      name = DecodeUtf8(names[static_cast<std::size_t>(*position - 1)]);
     } else if (Failed(VariantToText(key, &name))) {
       return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The server variable name is not text.");
     }
@@ -46,19 +52,21 @@ HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
 
 HRESULT ServerVariablesObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
-  *out = static_cast<std::int32_t>(names_.size());
-  return S_OK;
+  return Guarded(kSource, [&] {
+    *out = static_cast<std::int32_t>(Names().size());
+    return S_OK;
+  });
 }
 
 HRESULT ServerVariablesObject::get_Key(const Variant& position, Variant* out) {
   return KeyAtPosition(
-      kSource, u"The index is outside the server variables.", names_,
+      kSource, u"The index is outside the server variables.", Names(),
       [](const auto& n) { return DecodeUtf8(n); }, position, out);
 }
 
 HRESULT ServerVariablesObject::get__NewEnum(IUnknown** out) {
   return KeyEnumerator(
-      kSource, names_, [](const auto& n) { return DecodeUtf8(n); }, out);
+      kSource, Names(), [](const auto& n) { return DecodeUtf8(n); }, out);
 }
 
 }  // namespace vant::host::intrinsics

@@ -2,6 +2,7 @@
 // text, EMPTY for an unknown name; enumerating gives the names.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,13 @@ class ServerVariablesObject final
   void* FindExtraInterface(const IID& iid) override;
 
  private:
+  // The names in enumeration order, listed on first use: a page that reads
+  // variables by name never needs them.
+  const std::vector<std::string>& Names();
+
   http::RequestHead head_;
   ServerFacts facts_;
-  std::vector<std::string> names_;
+  std::optional<std::vector<std::string>> names_;
 };
 
 }  // namespace vant::host::intrinsics

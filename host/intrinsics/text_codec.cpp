@@ -76,7 +76,15 @@ HRESULT VariantToText(const Variant& value, std::u16string* out) {
   return S_OK;
 }
 
-bool IsHeaderText(std::u16string_view text) { return http::IsFieldText(Narrow(text)); }
+// The rule of http::IsFieldText, checked on the UTF-16 text itself: every
+// character past ASCII becomes bytes of 0x80 and above, which it accepts, so
+// no UTF-8 copy is needed to decide.
+bool IsHeaderText(std::u16string_view text) {
+  for (const char16_t c : text) {
+    if ((c < 0x20 && c != u'\t') || c == 0x7F) return false;
+  }
+  return true;
+}
 
 std::optional<std::int32_t> PositionOf(const Variant& key) {
   const Variant& v = key.Deref();

@@ -67,7 +67,7 @@ void DefineGlobals(duk_context* ctx, RunState& state) {
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
     if (EqualsNoCase(Utf8ToUtf16(name), kResponseName)) state.response = object.get();
-    engine::PushObject(ctx, object.get());
+    engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
     duk_put_global_lstring(ctx, name.data(), name.size());
   }
 }

@@ -3,6 +3,10 @@
 #include <array>
 #include <functional>
 
+#include "host/intrinsics/detail/map_path.h"
+#include "host/intrinsics/text_codec.h"
+#include "platform/fs/path_map.h"
+
 namespace vant::host::intrinsics {
 
 namespace {
@@ -38,7 +42,7 @@ std::string AllHttp(const http::RequestHead& head) {
   std::string out;
   for (const std::string& name : ServerVariableNames(head)) {
     if (!name.starts_with(kHttpPrefix)) continue;
-    if (auto value = LookupServerVariable(name, ServerFacts{&head, {}, {}, {}, {}})) {
+    if (auto value = LookupServerVariable(name, ServerFacts{&head, {}, {}, {}})) {
       out.append(name).append(":").append(*value).append("\n");
     }
   }
@@ -52,6 +56,20 @@ std::string AllRaw(const http::RequestHead& head) {
   return out;
 }
 
+std::string PathTranslated(const ServerFacts& facts) {
+  std::u16string error;
+  const auto path = MapSitePath(DecodeUtf8(facts.scriptPath), "/", facts.siteRootHostPath, &error);
+  return path ? Narrow(*path) : std::string();
+}
+
+std::string ApplPhysicalPath(const ServerFacts& facts) {
+  const auto root = fs::ToWindowsPath(facts.siteRootHostPath);
+  if (!root) return {};
+  std::string path = Narrow(*root);
+  if (!path.ends_with('\\')) path.push_back('\\');
+  return path;
+}
+
 using Getter = std::function<std::string(const ServerFacts&)>;
 struct FixedVariable {
   std::string_view name;
@@ -62,7 +80,7 @@ const std::vector<FixedVariable>& FixedVariables() {
   static const std::vector<FixedVariable> table = {
       {"ALL_HTTP", [](const ServerFacts& f) { return AllHttp(*f.head); }},
       {"ALL_RAW", [](const ServerFacts& f) { return AllRaw(*f.head); }},
-      {"APPL_PHYSICAL_PATH", [](const ServerFacts& f) { return f.applPhysicalPath; }},
+      {"APPL_PHYSICAL_PATH", ApplPhysicalPath},
       {"AUTH_TYPE", [](const ServerFacts&) { return std::string(); }},
       {"AUTH_USER", [](const ServerFacts&) { return std::string(); }},
       {"CONTENT_LENGTH",
@@ -74,7 +92,7 @@ const std::vector<FixedVariable>& FixedVariables() {
       {"LOCAL_ADDR", [](const ServerFacts& f) { return f.head->local.address; }},
       {"LOGON_USER", [](const ServerFacts&) { return std::string(); }},
       {"PATH_INFO", [](const ServerFacts& f) { return f.scriptPath; }},
-      {"PATH_TRANSLATED", [](const ServerFacts& f) { return f.pathTranslated; }},
+      {"PATH_TRANSLATED", PathTranslated},
       {"QUERY_STRING", [](const ServerFacts& f) { return f.head->queryString; }},
       {"REMOTE_ADDR", [](const ServerFacts& f) { return f.head->remote.address; }},
       {"REMOTE_HOST", [](const ServerFacts& f) { return f.head->remote.address; }},

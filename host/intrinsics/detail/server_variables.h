@@ -11,11 +11,13 @@
 
 namespace vant::host::intrinsics {
 
+// PATH_TRANSLATED ("C:\site\dir\page.asp") and APPL_PHYSICAL_PATH (the same
+// syntax, with a trailing "\") are mapped from the site folder only when
+// asked for: most pages read a header or two and never those.
 struct ServerFacts {
   const http::RequestHead* head = nullptr;
   std::string scriptPath;        // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
-  std::string pathTranslated;    // Windows syntax, UTF-8: "C:\site\dir\page.asp"
-  std::string applPhysicalPath;  // Windows syntax with a trailing "\"
+  std::string siteRootHostPath;  // the site folder, host syntax
   std::string serverSoftware;
 };
 

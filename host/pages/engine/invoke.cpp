@@ -64,18 +64,25 @@ void ThrowIfStopped(duk_context* ctx) {
   __builtin_unreachable();
 }
 
-Variant InvokeForValue(duk_context* ctx, IDispatch* object, DISPID id, std::uint16_t flags,
-                       DispParams& params) {
+void BeginCall(duk_context* ctx) {
   ThrowIfStopped(ctx);
   // A stale record from an earlier call must not describe this one.
   (void)SetErrorInfo(0, nullptr);
-  Variant result;
-  const HRESULT status = object->Invoke(id, flags, params, &result);
+}
+
+void EndCall(duk_context* ctx, HRESULT status) {
   if (RunState::Of(ctx).MustStop()) ThrowStop(ctx);
   if (Failed(status)) {
     const CallFailure failure = TakeFailure(status);
     ThrowStatus(ctx, status, failure.source, failure.description);
   }
+}
+
+Variant InvokeForValue(duk_context* ctx, IDispatch* object, DISPID id, std::uint16_t flags,
+                       DispParams& params) {
+  BeginCall(ctx);
+  Variant result;
+  EndCall(ctx, object->Invoke(id, flags, params, &result));
   return result;
 }
 

@@ -26,6 +26,13 @@ void InvokeAndPush(duk_context* ctx, IDispatch* object, DISPID id, std::uint16_t
 Variant InvokeForValue(duk_context* ctx, IDispatch* object, DISPID id, std::uint16_t flags,
                        DispParams& params);
 
+// A direct call of an object's member, with the checks and error handling
+// of a late-bound call: BeginCall before it (the page-ended stop, no stale
+// error record), EndCall with its status after it (the stop again, and a
+// failed status thrown as InvokeForValue throws it).
+void BeginCall(duk_context* ctx);
+void EndCall(duk_context* ctx, HRESULT status);
+
 // Throws the page-ended stop when the page already ended or timed out:
 // no automation call runs after Response.End, even from a finally block.
 void ThrowIfStopped(duk_context* ctx);

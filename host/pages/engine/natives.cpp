@@ -20,9 +20,19 @@ constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
   ThrowStatus(ctx, DISP_E_MEMBERNOTFOUND, u"", u"Object doesn't support this property or method");
 }
 
-// Writes through Response.Write with a late-bound call.
+// Writes through Response.Write: a direct call when the object offers the
+// host's Response interface, else a late-bound one.
 void WriteThroughResponse(duk_context* ctx, RunState& state, Variant text) {
   if (state.response == nullptr) ThrowNotSupported(ctx);
+  if (!state.responseDirectAsked) {
+    state.responseDirectAsked = true;
+    (void)state.response->QueryInterface(host::IResponse::kIid, state.responseDirect.ReceiveVoid());
+  }
+  if (state.responseDirect) {
+    BeginCall(ctx);
+    EndCall(ctx, state.responseDirect->Write(text));
+    return;
+  }
   if (state.responseWrite == DISPID_UNKNOWN &&
       Failed(state.response->GetIDsOfNames(u"Write", &state.responseWrite))) {
     ThrowNotSupported(ctx);

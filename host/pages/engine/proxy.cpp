@@ -261,7 +261,7 @@ void PushMemberProto(duk_context* ctx) {
 
 }  // namespace
 
-void PushObject(duk_context* ctx, IDispatch* object) {
+void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
   ObjectSlot slot;
   slot.object = ComPtr<IDispatch>(object);
   const InterfaceInfo* info = nullptr;
@@ -271,8 +271,10 @@ void PushObject(duk_context* ctx, IDispatch* object) {
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
   duk_push_number(ctx, state.SlotKey(index));
   PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
-  PushStashed(ctx, kFinalizer, kFinalizerEntry);
-  duk_set_finalizer(ctx, -2);
+  if (releaseWhenCollected) {
+    PushStashed(ctx, kFinalizer, kFinalizerEntry);
+    duk_set_finalizer(ctx, -2);
+  }
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
 }

@@ -15,8 +15,11 @@
 namespace vant::host::pages::engine {
 
 // Pushes the proxy for object; the heap holds one reference until the
-// proxy is collected or the heap is destroyed.
-void PushObject(duk_context* ctx, IDispatch* object);
+// proxy is collected or the heap is destroyed. An object the page's context
+// holds for the whole page anyway (the intrinsics) gains nothing from an
+// early release: with releaseWhenCollected false its proxy gets no
+// finalizer, and its reference goes when the page ends.
+void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected = true);
 
 // The slot of the proxy at index, or nullptr for any other value.
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index);

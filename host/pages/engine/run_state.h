@@ -16,6 +16,7 @@
 #include "host/pages/script_engine.h"
 #include "host/pages/script_interrupt.h"
 #include "platform/automation/automation.h"
+#include "platform/host/response.h"
 
 namespace vant::host::pages::engine {
 
@@ -90,6 +91,10 @@ class RunState {
   SlotTable<std::unique_ptr<SafeArray>> arrays;
   IDispatch* response = nullptr;  // the "Response" global, for the literal-output fast path
   DISPID responseWrite = DISPID_UNKNOWN;
+  // The same object's Write called directly, when it offers host::IResponse;
+  // looked up on the first write of the page.
+  ComPtr<host::IResponse> responseDirect;
+  bool responseDirectAsked = false;
   bool preludesLoaded = false;  // see EnsurePreludes
 
  private:

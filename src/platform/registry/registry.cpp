@@ -48,11 +48,17 @@ long Registry::Read(Tree* out) const {
 long Registry::Snapshot(std::shared_ptr<const Tree>* out) const {
   if (out == nullptr) return ERROR_INVALID_PARAMETER;
   return Guarded([&] {
+    detail::FileStamp known;
+    std::shared_ptr<const Tree> last = LastParsedTree(file_, &known);
     std::string text;
-    if (const long status = detail::ReadRegistryFile(file_, &text); status != ERROR_SUCCESS) {
+    detail::FileStamp stamp;
+    bool unchanged = false;
+    if (const long status =
+            detail::ReadRegistryFileIfChanged(file_, known, &text, &stamp, &unchanged);
+        status != ERROR_SUCCESS) {
       return status;
     }
-    *out = ParsedTree(file_, std::move(text));
+    *out = unchanged ? std::move(last) : ParsedTree(file_, std::move(text), stamp);
     return ERROR_SUCCESS;
   });
 }

@@ -5,8 +5,9 @@
 // The calls follow the shape of the Win32 registry API the component code is
 // written against: open or create a key on a root and a backslash separated
 // sub key path, then query and set its values through the handle. A Key holds
-// no operating-system resource; every call reads the file afresh (an
-// administrator may edit it at any time), and every change is one locked,
+// no operating-system resource; every call sees the file as it is now (an
+// administrator may edit it at any time; an unchanged file is not read
+// again, see Snapshot), and every change is one locked,
 // atomic rewrite of the file. Edit() applies many changes as one such rewrite.
 // A missing file reads as an empty registry. Nothing here throws: failures,
 // including out of memory, come back as status codes (status.h).
@@ -80,8 +81,9 @@ class Registry {
 
   // A snapshot of the whole registry, read afresh. Read failures as above.
   long Read(Tree* out) const;
-  // The same snapshot shared rather than copied: the file is read afresh,
-  // and parsed again only when its text changed since the last read.
+  // The same snapshot shared rather than copied: the file is read and
+  // parsed again only when its stamp (inode, size, times) or its text
+  // changed since the last read, so an edit is still seen at once.
   long Snapshot(std::shared_ptr<const Tree>* out) const;
 
   // One write transaction: locks the file against other writers, reads it

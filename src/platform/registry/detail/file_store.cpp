@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,10 @@ namespace {
 
 constexpr mode_t kFileMode = 0644;
 constexpr mode_t kFolderMode = 0755;
+// How far a file's modification time must lie behind the clock for its stamp
+// to be trusted: more than any file system's timestamp granularity (FAT's is
+// two seconds), so a write after the stamp was taken moves the time.
+constexpr std::int64_t kSettleNs = 3'000'000'000;
 
 // Closes the descriptor when it goes out of scope.
 class UniqueFd {
@@ -167,19 +172,58 @@ long ReplaceFile(const std::string& path, std::string_view text) {
   return ERROR_SUCCESS;
 }
 
-// Reads the file; *exists tells a missing file from an empty one.
-long ReadText(const std::string& path, std::string* out, bool* exists) {
+std::int64_t Nanoseconds(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// The stamp of a file that exists; settled against the clock read now.
+FileStamp StampOf(const struct stat& info) {
+  FileStamp stamp;
+  stamp.exists = true;
+  stamp.device = info.st_dev;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
+  stamp.modifiedNs = Nanoseconds(info.st_mtim);
+  stamp.changedNs = Nanoseconds(info.st_ctim);
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  stamp.settled = Nanoseconds(now) - stamp.modifiedNs > kSettleNs;
+  return stamp;
+}
+
+// A missing file stays missing until a write creates it, which shows.
+FileStamp MissingStamp() {
+  FileStamp stamp;
+  stamp.settled = true;
+  return stamp;
+}
+
+// Reads the file after the fault hook let it; *stamp tells a missing file
+// from an empty one, and stamps the version read.
+long ReadUnhooked(const std::string& path, std::string* out, FileStamp* stamp) {
   out->clear();
-  *exists = false;
-  if (const int injected = InjectedFault("read")) return ReadStatus(injected);
+  *stamp = MissingStamp();
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) {
     if (errno == ENOENT || errno == ENOTDIR) return ERROR_SUCCESS;
     return ReadStatus(errno);
   }
-  *exists = true;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0) return ReadStatus(errno);
+  *stamp = StampOf(info);
   if (!ReadAll(fd.Get(), out)) return ReadStatus(errno);
   return ERROR_SUCCESS;
+}
+
+// Reads the file; *exists tells a missing file from an empty one.
+long ReadText(const std::string& path, std::string* out, bool* exists) {
+  out->clear();
+  *exists = false;
+  if (const int injected = InjectedFault("read")) return ReadStatus(injected);
+  FileStamp stamp;
+  const long status = ReadUnhooked(path, out, &stamp);
+  *exists = stamp.exists;
+  return status;
 }
 
 }  // namespace
@@ -187,6 +231,34 @@ long ReadText(const std::string& path, std::string* out, bool* exists) {
 long ReadRegistryFile(const std::string& path, std::string* out) {
   bool exists = false;
   return ReadText(path, out, &exists);
+}
+
+bool SameSettledVersion(const FileStamp& known, const FileStamp& now) {
+  return known.settled && now.settled && known.exists == now.exists && known.device == now.device &&
+         known.inode == now.inode && known.size == now.size && known.modifiedNs == now.modifiedNs &&
+         known.changedNs == now.changedNs;
+}
+
+long ReadRegistryFileIfChanged(const std::string& path, const FileStamp& known, std::string* out,
+                               FileStamp* stamp, bool* unchanged) {
+  out->clear();
+  *unchanged = false;
+  if (const int injected = InjectedFault("read")) return ReadStatus(injected);
+  if (known.settled) {
+    struct stat info {};
+    FileStamp now = MissingStamp();
+    if (::stat(path.c_str(), &info) == 0) {
+      now = StampOf(info);
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+      return ReadStatus(errno);
+    }
+    if (SameSettledVersion(known, now)) {
+      *stamp = now;
+      *unchanged = true;
+      return ERROR_SUCCESS;
+    }
+  }
+  return ReadUnhooked(path, out, stamp);
 }
 
 long UpdateRegistryFile(const std::string& path, const TextUpdate& update) {

@@ -2,6 +2,7 @@
 // replacement for writers, with a test seam that can fail any file step.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,32 @@ namespace vant::registry::detail {
 // text with ERROR_SUCCESS. ERROR_ACCESS_DENIED: permission refused;
 // ERROR_READ_FAULT: any other read failure.
 long ReadRegistryFile(const std::string& path, std::string* out);
+
+// What identifies one version of the file without reading it: a write in
+// place moves the change time, a replacement brings a new inode. A stamp is
+// "settled" when the file's modification time lay clearly before the moment
+// it was taken, so any later write must show in the stamp; a file written
+// within the same clock tick as the read may not, and is read again.
+struct FileStamp {
+  bool exists = false;
+  bool settled = false;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  std::int64_t changedNs = 0;
+};
+
+// True when `now` is a settled stamp of the very version `known` stamped.
+bool SameSettledVersion(const FileStamp& known, const FileStamp& now);
+
+// Like ReadRegistryFile, but skips the read when the file's current stamp is
+// the same settled version as `known`: *unchanged is then true and *out is
+// left empty. Otherwise *out holds the text and *stamp its stamp. One stat
+// serves an unchanged file; the failures are ReadRegistryFile's, and an
+// injected "read" fault fails the call whether or not the file changed.
+long ReadRegistryFileIfChanged(const std::string& path, const FileStamp& known, std::string* out,
+                               FileStamp* stamp, bool* unchanged);
 
 // Produces the new file text from the current one; any status other than
 // ERROR_SUCCESS abandons the update.

@@ -184,6 +184,25 @@ TEST_F(CreateObjectTest, ARegistrationAddedLaterIsSeenByTheNextCall) {
   EXPECT_NE(LastErrorText().find("/nonexistent/liblater.so"), std::string::npos) << LastErrorText();
 }
 
+// Where a ProgID led is remembered only for the registry version it was read
+// from: a module moved after a successful activation is looked for where the
+// registry now says.
+TEST_F(CreateObjectTest, AModuleMovedLaterIsSeenByTheNextCall) {
+#ifndef VANT_TEST_COMPONENT
+  GTEST_SKIP() << "the test component module is not built";
+#endif
+  Start();
+  HRESULT hr = S_OK;
+  Variant made = Call(Server(), u"CreateObject", {Str(u"Test.PageObject")}, DISPATCH_METHOD, &hr);
+  ASSERT_EQ(hr, S_OK) << LastErrorText();
+  std::ofstream(dir_.Host("registry.reg"), std::ios::app)
+      << "[HKEY_CLASSES_ROOT\\CLSID\\{6A75B9F6-E9E2-4A02-869E-D675859425B6}\\InprocServer32]\n"
+      << "@=\"/nonexistent/libmoved.so\"\n\n";
+  Call(Server(), u"CreateObject", {Str(u"Test.PageObject")}, DISPATCH_METHOD, &hr);
+  EXPECT_EQ(hr, HresultFromWin32(126));
+  EXPECT_NE(LastErrorText().find("/nonexistent/libmoved.so"), std::string::npos) << LastErrorText();
+}
+
 TEST_F(CreateObjectTest, PageObjectsGetOnStartPageAndOnEndPage) {
 #ifndef VANT_TEST_COMPONENT
   GTEST_SKIP() << "the test component module is not built";

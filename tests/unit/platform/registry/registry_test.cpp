@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <functional>
+
+#include "platform/registry/detail/file_store.h"
 #include "unit/platform/registry/test_files.h"
 
 namespace vant::registry {
@@ -266,6 +271,66 @@ TEST(RegistryParsedCacheTest, UnchangedTextIsSharedAndEditsAreSeen) {
   std::u16string value;
   EXPECT_EQ(RegQueryString(key, u"V", &value, 1024), ERROR_SUCCESS);
   EXPECT_EQ(value, u"two");
+}
+
+// A file last written long ago is trusted by its stamp and not read again;
+// every way of changing it still shows at the next lookup, and a read fault
+// still fails the lookup.
+TEST(RegistryParsedCacheTest, AnOldFileIsTrustedByItsStampUntilItChanges) {
+  const auto setOld = [](const std::string& file) {
+    const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
+  };
+  using Change = std::function<void(const std::string& file, const std::string& next)>;
+  const struct {
+    const char* name;
+    Change change;
+    const char16_t* expected;  // nullptr: the value is gone
+  } rows[] = {
+      {"rewritten in place, time put back",
+       [&](const std::string& file, const std::string& next) {
+         testing::WriteHostFile(file, next);
+         setOld(file);
+       },
+       u"two"},
+      {"replaced by a rename, time put back",
+       [&](const std::string& file, const std::string& next) {
+         testing::WriteHostFile(file + ".new", next);
+         setOld(file + ".new");
+         ASSERT_EQ(std::rename((file + ".new").c_str(), file.c_str()), 0);
+       },
+       u"two"},
+      {"deleted", [](const std::string& file, const std::string&) { std::remove(file.c_str()); },
+       nullptr},
+  };
+  const std::u16string key = u"HKLM\\SOFTWARE\\A";
+  for (const auto& row : rows) {
+    testing::TempDir dir;
+    const std::string file = dir.Host("registry.reg");
+    const Registry reg(file);
+    ASSERT_EQ(reg.Edit([&](Tree& t) { return t.SetString(key, u"V", u"one"); }), ERROR_SUCCESS);
+    std::string next = testing::ReadHostFile(file);
+    next.replace(next.find("\"one\""), 5, "\"two\"");
+    setOld(file);
+    std::shared_ptr<const Tree> first, later;
+    ASSERT_EQ(reg.Snapshot(&first), ERROR_SUCCESS);
+    ASSERT_EQ(reg.Snapshot(&later), ERROR_SUCCESS);
+    EXPECT_EQ(first.get(), later.get()) << row.name;
+
+    detail::SetFaultHook([](std::string_view step) { return step == "read" ? EIO : 0; });
+    EXPECT_EQ(reg.Snapshot(&later), ERROR_READ_FAULT) << row.name;
+    detail::SetFaultHook(nullptr);
+
+    row.change(file, next);
+    ASSERT_EQ(reg.Snapshot(&later), ERROR_SUCCESS) << row.name;
+    const Value* value = later->FindValue(key, u"V");
+    if (row.expected == nullptr) {
+      EXPECT_EQ(value, nullptr) << row.name;
+      continue;
+    }
+    ASSERT_NE(value, nullptr) << row.name;
+    EXPECT_EQ(value->text, row.expected) << row.name;
+  }
 }
 
 }  // namespace
