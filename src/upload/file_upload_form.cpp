@@ -2,6 +2,7 @@
 // to the first file element so a page with one file input needs no
 // collection code.
 #include "form/delete_mode.h"
+#include "frame/member_guard.h"
 #include "upload/c_file_upload.h"
 
 namespace vant::upload {
@@ -45,7 +46,7 @@ HRESULT CFileUpload::Forward(Call&& call) {
 
 HRESULT CFileUpload::get_Form(Variant* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"get_Form", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::get_Form>(), [&]() -> HRESULT {
     if (Failed(_PreUploadContents())) return E_FAIL;
     *out = Variant::Dispatch(form_.get());
     return S_OK;
