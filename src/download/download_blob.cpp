@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "download/file_download.h"
-#include "download/header_value.h"
 #include "frame/error_report.h"
 #include "frame/member_guard.h"
 

@@ -5,7 +5,6 @@
 
 #include <new>
 
-#include "download/header_value.h"
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
 #include "frame/member_guard.h"
