@@ -5,7 +5,6 @@
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
 #include "frame/member_guard.h"
-#include "frame/module_lock.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/fs/file_info.h"
