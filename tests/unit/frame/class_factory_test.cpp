@@ -1,4 +1,4 @@
-#include "module/class_factory.h"
+#include "module/module_exports.h"
 
 #include <gtest/gtest.h>
 
