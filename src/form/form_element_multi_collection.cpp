@@ -87,7 +87,7 @@ HRESULT CFormElementMultiCollection::get_Item(const Variant& varIndex, IDispatch
   if (out == nullptr) return E_POINTER;
   return frame::GuardMember<&IFormElementMultiCollection::get_Item>(
       kFormElementMultiCollectionClass, [&] {
-        const Variant index = varIndex.Deref();
+        const Variant& index = varIndex.Deref();
         CFormElementCollection* result = placeholderCollection_.get();
         if (index.vt() == VT_BSTR) {
           result = ByName(index.bstr().view());

@@ -53,12 +53,15 @@ HRESULT CFileUpload::get_Form(Variant* out) {
   });
 }
 
-// A null output gives E_POINTER before anything is parsed.
+// A null output gives E_POINTER before anything is parsed. (OutType is a
+// type and member a name: neither can be put in parentheses.)
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define VANT_FORWARD(member, OutType)                                     \
   HRESULT CFileUpload::member(OutType* out) {                             \
     if (out == nullptr) return E_POINTER;                                 \
     return Forward([&](form::CFormElement& e) { return e.member(out); }); \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 VANT_FORWARD(get_FileLen, int32_t)
 VANT_FORWARD(get_FileName, Bstr)
