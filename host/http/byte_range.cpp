@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
@@ -31,14 +31,14 @@ ByteRange Unsatisfiable() { return {ByteRange::Kind::kUnsatisfiable, 0, 0}; }
 }  // namespace
 
 ByteRange ParseRange(std::string_view header, std::uint64_t length) {
-  header = detail::TrimSpace(header);
-  if (!detail::StartsWithNoCase(header, kUnit)) return {};
-  const std::string_view ranges = detail::TrimSpace(header.substr(kUnit.size()));
+  header = sys::TrimSpace(header);
+  if (!sys::StartsWithNoCase(header, kUnit)) return {};
+  const std::string_view ranges = sys::TrimSpace(header.substr(kUnit.size()));
   if (ranges.find(',') != std::string_view::npos) return {};
   const auto dash = ranges.find('-');
   if (dash == std::string_view::npos) return {};
-  const std::string_view firstText = detail::TrimSpace(ranges.substr(0, dash));
-  const std::string_view lastText = detail::TrimSpace(ranges.substr(dash + 1));
+  const std::string_view firstText = sys::TrimSpace(ranges.substr(0, dash));
+  const std::string_view lastText = sys::TrimSpace(ranges.substr(dash + 1));
 
   std::uint64_t first = 0;
   std::uint64_t last = 0;

@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-#include "host/http/detail/ascii.h"
 #include "host/http/detail/recorded_exchange.h"
 #include "host/http/detail/socket_exchange.h"
 #include "host/http/detail/socket_ops.h"
@@ -21,6 +20,7 @@
 #include "host/http/socket_faults.h"
 #include "host/http/static_file.h"
 #include "host/http/url_path.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
@@ -292,7 +292,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // such a file would be static).
   bool NamesPage(std::string_view path) const {
     return ctx_.options.uploadFolders.empty() && path.size() >= 4 &&
-           detail::EqualsNoCase(path.substr(path.size() - 4), ".asp");
+           sys::EqualsNoCase(path.substr(path.size() - 4), ".asp");
   }
 
   enum class ProbePath { kNone, kStatus, kPing };

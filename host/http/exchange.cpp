@@ -1,6 +1,6 @@
 #include "host/http/exchange.h"
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 
@@ -15,7 +15,7 @@ bool IsFieldText(std::string_view text) {
 std::optional<std::string> RequestHead::Header(std::string_view name) const {
   std::optional<std::string> joined;
   for (const auto& field : headers) {
-    if (!detail::EqualsNoCase(field.name, name)) continue;
+    if (!sys::EqualsNoCase(field.name, name)) continue;
     if (joined)
       joined->append(", ").append(field.value);
     else
@@ -27,7 +27,7 @@ std::optional<std::string> RequestHead::Header(std::string_view name) const {
 bool RequestHead::CameOverHttps() const {
   if (https) return true;
   const auto proto = Header("X-Forwarded-Proto");
-  return proto && detail::EqualsNoCase(detail::TrimSpace(*proto), "https");
+  return proto && sys::EqualsNoCase(sys::TrimSpace(*proto), "https");
 }
 
 std::string RequestHead::Protocol() const { return version == 10 ? "HTTP/1.0" : "HTTP/1.1"; }

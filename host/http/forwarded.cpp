@@ -5,14 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
 
 namespace ip = boost::asio::ip;
-using detail::EqualsNoCase;
-using detail::TrimSpace;
+using sys::EqualsNoCase;
+using sys::TrimSpace;
 
 // The address as the ranges store it; a v4-mapped IPv6 address counts as
 // the IPv4 one, which is how a dual-stack socket reports IPv4 peers.

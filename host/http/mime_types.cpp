@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
@@ -28,7 +28,7 @@ std::string_view ContentTypeFor(std::string_view fileName) {
   if (dot == std::string_view::npos) return kDefaultContentType;
   const std::string_view ext = fileName.substr(dot + 1);
   for (const auto& [known, type] : kTypes)
-    if (detail::EqualsNoCase(ext, known)) return type;
+    if (sys::EqualsNoCase(ext, known)) return type;
   return kDefaultContentType;
 }
 

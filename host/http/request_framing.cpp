@@ -1,12 +1,12 @@
 #include "host/http/request_framing.h"
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
 
-using detail::EqualsNoCase;
-using detail::TrimSpace;
+using sys::EqualsNoCase;
+using sys::TrimSpace;
 
 // Every header of that name counts: "Transfer-Encoding: gzip" followed by
 // "Transfer-Encoding: chunked" is the list "gzip, chunked".

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "host/http/detail/ascii.h"
 #include "host/http/url_path.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
@@ -27,8 +27,8 @@ std::string_view Extension(std::string_view name) {
 
 // Server-side sources that must never be sent to a browser.
 bool IsNeverServed(std::string_view name, std::string_view ext) {
-  return detail::EqualsNoCase(name, "global.asa") || detail::EqualsNoCase(ext, "asa") ||
-         detail::EqualsNoCase(ext, "inc");
+  return sys::EqualsNoCase(name, "global.asa") || sys::EqualsNoCase(ext, "asa") ||
+         sys::EqualsNoCase(ext, "inc");
 }
 
 Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}, false}; }
@@ -41,7 +41,7 @@ bool IsBackupName(std::string_view name) {
   if (name.size() >= 2 && name.front() == '#' && name.back() == '#') return true;
   for (const std::string_view suffix : kBackupSuffixes) {
     if (name.size() >= suffix.size() &&
-        detail::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix))
+        sys::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix))
       return true;
   }
   return false;
@@ -90,7 +90,7 @@ Route Router::FileRoute(std::string hostPath, std::string virtualPath) const {
       std::any_of(uploadFolders_.begin(), uploadFolders_.end(),
                   [&](const std::string& folder) { return IsInFolder(virtualPath, folder); });
   const auto kind =
-      detail::EqualsNoCase(ext, "asp") && !uploaded ? Route::Kind::kPage : Route::Kind::kStatic;
+      sys::EqualsNoCase(ext, "asp") && !uploaded ? Route::Kind::kPage : Route::Kind::kStatic;
   return Route{kind, std::move(hostPath), std::move(virtualPath), {}, uploaded};
 }
 

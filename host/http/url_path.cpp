@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/http/detail/ascii.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http {
 namespace {
@@ -57,7 +57,7 @@ std::string EncodePath(std::string_view path) {
 }
 
 bool IsInFolder(std::string_view path, std::string_view folder) {
-  if (!detail::StartsWithNoCase(path, folder)) return false;
+  if (!sys::StartsWithNoCase(path, folder)) return false;
   return path.size() == folder.size() || path[folder.size()] == '/' || folder == "/";
 }
 

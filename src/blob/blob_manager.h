@@ -5,7 +5,7 @@
 #include <string>
 
 #include "blob/interfaces.h"
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/ado/field.h"

@@ -6,13 +6,14 @@
 #include "blob/temp_target.h"
 #include "form/save_paths.h"
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 
 namespace vant::blob {
 namespace {
 
 using frame::MessageId;
 
-constexpr char16_t kMember[] = u"SaveBlobAsFile";
+std::u16string_view Member() { return frame::MemberName<&IBLOBManager::SaveBlobAsFile>(); }
 
 }  // namespace
 
@@ -39,12 +40,12 @@ HRESULT CBLOBManager::_SaveBlobAsFile(IUnknown* dbField, const Bstr& bstrFilePat
   if (const HRESULT hr = form::CheckTargetFolder(lastPath_, false); Failed(hr)) return hr;
 
   TempTarget temp;
-  if (!temp.Create(lastPath_).ok()) return frame::ReportSystemError(kBlobImplName, kMember, u"1");
+  if (!temp.Create(lastPath_).ok()) return frame::ReportSystemError(kBlobImplName, Member(), u"1");
   if (const HRESULT hr = CopyField(*field, length, temp.file()); Failed(hr)) return hr;
-  if (!temp.file().Close().ok()) return frame::ReportSystemError(kBlobImplName, kMember, u"2");
+  if (!temp.file().Close().ok()) return frame::ReportSystemError(kBlobImplName, Member(), u"2");
   std::u16string written;
   if (!PlaceFile(temp, lastPath_, bOverwrite != VARIANT_FALSE, &written).ok()) {
-    return frame::ReportSystemError(kBlobImplName, kMember, u"3");
+    return frame::ReportSystemError(kBlobImplName, Member(), u"3");
   }
   lastPath_ = written;
   *out = Bstr(written);
@@ -65,7 +66,7 @@ HRESULT CBLOBManager::CopyField(ado::IField& field, std::int32_t length, fs::Fil
     remaining -= n;
     if (array->ElementType() != VT_UI1 || array->Count() == 0) continue;
     if (!file.Write(array->Bytes(), array->Count()).ok()) {
-      return frame::ReportSystemError(kBlobImplName, kMember, u"2");
+      return frame::ReportSystemError(kBlobImplName, Member(), u"2");
     }
   }
   return S_OK;

@@ -3,6 +3,7 @@
 
 #include "blob/blob_manager.h"
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 
 namespace vant::blob {
@@ -27,7 +28,8 @@ HRESULT CBLOBManager::_SaveFileAsBlob(const Bstr& bstrStrPath, IUnknown* dbField
   }
   fs::File file;
   if (!file.OpenRead(lastPath_).ok()) {
-    return frame::ReportSystemError(kBlobImplName, u"SaveFileAsBlob", u"1");
+    return frame::ReportSystemError(kBlobImplName,
+                                    frame::MemberName<&IBLOBManager::SaveFileAsBlob>(), u"1");
   }
   std::vector<std::uint8_t> buffer(kFileChunkBytes);
   std::size_t got = kFileChunkBytes;

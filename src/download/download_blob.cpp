@@ -4,13 +4,13 @@
 #include <algorithm>
 
 #include "download/file_download.h"
-#include "download/header_value.h"
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 
 namespace vant::download {
 namespace {
 
-constexpr char16_t kMember[] = u"DownloadBlob";
+std::u16string_view Member() { return frame::MemberName<&IFileDownload::DownloadBlob>(); }
 
 bool IsByteArray(const Variant& value) {
   return value.vt() == (VT_ARRAY | VT_UI1) && value.array() != nullptr;
@@ -25,13 +25,13 @@ HRESULT CFileDownload::_DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName
   if (dbField == nullptr ||
       Failed(dbField->QueryInterface(ado::IField::kIid, field.ReceiveVoid())) || !field ||
       Failed(field->get_Type(&type))) {
-    return Unexpected(kMember);
+    return Unexpected(Member());
   }
   if (type != ado::kAdLongVarBinary) {
     return frame::ReportErrorOnce(errorFlag_, frame::MessageId::kDownloadNotLongBinary);
   }
   std::int32_t length = 0;
-  if (Failed(field->get_ActualSize(&length)) || length < 0) return Unexpected(kMember);
+  if (Failed(field->get_ActualSize(&length)) || length < 0) return Unexpected(Member());
   host::IResponse* response = context_.Response();
   if (response == nullptr) return frame::kIntrinsicNotHeld;
   if (!IsSafeHeaderValue(bstrFileName.str())) {

@@ -1,10 +1,11 @@
 // The response headers of Download: output switched to unbuffered binary,
 // the disposition, the resume validators, the range status and the length.
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "download/byte_range.h"
 #include "download/file_download.h"
-#include "download/response_text.h"
 #include "download/validators.h"
 #include "platform/fs/file_info.h"
 
@@ -14,6 +15,27 @@ namespace {
 constexpr char16_t kPartialStatus[] = u"206 Partial content";
 constexpr char16_t kUnsatisfiableStatus[] = u"416 Requested range not satisfiable";
 constexpr char16_t kOctetStream[] = u"application/octet-stream";
+
+// "attachment; filename=" or "inline; filename=" followed by the name in
+// quotation marks, a quote or backslash in it escaped with a backslash, so
+// no name can end the value early and add parameters of its own. A CR, LF
+// or NUL is left in: AddHeader refuses the header as a whole for those.
+std::u16string DispositionValue(bool attach, std::u16string_view name) {
+  std::u16string value = attach ? u"attachment; filename=" : u"inline; filename=";
+  value += u'"';
+  for (const char16_t c : name) {
+    if (c == u'"' || c == u'\\') value += u'\\';
+    value += c;
+  }
+  value += u'"';
+  return value;
+}
+
+// A number in decimal, as Content-Length and Content-Range carry it.
+std::u16string DecimalText(std::int64_t value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
 
 }  // namespace
 

@@ -5,9 +5,9 @@
 
 #include <new>
 
-#include "download/header_value.h"
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 
 namespace vant::download {
@@ -56,7 +56,7 @@ HRESULT CFileDownload::DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName,
   try {
     return _DownloadBlob(dbField, bstrFileName, bAttach);
   } catch (...) {
-    return Unexpected(u"DownloadBlob");
+    return Unexpected(frame::MemberName<&IFileDownload::DownloadBlob>());
   }
 }
 

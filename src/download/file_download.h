@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "download/cache.h"
 #include "download/interfaces.h"
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/ado/field.h"
@@ -19,6 +20,13 @@ namespace vant::download {
 
 inline constexpr char16_t kFileDownloadClassName[] = u"FileDownload";
 inline constexpr char16_t kDownloadImplName[] = u"CFileDownload";
+
+// A header value a download may hand to the host: a CR, LF or NUL would end
+// the header early and let the rest of the value (a browser-supplied name,
+// for instance) start a header or body of its own.
+inline bool IsSafeHeaderValue(std::u16string_view value) {
+  return value.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
+}
 
 // Bytes per BinaryWrite of a download.
 inline constexpr std::int64_t kDownloadChunkSize = 65536;

@@ -6,7 +6,7 @@
 
 #include "download/cache.h"
 #include "download/interfaces.h"
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "frame/page_object.h"
 
 namespace vant::download {

@@ -37,7 +37,7 @@ HRESULT AppendFile(fs::File& file, ado::IField& field) {
 }  // namespace
 
 HRESULT CFormElement::SaveAsBlob(IUnknown* pField) {
-  return frame::GuardMember(kFormElementClass, u"SaveAsBlob", [&] {
+  return frame::GuardMember<&IFormElement::SaveAsBlob>(kFormElementClass, [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     if (const HRESULT hr = RefuseIfInfected(); Failed(hr)) return hr;
     if (item_.MaxFileLen < item_.FileLen) {
@@ -56,7 +56,8 @@ HRESULT CFormElement::AppendToField(IUnknown* pField) {
   ComPtr<ado::IField> field;
   if (pField == nullptr || Failed(pField->QueryInterface(ado::IField::kIid, field.ReceiveVoid())) ||
       !field) {
-    return frame::UnexpectedFailure(kFormElementClass, u"SaveAsBlob");
+    return frame::UnexpectedFailure(kFormElementClass,
+                                    frame::MemberName<&IFormElement::SaveAsBlob>());
   }
   std::int32_t type = 0;
   if (Failed(field->get_Type(&type)) || type != ado::kAdLongVarBinary) {

@@ -50,7 +50,7 @@ HRESULT CFormElementCollection::SetAutoMakeFolder(bool flag) {
 // Index 0 (the default) joins every value; 1 … Count pick an element.
 HRESULT CFormElementCollection::get_Item(const Variant& varIndex, Variant* out) {
   if (out == nullptr) return E_POINTER;
-  return frame::GuardMember(kFormElementCollectionClass, u"get_Item", [&] {
+  return frame::GuardMember<&IFormElementCollection::get_Item>(kFormElementCollectionClass, [&] {
     std::int32_t index = 0;
     const Variant& value = varIndex.Deref();
     if (value.vt() == VT_I4) {
@@ -83,6 +83,7 @@ HRESULT CFormElementCollection::JoinedValues(Variant* out) const {
 
 HRESULT CFormElementCollection::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
+  // Reported as it always was, without the table name's leading underscore.
   return frame::GuardMember(kFormElementCollectionClass, u"get_NewEnum", [&] {
     std::vector<Variant> items;
     items.reserve(elements_.size());

@@ -71,7 +71,7 @@ class CFormElementCollection
  private:
   // Calls `call` on the primary element, or reports 0x40020052.
   template <class Call>
-  HRESULT Forward(const char16_t* member, Call&& call);
+  HRESULT Forward(std::u16string_view member, Call&& call);
   HRESULT JoinedValues(Variant* out) const;
 
   CFormElement* primaryElement_ = nullptr;  // held through elements_

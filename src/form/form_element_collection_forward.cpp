@@ -6,92 +6,98 @@
 
 namespace vant::form {
 
-// `member` is the name an unexpected failure is reported with; null for the
+// `member` is the name an unexpected failure is reported with; empty for the
 // members reported without one.
 template <class Call>
-HRESULT CFormElementCollection::Forward(const char16_t* member, Call&& call) {
+HRESULT CFormElementCollection::Forward(std::u16string_view member, Call&& call) {
   auto body = [&] {
     if (primaryElement_ == nullptr) {
       return frame::ReportErrorOnce(errorFlagLink_, frame::MessageId::kNoElement);
     }
     return call(*primaryElement_);
   };
-  if (member == nullptr) return frame::GuardGetter(body);
+  if (member.empty()) return frame::GuardGetter(body);
   return frame::GuardMember(kFormElementCollectionClass, member, body);
 }
 
 HRESULT CFormElementCollection::get_Name(Bstr* out) {
-  return Forward(u"get_Name", [&](CFormElement&) { return elements_.front()->get_Name(out); });
+  return Forward(frame::MemberName<&IFormElementCollection::get_Name>(),
+                 [&](CFormElement&) { return elements_.front()->get_Name(out); });
 }
 HRESULT CFormElementCollection::get_Value(Bstr* out) {
-  return Forward(u"get_Value", [&](CFormElement&) { return elements_.front()->get_Value(out); });
+  return Forward(frame::MemberName<&IFormElementCollection::get_Value>(),
+                 [&](CFormElement&) { return elements_.front()->get_Value(out); });
 }
 HRESULT CFormElementCollection::get_FileLen(int32_t* out) {
-  return Forward(u"get_FileLen", [&](CFormElement& e) { return e.get_FileLen(out); });
+  return Forward(frame::MemberName<&IFormElementCollection::get_FileLen>(),
+                 [&](CFormElement& e) { return e.get_FileLen(out); });
 }
 HRESULT CFormElementCollection::get_FileName(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_FileName(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_FileName(out); });
 }
 HRESULT CFormElementCollection::get_FilePath(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_FilePath(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_FilePath(out); });
 }
 HRESULT CFormElementCollection::get_ImageFormat(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_ImageFormat(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_ImageFormat(out); });
 }
 HRESULT CFormElementCollection::get_ImageHeight(int32_t* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_ImageHeight(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_ImageHeight(out); });
 }
 HRESULT CFormElementCollection::get_ImageWidth(int32_t* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_ImageWidth(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_ImageWidth(out); });
 }
 HRESULT CFormElementCollection::get_MimeType(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_MimeType(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_MimeType(out); });
 }
 HRESULT CFormElementCollection::get_LastSavedFileName(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_LastSavedFileName(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_LastSavedFileName(out); });
 }
 HRESULT CFormElementCollection::get_LastSavedFilePath(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_LastSavedFilePath(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_LastSavedFilePath(out); });
 }
 HRESULT CFormElementCollection::get_TempFilePath(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_TempFilePath(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_TempFilePath(out); });
 }
 HRESULT CFormElementCollection::get_FileNameWithoutExt(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_FileNameWithoutExt(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_FileNameWithoutExt(out); });
 }
 HRESULT CFormElementCollection::get_FileExtension(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_FileExtension(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_FileExtension(out); });
 }
 HRESULT CFormElementCollection::IsFileItem(VARIANT_BOOL* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.IsFileItem(out); });
+  return Forward({}, [&](CFormElement& e) { return e.IsFileItem(out); });
 }
 HRESULT CFormElementCollection::IsImageItem(VARIANT_BOOL* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.IsImageItem(out); });
+  return Forward({}, [&](CFormElement& e) { return e.IsImageItem(out); });
 }
 HRESULT CFormElementCollection::Save(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return Forward(u"Save", [&](CFormElement& e) { return e.Save(bstrPath, bOverwrite, out); });
+  return Forward(frame::MemberName<&IFormElementCollection::Save>(),
+                 [&](CFormElement& e) { return e.Save(bstrPath, bOverwrite, out); });
 }
 HRESULT CFormElementCollection::SaveAs(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return Forward(u"SaveAs", [&](CFormElement& e) { return e.SaveAs(bstrPath, bOverwrite, out); });
+  return Forward(frame::MemberName<&IFormElementCollection::SaveAs>(),
+                 [&](CFormElement& e) { return e.SaveAs(bstrPath, bOverwrite, out); });
 }
 HRESULT CFormElementCollection::SaveVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite,
                                             Bstr* out) {
-  return Forward(u"SaveVirtual",
+  return Forward(frame::MemberName<&IFormElementCollection::SaveVirtual>(),
                  [&](CFormElement& e) { return e.SaveVirtual(bstrPath, bOverwrite, out); });
 }
 HRESULT CFormElementCollection::SaveAsVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite,
                                               Bstr* out) {
-  return Forward(u"SaveAsVirtual",
+  return Forward(frame::MemberName<&IFormElementCollection::SaveAsVirtual>(),
                  [&](CFormElement& e) { return e.SaveAsVirtual(bstrPath, bOverwrite, out); });
 }
 HRESULT CFormElementCollection::SaveAsBlob(IUnknown* pField) {
-  return Forward(u"SaveAsBlob", [&](CFormElement& e) { return e.SaveAsBlob(pField); });
+  return Forward(frame::MemberName<&IFormElementCollection::SaveAsBlob>(),
+                 [&](CFormElement& e) { return e.SaveAsBlob(pField); });
 }
 HRESULT CFormElementCollection::get_IsInfected(VARIANT_BOOL* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_IsInfected(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_IsInfected(out); });
 }
 HRESULT CFormElementCollection::get_VirusName(Bstr* out) {
-  return Forward(nullptr, [&](CFormElement& e) { return e.get_VirusName(out); });
+  return Forward({}, [&](CFormElement& e) { return e.get_VirusName(out); });
 }
 
 }  // namespace vant::form

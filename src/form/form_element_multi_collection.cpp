@@ -85,31 +85,33 @@ CFormElementCollection* CFormElementMultiCollection::ByPosition(std::uint16_t n)
 
 HRESULT CFormElementMultiCollection::get_Item(const Variant& varIndex, IDispatch** out) {
   if (out == nullptr) return E_POINTER;
-  return frame::GuardMember(kFormElementMultiCollectionClass, u"get_Item", [&] {
-    const Variant index = varIndex.Deref();
-    CFormElementCollection* result = placeholderCollection_.get();
-    if (index.vt() == VT_BSTR) {
-      result = ByName(index.bstr().view());
-    } else if (const auto n = PositionOf(index)) {
-      result = ByPosition(*n);
-    }
-    IDispatch* dispatch = AsDispatch(result);
-    dispatch->AddRef();
-    *out = dispatch;
-    return S_OK;
-  });
+  return frame::GuardMember<&IFormElementMultiCollection::get_Item>(
+      kFormElementMultiCollectionClass, [&] {
+        const Variant& index = varIndex.Deref();
+        CFormElementCollection* result = placeholderCollection_.get();
+        if (index.vt() == VT_BSTR) {
+          result = ByName(index.bstr().view());
+        } else if (const auto n = PositionOf(index)) {
+          result = ByPosition(*n);
+        }
+        IDispatch* dispatch = AsDispatch(result);
+        dispatch->AddRef();
+        *out = dispatch;
+        return S_OK;
+      });
 }
 
 HRESULT CFormElementMultiCollection::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
-  return frame::GuardMember(kFormElementMultiCollectionClass, u"get__NewEnum", [&] {
-    std::vector<Variant> items;
-    items.reserve(map_.size());
-    for (const auto& [key, collection] : map_)
-      items.push_back(Variant::Dispatch(AsDispatch(collection.get())));
-    *out = MakeVariantEnumerator(std::move(items)).Detach();
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
-  });
+  return frame::GuardMember<&IFormElementMultiCollection::get__NewEnum>(
+      kFormElementMultiCollectionClass, [&] {
+        std::vector<Variant> items;
+        items.reserve(map_.size());
+        for (const auto& [key, collection] : map_)
+          items.push_back(Variant::Dispatch(AsDispatch(collection.get())));
+        *out = MakeVariantEnumerator(std::move(items)).Detach();
+        return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+      });
 }
 
 HRESULT CFormElementMultiCollection::get_Count(int32_t* out) {

@@ -28,26 +28,25 @@ HRESULT ResultOut(const std::u16string& path, Bstr* out) {
 }  // namespace
 
 HRESULT CFormElement::Save(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kFormElementClass, u"Save", [&] {
-    return SaveChecked(bstrPath, bOverwrite != VARIANT_FALSE, out);
-  });
+  return frame::GuardMember<&IFormElement::Save>(
+      kFormElementClass, [&] { return SaveChecked(bstrPath, bOverwrite != VARIANT_FALSE, out); });
 }
 
 HRESULT CFormElement::SaveAs(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kFormElementClass, u"SaveAs", [&] {
-    return SaveAsChecked(bstrPath, bOverwrite != VARIANT_FALSE, out);
-  });
+  return frame::GuardMember<&IFormElement::SaveAs>(
+      kFormElementClass, [&] { return SaveAsChecked(bstrPath, bOverwrite != VARIANT_FALSE, out); });
 }
 
+// The virtual forms report their failures as the plain Save and SaveAs.
 HRESULT CFormElement::SaveVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kFormElementClass, u"Save", [&] {
+  return frame::GuardMember<&IFormElement::Save>(kFormElementClass, [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     return SaveChecked(Bstr(MapAlways(bstrPath)), bOverwrite != VARIANT_FALSE, out);
   });
 }
 
 HRESULT CFormElement::SaveAsVirtual(const Bstr& bstrPath, VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kFormElementClass, u"SaveAs", [&] {
+  return frame::GuardMember<&IFormElement::SaveAs>(kFormElementClass, [&] {
     if (!item_.IsFileItem) return Report(frame::MessageId::kSaveFieldElement, {item_.Name});
     return SaveAsChecked(Bstr(MapAlways(bstrPath)), bOverwrite != VARIANT_FALSE, out);
   });

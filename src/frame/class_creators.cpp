@@ -1,5 +1,6 @@
 #include "frame/class_creators.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -19,6 +20,9 @@ CreatorTable& Table() {
   return table;
 }
 
+// Objects are made and released on many request threads at once.
+std::atomic<long> g_locks{0};
+
 }  // namespace
 
 bool RegisterClassCreator(std::u16string_view className, ClassCreator create) {
@@ -34,5 +38,9 @@ ClassCreator RegisteredClassCreator(std::u16string_view className) {
   const auto found = table.creators.find(className);
   return found == table.creators.end() ? nullptr : found->second;
 }
+
+void LockModule() { ++g_locks; }
+void UnlockModule() { --g_locks; }
+long ModuleLockCount() { return g_locks.load(); }
 
 }  // namespace vant::frame

@@ -9,6 +9,10 @@
 //
 // A creator makes one object and hands out interface `iid` of it (an
 // AddRef'd pointer in *out, or a failure and *out = nullptr).
+//
+// The module's lock count says how many of the objects so made are alive:
+// every live component object and every server lock held on a class object
+// adds one, and the module may be unloaded only at zero.
 #pragma once
 
 #include <string_view>
@@ -34,6 +38,21 @@ struct ClassCreatorRegistrar {
   ClassCreatorRegistrar(std::u16string_view className, ClassCreator create) {
     RegisterClassCreator(className, create);
   }
+};
+
+void LockModule();
+void UnlockModule();
+long ModuleLockCount();
+
+// Counts its owner as a live object of the module: a component class holds
+// one as a member (or derives from it), so constructing the object locks the
+// module and destroying it unlocks it.
+class ModuleLock {
+ public:
+  ModuleLock() { LockModule(); }
+  ModuleLock(const ModuleLock&) { LockModule(); }
+  ModuleLock& operator=(const ModuleLock&) = default;
+  ~ModuleLock() { UnlockModule(); }
 };
 
 }  // namespace vant::frame

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "frame/member_guard.h"
 #include "frame/message_library.h"
 #include "platform/automation/com_ptr.h"
 #include "platform/automation/error_info.h"
@@ -63,6 +64,25 @@ HRESULT UnexpectedFailure(std::u16string_view className, std::u16string_view mem
 
 HRESULT InterfaceSupportsErrorInfo(const IID& ownIid, const IID& askedIid) {
   return ownIid == askedIid ? S_OK : S_FALSE;
+}
+
+MemberReportName ReportNameOf(const InterfaceInfo& info, Invoker invoke) {
+  MemberReportName out;
+  for (const MemberInfo& member : info.members) {
+    if (member.invoke != invoke) continue;
+    std::u16string_view prefix;
+    if (member.kind == MemberKind::PropertyGet) prefix = u"get_";
+    if (member.kind == MemberKind::PropertyPut) prefix = u"put_";
+    const std::u16string_view name(member.name);
+    // The longest table name is far below the buffer; a longer one is cut.
+    for (const std::u16string_view part : {prefix, name}) {
+      for (const char16_t c : part) {
+        if (out.size < out.text.size()) out.text[out.size++] = c;
+      }
+    }
+    break;
+  }
+  return out;
 }
 
 }  // namespace vant::frame

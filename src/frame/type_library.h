@@ -29,8 +29,14 @@ inline constexpr std::u16string_view kAppIdName = u"VANT";
 inline constexpr std::u16string_view kModuleAppIdKey = u"VANTUpload.DLL";
 
 // "<IName> 인터페이스".
-std::u16string InterfaceHelpString(std::u16string_view interfaceName);
+inline std::u16string InterfaceHelpString(std::u16string_view interfaceName) {
+  return std::u16string(interfaceName) + u" 인터페이스";
+}
+
 // "속성 <Name>" for a property accessor, "메서드 <Name>" for a method.
-std::u16string MemberHelpString(const MemberInfo& member);
+inline std::u16string MemberHelpString(const MemberInfo& member) {
+  const std::u16string_view prefix = member.kind == MemberKind::Method ? u"메서드 " : u"속성 ";
+  return std::u16string(prefix) + member.name;
+}
 
 }  // namespace vant::frame

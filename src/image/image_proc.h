@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "image/image_metadata.h"

@@ -25,8 +25,8 @@ HRESULT CImageProc::MissingFile(const std::u16string& path) {
 }
 
 HRESULT CImageProc::SetSourceFile(const Bstr& bstrSourceFilePath, VARIANT_BOOL* out) {
-  return frame::GuardMember(kImageProcImplName, u"SetSourceFile",
-                            [&] { return _SetSourceFile(bstrSourceFilePath, out); });
+  return frame::GuardMember<&IImageProc::SetSourceFile>(
+      kImageProcImplName, [&] { return _SetSourceFile(bstrSourceFilePath, out); });
 }
 
 HRESULT CImageProc::_SetSourceFile(const Bstr& path, VARIANT_BOOL* out) {

@@ -35,7 +35,7 @@ HRESULT CImageProc::Write(const Bstr& target, VARIANT_BOOL overwrite, const Writ
 
 HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWidth, int32_t nHeight,
                                     VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kImageProcImplName, u"SaveAsThumbnail", [&] {
+  return frame::GuardMember<&IImageProc::SaveAsThumbnail>(kImageProcImplName, [&] {
     return Write(
         bstrTargetFilePath, bOverwrite,
         [&](const std::string& source, const std::string& target) {
@@ -48,26 +48,27 @@ HRESULT CImageProc::SaveAsThumbnail(const Bstr& bstrTargetFilePath, int32_t nWid
 HRESULT CImageProc::SaveAsWatermarkImage(const Bstr& bstrMarkFilePath,
                                          const Bstr& bstrTargetFilePath, int32_t posX, int32_t posY,
                                          VARIANT_BOOL bOverwrite, Bstr* out) {
-  return frame::GuardMember(kImageProcImplName, u"SaveAsWatermarkImage", [&]() -> HRESULT {
-    const HRESULT checked = CheckSource();
-    if (Failed(checked)) return checked;
-    const std::u16string markPath = MapPath(bstrMarkFilePath);
-    if (!fs::FileExists(markPath)) return MissingFile(markPath);
-    const auto markHost = fs::ToHostPath(markPath);
-    return Write(
-        bstrTargetFilePath, bOverwrite,
-        [&](const std::string& source, const std::string& target) {
-          return markHost && imaging::SaveWithImageMark(source, *markHost, posX, posY, target);
-        },
-        out);
-  });
+  return frame::GuardMember<&IImageProc::SaveAsWatermarkImage>(
+      kImageProcImplName, [&]() -> HRESULT {
+        const HRESULT checked = CheckSource();
+        if (Failed(checked)) return checked;
+        const std::u16string markPath = MapPath(bstrMarkFilePath);
+        if (!fs::FileExists(markPath)) return MissingFile(markPath);
+        const auto markHost = fs::ToHostPath(markPath);
+        return Write(
+            bstrTargetFilePath, bOverwrite,
+            [&](const std::string& source, const std::string& target) {
+              return markHost && imaging::SaveWithImageMark(source, *markHost, posX, posY, target);
+            },
+            out);
+      });
 }
 
 HRESULT CImageProc::SaveAsWatermarkText(const Bstr& bstrTextForMarking,
                                         const Bstr& bstrTargetFilePath, int32_t FontSize,
                                         int32_t posX, int32_t posY, VARIANT_BOOL bOverwrite,
                                         Bstr* out) {
-  return frame::GuardMember(kImageProcImplName, u"SaveAsWatermarkText", [&] {
+  return frame::GuardMember<&IImageProc::SaveAsWatermarkText>(kImageProcImplName, [&] {
     const std::string text = Utf16ToUtf8(bstrTextForMarking.view());
     const std::int32_t dpi = horizontalResolution_ > 0 ? horizontalResolution_ : kTextDpi;
     return Write(
@@ -81,7 +82,7 @@ HRESULT CImageProc::SaveAsWatermarkText(const Bstr& bstrTextForMarking,
 
 HRESULT CImageProc::ConvertImageFormat(const Bstr& bstrImageFormat, const Bstr& bstrTargetFilePath,
                                        VARIANT_BOOL vbOverwrite, Bstr* out) {
-  return frame::GuardMember(kImageProcImplName, u"ConvertImageFormat", [&] {
+  return frame::GuardMember<&IImageProc::ConvertImageFormat>(kImageProcImplName, [&] {
     const std::string mime = Utf16ToUtf8(bstrImageFormat.view());
     return Write(
         bstrTargetFilePath, vbOverwrite,

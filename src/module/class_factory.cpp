@@ -1,6 +1,6 @@
-#include "module/class_factory.h"
+#include "module/module_exports.h"
 
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "module/class_table.h"
 #include "platform/automation/object.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "module/class_table.h"
 #include "module/registration.h"
 

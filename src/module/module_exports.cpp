@@ -1,7 +1,6 @@
 // The four functions a host looks up in the module after loading it.
 #include "module/module_exports.h"
 
-#include "module/class_factory.h"
 #include "module/registration.h"
 
 #define VANT_EXPORT extern "C" __attribute__((visibility("default")))

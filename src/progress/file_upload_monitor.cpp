@@ -6,7 +6,6 @@
 
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
-#include "frame/module_lock.h"
 #include "frame/page_object.h"
 #include "progress/monitor_cookie.h"
 #include "progress/monitor_html.h"

@@ -3,7 +3,6 @@
 #include <new>
 
 #include "frame/class_creators.h"
-#include "frame/module_lock.h"
 #include "frame/page_context.h"
 #include "platform/host/scripting_context.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "form/form_element_multi_collection.h"
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "frame/page_object.h"
 #include "progress/progress_link.h"
 #include "upload/body_reader.h"

@@ -1,5 +1,6 @@
 // CFileUpload's file-system helpers for pages: does a file or folder
 // exist, and deleting a file.
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "upload/c_file_upload.h"
 
@@ -17,7 +18,7 @@ std::u16string Mapped(const frame::PageContext& context, const Bstr& path) {
 
 HRESULT CFileUpload::FileExists(const Bstr& strFilePath, VARIANT_BOOL* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"FileExists", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::FileExists>(), [&]() -> HRESULT {
     *out = ToVariantBool(fs::FileExists(Mapped(context_, strFilePath)));
     return S_OK;
   });
@@ -25,7 +26,7 @@ HRESULT CFileUpload::FileExists(const Bstr& strFilePath, VARIANT_BOOL* out) {
 
 HRESULT CFileUpload::FolderExists(const Bstr& strFolderPath, VARIANT_BOOL* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"FolderExists", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::FolderExists>(), [&]() -> HRESULT {
     *out = ToVariantBool(fs::FolderExists(Mapped(context_, strFolderPath)));
     return S_OK;
   });

@@ -2,6 +2,7 @@
 // to the first file element so a page with one file input needs no
 // collection code.
 #include "form/delete_mode.h"
+#include "frame/member_guard.h"
 #include "upload/c_file_upload.h"
 
 namespace vant::upload {
@@ -45,19 +46,22 @@ HRESULT CFileUpload::Forward(Call&& call) {
 
 HRESULT CFileUpload::get_Form(Variant* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"get_Form", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::get_Form>(), [&]() -> HRESULT {
     if (Failed(_PreUploadContents())) return E_FAIL;
     *out = Variant::Dispatch(form_.get());
     return S_OK;
   });
 }
 
-// A null output gives E_POINTER before anything is parsed.
+// A null output gives E_POINTER before anything is parsed. (OutType is a
+// type and member a name: neither can be put in parentheses.)
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define VANT_FORWARD(member, OutType)                                     \
   HRESULT CFileUpload::member(OutType* out) {                             \
     if (out == nullptr) return E_POINTER;                                 \
     return Forward([&](form::CFormElement& e) { return e.member(out); }); \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 VANT_FORWARD(get_FileLen, int32_t)
 VANT_FORWARD(get_FileName, Bstr)

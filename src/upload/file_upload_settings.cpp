@@ -3,6 +3,7 @@
 #include <new>
 
 #include "form/delete_mode.h"
+#include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
 #include "upload/c_file_upload.h"
 
@@ -24,7 +25,7 @@ HRESULT Give(T value, T* out) {
 
 HRESULT CFileUpload::get_DefaultPath(Bstr* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"get_DefaultPath", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::get_DefaultPath>(), [&]() -> HRESULT {
     if (!settings_.defaultPathSet) return errors_.Report(MessageId::kDefaultPathNotSet);
     try {
       *out = Bstr(settings_.DefaultPath);
@@ -36,7 +37,7 @@ HRESULT CFileUpload::get_DefaultPath(Bstr* out) {
 }
 
 HRESULT CFileUpload::put_DefaultPath(const Bstr& value) {
-  return errors_.Guard(u"put_DefaultPath", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::put_DefaultPath>(), [&]() -> HRESULT {
     // Until the new folder is accepted, a parse has no folder to write to.
     settings_.defaultPathSet = false;
     return SetDefaultPath(value);
@@ -83,7 +84,7 @@ HRESULT CFileUpload::put_UseIE5BugFix(VARIANT_BOOL value) {
 
 HRESULT CFileUpload::get_Version(Bstr* out) {
   if (out == nullptr) return E_POINTER;
-  return errors_.Guard(u"get_Version", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::get_Version>(), [&]() -> HRESULT {
     try {
       *out = Bstr(kVersionText);
     } catch (const std::bad_alloc&) {
@@ -103,7 +104,7 @@ HRESULT CFileUpload::get_MaxFileLen(int32_t* out) { return Give(settings_.MaxFil
 HRESULT CFileUpload::get_UploadTimeout(int32_t* out) { return Give(settings_.UploadTimeout, out); }
 
 HRESULT CFileUpload::put_UploadTimeout(int32_t value) {
-  return errors_.Guard(u"put_UploadTimeout", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::put_UploadTimeout>(), [&]() -> HRESULT {
     settings_.UploadTimeout = value;
     host::IServer* const server = context_.Server();
     if (server == nullptr || Failed(server->put_ScriptTimeout(value))) {
@@ -121,7 +122,7 @@ HRESULT CFileUpload::put_UploadTimeout(int32_t value) {
 HRESULT CFileUpload::get_TotalLen(int32_t* out) { return Give(settings_.TotalLen, out); }
 
 HRESULT CFileUpload::put_TotalLen(int32_t value) {
-  return errors_.Guard(u"put_TotalLen", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::put_TotalLen>(), [&]() -> HRESULT {
     if (value > kLargestLength) return errors_.Report(MessageId::kTotalLenTooLarge);
     settings_.TotalLen = value;
     return S_OK;
@@ -129,7 +130,7 @@ HRESULT CFileUpload::put_TotalLen(int32_t value) {
 }
 
 HRESULT CFileUpload::SetProgress(int32_t lProgressID) {
-  return errors_.Guard(u"SetProgress", [&]() -> HRESULT {
+  return errors_.Guard(frame::MemberName<&IFileUpload::SetProgress>(), [&]() -> HRESULT {
     if (parsed_) return errors_.Report(MessageId::kSetProgressAfterParse);
     // An id the table does not hold (or a negative one) leaves the upload
     // without progress; the call still succeeds.

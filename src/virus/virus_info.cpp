@@ -4,7 +4,7 @@
 
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
-#include "frame/module_lock.h"
+#include "frame/member_guard.h"
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/fs/file_info.h"
@@ -55,7 +55,7 @@ class CIVirusInfo
     return S_OK;
   }
   HRESULT _SetTempPath(const Bstr& value);
-  HRESULT Unexpected(const char16_t* member) {
+  HRESULT Unexpected(std::u16string_view member) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kUnexpectedFailure,
                                   {kImplementationName, member});
   }
@@ -80,7 +80,7 @@ HRESULT CIVirusInfo::get_TempPath(Bstr* out) {
   } catch (const std::bad_alloc&) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kStringNotAllocated);
   } catch (...) {
-    return Unexpected(kGetTempPathName);
+    return Unexpected(frame::MemberName<&IIVirusInfo::get_TempPath>());
   }
 }
 
@@ -88,7 +88,7 @@ HRESULT CIVirusInfo::put_TempPath(const Bstr& value) {
   try {
     return _SetTempPath(value);
   } catch (...) {
-    return Unexpected(kPutTempPathName);
+    return Unexpected(frame::MemberName<&IIVirusInfo::put_TempPath>());
   }
 }
 

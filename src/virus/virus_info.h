@@ -11,8 +11,6 @@ namespace vant::virus {
 // class and member names of its reports.
 inline constexpr char16_t kVirusInfoClassName[] = u"IVirusInfo";
 inline constexpr char16_t kImplementationName[] = u"CIVirusInfo";
-inline constexpr char16_t kGetTempPathName[] = u"get_TempPath";
-inline constexpr char16_t kPutTempPathName[] = u"put_TempPath";
 
 // TempPath values of this many characters or more are refused.
 inline constexpr std::size_t kMaxTempPathLength = 1024;

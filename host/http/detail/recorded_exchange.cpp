@@ -6,10 +6,12 @@
 #include <charconv>
 #include <ctime>
 
-#include "host/http/detail/ascii.h"
 #include "host/http/http_date.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http::detail {
+
+using sys::EqualsNoCase;
 
 RecordedExchange::RecordedExchange(RequestHead head, bool keepAlive)
     : head_(std::move(head)), keepAlive_(keepAlive), isHead_(head_.method == "HEAD") {}

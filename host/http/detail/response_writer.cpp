@@ -6,12 +6,15 @@
 #include <charconv>
 #include <ctime>
 
-#include "host/http/detail/ascii.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/exchange.h"
 #include "host/http/http_date.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http::detail {
+
+using sys::EqualsNoCase;
+using sys::TrimSpace;
 namespace {
 
 constexpr std::string_view kServerName = "vant-host";

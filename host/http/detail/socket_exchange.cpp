@@ -1,10 +1,13 @@
 #include "host/http/detail/socket_exchange.h"
 
-#include "host/http/detail/ascii.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/url_path.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http::detail {
+
+using sys::EqualsNoCase;
+using sys::TrimSpace;
 namespace {
 
 bool WantsContinue(const RequestHead& head) {

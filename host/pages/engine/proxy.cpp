@@ -281,13 +281,9 @@ void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) 
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_function(ctx, index)) return nullptr;
-  // RunState::Stored's lookup, with the key pushed from the stash: this runs
-  // on every member access.
+  // The key is pushed from the stash: this runs on every member access.
   GetHidden(ctx, index, kObjectSlot, kObjectSlotEntry);
-  RunState& state = RunState::Of(ctx);
-  const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
-  duk_pop(ctx);
-  return slot ? state.objects.Find(*slot) : nullptr;
+  return RunState::Stored(ctx, &RunState::objects);
 }
 
 IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {

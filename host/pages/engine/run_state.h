@@ -79,6 +79,12 @@ class RunState {
                    SlotTable<T> RunState::*table) {
     if (!duk_is_object(ctx, index)) return nullptr;
     duk_get_prop_string(ctx, index, key);
+    return Stored(ctx, table);
+  }
+  // The same for a slot key the caller has pushed already (a hot path reads
+  // it with a key it keeps in the stash); pops it.
+  template <class T>
+  static T* Stored(duk_context* ctx, SlotTable<T> RunState::*table) {
     RunState& state = Of(ctx);
     const std::optional<std::uint32_t> slot = state.SlotFromKey(ctx, -1);
     duk_pop(ctx);

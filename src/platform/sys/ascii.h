@@ -35,6 +35,19 @@ constexpr bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
   return EqualsNoCase<char16_t>(a, b);
 }
 
+// Begins with `prefix`, but for the case of ASCII letters.
+constexpr bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Without the spaces and tabs at either end (the optional white space
+// around protocol words and header values).
+constexpr std::string_view TrimSpace(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 inline std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = AsciiLower(c);

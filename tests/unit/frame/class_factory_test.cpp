@@ -1,8 +1,8 @@
-#include "module/class_factory.h"
+#include "module/module_exports.h"
 
 #include <gtest/gtest.h>
 
-#include "frame/module_lock.h"
+#include "frame/class_creators.h"
 #include "module/class_table.h"
 #include "module/comp_reg.h"
 #include "platform/automation/automation.h"

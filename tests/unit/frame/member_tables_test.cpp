@@ -8,8 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "blob/interfaces.h"
+#include "download/interfaces.h"
+#include "form/interfaces.h"
+#include "frame/member_guard.h"
+#include "image/interfaces.h"
 #include "module/class_table.h"
 #include "platform/automation/bstr.h"
+#include "upload/interfaces.h"
+#include "virus/interfaces.h"
 
 namespace vant::frame {
 namespace {
@@ -155,6 +162,47 @@ TEST(MemberTables, EveryLibraryInterfaceMatchesItsExpectedMembers) {
     }
   }
   EXPECT_EQ(seen.size(), std::size(kExpectedMembers));
+}
+
+// Every member an error report names through its table entry, with the name
+// the reports carried when they were string literals at the call sites.
+TEST(MemberTables, ReportsNameEachMemberAsBefore) {
+  const std::pair<std::u16string_view, const char*> rows[] = {
+      {MemberName<&IBLOBManager::SaveBlobAsFile>(), "SaveBlobAsFile"},
+      {MemberName<&IBLOBManager::SaveFileAsBlob>(), "SaveFileAsBlob"},
+      {MemberName<&IFileDownload::DownloadBlob>(), "DownloadBlob"},
+      {MemberName<&IFileUpload::FileExists>(), "FileExists"},
+      {MemberName<&IFileUpload::FolderExists>(), "FolderExists"},
+      {MemberName<&IFileUpload::SetProgress>(), "SetProgress"},
+      {MemberName<&IFileUpload::get_DefaultPath>(), "get_DefaultPath"},
+      {MemberName<&IFileUpload::get_Form>(), "get_Form"},
+      {MemberName<&IFileUpload::get_Version>(), "get_Version"},
+      {MemberName<&IFileUpload::put_DefaultPath>(), "put_DefaultPath"},
+      {MemberName<&IFileUpload::put_TotalLen>(), "put_TotalLen"},
+      {MemberName<&IFileUpload::put_UploadTimeout>(), "put_UploadTimeout"},
+      {MemberName<&IFormElement::Save>(), "Save"},
+      {MemberName<&IFormElement::SaveAs>(), "SaveAs"},
+      {MemberName<&IFormElement::SaveAsBlob>(), "SaveAsBlob"},
+      {MemberName<&IFormElementCollection::Save>(), "Save"},
+      {MemberName<&IFormElementCollection::SaveAs>(), "SaveAs"},
+      {MemberName<&IFormElementCollection::SaveAsBlob>(), "SaveAsBlob"},
+      {MemberName<&IFormElementCollection::SaveAsVirtual>(), "SaveAsVirtual"},
+      {MemberName<&IFormElementCollection::SaveVirtual>(), "SaveVirtual"},
+      {MemberName<&IFormElementCollection::get_FileLen>(), "get_FileLen"},
+      {MemberName<&IFormElementCollection::get_Item>(), "get_Item"},
+      {MemberName<&IFormElementCollection::get_Name>(), "get_Name"},
+      {MemberName<&IFormElementCollection::get_Value>(), "get_Value"},
+      {MemberName<&IFormElementMultiCollection::get_Item>(), "get_Item"},
+      {MemberName<&IFormElementMultiCollection::get__NewEnum>(), "get__NewEnum"},
+      {MemberName<&IIVirusInfo::get_TempPath>(), "get_TempPath"},
+      {MemberName<&IIVirusInfo::put_TempPath>(), "put_TempPath"},
+      {MemberName<&IImageProc::ConvertImageFormat>(), "ConvertImageFormat"},
+      {MemberName<&IImageProc::SaveAsThumbnail>(), "SaveAsThumbnail"},
+      {MemberName<&IImageProc::SaveAsWatermarkImage>(), "SaveAsWatermarkImage"},
+      {MemberName<&IImageProc::SaveAsWatermarkText>(), "SaveAsWatermarkText"},
+      {MemberName<&IImageProc::SetSourceFile>(), "SetSourceFile"},
+  };
+  for (const auto& [got, want] : rows) EXPECT_EQ(Utf16ToUtf8(got), want);
 }
 
 }  // namespace

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "host/http/access_log.h"
-#include "host/http/detail/ascii.h"
 #include "host/http/server.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::http::testing {
 
@@ -73,7 +73,7 @@ struct Response {
   bool closeDelimited = false;
   std::optional<std::string> Header(std::string_view name) const {
     for (const auto& [n, v] : headers)
-      if (detail::EqualsNoCase(n, name)) return v;
+      if (sys::EqualsNoCase(n, name)) return v;
     return std::nullopt;
   }
 };
@@ -187,7 +187,7 @@ class RawClient {
       const auto colon = line.find(':');
       if (colon != std::string::npos)
         r.headers.emplace_back(line.substr(0, colon),
-                               std::string(detail::TrimSpace(line.substr(colon + 1))));
+                               std::string(sys::TrimSpace(line.substr(colon + 1))));
       at = next + 2;
     }
     return true;
