@@ -116,7 +116,7 @@ id=$(curl -s "$B/issue.asp")
 upload "$id" killed
 sleep 1
 expect_has "B reads the upload before A dies" "$(progress "$id")" "name=big.bin"
-kill -9 "$HOST_PID"
+{ kill -9 "$HOST_PID" && wait "$HOST_PID"; } 2>/dev/null
 HOST_PID=""
 for _ in $(seq 1 60); do
   [ "$(rcli EXISTS "vant:progress:$id")" = 0 ] && break
