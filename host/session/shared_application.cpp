@@ -78,7 +78,8 @@ class SharedContents final : public Contents {
  private:
   redis::Reply Ask(std::initializer_list<std::string_view> args) const {
     auto reply = client_.Command(args);
-    if (!reply) throw StoreUnreachable(UnreachableText(client_));
+    if (!reply || reply->IsError())
+      throw StoreUnreachable(UnreachableText(client_, reply ? &*reply : nullptr));
     return std::move(*reply);
   }
 
@@ -99,15 +100,19 @@ class SharedContents final : public Contents {
 
 }  // namespace
 
-std::string UnreachableText(const redis::Client& client) {
-  return "The shared state store " + client.Describe() + " cannot be reached.";
+std::string UnreachableText(const redis::Client& client, const redis::Reply* refusal) {
+  if (refusal == nullptr || !refusal->IsError())
+    return "The shared state store " + client.Describe() + " cannot be reached.";
+  std::string text = "The shared state store " + client.Describe() + " refused: " + refusal->text;
+  std::cerr << "vant-host: " << text << std::endl;
+  return text;
 }
 
 std::string SharedApplication::UnreachableText() const { return session::UnreachableText(client_); }
 
 SharedApplication::SharedApplication(redis::Client& client)
     : client_(client), values_(std::make_unique<SharedContents>(client)) {
-  renewer_ = std::jthread([this](std::stop_token stop) { RenewLoop(stop); });
+  renewer_ = std::jthread([this](const std::stop_token& stop) { RenewLoop(stop); });
 }
 
 SharedApplication::~SharedApplication() {
@@ -154,7 +159,7 @@ std::optional<bool> SharedApplication::TakeStart() {
   return reply->kind == redis::Reply::Kind::Status;
 }
 
-void SharedApplication::RenewLoop(std::stop_token stop) {
+void SharedApplication::RenewLoop(const std::stop_token& stop) {
   const std::string lease = std::to_string(kLease.count());
   std::unique_lock hold(tokenMutex_);
   while (!stop.stop_requested()) {

@@ -130,8 +130,8 @@ class Subscriber {
   bool Subscribed() const { return subscribed_.load(); }
 
  private:
-  void Loop(std::stop_token stop);
-  void Listen(redisContext& context, std::stop_token stop);
+  void Loop(const std::stop_token& stop);
+  void Listen(redisContext& context, const std::stop_token& stop);
 
   const ClientOptions options_;
   const std::vector<std::string> channels_;
