@@ -122,16 +122,17 @@ start_php_fpm() {
   die "php-fpm did not start"
 }
 
-# nginx_conf_head DIR: writes DIR/nginx.conf up to the open "http {" block,
-# for a foreground nginx that keeps its pid, log and temporary files in DIR;
-# the caller appends its servers and the closing brace.
+# nginx_conf_head DIR [WORKERS]: writes DIR/nginx.conf up to the open
+# "http {" block, for a foreground nginx that keeps its pid, log and
+# temporary files in DIR, with WORKERS worker processes (default auto); the
+# caller appends its servers and the closing brace.
 nginx_conf_head() {
-  local dir=$1
+  local dir=$1 workers=${2:-auto}
   mkdir -p "$dir/tmp"
   cat >"$dir/nginx.conf" <<NGX
 daemon off;
 master_process on;
-worker_processes auto;
+worker_processes $workers;
 $([[ "$(id -u)" = 0 ]] && echo "user root root;")
 pid $dir/nginx.pid;
 error_log $dir/error.log warn;
