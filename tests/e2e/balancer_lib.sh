@@ -14,6 +14,7 @@ HOST_URLS=()
 HOST_PIDS=()
 BALANCER=""
 BALANCER_PID=""
+BALANCER_LOG=""
 
 # start_host_number N [vant-host options...]: one more host on $SITE, as
 # start_host does, with its output in $WORK/hostN.out and .err.
@@ -49,9 +50,12 @@ kill_host() {
 # in turn to each ADDRESS (HOST:PORT or http://HOST:PORT). One worker, so
 # successive requests alternate between the hosts. Bodies are streamed as
 # they arrive and may be of any size; upstream connections are kept alive.
+# Each request is logged to $BALANCER_LOG as "UPSTREAM URI" (which host
+# answered it).
 start_balancer() {
   local dir=$WORK/balancer port address
   port=$(free_port)
+  BALANCER_LOG=$dir/access.log
   nginx_conf_head "$dir" 1
   {
     echo "    upstream vant {"
@@ -59,7 +63,9 @@ start_balancer() {
     echo "        keepalive 16;"
     echo "    }"
     cat <<NGX
+    log_format upstream '\$upstream_addr \$request_uri';
     server {
+        access_log $BALANCER_LOG upstream;
         listen 127.0.0.1:$port;
         client_max_body_size 0;
         proxy_request_buffering off;
