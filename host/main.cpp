@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ namespace {
 
 using namespace vant::host::http;
 
+constexpr const char kStatePasswordVariable[] = "VANT_STATE_PASSWORD";
 constexpr auto kShutdownGrace = std::chrono::seconds(5);
 // How long a graceful restart waits for the new process to serve.
 constexpr auto kSuccessorStartLimit = std::chrono::seconds(30);
@@ -125,6 +127,21 @@ bool ArmFaultPlan(std::string& problem) {
   return true;
 }
 
+// The state store's password: the first line of `file` when one is named,
+// else $VANT_STATE_PASSWORD, else none. False when the file cannot be read.
+bool ReadStatePassword(const std::string& file, std::string& password) {
+  if (file.empty()) {
+    const char* variable = std::getenv(kStatePasswordVariable);
+    password = variable == nullptr ? "" : variable;
+    return true;
+  }
+  std::ifstream in(file);
+  if (!in) return false;
+  std::getline(in, password);
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,6 +183,11 @@ int main(int argc, char** argv) {
     settings.scan.maxStream = options.clamdMaxStream;
   }
   if (options.refuseInfected) settings.scan.refuseInfected = true;
+  settings.stateUrl = options.stateUrl;
+  if (!ReadStatePassword(options.statePasswordFile, settings.statePassword)) {
+    std::cerr << "vant-host: cannot read " << options.statePasswordFile << "\n";
+    return EXIT_FAILURE;
+  }
   if (!vant::sys::InstallSettings(settings)) {
     std::cerr << "vant-host: unsupported --ansi-codepage " << options.ansiCodePage << "\n";
     return EXIT_FAILURE;

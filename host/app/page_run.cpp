@@ -121,7 +121,9 @@ void PageRun::Serve(const std::string& virtualPath) {
   }
   const pages::CompiledPagePtr compiled = std::get<pages::CompiledPagePtr>(prepared);
   session::SessionLease lease = TakeSession(*compiled);
-  const bool newSession = lease && lease.IsNew();
+  // A session the store could not make is not announced: no cookie, no
+  // Session_OnStart; the page fails only if it uses Session.
+  const bool newSession = lease && lease.IsNew() && lease->Unreachable().empty();
   std::string sessionKey = SessionKey(lease);
   const intrinsics::RequestedPage info{
       virtualPath, compiled->directives.codePage.value_or(0),
@@ -142,7 +144,7 @@ void PageRun::Serve(const std::string& virtualPath) {
 
 session::SessionLease PageRun::TakeSession(const pages::CompiledPage& page) {
   if (!page.directives.sessionState) return {};
-  session::SessionStore& store = site_.Sessions();
+  session::Sessions& store = site_.Sessions();
   const std::string cookies = exchange_.Request().Header("Cookie").value_or("");
   return store.Begin(FindCookie(cookies, store.CookieName()).value_or(""));
 }
@@ -150,7 +152,7 @@ session::SessionLease PageRun::TakeSession(const pages::CompiledPage& page) {
 std::string PageRun::SessionKey(const session::SessionLease& lease) const {
   // A session made by this request is not yet known to its browser.
   if (lease) return lease.IsNew() ? std::string() : lease->Key();
-  session::SessionStore& store = site_.Sessions();
+  session::Sessions& store = site_.Sessions();
   const std::string cookies = exchange_.Request().Header("Cookie").value_or("");
   return store.KeyOf(FindCookie(cookies, store.CookieName()).value_or(""));
 }

@@ -5,6 +5,10 @@
 
 #include "host/app/page_run.h"
 #include "host/http/url_path.h"
+#include "host/session/session_store.h"
+#include "host/session/shared_application.h"
+#include "host/session/shared_session_store.h"
+#include "platform/redis/redis.h"
 
 namespace vant::host::app {
 namespace {
@@ -26,10 +30,18 @@ SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
   // gives every page the type library's constants.
   const auto globalAsa = loader_.Load(site_.rootHostPath + kGlobalAsa);
   adoConstants_ = globalAsa && pages::DeclaresAdoConstants(*globalAsa);
-  sessions_.StartSweeper(kSessionSweepPeriod);
+  if (redis::Client* shared = redis::SharedClient()) {
+    sessions_ =
+        std::make_unique<session::SharedSessionStore>(*shared, session::kDefaultTimeoutMinutes);
+    application_.shared = std::make_shared<session::SharedApplication>(*shared);
+    return;
+  }
+  auto local = std::make_unique<session::SessionStore>();
+  local->StartSweeper(kSessionSweepPeriod);
+  sessions_ = std::move(local);
 }
 
-SiteHandler::~SiteHandler() { sessions_.EndAll(); }
+SiteHandler::~SiteHandler() { sessions_->EndAll(); }
 
 void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
                         const std::string& virtualPath) {
@@ -66,6 +78,13 @@ bool SiteHandler::InUploadFolder(std::string_view virtualPath) const {
   return false;
 }
 
-bool SiteHandler::TakeApplicationStart() { return !applicationStarted_.exchange(true); }
+bool SiteHandler::TakeApplicationStart() {
+  if (applicationStarted_.load()) return false;
+  if (!application_.shared) return !applicationStarted_.exchange(true);
+  // Once per site across hosts; asked again while the store is unreachable.
+  const std::optional<bool> first = application_.shared->TakeStart();
+  if (!first) return false;
+  return !applicationStarted_.exchange(true) && *first;
+}
 
 }  // namespace vant::host::app

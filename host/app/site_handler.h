@@ -15,7 +15,7 @@
 #include "host/pages/script_engine.h"
 #include "host/pages/source_loader.h"
 #include "host/session/contents_store.h"
-#include "host/session/session_store.h"
+#include "host/session/sessions.h"
 
 namespace vant::host::app {
 
@@ -49,7 +49,7 @@ class SiteHandler final : public http::PageHandler {
   const VisitorRules& Rules() const { return rules_; }
   // True when the page at virtualPath lies in an upload folder.
   bool InUploadFolder(std::string_view virtualPath) const;
-  session::SessionStore& Sessions() { return sessions_; }
+  session::Sessions& Sessions() { return *sessions_; }
   session::ApplicationState& Application() { return application_; }
   // True exactly once: for the request that must run Application_OnStart.
   bool TakeApplicationStart();
@@ -60,7 +60,8 @@ class SiteHandler final : public http::PageHandler {
   pages::FileSourceLoader loader_;
   bool adoConstants_ = false;  // global.asa names the database access type library
   pages::ScriptEngine engine_;
-  session::SessionStore sessions_;
+  // In this process, or in the shared state store when one is set.
+  std::unique_ptr<session::Sessions> sessions_;
   session::ApplicationState application_;
   std::atomic<bool> applicationStarted_{false};
 };

@@ -8,6 +8,7 @@
 
 #include "host/http/config_file.h"
 #include "platform/net/clamd_stream.h"
+#include "platform/redis/redis.h"
 #include "platform/sys/form_limits.h"
 
 namespace vant::host::http {
@@ -244,6 +245,17 @@ const std::map<std::string_view, Setter>& ValueOptions() {
       {"--clamd-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.clamdTimeout); }},
       {"--clamd-max-stream",
        [](auto v, auto& o) { return ParseByteCount(v, o.clamdMaxStream) && o.clamdMaxStream > 0; }},
+      {"--state",
+       [](auto v, auto& o) {
+         redis::Endpoint endpoint;
+         o.stateUrl = v;
+         return redis::ParseStateUrl(v, endpoint);
+       }},
+      {"--state-password-file",
+       [](auto v, auto& o) {
+         o.statePasswordFile = v;
+         return !v.empty();
+       }},
       {"--log",
        [](auto v, auto& o) {
          o.logFile = v;
@@ -464,6 +476,17 @@ std::string HostUsage(std::string_view program) {
       "  --refuse-infected     saving an infected file (Save, SaveAs, SaveAsBlob)\n"
       "                        fails with a message and deletes its temporary\n"
       "                        file, so it never reaches a folder or database\n"
+      "  --state redis://HOST[:PORT][/DB] | unix:/PATH[?db=N]\n"
+      "                        keep sessions, Application contents and its lock,\n"
+      "                        upload progress and file-cache removals in this\n"
+      "                        Redis, shared by every host that names it (hosts\n"
+      "                        behind one balancer). Off by default: all of it\n"
+      "                        stays in this process. While Redis is unreachable,\n"
+      "                        pages that use Session or Application get an error\n"
+      "                        page naming the store; the host reconnects itself\n"
+      "  --state-password-file FILE\n"
+      "                        the Redis password is the first line of FILE (else\n"
+      "                        $VANT_STATE_PASSWORD; never on the command line)\n"
       "  --config FILE         read options from FILE first: one \"name = value\" per\n"
       "                        line, name being a long option without \"--\", '#'\n"
       "                        starts a comment; repeat a line for a repeatable\n"

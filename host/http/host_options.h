@@ -73,7 +73,14 @@ struct HostOptions {
   bool refuseInfected = false;       // --refuse-infected: saving an infected file fails
   std::chrono::milliseconds clamdTimeout{120'000};  // --clamd-timeout S, per file
   std::uint64_t clamdMaxStream = 25ull << 20;       // --clamd-max-stream BYTES
-  std::string logFile;                              // --log FILE (empty: stderr)
+  // --state redis://HOST:PORT[/DB] | unix:/PATH[?db=N]: keep sessions,
+  // Application, upload progress and cache removals in this Redis, shared
+  // by every host that names it; empty: in this process.
+  std::string stateUrl;
+  // --state-password-file FILE: the store's password is the file's first
+  // line (else $VANT_STATE_PASSWORD); never given on the command line.
+  std::string statePasswordFile;
+  std::string logFile;  // --log FILE (empty: stderr)
   // --error-log FILE: where the host's own messages go (empty: stderr).
   std::string errorLogFile;
   // --config FILE: read before the command line, which overrides it.

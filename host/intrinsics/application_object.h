@@ -23,6 +23,8 @@ class ApplicationObject final : public ComObject<ApplicationObject, DispatchImpl
   void* FindExtraInterface(const IID& iid) override;
 
  private:
+  HRESULT GaveUp();
+
   std::shared_ptr<SharedPageState> core_;
 };
 

@@ -14,10 +14,10 @@ HRESULT KeyText(const Variant& key, std::u16string* out, std::u16string_view sou
 
 }  // namespace
 
-HRESULT GetContentsItem(const session::ContentsStore& store, const Variant& key, Variant* out,
+HRESULT GetContentsItem(const session::Contents& store, const Variant& key, Variant* out,
                         std::u16string_view source) {
   if (out == nullptr) return E_POINTER;
-  return Guarded(source, [&] {
+  return ContentsGuarded(source, [&] {
     std::optional<Variant> value;
     if (auto position = PositionOf(key)) {
       value = store.ValueAt(*position);
@@ -31,9 +31,9 @@ HRESULT GetContentsItem(const session::ContentsStore& store, const Variant& key,
   });
 }
 
-HRESULT PutContentsItem(session::ContentsStore& store, const Variant& key, const Variant& value,
+HRESULT PutContentsItem(session::Contents& store, const Variant& key, const Variant& value,
                         std::u16string_view source) {
-  return Guarded(source, [&] {
+  return ContentsGuarded(source, [&] {
     std::u16string name;
     if (auto position = PositionOf(key)) {
       auto existing = store.KeyAt(*position);
@@ -43,8 +43,11 @@ HRESULT PutContentsItem(session::ContentsStore& store, const Variant& key, const
     } else if (const HRESULT hr = KeyText(key, &name, source); Failed(hr)) {
       return hr;
     }
-    store.Set(name, value);
-    return S_OK;
+    if (store.Set(name, value)) return S_OK;
+    return RaiseError(E_INVALIDARG, source,
+                      u"Only strings, numbers, booleans, dates, null and byte arrays can be "
+                      u"stored here: values are shared with other hosts, and an object "
+                      u"lives in one process.");
   });
 }
 
@@ -58,13 +61,15 @@ HRESULT ContentsObject::put_Item(const Variant& key, const Variant& value) {
 
 HRESULT ContentsObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
-  *out = static_cast<std::int32_t>(store_.Count());
-  return S_OK;
+  return ContentsGuarded(source_, [&] {
+    *out = static_cast<std::int32_t>(store_.Count());
+    return S_OK;
+  });
 }
 
 HRESULT ContentsObject::get_Key(const Variant& position, Variant* out) {
   if (out == nullptr) return E_POINTER;
-  return Guarded(source_, [&] {
+  return ContentsGuarded(source_, [&] {
     std::int32_t index = 0;
     std::optional<std::u16string> key;
     if (Succeeded(VariantToI4(position.Deref(), &index))) key = store_.KeyAt(index);
@@ -75,7 +80,7 @@ HRESULT ContentsObject::get_Key(const Variant& position, Variant* out) {
 }
 
 HRESULT ContentsObject::Remove(const Variant& key) {
-  return Guarded(source_, [&] {
+  return ContentsGuarded(source_, [&] {
     if (auto position = PositionOf(key)) {
       store_.RemoveAt(*position);
       return S_OK;
@@ -88,7 +93,7 @@ HRESULT ContentsObject::Remove(const Variant& key) {
 }
 
 HRESULT ContentsObject::RemoveAll() {
-  return Guarded(source_, [&] {
+  return ContentsGuarded(source_, [&] {
     store_.RemoveAll();
     return S_OK;
   });
@@ -96,7 +101,7 @@ HRESULT ContentsObject::RemoveAll() {
 
 HRESULT ContentsObject::get__NewEnum(IUnknown** out) {
   if (out == nullptr) return E_POINTER;
-  return Guarded(source_, [&] {
+  return ContentsGuarded(source_, [&] {
     std::vector<Variant> keys;
     for (auto& k : store_.Keys()) keys.push_back(Variant::String(Bstr(std::move(k))));
     *out = MakeVariantEnumerator(std::move(keys)).Detach();

@@ -1,5 +1,5 @@
-// Session.Contents and Application.Contents over a ContentsStore. The
-// object keeps its owner (`keepAlive`) alive so the store outlives it.
+// Session.Contents and Application.Contents over their Contents. The
+// object keeps its owner (`keepAlive`) alive so the contents outlive it.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,7 @@ namespace vant::host::intrinsics {
 
 class ContentsObject final : public ComObject<ContentsObject, DispatchImpl<IAspContents>> {
  public:
-  ContentsObject(session::ContentsStore& store, std::shared_ptr<void> keepAlive,
+  ContentsObject(session::Contents& store, std::shared_ptr<void> keepAlive,
                  std::u16string_view source)
       : store_(store), keepAlive_(std::move(keepAlive)), source_(source) {}
 
@@ -25,15 +25,28 @@ class ContentsObject final : public ComObject<ContentsObject, DispatchImpl<IAspC
   HRESULT get__NewEnum(IUnknown** out) override;
 
  private:
-  session::ContentsStore& store_;
+  session::Contents& store_;
   std::shared_ptr<void> keepAlive_;
   std::u16string_view source_;
 };
 
-// Item get/put on a store, shared by Session("x") and Application("x").
-HRESULT GetContentsItem(const session::ContentsStore& store, const Variant& key, Variant* out,
+// Item get/put on contents, shared by Session("x") and Application("x").
+HRESULT GetContentsItem(const session::Contents& store, const Variant& key, Variant* out,
                         std::u16string_view source);
-HRESULT PutContentsItem(session::ContentsStore& store, const Variant& key, const Variant& value,
+HRESULT PutContentsItem(session::Contents& store, const Variant& key, const Variant& value,
                         std::u16string_view source);
+
+// Runs `body` like Guarded, and fails with the store's text when contents
+// kept in the shared state store cannot reach it.
+template <class Body>
+HRESULT ContentsGuarded(std::u16string_view source, Body&& body) noexcept {
+  return Guarded(source, [&]() -> HRESULT {
+    try {
+      return body();
+    } catch (const session::StoreUnreachable& unreachable) {
+      return RaiseError(E_FAIL, source, Utf8ToUtf16(unreachable.what()));
+    }
+  });
+}
 
 }  // namespace vant::host::intrinsics

@@ -36,7 +36,7 @@ PageIntrinsics::PageIntrinsics(std::shared_ptr<SharedPageState> core, session::S
 std::unique_ptr<PageIntrinsics> PageIntrinsics::Create(
     http::Exchange& exchange, const SiteConfig& site, const RequestedPage& page,
     session::SessionLease lease, session::ApplicationState& application, PageExecutor* executor) {
-  if (lease && lease.IsNew())
+  if (lease && lease.IsNew() && lease->Unreachable().empty())
     exchange.AddHeader("Set-Cookie", lease.CookieHeader(exchange.Request().CameOverHttps()));
   auto core = std::make_shared<SharedPageState>(exchange, site, page, lease ? lease.Get() : nullptr,
                                                 application, executor);
@@ -81,6 +81,9 @@ void PageIntrinsics::EndPage() {
     // A component's failure at page end must not keep the response from going out.
   }
   ReleaseApplicationLocks(*core_);
+  // Before the response ends, so the browser's next request finds the
+  // session's changes on whichever host serves it.
+  lease_.Commit();
   response_->Finish();
   core_->context = nullptr;
   core_->exchange = nullptr;

@@ -10,6 +10,11 @@ namespace {
 constexpr std::u16string_view kSource = kSessionSource;
 }  // namespace
 
+HRESULT SessionObject::Reachable() const {
+  const std::u16string& why = Session().Unreachable();
+  return why.empty() ? S_OK : RaiseError(E_FAIL, kSource, why);
+}
+
 void* SessionObject::FindExtraInterface(const IID& iid) {
   return iid == host::ISessionObject::kIid ? static_cast<host::ISessionObject*>(this) : nullptr;
 }
@@ -21,6 +26,7 @@ HRESULT SessionObject::get_CodePage(std::int32_t* out) {
 }
 
 HRESULT SessionObject::put_CodePage(std::int32_t codePage) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (codePage <= 0 || !sys::IsSupportedCodePage(static_cast<std::uint32_t>(codePage))) {
     return RaiseError(E_INVALIDARG, kSource, u"The code page is not one this host can convert.");
   }
@@ -29,17 +35,20 @@ HRESULT SessionObject::put_CodePage(std::int32_t codePage) {
 }
 
 HRESULT SessionObject::put_Timeout(std::int32_t minutes) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (Session().SetTimeoutMinutes(minutes)) return S_OK;
   return RaiseError(E_INVALIDARG, kSource, u"Session.Timeout must be from 1 to 1440 minutes.");
 }
 
 HRESULT SessionObject::get_Timeout(std::int32_t* out) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (out == nullptr) return E_POINTER;
   *out = Session().TimeoutMinutes();
   return S_OK;
 }
 
 HRESULT SessionObject::get_SessionID(std::int32_t* out) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (out == nullptr) return E_POINTER;
   *out = Session().Id();
   return S_OK;
@@ -52,6 +61,7 @@ HRESULT SessionObject::get_LCID(std::int32_t* out) {
 }
 
 HRESULT SessionObject::put_LCID(std::int32_t lcid) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (lcid <= 0)
     return RaiseError(E_INVALIDARG, kSource, u"The locale identifier must be positive.");
   Session().SetLcid(lcid);
@@ -59,14 +69,17 @@ HRESULT SessionObject::put_LCID(std::int32_t lcid) {
 }
 
 HRESULT SessionObject::get_Item(const Variant& key, Variant* out) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   return GetContentsItem(Session().Contents(), key, out, kSource);
 }
 
 HRESULT SessionObject::put_Item(const Variant& key, const Variant& value) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   return PutContentsItem(Session().Contents(), key, value, kSource);
 }
 
 HRESULT SessionObject::get_Contents(IDispatch** out) {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {
     *out = ContentsObject::Create(Session().Contents(), core_->session, kSource).Detach();
@@ -75,6 +88,7 @@ HRESULT SessionObject::get_Contents(IDispatch** out) {
 }
 
 HRESULT SessionObject::Abandon() {
+  if (const HRESULT hr = Reachable(); Failed(hr)) return hr;
   Session().Abandon();
   return S_OK;
 }

@@ -31,6 +31,8 @@ class SessionObject final : public ComObject<SessionObject, DispatchImpl<IAspSes
 
  private:
   session::Session& Session() const { return *core_->session; }
+  // Fails, naming the store, when the session's store cannot be reached.
+  HRESULT Reachable() const;
 
   std::shared_ptr<SharedPageState> core_;
 };

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "host/session/shared_application.h"
+#include "host/session/shared_value.h"
+
 namespace vant::host::session {
 
 namespace {
@@ -26,16 +29,18 @@ std::optional<Variant> ContentsStore::Get(std::u16string_view key) const {
   return entries_[i].value;
 }
 
-void ContentsStore::Set(std::u16string_view key, const Variant& value) {
+bool ContentsStore::Set(std::u16string_view key, const Variant& value) {
+  if (shareableOnly_ && !IsShareable(value)) return false;
   // A by-reference argument would point into the caller's frame: keep the value.
   Variant copy = value.Deref();
   std::lock_guard lock(mutex_);
   const std::size_t i = Find(key);
   if (i != kNotFound) {
     entries_[i].value = std::move(copy);
-    return;
+    return true;
   }
   entries_.push_back(Entry{std::u16string(key), std::move(copy)});
+  return true;
 }
 
 bool ContentsStore::Remove(std::u16string_view key) {
@@ -89,6 +94,11 @@ std::vector<std::u16string> ContentsStore::Keys() const {
   keys.reserve(entries_.size());
   for (const Entry& e : entries_) keys.push_back(e.key);
   return keys;
+}
+
+Contents& ApplicationState::Values() {
+  if (shared) return shared->Values();
+  return contents;
 }
 
 }  // namespace vant::host::session

@@ -58,6 +58,10 @@ class Session {
 
   ContentsStore& Contents() { return contents_; }
 
+  // Why the session's values cannot be reached (its store is unreachable),
+  // empty when they can. Such a session fails only the pages that use it.
+  const std::u16string& Unreachable() const { return unreachable_; }
+
   // Session.Abandon: the session ends when the page that called it ends.
   void Abandon() { abandoned_ = true; }
   bool Abandoned() const { return abandoned_.load(); }
@@ -66,10 +70,13 @@ class Session {
 
  private:
   friend class SessionStore;
+  friend class SharedSessionStore;
 
-  const std::int32_t id_;
+  // Set once by the store that made the session, before any page sees it.
+  std::int32_t id_;
   const std::string cookieValue_;
-  const std::string key_;
+  std::string key_;
+  std::u16string unreachable_;
   std::atomic<std::int32_t> timeout_;
   std::atomic<std::uint32_t> codePage_{kUnsetCodePage};
   std::atomic<std::int32_t> lcid_{kUnsetLcid};

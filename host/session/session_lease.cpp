@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "host/session/session_store.h"
+#include "host/session/sessions.h"
 
 namespace vant::host::session {
 
@@ -17,6 +17,10 @@ SessionLease& SessionLease::operator=(SessionLease&& other) noexcept {
 }
 
 SessionLease::~SessionLease() { Release(); }
+
+void SessionLease::Commit() {
+  if (session_ && store_ != nullptr) store_->Commit(*session_);
+}
 
 void SessionLease::Release() {
   if (!session_) return;

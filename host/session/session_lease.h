@@ -12,7 +12,7 @@
 
 namespace vant::host::session {
 
-class SessionStore;
+class Sessions;
 
 class SessionLease {
  public:
@@ -39,16 +39,19 @@ class SessionLease {
   // over HTTPS), so it never travels in clear text.
   std::string CookieHeader(bool secure = false) const;
 
+  // Writes what the page changed to where the session lives (before the
+  // response ends); the lease stays held.
+  void Commit();
   // Lets the session go now instead of at destruction.
   void Release();
 
  private:
-  friend class SessionStore;
-  SessionLease(SessionStore* store, std::shared_ptr<Session> session,
+  friend class Sessions;
+  SessionLease(Sessions* store, std::shared_ptr<Session> session,
                std::unique_lock<std::mutex> serial, bool isNew)
       : store_(store), session_(std::move(session)), serial_(std::move(serial)), isNew_(isNew) {}
 
-  SessionStore* store_ = nullptr;
+  Sessions* store_ = nullptr;
   std::shared_ptr<Session> session_;
   std::unique_lock<std::mutex> serial_;
   bool isNew_ = false;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/session/detail/random_text.h"
 #include "platform/sys/random.h"
 
 namespace vant::host::session {
@@ -12,55 +13,18 @@ namespace vant::host::session {
 namespace {
 
 constexpr std::size_t kCookieNameLetters = 8;
-// 28 letters of 26 carry 131 bits, so a cookie value cannot be guessed.
-constexpr std::size_t kCookieValueLetters = 28;
-constexpr unsigned kLetters = 26;
-// The largest multiple of 26 a byte holds: bytes from it up are drawn again,
-// so every letter is equally likely.
-constexpr unsigned kUnbiasedBytes = 256 / kLetters * kLetters;
 // Session numbers start at a random point of a nine-digit range so that two
 // runs of the host do not hand out the same series.
 constexpr std::int32_t kFirstIdBase = 100'000'000;
 constexpr std::uint32_t kFirstIdSpread = 800'000'000;
 
-// Letters straight from the kernel's random source (never from a seeded
-// generator whose state a client could solve from the cookies it sees).
-std::string RandomLetters(std::size_t count) {
-  std::string text;
-  text.reserve(count);
-  std::uint8_t bytes[kCookieValueLetters];
-  while (text.size() < count) {
-    const std::size_t want = std::min(count - text.size(), sizeof bytes);
-    if (!sys::RandomBytes(bytes, want))
-      throw std::runtime_error("the kernel's random source failed");
-    for (std::size_t i = 0; i < want; ++i) {
-      if (bytes[i] < kUnbiasedBytes) text += static_cast<char>('A' + bytes[i] % kLetters);
-    }
-  }
-  return text;
-}
-
-// 16 bytes from the kernel's random source as 32 hex digits.
-std::string RandomKey() {
-  std::uint8_t bytes[16];
-  if (!sys::RandomBytes(bytes, sizeof bytes))
-    throw std::runtime_error("the kernel's random source failed");
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string key;
-  for (const std::uint8_t b : bytes) {
-    key += kHex[b >> 4];
-    key += kHex[b & 0x0F];
-  }
-  return key;
-}
-
 }  // namespace
 
 SessionStore::SessionStore(SessionStoreOptions options)
     : defaultTimeout_(options.defaultTimeoutMinutes),
-      cookieName_(options.cookieName.empty()
-                      ? std::string(kSessionCookiePrefix) + RandomLetters(kCookieNameLetters)
-                      : std::move(options.cookieName)),
+      cookieName_(options.cookieName.empty() ? std::string(kSessionCookiePrefix) +
+                                                   detail::RandomLetters(kCookieNameLetters)
+                                             : std::move(options.cookieName)),
       clock_(std::move(options.clock)),
       nextId_(kFirstIdBase + static_cast<std::int32_t>(sys::Random32() % kFirstIdSpread)) {}
 
@@ -82,7 +46,7 @@ std::string SessionStore::NewCookieValue() const {
   // Called with mutex_ held; a clash with a live session is astronomically
   // unlikely but cheap to rule out.
   for (;;) {
-    std::string value = RandomLetters(kCookieValueLetters);
+    std::string value = detail::RandomLetters(detail::kCookieValueLetters);
     if (!sessions_.contains(value)) return value;
   }
 }
@@ -94,7 +58,7 @@ std::shared_ptr<Session> SessionStore::FindOrCreate(std::string_view cookieValue
     return it->second;
   }
   auto session =
-      std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_, RandomKey());
+      std::make_shared<Session>(nextId_++, NewCookieValue(), defaultTimeout_, detail::RandomKey());
   session->lastUsed_ = Now();
   sessions_.emplace(session->CookieValue(), session);
   *isNew = true;
@@ -118,7 +82,7 @@ SessionLease SessionStore::Begin(std::string_view cookieValue) {
       End(session);
       continue;
     }
-    return SessionLease(this, std::move(session), std::move(serial), isNew);
+    return MakeLease(std::move(session), std::move(serial), isNew);
   }
 }
 

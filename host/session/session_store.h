@@ -23,6 +23,7 @@
 
 #include "host/session/session.h"
 #include "host/session/session_lease.h"
+#include "host/session/sessions.h"
 
 namespace vant::host::session {
 
@@ -39,21 +40,21 @@ struct SessionStoreOptions {
 // Prefix of the session cookie's name; cookies named so are the host's own.
 inline constexpr std::string_view kSessionCookiePrefix = "ASPSESSIONID";
 
-class SessionStore {
+class SessionStore final : public Sessions {
  public:
   explicit SessionStore(SessionStoreOptions options = {});
   // Stops the sweeper. Sessions still held are dropped without Session_OnEnd;
   // call EndAll first for an orderly shutdown.
-  ~SessionStore();
+  ~SessionStore() override;
   SessionStore(const SessionStore&) = delete;
   SessionStore& operator=(const SessionStore&) = delete;
 
-  const std::string& CookieName() const { return cookieName_; }
+  const std::string& CookieName() const override { return cookieName_; }
 
   // The session named by `cookieValue` (the session cookie the request sent,
   // empty when none), or a new one; waits while another request of that
   // session runs. The lease's IsNew() tells a new session.
-  SessionLease Begin(std::string_view cookieValue);
+  SessionLease Begin(std::string_view cookieValue) override;
 
   // Session_OnEnd: called once per ending session, on the thread that ends
   // it (the sweeper, or the request that abandoned it), while no request of
@@ -66,24 +67,23 @@ class SessionStore {
   // Sweeps every `period` on a thread of its own until destruction.
   void StartSweeper(std::chrono::milliseconds period);
   // Ends every session not in use now (host shutdown, global.asa change).
-  std::size_t EndAll();
+  std::size_t EndAll() override;
 
   std::size_t Count() const;
 
   // The Key() of the live session `cookieValue` names, or "" when none does.
   // Takes no lease, so pages without session state may ask while a request
   // of that session runs.
-  std::string KeyOf(std::string_view cookieValue) const;
+  std::string KeyOf(std::string_view cookieValue) const override;
 
  private:
-  friend class SessionLease;
   std::chrono::steady_clock::time_point Now() const;
   std::shared_ptr<Session> FindOrCreate(std::string_view cookieValue, bool* isNew);
   bool IdleExpired(const Session& s, std::chrono::steady_clock::time_point now) const;
   // Removes the session and calls Session_OnEnd; its serial mutex is held.
   void End(const std::shared_ptr<Session>& s);
   // Called by the lease when it lets the session go (serial mutex held).
-  void Released(const std::shared_ptr<Session>& s);
+  void Released(const std::shared_ptr<Session>& s) override;
   std::string NewCookieValue() const;
   std::size_t EndWhere(bool onlyExpired);
   void SweepLoop(std::stop_token stop, std::chrono::milliseconds period);

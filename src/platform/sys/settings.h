@@ -43,6 +43,12 @@ struct Settings {
   std::uint32_t maxFieldSize = kDefaultMaxFieldSize;
   std::uint64_t maxImagePixels = kDefaultMaxImagePixels;
   ScanSettings scan;
+  // Where state shared by several hosts lives (sessions, Application,
+  // upload progress, cache removals): "redis://HOST:PORT[/DB]" or
+  // "unix:/PATH[?db=N]"; empty keeps it all in this process.
+  std::string stateUrl;
+  // The password of that store (AUTH); empty: none.
+  std::string statePassword;
 };
 
 // The defaults, with each variable above that is set and valid in its
