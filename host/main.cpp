@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
   vant::sys::Settings settings = vant::sys::SettingsFromEnvironment();
   settings.registryPath = options.registry;
   settings.ansiCodePage = options.ansiCodePage;
+  settings.progressLeaseMs = static_cast<std::uint32_t>(options.progressLease.count());
   if (options.maxImagePixels) settings.maxImagePixels = *options.maxImagePixels;
   if (options.maxFormParts) settings.maxFormParts = *options.maxFormParts;
   if (options.maxFieldSize) settings.maxFieldSize = *options.maxFieldSize;

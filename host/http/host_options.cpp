@@ -238,6 +238,7 @@ const std::map<std::string_view, Setter>& ValueOptions() {
        [](auto v, auto& o) { return ParseRanged(v, 1, kMaxInputVars, o.maxInputVars); }},
       {"--heap-reuse",
        [](auto v, auto& o) { return ParseRanged(v, 0, kMaxHeapReuse, o.heapReuse); }},
+      {"--progress-lease", [](auto v, auto& o) { return ParseSeconds(v, o.progressLease); }},
       {"--idle-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.idleTimeout); }},
       {"--request-timeout", [](auto v, auto& o) { return ParseSeconds(v, o.requestTimeout); }},
       {"--clamd", ParseClamd},
@@ -452,6 +453,10 @@ std::string HostUsage(std::string_view program) {
       "                        timed out, ran out of memory or changed it past\n"
       "                        what a reset undoes; 0 builds a heap for every\n"
       "                        page (default 1000)\n"
+      "  --progress-lease S    with --state: how long the progress record of a\n"
+      "                        running upload outlives its host's last write; the\n"
+      "                        host renews it every third of this, so only the\n"
+      "                        records of a host that died expire (default 30)\n"
       "  --idle-timeout S      cut a connection that moves no byte for S seconds\n"
       "                        (default 60)\n"
       "  --request-timeout S   cut a request that runs longer than S seconds\n"

@@ -61,6 +61,9 @@ struct HostOptions {
   // --heap-reuse N: pages a worker's script heap runs (reset between
   // them) before it is built anew; 0: a new heap for every page.
   unsigned heapReuse = 1000;
+  // --progress-lease S: with --state, how long a running upload's progress
+  // record outlives its host's last write (a dead host's record expires).
+  std::chrono::milliseconds progressLease{30'000};
   std::chrono::milliseconds idleTimeout{60'000};        // --idle-timeout S
   std::chrono::milliseconds requestTimeout{3'900'000};  // --request-timeout S
   // Longest wait for the next request on a kept-alive connection; shorter

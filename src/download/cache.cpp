@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "download/cache_sync.h"
 #include "frame/error_report.h"
 
 namespace vant::download {
@@ -36,6 +37,8 @@ std::u16string CacheKey(std::u16string_view path) {
 
 CCache& TheCache() {
   static CCache cache;
+  // Made after the cache, so it stops before the cache goes.
+  static const std::unique_ptr<CacheFollower> follower = FollowSharedRemovals(cache);
   return cache;
 }
 
@@ -52,20 +55,36 @@ void CCache::EraseLocked(const CacheEntry* entry) {
   if (found != entries_.end()) entries_.erase(found);
 }
 
+void CCache::RemoveLocked(CacheEntry* entry) {
+  entry->removePending = true;
+  // With no reader the entry goes now; else the last release removes it.
+  if (entry->refCount.load() < 1) EraseLocked(entry);
+}
+
 HRESULT CCache::RemoveCacheFile(std::u16string_view path) {
   return Guarded(u"RemoveCacheFile", E_FAIL, [&]() -> HRESULT {
     const std::u16string key = CacheKey(path);
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       if (CacheEntry* entry = FindLocked(key)) {
-        entry->removePending = true;
-        // With no reader the entry goes now; else the last release removes it.
-        if (entry->refCount.load() < 1) EraseLocked(entry);
+        RemoveLocked(entry);
         return S_OK;
       }
     }
     return frame::ReportComponentError(MessageId::kCacheFileNotFound, {path});
   });
+}
+
+void CCache::DropCacheFile(std::u16string_view key) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (CacheEntry* entry = FindLocked(key)) RemoveLocked(entry);
+}
+
+void CCache::DropAll() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  // Readers keep theirs until release; the others leave the table now.
+  for (const auto& entry : entries_) entry->removePending = true;
+  std::erase_if(entries_, [](const auto& entry) { return entry->refCount.load() < 1; });
 }
 
 int CCache::CacheFileExist(std::u16string_view path) {

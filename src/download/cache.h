@@ -59,6 +59,12 @@ class CCache {
   // reader's release. 0x40020034 with the path as passed when not cached.
   HRESULT RemoveCacheFile(std::u16string_view path);
 
+  // What another host's removal does here (see cache_sync.h): as
+  // RemoveCacheFile for the entry of `key` (a CacheKey), without a report
+  // when none is cached. DropAll does it for every entry.
+  void DropCacheFile(std::u16string_view key);
+  void DropAll();
+
   // 1 when an entry with the key exists and is not pending removal, else 0.
   int CacheFileExist(std::u16string_view path);
 
@@ -77,6 +83,8 @@ class CCache {
 
  private:
   CacheEntry* FindLocked(std::u16string_view key) const;
+  // Hides `entry` and frees it now when no reader holds it.
+  void RemoveLocked(CacheEntry* entry);
   void EraseLocked(const CacheEntry* entry);
   HRESULT AppendEntry(std::unique_ptr<CacheEntry> entry);
 
@@ -85,7 +93,8 @@ class CCache {
   std::vector<std::unique_ptr<CacheEntry>> entries_;
 };
 
-// The one cache of the process, made on first use, gone at unload.
+// The one cache of the process, made on first use, gone at unload. With
+// shared state it follows the removals of the other hosts (cache_sync.h).
 CCache& TheCache();
 
 // Holds one reference to a cache entry and gives it back on destruction.

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "download/cache_sync.h"
 #include "frame/class_creators.h"
 #include "frame/error_report.h"
 
@@ -57,7 +58,11 @@ HRESULT CManager::AddCacheFile(const Bstr& bstrFilePath) {
 
 HRESULT CManager::RemoveCacheFile(const Bstr& bstrFilePath) {
   try {
-    return cache_.RemoveCacheFile(Physical(bstrFilePath));
+    const std::u16string path = Physical(bstrFilePath);
+    const HRESULT removed = cache_.RemoveCacheFile(path);
+    // Other hosts may hold the file even when this one does not.
+    PublishCacheRemoval(CacheKey(path));
+    return removed;
   } catch (...) {
     return E_FAIL;
   }

@@ -28,7 +28,8 @@ class CManager
   // order of addition, entries pending removal included.
   HRESULT get__NewEnum(IUnknown** out) override;
   // Map a virtual path (one holding "/") through Server.MapPath, then add to
-  // or remove from the cache, which reports its own failures.
+  // or remove from the cache, which reports its own failures. A removal is
+  // published to the other hosts of the shared store, cached here or not.
   HRESULT AddCacheFile(const Bstr& bstrFilePath) override;
   HRESULT RemoveCacheFile(const Bstr& bstrFilePath) override;
 

@@ -15,19 +15,19 @@ bool SameKey(std::u16string_view a, std::u16string_view b) {
   return diff == 0;
 }
 
-bool MayRead(const ProgressTable::Entry& entry, std::u16string_view readerKey) {
-  return entry.owner.empty() || SameKey(entry.owner, readerKey);
+bool MayRead(std::u16string_view owner, std::u16string_view readerKey) {
+  return owner.empty() || SameKey(owner, readerKey);
+}
+
+ProgressSnapshot SnapshotOf(const ProgressInfo& record, bool refused) {
+  return ProgressSnapshot{record, ProgressPercent(record), ProgressRate(record),
+                          TransferredBytes(record), refused};
 }
 
 }  // namespace
 
-ProgressTable& ProgressTable::Instance() {
-  // Lives from the first use until the module unloads.
-  static ProgressTable table;
-  return table;
-}
-
 std::optional<std::int32_t> ProgressTable::AllocateProgressId() {
+  if (shared_) return shared_->Allocate().value_or(kNoSharedId);
   const std::lock_guard<std::mutex> lock(mutex_);
   lastProgressId_ = (lastProgressId_ + 1) % kProgressIdCount;
   const std::int32_t id = lastProgressId_;
@@ -52,23 +52,32 @@ std::optional<std::int32_t> ProgressTable::AllocateProgressId() {
 }
 
 bool ProgressTable::Contains(std::int32_t id) const {
+  if (shared_) return shared_->Read(id).has_value();
   const std::lock_guard<std::mutex> lock(mutex_);
   return records_.contains(id);
 }
 
 std::optional<ProgressSnapshot> ProgressTable::Snapshot(std::int32_t id,
                                                         std::u16string_view readerKey) const {
+  if (shared_) return SharedSnapshot(id, readerKey);
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = records_.find(id);
-  if (found == records_.end() || !MayRead(*found->second, readerKey)) return std::nullopt;
-  const ProgressInfo& record = found->second->info;
-  return ProgressSnapshot{record, ProgressPercent(record), ProgressRate(record),
-                          TransferredBytes(record), found->second->refused};
+  if (found == records_.end() || !MayRead(found->second->owner, readerKey)) return std::nullopt;
+  return SnapshotOf(found->second->info, found->second->refused);
+}
+
+std::optional<ProgressSnapshot> ProgressTable::SharedSnapshot(std::int32_t id,
+                                                              std::u16string_view readerKey) const {
+  // Any host's upload: the store holds the record, this process maybe none.
+  const std::optional<SharedRecord> record = shared_->Read(id);
+  if (!record || !MayRead(record->owner, readerKey)) return std::nullopt;
+  return SnapshotOf(record->info, record->refused);
 }
 
 ProgressTable::Entry* ProgressTable::Attach(std::int32_t id, std::u16string_view ownerKey,
                                             std::uint64_t* generation) {
   if (id < 0) return nullptr;
+  if (shared_) return AttachShared(id, ownerKey, generation);
   std::u16string owner(ownerKey);  // allocated outside the lock
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = records_.find(id);
@@ -96,6 +105,7 @@ void ProgressTable::Start(Entry& entry, std::uint64_t generation, std::int32_t t
   if (entry.generation != generation) return;
   entry.info.startTime = now;
   entry.info.total = total;
+  ChangedLocked(entry, true);
 }
 
 void ProgressTable::ChunkRead(Entry& entry, std::uint64_t generation, std::int32_t remaining,
@@ -104,6 +114,8 @@ void ProgressTable::ChunkRead(Entry& entry, std::uint64_t generation, std::int32
   if (entry.generation != generation) return;
   entry.info.remaining = remaining;
   entry.info.lastReadTime = now;
+  // The last chunk ends the body: a change of state the readers should see.
+  ChangedLocked(entry, remaining == 0);
 }
 
 void ProgressTable::SetCurrentName(Entry& entry, std::uint64_t generation,
@@ -112,12 +124,14 @@ void ProgressTable::SetCurrentName(Entry& entry, std::uint64_t generation,
   const std::lock_guard<std::mutex> lock(mutex_);
   if (entry.generation != generation) return;
   entry.info.currentName.swap(copy);
+  ChangedLocked(entry, true);
 }
 
 void ProgressTable::Refuse(Entry& entry, std::uint64_t generation) {
   const std::lock_guard<std::mutex> lock(mutex_);
   if (entry.generation != generation) return;
   entry.refused = true;
+  ChangedLocked(entry, true);
 }
 
 void ProgressTable::Release(Entry& entry, std::uint64_t generation) {
@@ -128,6 +142,7 @@ void ProgressTable::Release(Entry& entry, std::uint64_t generation) {
     if (entry.generation != generation) return;
     entry.info.working = 0;
     entry.inUse = false;
+    ChangedLocked(entry, true);
   }
   bool scheduled = false;
   try {
@@ -144,6 +159,7 @@ void ProgressTable::ResetIfNotReattached(Entry& entry, std::uint64_t generation)
   const std::lock_guard<std::mutex> lock(mutex_);
   if (entry.generation != generation) return;
   ResetProgressInfo(entry.info);
+  ChangedLocked(entry, true);
 }
 
 }  // namespace vant::progress

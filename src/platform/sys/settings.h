@@ -37,6 +37,10 @@ struct Settings {
   std::string registryPath;
   // The code page that code page 0 stands for; never 0.
   std::uint32_t ansiCodePage = kDefaultAnsiCodePage;
+  // With shared state: how long the progress record of a running upload
+  // outlives the last write of its host, which renews it every third of
+  // this; so the record of a host that died goes away.
+  std::uint32_t progressLeaseMs = 30'000;
   // The most parts one multipart form may have.
   std::uint32_t maxFormParts = kDefaultMaxFormParts;
   // The most bytes one field (non-file) part may hold.

@@ -112,6 +112,25 @@ TEST_F(CacheTest, RemoveWithoutReadersFreesAtOnce) {
   EXPECT_EQ(Keys(), (std::vector<std::string>{U8(CacheKey(a)), U8(CacheKey(c))}));
 }
 
+TEST_F(CacheTest, DropsFromOtherHostsKeepHeldEntriesUntilReleaseAndReportNothing) {
+  const std::u16string a = MakeFile("a.zip", "a");
+  const std::u16string b = MakeFile("b.zip", "b");
+  const std::u16string c = MakeFile("c.zip", "c");
+  for (const auto& p : {a, b, c}) ASSERT_EQ(cache_.AddCacheFile(p), S_OK);
+  cache_.DropCacheFile(CacheKey(u"never-added.zip"));
+  EXPECT_EQ(TakeReport(), "<none>") << "a drop of an unknown key reports nothing";
+  cache_.DropCacheFile(CacheKey(a));
+  EXPECT_EQ(Keys(), (std::vector<std::string>{U8(CacheKey(b)), U8(CacheKey(c))}));
+  {
+    CacheLease held(cache_, b);
+    cache_.DropAll();
+    EXPECT_EQ(Keys(), std::vector<std::string>{U8(CacheKey(b))}) << "only the held entry stays";
+    EXPECT_EQ(cache_.CacheFileExist(b), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(held->data.get()), held->size), "b");
+  }
+  EXPECT_TRUE(cache_.Entries().empty());
+}
+
 TEST_F(CacheTest, ReleaseOfAnUnknownEntryChangesNothing) {
   CacheEntry stranger;
   EXPECT_EQ(cache_.ReleaseCacheFile(&stranger), 0);
