@@ -3,6 +3,7 @@
 #include "host/ado/detail/ado_error.h"
 #include "host/ado/detail/connection_access.h"
 #include "host/ado/detail/execute.h"
+#include "host/ado/detail/pg_sql.h"
 #include "host/ado/interfaces.h"
 #include "host/ado/parameters_object.h"
 
@@ -26,10 +27,27 @@ Outcome Invalid() {
                        u"closed or invalid in this context.");
 }
 
+// On PostgreSQL, one parameter per `?` of the whole text: "Param1", ...
+Outcome RefreshPgParameters(CommandState& state) {
+  int count = 0;
+  (void)NumberPgPlaceholders(Utf16ToUtf8(state.text), &count);
+  state.parameters->clear();
+  for (int i = 1; i <= count; ++i) {
+    auto data = std::make_shared<ParameterData>();
+    data->name = u"Param" + Utf8ToUtf16(std::to_string(i));
+    data->type = kAdVariant;
+    data->appended = true;
+    ComPtr<IDispatch> object = ComPtr<IDispatch>::Attach(MakeParameter(data).Detach());
+    state.parameters->push_back({std::move(data), std::move(object)});
+  }
+  return Outcome::Ok();
+}
+
 // Refresh: one input parameter per `?` of the first statement, named as
 // the statement names it (":name", "@name") or "Param1", "Param2", ...
 Outcome RefreshParameters(CommandState& state) {
   if (!state.connection.db || !state.connection.db->is_open()) return Invalid();
+  if (state.connection.db->postgres()) return RefreshPgParameters(state);
   Statement stmt;
   if (Outcome prepared = state.connection.db->Prepare(Utf16ToUtf8(state.text), &stmt);
       !prepared.ok()) {

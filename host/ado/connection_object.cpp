@@ -4,6 +4,7 @@
 #include "host/ado/detail/connection_access.h"
 #include "host/ado/detail/database.h"
 #include "host/ado/detail/execute.h"
+#include "host/ado/detail/open_database.h"
 #include "host/ado/detail/schema.h"
 #include "host/ado/detail/transaction.h"
 #include "host/ado/errors_object.h"
@@ -191,10 +192,9 @@ class ConnectionObject final : public ComObject<ConnectionObject, DispatchImpl<I
   Outcome OpenDatabase(const Bstr& given) {
     if (IsOpen()) return OpenFailure();
     const std::u16string text = given.empty() ? connectionString_ : given.str();
-    std::u16string error;
-    const auto path = ResolveDataSource(text, mapPath_, &error);
-    if (!path) return Outcome::Fail(kBadArgument, error);
-    if (Outcome opened = Database::Open(*path, &db_); !opened.ok()) return opened;
+    if (Outcome opened = OpenDatabaseOf(text, mapPath_, connectionTimeout_, &db_); !opened.ok()) {
+      return opened;
+    }
     ownsDatabase_ = true;
     db_->setCommandTimeout(commandTimeout_);
     connectionString_ = text;
@@ -243,10 +243,11 @@ Outcome ResolveConnection(const Variant& given, const MapPathHook& mapPath, Conn
     return Outcome::Ok();
   }
   if (connection.vt() != VT_BSTR || connection.bstr().empty()) return invalid;
-  std::u16string error;
-  const auto path = ResolveDataSource(connection.bstr().view(), mapPath, &error);
-  if (!path) return Outcome::Fail(kBadArgument, error);
-  if (Outcome opened = Database::Open(*path, &out->db); !opened.ok()) return opened;
+  constexpr std::int32_t kConnectTimeout = 15;
+  if (Outcome opened = OpenDatabaseOf(connection.bstr().view(), mapPath, kConnectTimeout, &out->db);
+      !opened.ok()) {
+    return opened;
+  }
   out->object =
       ComPtr<IDispatch>::Attach(MakeConnectionOn(out->db, connection.bstr().str()).Detach());
   return Outcome::Ok();

@@ -11,7 +11,8 @@ PG_DIR=""
 PG_PID=""
 PG_PORT=""
 PG_USER=vant
-PG_PASSWORD="pw-$RANDOM$RANDOM"
+# The password holds ';' and '=' so that connection strings must quote it.
+PG_PASSWORD="pw;$RANDOM=$RANDOM"
 PG_DB=vant
 PG_CONN=""
 
@@ -55,7 +56,7 @@ start_postgres() {
   done
   [ -n "$started" ] || { echo "PostgreSQL did not start:"; tail -20 "$PG_DIR/server.log"; exit 1; }
   as_pg "$PG_BIN/createdb" -h "$PG_DIR" -p "$PG_PORT" -U "$PG_USER" "$PG_DB" || exit 1
-  PG_CONN="Provider=PostgreSQL;Host=127.0.0.1;Port=$PG_PORT;Database=$PG_DB;User ID=$PG_USER;Password=$PG_PASSWORD"
+  PG_CONN="Provider=PostgreSQL;Host=127.0.0.1;Port=$PG_PORT;Database=$PG_DB;User ID=$PG_USER;Password='$PG_PASSWORD'"
 }
 
 stop_postgres() {

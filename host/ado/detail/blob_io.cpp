@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/pg_rows.h"
 #include "host/ado/detail/row_codec.h"
 #include "host/ado/detail/sql_text.h"
 
@@ -46,6 +47,7 @@ Outcome ReadHandle(RecordsetData& data, std::int64_t rowid, std::size_t column,
 
 Outcome ReadStoredBlob(RecordsetData& data, const Row& row, std::size_t column, std::int64_t offset,
                        std::int64_t length, std::vector<std::uint8_t>* out) {
+  if (data.db->postgres()) return PgReadStoredBlob(data, row, column, offset, length, out);
   out->clear();
   sqlite3_blob* blob = nullptr;
   if (Outcome opened = ReadHandle(data, *row.rowid, column, &blob); !opened.ok()) return opened;

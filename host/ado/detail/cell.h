@@ -18,13 +18,15 @@ struct Cell {
     kBytes,        // a BLOB value held in `bytes`
     kStoredBlob,   // a BLOB of `size` bytes left in the database
     kStoredValue,  // a non-BLOB value of a lazily read column, read on demand
+    kBoolean,      // `integer` 0 or 1
+    kDate,         // `real` as an automation date
   };
   Kind kind = Kind::kNull;
   std::int64_t integer = 0;
   double real = 0;
   std::u16string text;
   std::vector<std::uint8_t> bytes;
-  std::int64_t size = 0;  // kStoredBlob only
+  std::int64_t size = 0;  // kStoredBlob; the storage size of kBoolean and kDate
 };
 
 }  // namespace vant::host::ado

@@ -15,9 +15,15 @@ namespace vant::host::ado {
 
 enum class AdoType : std::int32_t {
   kEmpty = 0,
+  kSmallInt = 2,
   kInteger = 3,
+  kSingle = 4,
   kDouble = 5,
+  kBoolean = 11,
   kBigInt = 20,
+  kNumeric = 131,
+  kDBDate = 133,
+  kDBTimeStamp = 135,
   kVarWChar = 202,
   kLongVarWChar = 203,
   kLongVarBinary = 205,

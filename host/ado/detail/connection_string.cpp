@@ -50,11 +50,34 @@ std::u16string ReadQuoted(std::u16string_view text, std::size_t& pos) {
   return value;
 }
 
-// Reads one value from pos to the next ';' (outside quotes).
+// Reads an ODBC braced value starting at text[pos] ('{'); pos ends after
+// the closing '}'. A doubled '}' stands for one. The braces stay in the
+// value when they are not closed.
+std::optional<std::u16string> ReadBraced(std::u16string_view text, std::size_t& pos) {
+  std::u16string value;
+  for (std::size_t at = pos + 1; at < text.size(); ++at) {
+    if (text[at] != u'}') {
+      value += text[at];
+      continue;
+    }
+    if (at + 1 < text.size() && text[at + 1] == u'}') {
+      value += u'}';
+      ++at;
+      continue;
+    }
+    pos = at + 1;
+    return value;
+  }
+  return std::nullopt;
+}
+
+// Reads one value from pos to the next ';' (outside quotes and braces).
 std::u16string ReadValue(std::u16string_view text, std::size_t& pos) {
   while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
-  if (pos < text.size() && (text[pos] == u'"' || text[pos] == u'\'')) {
-    std::u16string value = ReadQuoted(text, pos);
+  std::optional<std::u16string> braced;
+  if (pos < text.size() && text[pos] == u'{') braced = ReadBraced(text, pos);
+  if (braced || (pos < text.size() && (text[pos] == u'"' || text[pos] == u'\''))) {
+    std::u16string value = braced ? std::move(*braced) : ReadQuoted(text, pos);
     const auto end = text.find(u';', pos);
     pos = end == std::u16string_view::npos ? text.size() : end + 1;
     return value;

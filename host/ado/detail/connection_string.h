@@ -15,7 +15,8 @@ using MapPathHook = std::function<std::optional<std::u16string>(std::u16string_v
 
 // The key=value pairs of a connection string, keys folded to lower case and
 // trimmed. Pairs are separated by ';'; a value may be quoted with ' or "
-// (a doubled quote inside stands for one) to hold ';' or '='. Pairs without
+// (a doubled quote inside stands for one), or braced as ODBC strings do
+// ({a;b}, a doubled '}' inside stands for one), to hold ';' or '='. Pairs without
 // '=' are ignored; a later duplicate key wins.
 std::map<std::u16string, std::u16string> ParseConnectionString(std::u16string_view text);
 

@@ -1,6 +1,7 @@
 #include "host/ado/detail/database.h"
 
 #include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/pg_connection.h"
 
 namespace vant::host::ado {
 namespace {
@@ -41,12 +42,24 @@ Outcome Database::Open(const std::string& hostPath, std::shared_ptr<Database>* o
   return Outcome::Ok();
 }
 
+Database::Database(DbHandle db) : db_(std::move(db)) {}
+
+Database::Database(std::unique_ptr<PgConnection> pg) : pg_(std::move(pg)), postgres_(true) {}
+
+Database::~Database() = default;
+
+std::shared_ptr<Database> Database::OnPostgres(std::unique_ptr<PgConnection> pg) {
+  return std::shared_ptr<Database>(new Database(std::move(pg)));
+}
+
 int Database::OnProgress(void* self) {
   const auto& deadline = static_cast<Database*>(self)->deadline_;
   return deadline && std::chrono::steady_clock::now() >= *deadline ? 1 : 0;
 }
 
 Database::Deadline::Deadline(Database& db, std::int32_t seconds) : db_(db) {
+  // The server bounds its statements itself (statement_timeout).
+  if (db_.pg_ && !db_.deadline_) (void)db_.pg_->SetTimeout(seconds > 0 ? seconds : 0);
   if (seconds <= 0 || db_.deadline_) return;
   db_.deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   set_ = true;
@@ -58,6 +71,7 @@ Database::Deadline::~Deadline() {
 
 void Database::Close() {
   db_.reset();
+  pg_.reset();
   transactionLevel_ = 0;
 }
 
@@ -74,6 +88,10 @@ Outcome Database::LastError() const {
 
 Outcome Database::Prepare(std::string_view sql, Statement* out, std::string_view* tail) {
   if (Outcome open = RequireOpen(); !open.ok()) return open;
+  if (postgres_) {
+    return Outcome::Fail(kNotSupported,
+                         u"Object or provider is not capable of performing requested operation.");
+  }
   sqlite3_stmt* raw = nullptr;
   const char* rest = nullptr;
   const int rc =
@@ -95,6 +113,10 @@ Outcome Database::Step(sqlite3_stmt* stmt, bool* row) {
 }
 
 Outcome Database::Exec(std::string_view sql) {
+  if (postgres_) {
+    if (Outcome open = RequireOpen(); !open.ok()) return open;
+    return pg_->Exec(std::string(sql));
+  }
   while (!IsBlank(sql)) {
     Statement stmt;
     if (Outcome prepared = Prepare(sql, &stmt, &sql); !prepared.ok()) return prepared;
@@ -107,19 +129,26 @@ Outcome Database::Exec(std::string_view sql) {
   return Outcome::Ok();
 }
 
+// PostgreSQL has savepoints only inside a transaction block; outside one
+// the change gets a transaction of its own.
 Savepoint::Savepoint(Database& db) : db_(db) {
-  begun_ = db_.Exec("SAVEPOINT vant_update");
+  whole_ = db_.postgres() && db_.transactionLevel() == 0;
+  begun_ = db_.Exec(whole_ ? "BEGIN" : "SAVEPOINT vant_update");
   active_ = begun_.ok();
 }
 
 Savepoint::~Savepoint() {
   if (!active_ || !db_.is_open()) return;
+  if (whole_) {
+    (void)db_.Exec("ROLLBACK");
+    return;
+  }
   (void)db_.Exec("ROLLBACK TO vant_update");
   (void)db_.Exec("RELEASE vant_update");
 }
 
 Outcome Savepoint::Release() {
-  Outcome released = db_.Exec("RELEASE vant_update");
+  Outcome released = db_.Exec(whole_ ? "COMMIT" : "RELEASE vant_update");
   if (released.ok()) active_ = false;
   return released;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "host/ado/detail/pg_recordset.h"
+
 namespace vant::host::ado {
 namespace {
 
@@ -24,6 +26,7 @@ Outcome LoadRows(const std::shared_ptr<Database>& db, std::u16string_view sql,
 Outcome ExecuteCommand(const std::shared_ptr<Database>& db, std::u16string_view commandText,
                        std::shared_ptr<RecordsetData>* rows, std::int64_t* affected,
                        const LoadOptions& options) {
+  if (db->postgres()) return PgExecuteCommand(db, commandText, rows, affected, options);
   *affected = 0;
   rows->reset();
   const Database::Deadline deadline(*db,

@@ -34,6 +34,7 @@ void RecordsetData::ResetRowState() {
   pending.resize(columns.size());
   chunkOffsets.assign(columns.size(), 0);
   reading.reset();
+  window.reset();
 }
 
 void RecordsetData::MoveFirst() {

@@ -55,11 +55,21 @@ struct OpenBlob {
   BlobHandle handle;
 };
 
+// PostgreSQL: the bytes of a stored BLOB fetched in one round trip, from
+// which the following GetChunk calls are served.
+struct BlobWindow {
+  std::size_t column = 0;
+  std::int64_t rowid = 0;
+  std::int64_t offset = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
 struct RecordsetData {
   bool open = true;  // false once the recordset was closed
   std::shared_ptr<Database> db;
   std::string schema = "main";  // database of the base table
   std::string table;            // base table; empty when the rows cannot be written
+  std::string key;              // PostgreSQL: the integer primary key that stands for the rowid
   bool readOnly = false;        // opened with adLockReadOnly or through Execute
   std::vector<ColumnInfo> columns;
   std::vector<Row> rows;
@@ -72,6 +82,7 @@ struct RecordsetData {
   std::vector<std::optional<PendingValue>> pending;  // per column
   std::vector<std::int64_t> chunkOffsets;            // per column
   std::optional<OpenBlob> reading;                   // declared after db: closed first
+  std::optional<BlobWindow> window;
 
   bool updatable() const { return !table.empty() && !readOnly; }
   // Rows neither deleted nor filtered out.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/ado/detail/ado_error.h"
+#include "host/ado/detail/pg_recordset.h"
 #include "host/ado/detail/row_codec.h"
 #include "host/ado/detail/sql_text.h"
 
@@ -153,6 +154,7 @@ Outcome BindParameters(sqlite3_stmt* stmt, std::span<const Variant> values, std:
 
 Outcome LoadRecordset(const std::shared_ptr<Database>& db, std::u16string_view source,
                       bool readOnly, RecordsetData* out, const LoadOptions& options) {
+  if (db->postgres()) return PgLoadRecordset(db, source, readOnly, out, options);
   std::string sql;
   if (Outcome made = SqlOf(source, options.commandType, &sql); !made.ok()) return made;
   out->db = db;

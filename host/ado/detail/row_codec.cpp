@@ -126,6 +126,10 @@ Variant CellToVariant(const Cell& cell) {
       return Variant::String(Bstr(cell.text));
     case Cell::Kind::kBytes:
       return Variant::Array(SafeArray::FromBytes(cell.bytes.data(), cell.bytes.size()));
+    case Cell::Kind::kBoolean:
+      return Variant::Bool(cell.integer != 0);
+    case Cell::Kind::kDate:
+      return Variant::FromDate(Date{cell.real});
     default:
       return Variant::Null();
   }

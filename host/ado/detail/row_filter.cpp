@@ -86,10 +86,12 @@ bool ParseNumber(std::u16string_view text, double* out) {
 bool CellValue(const Cell& cell, bool* numeric, double* number, std::u16string_view* text) {
   switch (cell.kind) {
     case Cell::Kind::kInteger:
+    case Cell::Kind::kBoolean:
       *numeric = true;
       *number = static_cast<double>(cell.integer);
       return true;
     case Cell::Kind::kReal:
+    case Cell::Kind::kDate:
       *numeric = true;
       *number = cell.real;
       return true;

@@ -5,6 +5,7 @@
 
 #include "host/ado/detail/ado_error.h"
 #include "host/ado/detail/blob_io.h"
+#include "host/ado/detail/pg_rows.h"
 #include "host/ado/detail/row_codec.h"
 #include "host/ado/detail/sql_text.h"
 
@@ -72,6 +73,7 @@ Outcome StreamChunks(RecordsetData& data, std::int64_t rowid,
 
 // Runs the INSERT or UPDATE and streams the chunks; `rowid` receives the row.
 Outcome WriteRow(RecordsetData& data, Row& row, std::int64_t* rowid) {
+  if (data.db->postgres()) return PgWriteRow(data, row, rowid);
   const std::vector<std::size_t> columns = PendingColumns(data);
   const bool adding = data.mode == EditMode::kAdd;
   Statement stmt;
@@ -87,6 +89,7 @@ Outcome WriteRow(RecordsetData& data, Row& row, std::int64_t* rowid) {
 
 // Reads the written row back, keeping expression columns as they were.
 Outcome Reload(RecordsetData& data, Row& row) {
+  if (data.db->postgres()) return PgReload(data, row);
   const std::string sql = "SELECT " + ProjectionSql(data.columns) + " FROM " +
                           QualifiedTable(data) + " WHERE rowid = ?";
   Statement stmt;
@@ -133,6 +136,12 @@ Outcome DeleteCurrent(RecordsetData& data) {
   if (Outcome current = RequireCurrentRow(data, &row); !current.ok()) return current;
   if (data.mode == EditMode::kAdd) {
     CancelPending(data);
+    return Outcome::Ok();
+  }
+  if (data.db->postgres()) {
+    if (Outcome deleted = PgDeleteRow(data, *row); !deleted.ok()) return deleted;
+    row->deleted = true;
+    data.ResetRowState();
     return Outcome::Ok();
   }
   Statement stmt;

@@ -5,6 +5,7 @@
 
 #include "host/ado/detail/ado_error.h"
 #include "host/ado/detail/execute.h"
+#include "host/ado/detail/pg_schema.h"
 #include "host/ado/interfaces.h"
 
 namespace vant::host::ado {
@@ -88,12 +89,14 @@ Outcome LoadSchema(const std::shared_ptr<Database>& db, std::int32_t schema,
   LoadOptions options;
   options.parameters = values;
   options.commandType = 1;
-  const std::string_view sql = schema == kAdSchemaTables ? kTablesSql : kColumnsSql;
+  const bool tables = schema == kAdSchemaTables;
+  const std::string_view sql =
+      db->postgres() ? PgSchemaSql(tables) : (tables ? kTablesSql : kColumnsSql);
   std::int64_t affected = 0;
   if (Outcome done = ExecuteCommand(db, Utf8ToUtf16(sql), out, &affected, options); !done.ok()) {
     return done;
   }
-  if (schema == kAdSchemaColumns && *out) TypeColumns(**out);
+  if (!tables && *out) db->postgres() ? PgTypeSchemaColumns(**out) : TypeColumns(**out);
   return Outcome::Ok();
 }
 

@@ -16,7 +16,7 @@ Outcome NoTransaction() { return Outcome::Fail(kBadArgument, u"No transaction is
 Outcome BeginTransaction(Database& db, std::int32_t* level) {
   if (Outcome open = db.RequireOpen(); !open.ok()) return open;
   int& current = db.transactionLevel();
-  const Outcome begun = current == 0 ? db.Exec("BEGIN IMMEDIATE")
+  const Outcome begun = current == 0 ? db.Exec(db.postgres() ? "BEGIN" : "BEGIN IMMEDIATE")
                                      : db.Exec("SAVEPOINT " + SavepointName(current + 1));
   if (!begun.ok()) return begun;
   *level = ++current;

@@ -31,7 +31,9 @@ double OleDateToMs(double date) {
   // Before day 0 the fraction still counts forward from midnight.
   const double day = std::trunc(date);
   const double fraction = std::fabs(date - day);
-  return (day - kEpochOffsetDays) * kMsPerDay + fraction * kMsPerDay;
+  // Whole milliseconds: a time of day stored as a fraction of a day is
+  // rarely exact, and script dates drop any part of a millisecond.
+  return std::round((day - kEpochOffsetDays) * kMsPerDay + fraction * kMsPerDay);
 }
 
 double MsToOleDate(double ms) {
