@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# What shared state costs: vant-host with its state in Redis and its
-# database in PostgreSQL, against itself without them and against PHP-FPM
-# with its sessions in the same Redis. Redis and PostgreSQL are started here
-# on loopback ports, in a temporary folder removed on exit.
+# What shared state costs: vant-host with its state in Redis against itself
+# without it and against PHP-FPM with its sessions in the same Redis. Redis
+# is started here on a loopback port, in a temporary folder removed on exit.
 #
-#   bench/scaleout/run.sh                      # MB=200 BLOB_MB=100 REPEATS=3 WRK_SECONDS=10
-#   MB=20 BLOB_MB=10 REPEATS=1 WRK_SECONDS=2 bench/scaleout/run.sh   # a quick end-to-end check
+#   bench/scaleout/run.sh                            # MB=200 REPEATS=3 WRK_SECONDS=10
+#   MB=20 REPEATS=1 WRK_SECONDS=2 bench/scaleout/run.sh   # a quick end-to-end check
 #
 # (a) upload: an MB MB file posted with curl to a page that saves it, with a
 #     progress id so the upload writes its progress record; the host with
@@ -15,16 +14,14 @@
 #     host with --state redis against nginx -> PHP-FPM with
 #     session.save_handler=redis on the same Redis, wrk as bench/host does.
 #     Goal >= 1.5 x.
-# (c) BLOB: an upload of BLOB_MB MB stored in a bytea column with SaveAsBlob
-#     and sent back with DownloadBlob; the host's peak RSS (VmHWM) growth
-#     over the round trip. Goal <= 32 MiB.
+# The memory of a 100 MiB BLOB round trip through PostgreSQL is measured by
+# bench/postgres/run.sh.
 # Nothing asserts; it reports.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../lib.sh"
 mb="${MB:-200}"
-blob_mb="${BLOB_MB:-100}"
 repeats="${REPEATS:-3}"
 WRK_OPTIONS="-t2 -c64 -d${WRK_SECONDS:-10}s"
 threads=32 # vant-host --threads; php-fpm gets as many workers
@@ -33,20 +30,18 @@ sessions=256
 [[ -x "$build/vant-host" && -f "$build/libvantupload.so" ]] || die "no vant-host and module in $build (set BUILD=...)"
 php_peer=1
 need_php_peer || php_peer=0
-need_state_servers || die "Redis and PostgreSQL are needed"
+need_state_servers || die "Redis is needed"
 command -v wrk >/dev/null 2>&1 || install_missing wrk
 command -v wrk >/dev/null 2>&1 || die "wrk not available"
 
 make_workdir scaleout
-# The test suite's servers: Redis and PostgreSQL on free loopback ports.
+# The test suite's Redis on a free loopback port.
 WORK=$work
 cleanup() { :; }
 . "$root/tests/e2e/redis_lib.sh"
-. "$root/tests/e2e/postgres_lib.sh"
-trap 'stop_redis; stop_postgres; rm -rf "$PG_DIR"; remove_workdir' EXIT
+trap 'stop_redis; remove_workdir' EXIT
 start_redis
-start_postgres
-log "Redis at $REDIS_URL, PostgreSQL on port $PG_PORT"
+log "Redis at $REDIS_URL"
 
 mkdir -p "$work/site/up" "$work/site/files"
 cat >"$work/site/id.asp" <<'P'
@@ -59,34 +54,6 @@ up.DefaultPath = Server.MapPath("/up"); up.Form("f").Save(); Response.Write("1")
 P
 printf '%s' '<% var n = (Session("n") || 0) + 1; Session("n") = n; Response.Write("n=" + n); %>' \
   >"$work/site/session.asp"
-printf '<%% var PG = "%s"; %%>' "$PG_CONN" >"$work/site/pg.inc"
-cat >"$work/site/blobput.asp" <<'P'
-<%@ ENABLESESSIONSTATE=False %><!-- #include file="pg.inc" --><%
-var conn = Server.CreateObject("ADODB.Connection");
-conn.Open(PG);
-conn.Execute("CREATE TABLE IF NOT EXISTS files (id SERIAL PRIMARY KEY, name TEXT, body BYTEA)");
-var up = Server.CreateObject("VANT.FileUpload");
-up.DefaultPath = Server.MapPath("/up");
-var rs = Server.CreateObject("ADODB.Recordset");
-rs.Open("SELECT id, name, body FROM files WHERE false", conn, 1, 3);
-rs.AddNew();
-rs("name") = "blob.bin";
-up.Form("f").SaveAsBlob(rs("body"));
-rs.Update();
-rs.Close();
-Response.Write(conn.Execute("SELECT max(id) FROM files")(0).Value);
-conn.Close(); %>
-P
-cat >"$work/site/blobget.asp" <<'P'
-<%@ ENABLESESSIONSTATE=False %><!-- #include file="pg.inc" --><%
-var conn = Server.CreateObject("ADODB.Connection");
-conn.Open(PG);
-var rs = Server.CreateObject("ADODB.Recordset");
-rs.Open("SELECT name, body FROM files WHERE id = " + Number(Request.QueryString("id")), conn, 0, 1);
-Server.CreateObject("VANT.FileDownload").DownloadBlob(rs("body"), String(rs("name").Value), true);
-rs.Close(); conn.Close(); %>
-P
-
 export VANT_REGISTRY="$work/registry.reg"
 "$build/vant-regsvr" --registry "$VANT_REGISTRY" "$build/libvantupload.so" >/dev/null
 # start_vant NAME [options...]: a host on the site; sets HOST_PID and HOST_URL.
@@ -160,29 +127,9 @@ fi
 
 stop_pid "$state_pid"
 
-# ---------------------------------------------------------------- (c) BLOB round trip
-# A fresh host, warmed by a 1 MiB round trip (libpq loaded, the table made),
-# so the peak before is that of an idle host.
-start_vant blob --state "$REDIS_URL"
-# blob_trip MIB: stores MIB MiB of random bytes and reads them back, checked.
-blob_trip() {
-  local id
-  head -c $(($1 * 1024 * 1024)) /dev/urandom >"$work/blob.bin"
-  id=$(curl -sS --max-time 600 -F "f=@$work/blob.bin" "$HOST_URL/blobput.asp")
-  [[ "$id" =~ ^[0-9]+$ ]] || die "blobput.asp answered: ${id:0:300}"
-  curl -sS --max-time 600 -o "$work/back.bin" "$HOST_URL/blobget.asp?id=$id"
-  cmp -s "$work/blob.bin" "$work/back.bin" || die "the BLOB came back different"
-}
-blob_trip 1
-before_kb=$(hwm_kb "$HOST_PID")
-blob_trip "$blob_mb"
-growth_kb=$(($(hwm_kb "$HOST_PID") - before_kb))
-stop_pid "$HOST_PID"
-
 # ---------------------------------------------------------------- report
 echo "(a) upload $mb MB, best of $repeats: --state redis $state_mbps MB/s, without $plain_mbps MB/s"
 echo "(b) Session page: vant-host --state redis $vant_rps req/s, PHP-FPM+nginx with php-redis sessions $php_rps req/s"
-echo "(c) $blob_mb MiB BLOB through PostgreSQL: host peak RSS grew by $((growth_kb / 1024)) MiB"
 row() { # what, ours, unit, peer, peer figure, goal ratio
   awk -v what="$1" -v o="$2" -v unit="$3" -v p="$4" -v f="$5" -v g="$6" 'BEGIN {
     if (f == "n/a") { printf "bench-row|%s|%s %s|%s|n/a|-|>= %sx|-\n", what, o, unit, p, g; exit }
@@ -194,5 +141,3 @@ row "upload $mb MB via curl -> host with --state redis" "$state_mbps" MB/s \
   "the same host without --state" "$plain_mbps" 0.95
 row "page reading and writing Session in Redis, requests/s (wrk -c64)" "$vant_rps" req/s \
   "PHP-FPM+nginx, php-redis sessions" "$php_rps" 1.5
-printf 'bench-row|host peak RSS growth, %s MiB BLOB round trip through PostgreSQL|%s MiB|-|-|-|<= 32 MiB|%s\n' \
-  "$blob_mb" "$((growth_kb / 1024))" "$([[ $growth_kb -le $((32 * 1024)) ]] && echo met || echo missed)"
