@@ -207,8 +207,9 @@ curl -s -c "$jar" -b "$jar" "$H2/issue.asp" >/dev/null
 pid=$(progress_id "$jar")
 curl -s -b "$jar" --limit-rate 200k -F "f=@$WORK/plans.bin" "$H2/up.asp" >/dev/null &
 upload=$!
-expect_has "host 2's upload shows through the balancer" \
-  "$(poll_until 5 'curl -s -b "$jar" "$BALANCER/progress.asp?id=$pid"' name=plans.bin)" "name=plans.bin"
+poll_until 5 'curl -s -b "$jar" "$H2/progress.asp?id=$pid"' name=plans.bin >/dev/null
+expect_eq "host 2's upload shows on both hosts" \
+  "$(each_host "/progress.asp?id=$pid" -b "$jar" | grep -o 'name=plans.bin' | wc -l)" "2"
 kill_host 2
 wait "$upload"
 expect_has "the killed host's progress record expires" \
