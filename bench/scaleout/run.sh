@@ -104,7 +104,11 @@ wait_body() { # URL BODY
   for _ in $(seq 100); do [[ "$(curl -s "$1")" = "$2" ]] && return 0; sleep 0.1; done
   die "$1 did not answer $2"
 }
+# in_redis PATTERN: dies unless Redis holds a key matching PATTERN, so each
+# side is known to keep its sessions there.
+in_redis() { [[ -n "$(rcli --scan --pattern "$1" | head -1)" ]] || die "no $1 key in Redis"; }
 wait_body "$state_url/session.asp" "n=1"
+in_redis 'vant:session:*'
 wrk_session_script "$state_url/session.asp" "$work/vant.lua" "$sessions"
 vant_rps=$(wrk_rps "$state_url/session.asp" -s "$work/vant.lua")
 
@@ -119,6 +123,7 @@ if ((php_peer)); then
   start_nginx_php "$work/php/nginx" "$work/php/site" "$FPM_SOCK"
   pids+=("$NGINX_PID")
   wait_body "${NGINX_URL}session.php" "n=1"
+  in_redis 'PHPREDIS_SESSION:*'
   wrk_session_script "${NGINX_URL}session.php" "$work/php.lua" "$sessions"
   php_rps=$(wrk_rps "${NGINX_URL}session.php" -s "$work/php.lua")
   stop_pid "$NGINX_PID"
