@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <chrono>
+#include <iostream>
 
 #include "host/app/page_run.h"
 #include "host/http/url_path.h"
@@ -31,6 +32,7 @@ SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
   const auto globalAsa = loader_.Load(site_.rootHostPath + kGlobalAsa);
   adoConstants_ = globalAsa && pages::DeclaresAdoConstants(*globalAsa);
   if (redis::Client* shared = redis::SharedClient()) {
+    std::cerr << "vant-host: sessions and Application kept in " << shared->Describe() << std::endl;
     sessions_ =
         std::make_unique<session::SharedSessionStore>(*shared, session::kDefaultTimeoutMinutes);
     application_.shared = std::make_shared<session::SharedApplication>(*shared);
@@ -84,7 +86,8 @@ bool SiteHandler::TakeApplicationStart() {
   // Once per site across hosts; asked again while the store is unreachable.
   const std::optional<bool> first = application_.shared->TakeStart();
   if (!first) return false;
-  return !applicationStarted_.exchange(true) && *first;
+  applicationStarted_ = true;
+  return *first;
 }
 
 }  // namespace vant::host::app

@@ -142,10 +142,10 @@ std::size_t SessionStore::EndAll() { return EndWhere(false); }
 
 void SessionStore::StartSweeper(std::chrono::milliseconds period) {
   if (sweeper_.joinable()) return;
-  sweeper_ = std::jthread([this, period](std::stop_token stop) { SweepLoop(stop, period); });
+  sweeper_ = std::jthread([this, period](const std::stop_token& stop) { SweepLoop(stop, period); });
 }
 
-void SessionStore::SweepLoop(std::stop_token stop, std::chrono::milliseconds period) {
+void SessionStore::SweepLoop(const std::stop_token& stop, std::chrono::milliseconds period) {
   std::unique_lock lock(sweepMutex_);
   while (!stop.stop_requested()) {
     sweepWake_.wait_for(lock, stop, period, [] { return false; });

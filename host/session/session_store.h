@@ -86,7 +86,7 @@ class SessionStore final : public Sessions {
   void Released(const std::shared_ptr<Session>& s) override;
   std::string NewCookieValue() const;
   std::size_t EndWhere(bool onlyExpired);
-  void SweepLoop(std::stop_token stop, std::chrono::milliseconds period);
+  void SweepLoop(const std::stop_token& stop, std::chrono::milliseconds period);
 
   const std::int32_t defaultTimeout_;
   const std::string cookieName_;

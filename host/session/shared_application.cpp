@@ -107,7 +107,7 @@ std::string SharedApplication::UnreachableText() const { return session::Unreach
 
 SharedApplication::SharedApplication(redis::Client& client)
     : client_(client), values_(std::make_unique<SharedContents>(client)) {
-  renewer_ = std::jthread([this](std::stop_token stop) { RenewLoop(stop); });
+  renewer_ = std::jthread([this](const std::stop_token& stop) { RenewLoop(stop); });
 }
 
 SharedApplication::~SharedApplication() {
@@ -154,7 +154,7 @@ std::optional<bool> SharedApplication::TakeStart() {
   return reply->kind == redis::Reply::Kind::Status;
 }
 
-void SharedApplication::RenewLoop(std::stop_token stop) {
+void SharedApplication::RenewLoop(const std::stop_token& stop) {
   const std::string lease = std::to_string(kLease.count());
   std::unique_lock hold(tokenMutex_);
   while (!stop.stop_requested()) {

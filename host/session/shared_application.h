@@ -60,7 +60,7 @@ class SharedApplication {
   std::optional<bool> TakeStart();
 
  private:
-  void RenewLoop(std::stop_token stop);
+  void RenewLoop(const std::stop_token& stop);
 
   redis::Client& client_;
   const std::unique_ptr<Contents> values_;

@@ -26,13 +26,17 @@ std::unique_ptr<Client::Connection> Client::Take(bool* reused) {
       *reused = true;
       return connection;
     }
-    if (std::chrono::steady_clock::now() < retryAfter_) return nullptr;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < retryAfter_) return nullptr;
+    // While the store is down, one caller per back-off window tries it
+    // again; the others answer at once.
+    if (down_.load()) retryAfter_ = now + options_.backoff;
   }
   *reused = false;
   std::string error;
   detail::Context context = detail::Connect(options_, error);
   if (!context) {
-    NoteFailure(error, true);
+    NoteFailure(error);
     return nullptr;
   }
   return std::make_unique<Connection>(Connection{std::move(context)});
@@ -49,8 +53,10 @@ void Client::DropIdle() {
   dropped.swap(idle_);
 }
 
-void Client::NoteFailure(const std::string& why, bool connecting) {
-  if (connecting) {
+void Client::NoteFailure(const std::string& why) {
+  // A refused connect, a reset or a timeout alike: callers of the next
+  // back-off window do not wait for the store again.
+  {
     std::lock_guard lock(mutex_);
     retryAfter_ = std::chrono::steady_clock::now() + options_.backoff;
   }
@@ -61,7 +67,13 @@ void Client::NoteFailure(const std::string& why, bool connecting) {
 }
 
 void Client::NoteSuccess() {
-  if (down_.load(std::memory_order_relaxed) && down_.exchange(false))
+  if (!down_.load(std::memory_order_relaxed)) return;
+  {
+    // The probe that found the store back ends the window for everyone.
+    std::lock_guard lock(mutex_);
+    retryAfter_ = {};
+  }
+  if (down_.exchange(false))
     std::cerr << "vant-host: state store " << Describe() << " reachable again" << std::endl;
 }
 
@@ -84,7 +96,7 @@ std::optional<std::vector<Reply>> Client::Run(
     }
     DropIdle();
     if (!(reused && gone)) {
-      NoteFailure(error, false);
+      NoteFailure(error);
       return std::nullopt;
     }
   }

@@ -5,8 +5,8 @@
 // Redis going away is an ordinary event here, never an error of the caller:
 // a command then answers nothing (nullopt) within its timeouts, and the next
 // call after a short back-off connects again by itself. While Redis is down
-// a call costs at most one failed connect per back-off window; the others
-// answer at once.
+// one call per back-off window tries it again (one failed connect or one
+// command timeout); the others answer at once.
 #pragma once
 
 #include <atomic>
@@ -100,7 +100,7 @@ class Client {
   // Forgets the idle connections after a broken one: they lead to the same
   // server, which has most likely gone away too.
   void DropIdle();
-  void NoteFailure(const std::string& why, bool connecting);
+  void NoteFailure(const std::string& why);
   void NoteSuccess();
   std::optional<std::vector<Reply>> Run(const std::vector<std::vector<std::string_view>>& commands);
 
@@ -130,8 +130,8 @@ class Subscriber {
   bool Subscribed() const { return subscribed_.load(); }
 
  private:
-  void Loop(std::stop_token stop);
-  void Listen(redisContext& context, std::stop_token stop);
+  void Loop(const std::stop_token& stop);
+  void Listen(redisContext& context, const std::stop_token& stop);
 
   const ClientOptions options_;
   const std::vector<std::string> channels_;

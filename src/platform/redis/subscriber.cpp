@@ -28,7 +28,7 @@ Subscriber::Subscriber(ClientOptions options, std::vector<std::string> channels,
       channels_(std::move(channels)),
       onMessage_(std::move(onMessage)),
       onSubscribed_(std::move(onSubscribed)) {
-  thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+  thread_ = std::jthread([this](const std::stop_token& stop) { Loop(stop); });
 }
 
 Subscriber::~Subscriber() {
@@ -36,7 +36,7 @@ Subscriber::~Subscriber() {
   if (thread_.joinable()) thread_.join();
 }
 
-void Subscriber::Loop(std::stop_token stop) {
+void Subscriber::Loop(const std::stop_token& stop) {
   while (!stop.stop_requested()) {
     std::string error;
     detail::Context context = detail::Connect(options_, error);
@@ -65,7 +65,7 @@ void Subscriber::Loop(std::stop_token stop) {
 // Reads replies until the connection fails or the thread must stop. The
 // socket is polled with a short timeout rather than read with the blocking
 // call, whose timeout would leave the connection unusable.
-void Subscriber::Listen(redisContext& context, std::stop_token stop) {
+void Subscriber::Listen(redisContext& context, const std::stop_token& stop) {
   std::size_t confirmed = 0;
   int done = 0;
   while (!done) {
