@@ -1,6 +1,7 @@
 #include "download/cache_sync.h"
 
 #include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,18 @@ class RedisCacheFollower final : public CacheFollower {
       : cache_(cache),
         subscriber_(
             options, std::vector<std::string>{kCacheChannel},
-            [this](std::string_view, std::string_view key) {
-              cache_.DropCacheFile(sys::Utf8ToUtf16(key));
-            },
+            [this](std::string_view, std::string_view key) { Heard(key); },
             [this] { Subscribed(); }) {}
 
  private:
+  void Heard(std::string_view key) {
+    try {
+      cache_.DropCacheFile(sys::Utf8ToUtf16(key));
+    } catch (const std::bad_alloc&) {
+      // Out of memory on the subscriber's thread: this one removal is lost.
+    }
+  }
+
   void Subscribed() {
     // The first subscription missed nothing of ours; a later one follows a
     // lost connection, during which removals may have gone unheard.

@@ -19,6 +19,9 @@ f.Save("", true);
 Response.Write("saved=" + f.FileLen);
 %>
 P
+page owner.asp <<'P'
+<%@ LANGUAGE=JScript %><% Server.CreateObject("VANT.FileUploadMonitor").UseMonitor(true); %>ok
+P
 page progress.asp <<'P'
 <%@ LANGUAGE=JScript ENABLESESSIONSTATE=False %><%
 var p = Server.CreateObject("VANT.Progress");
@@ -91,6 +94,17 @@ for _ in $(seq 1 30); do
   sleep 0.1
 done
 expect_lacks "A's removal empties B's entry" "$(curl -s "$B/cache.asp")" "A.BIN"
+
+# A session's upload through A is read through B by that session only.
+jar=$WORK/owner.jar
+curl -s -c "$jar" "$A/owner.asp" >/dev/null
+id=$(awk '$6 == "VANTUpload" { sub("ProgressID=", "", $7); print $7 }' "$jar")
+curl -s -b "$jar" --limit-rate 600k -F "f=@$WORK/big.bin" "$A/up.asp?pid=$id" >/dev/null &
+UPLOAD=$!
+sleep 1
+expect_has "the session reads its upload through B" "$(curl -s -b "$jar" "$B/progress.asp?id=$id")" "name=big.bin"
+expect_has "a client without it reads no upload through B" "$(progress "$id")|" "total=0 working=true name=|"
+wait "$UPLOAD"
 
 # Redis stopped mid-upload: the upload is saved whole, progress reads as no
 # upload, and both hosts work again once Redis is back.

@@ -34,10 +34,13 @@ TEST_F(SharedTableTest, ChunksAreCoalescedAndChangesOfStateWrittenAtOnce) {
   ASSERT_TRUE(link.Attach(id_));
   link.Start(1'000'000);
   link.SetCurrentName(u"a.bin");
-  // Many chunks within one write interval: at most one write of the counts.
+  // Many chunks within one write interval: at most one write of the counts
+  // (one more for each interval the loop took, on a machine under load).
+  const auto begun = std::chrono::steady_clock::now();
   for (std::int32_t remaining = 999'000; remaining > 900'000; remaining -= 1000) {
     link.ChunkRead(remaining);
   }
+  const auto intervals = (std::chrono::steady_clock::now() - begun) / milliseconds(250);
   ASSERT_TRUE(store_->AwaitWrite([](const Write& w) { return w.record.info.remaining == 901'000; }))
       << "the latest counts reach the store";
   link.Release();
@@ -51,7 +54,7 @@ TEST_F(SharedTableTest, ChunksAreCoalescedAndChangesOfStateWrittenAtOnce) {
   for (const Write& w : store_->Writes()) {
     between += w.record.info.remaining > 901'000 && w.record.info.remaining < 1'000'000;
   }
-  EXPECT_LE(between, 2u) << "chunks were written one by one";
+  EXPECT_LE(between, 2u + intervals) << "chunks were written one by one";
   EXPECT_EQ(table_.Snapshot(id_).value().record.currentName, kIdleName) << "readers see the store";
 }
 
