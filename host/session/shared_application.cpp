@@ -78,7 +78,8 @@ class SharedContents final : public Contents {
  private:
   redis::Reply Ask(std::initializer_list<std::string_view> args) const {
     auto reply = client_.Command(args);
-    if (!reply) throw StoreUnreachable(UnreachableText(client_));
+    if (!reply || reply->IsError())
+      throw StoreUnreachable(UnreachableText(client_, reply ? &*reply : nullptr));
     return std::move(*reply);
   }
 
@@ -99,8 +100,12 @@ class SharedContents final : public Contents {
 
 }  // namespace
 
-std::string UnreachableText(const redis::Client& client) {
-  return "The shared state store " + client.Describe() + " cannot be reached.";
+std::string UnreachableText(const redis::Client& client, const redis::Reply* refusal) {
+  if (refusal == nullptr || !refusal->IsError())
+    return "The shared state store " + client.Describe() + " cannot be reached.";
+  std::string text = "The shared state store " + client.Describe() + " refused: " + refusal->text;
+  std::cerr << "vant-host: " << text << std::endl;
+  return text;
 }
 
 std::string SharedApplication::UnreachableText() const { return session::UnreachableText(client_); }

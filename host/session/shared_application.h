@@ -28,8 +28,9 @@ inline constexpr std::string_view kApplicationLockKey = "vant:app:lock";
 inline constexpr std::string_view kApplicationStartedKey = "vant:app:started";
 
 // The text of StoreUnreachable for `client`'s store: names its endpoint,
-// never its password.
-std::string UnreachableText(const redis::Client& client);
+// never its password. With `refusal` (an error reply), says that the store
+// refused and why, and logs it: that is no outage the client logs itself.
+std::string UnreachableText(const redis::Client& client, const redis::Reply* refusal = nullptr);
 
 class SharedApplication {
  public:

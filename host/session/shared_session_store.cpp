@@ -98,7 +98,7 @@ SessionLease SharedSessionStore::Begin(std::string_view cookieValue) {
   std::unique_lock serial(session->serial_);
   const auto reply = client_.Command({"EVAL", kLoadScript, "1", RecordKey(cookie)});
   if (!reply || reply->IsError()) {
-    session->unreachable_ = Utf8ToUtf16(UnreachableText(client_));
+    session->unreachable_ = Utf8ToUtf16(UnreachableText(client_, reply ? &*reply : nullptr));
     return MakeLease(std::move(session), std::move(serial), false);
   }
   if (!session->Ended() && reply->kind == redis::Reply::Kind::Array && Load(local, *reply))
@@ -155,7 +155,7 @@ SessionLease SharedSessionStore::Create() {
     if (!reply || reply->kind != redis::Reply::Kind::Integer) {
       // A session of this request only, which fails the page if it uses it.
       auto session = std::make_shared<Session>(0, std::move(cookie), defaultTimeout_, key);
-      session->unreachable_ = Utf8ToUtf16(UnreachableText(client_));
+      session->unreachable_ = Utf8ToUtf16(UnreachableText(client_, reply ? &*reply : nullptr));
       std::unique_lock serial(session->serial_);
       return MakeLease(std::move(session), std::move(serial), true);
     }
@@ -207,9 +207,13 @@ void SharedSessionStore::Commit(Session& s) {
     if (!batch.empty()) batch.push_back({"PEXPIRE", record, TtlMs(s.TimeoutMinutes())});
   }
   if (batch.empty()) return;
-  if (!client_.Pipeline(batch))
+  const auto replies = client_.Pipeline(batch);
+  const redis::Reply* refusal = nullptr;
+  for (std::size_t i = 0; replies && i < replies->size() && refusal == nullptr; ++i)
+    if ((*replies)[i].IsError()) refusal = &(*replies)[i];
+  if (!replies || refusal != nullptr)
     std::cerr << "vant-host: session " << s.Id()
-              << ": changes not saved: " << UnreachableText(client_) << std::endl;
+              << ": changes not saved: " << UnreachableText(client_, refusal) << std::endl;
 }
 
 void SharedSessionStore::Released(const std::shared_ptr<Session>& session) {

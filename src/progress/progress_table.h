@@ -131,6 +131,9 @@ class ProgressTable {
   // with the next write interval. Nothing without a store.
   void ChangedLocked(Entry& entry, bool now);
   Entry* AttachShared(std::int32_t id, std::u16string_view ownerKey, std::uint64_t* generation);
+  // The local copy of a record the store attached with `attached`.
+  Entry* AttachLocal(std::int32_t id, std::u16string_view ownerKey, std::uint64_t attached,
+                     std::uint64_t* generation);
   std::optional<ProgressSnapshot> SharedSnapshot(std::int32_t id,
                                                  std::u16string_view readerKey) const;
   // The writer thread's loop and its steps.
@@ -153,10 +156,12 @@ class ProgressTable {
 
 struct ProgressTable::Entry {
   ProgressInfo info;
-  std::uint64_t generation = 0;  // counts attachments, to cancel stale resets
-  std::u16string owner;          // session key of the latest upload; "" for none
-  bool inUse = false;            // attached and not yet released
-  bool refused = false;          // see ProgressSnapshot::refused
+  // Counts attachments (the store counts them with a shared store), so
+  // stale resets and writes of an earlier attachment change nothing.
+  std::uint64_t generation = 0;
+  std::u16string owner;  // session key of the latest upload; "" for none
+  bool inUse = false;    // attached and not yet released
+  bool refused = false;  // see ProgressSnapshot::refused
   // Shared store only: what the writer thread still has to bring there.
   bool dirty = false;                               // changed since the last write
   bool urgent = false;                              // a change of state: write now

@@ -62,6 +62,17 @@ ProgressTable::Entry* ProgressTable::AttachShared(std::int32_t id, std::u16strin
   // The store decides, across hosts, whether this upload may take the record.
   const std::optional<std::uint64_t> attached = shared_->Attach(id, ownerKey, times_.lease);
   if (!attached) return nullptr;
+  try {
+    return AttachLocal(id, ownerKey, *attached, generation);
+  } catch (const std::bad_alloc&) {
+    // The upload runs without progress; the store's record ends with its lease.
+    return nullptr;
+  }
+}
+
+ProgressTable::Entry* ProgressTable::AttachLocal(std::int32_t id, std::u16string_view ownerKey,
+                                                 std::uint64_t attached,
+                                                 std::uint64_t* generation) {
   std::u16string owner(ownerKey);  // allocated outside the lock
   auto fresh = std::make_unique<Entry>();
   const std::lock_guard<std::mutex> lock(mutex_);
@@ -72,11 +83,11 @@ ProgressTable::Entry* ProgressTable::AttachShared(std::int32_t id, std::u16strin
   entry.inUse = true;
   entry.refused = false;
   ResetProgressInfo(entry.info);
-  entry.generation = *attached;
+  entry.generation = attached;
   // The store wrote the attached record itself.
   entry.dirty = entry.urgent = false;
   entry.written = Clock::now();
-  *generation = *attached;
+  *generation = attached;
   return &entry;
 }
 
