@@ -122,16 +122,17 @@ start_php_fpm() {
   die "php-fpm did not start"
 }
 
-# nginx_conf_head DIR: writes DIR/nginx.conf up to the open "http {" block,
-# for a foreground nginx that keeps its pid, log and temporary files in DIR;
-# the caller appends its servers and the closing brace.
+# nginx_conf_head DIR [WORKERS]: writes DIR/nginx.conf up to the open
+# "http {" block, for a foreground nginx that keeps its pid, log and
+# temporary files in DIR, with WORKERS worker processes (default auto); the
+# caller appends its servers and the closing brace.
 nginx_conf_head() {
-  local dir=$1
+  local dir=$1 workers=${2:-auto}
   mkdir -p "$dir/tmp"
   cat >"$dir/nginx.conf" <<NGX
 daemon off;
 master_process on;
-worker_processes auto;
+worker_processes $workers;
 $([[ "$(id -u)" = 0 ]] && echo "user root root;")
 pid $dir/nginx.pid;
 error_log $dir/error.log warn;
@@ -230,4 +231,63 @@ foreach ($_FILES as $f) {
 }
 echo $n;
 P
+}
+
+# need_state_servers: installs redis-server, PostgreSQL and php-redis (the
+# PHP peer's Redis session handler) when missing, as root; returns 1, saying
+# why on stderr, when they still cannot be found.
+need_state_servers() {
+  local missing=()
+  command -v redis-server >/dev/null 2>&1 || missing+=(redis-server)
+  ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1 || missing+=(postgresql)
+  [[ -n "${FPM_BIN:-}" ]] && ! "$FPM_BIN" -m 2>/dev/null | grep -qx redis && missing+=(php-redis)
+  if ((${#missing[@]})); then
+    if [[ "$(id -u)" = 0 ]]; then
+      install_missing "${missing[@]}" || true
+    else
+      log "missing packages: ${missing[*]} (run as root to install them)"
+    fi
+  fi
+  command -v redis-server >/dev/null 2>&1 && ls /usr/lib/postgresql/*/bin/initdb >/dev/null 2>&1 &&
+    { [[ -z "${FPM_BIN:-}" ]] || "$FPM_BIN" -m 2>/dev/null | grep -qx redis; } && return 0
+  log "redis-server, PostgreSQL or php-redis not available"
+  return 1
+}
+
+# wrk_rps URL [wrk options...]: requests/s of wrk $WRK_OPTIONS (default -t2
+# -c64 -d10s) on URL after a 3 s warm-up; dies on errors or non-2xx answers.
+wrk_rps() {
+  local out url=$1
+  shift
+  timeout -k 5 20 wrk -t2 -c64 -d3s --timeout 5s "$@" "$url" >/dev/null 2>&1 || true
+  out=$(timeout -k 5 60 wrk ${WRK_OPTIONS:--t2 -c64 -d10s} --timeout 5s "$@" "$url") || die "wrk failed on $url"
+  echo "$out" >&2
+  grep -q 'Non-2xx' <<<"$out" && die "wrk saw non-2xx responses on $url"
+  awk '/^Requests\/sec:/ {print $2}' <<<"$out"
+}
+
+# wrk_session_script URL FILE COUNT: makes COUNT sessions on the server
+# behind URL (the first request of each gets its cookie) and writes a wrk
+# script to FILE that sends every request with one of those cookies in turn,
+# the two wrk threads starting apart, so every server gets the same client.
+wrk_session_script() {
+  local url=$1 file=$2 count=$3 cookie
+  {
+    echo 'cookies = {'
+    for _ in $(seq "$count"); do
+      cookie=$(curl -s -D - -o /dev/null "$url" | tr -d '\r' |
+        awk 'tolower($1) == "set-cookie:" {sub(/;.*/, "", $2); print $2; exit}')
+      [[ -n "$cookie" ]] || die "$url set no session cookie"
+      printf '  "%s",\n' "$cookie"
+    done
+    echo '}'
+    cat <<'LUA'
+local started = 0
+function setup(thread) started = started + 1; thread:set("turn", started * math.floor(#cookies / 2)) end
+function request()
+  turn = turn % #cookies + 1
+  return wrk.format(nil, nil, { ["Cookie"] = cookies[turn] })
+end
+LUA
+  } >"$file"
 }

@@ -52,3 +52,6 @@ same=$(cmp -s "$WORK/big.out" "$SITE/files/big.bin" && echo byte-exact || echo D
 echo "BLOB of $SIZE_MB MiB through PostgreSQL: $same"
 echo "  store $(echo "$stored - $start" | bc) s, download $(echo "$done_at - $stored" | bc) s"
 echo "  vant-host RSS growth: $(((peak - before) / 1024)) MiB (VmHWM $((peak / 1024)) MiB, VmRSS before $((before / 1024)) MiB)"
+growth=$(((peak - before) / 1024))
+printf 'bench-row|host RSS growth, %s MiB BLOB round trip through PostgreSQL (%s)|%s MiB|-|-|-|<= 32 MiB|%s\n' \
+  "$SIZE_MB" "$same" "$growth" "$([ "$growth" -le 32 ] && [ "$same" = byte-exact ] && echo met || echo missed)"
