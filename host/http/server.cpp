@@ -11,6 +11,7 @@
 
 #include "host/http/detail/socket_ops.h"
 #include "host/http/socket_faults.h"
+#include "platform/sys/memory_return.h"
 #include "platform/sys/thread_stack.h"
 
 namespace vant::host::http {
@@ -26,6 +27,8 @@ constexpr auto kAfterCutWait = std::chrono::seconds(1);
 // short of the end. A known size, not whatever `ulimit -s` says, keeps
 // the depth a page may reach the same on every machine.
 constexpr std::size_t kWorkerStackBytes = std::size_t{8} << 20;
+// The largest block the allocator serves from its pools (see above).
+constexpr unsigned long kPooledBlockBytes = 1ul << 20;
 // How often the pool may grow, and queued requests are checked against the
 // longest queue wait.
 constexpr auto kPoolTick = std::chrono::milliseconds(10);
@@ -156,6 +159,9 @@ bool Server::Start(std::string& error) {
   watchdog_ = std::make_unique<Watchdog>(
       WatchdogLimits{options_.idleTimeout, options_.keepAliveTimeout, options_.requestTimeout});
   (void)sys::SetDefaultThreadStackSize(kWorkerStackBytes);
+  // An upload's write buffer (a few hundred KB) and the pieces of a sent
+  // file come from the pools, not from a mapping each (see KeepBlocksInPools).
+  sys::KeepBlocksInPools(kPooledBlockBytes);
   pool_ = std::make_unique<WorkerPool>(LimitsOf(options_));
   context_ = std::make_unique<ConnectionContext>(ConnectionContext{
       options_, router_, pages_, log_, *watchdog_, *pool_, stopping_, open_, refusing_, stats_});

@@ -11,4 +11,12 @@ namespace vant::sys {
 // after every small one. Never fails.
 void ReturnFreeMemory();
 
+// Serves blocks up to `bytes` from the allocator's pools instead of giving
+// each its own mapping. Mapping and unmapping a block takes the process's
+// memory-map lock for writing, which every other thread's page faults wait
+// for: with hundreds of threads each taking a buffer of a few hundred KB at
+// once (uploads starting together), a short page would wait behind them.
+// Call once at start-up, before the threads start. Never fails.
+void KeepBlocksInPools(unsigned long bytes);
+
 }  // namespace vant::sys
