@@ -17,7 +17,7 @@
 # (e) the same for a page that sends a file through ADODB.Stream
 #     (LoadFromFile, then BinaryWrite(Read(65536)) until EOS): 20 MiB and
 #     200 MiB (STREAM_MB), each from a fresh process
-# Goals: (a) >= 0.7 x nginx, (b) >= 1.0 x nginx, (c) >= 0.5 x nginx,
+# Goals: (a) >= 1.2 x nginx (sendfile on and off), (b) >= 1.0 x nginx, (c) >= 0.7 x nginx,
 # (d) and (e) flat in the file size. Nothing asserts; it reports, with one
 # "bench-row|..." line per figure on stdout.
 set -euo pipefail
@@ -242,25 +242,25 @@ stream_verdict=$(awk -v r="$r_stream_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "mis
 
 echo
 echo "FileDownload through vant-host against nginx, curl -o /dev/null on 127.0.0.1 (best of $repeats, MB = 1e6 bytes)"
-echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_disk MB/s (${r_disk}x, goal >= 0.7x)"
+echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_disk MB/s (${r_disk}x, goal >= 1.2x)"
 echo "  $size_text from disk, --sendfile off: vant-host $ours_disk_copy MB/s; host CPU per GiB sent: ${cpu_sendfile} ms with sendfile, ${cpu_copy} ms without"
 echo "  $size_text from Manager cache:  vant-host $ours_cache MB/s, nginx $nginx_disk MB/s (${r_cache}x, goal >= 1.0x)"
-echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.5x)"
+echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.7x)"
 echo "  vant-host VmHWM: ${mid_mib} MiB after $mid_mb MiB, ${big_mib} MiB after $size_text (from disk, fresh process each)"
 echo "  vant-host VmHWM through ADODB.Stream: ${stream_small_mib} MiB after $stream_small_mb MiB, ${stream_mib} MiB after $stream_mb MiB ($stream_mbps MB/s)"
 echo "  $(nproc) CPUs shared by client and servers; run on an idle machine for figures to keep."
 echo
 row "download $size_text from disk via vant-host" "$ours_disk MB/s" nginx "$nginx_disk MB/s" \
-  "$r_disk" ">= 0.7x" "$(verdict "$r_disk" 0.7)"
+  "$r_disk" ">= 1.2x" "$(verdict "$r_disk" 1.2)"
 row "download $size_text from disk via vant-host, --sendfile off" "$ours_disk_copy MB/s" nginx \
-  "$nginx_disk MB/s" "$(ratio "$ours_disk_copy" "$nginx_disk")" ">= 0.7x" \
-  "$(verdict "$(ratio "$ours_disk_copy" "$nginx_disk")" 0.7)"
+  "$nginx_disk MB/s" "$(ratio "$ours_disk_copy" "$nginx_disk")" ">= 1.2x" \
+  "$(verdict "$(ratio "$ours_disk_copy" "$nginx_disk")" 1.2)"
 row "vant-host CPU per GiB sent from disk, sendfile on (vs off)" "$cpu_sendfile ms" \
   "vant-host, --sendfile off" "$cpu_copy ms" "$(ratio "$cpu_sendfile" "$cpu_copy")" - -
 row "download $size_text from the Manager cache via vant-host" "$ours_cache MB/s" nginx \
   "$nginx_disk MB/s" "$r_cache" ">= 1.0x" "$(verdict "$r_cache" 1.0)"
 row "100 KB download requests/s (wrk -c64)" "$ours_rps req/s" nginx "$nginx_rps req/s" \
-  "$r_rps" ">= 0.5x" "$(verdict "$r_rps" 0.5)"
+  "$r_rps" ">= 0.7x" "$(verdict "$r_rps" 0.7)"
 row "vant-host peak RSS sending $mid_mb MiB from disk" "$mid_mib MiB" - - - - -
 row "vant-host peak RSS sending $size_text from disk (vs $mid_mb MiB)" "$big_mib MiB" \
   "vant-host, $mid_mb MiB file" "$mid_mib MiB" "$r_hwm" "<= 1.1x (flat)" "$hwm_verdict"
