@@ -64,31 +64,6 @@ run_wrk() {     # URL [wrk options...] -> prints requests/s; fails on errors
     if grep -q 'Non-2xx' <<<"$out"; then die "wrk saw non-2xx responses on $1"; fi
     awk '/^Requests\/sec:/ {print $2}' <<<"$out"
 }
-# session_script URL FILE: makes SESSIONS sessions on the server behind URL
-# (the first request of each gets its cookie) and writes a wrk script that
-# sends every request with one of those cookies, in turn, the two wrk
-# threads starting apart. Both servers get the same client this way.
-session_script() {
-    local url=$1 file=$2 cookie
-    {
-        echo 'cookies = {'
-        for _ in $(seq "$SESSIONS"); do
-            cookie=$(curl -s -D - -o /dev/null "$url" | tr -d '\r' |
-                     awk 'tolower($1) == "set-cookie:" {sub(/;.*/, "", $2); print $2; exit}')
-            [ -n "$cookie" ] || die "$url set no session cookie"
-            printf '  "%s",\n' "$cookie"
-        done
-        echo '}'
-        cat <<'LUA'
-local started = 0
-function setup(thread) started = started + 1; thread:set("turn", started * math.floor(#cookies / 2)) end
-function request()
-  turn = turn % #cookies + 1
-  return wrk.format(nil, nil, { ["Cookie"] = cookies[turn] })
-end
-LUA
-    } >"$file"
-}
 SESSIONS=256
 
 # ---------------------------------------------------------------- 1a. vant-host rps
@@ -100,7 +75,7 @@ log "vant-host at $VANT_URL (threads: $THREADS)"
 wait_http "${VANT_URL}hello.asp" "Hello 2"
 wait_http "${VANT_URL}session.asp" "n=1"
 VANT_RPS=$(run_wrk "${VANT_URL}hello.asp")
-session_script "${VANT_URL}session.asp" "$T/asp/sessions.lua"
+wrk_session_script "${VANT_URL}session.asp" "$T/asp/sessions.lua" "$SESSIONS"
 VANT_SESSION_RPS=$(run_wrk "${VANT_URL}session.asp" -s "$T/asp/sessions.lua")
 stop_pid "$VANT_PID"
 
@@ -118,7 +93,7 @@ log "nginx at $NGINX_URL -> php-fpm ($FPM_BIN, pm=static, max_children=$THREADS)
 wait_http "$PHP_URL" "Hello 2"
 wait_http "${NGINX_URL}session.php" "n=1"
 PHP_RPS=$(run_wrk "$PHP_URL")
-session_script "${NGINX_URL}session.php" "$T/php/sessions.lua"
+wrk_session_script "${NGINX_URL}session.php" "$T/php/sessions.lua" "$SESSIONS"
 PHP_SESSION_RPS=$(run_wrk "${NGINX_URL}session.php" -s "$T/php/sessions.lua")
 stop_pid "$NGINX_PID"
 stop_pid "$FPM_PID"
