@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/ado/detail/ado_error.h"
+#include "platform/automation/date_text.h"
 
 namespace vant::host::ado {
 namespace {
@@ -29,31 +30,6 @@ enum : unsigned {
 
 // varchar(n) and char(n) carry n + 4 as their type modifier.
 constexpr int kVarHeader = 4;
-// Days from 1899-12-30 (day zero of automation dates) to 1970-01-01.
-constexpr std::int64_t kEpochDays = 25569;
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2 ? 1 : 0;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int* y, unsigned* m, unsigned* d) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  *d = doy - (153 * mp + 2) / 5 + 1;
-  *m = mp < 10 ? mp + 3 : mp - 9;
-  *y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (*m <= 2 ? 1 : 0));
-}
-
 // "2024-01-05" or "2024-01-05 15:04:05[.ffffff][+00]" as an automation
 // date; the text unchanged when it is not one (infinity, BC dates).
 Cell DateCell(std::string_view text) {
@@ -71,7 +47,8 @@ Cell DateCell(std::string_view text) {
   }
   cell.kind = Cell::Kind::kDate;
   cell.size = 8;
-  cell.real = static_cast<double>(DaysFromCivil(year, month, day) + kEpochDays) +
+  cell.real = static_cast<double>(vant::detail::DaysFromCivil({year, month, day}) +
+                                  vant::detail::kUnixEpochSerial) +
               (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
   return cell;
 }
@@ -79,13 +56,12 @@ Cell DateCell(std::string_view text) {
 std::string DateText(double value) {
   const double days = std::floor(value);
   auto seconds = static_cast<std::int64_t>(std::llround((value - days) * 86400.0));
-  int year = 0;
-  unsigned month = 0, day = 0;
-  CivilFromDays(static_cast<std::int64_t>(days) - kEpochDays + seconds / 86400, &year, &month,
-                &day);
+  const auto date = vant::detail::CivilFromDays(static_cast<std::int64_t>(days) -
+                                                vant::detail::kUnixEpochSerial + seconds / 86400);
   seconds %= 86400;
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lld:%02lld:%02lld", year, month, day,
+  std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                static_cast<long long>(date.year), date.month, date.day,
                 static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
                 static_cast<long long>(seconds % 60));
   return text;

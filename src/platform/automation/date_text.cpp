@@ -14,39 +14,7 @@ namespace vant::detail {
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-// Days from 1899-12-30 (day zero of automation dates) to 1970-01-01.
-constexpr std::int64_t kUnixEpochSerial = 25569;
 constexpr int kTwoDigitYearPivot = 30;
-
-struct Civil {
-  std::int64_t year = 0;
-  unsigned month = 0;
-  unsigned day = 0;
-};
-
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-std::int64_t DaysFromCivil(Civil c) {
-  const std::int64_t y = c.year - (c.month <= 2 ? 1 : 0);
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (c.month + (c.month > 2 ? -3 : 9)) + 2) / 5 + c.day - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-Civil CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  Civil c;
-  c.day = doy - (153 * mp + 2) / 5 + 1;
-  c.month = mp < 10 ? mp + 3 : mp - 9;
-  c.year = static_cast<std::int64_t>(yoe) + era * 400 + (c.month <= 2 ? 1 : 0);
-  return c;
-}
 
 unsigned DaysInMonth(std::int64_t year, unsigned month) {
   static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -174,6 +142,30 @@ bool ParseDay(Cursor& c, Civil* date) {
 }
 
 }  // namespace
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+std::int64_t DaysFromCivil(Civil c) {
+  const std::int64_t y = c.year - (c.month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const auto yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (c.month + (c.month > 2 ? -3 : 9)) + 2) / 5 + c.day - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+Civil CivilFromDays(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  Civil c;
+  c.day = doy - (153 * mp + 2) / 5 + 1;
+  c.month = mp < 10 ? mp + 3 : mp - 9;
+  c.year = static_cast<std::int64_t>(yoe) + era * 400 + (c.month <= 2 ? 1 : 0);
+  return c;
+}
 
 std::u16string FormatDate(double value) {
   double whole = std::trunc(value);

@@ -1,7 +1,8 @@
 // Automation dates (days since 1899-12-30, the fraction being the time of
-// day) as text. Used by the variant coercions only.
+// day) as text, and the calendar arithmetic under them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,19 @@ namespace vant::detail {
 // The first and last day an automation date can hold: 100-01-01 and 9999-12-31.
 constexpr double kMinDate = -657434.0;
 constexpr double kMaxDate = 2958465.0;
+// Days from 1899-12-30 (day zero of automation dates) to 1970-01-01.
+constexpr std::int64_t kUnixEpochSerial = 25569;
+
+// A day of the proleptic Gregorian calendar.
+struct Civil {
+  std::int64_t year = 0;
+  unsigned month = 0;  // 1..12
+  unsigned day = 0;    // 1..31
+};
+
+// Days since 1970-01-01 of a date, and back (H. Hinnant's algorithms).
+std::int64_t DaysFromCivil(Civil c);
+Civil CivilFromDays(std::int64_t days);
 
 // US short form as automation shows dates: "1/5/2024 3:04:05 PM"; the date
 // alone at midnight ("1/5/2024"), the time alone on day zero ("3:04:05 PM").
