@@ -2,35 +2,10 @@
 
 #include <cctype>
 
+#include "platform/sys/ascii.h"
+
 namespace vant::host::http {
 namespace {
-
-std::string EscapeHtml(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 // The query as a Location may carry it: bytes a URI never holds raw
 // (space, '"', '<', '>', '\\', '^', '`', '{', '|', '}', controls, non-ASCII)
@@ -100,7 +75,7 @@ void SendRedirect(Exchange& exchange, const std::string& location) {
   exchange.AddHeader("Location", target);
   exchange.SetContentType("text/html; charset=utf-8");
   // The query is the client's text: raw in the body it could open a tag.
-  const std::string link = EscapeHtml(target);
+  const std::string link = sys::EscapeHtml(target);
   exchange.Write("<html><body>Moved to <a href=\"" + link + "\">" + link + "</a>.</body></html>\n");
   exchange.Finish();
 }

@@ -4,36 +4,10 @@
 #include <string_view>
 
 #include "host/pages/script_engine.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::pages {
 namespace {
-
-std::string Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 // The status as the eight lower-case hex digits error pages show.
 std::string HexNumber(std::int32_t number) {
@@ -54,11 +28,11 @@ std::string Page(const std::string& body) {
 
 std::string RenderErrorPage(const ScriptError& error) {
   std::string body =
-      Paragraph("<b>" + Escape(error.category) + "</b> '" + HexNumber(error.number) + "'");
-  if (!error.source.empty()) body += Paragraph(Escape(error.source));
-  body += Paragraph(Escape(error.description));
+      Paragraph("<b>" + sys::EscapeHtml(error.category) + "</b> '" + HexNumber(error.number) + "'");
+  if (!error.source.empty()) body += Paragraph(sys::EscapeHtml(error.source));
+  body += Paragraph(sys::EscapeHtml(error.description));
   if (!error.file.empty()) {
-    std::string where = Escape(error.file);
+    std::string where = sys::EscapeHtml(error.file);
     if (error.line > 0) where += ", line " + std::to_string(error.line);
     body += Paragraph(where);
   }
@@ -71,7 +45,7 @@ std::string RenderGenericErrorPage() {
 }
 
 std::string RenderTimeoutPage(const std::string& pageVirtualPath) {
-  return Page(Paragraph("<b>Script timed out</b>") + Paragraph(Escape(pageVirtualPath)) +
+  return Page(Paragraph("<b>Script timed out</b>") + Paragraph(sys::EscapeHtml(pageVirtualPath)) +
               Paragraph("The page ran longer than its time limit. A page can raise the limit "
                         "by setting Server.ScriptTimeout."));
 }

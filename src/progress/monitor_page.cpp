@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/automation/bstr.h"
+#include "platform/sys/ascii.h"
 #include "progress/monitor_html.h"
 
 namespace vant::progress {
@@ -30,35 +31,11 @@ constexpr std::int64_t kSecondsPerMinute = 60;
 
 std::u16string Decimal(std::int64_t value) { return Utf8ToUtf16(std::to_string(value)); }
 
-void AppendEscaped(std::u16string& out, std::u16string_view text) {
-  for (const char16_t c : text) {
-    switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'\'':
-        out += u"&#39;";
-        break;
-      case u'"':
-        out += u"&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
-
 }  // namespace
 
 std::u16string MonitorHead(std::u16string_view scriptName, bool working) {
   std::u16string page = html::kHeadBeforeScript;
-  AppendEscaped(page, scriptName);
+  sys::AppendHtmlEscaped<char16_t>(page, scriptName);
   page += html::kHeadAfterScript;
   page += working ? html::kBodyWorking : html::kBodyClosing;
   page += html::kTableStart;

@@ -40,6 +40,40 @@ constexpr bool StartsWithNoCase(std::string_view text, std::string_view prefix) 
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+// Appends `text` with the five characters HTML gives meaning to (& < > " ')
+// as entities, so it can stand in an element or a quoted attribute; every
+// other byte or UTF-16 unit is copied as it is.
+template <typename Char>
+void AppendHtmlEscaped(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
+  out.reserve(out.size() + text.size());
+  for (const Char c : text) {
+    switch (c) {
+      case Char('&'):
+        for (const char e : std::string_view("&amp;")) out += Char(e);
+        break;
+      case Char('<'):
+        for (const char e : std::string_view("&lt;")) out += Char(e);
+        break;
+      case Char('>'):
+        for (const char e : std::string_view("&gt;")) out += Char(e);
+        break;
+      case Char('"'):
+        for (const char e : std::string_view("&quot;")) out += Char(e);
+        break;
+      case Char('\''):
+        for (const char e : std::string_view("&#39;")) out += Char(e);
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+inline std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  AppendHtmlEscaped<char>(out, text);
+  return out;
+}
+
 // Without the spaces and tabs at either end (the optional white space
 // around protocol words and header values).
 constexpr std::string_view TrimSpace(std::string_view text) {
