@@ -9,6 +9,7 @@
 #include <csignal>
 #include <future>
 
+#include "host/http/cpu_load.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/socket_faults.h"
 #include "platform/sys/memory_return.h"
@@ -96,6 +97,7 @@ WorkerLimits LimitsOf(const HostOptions& o) {
   limits.spares = std::min(o.threads, limits.spares);
   // Two per core keep the CPU busy while a page waits on a disk or a lock.
   limits.eager = std::clamp(2 * std::thread::hardware_concurrency(), limits.spares, o.threads);
+  limits.cpuSaturated = [meter = std::make_shared<CpuLoadMeter>()] { return meter->Saturated(); };
   return limits;
 }
 

@@ -24,11 +24,26 @@ struct WorkerLimits {
   std::chrono::milliseconds maxWait{10'000};   // longest wait in the queue
   std::chrono::milliseconds idleExit{10'000};  // an idle worker beyond the spares ends
   unsigned spares = 4;                         // workers kept even when idle
-  // Short requests start a worker at once only while fewer than this many
-  // run; beyond, more threads help only when the running ones block, so the
-  // pool grows on Grow() (see there).
+  // Short requests start a worker at once only while the pool holds fewer
+  // than this many workers besides the uploads'; beyond, more threads help
+  // only when the running ones block, so the pool grows on Grow() (see there).
   unsigned eager = 4;
+  // True while every core is busy (see CpuLoadMeter); unset: never. Asked
+  // by Grow() only, so it needs no lock of its own.
+  std::function<bool()> cpuSaturated;
 };
+
+// What Grow() decides from the pool's state: how many workers to add.
+struct GrowthState {
+  std::size_t runnable = 0;  // queued tasks a worker could take now
+  std::size_t free = 0;      // workers not at a task
+  unsigned workers = 0;
+  unsigned maxWorkers = 0;
+  std::chrono::steady_clock::duration sinceFinish{};  // since a task last finished
+  std::chrono::steady_clock::duration oldestWait{};   // of the oldest runnable task
+  bool cpuSaturated = false;
+};
+std::size_t WorkersToAdd(const GrowthState& state);
 
 class WorkerPool {
  public:
@@ -50,8 +65,9 @@ class WorkerPool {
   // Called every few milliseconds. Starts workers for queued requests when
   // no running one finished for a while (they block: on a slow client, a
   // sleep, a database), doubling the pool at most per call; or one more when
-  // the oldest request waited long although requests do finish (the CPU is
-  // busy, and a burst of threads would only add to it).
+  // the oldest request waited long although requests do finish, unless
+  // every core is busy already: then a thread more only adds switches, and
+  // only a longer stall (pages that spin or hang) adds workers.
   void Grow();
 
   // Tasks that waited longer than the limit, taken out of the queue; and
@@ -92,7 +108,7 @@ class WorkerPool {
   unsigned idle_ = 0;
   unsigned busy_ = 0;
   unsigned uploadsBusy_ = 0;
-  unsigned startingShort_ = 0;  // started for a short task, not yet running
+  unsigned startingUploads_ = 0;  // started for an upload, not yet running
   bool joining_ = false;
   std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
   std::list<std::thread> threads_;
