@@ -99,9 +99,11 @@ RequestHead HeadOf(const RequestParser& parser, const Ends& ends, const Connecti
   return head;
 }
 
-// The access record's fields that come from the request.
-AccessRecord RecordOf(const RequestHead& head, std::int64_t startMs) {
+// The access record's fields that come from the request; none when the log
+// discards its lines (the counters need none of them).
+AccessRecord RecordOf(const RequestHead& head, std::int64_t startMs, const AccessLog& log) {
   AccessRecord record;
+  if (log.Discards()) return record;
   record.time = std::time(nullptr);
   record.remote = head.remote.address;
   record.method = head.method.empty() ? "-" : head.method;
@@ -119,7 +121,7 @@ void Record(const ConnectionContext& ctx, const AccessRecord& record) {
 }
 
 void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs, bool cut) {
-  AccessRecord record = RecordOf(ex.Request(), startMs);
+  AccessRecord record = RecordOf(ex.Request(), startMs, ctx.log);
   record.status = ex.Response().StatusCode();
   record.bytes = ex.Response().BodyBytesSent();
   record.bytesIn = ex.Body().BytesRead();
@@ -349,7 +351,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void EndFile(bool sent) {
-    AccessRecord record = RecordOf(reply_->Request(), startMs_);
+    AccessRecord record = RecordOf(reply_->Request(), startMs_, ctx_.log);
     record.status = reply_->StatusCode();
     record.bytes = reply_->BodyBytes() + fileSent_;
     record.note = reply_->LogNote();
@@ -403,7 +405,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     RequestHead request;
     request.remote = ends_.remote;
     if (head) request = HeadOf(*parser_, ends_, ctx_);
-    AccessRecord record = RecordOf(request, startMs_);
+    AccessRecord record = RecordOf(request, startMs_, ctx_.log);
     record.status = static_cast<int>(Status::service_unavailable);
     record.note = std::string(note);
     Record(ctx_, record);
