@@ -176,7 +176,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   Connection(tcp::socket socket, const ConnectionContext& ctx, bool refusal)
       : socket_(std::move(socket)), ctx_(ctx), refusal_(refusal), ends_(EndsOf(socket_)) {
     (refusal_ ? ctx_.refusing : ctx_.open).fetch_add(1);
-    Watch();
+    watch_.emplace(ctx_.watchdog, clock_, socket_.native_handle());
   }
   ~Connection() {
     watch_.reset();  // before the descriptor can be reused (see Watchdog)
@@ -204,7 +204,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // Sends the 503 answer and closes. On an I/O thread.
   void Refuse(std::string_view note) {
-    Watch();
+    clock_.SetQueued(false);
     clock_.EndRequest();
     LogRefusal(note);
     const bool head = parser_ && parser_->is_header_done();
@@ -217,10 +217,6 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
  private:
-  void Watch() {
-    if (!watch_) watch_.emplace(ctx_.watchdog, clock_, socket_.native_handle());
-  }
-
   void OnHeader(boost::system::error_code ec) {
     // A client that closed, or whose socket failed, gets no answer; a header
     // the parser refused gets its error page from a worker.
@@ -230,7 +226,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     startMs_ = SteadyMillis();
     if (!ec && !ctx_.stopping.load() && ServeFileHere()) return;
     // Queued requests wait under the pool's own limit, not the watchdog's.
-    watch_.reset();
+    clock_.SetQueued(true);
     auto self = shared_from_this();
     WorkerPool::Task task;
     task.upload = !ec && IsUpload(*parser_);
@@ -367,7 +363,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // On a worker: the request from its first body byte to its last response
   // byte, then back to waiting, or closing.
   void Serve(boost::system::error_code ec) {
-    Watch();
+    clock_.SetQueued(false);
     bool keep = false;
     try {
       buffer_.reserve(kReadBufferBytes);
@@ -416,7 +412,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   const bool refusal_;
   const Ends ends_;
   ConnectionClock clock_;
-  std::optional<Watchdog::Registration> watch_;  // unset while queued
+  std::optional<Watchdog::Registration> watch_;
   boost::beast::flat_buffer buffer_;
   std::optional<RequestParser> parser_;
   std::int64_t startMs_ = 0;
