@@ -50,10 +50,36 @@ bool WorkerPool::Submit(Task task) {
   if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers &&
       (upload || forShort < limits_.eager))
     StartWorkerLocked(!upload);
+  // A tick is wanted when a task cannot run now (an upload beyond its
+  // share) or more could run than workers are free to take them (idle,
+  // starting, or between two tasks).
+  const std::size_t runnable = RunnableLocked();
+  const bool waits =
+      short_.size() + uploads_.size() > runnable || runnable > std::size_t{workers_ - busy_};
   // The woken worker must not find the lock still held.
   lock.unlock();
   wake_.notify_one();
+  if (waits && ticker_ && !ticking_.load() && !ticking_.exchange(true)) {
+    try {
+      ticker_();
+    } catch (...) {
+      ticking_ = false;  // out of memory: the next Submit tries again
+    }
+  }
   return true;
+}
+
+bool WorkerPool::KeepTicking() {
+  const auto waiting = [this] {
+    std::lock_guard lock(mutex_);
+    return !short_.empty() || !uploads_.empty();
+  };
+  if (waiting()) return true;
+  ticking_.store(false);
+  // A task queued before the store saw the tick running and started none.
+  if (!waiting()) return false;
+  // Unless a Submit since has started a tick of its own, go on with this one.
+  return !ticking_.exchange(true);
 }
 
 Clock::time_point WorkerPool::OldestRunnableLocked() const {

@@ -5,6 +5,7 @@
 // waits in a bounded queue for a bounded time.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -62,6 +63,16 @@ class WorkerPool {
   // grow. False, keeping nothing, when the queue is full or the pool joined.
   bool Submit(Task task);
 
+  // Grow() and TakeExpired() matter only while tasks wait, so whoever calls
+  // them on a tick stops ticking while none do: an idle server does not wake
+  // every few milliseconds. Submit calls ticker (from the submitting thread)
+  // when it queues a task no free worker will take while no tick runs; the
+  // tick, after its work,
+  // asks KeepTicking() whether to go on. Set the ticker before the first
+  // Submit.
+  void SetTicker(std::function<void()> ticker) { ticker_ = std::move(ticker); }
+  bool KeepTicking();
+
   // Called every few milliseconds. Starts workers for queued requests when
   // no running one finished for a while (they block: on a slow client, a
   // sleep, a database), doubling the pool at most per call; or one more when
@@ -110,6 +121,8 @@ class WorkerPool {
   unsigned uploadsBusy_ = 0;
   unsigned startingUploads_ = 0;  // started for an upload, not yet running
   bool joining_ = false;
+  std::function<void()> ticker_;
+  std::atomic<bool> ticking_{false};
   std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
   std::list<std::thread> threads_;
   std::vector<std::thread::id> ended_;  // threads that left their loop, to join

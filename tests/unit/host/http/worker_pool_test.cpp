@@ -120,6 +120,32 @@ TEST(WorkerPool, GrowsWhenItsWorkersBlockAndShrinksToItsSpares) {
       << pool.Snapshot().workers << " workers left";
 }
 
+// The tick runs only while tasks wait for a worker: a task no free worker
+// takes starts it, it goes on while any wait, stops once none do, and
+// starts again for the next such task.
+TEST(WorkerPool, TicksOnlyWhileTasksWait) {
+  Gate first;
+  Gate second;
+  WorkerPool pool(Limits(1, 1, 10));
+  OpenAtEnd openFirst{first};
+  OpenAtEnd openSecond{second};
+  int ticks = 0;
+  pool.SetTicker([&] { ++ticks; });
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  EXPECT_EQ(ticks, 1) << "no tick, or a second one beside it";
+  ASSERT_TRUE(Eventually([&] { return first.running == 1; }));
+  EXPECT_TRUE(pool.KeepTicking()) << "stopped while tasks wait";
+  first.Open();
+  ASSERT_TRUE(Eventually([&] { return first.done == 3; }));
+  EXPECT_FALSE(pool.KeepTicking());
+  ASSERT_TRUE(pool.Submit(second.Task(false)));  // the idle worker takes it
+  ASSERT_TRUE(Eventually([&] { return second.running == 1; }));
+  ASSERT_TRUE(pool.Submit(second.Task(false)));
+  EXPECT_EQ(ticks, 2) << "a task queued after the tick stopped started none";
+}
+
 // The pool grows for workers that block, not for a CPU that is busy.
 TEST(WorkerPool, GrowsForBlockedWorkersButNotForBusyCores) {
   struct Row {
