@@ -113,8 +113,8 @@ PageRun::PageRun(SiteHandler& site, http::Exchange& exchange) : site_(site), exc
 
 PageRun::~PageRun() = default;
 
-void PageRun::Serve(const std::string& virtualPath) {
-  auto prepared = site_.Prepare(virtualPath);
+void PageRun::Serve(const std::string& virtualPath, std::optional<std::int64_t> stamp) {
+  auto prepared = site_.Prepare(virtualPath, stamp);
   if (auto* error = std::get_if<pages::TranslateError>(&prepared)) {
     ShowTranslateError(*error);
     return;

@@ -25,8 +25,9 @@ class PageRun final : public intrinsics::PageExecutor {
   ~PageRun() override;
 
   // Runs the page and finishes the response; every object the page created
-  // is released before this returns, whatever way the page ended.
-  void Serve(const std::string& virtualPath);
+  // is released before this returns, whatever way the page ended. stamp:
+  // the page file's, as the router saw it (see SiteHandler::Prepare).
+  void Serve(const std::string& virtualPath, std::optional<std::int64_t> stamp = std::nullopt);
 
   HRESULT Execute(const std::string& virtualPath) override;
   HRESULT Transfer(const std::string& virtualPath) override;

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "host/app/page_run.h"
+#include "host/http/router.h"
 #include "host/http/url_path.h"
 #include "host/session/session_store.h"
 #include "host/session/shared_application.h"
@@ -22,11 +23,33 @@ bool FileExists(const std::string& hostPath) {
   return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The page file the router has just looked at for this thread's request,
+// and what it saw: the page cache's check of that file takes it from here
+// instead of looking again. Other files (includes, pages run by
+// Server.Execute) are looked at as usual.
+struct KnownStamp {
+  const std::string* hostPath = nullptr;
+  std::int64_t stamp = 0;
+};
+thread_local KnownStamp knownStamp;
+
+std::optional<std::int64_t> StampOf(const std::string& hostPath) {
+  if (knownStamp.hostPath != nullptr && *knownStamp.hostPath == hostPath) return knownStamp.stamp;
+  struct stat st {};
+  if (::stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return http::FileStamp(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
+}
+
+pages::ScriptEngineOptions WithStamps(pages::ScriptEngineOptions options) {
+  if (!options.modifiedTime) options.modifiedTime = &StampOf;
+  return options;
+}
+
 }  // namespace
 
 SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
                          pages::ScriptEngineOptions engine)
-    : site_(std::move(site)), rules_(std::move(rules)), engine_(std::move(engine)) {
+    : site_(std::move(site)), rules_(std::move(rules)), engine_(WithStamps(std::move(engine))) {
   // Read once, as the application starts: a METADATA comment in global.asa
   // gives every page the type library's constants.
   const auto globalAsa = loader_.Load(site_.rootHostPath + kGlobalAsa);
@@ -46,9 +69,25 @@ SiteHandler::SiteHandler(intrinsics::SiteConfig site, VisitorRules rules,
 SiteHandler::~SiteHandler() { sessions_->EndAll(); }
 
 void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
-                        const std::string& virtualPath) {
+                        const std::string& virtualPath, std::optional<std::int64_t> stamp) {
   PageRun run(*this, exchange);
-  run.Serve(virtualPath);
+  run.Serve(virtualPath, stamp);
+}
+
+std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare(
+    const std::string& virtualPath, std::optional<std::int64_t> stamp) const {
+  if (!stamp) return Prepare(virtualPath);
+  // The cache names the page by the site folder and its path from there.
+  const std::string hostPath = site_.rootHostPath + virtualPath;
+  knownStamp = {&hostPath, *stamp};
+  try {
+    auto prepared = Prepare(virtualPath);
+    knownStamp = {};
+    return prepared;
+  } catch (...) {
+    knownStamp = {};
+    throw;
+  }
 }
 
 http::CacheCounts SiteHandler::Cache() const {

@@ -33,13 +33,17 @@ class SiteHandler final : public http::PageHandler {
                        pages::ScriptEngineOptions engine = {});
   ~SiteHandler() override;
 
-  void Serve(http::Exchange& exchange, const std::string& hostPath,
-             const std::string& virtualPath) override;
+  void Serve(http::Exchange& exchange, const std::string& hostPath, const std::string& virtualPath,
+             std::optional<std::int64_t> stamp) override;
   http::CacheCounts Cache() const override;
 
   // The compiled page at `virtualPath` (cached), or why it cannot run.
   std::variant<pages::CompiledPagePtr, pages::TranslateError> Prepare(
       const std::string& virtualPath) const;
+  // The same, for the requested page whose file the router has just seen
+  // with this stamp (see http::FileStamp): the cache takes it as current.
+  std::variant<pages::CompiledPagePtr, pages::TranslateError> Prepare(
+      const std::string& virtualPath, std::optional<std::int64_t> stamp) const;
   // global.asa with a call of `eventName` appended, compiled; null when the
   // site has no global.asa or it does not translate.
   pages::CompiledPagePtr PrepareGlobalEvent(const std::string& eventName) const;

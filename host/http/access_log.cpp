@@ -1,5 +1,8 @@
 #include "host/http/access_log.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <algorithm>
 
 namespace vant::host::http {
@@ -54,6 +57,12 @@ std::string_view WhenText(std::time_t time) {
   return text;
 }
 
+// The null device is character device 1:3 on Linux, whatever its name.
+bool IsNullDevice(std::FILE* file) {
+  struct stat st {};
+  return ::fstat(fileno(file), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3);
+}
+
 }  // namespace
 
 const char* OutcomeName(Outcome outcome) {
@@ -95,7 +104,10 @@ AccessLog::AccessLog() : file_(stderr) {}
 
 AccessLog::AccessLog(const std::string& path) : file_(std::fopen(path.c_str(), "ae")) {
   owned_ = file_ != nullptr;
-  if (owned_) return;
+  if (owned_) {
+    discards_ = IsNullDevice(file_);
+    return;
+  }
   file_ = stderr;
   std::fprintf(stderr, "vant-host: cannot open log %s, logging to stderr\n", path.c_str());
 }
@@ -111,10 +123,12 @@ bool AccessLog::Reopen(const std::string& path) {
   if (owned_) std::fclose(file_);
   file_ = next;
   owned_ = !path.empty();
+  discards_ = IsNullDevice(file_);
   return true;
 }
 
 void AccessLog::Write(const AccessRecord& record) {
+  if (Discards()) return;
   std::string line = FormatAccessLine(record);
   line += '\n';
   std::lock_guard lock(mutex_);

@@ -2,6 +2,7 @@
 // time, how the request ended and whatever the page appended.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -55,6 +56,10 @@ class AccessLog {
 
   void Write(const AccessRecord& record);
 
+  // True while the log goes to /dev/null: callers need not gather what
+  // only a line would show, and Write does nothing.
+  bool Discards() const { return discards_.load(std::memory_order_relaxed); }
+
   // Goes on in the file now at path (empty: stderr), after a rotation moved
   // the old one away. False, and the log stays where it was, when the file
   // cannot be opened.
@@ -64,6 +69,7 @@ class AccessLog {
   std::mutex mutex_;
   std::FILE* file_;
   bool owned_ = false;
+  std::atomic<bool> discards_{false};
 };
 
 }  // namespace vant::host::http

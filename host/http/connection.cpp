@@ -99,9 +99,11 @@ RequestHead HeadOf(const RequestParser& parser, const Ends& ends, const Connecti
   return head;
 }
 
-// The access record's fields that come from the request.
-AccessRecord RecordOf(const RequestHead& head, std::int64_t startMs) {
+// The access record's fields that come from the request; none when the log
+// discards its lines (the counters need none of them).
+AccessRecord RecordOf(const RequestHead& head, std::int64_t startMs, const AccessLog& log) {
   AccessRecord record;
+  if (log.Discards()) return record;
   record.time = std::time(nullptr);
   record.remote = head.remote.address;
   record.method = head.method.empty() ? "-" : head.method;
@@ -119,7 +121,7 @@ void Record(const ConnectionContext& ctx, const AccessRecord& record) {
 }
 
 void Log(const ConnectionContext& ctx, SocketExchange& ex, std::int64_t startMs, bool cut) {
-  AccessRecord record = RecordOf(ex.Request(), startMs);
+  AccessRecord record = RecordOf(ex.Request(), startMs, ctx.log);
   record.status = ex.Response().StatusCode();
   record.bytes = ex.Response().BodyBytesSent();
   record.bytesIn = ex.Body().BytesRead();
@@ -174,7 +176,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   Connection(tcp::socket socket, const ConnectionContext& ctx, bool refusal)
       : socket_(std::move(socket)), ctx_(ctx), refusal_(refusal), ends_(EndsOf(socket_)) {
     (refusal_ ? ctx_.refusing : ctx_.open).fetch_add(1);
-    Watch();
+    watch_.emplace(ctx_.watchdog, clock_, socket_.native_handle());
   }
   ~Connection() {
     watch_.reset();  // before the descriptor can be reused (see Watchdog)
@@ -202,7 +204,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // Sends the 503 answer and closes. On an I/O thread.
   void Refuse(std::string_view note) {
-    Watch();
+    clock_.SetQueued(false);
     clock_.EndRequest();
     LogRefusal(note);
     const bool head = parser_ && parser_->is_header_done();
@@ -215,10 +217,6 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
  private:
-  void Watch() {
-    if (!watch_) watch_.emplace(ctx_.watchdog, clock_, socket_.native_handle());
-  }
-
   void OnHeader(boost::system::error_code ec) {
     // A client that closed, or whose socket failed, gets no answer; a header
     // the parser refused gets its error page from a worker.
@@ -228,7 +226,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     startMs_ = SteadyMillis();
     if (!ec && !ctx_.stopping.load() && ServeFileHere()) return;
     // Queued requests wait under the pool's own limit, not the watchdog's.
-    watch_.reset();
+    clock_.SetQueued(true);
     auto self = shared_from_this();
     WorkerPool::Task task;
     task.upload = !ec && IsUpload(*parser_);
@@ -349,7 +347,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void EndFile(bool sent) {
-    AccessRecord record = RecordOf(reply_->Request(), startMs_);
+    AccessRecord record = RecordOf(reply_->Request(), startMs_, ctx_.log);
     record.status = reply_->StatusCode();
     record.bytes = reply_->BodyBytes() + fileSent_;
     record.note = reply_->LogNote();
@@ -365,7 +363,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // On a worker: the request from its first body byte to its last response
   // byte, then back to waiting, or closing.
   void Serve(boost::system::error_code ec) {
-    Watch();
+    clock_.SetQueued(false);
     bool keep = false;
     try {
       buffer_.reserve(kReadBufferBytes);
@@ -403,7 +401,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     RequestHead request;
     request.remote = ends_.remote;
     if (head) request = HeadOf(*parser_, ends_, ctx_);
-    AccessRecord record = RecordOf(request, startMs_);
+    AccessRecord record = RecordOf(request, startMs_, ctx_.log);
     record.status = static_cast<int>(Status::service_unavailable);
     record.note = std::string(note);
     Record(ctx_, record);
@@ -414,7 +412,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   const bool refusal_;
   const Ends ends_;
   ConnectionClock clock_;
-  std::optional<Watchdog::Registration> watch_;  // unset while queued
+  std::optional<Watchdog::Registration> watch_;
   boost::beast::flat_buffer buffer_;
   std::optional<RequestParser> parser_;
   std::int64_t startMs_ = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "host/http/exchange.h"
@@ -23,8 +24,9 @@ class PageHandler {
   // handler writes the response through the exchange; the server finishes it
   // afterwards if the handler did not. Runs on the request's own thread; an
   // exception escaping it is answered with 500 when nothing was sent yet.
+  // stamp: the page file's FileStamp as the router saw it, if it did.
   virtual void Serve(Exchange& exchange, const std::string& hostPath,
-                     const std::string& virtualPath) = 0;
+                     const std::string& virtualPath, std::optional<std::int64_t> stamp) = 0;
   // The handler's page cache, for the status page; none by default.
   virtual CacheCounts Cache() const { return {}; }
 };

@@ -10,7 +10,7 @@ namespace {
 void Answer(Exchange& exchange, const Route& route, PageHandler& pages) {
   switch (route.kind) {
     case Route::Kind::kPage:
-      return pages.Serve(exchange, route.hostPath, route.virtualPath);
+      return pages.Serve(exchange, route.hostPath, route.virtualPath, route.stamp);
     case Route::Kind::kStatic:
       return ServeStaticFile(exchange, route.hostPath, route.uploaded);
     case Route::Kind::kRedirect:

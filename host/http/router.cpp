@@ -12,9 +12,14 @@ namespace {
 
 enum class FileKind { kMissing, kFile, kFolder, kOther };
 
-FileKind Probe(const std::string& path) {
+// An odd multiplier spreads file sizes over the time stamp's low bits.
+constexpr std::uint64_t kStampSizeFactor = 1000003;
+constexpr std::uint64_t kNanosPerSecond = 1000000000;
+
+FileKind Probe(const std::string& path, std::optional<std::int64_t>* stamp = nullptr) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return FileKind::kMissing;
+  if (stamp != nullptr) *stamp = FileStamp(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
   if (S_ISREG(st.st_mode)) return FileKind::kFile;
   if (S_ISDIR(st.st_mode)) return FileKind::kFolder;
   return FileKind::kOther;
@@ -31,11 +36,18 @@ bool IsNeverServed(std::string_view name, std::string_view ext) {
          sys::EqualsNoCase(ext, "inc");
 }
 
-Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}, false}; }
+Route Simple(Route::Kind kind) { return Route{kind, {}, {}, {}, false, {}}; }
 
 constexpr std::string_view kBackupSuffixes[] = {"~", ".bak", ".orig", ".old", ".swp", ".swo"};
 
 }  // namespace
+
+std::int64_t FileStamp(std::int64_t modifiedSeconds, std::int64_t modifiedNanos,
+                       std::int64_t size) {
+  const auto time = static_cast<std::uint64_t>(modifiedSeconds) * kNanosPerSecond +
+                    static_cast<std::uint64_t>(modifiedNanos);
+  return static_cast<std::int64_t>(time * kStampSizeFactor + static_cast<std::uint64_t>(size));
+}
 
 bool IsBackupName(std::string_view name) {
   if (name.size() >= 2 && name.front() == '#' && name.back() == '#') return true;
@@ -57,10 +69,14 @@ Route Router::Resolve(std::string_view rawPath) const {
   if (decoded.error == DecodedPath::Error::kBadRequest) return Simple(Route::Kind::kBadRequest);
   if (decoded.error == DecodedPath::Error::kNotFound) return Simple(Route::Kind::kNotFound);
   const std::string hostPath = root_ + (decoded.path == "/" ? "" : decoded.path);
-  switch (Probe(hostPath)) {
-    case FileKind::kFile:
+  std::optional<std::int64_t> stamp;
+  switch (Probe(hostPath, &stamp)) {
+    case FileKind::kFile: {
       if (decoded.trailingSlash) return Simple(Route::Kind::kNotFound);
-      return FileRoute(hostPath, decoded.path);
+      Route route = FileRoute(hostPath, decoded.path);
+      if (route.kind != Route::Kind::kNotFound) route.stamp = stamp;
+      return route;
+    }
     case FileKind::kFolder:
       if (!decoded.trailingSlash) {
         Route r = Simple(Route::Kind::kRedirect);
@@ -76,8 +92,11 @@ Route Router::Resolve(std::string_view rawPath) const {
 Route Router::FolderRoute(const std::string& hostPath, const std::string& virtualPath) const {
   for (const std::string_view doc : kDefaultDocuments) {
     std::string candidate = hostPath + "/" + std::string(doc);
-    if (Probe(candidate) == FileKind::kFile)
-      return FileRoute(std::move(candidate), virtualPath + std::string(doc));
+    std::optional<std::int64_t> stamp;
+    if (Probe(candidate, &stamp) != FileKind::kFile) continue;
+    Route route = FileRoute(std::move(candidate), virtualPath + std::string(doc));
+    if (route.kind != Route::Kind::kNotFound) route.stamp = stamp;
+    return route;
   }
   return Simple(Route::Kind::kForbidden);
 }
@@ -91,7 +110,7 @@ Route Router::FileRoute(std::string hostPath, std::string virtualPath) const {
                   [&](const std::string& folder) { return IsInFolder(virtualPath, folder); });
   const auto kind =
       sys::EqualsNoCase(ext, "asp") && !uploaded ? Route::Kind::kPage : Route::Kind::kStatic;
-  return Route{kind, std::move(hostPath), std::move(virtualPath), {}, uploaded};
+  return Route{kind, std::move(hostPath), std::move(virtualPath), {}, uploaded, {}};
 }
 
 }  // namespace vant::host::http

@@ -1,6 +1,8 @@
 // Maps a request path onto the site folder and decides who answers it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +25,15 @@ struct Route {
   // kStatic: the file lies in an upload folder, where visitors' files are
   // kept; it is sent so that no browser runs it (see ServeStaticFile).
   bool uploaded = false;
+  // kPage, kStatic: the file's stamp as the lookup saw it (see FileStamp),
+  // so the page handler need not look at the file again.
+  std::optional<std::int64_t> stamp;
 };
+
+// What tells one version of a file from another: the modification time in
+// nanoseconds mixed with the size, as the file system's clock ticks only
+// every few milliseconds and an edit within one tick must still show.
+std::int64_t FileStamp(std::int64_t modifiedSeconds, std::int64_t modifiedNanos, std::int64_t size);
 
 // Default documents of a folder, tried in this order.
 inline constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.asp", "default.htm",

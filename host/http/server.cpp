@@ -9,6 +9,7 @@
 #include <csignal>
 #include <future>
 
+#include "host/http/cpu_load.h"
 #include "host/http/detail/socket_ops.h"
 #include "host/http/socket_faults.h"
 #include "platform/sys/memory_return.h"
@@ -96,6 +97,7 @@ WorkerLimits LimitsOf(const HostOptions& o) {
   limits.spares = std::min(o.threads, limits.spares);
   // Two per core keep the CPU busy while a page waits on a disk or a lock.
   limits.eager = std::clamp(2 * std::thread::hardware_concurrency(), limits.spares, o.threads);
+  limits.cpuSaturated = [meter = std::make_shared<CpuLoadMeter>()] { return meter->Saturated(); };
   return limits;
 }
 
@@ -163,6 +165,11 @@ bool Server::Start(std::string& error) {
   // file come from the pools, not from a mapping each (see KeepBlocksInPools).
   sys::KeepBlocksInPools(kPooledBlockBytes);
   pool_ = std::make_unique<WorkerPool>(LimitsOf(options_));
+  pool_->SetTicker([this] {
+    asio::post(strand_, [this] {
+      if (!stopping_.load()) TickAfter();
+    });
+  });
   context_ = std::make_unique<ConnectionContext>(ConnectionContext{
       options_, router_, pages_, log_, *watchdog_, *pool_, stopping_, open_, refusing_, stats_});
   work_.emplace(io_.get_executor());
@@ -219,7 +226,8 @@ bool Server::Accepted(boost::system::error_code ec, tcp::socket socket) {
 }
 
 // Requests that waited in the queue too long get 503 with Retry-After; the
-// pool grows when its workers block.
+// pool grows when its workers block. Ticks only while requests wait (see
+// WorkerPool::SetTicker).
 void Server::ExpireQueued() {
   try {
     for (auto& task : pool_->TakeExpired()) task.refuse();
@@ -227,6 +235,10 @@ void Server::ExpireQueued() {
   } catch (...) {
     // Out of memory on this tick: the next one tries again.
   }
+  if (pool_->KeepTicking()) TickAfter();
+}
+
+void Server::TickAfter() {
   expiry_.expires_after(kPoolTick);
   expiry_.async_wait([this](const boost::system::error_code& ec) {
     if (!ec) ExpireQueued();

@@ -71,6 +71,7 @@ class Server {
   // pause (out of descriptors: a timer resumes it).
   bool Accepted(boost::system::error_code ec, boost::asio::ip::tcp::socket socket);
   void ExpireQueued();
+  void TickAfter();
   void OnStrand(std::function<void()> work);
   bool WaitForIdle(std::chrono::milliseconds limit);
 

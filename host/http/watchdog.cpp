@@ -39,6 +39,11 @@ void ConnectionClock::EndRequest() {
   requestStartMs_.store(0);
 }
 
+void ConnectionClock::SetQueued(bool queued) {
+  if (!queued) lastProgressMs_.store(SteadyMillis());
+  queued_.store(queued);
+}
+
 Watchdog::Watchdog(WatchdogLimits limits) : limits_(limits) {
   thread_ = std::thread([this] { Run(); });
 }
@@ -66,7 +71,7 @@ Watchdog::Registration::~Registration() {
 void Watchdog::CutWaiting(bool all) {
   std::lock_guard lock(mutex_);
   for (const auto& [clock, fd] : entries_)
-    if (all || clock->requestStartMs_.load() == 0) Cut(fd, clock->cut_);
+    if (!clock->queued_.load() && (all || clock->requestStartMs_.load() == 0)) Cut(fd, clock->cut_);
 }
 
 void Watchdog::Run() {
@@ -83,6 +88,7 @@ void Watchdog::Run() {
 void Watchdog::CheckAll() {
   const auto now = SteadyMillis();
   for (const auto& [clock, fd] : entries_) {
+    if (clock->queued_.load()) continue;
     const auto started = clock->requestStartMs_.load();
     const auto quiet = now - clock->lastProgressMs_.load();
     const auto idleLimit = started == 0 ? limits_.keepAlive : limits_.idle;

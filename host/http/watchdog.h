@@ -26,6 +26,10 @@ class ConnectionClock {
   void Touch();         // bytes were read or written
   void BeginRequest();  // a request header arrived: its deadline starts
   void EndRequest();    // back to waiting for the next request
+  // While a request waits in the worker queue, under the queue's own time
+  // limit, the watchdog leaves its connection alone; set back, the clock
+  // starts afresh. Cheaper than ending and renewing the registration.
+  void SetQueued(bool queued);
   bool WasCut() const { return cut_.load(); }
   bool InRequest() const { return requestStartMs_.load() != 0; }  // between Begin and End
 
@@ -34,6 +38,7 @@ class ConnectionClock {
   std::atomic<std::int64_t> lastProgressMs_;
   std::atomic<std::int64_t> requestStartMs_{0};  // 0 between requests
   std::atomic<bool> cut_{false};
+  std::atomic<bool> queued_{false};
 };
 
 class Watchdog {

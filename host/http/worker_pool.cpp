@@ -14,6 +14,9 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kStalled = std::chrono::milliseconds(10);
 // The oldest waiting request waited this long: add one worker.
 constexpr auto kSlowQueue = std::chrono::milliseconds(50);
+// While the cores are all busy, no request finished for this long: the
+// running pages hang or spin, and only more workers let the others through.
+constexpr auto kStalledBusy = std::chrono::milliseconds(250);
 
 // A worker runs an upload as a batch thread: it wakes for every piece its
 // client sends, and hundreds of uploads waking at once must not preempt the
@@ -38,17 +41,45 @@ bool WorkerPool::Submit(Task task) {
   queue.push_back({std::move(task), Clock::now()});
   ReapLocked();
   // Grow while more tasks could run than workers wait for them: at once for
-  // an upload (it will block on its client) or while few short ones run.
-  // Workers started for short tasks but not yet at one count as running.
+  // an upload (it will block on its client) or while the pool holds few
+  // workers for short ones. Those count whether they run or not: on a busy
+  // CPU, workers woken for queued tasks may not have run yet, and starting
+  // threads for the tasks they are about to take only adds to the crowd.
   const bool upload = queue.back().task.upload;
-  const unsigned shortBusy = busy_ - uploadsBusy_ + startingShort_;
+  const unsigned forShort = workers_ - uploadsBusy_ - startingUploads_;
   if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers &&
-      (upload || shortBusy < limits_.eager))
+      (upload || forShort < limits_.eager))
     StartWorkerLocked(!upload);
+  // A tick is wanted when a task cannot run now (an upload beyond its
+  // share) or more could run than workers are free to take them (idle,
+  // starting, or between two tasks).
+  const std::size_t runnable = RunnableLocked();
+  const bool waits =
+      short_.size() + uploads_.size() > runnable || runnable > std::size_t{workers_ - busy_};
   // The woken worker must not find the lock still held.
   lock.unlock();
   wake_.notify_one();
+  if (waits && ticker_ && !ticking_.load() && !ticking_.exchange(true)) {
+    try {
+      ticker_();
+    } catch (...) {
+      ticking_ = false;  // out of memory: the next Submit tries again
+    }
+  }
   return true;
+}
+
+bool WorkerPool::KeepTicking() {
+  const auto waiting = [this] {
+    std::lock_guard lock(mutex_);
+    return !short_.empty() || !uploads_.empty();
+  };
+  if (waiting()) return true;
+  ticking_.store(false);
+  // A task queued before the store saw the tick running and started none.
+  if (!waiting()) return false;
+  // Unless a Submit since has started a tick of its own, go on with this one.
+  return !ticking_.exchange(true);
 }
 
 Clock::time_point WorkerPool::OldestRunnableLocked() const {
@@ -59,20 +90,32 @@ Clock::time_point WorkerPool::OldestRunnableLocked() const {
   return oldest;
 }
 
+std::size_t WorkersToAdd(const GrowthState& s) {
+  if (s.runnable <= s.free || s.workers >= s.maxWorkers) return 0;
+  std::size_t add = 0;
+  if (s.sinceFinish >= (s.cpuSaturated ? kStalledBusy : kStalled))
+    add = std::min<std::size_t>(s.runnable - s.free, s.workers / 2 + 1);
+  else if (!s.cpuSaturated && s.oldestWait >= kSlowQueue)
+    add = 1;
+  return std::min<std::size_t>(add, s.maxWorkers - s.workers);
+}
+
 void WorkerPool::Grow() {
+  // Read before the lock: it may read a file.
+  const bool saturated = limits_.cpuSaturated && limits_.cpuSaturated();
   std::lock_guard lock(mutex_);
   if (joining_) return;
-  // Workers not yet at their first task will take one.
-  const std::size_t free = workers_ - busy_;
-  const std::size_t runnable = RunnableLocked();
-  if (runnable <= free || workers_ >= limits_.maxWorkers) return;
   const auto now = Clock::now();
-  std::size_t add = 0;
-  if (now - lastFinish_ >= kStalled)
-    add = std::min<std::size_t>(runnable - free, workers_ / 2 + 1);
-  else if (now - OldestRunnableLocked() >= kSlowQueue)
-    add = 1;
-  add = std::min<std::size_t>(add, limits_.maxWorkers - workers_);
+  GrowthState state;
+  // Workers not yet at their first task will take one.
+  state.free = workers_ - busy_;
+  state.runnable = RunnableLocked();
+  state.workers = workers_;
+  state.maxWorkers = limits_.maxWorkers;
+  state.sinceFinish = now - lastFinish_;
+  state.oldestWait = now - std::min(now, OldestRunnableLocked());
+  state.cpuSaturated = saturated;
+  const std::size_t add = WorkersToAdd(state);
   for (std::size_t i = 0; i < add; ++i) StartWorkerLocked(!short_.empty());
 }
 
@@ -122,14 +165,14 @@ std::vector<WorkerPool::Task> WorkerPool::TakeAll() {
 
 void WorkerPool::StartWorkerLocked(bool forShort) {
   ++workers_;
-  if (forShort) ++startingShort_;
+  if (!forShort) ++startingUploads_;
   try {
     threads_.emplace_back([this, forShort] { WorkerLoop(forShort); });
   } catch (...) {
     // No thread to be had (a process or memory limit): the pool stays as
     // it is, and the queued requests wait for a running worker or expire.
     --workers_;
-    if (forShort) --startingShort_;
+    if (!forShort) --startingUploads_;
   }
 }
 
@@ -148,7 +191,7 @@ void WorkerPool::ReapLocked() {
 
 void WorkerPool::WorkerLoop(bool forShort) {
   std::unique_lock lock(mutex_);
-  if (forShort) --startingShort_;
+  if (!forShort) --startingUploads_;
   for (;;) {
     Task task;
     if (TakeRunnable(task)) {

@@ -5,6 +5,7 @@
 // waits in a bounded queue for a bounded time.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -24,11 +25,26 @@ struct WorkerLimits {
   std::chrono::milliseconds maxWait{10'000};   // longest wait in the queue
   std::chrono::milliseconds idleExit{10'000};  // an idle worker beyond the spares ends
   unsigned spares = 4;                         // workers kept even when idle
-  // Short requests start a worker at once only while fewer than this many
-  // run; beyond, more threads help only when the running ones block, so the
-  // pool grows on Grow() (see there).
+  // Short requests start a worker at once only while the pool holds fewer
+  // than this many workers besides the uploads'; beyond, more threads help
+  // only when the running ones block, so the pool grows on Grow() (see there).
   unsigned eager = 4;
+  // True while every core is busy (see CpuLoadMeter); unset: never. Asked
+  // by Grow() only, so it needs no lock of its own.
+  std::function<bool()> cpuSaturated;
 };
+
+// What Grow() decides from the pool's state: how many workers to add.
+struct GrowthState {
+  std::size_t runnable = 0;  // queued tasks a worker could take now
+  std::size_t free = 0;      // workers not at a task
+  unsigned workers = 0;
+  unsigned maxWorkers = 0;
+  std::chrono::steady_clock::duration sinceFinish{};  // since a task last finished
+  std::chrono::steady_clock::duration oldestWait{};   // of the oldest runnable task
+  bool cpuSaturated = false;
+};
+std::size_t WorkersToAdd(const GrowthState& state);
 
 class WorkerPool {
  public:
@@ -47,11 +63,22 @@ class WorkerPool {
   // grow. False, keeping nothing, when the queue is full or the pool joined.
   bool Submit(Task task);
 
+  // Grow() and TakeExpired() matter only while tasks wait, so whoever calls
+  // them on a tick stops ticking while none do: an idle server does not wake
+  // every few milliseconds. Submit calls ticker (from the submitting thread)
+  // when it queues a task no free worker will take while no tick runs; the
+  // tick, after its work,
+  // asks KeepTicking() whether to go on. Set the ticker before the first
+  // Submit.
+  void SetTicker(std::function<void()> ticker) { ticker_ = std::move(ticker); }
+  bool KeepTicking();
+
   // Called every few milliseconds. Starts workers for queued requests when
   // no running one finished for a while (they block: on a slow client, a
   // sleep, a database), doubling the pool at most per call; or one more when
-  // the oldest request waited long although requests do finish (the CPU is
-  // busy, and a burst of threads would only add to it).
+  // the oldest request waited long although requests do finish, unless
+  // every core is busy already: then a thread more only adds switches, and
+  // only a longer stall (pages that spin or hang) adds workers.
   void Grow();
 
   // Tasks that waited longer than the limit, taken out of the queue; and
@@ -92,8 +119,10 @@ class WorkerPool {
   unsigned idle_ = 0;
   unsigned busy_ = 0;
   unsigned uploadsBusy_ = 0;
-  unsigned startingShort_ = 0;  // started for a short task, not yet running
+  unsigned startingUploads_ = 0;  // started for an upload, not yet running
   bool joining_ = false;
+  std::function<void()> ticker_;
+  std::atomic<bool> ticking_{false};
   std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
   std::list<std::thread> threads_;
   std::vector<std::thread::id> ended_;  // threads that left their loop, to join

@@ -138,4 +138,14 @@ head -c 11000000 /dev/zero >"$WORK/big.bin"
 code=$(curl -s -o /dev/null -w '%{http_code}' --data-binary @"$WORK/big.bin" "$BASE/binread.asp")
 expect_eq "body over --max-body answered 413" "$code" "413"
 
+# A page rewritten at once shows its new text at its own path and as its
+# folder's default document (the lookup's view of the file decides).
+mkdir -p "$SITE/edit"
+for target in edit/default.asp edit/; do
+  printf '<%%= "v1" %%>' >"$SITE/edit/default.asp"
+  first=$(curl -s "$BASE/$target")
+  printf '<%%= "v22" %%>' >"$SITE/edit/default.asp"
+  expect_eq "rewritten page served anew ($target)" "$first $(curl -s "$BASE/$target")" "v1 v22"
+done
+
 finish

@@ -21,7 +21,7 @@ CompiledPagePtr PageCache::Find(const std::string& key, const ModifiedTimeFn& st
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(key);
     if (it == entries_.end()) {
-      ++misses_;
+      misses_.fetch_add(1, std::memory_order_relaxed);
       return nullptr;
     }
     page = it->second.page;
@@ -30,8 +30,7 @@ CompiledPagePtr PageCache::Find(const std::string& key, const ModifiedTimeFn& st
   }
   // Stat outside the lock: other requests need not wait on the disk.
   const bool current = StampFiles(*page, stampOf) == stamps;
-  std::lock_guard lock(mutex_);
-  ++(current ? hits_ : misses_);
+  (current ? hits_ : misses_).fetch_add(1, std::memory_order_relaxed);
   return current ? page : nullptr;
 }
 
@@ -53,7 +52,8 @@ void PageCache::Store(const std::string& key, CompiledPagePtr page, FileStamps s
 
 PageCache::Counts PageCache::Read() {
   std::lock_guard lock(mutex_);
-  return {entries_.size(), hits_, misses_};
+  return {entries_.size(), hits_.load(std::memory_order_relaxed),
+          misses_.load(std::memory_order_relaxed)};
 }
 
 void PageCache::Clear() {

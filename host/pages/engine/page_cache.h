@@ -4,6 +4,7 @@
 // first.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <list>
 #include <mutex>
@@ -47,8 +48,9 @@ class PageCache {
   std::mutex mutex_;
   std::unordered_map<std::string, Entry> entries_;
   std::list<std::string> ages_;  // most recently used first
-  std::uint64_t hits_ = 0;
-  std::uint64_t misses_ = 0;
+  // Counted without the lock: a hit takes it once, not twice.
+  std::atomic<std::uint64_t> hits_{0};
+  std::atomic<std::uint64_t> misses_{0};
 };
 
 // The stamps of page's files, in order.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 namespace vant::host::http {
 namespace {
 
@@ -37,6 +40,23 @@ TEST(AccessLog, ClientTextCannotForgeLinesOrFields) {
   EXPECT_NE(line.find("\"GET /a\\x22 200 1 \\x22x\""), std::string::npos) << line;
   EXPECT_NE(line.find("\"ua\\x5C\\x22\""), std::string::npos) << line;
   EXPECT_NE(line.find("\"x\\x0AFAKE 200\\x0D\\x09\""), std::string::npos) << line;
+}
+
+// Only the null device discards; a log reopened from it to a file writes.
+TEST(AccessLog, DiscardsOnlyForTheNullDevice) {
+  const std::string path = testing::TempDir() + "access_log_test.log";
+  std::remove(path.c_str());
+  AccessRecord r;
+  r.method = "GET";
+  AccessLog log("/dev/null");
+  EXPECT_TRUE(log.Discards());
+  ASSERT_TRUE(log.Reopen(path));
+  EXPECT_FALSE(log.Discards());
+  log.Write(r);
+  std::ifstream in(path);
+  std::string line;
+  EXPECT_TRUE(std::getline(in, line) && line.starts_with("- - - ")) << line;
+  std::remove(path.c_str());
 }
 
 }  // namespace

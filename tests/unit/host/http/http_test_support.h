@@ -58,7 +58,8 @@ class LambdaPages final : public PageHandler {
     ex.Write("page " + path);
   };
   int calls = 0;
-  void Serve(Exchange& ex, const std::string& host, const std::string& path) override {
+  void Serve(Exchange& ex, const std::string& host, const std::string& path,
+             std::optional<std::int64_t>) override {
     ++calls;
     body(ex, host, path);
   }

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <future>
 
+#include "host/http/cpu_load.h"
+
 namespace vant::host::http {
 namespace {
 
@@ -116,6 +118,71 @@ TEST(WorkerPool, GrowsWhenItsWorkersBlockAndShrinksToItsSpares) {
   EXPECT_TRUE(Eventually([&] { return gate.done == 8; }));
   EXPECT_TRUE(Eventually([&] { return pool.Snapshot().workers == 1; }))
       << pool.Snapshot().workers << " workers left";
+}
+
+// The tick runs only while tasks wait for a worker: a task no free worker
+// takes starts it, it goes on while any wait, stops once none do, and
+// starts again for the next such task.
+TEST(WorkerPool, TicksOnlyWhileTasksWait) {
+  Gate first;
+  Gate second;
+  WorkerPool pool(Limits(1, 1, 10));
+  OpenAtEnd openFirst{first};
+  OpenAtEnd openSecond{second};
+  int ticks = 0;
+  pool.SetTicker([&] { ++ticks; });
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  ASSERT_TRUE(pool.Submit(first.Task(false)));
+  EXPECT_EQ(ticks, 1) << "no tick, or a second one beside it";
+  ASSERT_TRUE(Eventually([&] { return first.running == 1; }));
+  EXPECT_TRUE(pool.KeepTicking()) << "stopped while tasks wait";
+  first.Open();
+  ASSERT_TRUE(Eventually([&] { return first.done == 3; }));
+  EXPECT_FALSE(pool.KeepTicking());
+  ASSERT_TRUE(pool.Submit(second.Task(false)));  // the idle worker takes it
+  ASSERT_TRUE(Eventually([&] { return second.running == 1; }));
+  ASSERT_TRUE(pool.Submit(second.Task(false)));
+  EXPECT_EQ(ticks, 2) << "a task queued after the tick stopped started none";
+}
+
+// The pool grows for workers that block, not for a CPU that is busy.
+TEST(WorkerPool, GrowsForBlockedWorkersButNotForBusyCores) {
+  struct Row {
+    std::chrono::milliseconds sinceFinish, oldestWait;
+    bool saturated;
+    std::size_t add;
+  };
+  const Row rows[] = {
+      {0ms, 0ms, false, 0},     // the queue moves
+      {1ms, 60ms, false, 1},    // slow queue, idle cores: one more
+      {1ms, 60ms, true, 0},     // slow queue, busy cores: nothing to gain
+      {20ms, 60ms, false, 5},   // nothing finishes: half the pool more
+      {20ms, 60ms, true, 0},    // a short stall of busy cores
+      {300ms, 300ms, true, 5},  // pages that hang or spin: more workers
+  };
+  for (const Row& row : rows) {
+    GrowthState state;
+    state.runnable = 20;
+    state.free = 0;
+    state.workers = 8;
+    state.maxWorkers = 64;
+    state.sinceFinish = row.sinceFinish;
+    state.oldestWait = row.oldestWait;
+    state.cpuSaturated = row.saturated;
+    EXPECT_EQ(WorkersToAdd(state), row.add)
+        << row.sinceFinish.count() << "ms " << row.oldestWait.count() << "ms " << row.saturated;
+  }
+}
+
+TEST(WorkerPool, ReadsTheMachinesProcessorTimes) {
+  std::uint64_t total = 0;
+  std::uint64_t idle = 0;
+  ASSERT_TRUE(ParseCpuTimes("cpu  10 2 30 400 5 6 7 8 9 10\ncpu0 1 2 3 4\n", total, idle));
+  EXPECT_EQ(total, 468u);  // guest time is part of user time already
+  EXPECT_EQ(idle, 405u);
+  EXPECT_FALSE(ParseCpuTimes("cpu0 1 2 3 4 5 6 7 8\n", total, idle));
+  EXPECT_FALSE(ParseCpuTimes("cpu  1 2\n", total, idle));
 }
 
 // One worker runs an upload, then a short task: only the upload may run at
