@@ -12,6 +12,38 @@ namespace {
 constexpr std::u16string_view kSource = kResponseSource;
 constexpr std::string_view kRedirectStatus = "302 Object Moved";
 
+// Header text in UTF-8 for the exchange, which copies it: short ASCII text
+// (nearly every header) is narrowed on the stack, anything else by Narrow,
+// so adding a header allocates nothing here.
+class NarrowedHeader {
+ public:
+  explicit NarrowedHeader(std::u16string_view text) {
+    if (text.size() > sizeof small_) {
+      large_ = Narrow(text);
+      view_ = large_;
+      return;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] >= 0x80) {
+        large_ = Narrow(text);
+        view_ = large_;
+        return;
+      }
+      small_[i] = static_cast<char>(text[i]);
+    }
+    view_ = std::string_view(small_, text.size());
+  }
+  NarrowedHeader(const NarrowedHeader&) = delete;
+  NarrowedHeader& operator=(const NarrowedHeader&) = delete;
+
+  std::string_view view() const { return view_; }
+
+ private:
+  char small_[256];
+  std::string large_;
+  std::string_view view_;
+};
+
 }  // namespace
 
 HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
@@ -22,7 +54,9 @@ HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
                         u"AddHeader refused the header: a header name or value cannot hold a "
                         u"line break (CR, LF), a NUL or another control character.");
     }
-    if (core_->exchange->AddHeader(Narrow(name.str()), Narrow(value.str()))) return S_OK;
+    const NarrowedHeader narrowName(name.view());
+    const NarrowedHeader narrowValue(value.view());
+    if (core_->exchange->AddHeader(narrowName.view(), narrowValue.view())) return S_OK;
     if (core_->exchange->HeadersSent()) {
       return RaiseError(E_FAIL, kSource,
                         u"AddHeader came too late: the headers were already sent.");
