@@ -23,20 +23,26 @@ std::optional<std::pair<char, std::u16string_view>> SplitRoot(std::u16string_vie
   return std::make_pair(static_cast<char>(path[0]), path.substr(3));
 }
 
-// The non-empty segments of `rest`, joined with "/" and each led by one.
-std::u16string JoinSegments(std::u16string_view rest) {
-  std::u16string out;
+// Appends the non-empty segments of `rest` to `out` in UTF-8, each led by
+// "/". A separator is ASCII and never half of a surrogate pair, so each
+// segment converts on its own; ASCII ones (nearly all) a byte at a time.
+void AppendSegments(std::string& out, std::u16string_view rest) {
   size_t start = 0;
   while (start <= rest.size()) {
     size_t end = start;
-    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    bool ascii = true;
+    for (; end < rest.size() && !IsSeparator(rest[end]); ++end) ascii = ascii && rest[end] < 0x80;
     if (end > start) {
-      out += u'/';
-      out += rest.substr(start, end - start);
+      out += '/';
+      const std::u16string_view segment = rest.substr(start, end - start);
+      if (!ascii) {
+        out += sys::Utf16ToUtf8(segment);
+      } else {
+        for (const char16_t c : segment) out += static_cast<char>(c);
+      }
     }
     start = end + 1;
   }
-  return out;
 }
 
 // True when `path` is `folder` itself or lies below it.
@@ -66,9 +72,12 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
   if (!root) return std::nullopt;
   const auto folder = DriveFolder(root->first);
   if (!folder) return std::nullopt;
-  const std::string tail = sys::Utf16ToUtf8(JoinSegments(root->second));
-  if (tail.empty()) return *folder;
-  return *folder == "/" ? tail : *folder + tail;
+  std::string out = *folder == "/" ? std::string() : *folder;
+  const std::size_t base = out.size();
+  out.reserve(base + root->second.size() + 1);
+  AppendSegments(out, root->second);
+  if (out.size() == base) return folder;
+  return out;
 }
 
 std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
