@@ -12,36 +12,46 @@ namespace {
 constexpr std::u16string_view kSource = kResponseSource;
 constexpr std::string_view kRedirectStatus = "302 Object Moved";
 
-// Header text in UTF-8 for the exchange, which copies it: short ASCII text
-// (nearly every header) is narrowed on the stack, anything else by Narrow,
-// so adding a header allocates nothing here.
+// Header text in UTF-8 for the exchange, which copies it, and whether it is
+// IsHeaderText. Short ASCII text (nearly every header) is narrowed and
+// checked in one pass on the stack; anything else goes through Narrow.
 class NarrowedHeader {
  public:
   explicit NarrowedHeader(std::u16string_view text) {
     if (text.size() > sizeof small_) {
-      large_ = Narrow(text);
-      view_ = large_;
+      NarrowLarge(text);
       return;
     }
+    bool control = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] >= 0x80) {
-        large_ = Narrow(text);
-        view_ = large_;
+      const char16_t c = text[i];
+      if (c >= 0x80) {
+        NarrowLarge(text);
         return;
       }
-      small_[i] = static_cast<char>(text[i]);
+      control = control || (c < 0x20 && c != u'\t') || c == 0x7F;
+      small_[i] = static_cast<char>(c);
     }
+    headerText_ = !control;
     view_ = std::string_view(small_, text.size());
   }
   NarrowedHeader(const NarrowedHeader&) = delete;
   NarrowedHeader& operator=(const NarrowedHeader&) = delete;
 
   std::string_view view() const { return view_; }
+  bool IsHeaderText() const { return headerText_; }
 
  private:
+  void NarrowLarge(std::u16string_view text) {
+    headerText_ = intrinsics::IsHeaderText(text);
+    large_ = Narrow(text);
+    view_ = large_;
+  }
+
   char small_[256];
   std::string large_;
   std::string_view view_;
+  bool headerText_ = false;
 };
 
 }  // namespace
@@ -49,13 +59,13 @@ class NarrowedHeader {
 HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
   return Guarded(kSource, [&] {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
-    if (!IsHeaderText(name.str()) || !IsHeaderText(value.str())) {
+    const NarrowedHeader narrowName(name.view());
+    const NarrowedHeader narrowValue(value.view());
+    if (!narrowName.IsHeaderText() || !narrowValue.IsHeaderText()) {
       return RaiseError(E_INVALIDARG, kSource,
                         u"AddHeader refused the header: a header name or value cannot hold a "
                         u"line break (CR, LF), a NUL or another control character.");
     }
-    const NarrowedHeader narrowName(name.view());
-    const NarrowedHeader narrowValue(value.view());
     if (core_->exchange->AddHeader(narrowName.view(), narrowValue.view())) return S_OK;
     if (core_->exchange->HeadersSent()) {
       return RaiseError(E_FAIL, kSource,

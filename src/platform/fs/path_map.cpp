@@ -23,26 +23,44 @@ std::optional<std::pair<char, std::u16string_view>> SplitRoot(std::u16string_vie
   return std::make_pair(static_cast<char>(path[0]), path.substr(3));
 }
 
-// Appends the non-empty segments of `rest` to `out` in UTF-8, each led by
-// "/". A separator is ASCII and never half of a surrogate pair, so each
-// segment converts on its own; ASCII ones (nearly all) a byte at a time.
-void AppendSegments(std::string& out, std::u16string_view rest) {
+// The non-empty segments of `rest`, joined with "/" and each led by one.
+std::u16string JoinSegments(std::u16string_view rest) {
+  std::u16string out;
   size_t start = 0;
   while (start <= rest.size()) {
     size_t end = start;
-    bool ascii = true;
-    for (; end < rest.size() && !IsSeparator(rest[end]); ++end) ascii = ascii && rest[end] < 0x80;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
     if (end > start) {
-      out += '/';
-      const std::u16string_view segment = rest.substr(start, end - start);
-      if (!ascii) {
-        out += sys::Utf16ToUtf8(segment);
-      } else {
-        for (const char16_t c : segment) out += static_cast<char>(c);
-      }
+      out += u'/';
+      out += rest.substr(start, end - start);
     }
     start = end + 1;
   }
+  return out;
+}
+
+// JoinSegments in UTF-8 appended to `out`, in one pass for ASCII `rest`
+// (nearly every path); false, with `out` untouched, for any other text.
+bool AppendAsciiSegments(std::string& out, std::u16string_view rest) {
+  for (const char16_t c : rest) {
+    if (c >= 0x80) return false;
+  }
+  // Each segment's "/" takes the place of the separator before it, so the
+  // result is at most one longer than `rest`.
+  size_t at = out.size();
+  out.resize(at + rest.size() + 1);
+  bool segmentStart = true;
+  for (const char16_t c : rest) {
+    if (IsSeparator(c)) {
+      segmentStart = true;
+      continue;
+    }
+    if (segmentStart) out[at++] = '/';
+    segmentStart = false;
+    out[at++] = static_cast<char>(c);
+  }
+  out.resize(at);
+  return true;
 }
 
 // True when `path` is `folder` itself or lies below it.
@@ -74,8 +92,9 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
   if (!folder) return std::nullopt;
   std::string out = *folder == "/" ? std::string() : *folder;
   const std::size_t base = out.size();
-  out.reserve(base + root->second.size() + 1);
-  AppendSegments(out, root->second);
+  if (!AppendAsciiSegments(out, root->second)) {
+    out += sys::Utf16ToUtf8(JoinSegments(root->second));
+  }
   if (out.size() == base) return folder;
   return out;
 }
