@@ -88,7 +88,7 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
   if (!sys::IsValidUtf16(windowsPath)) return std::nullopt;
   const auto root = SplitRoot(windowsPath);
   if (!root) return std::nullopt;
-  const auto folder = DriveFolder(root->first);
+  auto folder = DriveFolder(root->first);
   if (!folder) return std::nullopt;
   std::string out = *folder == "/" ? std::string() : *folder;
   const std::size_t base = out.size();
