@@ -13,8 +13,9 @@ constexpr std::u16string_view kSource = kResponseSource;
 constexpr std::string_view kRedirectStatus = "302 Object Moved";
 
 // Header text in UTF-8 for the exchange, which copies it, and whether it is
-// IsHeaderText. Short ASCII text (nearly every header) is narrowed and
-// checked in one pass on the stack; anything else goes through Narrow.
+// IsHeaderText. Short ASCII text (nearly every header) is narrowed on the
+// stack and checked as bytes, where IsFieldText refuses exactly what
+// IsHeaderText does; anything else goes through Narrow.
 class NarrowedHeader {
  public:
   explicit NarrowedHeader(std::u16string_view text) {
@@ -22,18 +23,17 @@ class NarrowedHeader {
       NarrowLarge(text);
       return;
     }
-    bool control = false;
+    char16_t bits = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      const char16_t c = text[i];
-      if (c >= 0x80) {
-        NarrowLarge(text);
-        return;
-      }
-      control = control || (c < 0x20 && c != u'\t') || c == 0x7F;
-      small_[i] = static_cast<char>(c);
+      bits |= text[i];
+      small_[i] = static_cast<char>(text[i]);
     }
-    headerText_ = !control;
+    if (bits >= 0x80) {
+      NarrowLarge(text);
+      return;
+    }
     view_ = std::string_view(small_, text.size());
+    headerText_ = http::IsFieldText(view_);
   }
   NarrowedHeader(const NarrowedHeader&) = delete;
   NarrowedHeader& operator=(const NarrowedHeader&) = delete;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <boost/asio/write.hpp>
 #include <charconv>
 #include <ctime>
@@ -31,16 +32,21 @@ constexpr std::size_t kHeaderLinesRoom = 256;
 // Content-Type, framing and Connection.
 constexpr std::size_t kHeaderBlockRoom = 192;
 
-bool IsTokenChar(char c) {
-  if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
-  return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
-}
+// The bytes of an HTTP token: letters, digits and !#$%&'*+-.^_`|~.
+constexpr std::array<bool, 256> kTokenBytes = [] {
+  std::array<bool, 256> token{};
+  for (int c = '0'; c <= '9'; ++c) token[c] = true;
+  for (int c = 'a'; c <= 'z'; ++c) token[c] = true;
+  for (int c = 'A'; c <= 'Z'; ++c) token[c] = true;
+  for (const char c : std::string_view("!#$%&'*+-.^_`|~"))
+    token[static_cast<unsigned char>(c)] = true;
+  return token;
+}();
 
 bool IsToken(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (!IsTokenChar(c)) return false;
-  return true;
+  bool token = !s.empty();
+  for (const char c : s) token &= kTokenBytes[static_cast<unsigned char>(c)];
+  return token;
 }
 
 bool ParseLength(std::string_view s, std::uint64_t& out) {
