@@ -14,7 +14,17 @@ namespace {
 
 constexpr char16_t kPartialStatus[] = u"206 Partial content";
 constexpr char16_t kUnsatisfiableStatus[] = u"416 Requested range not satisfiable";
-constexpr char16_t kOctetStream[] = u"application/octet-stream";
+
+// Built once, as every download sends them: the host takes names and values
+// as automation strings, so each call would otherwise build its own copy.
+const Bstr kOctetStream(u"application/octet-stream");
+const Bstr kDispositionName(u"Content-Disposition");
+const Bstr kAcceptRangesName(u"Accept-Ranges");
+const Bstr kBytes(u"bytes");
+const Bstr kLastModifiedName(u"Last-Modified");
+const Bstr kEntityTagName(u"ETag");
+const Bstr kContentRangeName(u"Content-Range");
+const Bstr kContentLengthName(u"Content-Length");
 
 // "attachment; filename=" or "inline; filename=" followed by the name in
 // quotation marks, a quote or backslash in it escaped with a backslash, so
@@ -44,7 +54,7 @@ void CFileDownload::PrepareDownloadResponse() {
   if (response == nullptr) return;
   (void)response->put_Buffer(VARIANT_FALSE);
   (void)response->put_Expires(0);
-  (void)response->put_ContentType(Bstr(kOctetStream));
+  (void)response->put_ContentType(kOctetStream);
 }
 
 // Resume is on only for VARIANT_TRUE. A Range the download can honour
@@ -57,7 +67,7 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   rangeRequested_ = 0;
   rangeStart_ = 0;
   rangeUnsatisfiable_ = false;
-  entityTag_.clear();
+  entityTag_ = Bstr();
   const bool resume = bResume == VARIANT_TRUE;
   const fs::FileAttributes* times = resume && content.hasValidators ? &content.attributes : nullptr;
   bool answered = false;
@@ -66,13 +76,13 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
     const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
     if (Failed(hr) || rangeUnsatisfiable_) return hr;
   }
-  (void)AddHeader(u"Content-Disposition",
+  (void)AddHeader(kDispositionName,
                   DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
   if (!resume) return S_OK;
-  (void)AddHeader(u"Accept-Ranges", u"bytes");
+  (void)AddHeader(kAcceptRangesName, kBytes);
   if (answered) return S_OK;
   WriteLastModified(times);
-  if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
+  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
   return S_OK;
 }
 
@@ -102,28 +112,28 @@ bool CFileDownload::RangeApplies(const fs::FileAttributes* attributes) {
       frame::GetServerVariable(context_, u"HTTP_IF_RANGE").value_or(std::u16string());
   if (ifRange.empty()) return true;
   if (attributes == nullptr) return false;
-  return ifRange == entityTag_ || ifRange == HttpDate(attributes->lastWriteSeconds);
+  return ifRange == entityTag_.view() || ifRange == HttpDate(attributes->lastWriteSeconds);
 }
 
 void CFileDownload::WriteLastModified(const fs::FileAttributes* attributes) {
   if (attributes == nullptr) return;
-  (void)AddHeader(u"Last-Modified", HttpDate(attributes->lastWriteSeconds));
+  (void)AddHeader(kLastModifiedName, HttpDate(attributes->lastWriteSeconds));
 }
 
 void CFileDownload::WriteLengthHeaders(std::int64_t length) {
   if (rangeUnsatisfiable_) {
-    (void)AddHeader(u"Content-Range", u"bytes */" + DecimalText(length));
-    (void)AddHeader(u"Content-Length", u"0");
+    (void)AddHeader(kContentRangeName, u"bytes */" + DecimalText(length));
+    (void)AddHeader(kContentLengthName, u"0");
     return;
   }
   if (rangeRequested_ == 0) {
-    (void)AddHeader(u"Content-Length", DecimalText(length));
+    (void)AddHeader(kContentLengthName, DecimalText(length));
     return;
   }
-  if (!entityTag_.empty()) (void)AddHeader(u"ETag", entityTag_);
-  (void)AddHeader(u"Content-Range", u"bytes " + DecimalText(rangeStart_) + u"-" +
-                                        DecimalText(length - 1) + u"/" + DecimalText(length));
-  (void)AddHeader(u"Content-Length", DecimalText(length - rangeStart_));
+  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
+  (void)AddHeader(kContentRangeName, u"bytes " + DecimalText(rangeStart_) + u"-" +
+                                         DecimalText(length - 1) + u"/" + DecimalText(length));
+  (void)AddHeader(kContentLengthName, DecimalText(length - rangeStart_));
 }
 
 }  // namespace vant::download

@@ -101,11 +101,11 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   return DownloadForFile(file, content.length);
 }
 
-HRESULT CFileDownload::AddHeader(std::u16string_view name, std::u16string_view value) {
-  if (!IsSafeHeaderValue(value)) return E_INVALIDARG;
+HRESULT CFileDownload::AddHeader(const Bstr& name, const Bstr& value) {
+  if (!IsSafeHeaderValue(value.str())) return E_INVALIDARG;
   host::IResponse* response = context_.Response();
   if (response == nullptr) return frame::kIntrinsicNotHeld;
-  return response->AddHeader(Bstr(name), Bstr(value));
+  return response->AddHeader(name, value);
 }
 
 // A host that cannot answer counts as a client that has gone: streaming on

@@ -99,7 +99,7 @@ class CFileDownload
   HRESULT DownloadForField(ado::IField& field, std::int64_t length);
 
   // Host helpers: a header whose value could split the response is dropped.
-  HRESULT AddHeader(std::u16string_view name, std::u16string_view value);
+  HRESULT AddHeader(const Bstr& name, const Bstr& value);
   bool ClientConnected();
   // Hands one filled byte array to Response.BinaryWrite.
   HRESULT WriteChunk(const Variant& chunk);
@@ -113,7 +113,7 @@ class CFileDownload
   std::int32_t rangeRequested_ = 0;
   std::int64_t rangeStart_ = 0;
   bool rangeUnsatisfiable_ = false;
-  std::u16string entityTag_;
+  Bstr entityTag_;
 };
 
 }  // namespace vant::download

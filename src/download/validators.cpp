@@ -12,59 +12,92 @@ namespace {
 constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
-// FNV-1a over 64 bits, seeded, fed byte by byte.
-class Fnv64 {
+// FNV-1a over 64 bits, fed byte by byte, run with two seeds at once: the
+// entity tag's two halves hash the same bytes, so one pass serves both.
+class Fnv64Pair {
  public:
-  explicit Fnv64(std::uint64_t seed) : hash_(seed) {}
   void Add(std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
-      hash_ ^= (value >> (8 * i)) & 0xFF;
-      hash_ *= 0x100000001B3ULL;
+      const std::uint64_t byte = (value >> (8 * i)) & 0xFF;
+      high_ = (high_ ^ byte) * kPrime;
+      low_ = (low_ ^ byte) * kPrime;
     }
   }
-  std::uint64_t value() const { return hash_; }
+  std::uint64_t high() const { return high_; }
+  std::uint64_t low() const { return low_; }
 
  private:
-  std::uint64_t hash_;
+  static constexpr std::uint64_t kPrime = 0x100000001B3ULL;
+  std::uint64_t high_ = 0xCBF29CE484222325ULL;
+  std::uint64_t low_ = 0x84222325CBF29CE4ULL;
 };
-
-std::uint64_t HashVersion(std::uint64_t seed, std::u16string_view key,
-                          const fs::FileAttributes& attributes, std::int64_t length) {
-  Fnv64 fnv(seed);
-  for (const char16_t c : key) fnv.Add(c, 2);
-  fnv.Add(static_cast<std::uint64_t>(length), 8);
-  fnv.Add(static_cast<std::uint64_t>(attributes.lastWriteSeconds), 8);
-  fnv.Add(static_cast<std::uint32_t>(attributes.lastWriteNanoseconds), 4);
-  return fnv.value();
-}
 
 }  // namespace
 
+// Formatted by hand, not by snprintf: a download formats one or two of
+// these per request. Years outside 0..9999 (a file dated absurdly) keep
+// the printf form, "%04d", so every date reads as it always has.
 std::u16string HttpDate(std::int64_t unixSeconds) {
   using namespace std::chrono;
   const sys_seconds time{seconds{unixSeconds}};
   const sys_days day = floor<days>(time);
   const year_month_day date{day};
   const hh_mm_ss clock{time - day};
-  char text[96];
-  std::snprintf(text, sizeof text, "%s, %02u %s %04d %02d:%02d:%02d GMT",
-                kDays[weekday{day}.c_encoding()], static_cast<unsigned>(date.day()),
-                kMonths[static_cast<unsigned>(date.month()) - 1], static_cast<int>(date.year()),
-                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-                static_cast<int>(clock.seconds().count()));
-  return sys::Widen(text);
+  const int year = static_cast<int>(date.year());
+  const auto hours = static_cast<int>(clock.hours().count());
+  const auto minutes = static_cast<int>(clock.minutes().count());
+  const auto secs = static_cast<int>(clock.seconds().count());
+  const char* weekdayName = kDays[weekday{day}.c_encoding()];
+  const char* monthName = kMonths[static_cast<unsigned>(date.month()) - 1];
+  if (year < 0 || year > 9999) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s, %02u %s %04d %02d:%02d:%02d GMT", weekdayName,
+                  static_cast<unsigned>(date.day()), monthName, year, hours, minutes, secs);
+    return sys::Widen(text);
+  }
+  std::u16string out(29, u' ');
+  char16_t* p = out.data();
+  const auto put = [&p](const char* text, int n) {
+    for (int i = 0; i < n; ++i) *p++ = static_cast<char16_t>(text[i]);
+  };
+  const auto digits = [&p](int value, int n) {
+    for (int i = n - 1; i >= 0; --i, value /= 10) p[i] = static_cast<char16_t>(u'0' + value % 10);
+    p += n;
+  };
+  put(weekdayName, 3);
+  put(", ", 2);
+  digits(static_cast<int>(static_cast<unsigned>(date.day())), 2);
+  put(" ", 1);
+  put(monthName, 3);
+  put(" ", 1);
+  digits(year, 4);
+  put(" ", 1);
+  digits(hours, 2);
+  put(":", 1);
+  digits(minutes, 2);
+  put(":", 1);
+  digits(secs, 2);
+  put(" GMT", 4);
+  return out;
 }
 
 std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
                          std::int64_t contentLength) {
-  const std::u16string key = CacheKey(path);
-  const std::uint64_t high = HashVersion(0xCBF29CE484222325ULL, key, attributes, contentLength);
-  const std::uint64_t low = HashVersion(0x84222325CBF29CE4ULL, key, attributes, contentLength);
-  char text[40];
-  std::snprintf(text, sizeof text, "\"%016llX%016llX\"", static_cast<unsigned long long>(high),
-                static_cast<unsigned long long>(low));
-  return sys::Widen(text);
+  Fnv64Pair fnv;
+  for (const char16_t c : CacheKey(path)) fnv.Add(c, 2);
+  fnv.Add(static_cast<std::uint64_t>(contentLength), 8);
+  fnv.Add(static_cast<std::uint64_t>(attributes.lastWriteSeconds), 8);
+  fnv.Add(static_cast<std::uint32_t>(attributes.lastWriteNanoseconds), 4);
+  const std::uint64_t halves[] = {fnv.high(), fnv.low()};
+  // A quotation mark, each half as 16 upper-case hex digits, a quotation mark.
+  std::u16string tag(34, u'"');
+  char16_t* p = tag.data() + 1;
+  for (const std::uint64_t half : halves) {
+    for (int shift = 60; shift >= 0; shift -= 4) *p++ = kHexDigits[(half >> shift) & 0xF];
+  }
+  return tag;
 }
 
 }  // namespace vant::download

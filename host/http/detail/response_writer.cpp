@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <boost/asio/write.hpp>
 #include <charconv>
 #include <ctime>
@@ -25,17 +26,27 @@ constexpr std::size_t kFilePiece = 64 * 1024;
 // one in calls between which a write fault or the watchdog can step in.
 constexpr std::uint64_t kSendFilePiece = 256 * 1024;
 constexpr int kFirstFinalStatus = 200;
+// Room for a typical page's headers, so they do not grow the string twice.
+constexpr std::size_t kHeaderLinesRoom = 256;
+// The header block's own lines besides the page's: status, Date, Server,
+// Content-Type, framing and Connection.
+constexpr std::size_t kHeaderBlockRoom = 192;
 
-bool IsTokenChar(char c) {
-  if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
-  return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
-}
+// The bytes of an HTTP token: letters, digits and !#$%&'*+-.^_`|~.
+constexpr std::array<bool, 256> kTokenBytes = [] {
+  std::array<bool, 256> token{};
+  for (int c = '0'; c <= '9'; ++c) token[c] = true;
+  for (int c = 'a'; c <= 'z'; ++c) token[c] = true;
+  for (int c = 'A'; c <= 'Z'; ++c) token[c] = true;
+  for (const char c : std::string_view("!#$%&'*+-.^_`|~"))
+    token[static_cast<unsigned char>(c)] = true;
+  return token;
+}();
 
 bool IsToken(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (!IsTokenChar(c)) return false;
-  return true;
+  bool token = !s.empty();
+  for (const char c : s) token &= kTokenBytes[static_cast<unsigned char>(c)];
+  return token;
 }
 
 bool ParseLength(std::string_view s, std::uint64_t& out) {
@@ -72,7 +83,8 @@ bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
     if (pageLength_ || !ParseLength(value, length)) return false;
     pageLength_ = length;
   }
-  headers_.emplace_back(name, value);
+  if (headerLines_.empty()) headerLines_.reserve(kHeaderLinesRoom);
+  headerLines_.append(name).append(": ").append(value).append(kCrlf);
   return true;
 }
 
@@ -89,9 +101,15 @@ bool ResponseWriter::SetBuffered(bool buffered) {
   return true;
 }
 
+// A name is a token and a value holds no CR, so each line's name ends at
+// its first ':' and the line at its first CR.
 bool ResponseWriter::HasHeader(std::string_view name) const {
-  for (const auto& [n, v] : headers_)
-    if (EqualsNoCase(n, name)) return true;
+  std::string_view rest = headerLines_;
+  while (!rest.empty()) {
+    const std::size_t colon = rest.find(':');
+    if (EqualsNoCase(rest.substr(0, colon), name)) return true;
+    rest.remove_prefix(rest.find(kCrlf, colon) + kCrlf.size());
+  }
   return false;
 }
 
@@ -108,14 +126,15 @@ Framing ResponseWriter::ChooseFraming(bool final) const {
 }
 
 std::string ResponseWriter::HeaderBlock() const {
-  std::string block = version_ >= 11 ? "HTTP/1.1 " : "HTTP/1.0 ";
+  std::string block;
+  block.reserve(kHeaderBlockRoom + statusLine_.size() + contentType_.size() + headerLines_.size());
+  block.append(version_ >= 11 ? "HTTP/1.1 " : "HTTP/1.0 ");
   block.append(statusLine_).append(kCrlf);
   block.append("Date: ").append(FormatHttpDate(std::time(nullptr))).append(kCrlf);
   block.append("Server: ").append(kServerName).append(kCrlf);
   if (!contentType_.empty() && !HasHeader("Content-Type"))
     block.append("Content-Type: ").append(contentType_).append(kCrlf);
-  for (const auto& [name, value] : headers_)
-    block.append(name).append(": ").append(value).append(kCrlf);
+  block.append(headerLines_);
   if (framing_ == Framing::kLength && !pageLength_)
     block.append("Content-Length: ").append(std::to_string(buffer_.size())).append(kCrlf);
   if (framing_ == Framing::kChunked) block.append("Transfer-Encoding: chunked\r\n");

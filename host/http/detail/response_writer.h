@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "host/http/detail/tracked_stream.h"
@@ -60,7 +59,9 @@ class ResponseWriter {
   bool keepAlive_;
   std::string statusLine_ = "200 OK";
   int statusCode_ = 200;
-  std::vector<std::pair<std::string, std::string>> headers_;
+  // The page's headers as they go on the wire, "Name: value" and CRLF each:
+  // one growing string rather than two strings per header.
+  std::string headerLines_;
   std::string contentType_ = "text/html";
   std::optional<std::uint64_t> pageLength_;  // a Content-Length the page added
   bool buffered_ = true;

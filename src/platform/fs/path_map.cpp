@@ -39,6 +39,30 @@ std::u16string JoinSegments(std::u16string_view rest) {
   return out;
 }
 
+// JoinSegments in UTF-8 appended to `out`, in one pass for ASCII `rest`
+// (nearly every path); false, with `out` untouched, for any other text.
+bool AppendAsciiSegments(std::string& out, std::u16string_view rest) {
+  for (const char16_t c : rest) {
+    if (c >= 0x80) return false;
+  }
+  // Each segment's "/" takes the place of the separator before it, so the
+  // result is at most one longer than `rest`.
+  size_t at = out.size();
+  out.resize(at + rest.size() + 1);
+  bool segmentStart = true;
+  for (const char16_t c : rest) {
+    if (IsSeparator(c)) {
+      segmentStart = true;
+      continue;
+    }
+    if (segmentStart) out[at++] = '/';
+    segmentStart = false;
+    out[at++] = static_cast<char>(c);
+  }
+  out.resize(at);
+  return true;
+}
+
 // True when `path` is `folder` itself or lies below it.
 bool IsWithin(std::string_view path, std::string_view folder) {
   if (folder == "/") return true;
@@ -64,11 +88,15 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
   if (!sys::IsValidUtf16(windowsPath)) return std::nullopt;
   const auto root = SplitRoot(windowsPath);
   if (!root) return std::nullopt;
-  const auto folder = DriveFolder(root->first);
+  auto folder = DriveFolder(root->first);
   if (!folder) return std::nullopt;
-  const std::string tail = sys::Utf16ToUtf8(JoinSegments(root->second));
-  if (tail.empty()) return *folder;
-  return *folder == "/" ? tail : *folder + tail;
+  std::string out = *folder == "/" ? std::string() : *folder;
+  const std::size_t base = out.size();
+  if (!AppendAsciiSegments(out, root->second)) {
+    out += sys::Utf16ToUtf8(JoinSegments(root->second));
+  }
+  if (out.size() == base) return folder;
+  return out;
 }
 
 std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
