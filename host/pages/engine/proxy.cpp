@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/pages/duktape/native_finalizer.h"
 #include "host/pages/engine/duk_text.h"
 #include "host/pages/engine/heap.h"
 #include "host/pages/engine/invoke.h"
@@ -16,7 +17,6 @@ constexpr const char* kOwner = DUK_HIDDEN_SYMBOL("vantOwner");
 constexpr const char* kMemberId = DUK_HIDDEN_SYMBOL("vantMemberId");
 constexpr const char* kMemberFlags = DUK_HIDDEN_SYMBOL("vantMemberFlags");
 constexpr const char* kHandler = DUK_HIDDEN_SYMBOL("vantHandler");
-constexpr const char* kFinalizer = DUK_HIDDEN_SYMBOL("vantObjectFinalizer");
 constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
@@ -37,7 +37,6 @@ void PushStashed(duk_context* ctx, const char* key) {
 // pushed by pointer rather than interned again on every read and write.
 enum CachedEntry : std::size_t {
   kHandlerEntry,
-  kFinalizerEntry,
   kMemberProtoEntry,
   kObjectSlotEntry,
   kOwnerEntry,
@@ -221,11 +220,13 @@ duk_ret_t TrapApply(duk_context* ctx) {
   return 1;
 }
 
-duk_ret_t FinalizeObject(duk_context* ctx) {
-  GetHidden(ctx, 0, kObjectSlot, kObjectSlotEntry);
-  RunState& state = RunState::Of(ctx);
-  if (const auto slot = state.SlotFromKey(ctx, -1)) state.objects.Remove(*slot);
-  return 0;
+// A collected object's finalizer (native_finalizer.h): releases the
+// object's slot when its key is the running page's. Releasing a native
+// object never calls back into the engine.
+void ReleaseCollected(double key) {
+  RunState* state = RunState::Current();
+  if (state == nullptr) return;
+  if (const auto slot = state->SlotFromKey(key)) state->objects.Remove(*slot);
 }
 
 // Never runs: the apply trap answers calls. A function target is what
@@ -272,8 +273,7 @@ void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) 
   duk_push_number(ctx, state.SlotKey(index));
   PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
   if (releaseWhenCollected) {
-    PushStashed(ctx, kFinalizer, kFinalizerEntry);
-    duk_set_finalizer(ctx, -2);
+    vant_duk_native_finalizer_mark(ctx, -1);
   }
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
@@ -306,12 +306,14 @@ std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
 }
 
 void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
+  static const bool finalizerRegistered =
+      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected), true);
+  (void)finalizerRegistered;
   duk_push_global_stash(ctx);
   PushHandler(ctx);
   duk_put_prop_string(ctx, -2, kHandler);
   PushMemberProto(ctx);
   duk_put_prop_string(ctx, -2, kMemberProto);
-  StashFunction(ctx, kFinalizer, &FinalizeObject, 2);
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);

@@ -28,7 +28,10 @@ double RunState::SlotKey(std::uint32_t slot) const {
 
 std::optional<std::uint32_t> RunState::SlotFromKey(duk_context* ctx, duk_idx_t index) const {
   if (!duk_is_number(ctx, index)) return std::nullopt;
-  const double key = duk_get_number(ctx, index);
+  return SlotFromKey(duk_get_number(ctx, index));
+}
+
+std::optional<std::uint32_t> RunState::SlotFromKey(double key) const {
   if (!(key >= 0 && key < kSlotSpan * (kRunMask + 1.0))) return std::nullopt;
   const auto whole = static_cast<std::uint64_t>(key);
   if (static_cast<std::uint32_t>(whole >> 32) != run_) return std::nullopt;
@@ -53,6 +56,8 @@ RunState::~RunState() {
 }
 
 RunState& RunState::Of(duk_context*) { return *t_current; }
+
+RunState* RunState::Current() { return t_current; }
 
 bool RunState::Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id) {
   const std::u16string key = ToUpperAscii(name);

@@ -49,6 +49,8 @@ class RunState {
 
   // The state of the page running on this thread.
   static RunState& Of(duk_context* ctx);
+  // The same, or nullptr when no page runs on this thread.
+  static RunState* Current();
 
   // The interrupt of the page's heap; applies the time limit at once.
   void SetInterrupt(ScriptInterrupt& pageInterrupt);
@@ -70,6 +72,7 @@ class RunState {
   double SlotKey(std::uint32_t slot) const;
   // The slot a stored key names, when the key is this run's.
   std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
+  std::optional<std::uint32_t> SlotFromKey(double key) const;
   // The item of the running page's `table` that the script object at
   // `index` names by the slot key in its `key` property; nullptr when the
   // value is not an object, has no such key, or names another run's slot or
