@@ -39,7 +39,7 @@ std::size_t HeapLimitFor(std::size_t pageLimit) {
 
 // The file name the engine reports for the page.
 constexpr const char* kPageFileName = "page";
-constexpr std::u16string_view kResponseName = u"Response";
+constexpr std::string_view kResponseName = "Response";
 // An odd multiplier spreads file sizes over the time stamp's low bits.
 constexpr std::uint64_t kStampSizeFactor = 1000003;
 constexpr std::uint64_t kNanosPerSecond = 1000000000;
@@ -63,11 +63,24 @@ struct RunJob {
   bool freshHeap;  // false: a reused heap, set up already
 };
 
-void DefineGlobals(duk_context* ctx, RunState& state) {
+bool IsResponseName(std::string_view name) {
+  return name.size() == kResponseName.size() &&
+         std::equal(name.begin(), name.end(), kResponseName.begin(), [](char a, char b) {
+           return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) ==
+                  (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+         });
+}
+
+// A reused heap binds the globals to the proxies it keeps for them; a heap
+// built for the page makes new ones.
+void DefineGlobals(duk_context* ctx, RunState& state, bool freshHeap) {
+  std::size_t place = 0;
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
-    if (EqualsNoCase(Utf8ToUtf16(name), kResponseName)) state.response = object.get();
-    engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
+    if (IsResponseName(name)) state.response = object.get();
+    if (freshHeap || !engine::PushBoundObject(ctx, place++, object.get())) {
+      engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
+    }
     duk_put_global_lstring(ctx, name.data(), name.size());
   }
 }
@@ -85,7 +98,7 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   }
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
-  DefineGlobals(ctx, *job.state);
+  DefineGlobals(ctx, *job.state, job.freshHeap);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
   return 1;

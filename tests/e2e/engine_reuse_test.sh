@@ -26,6 +26,7 @@ check("error", function () { return Error.prototype.message === "" && typeof Err
 check("builtin global", function () { return typeof JSON == "object" && typeof parseInt == "function" && parseInt("12") == 12; });
 check("string", function () { return "abc".toUpperCase() == "ABC" && "a-b".split("-").length == 2; });
 check("date", function () { return typeof Date.prototype.getVarDate == "function" && new Date(0).getTime() == 0; });
+check("intrinsics", function () { return Object.getOwnPropertyDescriptor(Request, "spy") === undefined && Object.getOwnPropertyDescriptor(Server, "spy") === undefined; });
 check("enumerator", function () { return typeof Enumerator == "function" && Enumerator.prototype.spy === undefined; });
 Response.Write(bad.length ? "dirty: " + bad.join(", ") : "pristine"); %>
 P
@@ -62,6 +63,7 @@ re-adds a deleted built-in after the others|12|delete JSON.stringify; JSON.strin
 adds enough globals to move the global table|12|for (var i = 0; i < 300; i++) this["leaked" + (i ? i : "")] = i;
 changes String.prototype|12|String.prototype.toUpperCase = String.prototype.toLowerCase; delete String.prototype.split;
 changes the preludes|12|Enumerator.prototype.spy = 1; delete Date.prototype.getVarDate; Date.prototype.getTime = function () { return 1; };
+defines properties on the intrinsics|12|Object.defineProperty(Request, "spy", { value: 1 }); Object.defineProperty(Server, "spy", { get: function () { return Response; } });
 throws mid-page|12|leaked = 1; Math.cache = 2; throw new Error("boom");
 ends the response mid-page|12|leaked = 1; Array.prototype.push = null; Response.End();
 times out|4|leaked = 1; Math.cache = 3; Server.ScriptTimeout = 1; while (true) {}

@@ -21,6 +21,7 @@ constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
 constexpr const char* kLiteralWrite = DUK_HIDDEN_SYMBOL("vantLiteralWrite");
+constexpr const char* kBound = DUK_HIDDEN_SYMBOL("vantBound");
 
 constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 constexpr std::u16string_view kWriteName = u"Write";
@@ -42,8 +43,9 @@ enum CachedEntry : std::size_t {
   kOwnerEntry,
   kMemberIdEntry,
   kMemberFlagsEntry,
+  kBoundEntry,
 };
-static_assert(kMemberFlagsEntry < Heap::kCachedObjects);
+static_assert(kBoundEntry < Heap::kCachedObjects);
 
 void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
@@ -260,23 +262,53 @@ void PushMemberProto(duk_context* ctx) {
   duk_put_prop_string(ctx, -2, "toString");
 }
 
-}  // namespace
-
-void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
+std::uint32_t AddSlot(RunState& state, IDispatch* object) {
   ObjectSlot slot;
   slot.object = ComPtr<IDispatch>(object);
   const InterfaceInfo* info = nullptr;
   if (Succeeded(object->GetTypeInfo(&info))) slot.info = info;
-  RunState& state = RunState::Of(ctx);
-  const std::uint32_t index = state.objects.Add(std::move(slot));
+  return state.objects.Add(std::move(slot));
+}
+
+// Pushes a proxy whose target holds key; marked for release when collected.
+void PushProxy(duk_context* ctx, double key, bool releaseWhenCollected) {
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
-  duk_push_number(ctx, state.SlotKey(index));
+  duk_push_number(ctx, key);
   PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
-  if (releaseWhenCollected) {
-    vant_duk_native_finalizer_mark(ctx, -1);
-  }
+  if (releaseWhenCollected) vant_duk_native_finalizer_mark(ctx, -1);
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
+}
+
+}  // namespace
+
+void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
+  RunState& state = RunState::Of(ctx);
+  PushProxy(ctx, state.SlotKey(AddSlot(state, object)), releaseWhenCollected);
+}
+
+void RegisterBoundObjects(duk_context* ctx) {
+  duk_push_global_stash(ctx);
+  duk_push_array(ctx);
+  for (std::size_t place = 0; place < RunState::kBoundObjects; place++) {
+    PushProxy(ctx, RunState::BoundKey(place), false);
+    duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(place));
+  }
+  duk_put_prop_string(ctx, -2, kBound);
+  duk_pop(ctx);
+}
+
+bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
+  if (place >= RunState::kBoundObjects) return false;
+  PushStashed(ctx, kBound, kBoundEntry);
+  if (!duk_is_array(ctx, -1) || !duk_get_prop_index(ctx, -1, static_cast<duk_uarridx_t>(place))) {
+    duk_pop_2(ctx);
+    return false;
+  }
+  duk_remove(ctx, -2);
+  RunState& state = RunState::Of(ctx);
+  state.bound[place] = AddSlot(state, object);
+  return true;
 }
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {

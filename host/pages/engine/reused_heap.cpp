@@ -35,6 +35,7 @@ duk_ret_t SetUp(duk_context* ctx, void* udata) {
   RegisterErrorHook(ctx);
   RegisterValueSupport(ctx);
   RegisterProxySupport(ctx, &WriteText);
+  RegisterBoundObjects(ctx);
   RegisterNatives(ctx);
   RegisterJScriptBuiltins(ctx);
   // The preludes (Enumerator, VBArray, the value helpers, the JScript

@@ -4,6 +4,7 @@
 // RunState::Of (a nested page, Server.Execute, activates its own).
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -94,7 +95,15 @@ class RunState {
     return slot ? (state.*table).Find(*slot) : nullptr;
   }
 
+  // A reused heap keeps a few proxies from page to page (the intrinsics'):
+  // each holds the key BoundKey(i), which names whatever object the
+  // running page bound to place i, in bound[i] (kUnbound: none).
+  static constexpr std::size_t kBoundObjects = 8;
+  static constexpr std::uint32_t kUnbound = 0xFFFFFFFFu;
+  static double BoundKey(std::size_t place);
+
   const PageBindings& context;
+  std::array<std::uint32_t, kBoundObjects> bound;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
   SlotTable<std::unique_ptr<SafeArray>> arrays;
