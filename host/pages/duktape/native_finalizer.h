@@ -22,11 +22,11 @@ typedef void (*vant_duk_native_release)(double key);
 // Registers, once per process, which objects are the host's: native
 // functions running `target`, holding their number under the hidden key
 // `hiddenKey` (which must outlive the process's heaps), released by `release`.
-void vant_duk_native_finalizer_register(duk_c_function target, const char *hiddenKey,
+void vant_duk_native_finalizer_register(duk_c_function target, const char* hiddenKey,
                                         vant_duk_native_release release);
 
 // Marks the native function at idx (one running the registered target) to
 // be released when collected. Never throws.
-void vant_duk_native_finalizer_mark(duk_context *ctx, duk_idx_t idx);
+void vant_duk_native_finalizer_mark(duk_context* ctx, duk_idx_t idx);
 
 }  // extern "C"
