@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "host/pages/engine/error_hook.h"
@@ -60,7 +61,8 @@ std::optional<std::int64_t> FileModifiedTime(const std::string& hostPath) {
 struct RunJob {
   const CompiledPage* page;
   RunState* state;
-  bool freshHeap;  // false: a reused heap, set up already
+  bool freshHeap;                                 // false: a reused heap, set up already
+  const std::vector<std::string>* steadyGlobals;  // a reused heap's (ReusedHeap::Seal)
 };
 
 bool IsResponseName(std::string_view name) {
@@ -71,17 +73,39 @@ bool IsResponseName(std::string_view name) {
          });
 }
 
-// A reused heap binds the globals to the proxies it keeps for them; a heap
-// built for the page makes new ones.
-void DefineGlobals(duk_context* ctx, RunState& state, bool freshHeap) {
-  std::size_t place = 0;
+// A reused heap binds the page's objects to the globals it defines already
+// (its steady ones) and the others to proxies it keeps for them; a heap
+// built for the page makes new proxies.
+void DefineGlobals(duk_context* ctx, RunState& state, const RunJob& job) {
+  const std::vector<std::string> none;
+  const std::vector<std::string>& steady = job.steadyGlobals ? *job.steadyGlobals : none;
+  std::array<bool, RunState::kBoundObjects> bound{};
+  std::size_t place = steady.size();
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
     if (IsResponseName(name)) state.response = object.get();
-    if (freshHeap || !engine::PushBoundObject(ctx, place++, object.get())) {
-      engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
+    if (!job.freshHeap) {
+      const auto at = std::find(steady.begin(), steady.end(), name);
+      const auto steadyPlace = static_cast<std::size_t>(at - steady.begin());
+      if (at != steady.end() && !bound[steadyPlace]) {
+        engine::BindObject(ctx, steadyPlace, object.get());
+        bound[steadyPlace] = true;
+        continue;
+      }
+      if (engine::PushBoundObject(ctx, place++, object.get())) {
+        duk_put_global_lstring(ctx, name.data(), name.size());
+        continue;
+      }
     }
+    engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
     duk_put_global_lstring(ctx, name.data(), name.size());
+  }
+  // A steady global this page lacks is not there for it (the reset puts it back).
+  for (std::size_t p = 0; p < steady.size(); p++) {
+    if (bound[p]) continue;
+    duk_push_global_object(ctx);
+    duk_del_prop_lstring(ctx, -1, steady[p].data(), steady[p].size());
+    duk_pop(ctx);
   }
 }
 
@@ -98,7 +122,7 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   }
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
-  DefineGlobals(ctx, *job.state, job.freshHeap);
+  DefineGlobals(ctx, *job.state, job);
   engine::PushBytecode(ctx, job.page->bytecode);
   duk_call(ctx, 0);
   return 1;
@@ -214,6 +238,17 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings&
   if (runningHeap == nullptr && options_.heapReusePages > 1) {
     reused = engine::ReusedHeap::Acquire(options_.heapLimitBytes, options_.heapReusePages);
   }
+  if (reused != nullptr && !reused->Sealed()) {
+    std::vector<std::string> steady;
+    for (std::size_t i = 0; i < context.globals.size() && i < context.steadyGlobals; i++) {
+      if (context.globals[i].second) steady.push_back(context.globals[i].first);
+    }
+    if (steady.size() > RunState::kBoundObjects) steady.resize(RunState::kBoundObjects);
+    if (!reused->Seal(steady)) {
+      engine::ReusedHeap::DropForThread();
+      reused = nullptr;
+    }
+  }
   std::optional<Heap> own;
   if (reused == nullptr) own.emplace(HeapLimitFor(options_.heapLimitBytes));
   Heap& heap = reused != nullptr ? reused->heap() : *own;
@@ -226,7 +261,8 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings&
       const Heap* caller;
       ~Running() { runningHeap = caller; }
     } running{std::exchange(runningHeap, &heap)};
-    RunJob job{&page, &state, reused == nullptr};
+    RunJob job{&page, &state, reused == nullptr,
+               reused != nullptr ? &reused->SteadyGlobals() : nullptr};
     const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
     result = Classify(heap.ctx(), rc, heap, state, page);
   }

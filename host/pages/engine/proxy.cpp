@@ -298,7 +298,7 @@ void RegisterBoundObjects(duk_context* ctx) {
   duk_pop(ctx);
 }
 
-bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
+bool PushBoundProxy(duk_context* ctx, std::size_t place) {
   if (place >= RunState::kBoundObjects) return false;
   PushStashed(ctx, kBound, kBoundEntry);
   if (!duk_is_array(ctx, -1) || !duk_get_prop_index(ctx, -1, static_cast<duk_uarridx_t>(place))) {
@@ -306,8 +306,17 @@ bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
     return false;
   }
   duk_remove(ctx, -2);
+  return true;
+}
+
+void BindObject(duk_context* ctx, std::size_t place, IDispatch* object) {
   RunState& state = RunState::Of(ctx);
-  state.bound[place] = AddSlot(state, object);
+  if (place < RunState::kBoundObjects) state.bound[place] = AddSlot(state, object);
+}
+
+bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
+  if (!PushBoundProxy(ctx, place)) return false;
+  BindObject(ctx, place, object);
   return true;
 }
 

@@ -29,6 +29,11 @@ void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected =
 // pushed) when the heap has no such place.
 void RegisterBoundObjects(duk_context* ctx);
 bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object);
+// Pushes place's proxy without binding it (a reused heap defines globals
+// for it); false (nothing pushed) when the heap has no such place.
+bool PushBoundProxy(duk_context* ctx, std::size_t place);
+// Binds object to place for the running page (its proxy is a global already).
+void BindObject(duk_context* ctx, std::size_t place, IDispatch* object);
 
 // The slot of the proxy at index, or nullptr for any other value.
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index);

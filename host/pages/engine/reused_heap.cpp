@@ -43,7 +43,23 @@ duk_ret_t SetUp(duk_context* ctx, void* udata) {
   // state: loaded once, not by every page that names them.
   EnsurePreludes(ctx);
   RunJScriptPrelude(ctx);
-  *static_cast<vant_duk_snapshot**>(udata) = vant_duk_snapshot_take(ctx);
+  (void)udata;
+  return 0;
+}
+
+struct SealJob {
+  const std::vector<std::string>* globals;
+  vant_duk_snapshot* snapshot = nullptr;
+};
+
+duk_ret_t SealUp(duk_context* ctx, void* udata) {
+  auto& job = *static_cast<SealJob*>(udata);
+  for (std::size_t place = 0; place < job.globals->size(); place++) {
+    const std::string& name = (*job.globals)[place];
+    if (!PushBoundProxy(ctx, place)) return 0;
+    duk_put_global_lstring(ctx, name.data(), name.size());
+  }
+  job.snapshot = vant_duk_snapshot_take(ctx);
   return 0;
 }
 
@@ -68,10 +84,20 @@ ReusedHeap::~ReusedHeap() { vant_duk_snapshot_free(pristine_); }
 bool ReusedHeap::Build() {
   if (!heap_.ok()) return false;
   duk_context* ctx = heap_.ctx();
-  if (duk_safe_call(ctx, &SetUp, &pristine_, 0, 0) != DUK_EXEC_SUCCESS || pristine_ == nullptr) {
+  if (duk_safe_call(ctx, &SetUp, nullptr, 0, 0) != DUK_EXEC_SUCCESS) return false;
+  duk_set_top(ctx, 0);
+  return !heap_.Exhausted();
+}
+
+bool ReusedHeap::Seal(const std::vector<std::string>& steadyGlobals) {
+  duk_context* ctx = heap_.ctx();
+  SealJob job{&steadyGlobals};
+  if (duk_safe_call(ctx, &SealUp, &job, 0, 0) != DUK_EXEC_SUCCESS || job.snapshot == nullptr) {
     return false;
   }
   duk_set_top(ctx, 0);
+  pristine_ = job.snapshot;
+  steadyGlobals_ = steadyGlobals;
   baselineBytes_ = heap_.BytesInUse();
   return !heap_.Exhausted();
 }

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/pages/engine/heap.h"
 
@@ -39,6 +41,15 @@ class ReusedHeap {
   ~ReusedHeap();
 
   Heap& heap() { return heap_; }
+
+  // A new heap records its pristine state when its first page seals it:
+  // with the globals every page has (PageBindings::steadyGlobals) defined
+  // on the heap's bound proxies, places 0, 1..., so later pages only bind
+  // their objects to them. False from Seal: the heap must be dropped.
+  bool Sealed() const { return pristine_ != nullptr; }
+  bool Seal(const std::vector<std::string>& steadyGlobals);
+  // The globals Seal defined, by place.
+  const std::vector<std::string>& SteadyGlobals() const { return steadyGlobals_; }
   // The heap has every prelude loaded (prelude.h).
   static constexpr bool kPreludesLoaded = true;
 
@@ -59,6 +70,7 @@ class ReusedHeap {
   unsigned pages_ = 0;
   std::size_t baselineBytes_ = 0;
   vant_duk_snapshot* pristine_ = nullptr;
+  std::vector<std::string> steadyGlobals_;
 };
 
 }  // namespace vant::host::pages::engine
