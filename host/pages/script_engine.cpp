@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <utility>
 
 #include "host/pages/engine/error_hook.h"
@@ -63,6 +64,7 @@ struct RunJob {
   RunState* state;
   bool freshHeap;                                 // false: a reused heap, set up already
   const std::vector<std::string>* steadyGlobals;  // a reused heap's (ReusedHeap::Seal)
+  engine::ReusedHeap* reused;                     // null: a heap of the page's own
 };
 
 bool IsResponseName(std::string_view name) {
@@ -123,7 +125,11 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
   DefineGlobals(ctx, *job.state, job);
-  engine::PushBytecode(ctx, job.page->bytecode);
+  if (job.reused != nullptr) {
+    job.reused->PushPage(ctx, job.page->serial, job.page->bytecode);
+  } else {
+    engine::PushBytecode(ctx, job.page->bytecode);
+  }
   duk_call(ctx, 0);
   return 1;
 }
@@ -203,6 +209,8 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->lines = translated.lines;
   page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
   page->usesJScriptPrelude = engine::ScriptNeedsJScriptPrelude(translated.script);
+  static std::atomic<std::uint64_t> serials{0};
+  page->serial = ++serials;
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
     page->error = OutOfMemory(*page, options_.heapLimitBytes);
@@ -262,7 +270,7 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings&
       ~Running() { runningHeap = caller; }
     } running{std::exchange(runningHeap, &heap)};
     RunJob job{&page, &state, reused == nullptr,
-               reused != nullptr ? &reused->SteadyGlobals() : nullptr};
+               reused != nullptr ? &reused->SteadyGlobals() : nullptr, reused};
     const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
     result = Classify(heap.ctx(), rc, heap, state, page);
   }

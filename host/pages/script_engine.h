@@ -52,6 +52,7 @@ struct CompiledPage {
   std::optional<ScriptError> error;  // set when the script does not compile
   bool usesPreludes = true;          // false: the script never reaches Enumerator & co.
   bool usesJScriptPrelude = true;    // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
+  std::uint64_t serial = 0;  // this compile's own number (0: none); see ReusedHeap::PushPage
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 

@@ -70,6 +70,12 @@ times out|4|leaked = 1; Math.cache = 3; Server.ScriptTimeout = 1; while (true) {
 runs out of memory|4|leaked = 1; Math.cache = 4; Server.ScriptTimeout = 60; var s = "x"; for (;;) s += s;
 ROWS
 
+# A heap keeps a page's compiled function from run to run; a run reaches it
+# (Duktape.act) but cannot leave anything on it for the next.
+page own.asp <<<'<% var f = Duktape.act(-2).function; var seen = f.leak; try { f.leak = Request.QueryString("v") + ""; } catch (e) {} Response.Write(seen === undefined ? "clean" : "leak") %>'
+got=$(parallel 24 "own.asp?v=secret" | sort | uniq -c | tr -s ' ')
+expect_eq "a page leaves nothing on its own function" "$got" " 24 clean 200"
+
 # The limits hold on a reused heap: after many small pages, each worker still
 # stops an endless page and a page that exhausts memory, and a page's error
 # text never shows in the next page.

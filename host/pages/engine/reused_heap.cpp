@@ -20,6 +20,9 @@ namespace {
 // so a page that used a lot of memory leaves none of it resident.
 constexpr std::size_t kCollectAfterBytes = std::size_t{2} << 20;
 constexpr std::size_t kDropAboveFootprint = Arena::kReturnAfterBytes;
+// A page's function is kept only when its bytecode is at most this large,
+// so the few kept stay well inside the garbage a heap may carry.
+constexpr std::size_t kKeptPageBytes = std::size_t{64} << 10;
 
 // Plain pointer: a thread_local with a destructor made before the arena's
 // per-thread chunk cache would outlive it. The holder below is made after
@@ -118,6 +121,25 @@ ReusedHeap* ReusedHeap::Acquire(std::size_t limitBytes, unsigned maxPages) {
   t_heap->maxPages_ = maxPages;
   t_heap->heap_.ResetForPage();
   return t_heap;
+}
+
+void ReusedHeap::PushPage(duk_context* ctx, std::uint64_t serial, const std::string& bytecode) {
+  const std::size_t way = serial % kKeptPages;
+  if (serial != 0 && keptSerials_[way] == serial) {
+    duk_push_heapptr(ctx, keptPages_[way]);
+    return;
+  }
+  PushBytecode(ctx, bytecode);
+  if (serial == 0 || bytecode.size() > kKeptPageBytes) return;
+  // Frozen: a page reaches its own function (Duktape.act), and must not
+  // leave properties on it for its next run.
+  duk_freeze(ctx, -1);
+  duk_push_heap_stash(ctx);
+  duk_dup(ctx, -2);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(way));
+  duk_pop(ctx);
+  keptSerials_[way] = serial;
+  keptPages_[way] = duk_get_heapptr(ctx, -1);
 }
 
 void ReusedHeap::DropForThread() {
