@@ -24,6 +24,9 @@ RunState::RunState(const PageBindings& pageContext)
       started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()),
       run_(t_runs = (t_runs + 1) & kRunMask) {
   bound.fill(kUnbound);
+  // Room for the intrinsics and a few objects at once: the table would
+  // otherwise grow (and move every slot) three times on every page.
+  objects.Reserve(kBoundObjects);
 }
 
 double RunState::BoundKey(std::size_t place) {
