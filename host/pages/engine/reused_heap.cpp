@@ -34,7 +34,7 @@ struct ThreadEndDrop {
   ~ThreadEndDrop() { ReusedHeap::DropForThread(); }
 };
 
-duk_ret_t SetUp(duk_context* ctx, void* udata) {
+duk_ret_t SetUp(duk_context* ctx, void*) {
   RegisterErrorHook(ctx);
   RegisterValueSupport(ctx);
   RegisterProxySupport(ctx, &WriteText);
@@ -46,7 +46,6 @@ duk_ret_t SetUp(duk_context* ctx, void* udata) {
   // state: loaded once, not by every page that names them.
   EnsurePreludes(ctx);
   RunJScriptPrelude(ctx);
-  (void)udata;
   return 0;
 }
 
