@@ -40,6 +40,9 @@ std::optional<std::string> FindCookie(std::string_view cookieHeader, std::string
   return std::nullopt;
 }
 
+// Request, Response, Server and Application: every page has them.
+constexpr std::size_t kSteadyGlobals = 4;
+
 pages::ScriptGlobals GlobalsOf(const intrinsics::Intrinsics& objects) {
   pages::ScriptGlobals globals;
   globals.emplace_back("Request", objects.request);
@@ -171,6 +174,7 @@ void PageRun::RunGlobalEvents(bool newSession) {
 pages::ScriptResult PageRun::Run(const pages::CompiledPage& page) {
   pages::PageBindings context;
   context.globals = GlobalsOf(page_->Objects());
+  context.steadyGlobals = kSteadyGlobals;
   intrinsics::PageIntrinsics* state = page_.get();
   context.endRequested = [state] { return state->EndRequested(); };
   context.scriptTimeoutSeconds = [state] { return state->ScriptTimeoutSeconds(); };

@@ -96,16 +96,20 @@ set(vant_duk_hook_decl [=[
  * engine then throws a RangeError instead of recursing further. */
 /* vant-host: the date text reader and writer (see DUK_USE_DATE_PARSE_STRING
  * and DUK_USE_DATE_FORMAT_STRING above). */
+/* vant-host: finalizes the host's native objects without a script call
+ * (duktape/native_finalizer.h); non-zero when it did. */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern "C" duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern "C" duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
+extern "C" duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
+extern duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
 #endif
 
 ]=])
@@ -154,9 +158,21 @@ if(at EQUAL -1)
 endif()
 string(REPLACE "${vant_duk_invalid_date}" "\t\tduk_push_string(thr, \"NaN\");\n"
   vant_duk_source "${vant_duk_source}")
-# The heap snapshot (duktape/heap_snapshot.h) reads the engine's object
-# layout, so it is compiled as part of the engine's own source.
+# The host's native objects are finalized by a plain C call
+# (duktape/native_finalizer.h) where the engine would fetch and call a
+# finalizer function in a protected call of its own.
+set(vant_duk_run_finalizer "\tduk_push_hobject(thr, obj); /* this also increases refcount by one */\n\trc = duk_safe_call(thr, duk__finalize_helper")
+string(FIND "${vant_duk_source}" "${vant_duk_run_finalizer}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no finalizer call in duk_heap_run_finalizer; cannot hook it")
+endif()
+string(REPLACE "${vant_duk_run_finalizer}"
+  "\tif (vant_duk_native_finalize(heap, obj)) {\n\t\treturn;\n\t}\n${vant_duk_run_finalizer}"
+  vant_duk_source "${vant_duk_source}")
+# The heap snapshot (duktape/heap_snapshot.h) and the native finalizers read
+# the engine's object layout, so they are compiled as part of its own source.
 string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")
+string(APPEND vant_duk_source "#include \"host/pages/duktape/native_finalizer.inc\"\n")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

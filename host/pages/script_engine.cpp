@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <utility>
 
 #include "host/pages/engine/error_hook.h"
@@ -39,7 +41,7 @@ std::size_t HeapLimitFor(std::size_t pageLimit) {
 
 // The file name the engine reports for the page.
 constexpr const char* kPageFileName = "page";
-constexpr std::u16string_view kResponseName = u"Response";
+constexpr std::string_view kResponseName = "Response";
 // An odd multiplier spreads file sizes over the time stamp's low bits.
 constexpr std::uint64_t kStampSizeFactor = 1000003;
 constexpr std::uint64_t kNanosPerSecond = 1000000000;
@@ -60,15 +62,52 @@ std::optional<std::int64_t> FileModifiedTime(const std::string& hostPath) {
 struct RunJob {
   const CompiledPage* page;
   RunState* state;
-  bool freshHeap;  // false: a reused heap, set up already
+  bool freshHeap;                                 // false: a reused heap, set up already
+  const std::vector<std::string>* steadyGlobals;  // a reused heap's (ReusedHeap::Seal)
+  engine::ReusedHeap* reused;                     // null: a heap of the page's own
 };
 
-void DefineGlobals(duk_context* ctx, RunState& state) {
+bool IsResponseName(std::string_view name) {
+  return name.size() == kResponseName.size() &&
+         std::equal(name.begin(), name.end(), kResponseName.begin(), [](char a, char b) {
+           return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) ==
+                  (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+         });
+}
+
+// A reused heap binds the page's objects to the globals it defines already
+// (its steady ones) and the others to proxies it keeps for them; a heap
+// built for the page makes new proxies.
+void DefineGlobals(duk_context* ctx, RunState& state, const RunJob& job) {
+  const std::vector<std::string> none;
+  const std::vector<std::string>& steady = job.steadyGlobals ? *job.steadyGlobals : none;
+  std::array<bool, RunState::kBoundObjects> bound{};
+  std::size_t place = steady.size();
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
-    if (EqualsNoCase(Utf8ToUtf16(name), kResponseName)) state.response = object.get();
+    if (IsResponseName(name)) state.response = object.get();
+    if (!job.freshHeap) {
+      const auto at = std::find(steady.begin(), steady.end(), name);
+      const auto steadyPlace = static_cast<std::size_t>(at - steady.begin());
+      if (at != steady.end() && !bound[steadyPlace]) {
+        engine::BindObject(ctx, steadyPlace, object.get());
+        bound[steadyPlace] = true;
+        continue;
+      }
+      if (engine::PushBoundObject(ctx, place++, object.get())) {
+        duk_put_global_lstring(ctx, name.data(), name.size());
+        continue;
+      }
+    }
     engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
     duk_put_global_lstring(ctx, name.data(), name.size());
+  }
+  // A steady global this page lacks is not there for it (the reset puts it back).
+  for (std::size_t p = 0; p < steady.size(); p++) {
+    if (bound[p]) continue;
+    duk_push_global_object(ctx);
+    duk_del_prop_lstring(ctx, -1, steady[p].data(), steady[p].size());
+    duk_pop(ctx);
   }
 }
 
@@ -85,8 +124,12 @@ duk_ret_t RunProtected(duk_context* ctx, void* udata) {
   }
   if (job.page->usesPreludes) engine::EnsurePreludes(ctx);
   if (job.freshHeap && job.page->usesJScriptPrelude) engine::RunJScriptPrelude(ctx);
-  DefineGlobals(ctx, *job.state);
-  engine::PushBytecode(ctx, job.page->bytecode);
+  DefineGlobals(ctx, *job.state, job);
+  if (job.reused != nullptr) {
+    job.reused->PushPage(ctx, job.page->serial, job.page->bytecode);
+  } else {
+    engine::PushBytecode(ctx, job.page->bytecode);
+  }
   duk_call(ctx, 0);
   return 1;
 }
@@ -166,6 +209,8 @@ CompiledPagePtr ScriptEngine::Compile(const TranslatedPage& translated) const {
   page->lines = translated.lines;
   page->usesPreludes = engine::ScriptMayNeedPreludes(translated.script);
   page->usesJScriptPrelude = engine::ScriptNeedsJScriptPrelude(translated.script);
+  static std::atomic<std::uint64_t> serials{0};
+  page->serial = ++serials;
   Heap heap(options_.heapLimitBytes);
   if (!heap.ok()) {
     page->error = OutOfMemory(*page, options_.heapLimitBytes);
@@ -201,6 +246,17 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings&
   if (runningHeap == nullptr && options_.heapReusePages > 1) {
     reused = engine::ReusedHeap::Acquire(options_.heapLimitBytes, options_.heapReusePages);
   }
+  if (reused != nullptr && !reused->Sealed()) {
+    std::vector<std::string> steady;
+    for (std::size_t i = 0; i < context.globals.size() && i < context.steadyGlobals; i++) {
+      if (context.globals[i].second) steady.push_back(context.globals[i].first);
+    }
+    if (steady.size() > RunState::kBoundObjects) steady.resize(RunState::kBoundObjects);
+    if (!reused->Seal(steady)) {
+      engine::ReusedHeap::DropForThread();
+      reused = nullptr;
+    }
+  }
   std::optional<Heap> own;
   if (reused == nullptr) own.emplace(HeapLimitFor(options_.heapLimitBytes));
   Heap& heap = reused != nullptr ? reused->heap() : *own;
@@ -213,7 +269,8 @@ ScriptResult ScriptEngine::RunPage(const CompiledPage& page, const PageBindings&
       const Heap* caller;
       ~Running() { runningHeap = caller; }
     } running{std::exchange(runningHeap, &heap)};
-    RunJob job{&page, &state, reused == nullptr};
+    RunJob job{&page, &state, reused == nullptr,
+               reused != nullptr ? &reused->SteadyGlobals() : nullptr, reused};
     const duk_int_t rc = duk_safe_call(heap.ctx(), &RunProtected, &job, 0, 1);
     result = Classify(heap.ctx(), rc, heap, state, page);
   }

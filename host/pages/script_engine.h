@@ -52,6 +52,7 @@ struct CompiledPage {
   std::optional<ScriptError> error;  // set when the script does not compile
   bool usesPreludes = true;          // false: the script never reaches Enumerator & co.
   bool usesJScriptPrelude = true;    // false: nor ScriptEngine(), getYear, RegExp.$1 & co.
+  std::uint64_t serial = 0;  // this compile's own number (0: none); see ReusedHeap::PushPage
 };
 using CompiledPagePtr = std::shared_ptr<const CompiledPage>;
 
@@ -78,6 +79,10 @@ struct PageBindings {
   // ObjectContext… Text output of literal HTML goes to the one named
   // "Response" (its Write member) unless writeLiteral is given.
   ScriptGlobals globals;
+  // The first this many globals have the same names on every page: a
+  // reused heap defines them once, as part of its pristine state, and each
+  // page binds its objects to them.
+  std::size_t steadyGlobals = 0;
   // True once Response.End, Redirect or Transfer ended the page; polled
   // after every automation call and by the interrupt check.
   std::function<bool()> endRequested;

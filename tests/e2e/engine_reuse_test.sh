@@ -26,6 +26,7 @@ check("error", function () { return Error.prototype.message === "" && typeof Err
 check("builtin global", function () { return typeof JSON == "object" && typeof parseInt == "function" && parseInt("12") == 12; });
 check("string", function () { return "abc".toUpperCase() == "ABC" && "a-b".split("-").length == 2; });
 check("date", function () { return typeof Date.prototype.getVarDate == "function" && new Date(0).getTime() == 0; });
+check("intrinsics", function () { return Object.getOwnPropertyDescriptor(Request, "spy") === undefined && Object.getOwnPropertyDescriptor(Server, "spy") === undefined; });
 check("enumerator", function () { return typeof Enumerator == "function" && Enumerator.prototype.spy === undefined; });
 Response.Write(bad.length ? "dirty: " + bad.join(", ") : "pristine"); %>
 P
@@ -62,11 +63,18 @@ re-adds a deleted built-in after the others|12|delete JSON.stringify; JSON.strin
 adds enough globals to move the global table|12|for (var i = 0; i < 300; i++) this["leaked" + (i ? i : "")] = i;
 changes String.prototype|12|String.prototype.toUpperCase = String.prototype.toLowerCase; delete String.prototype.split;
 changes the preludes|12|Enumerator.prototype.spy = 1; delete Date.prototype.getVarDate; Date.prototype.getTime = function () { return 1; };
+defines properties on the intrinsics|12|Object.defineProperty(Request, "spy", { value: 1 }); Object.defineProperty(Server, "spy", { get: function () { return Response; } });
 throws mid-page|12|leaked = 1; Math.cache = 2; throw new Error("boom");
 ends the response mid-page|12|leaked = 1; Array.prototype.push = null; Response.End();
 times out|4|leaked = 1; Math.cache = 3; Server.ScriptTimeout = 1; while (true) {}
 runs out of memory|4|leaked = 1; Math.cache = 4; Server.ScriptTimeout = 60; var s = "x"; for (;;) s += s;
 ROWS
+
+# A heap keeps a page's compiled function from run to run; a run reaches it
+# (Duktape.act) but cannot leave anything on it for the next.
+page own.asp <<<'<% var f = Duktape.act(-2).function; var seen = f.leak; try { f.leak = Request.QueryString("v") + ""; } catch (e) {} Response.Write(seen === undefined ? "clean" : "leak") %>'
+got=$(parallel 24 "own.asp?v=secret" | sort | uniq -c | tr -s ' ')
+expect_eq "a page leaves nothing on its own function" "$got" " 24 clean 200"
 
 # The limits hold on a reused heap: after many small pages, each worker still
 # stops an endless page and a page that exhausts memory, and a page's error

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/pages/duktape/native_finalizer.h"
 #include "host/pages/engine/duk_text.h"
 #include "host/pages/engine/heap.h"
 #include "host/pages/engine/invoke.h"
@@ -16,11 +17,11 @@ constexpr const char* kOwner = DUK_HIDDEN_SYMBOL("vantOwner");
 constexpr const char* kMemberId = DUK_HIDDEN_SYMBOL("vantMemberId");
 constexpr const char* kMemberFlags = DUK_HIDDEN_SYMBOL("vantMemberFlags");
 constexpr const char* kHandler = DUK_HIDDEN_SYMBOL("vantHandler");
-constexpr const char* kFinalizer = DUK_HIDDEN_SYMBOL("vantObjectFinalizer");
 constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
 constexpr const char* kLiteralWrite = DUK_HIDDEN_SYMBOL("vantLiteralWrite");
+constexpr const char* kBound = DUK_HIDDEN_SYMBOL("vantBound");
 
 constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 constexpr std::u16string_view kWriteName = u"Write";
@@ -37,14 +38,14 @@ void PushStashed(duk_context* ctx, const char* key) {
 // pushed by pointer rather than interned again on every read and write.
 enum CachedEntry : std::size_t {
   kHandlerEntry,
-  kFinalizerEntry,
   kMemberProtoEntry,
   kObjectSlotEntry,
   kOwnerEntry,
   kMemberIdEntry,
   kMemberFlagsEntry,
+  kBoundEntry,
 };
-static_assert(kMemberFlagsEntry < Heap::kCachedObjects);
+static_assert(kBoundEntry < Heap::kCachedObjects);
 
 void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
@@ -221,11 +222,13 @@ duk_ret_t TrapApply(duk_context* ctx) {
   return 1;
 }
 
-duk_ret_t FinalizeObject(duk_context* ctx) {
-  GetHidden(ctx, 0, kObjectSlot, kObjectSlotEntry);
-  RunState& state = RunState::Of(ctx);
-  if (const auto slot = state.SlotFromKey(ctx, -1)) state.objects.Remove(*slot);
-  return 0;
+// A collected object's finalizer (native_finalizer.h): releases the
+// object's slot when its key is the running page's. Releasing a native
+// object never calls back into the engine.
+void ReleaseCollected(double key) {
+  RunState* state = RunState::Current();
+  if (state == nullptr) return;
+  if (const auto slot = state->SlotFromKey(key)) state->objects.Remove(*slot);
 }
 
 // Never runs: the apply trap answers calls. A function target is what
@@ -259,24 +262,62 @@ void PushMemberProto(duk_context* ctx) {
   duk_put_prop_string(ctx, -2, "toString");
 }
 
-}  // namespace
-
-void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
+std::uint32_t AddSlot(RunState& state, IDispatch* object) {
   ObjectSlot slot;
   slot.object = ComPtr<IDispatch>(object);
   const InterfaceInfo* info = nullptr;
   if (Succeeded(object->GetTypeInfo(&info))) slot.info = info;
-  RunState& state = RunState::Of(ctx);
-  const std::uint32_t index = state.objects.Add(std::move(slot));
+  return state.objects.Add(std::move(slot));
+}
+
+// Pushes a proxy whose target holds key; marked for release when collected.
+void PushProxy(duk_context* ctx, double key, bool releaseWhenCollected) {
   duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
-  duk_push_number(ctx, state.SlotKey(index));
+  duk_push_number(ctx, key);
   PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
-  if (releaseWhenCollected) {
-    PushStashed(ctx, kFinalizer, kFinalizerEntry);
-    duk_set_finalizer(ctx, -2);
-  }
+  if (releaseWhenCollected) vant_duk_native_finalizer_mark(ctx, -1);
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
+}
+
+}  // namespace
+
+void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
+  RunState& state = RunState::Of(ctx);
+  PushProxy(ctx, state.SlotKey(AddSlot(state, object)), releaseWhenCollected);
+}
+
+void RegisterBoundObjects(duk_context* ctx) {
+  duk_push_global_stash(ctx);
+  duk_push_array(ctx);
+  for (std::size_t place = 0; place < RunState::kBoundObjects; place++) {
+    PushProxy(ctx, RunState::BoundKey(place), false);
+    duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(place));
+  }
+  duk_put_prop_string(ctx, -2, kBound);
+  duk_pop(ctx);
+}
+
+bool PushBoundProxy(duk_context* ctx, std::size_t place) {
+  if (place >= RunState::kBoundObjects) return false;
+  PushStashed(ctx, kBound, kBoundEntry);
+  if (!duk_is_array(ctx, -1) || !duk_get_prop_index(ctx, -1, static_cast<duk_uarridx_t>(place))) {
+    duk_pop_2(ctx);
+    return false;
+  }
+  duk_remove(ctx, -2);
+  return true;
+}
+
+void BindObject(duk_context* ctx, std::size_t place, IDispatch* object) {
+  RunState& state = RunState::Of(ctx);
+  if (place < RunState::kBoundObjects) state.bound[place] = AddSlot(state, object);
+}
+
+bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
+  if (!PushBoundProxy(ctx, place)) return false;
+  BindObject(ctx, place, object);
+  return true;
 }
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
@@ -306,12 +347,14 @@ std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
 }
 
 void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
+  static const bool finalizerRegistered =
+      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected), true);
+  (void)finalizerRegistered;
   duk_push_global_stash(ctx);
   PushHandler(ctx);
   duk_put_prop_string(ctx, -2, kHandler);
   PushMemberProto(ctx);
   duk_put_prop_string(ctx, -2, kMemberProto);
-  StashFunction(ctx, kFinalizer, &FinalizeObject, 2);
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);

@@ -21,6 +21,20 @@ namespace vant::host::pages::engine {
 // finalizer, and its reference goes when the page ends.
 void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected = true);
 
+// A reused heap's proxies for the objects every page gets (the
+// intrinsics), made once with the heap, before its pristine state is
+// recorded, so the reset keeps them as they were: RegisterBoundObjects
+// makes RunState::kBoundObjects of them. PushBoundObject binds object to
+// place for the running page and pushes that place's proxy; false (nothing
+// pushed) when the heap has no such place.
+void RegisterBoundObjects(duk_context* ctx);
+bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object);
+// Pushes place's proxy without binding it (a reused heap defines globals
+// for it); false (nothing pushed) when the heap has no such place.
+bool PushBoundProxy(duk_context* ctx, std::size_t place);
+// Binds object to place for the running page (its proxy is a global already).
+void BindObject(duk_context* ctx, std::size_t place, IDispatch* object);
+
 // The slot of the proxy at index, or nullptr for any other value.
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index);
 IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index);

@@ -20,6 +20,9 @@ namespace {
 // so a page that used a lot of memory leaves none of it resident.
 constexpr std::size_t kCollectAfterBytes = std::size_t{2} << 20;
 constexpr std::size_t kDropAboveFootprint = Arena::kReturnAfterBytes;
+// A page's function is kept only when its bytecode is at most this large,
+// so the few kept stay well inside the garbage a heap may carry.
+constexpr std::size_t kKeptPageBytes = std::size_t{64} << 10;
 
 // Plain pointer: a thread_local with a destructor made before the arena's
 // per-thread chunk cache would outlive it. The holder below is made after
@@ -31,10 +34,11 @@ struct ThreadEndDrop {
   ~ThreadEndDrop() { ReusedHeap::DropForThread(); }
 };
 
-duk_ret_t SetUp(duk_context* ctx, void* udata) {
+duk_ret_t SetUp(duk_context* ctx, void*) {
   RegisterErrorHook(ctx);
   RegisterValueSupport(ctx);
   RegisterProxySupport(ctx, &WriteText);
+  RegisterBoundObjects(ctx);
   RegisterNatives(ctx);
   RegisterJScriptBuiltins(ctx);
   // The preludes (Enumerator, VBArray, the value helpers, the JScript
@@ -42,7 +46,22 @@ duk_ret_t SetUp(duk_context* ctx, void* udata) {
   // state: loaded once, not by every page that names them.
   EnsurePreludes(ctx);
   RunJScriptPrelude(ctx);
-  *static_cast<vant_duk_snapshot**>(udata) = vant_duk_snapshot_take(ctx);
+  return 0;
+}
+
+struct SealJob {
+  const std::vector<std::string>* globals;
+  vant_duk_snapshot* snapshot = nullptr;
+};
+
+duk_ret_t SealUp(duk_context* ctx, void* udata) {
+  auto& job = *static_cast<SealJob*>(udata);
+  for (std::size_t place = 0; place < job.globals->size(); place++) {
+    const std::string& name = (*job.globals)[place];
+    if (!PushBoundProxy(ctx, place)) return 0;
+    duk_put_global_lstring(ctx, name.data(), name.size());
+  }
+  job.snapshot = vant_duk_snapshot_take(ctx);
   return 0;
 }
 
@@ -67,10 +86,20 @@ ReusedHeap::~ReusedHeap() { vant_duk_snapshot_free(pristine_); }
 bool ReusedHeap::Build() {
   if (!heap_.ok()) return false;
   duk_context* ctx = heap_.ctx();
-  if (duk_safe_call(ctx, &SetUp, &pristine_, 0, 0) != DUK_EXEC_SUCCESS || pristine_ == nullptr) {
+  if (duk_safe_call(ctx, &SetUp, nullptr, 0, 0) != DUK_EXEC_SUCCESS) return false;
+  duk_set_top(ctx, 0);
+  return !heap_.Exhausted();
+}
+
+bool ReusedHeap::Seal(const std::vector<std::string>& steadyGlobals) {
+  duk_context* ctx = heap_.ctx();
+  SealJob job{&steadyGlobals};
+  if (duk_safe_call(ctx, &SealUp, &job, 0, 0) != DUK_EXEC_SUCCESS || job.snapshot == nullptr) {
     return false;
   }
   duk_set_top(ctx, 0);
+  pristine_ = job.snapshot;
+  steadyGlobals_ = steadyGlobals;
   baselineBytes_ = heap_.BytesInUse();
   return !heap_.Exhausted();
 }
@@ -91,6 +120,25 @@ ReusedHeap* ReusedHeap::Acquire(std::size_t limitBytes, unsigned maxPages) {
   t_heap->maxPages_ = maxPages;
   t_heap->heap_.ResetForPage();
   return t_heap;
+}
+
+void ReusedHeap::PushPage(duk_context* ctx, std::uint64_t serial, const std::string& bytecode) {
+  const std::size_t way = serial % kKeptPages;
+  if (serial != 0 && keptSerials_[way] == serial) {
+    duk_push_heapptr(ctx, keptPages_[way]);
+    return;
+  }
+  PushBytecode(ctx, bytecode);
+  if (serial == 0 || bytecode.size() > kKeptPageBytes) return;
+  // Frozen: a page reaches its own function (Duktape.act), and must not
+  // leave properties on it for its next run.
+  duk_freeze(ctx, -1);
+  duk_push_heap_stash(ctx);
+  duk_dup(ctx, -2);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(way));
+  duk_pop(ctx);
+  keptSerials_[way] = serial;
+  keptPages_[way] = duk_get_heapptr(ctx, -1);
 }
 
 void ReusedHeap::DropForThread() {

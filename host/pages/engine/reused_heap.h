@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/pages/engine/heap.h"
 
@@ -39,6 +42,20 @@ class ReusedHeap {
   ~ReusedHeap();
 
   Heap& heap() { return heap_; }
+
+  // A new heap records its pristine state when its first page seals it:
+  // with the globals every page has (PageBindings::steadyGlobals) defined
+  // on the heap's bound proxies, places 0, 1..., so later pages only bind
+  // their objects to them. False from Seal: the heap must be dropped.
+  bool Sealed() const { return pristine_ != nullptr; }
+  bool Seal(const std::vector<std::string>& steadyGlobals);
+  // Pushes the page's function: the one this heap loaded for the same
+  // serial when it kept it, else loaded from bytecode (and kept, frozen, so
+  // no run can leave anything on it for the next, when it is small).
+  void PushPage(duk_context* ctx, std::uint64_t serial, const std::string& bytecode);
+
+  // The globals Seal defined, by place.
+  const std::vector<std::string>& SteadyGlobals() const { return steadyGlobals_; }
   // The heap has every prelude loaded (prelude.h).
   static constexpr bool kPreludesLoaded = true;
 
@@ -59,6 +76,11 @@ class ReusedHeap {
   unsigned pages_ = 0;
   std::size_t baselineBytes_ = 0;
   vant_duk_snapshot* pristine_ = nullptr;
+  std::vector<std::string> steadyGlobals_;
+  // The pages' functions kept in the heap stash, by serial modulo their count.
+  static constexpr std::size_t kKeptPages = 4;
+  std::uint64_t keptSerials_[kKeptPages] = {};
+  void* keptPages_[kKeptPages] = {};
 };
 
 }  // namespace vant::host::pages::engine

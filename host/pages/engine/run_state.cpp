@@ -11,6 +11,8 @@ thread_local RunState* t_current = nullptr;
 thread_local std::uint32_t t_runs = 0;
 constexpr std::uint32_t kRunMask = (std::uint32_t{1} << 20) - 1;
 constexpr double kSlotSpan = 4294967296.0;  // 2^32: slots take the low 32 bits
+// The tag of bound keys: one above every run's, so no run's slot key is one.
+constexpr double kBoundTag = kRunMask + 1.0;
 
 }  // namespace
 
@@ -20,7 +22,16 @@ constexpr double kSlotSpan = 4294967296.0;  // 2^32: slots take the low 32 bits
 RunState::RunState(const PageBindings& pageContext)
     : context(pageContext),
       started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()),
-      run_(t_runs = (t_runs + 1) & kRunMask) {}
+      run_(t_runs = (t_runs + 1) & kRunMask) {
+  bound.fill(kUnbound);
+  // Room for the intrinsics and a few objects at once: the table would
+  // otherwise grow (and move every slot) three times on every page.
+  objects.Reserve(kBoundObjects);
+}
+
+double RunState::BoundKey(std::size_t place) {
+  return kBoundTag * kSlotSpan + static_cast<double>(place);
+}
 
 double RunState::SlotKey(std::uint32_t slot) const {
   return static_cast<double>(run_) * kSlotSpan + static_cast<double>(slot);
@@ -28,7 +39,14 @@ double RunState::SlotKey(std::uint32_t slot) const {
 
 std::optional<std::uint32_t> RunState::SlotFromKey(duk_context* ctx, duk_idx_t index) const {
   if (!duk_is_number(ctx, index)) return std::nullopt;
-  const double key = duk_get_number(ctx, index);
+  return SlotFromKey(duk_get_number(ctx, index));
+}
+
+std::optional<std::uint32_t> RunState::SlotFromKey(double key) const {
+  if (key >= BoundKey(0) && key < BoundKey(kBoundObjects)) {
+    const std::uint32_t slot = bound[static_cast<std::size_t>(key - BoundKey(0))];
+    return slot != kUnbound ? std::optional<std::uint32_t>(slot) : std::nullopt;
+  }
   if (!(key >= 0 && key < kSlotSpan * (kRunMask + 1.0))) return std::nullopt;
   const auto whole = static_cast<std::uint64_t>(key);
   if (static_cast<std::uint32_t>(whole >> 32) != run_) return std::nullopt;
@@ -53,6 +71,8 @@ RunState::~RunState() {
 }
 
 RunState& RunState::Of(duk_context*) { return *t_current; }
+
+RunState* RunState::Current() { return t_current; }
 
 bool RunState::Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id) {
   const std::u16string key = ToUpperAscii(name);

@@ -4,6 +4,7 @@
 // RunState::Of (a nested page, Server.Execute, activates its own).
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,8 @@ class RunState {
 
   // The state of the page running on this thread.
   static RunState& Of(duk_context* ctx);
+  // The same, or nullptr when no page runs on this thread.
+  static RunState* Current();
 
   // The interrupt of the page's heap; applies the time limit at once.
   void SetInterrupt(ScriptInterrupt& pageInterrupt);
@@ -70,6 +73,7 @@ class RunState {
   double SlotKey(std::uint32_t slot) const;
   // The slot a stored key names, when the key is this run's.
   std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
+  std::optional<std::uint32_t> SlotFromKey(double key) const;
   // The item of the running page's `table` that the script object at
   // `index` names by the slot key in its `key` property; nullptr when the
   // value is not an object, has no such key, or names another run's slot or
@@ -91,7 +95,15 @@ class RunState {
     return slot ? (state.*table).Find(*slot) : nullptr;
   }
 
+  // A reused heap keeps a few proxies from page to page (the intrinsics'):
+  // each holds the key BoundKey(i), which names whatever object the
+  // running page bound to place i, in bound[i] (kUnbound: none).
+  static constexpr std::size_t kBoundObjects = 8;
+  static constexpr std::uint32_t kUnbound = 0xFFFFFFFFu;
+  static double BoundKey(std::size_t place);
+
   const PageBindings& context;
+  std::array<std::uint32_t, kBoundObjects> bound;
   SlotTable<ObjectSlot> objects;
   SlotTable<ComPtr<IEnumVARIANT>> enumerators;
   SlotTable<std::unique_ptr<SafeArray>> arrays;

@@ -37,6 +37,8 @@ class SlotTable {
     free_.push_back(slot);
   }
 
+  void Reserve(std::size_t slots) { items_.reserve(slots); }
+
   // Slots in use.
   std::size_t Live() const { return items_.size() - free_.size(); }
 

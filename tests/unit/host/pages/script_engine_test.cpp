@@ -264,6 +264,23 @@ TEST_F(ScriptEngineTest, DeepRecursionStopsBeforeTheStackEnds) {
   ASSERT_TRUE(sys::SetDefaultThreadStackSize(std::size_t{8} << 20));
 }
 
+// A reused heap defines the globals every page has once (on a new thread:
+// a new heap); a page whose bindings lack one does not see it, and the next
+// page that has it does again.
+TEST_F(ScriptEngineTest, SteadyGlobalsFollowEachPagesBindings) {
+  context.steadyGlobals = 2;
+  const ScriptGlobals both = context.globals;
+  const ScriptGlobals responseOnly = {both[0]};
+  std::string output;
+  std::thread([&] {
+    for (const ScriptGlobals* globals : {&both, &responseOnly, &both}) {
+      context.globals = *globals;
+      output += Output("Response.Write(typeof Widget + ' ')");
+    }
+  }).join();
+  EXPECT_EQ(output, "object undefined object ");
+}
+
 // The heap holds references only while the page runs.
 TEST_F(ScriptEngineTest, ObjectsAreReleasedWithTheHeap) {
   const char* pages[] = {

@@ -1,0 +1,32 @@
+// Finalizers for the host's native objects without a script call. The
+// engine's finalizer pass fetches each collected object's finalizer
+// property and calls it in a protected call of its own; for the host's
+// automation objects, which only hand a number back to the page's run
+// state, that cost more than the rest of the object's life. An object
+// marked here is finalized by a plain C call instead: the engine passes the
+// number the object holds under the registered hidden key to the release
+// function, at the point where it would have called the finalizer.
+//
+// Compiled into the engine's own translation unit (native_finalizer.inc is
+// appended to it), as it reads the engine's object layout.
+#pragma once
+
+#include "duktape.h"
+
+extern "C" {
+
+// Called for each collected marked object with the number it holds under
+// the key (NaN when it holds none). Must not throw nor call the engine.
+typedef void (*vant_duk_native_release)(double key);
+
+// Registers, once per process, which objects are the host's: native
+// functions running `target`, holding their number under the hidden key
+// `hiddenKey` (which must outlive the process's heaps), released by `release`.
+void vant_duk_native_finalizer_register(duk_c_function target, const char* hiddenKey,
+                                        vant_duk_native_release release);
+
+// Marks the native function at idx (one running the registered target) to
+// be released when collected. Never throws.
+void vant_duk_native_finalizer_mark(duk_context* ctx, duk_idx_t idx);
+
+}  // extern "C"
