@@ -36,7 +36,8 @@ Variant::~Variant() { Clear(); }
 void Variant::Clear() {
   if (IUnknown* object = std::exchange(object_, nullptr)) object->Release();
   array_.reset();
-  text_ = Bstr();
+  // Most variants cleared hold no text: a null string needs no reset.
+  if (!text_.IsNull()) text_ = Bstr();
   ref_ = nullptr;
   scalar_.r8 = 0;
   vt_ = VT_EMPTY;
