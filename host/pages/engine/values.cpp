@@ -52,11 +52,6 @@ void PushDate(duk_context* ctx, double oleDate) {
   duk_put_prop_string(ctx, -2, kAutomationDate);
 }
 
-void PushString(duk_context* ctx, const Bstr& text) {
-  const std::string bytes = ToEngineText(text.view());
-  duk_push_lstring(ctx, bytes.data(), bytes.size());
-}
-
 void PushUnknown(duk_context* ctx, IUnknown* unknown) {
   ComPtr<IDispatch> dispatch;
   if (unknown == nullptr ||
@@ -165,7 +160,7 @@ void PushVariant(duk_context* ctx, const Variant& in) {
       duk_push_boolean(ctx, value.boolVal() != VARIANT_FALSE);
       return;
     case VT_BSTR:
-      PushString(ctx, value.bstr());
+      PushEngineText(ctx, value.bstr().view());
       return;
     case VT_DATE:
       PushDate(ctx, value.date().value);
