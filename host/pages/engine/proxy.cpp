@@ -14,16 +14,17 @@ namespace {
 constexpr const char* kObjectSlot = DUK_HIDDEN_SYMBOL("vantObject");
 constexpr const char* kOwner = DUK_HIDDEN_SYMBOL("vantOwner");
 constexpr const char* kMemberId = DUK_HIDDEN_SYMBOL("vantMemberId");
-constexpr const char* kMemberFlags = DUK_HIDDEN_SYMBOL("vantMemberFlags");
 constexpr const char* kHandler = DUK_HIDDEN_SYMBOL("vantHandler");
-constexpr const char* kFinalizer = DUK_HIDDEN_SYMBOL("vantObjectFinalizer");
 constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
+constexpr const char* kReleasingProto = DUK_HIDDEN_SYMBOL("vantReleasingProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
 constexpr const char* kLiteralWrite = DUK_HIDDEN_SYMBOL("vantLiteralWrite");
 
 constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
-constexpr std::u16string_view kWriteName = u"Write";
+// A member function's id rides in its magic number when it fits; others
+// are stored in a hidden property, and the magic says so.
+constexpr int kIdInProperty = INT16_MIN;
 
 void PushStashed(duk_context* ctx, const char* key) {
   duk_push_global_stash(ctx);
@@ -37,14 +38,17 @@ void PushStashed(duk_context* ctx, const char* key) {
 // pushed by pointer rather than interned again on every read and write.
 enum CachedEntry : std::size_t {
   kHandlerEntry,
-  kFinalizerEntry,
   kMemberProtoEntry,
   kObjectSlotEntry,
   kOwnerEntry,
   kMemberIdEntry,
-  kMemberFlagsEntry,
+  kValueOfEntry,
+  kToStringEntry,
+  kLiteralWriteEntry,
+  kReleasingProtoEntry,
+  kEntryCount,
 };
-static_assert(kMemberFlagsEntry < Heap::kCachedObjects);
+static_assert(kEntryCount <= Heap::kCachedObjects);
 
 void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
@@ -106,15 +110,24 @@ duk_ret_t ProxyToString(duk_context* ctx) {
 void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint16_t flags,
                         bool readable);
 
-duk_ret_t CallMember(duk_context* ctx) {
+void CallMember(duk_context* ctx, std::uint16_t flags) {
   duk_push_current_function(ctx);
   const std::optional<MemberRef> member = MemberOf(ctx, -1);
   if (!member) ThrowTypeError(ctx, "member of a released object");
-  GetHidden(ctx, -1, kMemberFlags, kMemberFlagsEntry);
-  const auto flags = static_cast<std::uint16_t>(duk_get_uint(ctx, -1));
-  duk_pop_2(ctx);
+  duk_pop(ctx);
   DispParams params = ArgsFromStack(ctx, 0);
   InvokeAndPush(ctx, member->slot->object.get(), member->id, flags, params);
+}
+
+// The two kinds of member function: a method (or a member of an object
+// without a table) and a property that needs arguments.
+duk_ret_t CallMethod(duk_context* ctx) {
+  CallMember(ctx, kCallFlags);
+  return 1;
+}
+
+duk_ret_t CallGetter(duk_context* ctx) {
+  CallMember(ctx, DISPATCH_PROPERTYGET);
   return 1;
 }
 
@@ -137,22 +150,36 @@ duk_ret_t MemberToString(duk_context* ctx) {
 void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint16_t flags,
                         bool readable) {
   target = duk_normalize_index(ctx, target);
-  duk_push_c_function(ctx, &CallMember, DUK_VARARGS);
+  duk_push_c_function(ctx, flags == kCallFlags ? &CallMethod : &CallGetter, DUK_VARARGS);
   duk_dup(ctx, target);
   PutHidden(ctx, -2, kOwner, kOwnerEntry);
-  duk_push_int(ctx, id);
-  PutHidden(ctx, -2, kMemberId, kMemberIdEntry);
-  duk_push_uint(ctx, flags);
-  PutHidden(ctx, -2, kMemberFlags, kMemberFlagsEntry);
+  if (id > kIdInProperty && id <= INT16_MAX) {
+    duk_set_magic(ctx, -1, static_cast<duk_int_t>(id));
+  } else {
+    duk_set_magic(ctx, -1, kIdInProperty);
+    duk_push_int(ctx, id);
+    PutHidden(ctx, -2, kMemberId, kMemberIdEntry);
+  }
   if (!readable) return;
   PushStashed(ctx, kMemberProto, kMemberProtoEntry);
   duk_set_prototype(ctx, -2);
 }
 
-std::u16string KeyName(duk_context* ctx, duk_idx_t index) {
+std::string_view KeyName(duk_context* ctx, duk_idx_t index) {
   duk_size_t length = 0;
   const char* bytes = duk_get_lstring(ctx, index, &length);
-  return FromEngineText(std::string_view(bytes, length));
+  return {bytes, length};
+}
+
+// "Write" in any letter case (engine bytes: other letters never match).
+bool IsWriteName(std::string_view name) {
+  constexpr std::string_view kWrite = "write";
+  if (name.size() != kWrite.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != kWrite[i]) return false;
+  }
+  return true;
 }
 
 // get(target, key, receiver)
@@ -162,13 +189,14 @@ duk_ret_t TrapGet(duk_context* ctx) {
     duk_get_prop(ctx, 0);
     return 1;
   }
-  const std::u16string name = KeyName(ctx, 1);
-  if (name == u"valueOf") return PushStashed(ctx, kValueOf), 1;
-  if (name == u"toString") return PushStashed(ctx, kToString), 1;
+  // The key stays on the stack, so its bytes stay valid.
+  const std::string_view name = KeyName(ctx, 1);
+  if (name == "valueOf") return PushStashed(ctx, kValueOf, kValueOfEntry), 1;
+  if (name == "toString") return PushStashed(ctx, kToString, kToStringEntry), 1;
   RunState& state = RunState::Of(ctx);
   ObjectSlot& slot = RequireSlot(ctx, 0);
-  if (slot.object.get() == state.response && EqualsNoCase(name, kWriteName)) {
-    return PushStashed(ctx, kLiteralWrite), 1;
+  if (slot.object.get() == state.response && IsWriteName(name)) {
+    return PushStashed(ctx, kLiteralWrite, kLiteralWriteEntry), 1;
   }
   DISPID id = DISPID_UNKNOWN;
   if (!state.Resolve(slot, name, &id)) return 0;  // unknown names read as undefined
@@ -199,7 +227,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
 // set(target, key, value, receiver)
 duk_ret_t TrapSet(duk_context* ctx) {
   if (duk_is_symbol(ctx, 1)) return duk_push_false(ctx), 1;
-  const std::u16string name = KeyName(ctx, 1);
+  const std::string_view name = KeyName(ctx, 1);
   RunState& state = RunState::Of(ctx);
   ObjectSlot& slot = RequireSlot(ctx, 0);
   DISPID id = DISPID_UNKNOWN;
@@ -223,6 +251,8 @@ duk_ret_t TrapApply(duk_context* ctx) {
 
 duk_ret_t FinalizeObject(duk_context* ctx) {
   GetHidden(ctx, 0, kObjectSlot, kObjectSlotEntry);
+  // The shared prototype holding this finalizer has no slot of its own.
+  if (!duk_is_number(ctx, -1)) return 0;
   RunState& state = RunState::Of(ctx);
   if (const auto slot = state.SlotFromKey(ctx, -1)) state.objects.Remove(*slot);
   return 0;
@@ -259,6 +289,18 @@ void PushMemberProto(duk_context* ctx) {
   duk_put_prop_string(ctx, -2, "toString");
 }
 
+// The prototype of an object's target: a function's prototype that adds the
+// finalizer releasing the object.
+void PushReleasingProto(duk_context* ctx) {
+  duk_push_object(ctx);
+  duk_get_global_string(ctx, "Function");
+  duk_get_prop_string(ctx, -1, "prototype");
+  duk_set_prototype(ctx, -3);
+  duk_pop(ctx);
+  duk_push_c_function(ctx, &FinalizeObject, 2);
+  duk_set_finalizer(ctx, -2);
+}
+
 }  // namespace
 
 void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) {
@@ -272,8 +314,10 @@ void PushObject(duk_context* ctx, IDispatch* object, bool releaseWhenCollected) 
   duk_push_number(ctx, state.SlotKey(index));
   PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
   if (releaseWhenCollected) {
-    PushStashed(ctx, kFinalizer, kFinalizerEntry);
-    duk_set_finalizer(ctx, -2);
+    // The finalizer is inherited from a shared prototype: one property
+    // less to make per object.
+    PushStashed(ctx, kReleasingProto, kReleasingProtoEntry);
+    duk_set_prototype(ctx, -2);
   }
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
@@ -292,16 +336,20 @@ IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {
 }
 
 std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
-  if (!duk_is_function(ctx, index)) return std::nullopt;
+  if (!duk_is_c_function(ctx, index)) return std::nullopt;
   index = duk_normalize_index(ctx, index);
-  GetHidden(ctx, index, kMemberId, kMemberIdEntry);
+  // Only member functions have an owner; any other function reads none.
   GetHidden(ctx, index, kOwner, kOwnerEntry);
   MemberRef member;
-  member.id = duk_get_int(ctx, -2);
-  const bool isMember = duk_is_number(ctx, -2) != 0;
-  member.slot = isMember ? SlotOf(ctx, -1) : nullptr;
-  duk_pop_2(ctx);
+  member.slot = SlotOf(ctx, -1);
+  duk_pop(ctx);
   if (member.slot == nullptr) return std::nullopt;
+  member.id = duk_get_magic(ctx, index);
+  if (member.id == kIdInProperty) {
+    GetHidden(ctx, index, kMemberId, kMemberIdEntry);
+    member.id = duk_get_int(ctx, -1);
+    duk_pop(ctx);
+  }
   return member;
 }
 
@@ -311,11 +359,12 @@ void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   duk_put_prop_string(ctx, -2, kHandler);
   PushMemberProto(ctx);
   duk_put_prop_string(ctx, -2, kMemberProto);
-  StashFunction(ctx, kFinalizer, &FinalizeObject, 2);
+  PushReleasingProto(ctx);
+  duk_put_prop_string(ctx, -2, kReleasingProto);
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);
-  for (const char* key : {kObjectSlot, kOwner, kMemberId, kMemberFlags}) {
+  for (const char* key : {kObjectSlot, kOwner, kMemberId}) {
     duk_push_string(ctx, key);
     duk_put_prop_string(ctx, -2, key);
   }
