@@ -72,7 +72,9 @@ void PutHidden(duk_context* ctx, duk_idx_t index, const char* key, CachedEntry e
   index = duk_normalize_index(ctx, index);
   PushStashed(ctx, key, entry);
   duk_swap_top(ctx, -2);
-  duk_put_prop(ctx, index);
+  // Defined rather than put: a put would first look for a setter along the
+  // prototype chain.
+  duk_def_prop(ctx, index, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE);
 }
 
 ObjectSlot& RequireSlot(duk_context* ctx, duk_idx_t index) {
