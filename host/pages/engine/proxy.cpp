@@ -19,6 +19,8 @@ constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
 constexpr const char* kReleasingProto = DUK_HIDDEN_SYMBOL("vantReleasingProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
+constexpr const char* kToPrimitive = DUK_HIDDEN_SYMBOL("vantToPrimitive");
+constexpr std::string_view kToPrimitiveKey = DUK_WELLKNOWN_SYMBOL("Symbol.toPrimitive");
 constexpr const char* kLiteralWrite = DUK_HIDDEN_SYMBOL("vantLiteralWrite");
 
 constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
@@ -46,6 +48,7 @@ enum CachedEntry : std::size_t {
   kToStringEntry,
   kLiteralWriteEntry,
   kReleasingProtoEntry,
+  kToPrimitiveEntry,
   kEntryCount,
 };
 static_assert(kEntryCount <= Heap::kCachedObjects);
@@ -104,6 +107,29 @@ duk_ret_t ProxyValueOf(duk_context* ctx) {
 duk_ret_t ProxyToString(duk_context* ctx) {
   duk_push_this(ctx);
   if (!PushDefaultValue(ctx, RequireSlot(ctx, -1))) duk_push_string(ctx, "[object]");
+  duk_to_string(ctx, -1);
+  return 1;
+}
+
+// [Symbol.toPrimitive](hint): what valueOf and then toString would give,
+// in one call. The engine asks for this method before the other two, so a
+// coercion (`"/" + Request.QueryString("d")`) costs one trap, not two.
+duk_ret_t ProxyToPrimitive(duk_context* ctx) {
+  duk_size_t length = 0;
+  const char* hint = duk_get_lstring(ctx, 0, &length);
+  const bool text = hint != nullptr && std::string_view(hint, length) == "string";
+  duk_push_this(ctx);
+  ObjectSlot& slot = RequireSlot(ctx, -1);
+  // No default member: valueOf gives the object itself, toString "[object]".
+  if (!PushDefaultValue(ctx, slot)) return duk_push_string(ctx, "[object]"), 1;
+  if (text || !duk_check_type_mask(
+                  ctx, -1, DUK_TYPE_MASK_OBJECT | DUK_TYPE_MASK_LIGHTFUNC | DUK_TYPE_MASK_BUFFER)) {
+    if (text) duk_to_string(ctx, -1);
+    return 1;
+  }
+  // valueOf gave an object: toString reads the value again, as text.
+  duk_pop(ctx);
+  PushDefaultValue(ctx, slot);
   duk_to_string(ctx, -1);
   return 1;
 }
@@ -189,6 +215,10 @@ duk_ret_t TrapGet(duk_context* ctx) {
   if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
     duk_dup(ctx, 1);
     duk_get_prop(ctx, 0);
+    // A page's own Symbol.toPrimitive on a built-in prototype still wins.
+    if (duk_is_undefined(ctx, -1) && duk_is_symbol(ctx, 1) && KeyName(ctx, 1) == kToPrimitiveKey) {
+      PushStashed(ctx, kToPrimitive, kToPrimitiveEntry);
+    }
     return 1;
   }
   // The key stays on the stack, so its bytes stay valid.
@@ -365,6 +395,7 @@ void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   duk_put_prop_string(ctx, -2, kReleasingProto);
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
+  StashFunction(ctx, kToPrimitive, &ProxyToPrimitive, 1);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);
   for (const char* key : {kObjectSlot, kOwner, kMemberId}) {
     duk_push_string(ctx, key);
