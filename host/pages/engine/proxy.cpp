@@ -119,7 +119,14 @@ duk_ret_t ProxyToPrimitive(duk_context* ctx) {
   const char* hint = duk_get_lstring(ctx, 0, &length);
   const bool text = hint != nullptr && std::string_view(hint, length) == "string";
   duk_push_this(ctx);
-  ObjectSlot& slot = RequireSlot(ctx, -1);
+  // A copy: the read may add objects to the table and move its slots. The
+  // object stays held while `this` is on the stack.
+  ObjectSlot slot;
+  {
+    const ObjectSlot& held = RequireSlot(ctx, -1);
+    slot.object = held.object;
+    slot.info = held.info;
+  }
   // No default member: valueOf gives the object itself, toString "[object]".
   if (!PushDefaultValue(ctx, slot)) return duk_push_string(ctx, "[object]"), 1;
   if (text || !duk_check_type_mask(
