@@ -17,6 +17,7 @@
 #include "host/pages/engine/script_errors.h"
 #include "host/pages/engine/values.h"
 #include "platform/sys/ansi_code_page.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::pages {
 namespace {
@@ -39,7 +40,7 @@ std::size_t HeapLimitFor(std::size_t pageLimit) {
 
 // The file name the engine reports for the page.
 constexpr const char* kPageFileName = "page";
-constexpr std::u16string_view kResponseName = u"Response";
+constexpr std::string_view kResponseName = "Response";
 // An odd multiplier spreads file sizes over the time stamp's low bits.
 constexpr std::uint64_t kStampSizeFactor = 1000003;
 constexpr std::uint64_t kNanosPerSecond = 1000000000;
@@ -64,12 +65,19 @@ struct RunJob {
 };
 
 void DefineGlobals(duk_context* ctx, RunState& state) {
+  duk_push_global_object(ctx);
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
-    if (EqualsNoCase(Utf8ToUtf16(name), kResponseName)) state.response = object.get();
+    if (sys::EqualsNoCase(name, kResponseName)) state.response = object.get();
+    duk_push_lstring(ctx, name.data(), name.size());
     engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
-    duk_put_global_lstring(ctx, name.data(), name.size());
+    // Defined as a plain assignment would make it, without the setter
+    // search along the global object's prototypes.
+    duk_def_prop(ctx, -3,
+                 DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE | DUK_DEFPROP_SET_ENUMERABLE |
+                     DUK_DEFPROP_SET_CONFIGURABLE);
   }
+  duk_pop(ctx);
 }
 
 // Sets the heap up and runs the page; inside a protected call, so every
