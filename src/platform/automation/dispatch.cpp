@@ -49,7 +49,9 @@ bool MayReturnObject(const MemberInfo& m) {
 }
 
 HRESULT Coerce(const Variant& value, VARTYPE type, Variant* out) {
-  if (type == VT_VARIANT) {
+  // Most arguments have the declared type already: a plain copy, as the
+  // conversion would make, without its temporary.
+  if (type == VT_VARIANT || (value.vt() == type && (type & VT_BYREF) == 0)) {
     *out = value;
     return S_OK;
   }
