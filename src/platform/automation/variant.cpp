@@ -60,8 +60,12 @@ void Variant::CopyFrom(const Variant& other) {
 void Variant::MoveFrom(Variant& other) noexcept {
   vt_ = std::exchange(other.vt_, VT_EMPTY);
   scalar_ = other.scalar_;
-  text_ = std::move(other.text_);
-  other.text_ = Bstr();
+  // Only a variant just made or cleared takes a value, so its own string is
+  // null already; most values moved hold none either.
+  if (!other.text_.IsNull()) {
+    text_ = std::move(other.text_);
+    other.text_ = Bstr();
+  }
   object_ = std::exchange(other.object_, nullptr);
   array_ = std::move(other.array_);
   ref_ = std::exchange(other.ref_, nullptr);
