@@ -7,9 +7,9 @@
 namespace vant::host::pages::engine {
 namespace {
 
-// Real pages name a few hundred members at most; a cap (about 100 KB a
-// worker thread at most) keeps a page that
-// invents names from growing the cache without end.
+// Real pages name a few hundred members at most; the cap (about 100 KB a
+// worker thread) keeps a page that invents names from growing the cache
+// without end.
 constexpr std::size_t kMaxNames = 1024;
 // Longer spellings are resolved each time rather than kept.
 constexpr std::size_t kMaxNameBytes = 128;
