@@ -59,6 +59,11 @@ HRESULT VariantToText(const Variant& value, std::u16string* out) {
     out->clear();
     return S_OK;
   }
+  // Text already (a name or key from script): one copy, not a conversion's three.
+  if (v.vt() == VT_BSTR) {
+    *out = v.bstr().str();
+    return S_OK;
+  }
   // An object shows its default value, and a NULL one (a database field
   // without a value) as nothing, like NULL itself.
   if (v.vt() == VT_DISPATCH && v.dispatch() != nullptr) {

@@ -19,6 +19,7 @@
 #include "host/pages/engine/script_errors.h"
 #include "host/pages/engine/values.h"
 #include "platform/sys/ansi_code_page.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::host::pages {
 namespace {
@@ -67,14 +68,6 @@ struct RunJob {
   engine::ReusedHeap* reused;                     // null: a heap of the page's own
 };
 
-bool IsResponseName(std::string_view name) {
-  return name.size() == kResponseName.size() &&
-         std::equal(name.begin(), name.end(), kResponseName.begin(), [](char a, char b) {
-           return (a >= 'a' && a <= 'z' ? a - 'a' + 'A' : a) ==
-                  (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
-         });
-}
-
 // A reused heap binds the page's objects to the globals it defines already
 // (its steady ones) and the others to proxies it keeps for them; a heap
 // built for the page makes new proxies.
@@ -83,9 +76,10 @@ void DefineGlobals(duk_context* ctx, RunState& state, const RunJob& job) {
   const std::vector<std::string>& steady = job.steadyGlobals ? *job.steadyGlobals : none;
   std::array<bool, RunState::kBoundObjects> bound{};
   std::size_t place = steady.size();
+  duk_push_global_object(ctx);
   for (const auto& [name, object] : state.context.globals) {
     if (!object) continue;
-    if (IsResponseName(name)) state.response = object.get();
+    if (sys::EqualsNoCase(name, kResponseName)) state.response = object.get();
     if (!job.freshHeap) {
       const auto at = std::find(steady.begin(), steady.end(), name);
       const auto steadyPlace = static_cast<std::size_t>(at - steady.begin());
@@ -95,20 +89,23 @@ void DefineGlobals(duk_context* ctx, RunState& state, const RunJob& job) {
         continue;
       }
       if (engine::PushBoundObject(ctx, place++, object.get())) {
-        duk_put_global_lstring(ctx, name.data(), name.size());
+        duk_put_prop_lstring(ctx, -2, name.data(), name.size());
         continue;
       }
     }
+    duk_push_lstring(ctx, name.data(), name.size());
     engine::PushObject(ctx, object.get(), /*releaseWhenCollected=*/false);
-    duk_put_global_lstring(ctx, name.data(), name.size());
+    // Defined as a plain assignment would make it, without the setter
+    // search along the global object's prototypes.
+    duk_def_prop(ctx, -3,
+                 DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE | DUK_DEFPROP_SET_ENUMERABLE |
+                     DUK_DEFPROP_SET_CONFIGURABLE);
   }
   // A steady global this page lacks is not there for it (the reset puts it back).
   for (std::size_t p = 0; p < steady.size(); p++) {
-    if (bound[p]) continue;
-    duk_push_global_object(ctx);
-    duk_del_prop_lstring(ctx, -1, steady[p].data(), steady[p].size());
-    duk_pop(ctx);
+    if (!bound[p]) duk_del_prop_lstring(ctx, -1, steady[p].data(), steady[p].size());
   }
+  duk_pop(ctx);
 }
 
 // Sets the heap up and runs the page; inside a protected call, so every

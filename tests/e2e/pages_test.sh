@@ -24,6 +24,16 @@ P
 page form.asp <<'P'
 <%@ CODEPAGE=65001 %><%= Request.Form("a") %>|<%= Request("b") %>
 P
+# Objects used as values while the page holds many others: a default
+# value that is itself an object is read twice, the table of held objects
+# growing in between.
+page coerce.asp <<'P'
+<% var keep = [], text = [];
+for (var i = 0; i < 40; i++) { keep.push(Request.Form); text.push("" + Request.Cookies); }
+Response.Write(text[39] + "|" + String(Request.Cookies) + "|" + (Request.Cookies == "") + "|");
+Response.Write("/" + Request.QueryString("d") + "/" + String(Request.QueryString("f")) + "|");
+Response.Write(Request.QueryString("f").Count + "|" + Request.querystring("f")(2) + "|" + Request.Form("x")); %>
+P
 page legacy.asp <<'P'
 <%@ CODEPAGE=949 %><%= Request.QueryString("k").Count %>
 P
@@ -84,6 +94,9 @@ expect_eq "UTF-8 query decoding, Count and join" "$(echo "$body" | tr -d '\n')" 
 
 body=$(curl -s --data-urlencode "a=日本語" --data "b=x%2By" "$BASE/form.asp")
 expect_eq "urlencoded form, Request(name)" "$(echo "$body" | tr -d '\n')" "日本語|x+y"
+
+body=$(curl -s -b "c=v" "$BASE/coerce.asp?d=files&f=a&f=b")
+expect_eq "objects coerced to text, collections read with arguments" "$body" "||true|/files/a, b|2|b|undefined"
 
 body=$(curl -s "$BASE/legacy.asp?k=%C7%D1")
 expect_eq "CP949 query value counted" "$(echo "$body" | tr -d '\n')" "1"

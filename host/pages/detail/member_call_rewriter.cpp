@@ -13,8 +13,11 @@ namespace vant::host::pages::detail {
 namespace {
 
 // Members read with optional arguments: a call must reach them with its
-// arguments, a plain read without.
-constexpr std::string_view kOptionalArgMembers[] = {"item", "charset"};
+// arguments, a plain read without. The request collections are read the
+// same way: `Request.QueryString("d")` is one read with the argument
+// instead of the collection's object made for a call straight after.
+constexpr std::string_view kOptionalArgMembers[] = {"item", "charset", "querystring",
+                                                    "form", "cookies", "servervariables"};
 
 bool TakesOptionalArgs(std::string_view name) {
   return std::any_of(std::begin(kOptionalArgMembers), std::end(kOptionalArgMembers),

@@ -8,6 +8,8 @@
 // call that reads the member with its arguments in a single step:
 //
 //   X.Item(args), X.Charset(args)   ->  __vantGet(X, "Item", [args])
+//   X.QueryString(args), X.Form(args), X.Cookies(args),
+//   X.ServerVariables(args)         ->  the same
 //   X.Name()  (a capitalised name)  ->  __vantGet(X, "Name", [])
 //
 // The names are matched in any letter case. On script objects the helper is

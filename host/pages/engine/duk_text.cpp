@@ -9,17 +9,25 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-void AppendUnit(std::string& out, char32_t unit) {
+// Writes one UTF-16 unit as a 1-3 byte sequence; returns the end.
+char* WriteUnit(char* out, char32_t unit) {
   if (unit < 0x80) {
-    out += static_cast<char>(unit);
+    *out++ = static_cast<char>(unit);
   } else if (unit < 0x800) {
-    out += static_cast<char>(0xC0 | (unit >> 6));
-    out += static_cast<char>(0x80 | (unit & 0x3F));
+    *out++ = static_cast<char>(0xC0 | (unit >> 6));
+    *out++ = static_cast<char>(0x80 | (unit & 0x3F));
   } else {
-    out += static_cast<char>(0xE0 | (unit >> 12));
-    out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (unit & 0x3F));
+    *out++ = static_cast<char>(0xE0 | (unit >> 12));
+    *out++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (unit & 0x3F));
   }
+  return out;
+}
+
+// Writes text into out, which has room for 3 bytes a unit; returns the end.
+char* WriteEngineText(char* out, std::u16string_view text) {
+  for (const char16_t unit : text) out = WriteUnit(out, unit);
+  return out;
 }
 
 // Length of the sequence a lead byte starts, 0 for a stray byte.
@@ -34,21 +42,40 @@ std::size_t SequenceLength(std::uint8_t lead) {
 }  // namespace
 
 std::string ToEngineText(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char16_t unit : text) AppendUnit(out, unit);
+  std::string out(text.size() * 3, '\0');
+  out.resize(static_cast<std::size_t>(WriteEngineText(out.data(), text) - out.data()));
   return out;
 }
 
+void PushEngineText(duk_context* ctx, std::u16string_view text) {
+  // Short text (names, query values, paths) is converted on the stack:
+  // the engine copies the bytes anyway.
+  constexpr std::size_t kStackUnits = 256;
+  if (text.size() > kStackUnits) {
+    const std::string bytes = ToEngineText(text);
+    duk_push_lstring(ctx, bytes.data(), bytes.size());
+    return;
+  }
+  char buffer[kStackUnits * 3];
+  const char* end = WriteEngineText(buffer, text);
+  duk_push_lstring(ctx, buffer, static_cast<duk_size_t>(end - buffer));
+}
+
 std::u16string FromEngineText(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
+  // Never more units than bytes: written in place, then cut to length.
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<std::uint8_t>(bytes[i]);
+    if (lead < 0x80) {
+      *out++ = lead;
+      ++i;
+      continue;
+    }
     const std::size_t length = SequenceLength(lead);
     if (length == 0 || i + length > bytes.size()) {
-      out += kReplacement;
+      *out++ = kReplacement;
       ++i;
       continue;
     }
@@ -61,16 +88,17 @@ std::u16string FromEngineText(std::string_view bytes) {
     }
     i += valid ? length : 1;
     if (!valid) {
-      out += kReplacement;
+      *out++ = kReplacement;
     } else if (code >= 0x10000 && code <= 0x10FFFF) {
       code -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (code >> 10));
-      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+      *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
-      out += code > 0xFFFF ? kReplacement : static_cast<char16_t>(code);
+      *out++ = code > 0xFFFF ? kReplacement : static_cast<char16_t>(code);
     }
   }
-  return out;
+  text.resize(static_cast<std::size_t>(out - text.data()));
+  return text;
 }
 
 std::string EngineTextToUtf8(std::string_view bytes) {

@@ -7,10 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "duktape.h"
+
 namespace vant::host::pages::engine {
 
 // UTF-16 -> CESU-8, for duk_push_lstring.
 std::string ToEngineText(std::u16string_view text);
+// The same, pushed onto ctx's stack as a string.
+void PushEngineText(duk_context* ctx, std::u16string_view text);
 
 // Engine string bytes -> UTF-16. Also reads 4-byte UTF-8 sequences (which
 // page source literals may hold) as surrogate pairs; malformed bytes

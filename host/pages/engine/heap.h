@@ -49,7 +49,7 @@ class Heap {
   // Per-heap room for pointers to objects the heap itself keeps alive (in
   // its stash), for code that would otherwise look them up by name on
   // every use. All null in a new heap; gone with the heap, so never stale.
-  static constexpr std::size_t kCachedObjects = 8;
+  static constexpr std::size_t kCachedObjects = 16;
   static void** CachedObjects(duk_context* ctx);
 
  private:

@@ -29,11 +29,6 @@ CallFailure TakeFailure(HRESULT status) {
   return failure;
 }
 
-void PushText(duk_context* ctx, std::u16string_view text) {
-  const std::string bytes = ToEngineText(text);
-  duk_push_lstring(ctx, bytes.data(), bytes.size());
-}
-
 [[noreturn]] void ThrowStop(duk_context* ctx) {
   // The interrupt check now fires at every poll, so even a catch block that
   // swallows this cannot keep the page running.
@@ -56,9 +51,9 @@ void ThrowIfStopped(duk_context* ctx) {
   (void)duk_push_error_object_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", message.c_str());
   duk_push_int(ctx, ScriptStatus(status));
   duk_put_prop_string(ctx, -2, kErrorNumber);
-  PushText(ctx, description);
+  PushEngineText(ctx, description);
   duk_put_prop_string(ctx, -2, "description");
-  PushText(ctx, source);
+  PushEngineText(ctx, source);
   duk_put_prop_string(ctx, -2, "source");
   (void)duk_throw(ctx);
   __builtin_unreachable();

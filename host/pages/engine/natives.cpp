@@ -175,7 +175,7 @@ duk_ret_t PutCallResult(duk_context* ctx) {
     duk_size_t length = 0;
     const char* bytes = duk_to_lstring(ctx, 1, &length);
     DISPID id = DISPID_UNKNOWN;
-    if (!RunState::Of(ctx).Resolve(*slot, FromEngineText(std::string_view(bytes, length)), &id)) {
+    if (!RunState::Of(ctx).Resolve(*slot, std::string_view(bytes, length), &id)) {
       ThrowNotSupported(ctx);
     }
     if (HasPropertyPut(slot->info, id)) {
@@ -234,7 +234,7 @@ duk_ret_t GetCallResult(duk_context* ctx) {
     duk_size_t length = 0;
     const char* bytes = duk_to_lstring(ctx, 1, &length);
     DISPID id = DISPID_UNKNOWN;
-    if (RunState::Of(ctx).Resolve(*slot, FromEngineText(std::string_view(bytes, length)), &id)) {
+    if (RunState::Of(ctx).Resolve(*slot, std::string_view(bytes, length), &id)) {
       const MemberAccess access = ClassifyMember(slot->info, id);
       if (access == MemberAccess::FetchNow || access == MemberAccess::FetchOptional) {
         DispParams params = ArgsFromArray(ctx, 2);

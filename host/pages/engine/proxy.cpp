@@ -15,16 +15,19 @@ namespace {
 constexpr const char* kObjectSlot = DUK_HIDDEN_SYMBOL("vantObject");
 constexpr const char* kOwner = DUK_HIDDEN_SYMBOL("vantOwner");
 constexpr const char* kMemberId = DUK_HIDDEN_SYMBOL("vantMemberId");
-constexpr const char* kMemberFlags = DUK_HIDDEN_SYMBOL("vantMemberFlags");
 constexpr const char* kHandler = DUK_HIDDEN_SYMBOL("vantHandler");
 constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
 constexpr const char* kValueOf = DUK_HIDDEN_SYMBOL("vantValueOf");
 constexpr const char* kToString = DUK_HIDDEN_SYMBOL("vantToString");
+constexpr const char* kToPrimitive = DUK_HIDDEN_SYMBOL("vantToPrimitive");
+constexpr std::string_view kToPrimitiveKey = DUK_WELLKNOWN_SYMBOL("Symbol.toPrimitive");
 constexpr const char* kLiteralWrite = DUK_HIDDEN_SYMBOL("vantLiteralWrite");
 constexpr const char* kBound = DUK_HIDDEN_SYMBOL("vantBound");
 
 constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
-constexpr std::u16string_view kWriteName = u"Write";
+// A member function's id rides in its magic number when it fits; others
+// are stored in a hidden property, and the magic says so.
+constexpr int kIdInProperty = INT16_MIN;
 
 void PushStashed(duk_context* ctx, const char* key) {
   duk_push_global_stash(ctx);
@@ -42,10 +45,14 @@ enum CachedEntry : std::size_t {
   kObjectSlotEntry,
   kOwnerEntry,
   kMemberIdEntry,
-  kMemberFlagsEntry,
   kBoundEntry,
+  kValueOfEntry,
+  kToStringEntry,
+  kLiteralWriteEntry,
+  kToPrimitiveEntry,
+  kEntryCount,
 };
-static_assert(kBoundEntry < Heap::kCachedObjects);
+static_assert(kEntryCount <= Heap::kCachedObjects);
 
 void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
@@ -69,7 +76,9 @@ void PutHidden(duk_context* ctx, duk_idx_t index, const char* key, CachedEntry e
   index = duk_normalize_index(ctx, index);
   PushStashed(ctx, key, entry);
   duk_swap_top(ctx, -2);
-  duk_put_prop(ctx, index);
+  // Defined rather than put: a put would first look for a setter along the
+  // prototype chain.
+  duk_def_prop(ctx, index, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE);
 }
 
 ObjectSlot& RequireSlot(duk_context* ctx, duk_idx_t index) {
@@ -103,19 +112,58 @@ duk_ret_t ProxyToString(duk_context* ctx) {
   return 1;
 }
 
+// [Symbol.toPrimitive](hint): what valueOf and then toString would give,
+// in one call. The engine asks for this method before the other two, so a
+// coercion (`"/" + Request.QueryString("d")`) costs one trap, not two.
+duk_ret_t ProxyToPrimitive(duk_context* ctx) {
+  duk_size_t length = 0;
+  const char* hint = duk_get_lstring(ctx, 0, &length);
+  const bool text = hint != nullptr && std::string_view(hint, length) == "string";
+  duk_push_this(ctx);
+  // A copy: the read may add objects to the table and move its slots. The
+  // object stays held while `this` is on the stack.
+  ObjectSlot slot;
+  {
+    const ObjectSlot& held = RequireSlot(ctx, -1);
+    slot.object = held.object;
+    slot.info = held.info;
+  }
+  // No default member: valueOf gives the object itself, toString "[object]".
+  if (!PushDefaultValue(ctx, slot)) return duk_push_string(ctx, "[object]"), 1;
+  if (text || !duk_check_type_mask(
+                  ctx, -1, DUK_TYPE_MASK_OBJECT | DUK_TYPE_MASK_LIGHTFUNC | DUK_TYPE_MASK_BUFFER)) {
+    if (text) duk_to_string(ctx, -1);
+    return 1;
+  }
+  // valueOf gave an object: toString reads the value again, as text.
+  duk_pop(ctx);
+  PushDefaultValue(ctx, slot);
+  duk_to_string(ctx, -1);
+  return 1;
+}
+
 // Pushes a member function for member id of the proxy target at index.
 void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint16_t flags,
                         bool readable);
 
-duk_ret_t CallMember(duk_context* ctx) {
+void CallMember(duk_context* ctx, std::uint16_t flags) {
   duk_push_current_function(ctx);
   const std::optional<MemberRef> member = MemberOf(ctx, -1);
   if (!member) ThrowTypeError(ctx, "member of a released object");
-  GetHidden(ctx, -1, kMemberFlags, kMemberFlagsEntry);
-  const auto flags = static_cast<std::uint16_t>(duk_get_uint(ctx, -1));
-  duk_pop_2(ctx);
+  duk_pop(ctx);
   DispParams params = ArgsFromStack(ctx, 0);
   InvokeAndPush(ctx, member->slot->object.get(), member->id, flags, params);
+}
+
+// The two kinds of member function: a method (or a member of an object
+// without a table) and a property that needs arguments.
+duk_ret_t CallMethod(duk_context* ctx) {
+  CallMember(ctx, kCallFlags);
+  return 1;
+}
+
+duk_ret_t CallGetter(duk_context* ctx) {
+  CallMember(ctx, DISPATCH_PROPERTYGET);
   return 1;
 }
 
@@ -138,22 +186,36 @@ duk_ret_t MemberToString(duk_context* ctx) {
 void PushMemberFunction(duk_context* ctx, duk_idx_t target, DISPID id, std::uint16_t flags,
                         bool readable) {
   target = duk_normalize_index(ctx, target);
-  duk_push_c_function(ctx, &CallMember, DUK_VARARGS);
+  duk_push_c_function(ctx, flags == kCallFlags ? &CallMethod : &CallGetter, DUK_VARARGS);
   duk_dup(ctx, target);
   PutHidden(ctx, -2, kOwner, kOwnerEntry);
-  duk_push_int(ctx, id);
-  PutHidden(ctx, -2, kMemberId, kMemberIdEntry);
-  duk_push_uint(ctx, flags);
-  PutHidden(ctx, -2, kMemberFlags, kMemberFlagsEntry);
+  if (id > kIdInProperty && id <= INT16_MAX) {
+    duk_set_magic(ctx, -1, static_cast<duk_int_t>(id));
+  } else {
+    duk_set_magic(ctx, -1, kIdInProperty);
+    duk_push_int(ctx, id);
+    PutHidden(ctx, -2, kMemberId, kMemberIdEntry);
+  }
   if (!readable) return;
   PushStashed(ctx, kMemberProto, kMemberProtoEntry);
   duk_set_prototype(ctx, -2);
 }
 
-std::u16string KeyName(duk_context* ctx, duk_idx_t index) {
+std::string_view KeyName(duk_context* ctx, duk_idx_t index) {
   duk_size_t length = 0;
   const char* bytes = duk_get_lstring(ctx, index, &length);
-  return FromEngineText(std::string_view(bytes, length));
+  return {bytes, length};
+}
+
+// "Write" in any letter case (engine bytes: other letters never match).
+bool IsWriteName(std::string_view name) {
+  constexpr std::string_view kWrite = "write";
+  if (name.size() != kWrite.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != kWrite[i]) return false;
+  }
+  return true;
 }
 
 // get(target, key, receiver)
@@ -161,15 +223,20 @@ duk_ret_t TrapGet(duk_context* ctx) {
   if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
     duk_dup(ctx, 1);
     duk_get_prop(ctx, 0);
+    // A page's own Symbol.toPrimitive on a built-in prototype still wins.
+    if (duk_is_undefined(ctx, -1) && duk_is_symbol(ctx, 1) && KeyName(ctx, 1) == kToPrimitiveKey) {
+      PushStashed(ctx, kToPrimitive, kToPrimitiveEntry);
+    }
     return 1;
   }
-  const std::u16string name = KeyName(ctx, 1);
-  if (name == u"valueOf") return PushStashed(ctx, kValueOf), 1;
-  if (name == u"toString") return PushStashed(ctx, kToString), 1;
+  // The key stays on the stack, so its bytes stay valid.
+  const std::string_view name = KeyName(ctx, 1);
+  if (name == "valueOf") return PushStashed(ctx, kValueOf, kValueOfEntry), 1;
+  if (name == "toString") return PushStashed(ctx, kToString, kToStringEntry), 1;
   RunState& state = RunState::Of(ctx);
   ObjectSlot& slot = RequireSlot(ctx, 0);
-  if (slot.object.get() == state.response && EqualsNoCase(name, kWriteName)) {
-    return PushStashed(ctx, kLiteralWrite), 1;
+  if (slot.object.get() == state.response && IsWriteName(name)) {
+    return PushStashed(ctx, kLiteralWrite, kLiteralWriteEntry), 1;
   }
   DISPID id = DISPID_UNKNOWN;
   if (!state.Resolve(slot, name, &id)) return 0;  // unknown names read as undefined
@@ -200,7 +267,7 @@ duk_ret_t TrapGet(duk_context* ctx) {
 // set(target, key, value, receiver)
 duk_ret_t TrapSet(duk_context* ctx) {
   if (duk_is_symbol(ctx, 1)) return duk_push_false(ctx), 1;
-  const std::u16string name = KeyName(ctx, 1);
+  const std::string_view name = KeyName(ctx, 1);
   RunState& state = RunState::Of(ctx);
   ObjectSlot& slot = RequireSlot(ctx, 0);
   DISPID id = DISPID_UNKNOWN;
@@ -333,16 +400,20 @@ IDispatch* DispatchOf(duk_context* ctx, duk_idx_t index) {
 }
 
 std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
-  if (!duk_is_function(ctx, index)) return std::nullopt;
+  if (!duk_is_c_function(ctx, index)) return std::nullopt;
   index = duk_normalize_index(ctx, index);
-  GetHidden(ctx, index, kMemberId, kMemberIdEntry);
+  // Only member functions have an owner; any other function reads none.
   GetHidden(ctx, index, kOwner, kOwnerEntry);
   MemberRef member;
-  member.id = duk_get_int(ctx, -2);
-  const bool isMember = duk_is_number(ctx, -2) != 0;
-  member.slot = isMember ? SlotOf(ctx, -1) : nullptr;
-  duk_pop_2(ctx);
+  member.slot = SlotOf(ctx, -1);
+  duk_pop(ctx);
   if (member.slot == nullptr) return std::nullopt;
+  member.id = duk_get_magic(ctx, index);
+  if (member.id == kIdInProperty) {
+    GetHidden(ctx, index, kMemberId, kMemberIdEntry);
+    member.id = duk_get_int(ctx, -1);
+    duk_pop(ctx);
+  }
   return member;
 }
 
@@ -357,8 +428,9 @@ void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   duk_put_prop_string(ctx, -2, kMemberProto);
   StashFunction(ctx, kValueOf, &ProxyValueOf, 0);
   StashFunction(ctx, kToString, &ProxyToString, 0);
+  StashFunction(ctx, kToPrimitive, &ProxyToPrimitive, 1);
   StashFunction(ctx, kLiteralWrite, literalWrite, DUK_VARARGS);
-  for (const char* key : {kObjectSlot, kOwner, kMemberId, kMemberFlags}) {
+  for (const char* key : {kObjectSlot, kOwner, kMemberId}) {
     duk_push_string(ctx, key);
     duk_put_prop_string(ctx, -2, key);
   }

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "host/pages/engine/duk_text.h"
+#include "host/pages/engine/member_names.h"
+
 namespace vant::host::pages::engine {
 namespace {
 
@@ -74,16 +77,30 @@ RunState& RunState::Of(duk_context*) { return *t_current; }
 
 RunState* RunState::Current() { return t_current; }
 
-bool RunState::Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id) {
-  const std::u16string key = ToUpperAscii(name);
-  auto& cache = slot.info != nullptr ? typeIds_[slot.info] : slot.ids;
-  if (const auto it = cache.find(key); it != cache.end()) {
-    *id = it->second;
-    return *id != DISPID_UNKNOWN;
+bool RunState::Resolve(ObjectSlot& slot, std::string_view name, DISPID* id) {
+  // An object with a member table: the thread's cache, by the exact bytes.
+  if (slot.info != nullptr) {
+    if (const std::optional<DISPID> cached = CachedMemberId(slot.info, name)) {
+      *id = *cached;
+      return *id != DISPID_UNKNOWN;
+    }
+  }
+  const std::u16string text = FromEngineText(name);
+  std::u16string key;
+  if (slot.info == nullptr) {
+    key = ToUpperAscii(text);
+    if (const auto it = slot.ids.find(key); it != slot.ids.end()) {
+      *id = it->second;
+      return *id != DISPID_UNKNOWN;
+    }
   }
   DISPID found = DISPID_UNKNOWN;
-  if (Failed(slot.object->GetIDsOfNames(name, &found))) found = DISPID_UNKNOWN;
-  cache.emplace(key, found);
+  if (Failed(slot.object->GetIDsOfNames(text, &found))) found = DISPID_UNKNOWN;
+  if (slot.info != nullptr) {
+    CacheMemberId(slot.info, name, found);
+  } else {
+    slot.ids.emplace(std::move(key), found);
+  }
   *id = found;
   return found != DISPID_UNKNOWN;
 }

@@ -57,9 +57,9 @@ class RunState {
   void SetInterrupt(ScriptInterrupt& pageInterrupt);
   ScriptInterrupt& Interrupt() { return *interrupt_; }
 
-  // Resolves a member name (any letter case), caching the id; false when
-  // the object has no such member.
-  bool Resolve(ObjectSlot& slot, std::u16string_view name, DISPID* id);
+  // Resolves a member name (engine bytes, any letter case), caching the
+  // id; false when the object has no such member.
+  bool Resolve(ObjectSlot& slot, std::string_view name, DISPID* id);
 
   // Re-reads the script time limit and the end flag after a call returned.
   // True when the page must stop now (it ended or timed out); it then
@@ -120,7 +120,6 @@ class RunState {
 
   ScriptInterrupt* interrupt_ = nullptr;
   std::chrono::steady_clock::time_point started_;
-  std::unordered_map<const InterfaceInfo*, std::unordered_map<std::u16string, DISPID>> typeIds_;
   bool ended_ = false;
   std::uint32_t run_;  // this run's tag in slot keys
 };

@@ -1,5 +1,6 @@
 #include "host/pages/engine/values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -50,11 +51,6 @@ void PushDate(duk_context* ctx, double oleDate) {
   duk_call(ctx, 1);
   duk_push_true(ctx);
   duk_put_prop_string(ctx, -2, kAutomationDate);
-}
-
-void PushString(duk_context* ctx, const Bstr& text) {
-  const std::string bytes = ToEngineText(text.view());
-  duk_push_lstring(ctx, bytes.data(), bytes.size());
 }
 
 void PushUnknown(duk_context* ctx, IUnknown* unknown) {
@@ -165,7 +161,7 @@ void PushVariant(duk_context* ctx, const Variant& in) {
       duk_push_boolean(ctx, value.boolVal() != VARIANT_FALSE);
       return;
     case VT_BSTR:
-      PushString(ctx, value.bstr());
+      PushEngineText(ctx, value.bstr().view());
       return;
     case VT_DATE:
       PushDate(ctx, value.date().value);
@@ -206,6 +202,8 @@ Variant ToVariant(duk_context* ctx, duk_idx_t index) {
 DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first) {
   DispParams params;
   const duk_idx_t top = duk_get_top(ctx);
+  if (top > first)
+    params.args.reserve(static_cast<std::size_t>(top - first));  // on the stack already
   for (duk_idx_t i = first; i < top; ++i) params.args.push_back(ToVariant(ctx, i));
   return TrimTrailingEmpty(std::move(params));
 }
@@ -215,6 +213,8 @@ DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_object(ctx, index)) return params;
   index = duk_require_normalize_index(ctx, index);
   const duk_size_t count = duk_get_length(ctx, index);
+  // The length is the script's to choose: reserve no more than a call takes.
+  params.args.reserve(std::min<duk_size_t>(count, kMaxParams));
   for (duk_size_t i = 0; i < count; ++i) {
     duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
     params.args.push_back(ToVariant(ctx, -1));

@@ -11,7 +11,27 @@ namespace {
 constexpr std::uint16_t kGetOrCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 constexpr std::uint16_t kPutOrPutRef = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
 
-using BoundArgs = std::array<Variant, kMaxParams>;
+// The arguments as bound for one call. Only the member's own parameters are
+// made, in place: most members take one or two, and making and clearing a
+// full array of kMaxParams variants cost more than the rest of the binding.
+class BoundArgs {
+ public:
+  explicit BoundArgs(std::size_t count) : count_(count) {
+    for (std::size_t i = 0; i < count_; ++i) new (&storage_[i * sizeof(Variant)]) Variant();
+  }
+  ~BoundArgs() {
+    for (std::size_t i = 0; i < count_; ++i) data()[i].~Variant();
+  }
+  BoundArgs(const BoundArgs&) = delete;
+  BoundArgs& operator=(const BoundArgs&) = delete;
+
+  Variant* data() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
+  Variant& operator[](std::size_t i) { return data()[i]; }
+
+ private:
+  alignas(Variant) unsigned char storage_[kMaxParams * sizeof(Variant)];
+  std::size_t count_;
+};
 
 // The entry of `id` serving a put (put == true) or a get/method call. A
 // dispid's get and put share the number, so the kind decides.
@@ -29,7 +49,9 @@ bool MayReturnObject(const MemberInfo& m) {
 }
 
 HRESULT Coerce(const Variant& value, VARTYPE type, Variant* out) {
-  if (type == VT_VARIANT) {
+  // Most arguments have the declared type already: a plain copy, as the
+  // conversion would make, without its temporary.
+  if (type == VT_VARIANT || (value.vt() == type && (type & VT_BYREF) == 0)) {
     *out = value;
     return S_OK;
   }
@@ -93,7 +115,7 @@ HRESULT CallThenApply(const MemberInfo& m, void* self, BoundArgs& bound, std::sp
 HRESULT InvokeMember(const MemberInfo& m, void* self, bool put, DispParams& params,
                      Variant* result) {
   const std::span<Variant> given(params.args);
-  BoundArgs bound;
+  BoundArgs bound(m.paramCount);
   if (put) {
     const HRESULT hr = BindPut(m, given, bound);
     if (Failed(hr)) return hr;

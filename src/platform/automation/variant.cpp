@@ -36,7 +36,8 @@ Variant::~Variant() { Clear(); }
 void Variant::Clear() {
   if (IUnknown* object = std::exchange(object_, nullptr)) object->Release();
   array_.reset();
-  text_ = Bstr();
+  // Most variants cleared hold no text: a null string needs no reset.
+  if (!text_.IsNull()) text_ = Bstr();
   ref_ = nullptr;
   scalar_.r8 = 0;
   vt_ = VT_EMPTY;
@@ -59,8 +60,12 @@ void Variant::CopyFrom(const Variant& other) {
 void Variant::MoveFrom(Variant& other) noexcept {
   vt_ = std::exchange(other.vt_, VT_EMPTY);
   scalar_ = other.scalar_;
-  text_ = std::move(other.text_);
-  other.text_ = Bstr();
+  // Only a variant just made or cleared takes a value, so its own string is
+  // null already; most values moved hold none either.
+  if (!other.text_.IsNull()) {
+    text_ = std::move(other.text_);
+    other.text_ = Bstr();
+  }
   object_ = std::exchange(other.object_, nullptr);
   array_ = std::move(other.array_);
   ref_ = std::exchange(other.ref_, nullptr);

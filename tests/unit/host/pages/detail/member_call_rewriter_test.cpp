@@ -24,6 +24,8 @@ TEST(MemberCallRewriterTest, RewriteTable) {
        "__vantGet(rs.Fields, \"Item\", [__vantGet(g, \"ITEM\", [1])])"},
       {"Response.IsClientConnected()", "__vantGet(Response, \"IsClientConnected\", [])"},
       {"Response.Charset(\"utf-8\")", "__vantGet(Response, \"Charset\", [\"utf-8\"])"},
+      {"Request.QueryString(\"d\") + Request.form(k).Count",
+       "__vantGet(Request, \"QueryString\", [\"d\"]) + __vantGet(Request, \"form\", [k]).Count"},
       {"f(x)[k].Item(1)", "__vantGet(f(x)[k], \"Item\", [1])"},
       {"(a || b).Item(1)", "__vantGet((a || b), \"Item\", [1])"},
       {"if (ok) this.Init()", "if (ok) __vantGet(this, \"Init\", [])"},
