@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace vant::host::http {
 namespace {
@@ -30,7 +31,7 @@ void RunAsBatch(bool batch) {
 
 }  // namespace
 
-WorkerPool::WorkerPool(WorkerLimits limits) : limits_(limits) {}
+WorkerPool::WorkerPool(WorkerLimits limits) : limits_(std::move(limits)) {}
 
 WorkerPool::~WorkerPool() { Join(); }
 
