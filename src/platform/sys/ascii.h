@@ -47,25 +47,28 @@ template <typename Char>
 void AppendHtmlEscaped(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
   out.reserve(out.size() + text.size());
   for (const Char c : text) {
+    std::string_view entity;
     switch (c) {
       case Char('&'):
-        for (const char e : std::string_view("&amp;")) out += Char(e);
+        entity = "&amp;";
         break;
       case Char('<'):
-        for (const char e : std::string_view("&lt;")) out += Char(e);
+        entity = "&lt;";
         break;
       case Char('>'):
-        for (const char e : std::string_view("&gt;")) out += Char(e);
+        entity = "&gt;";
         break;
       case Char('"'):
-        for (const char e : std::string_view("&quot;")) out += Char(e);
+        entity = "&quot;";
         break;
       case Char('\''):
-        for (const char e : std::string_view("&#39;")) out += Char(e);
+        entity = "&#39;";
         break;
       default:
         out += c;
+        continue;
     }
+    for (const char e : entity) out += Char(e);
   }
 }
 inline std::string EscapeHtml(std::string_view text) {
