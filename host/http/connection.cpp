@@ -225,16 +225,31 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (clock_.WasCut()) return;
     startMs_ = SteadyMillis();
     if (!ec && !ctx_.stopping.load() && ServeFileHere()) return;
+    const bool upload = !ec && IsUpload(*parser_);
+    // A short request whose body is all read runs here when a worker would
+    // start it at once anyway: handing it over would cost two thread
+    // switches, more than the page itself. It blocks nothing else: one I/O
+    // thread more than may run pages serves the other connections.
+    if (!upload && (ec || BodyBuffered()) && ctx_.pool.TryRunHere()) {
+      Serve(ec);
+      ctx_.pool.DoneHere();
+      return;
+    }
     // Queued requests wait under the pool's own limit, not the watchdog's.
     clock_.SetQueued(true);
     auto self = shared_from_this();
     WorkerPool::Task task;
-    task.upload = !ec && IsUpload(*parser_);
+    task.upload = upload;
     task.run = [self, ec] { self->Serve(ec); };
     task.refuse = [self] {
       asio::post(self->socket_.get_executor(), [self] { self->Refuse("no free worker"); });
     };
     if (!ctx_.pool.Submit(std::move(task))) Refuse("request queue full");
+  }
+
+  // True when the request's body, if any, has been read with its header.
+  bool BodyBuffered() const {
+    return !parser_->chunked() && parser_->content_length().value_or(0) <= buffer_.size();
   }
 
   // Answers a GET or HEAD without a body for a file of the site on this I/O
@@ -366,7 +381,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     clock_.SetQueued(false);
     bool keep = false;
     try {
-      buffer_.reserve(kReadBufferBytes);
+      if (!BodyBuffered()) buffer_.reserve(kReadBufferBytes);
       TrackedStream stream(socket_, clock_);
       keep = ServeRequest(stream, buffer_, *parser_, ec, ends_, startMs_, ctx_);
     } catch (...) {

@@ -62,18 +62,6 @@ bool OutOfResources(const boost::system::error_code& ec) {
          ec == asio::error::no_memory || ec.value() == ENFILE;
 }
 
-// A handler that throws (out of memory for one connection) loses only its
-// own connection, which closes as the handler goes; the thread serves on.
-void RunIo(asio::io_context& io) {
-  for (;;) {
-    try {
-      io.run();
-      return;
-    } catch (...) {
-    }
-  }
-}
-
 // Takes over a socket that is already bound and listening; its address
 // family tells the protocol.
 bool AdoptListener(tcp::acceptor& acceptor, int fd, boost::system::error_code& ec) {
@@ -88,6 +76,12 @@ bool AdoptListener(tcp::acceptor& acceptor, int fd, boost::system::error_code& e
   return !ec;
 }
 
+// The I/O threads, each of which may run short pages itself: one per core
+// and one more, to read the next request while the others run pages.
+unsigned IoThreadsFor() {
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIoThreads) + 1;
+}
+
 WorkerLimits LimitsOf(const HostOptions& o) {
   WorkerLimits limits;
   limits.maxWorkers = o.threads;
@@ -97,6 +91,7 @@ WorkerLimits LimitsOf(const HostOptions& o) {
   limits.spares = std::min(o.threads, limits.spares);
   // Two per core keep the CPU busy while a page waits on a disk or a lock.
   limits.eager = std::clamp(2 * std::thread::hardware_concurrency(), limits.spares, o.threads);
+  limits.here = IoThreadsFor();
   limits.cpuSaturated = [meter = std::make_shared<CpuLoadMeter>()] { return meter->Saturated(); };
   return limits;
 }
@@ -118,8 +113,7 @@ Server::~Server() {
   if (pool_) pool_->Join();
   work_.reset();
   io_.stop();
-  for (auto& t : ioThreads_)
-    if (t.joinable()) t.join();
+  if (ioThreads_) ioThreads_->Join();
 }
 
 std::string Server::Url() const {
@@ -175,8 +169,9 @@ bool Server::Start(std::string& error) {
   work_.emplace(io_.get_executor());
   Accept();
   ExpireQueued();
-  const unsigned ioThreads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxIoThreads);
-  for (unsigned i = 0; i < ioThreads; ++i) ioThreads_.emplace_back([this] { RunIo(io_); });
+  ioThreads_ = std::make_unique<IoThreads>(io_, *pool_, IoThreadsFor());
+  pool_->SetHereWatcher([threads = ioThreads_.get()] { threads->PageStarted(); });
+  ioThreads_->Start();
   started_ = true;
   return true;
 }
@@ -299,8 +294,7 @@ bool Server::Stop(std::chrono::milliseconds grace) {
   pool_->Join();
   work_.reset();
   io_.stop();
-  for (auto& t : ioThreads_) t.join();
-  ioThreads_.clear();
+  ioThreads_->Join();
   return true;
 }
 

@@ -20,6 +20,7 @@
 #include "host/http/access_log.h"
 #include "host/http/connection.h"
 #include "host/http/host_options.h"
+#include "host/http/io_threads.h"
 #include "host/http/page_handler.h"
 #include "host/http/router.h"
 #include "host/http/watchdog.h"
@@ -98,7 +99,7 @@ class Server {
   boost::asio::ip::tcp::acceptor acceptor_;
   boost::asio::steady_timer acceptRetry_;
   boost::asio::steady_timer expiry_;
-  std::vector<std::thread> ioThreads_;
+  std::unique_ptr<IoThreads> ioThreads_;
 };
 
 }  // namespace vant::host::http

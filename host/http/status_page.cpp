@@ -22,7 +22,7 @@ template <class Emit>
 void EachCounter(const StatusReport& r, const Emit& emit) {
   emit("connections", r.connections);
   emit("workers_max", r.maxWorkers);
-  emit("workers_busy", r.workers.busy);
+  emit("workers_busy", r.workers.busy + r.workers.here);
   emit("workers_idle", r.workers.workers - std::min(r.workers.workers, r.workers.busy));
   emit("requests_queued", r.workers.queued);
   emit("uploads_in_progress", r.workers.uploads);

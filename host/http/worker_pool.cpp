@@ -70,6 +70,48 @@ bool WorkerPool::Submit(Task task) {
   return true;
 }
 
+namespace {
+thread_local bool t_mayRunHere = false;
+}  // namespace
+
+void WorkerPool::MayRunHere(bool may) { t_mayRunHere = may; }
+
+bool WorkerPool::TryRunHere() {
+  if (!t_mayRunHere) return false;
+  bool first = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (joining_ || here_ >= limits_.here || !short_.empty() || RoomLocked() == 0) return false;
+    first = here_++ == 0;
+  }
+  if (first && hereWatcher_) hereWatcher_();
+  return true;
+}
+
+WorkerPool::HereCounts WorkerPool::Here() const {
+  std::lock_guard lock(mutex_);
+  return {here_, hereFinished_};
+}
+
+void WorkerPool::DoneHere() {
+  bool queued = false;
+  {
+    std::lock_guard lock(mutex_);
+    --here_;
+    ++hereFinished_;
+    lastFinish_ = Clock::now();
+    // The room it held may be what a queued task waits for.
+    queued = RunnableLocked() > 0;
+    if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers) StartWorkerLocked(!short_.empty());
+  }
+  if (queued) wake_.notify_one();
+}
+
+unsigned WorkerPool::RoomLocked() const {
+  const unsigned running = busy_ + here_;
+  return running < limits_.maxWorkers ? limits_.maxWorkers - running : 0;
+}
+
 bool WorkerPool::KeepTicking() {
   const auto waiting = [this] {
     std::lock_guard lock(mutex_);
@@ -123,11 +165,13 @@ void WorkerPool::Grow() {
 std::size_t WorkerPool::RunnableLocked() const {
   const unsigned uploadRoom =
       uploadsBusy_ < limits_.maxUploadWorkers ? limits_.maxUploadWorkers - uploadsBusy_ : 0;
-  return short_.size() + std::min<std::size_t>(uploads_.size(), uploadRoom);
+  return std::min<std::size_t>(short_.size() + std::min<std::size_t>(uploads_.size(), uploadRoom),
+                               RoomLocked());
 }
 
 // Short requests first: an upload never takes a worker a short one waits for.
 bool WorkerPool::TakeRunnable(Task& task) {
+  if (RoomLocked() == 0) return false;  // tasks run on I/O threads fill the maximum
   if (!short_.empty()) {
     task = std::move(short_.front().task);
     short_.pop_front();
@@ -241,7 +285,7 @@ void WorkerPool::Join() {
 
 WorkerPool::Counts WorkerPool::Snapshot() const {
   std::lock_guard lock(mutex_);
-  return {workers_, busy_, uploadsBusy_, short_.size() + uploads_.size()};
+  return {workers_, busy_, uploadsBusy_, short_.size() + uploads_.size(), here_};
 }
 
 }  // namespace vant::host::http

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <list>
@@ -29,6 +30,8 @@ struct WorkerLimits {
   // than this many workers besides the uploads'; beyond, more threads help
   // only when the running ones block, so the pool grows on Grow() (see there).
   unsigned eager = 4;
+  // Short requests the I/O threads may run themselves at once (RunHere).
+  unsigned here = 0;
   // True while every core is busy (see CpuLoadMeter); unset: never. Asked
   // by Grow() only, so it needs no lock of its own.
   std::function<bool()> cpuSaturated;
@@ -63,6 +66,26 @@ class WorkerPool {
   // grow. False, keeping nothing, when the queue is full or the pool joined.
   bool Submit(Task task);
 
+  // Admits a short task to run on the calling I/O thread at once, without
+  // the hand-off to a worker, when a worker would start it at once anyway:
+  // none is queued, the running ones leave room under the maximum, and
+  // fewer than limits.here run so. Such a task counts as a busy worker
+  // until DoneHere(); false when it must be submitted instead.
+  // Only on threads that called MayRunHere(true) (the I/O threads).
+  bool TryRunHere();
+  void DoneHere();
+  static void MayRunHere(bool may);
+
+  // Tasks running on I/O threads now, and how many finished so far.
+  struct HereCounts {
+    unsigned running = 0;
+    std::uint64_t finished = 0;
+  };
+  HereCounts Here() const;
+  // Called (outside the lock) when a task starts on an I/O thread while
+  // none ran there. Set before the first TryRunHere.
+  void SetHereWatcher(std::function<void()> watcher) { hereWatcher_ = std::move(watcher); }
+
   // Grow() and TakeExpired() matter only while tasks wait, so whoever calls
   // them on a tick stops ticking while none do: an idle server does not wake
   // every few milliseconds. Submit calls ticker (from the submitting thread)
@@ -95,6 +118,7 @@ class WorkerPool {
     unsigned busy = 0;
     unsigned uploads = 0;
     std::size_t queued = 0;
+    unsigned here = 0;  // short requests running on I/O threads
   };
   Counts Snapshot() const;
 
@@ -105,6 +129,7 @@ class WorkerPool {
   };
   bool TakeRunnable(Task& task);  // under mutex_
   std::size_t RunnableLocked() const;
+  unsigned RoomLocked() const;  // tasks that may start beside the running ones
   void StartWorkerLocked(bool forShort);
   void ReapLocked();
   std::chrono::steady_clock::time_point OldestRunnableLocked() const;
@@ -119,6 +144,9 @@ class WorkerPool {
   unsigned idle_ = 0;
   unsigned busy_ = 0;
   unsigned uploadsBusy_ = 0;
+  unsigned here_ = 0;  // tasks running on I/O threads (TryRunHere)
+  std::uint64_t hereFinished_ = 0;
+  std::function<void()> hereWatcher_;
   unsigned startingUploads_ = 0;  // started for an upload, not yet running
   bool joining_ = false;
   std::function<void()> ticker_;

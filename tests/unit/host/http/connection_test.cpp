@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -208,7 +210,7 @@ TEST(Connection, StopLetsTheRunningRequestFinish) {
   EXPECT_FALSE(late.Connected());
 }
 
-TEST(Connection, OnlyPagesTakeAWorker) {
+TEST(Connection, FilesAndWaitingConnectionsTakeNoWorker) {
   TempSite site;
   site.Add("a.txt", std::string(300 * 1024, 'a'));
   site.Add("p.asp", "");
@@ -228,10 +230,51 @@ TEST(Connection, OnlyPagesTakeAWorker) {
   EXPECT_EQ(server.server().Workers().workers, 0u)
       << "a file or a waiting connection took a worker";
   EXPECT_EQ(server.server().OpenConnections(), 3u);
-  ASSERT_TRUE(c.Request("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n"));
-  EXPECT_EQ(server.server().Workers().workers, 1u);
   EXPECT_NE(server.LogText().find("GET /a.txt HTTP/1.1\" 206 5 "), std::string::npos)
       << server.LogText();
+}
+
+// Short pages run on the I/O threads; with all of them inside pages that
+// block, the network is still served: a file answered, a page run by a worker.
+TEST(Connection, PagesThatBlockEveryIoThreadLeaveTheNetworkServed) {
+  TempSite site;
+  site.Add("a.txt", "file");
+  site.Add("p.asp", "");
+  site.Add("q.asp", "");
+  // Outlive the server: requests still queued run after a failed assertion.
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> blocked{0};
+  TestServer server(site, [](HostOptions& o) { o.threads = 16; });
+  ASSERT_TRUE(server.Started());
+  server.pages.body = [&](Exchange& ex, const std::string&, const std::string& path) {
+    if (path.find("p.asp") != std::string::npos) {
+      ++blocked;
+      released.wait();
+    }
+    ex.Write("ran");
+  };
+  struct ReleaseAtEnd {
+    std::promise<void>& p;
+    ~ReleaseAtEnd() { p.set_value(); }
+  } releaseAtEnd{release};
+  constexpr int kBlocking = 8;  // more than there are I/O threads
+  std::vector<std::unique_ptr<RawClient>> holders;
+  for (int i = 0; i < kBlocking; ++i) {
+    holders.push_back(std::make_unique<RawClient>(server.Port()));
+    holders.back()->Send("GET /p.asp HTTP/1.1\r\nHost: t\r\n\r\n");
+  }
+  for (int i = 0; i < 400 && blocked < kBlocking; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(blocked, kBlocking);
+  EXPECT_GT(server.server().Workers().here, 0u) << "no page ran on an I/O thread";
+  RawClient c(server.Port());
+  const auto file = c.Request("GET /a.txt HTTP/1.1\r\nHost: t\r\n\r\n");
+  ASSERT_TRUE(file) << "a file waited for the pages";
+  EXPECT_EQ(file->body, "file");
+  const auto page = c.Request("GET /q.asp HTTP/1.1\r\nHost: t\r\n\r\n");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->body, "ran");
 }
 
 }  // namespace

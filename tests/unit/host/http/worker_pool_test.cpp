@@ -101,6 +101,37 @@ TEST(WorkerPool, QueueIsBoundedInLengthAndWait) {
   EXPECT_EQ(gate.running, 1) << "an expired task ran";
 }
 
+// A short task runs on the calling I/O thread only where a worker would
+// start it at once: never ahead of a queued one, never beyond the maximum
+// (counting those that run so), and only on threads allowed to.
+TEST(WorkerPool, RunsHereOnlyWhatAWorkerWouldStartAtOnce) {
+  Gate gate;
+  WorkerLimits limits = Limits(2, 1, 4);
+  limits.here = 2;
+  WorkerPool pool(limits);
+  OpenAtEnd open{gate};
+  EXPECT_FALSE(pool.TryRunHere()) << "a thread not allowed to ran a task";
+  WorkerPool::MayRunHere(true);
+  ASSERT_TRUE(pool.TryRunHere());
+  ASSERT_TRUE(pool.Submit(gate.Task(false)));
+  ASSERT_TRUE(Eventually([&] { return gate.running == 1; }));
+  EXPECT_FALSE(pool.TryRunHere()) << "ran beyond the maximum of two";
+  ASSERT_TRUE(pool.Submit(gate.Task(false)));
+  pool.DoneHere();  // its room goes to the queued task, not to a new one here
+  EXPECT_TRUE(Eventually([&] { return gate.running == 2; }));
+  EXPECT_FALSE(pool.TryRunHere());
+  gate.Open();
+  EXPECT_TRUE(Eventually([&] { return pool.Snapshot().busy == 0; }));
+  ASSERT_TRUE(pool.TryRunHere());
+  ASSERT_TRUE(pool.TryRunHere());
+  EXPECT_FALSE(pool.TryRunHere()) << "ran more here than the limit";
+  EXPECT_EQ(pool.Here().running, 2u);
+  pool.DoneHere();
+  pool.DoneHere();
+  EXPECT_EQ(pool.Here().finished, 3u);
+  WorkerPool::MayRunHere(false);
+}
+
 TEST(WorkerPool, GrowsWhenItsWorkersBlockAndShrinksToItsSpares) {
   Gate gate;
   WorkerPool pool(Limits(6, 6, 10));
