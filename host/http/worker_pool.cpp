@@ -102,7 +102,8 @@ void WorkerPool::DoneHere() {
     lastFinish_ = Clock::now();
     // The room it held may be what a queued task waits for.
     queued = RunnableLocked() > 0;
-    if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers) StartWorkerLocked(!short_.empty());
+    if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers)
+      StartWorkerLocked(!short_.empty());
   }
   if (queued) wake_.notify_one();
 }
