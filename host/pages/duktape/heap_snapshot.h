@@ -25,7 +25,8 @@ struct vant_duk_snapshot* vant_duk_snapshot_take(duk_context* ctx);
 
 // Brings every recorded object back to its recorded state. Only the objects
 // the engine listed as reached since the last restore (write_tracking.inc)
-// and the recorded arrays are looked at: no other one can have changed.
+// and the recorded arrays whose length changed are looked at: no other one
+// can have changed.
 // Call inside a protected call with no script running, on the thread that
 // took the snapshot. Returns 0 when the heap could not be brought back
 // exactly; it must not run another page then.
