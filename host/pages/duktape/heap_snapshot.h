@@ -19,8 +19,8 @@ struct vant_duk_snapshot;
 
 // Records the heap's current state and marks the recorded objects for
 // tracking. Call inside a protected call (it allocates in the heap); the
-// snapshot keeps everything it names alive. One snapshot per thread tracks
-// at a time: the last one taken.
+// snapshot keeps everything it names alive; NULL when the objects cannot be
+// marked. One snapshot per thread tracks at a time: the last one taken.
 struct vant_duk_snapshot* vant_duk_snapshot_take(duk_context* ctx);
 
 // Brings every recorded object back to its recorded state. Only the objects
