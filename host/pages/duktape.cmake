@@ -169,6 +169,17 @@ endif()
 string(REPLACE "${vant_duk_run_finalizer}"
   "\tif (vant_duk_native_finalize(heap, obj)) {\n\t\treturn;\n\t}\n${vant_duk_run_finalizer}"
   vant_duk_source "${vant_duk_source}")
+# The heap snapshot learns which recorded objects a page touched from the
+# engine's own accessors, redefined (duktape/write_tracking.inc) after the
+# engine's internal headers and before any of its code.
+set(vant_duk_headers_end "#endif /* DUK_INTERNAL_H_INCLUDED */\n")
+string(FIND "${vant_duk_source}" "${vant_duk_headers_end}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no end of its internal headers; cannot add write tracking")
+endif()
+string(REPLACE "${vant_duk_headers_end}"
+  "#include \"host/pages/duktape/write_tracking.inc\"\n${vant_duk_headers_end}"
+  vant_duk_source "${vant_duk_source}")
 # The heap snapshot (duktape/heap_snapshot.h) and the native finalizers read
 # the engine's object layout, so they are compiled as part of its own source.
 string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")

@@ -22,6 +22,7 @@ check("closure", function () { return "".stash === undefined && Math.cache === u
 check("function prototype", function () { return (function () {}).call.length == 1 && Function.prototype.extra === undefined; });
 check("regexp statics", function () { return RegExp.$1 === "" && RegExp.lastMatch === ""; });
 check("prototype chain", function () { return Object.getPrototypeOf(Math) === Object.prototype && Object.getPrototypeOf([]) === Array.prototype; });
+check("array prototype length", function () { return Array.prototype.length === 0; });
 check("error", function () { return Error.prototype.message === "" && typeof Error.captureStackTrace == "undefined"; });
 check("builtin global", function () { return typeof JSON == "object" && typeof parseInt == "function" && parseInt("12") == 12; });
 check("string", function () { return "abc".toUpperCase() == "ABC" && "a-b".split("-").length == 2; });
@@ -56,6 +57,8 @@ makes Math non-extensible|12|Object.preventExtensions(Math);
 leaves closures in built-ins|12|var secret = "s"; String.prototype.stash = function () { return secret; }; Math.cache = { f: function () { return Request; } }; Array.prototype.resp = Response;
 changes Function.prototype|12|Function.prototype.extra = 1; Object.defineProperty(Function.prototype.call, "length", { value: 9 });
 leaves RegExp statics|12|/(sec)ret/.exec("secret"); "xsecretx".replace(/(s)ecret/, "$1");
+lengthens Array.prototype|12|Array.prototype.length = 5;
+only swaps a prototype|12|Object.setPrototypeOf(Math, null);
 swaps prototypes|12|Object.setPrototypeOf(Math, Array.prototype); Object.setPrototypeOf(Array.prototype, null);
 changes Error|12|Error.prototype.message = "leak"; Error.captureStackTrace = 1;
 replaces global built-ins|12|JSON = 1; parseInt = function () { return 0; }; var Enumerator = 5;
