@@ -83,6 +83,8 @@ bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
     if (pageLength_ || !ParseLength(value, length)) return false;
     pageLength_ = length;
   }
+  // Remembered here rather than looked for in the block when it is built.
+  if (EqualsNoCase(name, "Content-Type")) pageContentType_ = true;
   if (headerLines_.empty()) headerLines_.reserve(kHeaderLinesRoom);
   headerLines_.append(name).append(": ").append(value).append(kCrlf);
   return true;
@@ -90,7 +92,7 @@ bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
 
 bool ResponseWriter::SetContentType(std::string_view type) {
   if (headersSent_ || !IsFieldText(type)) return false;
-  contentType_ = std::string(type);
+  contentType_.assign(type);
   return true;
 }
 
@@ -99,18 +101,6 @@ bool ResponseWriter::SetBuffered(bool buffered) {
   if (headersSent_ || !buffer_.empty()) return false;
   buffered_ = buffered;
   return true;
-}
-
-// A name is a token and a value holds no CR, so each line's name ends at
-// its first ':' and the line at its first CR.
-bool ResponseWriter::HasHeader(std::string_view name) const {
-  std::string_view rest = headerLines_;
-  while (!rest.empty()) {
-    const std::size_t colon = rest.find(':');
-    if (EqualsNoCase(rest.substr(0, colon), name)) return true;
-    rest.remove_prefix(rest.find(kCrlf, colon) + kCrlf.size());
-  }
-  return false;
 }
 
 bool ResponseWriter::KeepAlive() const {
@@ -132,7 +122,7 @@ std::string ResponseWriter::HeaderBlock() const {
   block.append(statusLine_).append(kCrlf);
   block.append("Date: ").append(FormatHttpDate(std::time(nullptr))).append(kCrlf);
   block.append("Server: ").append(kServerName).append(kCrlf);
-  if (!contentType_.empty() && !HasHeader("Content-Type"))
+  if (!contentType_.empty() && !pageContentType_)
     block.append("Content-Type: ").append(contentType_).append(kCrlf);
   block.append(headerLines_);
   if (framing_ == Framing::kLength && !pageLength_)

@@ -51,7 +51,6 @@ class ResponseWriter {
   bool SendHeadersBeforeFile();
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
   bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
-  bool HasHeader(std::string_view name) const;
 
   TrackedStream& stream_;
   unsigned version_;
@@ -64,6 +63,7 @@ class ResponseWriter {
   std::string headerLines_;
   std::string contentType_ = "text/html";
   std::optional<std::uint64_t> pageLength_;  // a Content-Length the page added
+  bool pageContentType_ = false;             // the page added a Content-Type
   bool buffered_ = true;
   std::string buffer_;
   bool headersSent_ = false;

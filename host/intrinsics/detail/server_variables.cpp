@@ -111,11 +111,22 @@ const std::vector<FixedVariable>& FixedVariables() {
   return table;
 }
 
+// Whether header `name` in variable form (VariableSuffix) is `suffix`,
+// compared in place: a lookup would otherwise copy every header name.
+bool HasVariableSuffix(std::string_view name, std::string_view suffix) {
+  if (name.size() != suffix.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i] == '-' ? '_' : Upper(name[i]);
+    if (c != Upper(suffix[i])) return false;
+  }
+  return true;
+}
+
 // Headers whose variable name is `suffix`, joined with ", ".
 std::optional<std::string> HeaderVariable(std::string_view suffix, const http::RequestHead& head) {
   std::optional<std::string> joined;
   for (const auto& field : head.headers) {
-    if (!EqualsUpper(VariableSuffix(field.name), suffix)) continue;
+    if (!HasVariableSuffix(field.name, suffix)) continue;
     if (joined)
       joined->append(", ").append(field.value);
     else

@@ -39,12 +39,21 @@ std::u16string JoinSegments(std::u16string_view rest) {
   return out;
 }
 
-// JoinSegments in UTF-8 appended to `out`, in one pass for ASCII `rest`
-// (nearly every path); false, with `out` untouched, for any other text.
-bool AppendAsciiSegments(std::string& out, std::u16string_view rest) {
-  for (const char16_t c : rest) {
-    if (c >= 0x80) return false;
+// ASCII without NUL: valid UTF-16 whose UTF-8 is the same characters.
+// One pass, as every download and file call maps its path.
+bool IsPlainAscii(std::u16string_view text) {
+  char16_t bits = 0;
+  bool nul = false;
+  for (const char16_t c : text) {
+    bits |= c;
+    nul |= c == 0;
   }
+  return bits < 0x80 && !nul;
+}
+
+// JoinSegments in UTF-8 appended to `out`, in one pass, for IsPlainAscii
+// `rest` (nearly every path).
+void AppendAsciiSegments(std::string& out, std::u16string_view rest) {
   // Each segment's "/" takes the place of the separator before it, so the
   // result is at most one longer than `rest`.
   size_t at = out.size();
@@ -60,7 +69,6 @@ bool AppendAsciiSegments(std::string& out, std::u16string_view rest) {
     out[at++] = static_cast<char>(c);
   }
   out.resize(at);
-  return true;
 }
 
 // True when `path` is `folder` itself or lies below it.
@@ -84,15 +92,18 @@ std::string CollapseSlashes(std::string_view path) {
 }  // namespace
 
 std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
-  if (windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
-  if (!sys::IsValidUtf16(windowsPath)) return std::nullopt;
+  const bool ascii = IsPlainAscii(windowsPath);
+  if (!ascii && windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  if (!ascii && !sys::IsValidUtf16(windowsPath)) return std::nullopt;
   const auto root = SplitRoot(windowsPath);
   if (!root) return std::nullopt;
   auto folder = DriveFolder(root->first);
   if (!folder) return std::nullopt;
   std::string out = *folder == "/" ? std::string() : *folder;
   const std::size_t base = out.size();
-  if (!AppendAsciiSegments(out, root->second)) {
+  if (ascii) {
+    AppendAsciiSegments(out, root->second);
+  } else {
     out += sys::Utf16ToUtf8(JoinSegments(root->second));
   }
   if (out.size() == base) return folder;
