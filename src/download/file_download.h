@@ -72,8 +72,9 @@ class CFileDownload
   // attributes are those read when the file was checked, so the validators
   // cost no second look at the file.
   struct Content {
-    std::u16string path;
-    std::u16string displayName;
+    // Views of the call's own strings, which outlive the whole download.
+    std::u16string_view path;
+    std::u16string_view displayName;
     std::int64_t length = 0;
     fs::FileAttributes attributes;
     // False for a BLOB: it has no last-write time, so no Last-Modified or

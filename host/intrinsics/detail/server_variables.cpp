@@ -111,18 +111,21 @@ const std::vector<FixedVariable>& FixedVariables() {
   return table;
 }
 
-// Whether header `name` in variable form (VariableSuffix) is `suffix`,
-// compared in place: a lookup would otherwise copy every header name.
+// One character of a variable name's header part: upper case, '-' as '_'.
+char VariableChar(char c) { return c == '-' ? '_' : Upper(c); }
+
+// Whether header `name` and the header part `suffix` of a variable name are
+// the same in variable form (VariableSuffix), compared in place: a lookup
+// would otherwise copy the name asked for and every header name.
 bool HasVariableSuffix(std::string_view name, std::string_view suffix) {
   if (name.size() != suffix.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i] == '-' ? '_' : Upper(name[i]);
-    if (c != Upper(suffix[i])) return false;
+    if (VariableChar(name[i]) != VariableChar(suffix[i])) return false;
   }
   return true;
 }
 
-// Headers whose variable name is `suffix`, joined with ", ".
+// Headers whose variable name ends in `suffix`, joined with ", ".
 std::optional<std::string> HeaderVariable(std::string_view suffix, const http::RequestHead& head) {
   std::optional<std::string> joined;
   for (const auto& field : head.headers) {
@@ -149,7 +152,7 @@ std::optional<std::string> LookupServerVariable(std::string_view name, const Ser
   if (name.size() > kHttpPrefix.size() &&
       EqualsUpper(name.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
     // An underscore asked for matches a dash sent: compare in variable form.
-    return HeaderVariable(VariableSuffix(name.substr(kHttpPrefix.size())), *facts.head);
+    return HeaderVariable(name.substr(kHttpPrefix.size()), *facts.head);
   }
   return std::nullopt;
 }
