@@ -47,7 +47,7 @@ void ResponseObject::CommitHeaders() {
   if (committed_ || exchange == nullptr || exchange->HeadersSent()) return;
   committed_ = true;
   if (expiresAt_)
-    exchange->AddHeader("Expires", http::FormatHttpDate(static_cast<std::time_t>(*expiresAt_)));
+    exchange->AddHeader("Expires", http::HttpDateView(static_cast<std::time_t>(*expiresAt_)));
   if (cacheControl_) exchange->AddHeader("Cache-Control", Narrow(*cacheControl_));
   if (!cookies_) return;
   for (const std::string& value : cookies_->SetCookieHeaders(core_->CodePage())) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,8 @@ class ResponseWriter {
   bool SendBody(const void* data, std::size_t n, std::string_view headers = {});
   bool SendHeadersBeforeFile();
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
-  bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
+  bool SendRaw(std::span<const boost::asio::const_buffer> pieces);
+  bool SendRaw(boost::asio::const_buffer piece) { return SendRaw(std::span(&piece, 1)); }
 
   TrackedStream& stream_;
   unsigned version_;
