@@ -1,6 +1,8 @@
 #include "host/http/exchange.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/sys/ascii.h"
 
@@ -20,9 +22,24 @@ constexpr std::array<bool, 256> kRefusedFieldBytes = [] {
 }  // namespace
 
 bool IsFieldText(std::string_view text) {
-  bool refused = false;
-  for (const char c : text) refused |= kRefusedFieldBytes[static_cast<unsigned char>(c)];
-  return !refused;
+  const auto refusedIn = [](std::string_view bytes) {
+    bool refused = false;
+    for (const char c : bytes) refused |= kRefusedFieldBytes[static_cast<unsigned char>(c)];
+    return refused;
+  };
+  // Eight bytes at a time: only a word holding a byte below 0x20 (a tab,
+  // or a refused control character) or a 0x7F is looked at byte by byte.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    const std::uint64_t del = word ^ (kOnes * 0x7F);
+    const std::uint64_t suspect = ((word - kOnes * 0x20) & ~word) | ((del - kOnes) & ~del);
+    if ((suspect & kHighs) != 0 && refusedIn(text.substr(i, 8))) return false;
+  }
+  return !refusedIn(text.substr(i));
 }
 
 std::optional<std::string> RequestHead::Header(std::string_view name) const {

@@ -1,5 +1,6 @@
 #include "host/http/http_date.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <vector>
@@ -46,23 +47,25 @@ std::optional<int> Month(std::string_view s) {
 
 }  // namespace
 
-std::string FormatHttpDate(std::time_t when) {
-  // Every response's Date header asks for the current second: each thread
-  // keeps the last text it made.
+// Every response's Date header asks for the current second: each thread
+// keeps the last text it made.
+std::string_view HttpDateView(std::time_t when) {
   thread_local std::time_t lastWhen = -1;
-  thread_local std::string lastText;
-  if (when == lastWhen) return lastText;
+  thread_local char lastText[40];
+  thread_local std::size_t lastSize = 0;
+  if (when == lastWhen) return {lastText, lastSize};
   std::tm tm{};
   gmtime_r(&when, &tm);
-  char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT",
-                kDays[static_cast<std::size_t>(tm.tm_wday)].data(), tm.tm_mday,
-                kMonths[static_cast<std::size_t>(tm.tm_mon)].data(), tm.tm_year + 1900, tm.tm_hour,
-                tm.tm_min, tm.tm_sec);
-  lastText = text;
+  const int n = std::snprintf(lastText, sizeof lastText, "%s, %02d %s %04d %02d:%02d:%02d GMT",
+                              kDays[static_cast<std::size_t>(tm.tm_wday)].data(), tm.tm_mday,
+                              kMonths[static_cast<std::size_t>(tm.tm_mon)].data(),
+                              tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  lastSize = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), sizeof lastText - 1);
   lastWhen = when;
-  return lastText;
+  return {lastText, lastSize};
 }
+
+std::string FormatHttpDate(std::time_t when) { return std::string(HttpDateView(when)); }
 
 std::optional<std::time_t> ParseHttpDate(std::string_view text) {
   const auto t = Tokens(text);

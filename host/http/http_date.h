@@ -10,6 +10,9 @@
 namespace vant::host::http {
 
 std::string FormatHttpDate(std::time_t when);
+// The same text without a string of its own, for the header block and the
+// Expires header: valid until this thread formats its next date.
+std::string_view HttpDateView(std::time_t when);
 
 // Accepts IMF-fixdate, the obsolete RFC 850 form ("Sunday, 06-Nov-94
 // 08:49:37 GMT") and asctime ("Sun Nov  6 08:49:37 1994"). Returns nothing

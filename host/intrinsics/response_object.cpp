@@ -47,7 +47,7 @@ void ResponseObject::CommitHeaders() {
   if (committed_ || exchange == nullptr || exchange->HeadersSent()) return;
   committed_ = true;
   if (expiresAt_)
-    exchange->AddHeader("Expires", http::FormatHttpDate(static_cast<std::time_t>(*expiresAt_)));
+    exchange->AddHeader("Expires", http::HttpDateView(static_cast<std::time_t>(*expiresAt_)));
   if (cacheControl_) exchange->AddHeader("Cache-Control", Narrow(*cacheControl_));
   if (!cookies_) return;
   for (const std::string& value : cookies_->SetCookieHeaders(core_->CodePage())) {
@@ -75,26 +75,28 @@ HRESULT ResponseObject::get_Buffer(VARIANT_BOOL* out) {
   return S_OK;
 }
 
-HRESULT ResponseObject::ApplyContentType(std::u16string type, std::u16string charset) {
+// Either argument may be contentType_ or charset_ itself, so they are
+// copied into place only after the exchange took the new header.
+HRESULT ResponseObject::ApplyContentType(std::u16string_view type, std::u16string_view charset) {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (!IsHeaderText(type) || !IsHeaderText(charset)) {
     return RaiseError(E_INVALIDARG, kSource,
                       u"A content type or charset cannot hold a line break or another control "
                       u"character.");
   }
-  std::u16string header = type;
-  if (!charset.empty() && !type.empty()) header += u"; charset=" + charset;
-  if (!core_->exchange->SetContentType(Narrow(header))) {
+  std::string header = Narrow(type);
+  if (!charset.empty() && !type.empty()) header.append("; charset=").append(Narrow(charset));
+  if (!core_->exchange->SetContentType(header)) {
     return RaiseError(E_FAIL, kSource,
                       u"The content type cannot change: the headers were already sent.");
   }
-  contentType_ = std::move(type);
-  charset_ = std::move(charset);
+  if (type != contentType_) contentType_ = type;
+  if (charset != charset_) charset_ = charset;
   return S_OK;
 }
 
 HRESULT ResponseObject::put_ContentType(const Bstr& contentType) {
-  return Guarded(kSource, [&] { return ApplyContentType(contentType.str(), charset_); });
+  return Guarded(kSource, [&] { return ApplyContentType(contentType.view(), charset_); });
 }
 
 HRESULT ResponseObject::get_ContentType(Bstr* out) {
@@ -106,7 +108,7 @@ HRESULT ResponseObject::get_ContentType(Bstr* out) {
 }
 
 HRESULT ResponseObject::put_Charset(const Bstr& charset) {
-  return Guarded(kSource, [&] { return ApplyContentType(contentType_, charset.str()); });
+  return Guarded(kSource, [&] { return ApplyContentType(contentType_, charset.view()); });
 }
 
 HRESULT ResponseObject::get_Charset(const Variant& newCharset, Bstr* out) {

@@ -64,7 +64,7 @@ class ResponseObject final
   HRESULT Running() const;
   // Adds the waiting headers once, right before the headers go out.
   void CommitHeaders();
-  HRESULT ApplyContentType(std::u16string type, std::u16string charset);
+  HRESULT ApplyContentType(std::u16string_view type, std::u16string_view charset);
   // Body bytes; commits the headers first when output is unbuffered.
   HRESULT WriteBytes(const void* data, std::size_t size);
   void ExpireAt(std::int64_t unixSeconds);

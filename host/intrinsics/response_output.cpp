@@ -12,15 +12,18 @@ namespace {
 constexpr std::u16string_view kSource = kResponseSource;
 constexpr std::string_view kRedirectStatus = "302 Object Moved";
 
-// Header text in UTF-8 for the exchange, which copies it, and whether it is
-// IsHeaderText. Short ASCII text (nearly every header) is narrowed on the
-// stack and checked as bytes, where IsFieldText refuses exactly what
-// IsHeaderText does; anything else goes through Narrow.
+// Header text in UTF-8 for the exchange, which copies it. Short ASCII text
+// (nearly every header) is narrowed on the stack; anything else goes
+// through Narrow. IsHeaderText is asked only when the exchange refused the
+// header: the exchange refuses every byte IsHeaderText does (UTF-8 bytes of
+// other characters are all 0x80 or more), so its answer then only picks the
+// message.
 class NarrowedHeader {
  public:
-  explicit NarrowedHeader(std::u16string_view text) {
+  explicit NarrowedHeader(std::u16string_view text) : text_(text) {
     if (text.size() > sizeof small_) {
-      NarrowLarge(text);
+      large_ = Narrow(text);
+      view_ = large_;
       return;
     }
     char16_t bits = 0;
@@ -29,29 +32,23 @@ class NarrowedHeader {
       small_[i] = static_cast<char>(text[i]);
     }
     if (bits >= 0x80) {
-      NarrowLarge(text);
+      large_ = Narrow(text);
+      view_ = large_;
       return;
     }
     view_ = std::string_view(small_, text.size());
-    headerText_ = http::IsFieldText(view_);
   }
   NarrowedHeader(const NarrowedHeader&) = delete;
   NarrowedHeader& operator=(const NarrowedHeader&) = delete;
 
   std::string_view view() const { return view_; }
-  bool IsHeaderText() const { return headerText_; }
+  bool IsHeaderText() const { return intrinsics::IsHeaderText(text_); }
 
  private:
-  void NarrowLarge(std::u16string_view text) {
-    headerText_ = intrinsics::IsHeaderText(text);
-    large_ = Narrow(text);
-    view_ = large_;
-  }
-
+  std::u16string_view text_;
   char small_[256];
   std::string large_;
   std::string_view view_;
-  bool headerText_ = false;
 };
 
 }  // namespace
@@ -61,12 +58,12 @@ HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
     if (const HRESULT hr = Running(); Failed(hr)) return hr;
     const NarrowedHeader narrowName(name.view());
     const NarrowedHeader narrowValue(value.view());
+    if (core_->exchange->AddHeader(narrowName.view(), narrowValue.view())) return S_OK;
     if (!narrowName.IsHeaderText() || !narrowValue.IsHeaderText()) {
       return RaiseError(E_INVALIDARG, kSource,
                         u"AddHeader refused the header: a header name or value cannot hold a "
                         u"line break (CR, LF), a NUL or another control character.");
     }
-    if (core_->exchange->AddHeader(narrowName.view(), narrowValue.view())) return S_OK;
     if (core_->exchange->HeadersSent()) {
       return RaiseError(E_FAIL, kSource,
                         u"AddHeader came too late: the headers were already sent.");

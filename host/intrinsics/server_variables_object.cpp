@@ -35,16 +35,23 @@ HRESULT ServerVariablesObject::get_Item(const Variant& key, Variant* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {
     std::u16string name;
-    if (auto position = PositionOf(key)) {
+    std::u16string_view asked;
+    if (key.Deref().vt() == VT_BSTR) {
+      // A name, as components and pages nearly always pass: read in place.
+      asked = key.Deref().bstr().view();
+    } else if (auto position = PositionOf(key)) {
       const std::vector<std::string>& names = Names();
       if (*position < 1 || static_cast<std::size_t>(*position) > names.size()) {
         return RaiseError(DISP_E_BADINDEX, kSource, u"The index is outside the server variables.");
       }
       name = DecodeUtf8(names[static_cast<std::size_t>(*position - 1)]);
+      asked = name;
     } else if (Failed(VariantToText(key, &name))) {
       return RaiseError(DISP_E_TYPEMISMATCH, kSource, u"The server variable name is not text.");
+    } else {
+      asked = name;
     }
-    std::optional<std::u16string> value = Lookup(name);
+    std::optional<std::u16string> value = Lookup(asked);
     *out = value ? Variant::String(Bstr(std::move(*value))) : Variant();
     return S_OK;
   });

@@ -53,6 +53,7 @@ void CCache::EraseLocked(const CacheEntry* entry) {
   const auto found = std::find_if(entries_.begin(), entries_.end(),
                                   [entry](const auto& e) { return e.get() == entry; });
   if (found != entries_.end()) entries_.erase(found);
+  CountLocked();
 }
 
 void CCache::RemoveLocked(CacheEntry* entry) {
@@ -85,6 +86,7 @@ void CCache::DropAll() {
   // Readers keep theirs until release; the others leave the table now.
   for (const auto& entry : entries_) entry->removePending = true;
   std::erase_if(entries_, [](const auto& entry) { return entry->refCount.load() < 1; });
+  CountLocked();
 }
 
 int CCache::CacheFileExist(std::u16string_view path) {
@@ -99,6 +101,8 @@ int CCache::CacheFileExist(std::u16string_view path) {
 int CCache::GetCacheFileInfo(std::u16string_view path, CacheEntry** out) {
   if (out == nullptr) return 0;
   *out = nullptr;
+  // An entry added while this looks is missed either way.
+  if (held_.load(std::memory_order_acquire) == 0) return 0;
   return Guarded(u"GetCacheFileInfo", 0, [&] {
     const std::u16string key = CacheKey(path);
     const std::lock_guard<std::mutex> lock(mutex_);

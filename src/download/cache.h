@@ -88,9 +88,15 @@ class CCache {
   void EraseLocked(const CacheEntry* entry);
   HRESULT AppendEntry(std::unique_ptr<CacheEntry> entry);
 
+  // Keeps `held_` equal to the table's size; call after every change.
+  void CountLocked() { held_.store(entries_.size(), std::memory_order_release); }
+
   mutable std::mutex mutex_;
   // unique_ptr keeps entry addresses stable while the vector grows.
   std::vector<std::unique_ptr<CacheEntry>> entries_;
+  // The table's size, readable without the lock: a download from a site
+  // that caches nothing learns it without building a key or locking.
+  std::atomic<std::size_t> held_{0};
 };
 
 // The one cache of the process, made on first use, gone at unload. With

@@ -77,6 +77,7 @@ HRESULT CCache::AppendEntry(std::unique_ptr<CacheEntry> entry) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (FindLocked(entry->key) == nullptr) {
       entries_.push_back(std::move(entry));
+      CountLocked();
       return S_OK;
     }
   }

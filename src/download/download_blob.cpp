@@ -41,7 +41,7 @@ HRESULT CFileDownload::_DownloadBlob(IUnknown* dbField, const Bstr& bstrFileName
   (void)response->put_Buffer(VARIANT_FALSE);
   (void)response->put_ContentType(Bstr(u"application/octet-stream"));
   Content content;
-  content.displayName = bstrFileName.str();
+  content.displayName = bstrFileName.view();
   content.length = length;
   content.hasValidators = false;
   if (const HRESULT hr = WriteDownloadHeaders(content, bAttach, VARIANT_TRUE); Failed(hr))

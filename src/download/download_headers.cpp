@@ -31,7 +31,10 @@ const Bstr kContentLengthName(u"Content-Length");
 // no name can end the value early and add parameters of its own. A CR, LF
 // or NUL is left in: AddHeader refuses the header as a whole for those.
 std::u16string DispositionValue(bool attach, std::u16string_view name) {
-  std::u16string value = attach ? u"attachment; filename=" : u"inline; filename=";
+  std::u16string value;
+  // The prefix, the quotes and the name: one allocation for nearly every name.
+  value.reserve(24 + name.size());
+  value += attach ? u"attachment; filename=" : u"inline; filename=";
   value += u'"';
   for (const char16_t c : name) {
     if (c == u'"' || c == u'\\') value += u'\\';

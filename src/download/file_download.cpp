@@ -18,9 +18,9 @@ using frame::MessageId;
 constexpr char16_t kForFileName[] = u"DownloadForFile";
 
 // The part of a path after its last "\" (the whole path when it has none).
-std::u16string LeafName(const std::u16string& path) {
+std::u16string_view LeafName(std::u16string_view path) {
   const std::size_t slash = path.rfind(u'\\');
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
 const frame::ClassCreatorRegistrar kRegistrar(kFileDownloadClassName, &CreateFileDownload);
@@ -68,7 +68,7 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   Bstr mapped;
   (void)frame::MapPathIfVirtual(context_, bstrFilePath, &mapped);
   Content content;
-  content.path = mapped.str();
+  content.path = mapped.view();
   // A file not in the cache is opened first and its attributes read from
   // the open file: one lookup of the path, not one per question. Only a
   // file that will not open is looked up by path, to tell a missing file
@@ -82,7 +82,7 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
     return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadFileNotFound, {content.path});
   }
   if (context_.Response() == nullptr) return frame::kIntrinsicNotHeld;
-  content.displayName = bstrFileName.empty() ? LeafName(content.path) : bstrFileName.str();
+  content.displayName = bstrFileName.empty() ? LeafName(content.path) : bstrFileName.view();
   // A name that would split the header fails the download before anything
   // is sent, rather than sending the file under a name the page did not ask.
   if (!IsSafeHeaderValue(content.displayName)) {

@@ -25,7 +25,9 @@ inline constexpr char16_t kDownloadImplName[] = u"CFileDownload";
 // the header early and let the rest of the value (a browser-supplied name,
 // for instance) start a header or body of its own.
 inline bool IsSafeHeaderValue(std::u16string_view value) {
-  return value.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
+  bool safe = true;
+  for (const char16_t c : value) safe &= c != u'\r' && c != u'\n' && c != u'\0';
+  return safe;
 }
 
 // Bytes per BinaryWrite of a download.
@@ -70,8 +72,9 @@ class CFileDownload
   // attributes are those read when the file was checked, so the validators
   // cost no second look at the file.
   struct Content {
-    std::u16string path;
-    std::u16string displayName;
+    // Views of the call's own strings, which outlive the whole download.
+    std::u16string_view path;
+    std::u16string_view displayName;
     std::int64_t length = 0;
     fs::FileAttributes attributes;
     // False for a BLOB: it has no last-write time, so no Last-Modified or

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "download/cache.h"
 #include "platform/sys/ascii.h"
 
 namespace vant::download {
@@ -86,7 +85,11 @@ std::u16string HttpDate(std::int64_t unixSeconds) {
 std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
                          std::int64_t contentLength) {
   Fnv64Pair fnv;
-  for (const char16_t c : CacheKey(path)) fnv.Add(c, 2);
+  // The path's cache key (a-z upper-cased), hashed as it is made.
+  for (char16_t c : path) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    fnv.Add(c, 2);
+  }
   fnv.Add(static_cast<std::uint64_t>(contentLength), 8);
   fnv.Add(static_cast<std::uint64_t>(attributes.lastWriteSeconds), 8);
   fnv.Add(static_cast<std::uint32_t>(attributes.lastWriteNanoseconds), 4);

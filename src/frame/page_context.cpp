@@ -68,6 +68,17 @@ HRESULT ObjectOf(const Variant& item, ComPtr<I>* out) {
 }
 
 HRESULT ToText(const Variant& value, std::u16string* out) {
+  // Text, or nothing (a header the request did not carry), as hosts hand
+  // back for names they know, needs no conversion.
+  const Variant& v = value.Deref();
+  if (v.vt() == VT_BSTR) {
+    *out = v.bstr().str();
+    return S_OK;
+  }
+  if (v.IsEmpty()) {
+    out->clear();
+    return S_OK;
+  }
   Bstr text;
   const HRESULT hr = VariantToBstr(value, &text);
   if (Failed(hr)) return hr;

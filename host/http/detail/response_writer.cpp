@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <boost/asio/write.hpp>
 #include <charconv>
@@ -83,14 +84,25 @@ bool ResponseWriter::AddHeader(std::string_view name, std::string_view value) {
     if (pageLength_ || !ParseLength(value, length)) return false;
     pageLength_ = length;
   }
+  // Remembered here rather than looked for in the block when it is built.
+  if (EqualsNoCase(name, "Content-Type")) pageContentType_ = true;
   if (headerLines_.empty()) headerLines_.reserve(kHeaderLinesRoom);
-  headerLines_.append(name).append(": ").append(value).append(kCrlf);
+  // "Name: value" CRLF, copied in one step rather than four appends.
+  const std::size_t at = headerLines_.size();
+  headerLines_.resize(at + name.size() + value.size() + 4);
+  char* p = headerLines_.data() + at;
+  p = std::copy(name.begin(), name.end(), p);
+  *p++ = ':';
+  *p++ = ' ';
+  p = std::copy(value.begin(), value.end(), p);
+  *p++ = '\r';
+  *p = '\n';
   return true;
 }
 
 bool ResponseWriter::SetContentType(std::string_view type) {
   if (headersSent_ || !IsFieldText(type)) return false;
-  contentType_ = std::string(type);
+  contentType_.assign(type);
   return true;
 }
 
@@ -99,18 +111,6 @@ bool ResponseWriter::SetBuffered(bool buffered) {
   if (headersSent_ || !buffer_.empty()) return false;
   buffered_ = buffered;
   return true;
-}
-
-// A name is a token and a value holds no CR, so each line's name ends at
-// its first ':' and the line at its first CR.
-bool ResponseWriter::HasHeader(std::string_view name) const {
-  std::string_view rest = headerLines_;
-  while (!rest.empty()) {
-    const std::size_t colon = rest.find(':');
-    if (EqualsNoCase(rest.substr(0, colon), name)) return true;
-    rest.remove_prefix(rest.find(kCrlf, colon) + kCrlf.size());
-  }
-  return false;
 }
 
 bool ResponseWriter::KeepAlive() const {
@@ -130,9 +130,9 @@ std::string ResponseWriter::HeaderBlock() const {
   block.reserve(kHeaderBlockRoom + statusLine_.size() + contentType_.size() + headerLines_.size());
   block.append(version_ >= 11 ? "HTTP/1.1 " : "HTTP/1.0 ");
   block.append(statusLine_).append(kCrlf);
-  block.append("Date: ").append(FormatHttpDate(std::time(nullptr))).append(kCrlf);
+  block.append("Date: ").append(HttpDateView(std::time(nullptr))).append(kCrlf);
   block.append("Server: ").append(kServerName).append(kCrlf);
-  if (!contentType_.empty() && !HasHeader("Content-Type"))
+  if (!contentType_.empty() && !pageContentType_)
     block.append("Content-Type: ").append(contentType_).append(kCrlf);
   block.append(headerLines_);
   if (framing_ == Framing::kLength && !pageLength_)
@@ -146,7 +146,7 @@ std::string ResponseWriter::HeaderBlock() const {
   return block;
 }
 
-bool ResponseWriter::SendRaw(const std::vector<boost::asio::const_buffer>& pieces) {
+bool ResponseWriter::SendRaw(std::span<const boost::asio::const_buffer> pieces) {
   if (failed_) return false;
   boost::system::error_code ec;
   boost::asio::write(stream_, pieces, ec);
@@ -163,7 +163,7 @@ std::string ResponseWriter::StartHeaders(bool final) {
 
 bool ResponseWriter::SendHeaders(bool final) {
   const std::string block = StartHeaders(final);
-  return SendRaw({boost::asio::buffer(block)});
+  return SendRaw(boost::asio::buffer(block));
 }
 
 // How many of n body bytes may go out: none for HEAD or a bodyless status,
@@ -182,22 +182,24 @@ std::size_t ResponseWriter::BodyRoom(std::size_t n) {
 // The header block, when given, goes out in the same write as the first
 // body bytes: one system call and no lone small segment ahead of the body.
 bool ResponseWriter::SendBody(const void* data, std::size_t n, std::string_view headers) {
-  std::vector<boost::asio::const_buffer> pieces;
-  if (!headers.empty()) pieces.push_back(boost::asio::buffer(headers.data(), headers.size()));
+  // At most: headers, chunk size, CRLF, data, CRLF; on the stack, not the heap.
+  std::array<boost::asio::const_buffer, 5> pieces;
+  std::size_t count = 0;
+  if (!headers.empty()) pieces[count++] = boost::asio::buffer(headers.data(), headers.size());
   n = BodyRoom(n);
   char size[20];
   if (n > 0 && framing_ == Framing::kChunked) {
     const auto [end, ec] = std::to_chars(size, size + sizeof size - 2, n, 16);
     (void)ec;
-    pieces.push_back(boost::asio::buffer(size, static_cast<std::size_t>(end - size)));
-    pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+    pieces[count++] = boost::asio::buffer(size, static_cast<std::size_t>(end - size));
+    pieces[count++] = boost::asio::buffer(kCrlf.data(), kCrlf.size());
   }
-  if (n > 0) pieces.push_back(boost::asio::buffer(data, n));
+  if (n > 0) pieces[count++] = boost::asio::buffer(data, n);
   if (n > 0 && framing_ == Framing::kChunked) {
-    pieces.push_back(boost::asio::buffer(kCrlf.data(), kCrlf.size()));
+    pieces[count++] = boost::asio::buffer(kCrlf.data(), kCrlf.size());
   }
-  if (pieces.empty()) return !failed_;
-  if (!SendRaw(pieces)) return false;
+  if (count == 0) return !failed_;
+  if (!SendRaw(std::span(pieces.data(), count))) return false;
   bodySent_ += n;
   return true;
 }
@@ -243,7 +245,7 @@ bool ResponseWriter::WriteFile(int fd, std::uint64_t offset, std::uint64_t lengt
 // small one of headers ahead of the body.
 bool ResponseWriter::SendHeadersBeforeFile() {
   const std::string block = StartHeaders(false);
-  if (framing_ != Framing::kLength) return SendRaw({boost::asio::buffer(block)});
+  if (framing_ != Framing::kLength) return SendRaw(boost::asio::buffer(block));
   std::string_view rest = block;
   while (!rest.empty()) {
     boost::system::error_code ec;
@@ -298,7 +300,7 @@ bool ResponseWriter::Finish() {
   SendBody(buffer_.data(), buffer_.size(), block);
   buffer_.clear();
   if (framing_ == Framing::kChunked && !head_)
-    SendRaw({boost::asio::buffer(kLastChunk.data(), kLastChunk.size())});
+    SendRaw(boost::asio::buffer(kLastChunk.data(), kLastChunk.size()));
   if (framing_ == Framing::kLength && pageLength_ && !head_ && bodySent_ != *pageLength_)
     lengthMismatch_ = true;
   return !failed_;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,8 @@ class ResponseWriter {
   bool SendBody(const void* data, std::size_t n, std::string_view headers = {});
   bool SendHeadersBeforeFile();
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
-  bool SendRaw(const std::vector<boost::asio::const_buffer>& pieces);
-  bool HasHeader(std::string_view name) const;
+  bool SendRaw(std::span<const boost::asio::const_buffer> pieces);
+  bool SendRaw(boost::asio::const_buffer piece) { return SendRaw(std::span(&piece, 1)); }
 
   TrackedStream& stream_;
   unsigned version_;
@@ -64,6 +65,7 @@ class ResponseWriter {
   std::string headerLines_;
   std::string contentType_ = "text/html";
   std::optional<std::uint64_t> pageLength_;  // a Content-Length the page added
+  bool pageContentType_ = false;             // the page added a Content-Type
   bool buffered_ = true;
   std::string buffer_;
   bool headersSent_ = false;

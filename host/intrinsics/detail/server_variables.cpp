@@ -111,11 +111,25 @@ const std::vector<FixedVariable>& FixedVariables() {
   return table;
 }
 
-// Headers whose variable name is `suffix`, joined with ", ".
+// One character of a variable name's header part: upper case, '-' as '_'.
+char VariableChar(char c) { return c == '-' ? '_' : Upper(c); }
+
+// Whether header `name` and the header part `suffix` of a variable name are
+// the same in variable form (VariableSuffix), compared in place: a lookup
+// would otherwise copy the name asked for and every header name.
+bool HasVariableSuffix(std::string_view name, std::string_view suffix) {
+  if (name.size() != suffix.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (VariableChar(name[i]) != VariableChar(suffix[i])) return false;
+  }
+  return true;
+}
+
+// Headers whose variable name ends in `suffix`, joined with ", ".
 std::optional<std::string> HeaderVariable(std::string_view suffix, const http::RequestHead& head) {
   std::optional<std::string> joined;
   for (const auto& field : head.headers) {
-    if (!EqualsUpper(VariableSuffix(field.name), suffix)) continue;
+    if (!HasVariableSuffix(field.name, suffix)) continue;
     if (joined)
       joined->append(", ").append(field.value);
     else
@@ -138,7 +152,7 @@ std::optional<std::string> LookupServerVariable(std::string_view name, const Ser
   if (name.size() > kHttpPrefix.size() &&
       EqualsUpper(name.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
     // An underscore asked for matches a dash sent: compare in variable form.
-    return HeaderVariable(VariableSuffix(name.substr(kHttpPrefix.size())), *facts.head);
+    return HeaderVariable(name.substr(kHttpPrefix.size()), *facts.head);
   }
   return std::nullopt;
 }

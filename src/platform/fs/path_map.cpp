@@ -1,5 +1,7 @@
 #include "platform/fs/path_map.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/fs/drive_table.h"
@@ -39,28 +41,46 @@ std::u16string JoinSegments(std::u16string_view rest) {
   return out;
 }
 
-// JoinSegments in UTF-8 appended to `out`, in one pass for ASCII `rest`
-// (nearly every path); false, with `out` untouched, for any other text.
-bool AppendAsciiSegments(std::string& out, std::u16string_view rest) {
-  for (const char16_t c : rest) {
-    if (c >= 0x80) return false;
+// ASCII without NUL: valid UTF-16 whose UTF-8 is the same characters.
+// Four characters at a time, as every download and file call maps its path.
+bool IsPlainAscii(std::u16string_view text) {
+  constexpr std::uint64_t kLow = 0x0001000100010001ULL;
+  constexpr std::uint64_t kHigh = 0x8000800080008000ULL;
+  std::uint64_t bits = 0;
+  std::uint64_t nul = 0;
+  std::size_t i = 0;
+  for (; i + 4 <= text.size(); i += 4) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    bits |= word;
+    // Nonzero exactly when some lane of the word is zero.
+    nul |= (word - kLow) & ~word & kHigh;
   }
-  // Each segment's "/" takes the place of the separator before it, so the
-  // result is at most one longer than `rest`.
-  size_t at = out.size();
-  out.resize(at + rest.size() + 1);
-  bool segmentStart = true;
-  for (const char16_t c : rest) {
-    if (IsSeparator(c)) {
-      segmentStart = true;
-      continue;
-    }
-    if (segmentStart) out[at++] = '/';
-    segmentStart = false;
-    out[at++] = static_cast<char>(c);
+  for (; i < text.size(); ++i) {
+    bits |= text[i];
+    nul |= text[i] == 0 ? 1 : 0;
   }
-  out.resize(at);
-  return true;
+  return (bits & 0xFF80FF80FF80FF80ULL) == 0 && nul == 0;
+}
+
+// JoinSegments in UTF-8 appended to `out`, in one pass, for IsPlainAscii
+// `rest` (nearly every path): separators become "/", and runs of them, a
+// leading one and a trailing one are dropped.
+void AppendAsciiSegments(std::string& out, std::u16string_view rest) {
+  // A "/" goes before the first segment, so the result is at most one
+  // longer than `rest`.
+  const size_t base = out.size();
+  out.resize(base + rest.size() + 1);
+  char* const start = out.data() + base;
+  char* p = start;
+  *p++ = '/';
+  for (const char16_t c : rest) {
+    const bool separator = IsSeparator(c);
+    if (separator && p[-1] == '/') continue;
+    *p++ = separator ? '/' : static_cast<char>(c);
+  }
+  if (p[-1] == '/') --p;
+  out.resize(base + static_cast<size_t>(p - start));
 }
 
 // True when `path` is `folder` itself or lies below it.
@@ -84,15 +104,18 @@ std::string CollapseSlashes(std::string_view path) {
 }  // namespace
 
 std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
-  if (windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
-  if (!sys::IsValidUtf16(windowsPath)) return std::nullopt;
+  const bool ascii = IsPlainAscii(windowsPath);
+  if (!ascii && windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  if (!ascii && !sys::IsValidUtf16(windowsPath)) return std::nullopt;
   const auto root = SplitRoot(windowsPath);
   if (!root) return std::nullopt;
   auto folder = DriveFolder(root->first);
   if (!folder) return std::nullopt;
   std::string out = *folder == "/" ? std::string() : *folder;
   const std::size_t base = out.size();
-  if (!AppendAsciiSegments(out, root->second)) {
+  if (ascii) {
+    AppendAsciiSegments(out, root->second);
+  } else {
     out += sys::Utf16ToUtf8(JoinSegments(root->second));
   }
   if (out.size() == base) return folder;

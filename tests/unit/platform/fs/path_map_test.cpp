@@ -54,7 +54,10 @@ TEST_F(PathMapTest, ToHostPath) {
       {u"E:\\x", nullptr},
       {u"1:\\x", nullptr},
       {std::u16string(u"C:\\a\0b", 6), nullptr},
+      {std::u16string(u"C:\\folder\0name", 14), nullptr},
       {u"C:\\a\xD800", nullptr},
+      {u"C:\\folder\\name\xD800", nullptr},
+      {u"C:\\folder\\n\u0100me", "/folder/n\u0100me"},
   };
   for (const auto& row : rows) {
     const auto got = ToHostPath(row.windows);
