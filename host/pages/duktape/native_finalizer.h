@@ -29,4 +29,12 @@ void vant_duk_native_finalizer_register(duk_c_function target, const char* hidde
 // be released when collected. Never throws.
 void vant_duk_native_finalizer_mark(duk_context* ctx, duk_idx_t idx);
 
+// Reads, without a property lookup, the number that the value at idx holds
+// under the registered key when it is one of the host's objects: a native
+// function running the registered target, or a proxy (or chain of proxies)
+// whose target is one. Sets *out and returns 1 when that function holds the
+// key as its own data property; returns 0 for any other value, which the
+// caller then reads the ordinary way. Never throws.
+duk_bool_t vant_duk_native_key(duk_context* ctx, duk_idx_t idx, double* out);
+
 }  // extern "C"

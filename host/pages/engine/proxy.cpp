@@ -388,8 +388,17 @@ bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
 }
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
+  // Every member access and coercion asks this: the key is read straight
+  // from the proxy's target when the value is one of ours.
+  double key = 0;
+  if (vant_duk_native_key(ctx, index, &key)) {
+    RunState& state = RunState::Of(ctx);
+    const std::optional<std::uint32_t> slot = state.SlotFromKey(key);
+    return slot ? state.objects.Find(*slot) : nullptr;
+  }
   if (!duk_is_function(ctx, index)) return nullptr;
-  // The key is pushed from the stash: this runs on every member access.
+  // Anything else that may inherit a key (a function whose prototype is
+  // one of ours): the ordinary lookup, with the key pushed from the stash.
   GetHidden(ctx, index, kObjectSlot, kObjectSlotEntry);
   return RunState::Stored(ctx, &RunState::objects);
 }
