@@ -279,6 +279,7 @@ duk_ret_t TrapSet(duk_context* ctx) {
   }
   DispParams params;
   params.args.push_back(ToVariant(ctx, 2));
+  params.disposable = true;
   InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYPUT, params);
   duk_push_true(ctx);
   return 1;
