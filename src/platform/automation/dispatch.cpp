@@ -114,9 +114,13 @@ HRESULT CallThenApply(const MemberInfo& m, void* self, BoundArgs& bound, std::sp
   HRESULT hr = m.invoke(self, bound.data(), &returned);
   if (Failed(hr)) return hr;
   Variant object;
-  if (Failed(VariantChangeType(object, returned, VT_DISPATCH)) || object.dispatch() == nullptr) {
+  // A collection member returns its object as such: taken, not converted.
+  if (returned.vt() == VT_DISPATCH) {
+    object = std::move(returned);
+  } else if (Failed(VariantChangeType(object, returned, VT_DISPATCH))) {
     return DISP_E_BADPARAMCOUNT;
   }
+  if (object.dispatch() == nullptr) return DISP_E_BADPARAMCOUNT;
   DispParams rest;
   rest.disposable = true;  // made for this call alone
   if (take) {
