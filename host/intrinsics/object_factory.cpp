@@ -65,6 +65,9 @@ std::string ModuleHostPath(const std::u16string& registered) {
 struct ResolvedClass {
   GUID clsid;
   std::string modulePath;  // host syntax
+  // The module's entry point once it was found: modules are never unloaded,
+  // so it stays valid as long as the registry names the same module.
+  DllGetClassObjectFn entry = nullptr;
 };
 
 // The ProgIDs this thread resolved against one version of the registry: a
@@ -73,19 +76,19 @@ struct ResolvedClass {
 // tree, so a new version (a different tree) starts it afresh.
 class ResolvedClasses {
  public:
-  const ResolvedClass* Find(const registry::Tree* tree, std::u16string_view progId) const {
+  ResolvedClass* Find(const registry::Tree* tree, std::u16string_view progId) {
     if (tree == nullptr || tree != tree_.get()) return nullptr;
     const auto found = classes_.find(progId);
     return found == classes_.end() ? nullptr : &found->second;
   }
 
-  void Remember(const std::shared_ptr<const registry::Tree>& tree, std::u16string_view progId,
-                ResolvedClass resolved) {
+  ResolvedClass* Remember(const std::shared_ptr<const registry::Tree>& tree,
+                          std::u16string_view progId, ResolvedClass resolved) {
     if (tree != tree_ || classes_.size() >= kMaxClasses) {
       tree_ = tree;
       classes_.clear();
     }
-    classes_.insert_or_assign(std::u16string(progId), std::move(resolved));
+    return &classes_.insert_or_assign(std::u16string(progId), std::move(resolved)).first->second;
   }
 
  private:
@@ -108,44 +111,46 @@ Activation Fail(HRESULT status, std::u16string error) {
 namespace {
 
 // The CLSID and module the registry names for the ProgID, or the failed
-// activation that says why there are none.
-std::optional<ResolvedClass> ResolveClass(std::u16string_view progId, Activation* failed) {
+// activation that says why there are none. The entry lives in this
+// thread's memo until the next resolution on the thread.
+ResolvedClass* ResolveClass(std::u16string_view progId, Activation* failed) {
   const ClassesSnapshot classes;
-  if (const ResolvedClass* known = resolvedClasses.Find(classes.Tree().get(), progId)) {
-    return *known;
-  }
+  if (ResolvedClass* known = resolvedClasses.Find(classes.Tree().get(), progId)) return known;
   const bool plausible = !progId.empty() && progId.find(u'\\') == std::u16string_view::npos;
   const std::optional<std::u16string> clsidText =
       plausible ? ClassIdText(classes, progId) : std::nullopt;
   const std::optional<GUID> clsid = clsidText ? ParseGuid(*clsidText) : std::nullopt;
   if (!clsid) {
     *failed = Fail(CO_E_CLASSSTRING, u"Invalid ProgID: " + std::u16string(progId));
-    return std::nullopt;
+    return nullptr;
   }
   const auto module = classes.DefaultValue(u"CLSID\\" + FormatGuidW(*clsid) + u"\\InprocServer32");
   if (!module || module->empty()) {
     *failed = Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
-    return std::nullopt;
+    return nullptr;
   }
-  ResolvedClass resolved{*clsid, ModuleHostPath(*module)};
-  resolvedClasses.Remember(classes.Tree(), progId, resolved);
-  return resolved;
+  return resolvedClasses.Remember(classes.Tree(), progId, {*clsid, ModuleHostPath(*module)});
 }
 
 }  // namespace
 
 Activation ActivateByProgId(std::u16string_view progId) {
   Activation failed;
-  const std::optional<ResolvedClass> resolved = ResolveClass(progId, &failed);
-  if (!resolved) return failed;
-  const GUID& clsid = resolved->clsid;
-  std::string loaderError;
-  const DllGetClassObjectFn entry = FindClassObjectEntry(resolved->modulePath, &loaderError);
-  if (entry == nullptr) {
-    const long code =
-        loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
-    return Fail(HresultFromWin32(code), u"module could not be loaded: " + DecodeUtf8(loaderError));
+  ResolvedClass* resolved = ResolveClass(progId, &failed);
+  if (resolved == nullptr) return failed;
+  // Copied: creating the object may activate others on this thread.
+  const GUID clsid = resolved->clsid;
+  if (resolved->entry == nullptr) {
+    std::string loaderError;
+    resolved->entry = FindClassObjectEntry(resolved->modulePath, &loaderError);
+    if (resolved->entry == nullptr) {
+      const long code =
+          loaderError.find("exports no") != std::string::npos ? kProcNotFound : kModuleNotFound;
+      return Fail(HresultFromWin32(code),
+                  u"module could not be loaded: " + DecodeUtf8(loaderError));
+    }
   }
+  const DllGetClassObjectFn entry = resolved->entry;
   ComPtr<IClassFactory> factory;
   HRESULT hr = entry(clsid, IID_IClassFactory, factory.ReceiveVoid());
   if (Failed(hr) || !factory) {

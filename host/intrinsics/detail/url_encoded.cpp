@@ -7,23 +7,42 @@
 
 namespace vant::host::intrinsics {
 
+std::optional<std::size_t> KeyedValues::Position(std::u16string_view key) const {
+  if (!index_.empty()) {
+    const auto hit = index_.find(ToUpperAscii(key));
+    return hit == index_.end() ? std::nullopt : std::optional<std::size_t>(hit->second);
+  }
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (EqualsNoCase(entries_[i].key, key)) return i;
+  }
+  return std::nullopt;
+}
+
 const KeyedValues::Entry* KeyedValues::Find(std::u16string_view key) const {
-  const auto hit = index_.find(ToUpperAscii(key));
-  return hit == index_.end() ? nullptr : &entries_[hit->second];
+  const std::optional<std::size_t> position = Position(key);
+  return position ? &entries_[*position] : nullptr;
 }
 
 void KeyedValues::Add(std::u16string key, std::u16string value) {
-  const auto [hit, added] = index_.try_emplace(ToUpperAscii(key), entries_.size());
-  if (!added) {
-    entries_[hit->second].values.push_back(std::move(value));
+  if (const std::optional<std::size_t> position = Position(key)) {
+    entries_[*position].values.push_back(std::move(value));
     return;
   }
   entries_.push_back(Entry{std::move(key), {std::move(value)}});
+  if (entries_.size() <= kScanned) return;
+  if (index_.empty()) {
+    // Past the scanned few: index every entry so far, then each new one.
+    index_.reserve(std::max(reserved_, entries_.size()));
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i) {
+      index_.emplace(ToUpperAscii(entries_[i].key), i);
+    }
+  }
+  index_.emplace(ToUpperAscii(entries_.back().key), entries_.size() - 1);
 }
 
 void KeyedValues::Reserve(std::size_t names) {
   entries_.reserve(names);
-  index_.reserve(names);
+  reserved_ = names;
 }
 
 std::optional<KeyedValues> ParseUrlEncoded(std::string_view raw, std::uint32_t codePage,

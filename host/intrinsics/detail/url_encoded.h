@@ -35,9 +35,18 @@ class KeyedValues {
   void Reserve(std::size_t names);
 
  private:
+  // Up to this many names are found by a scan of the entries: a query
+  // string or form names a few, and hashing each name cost more than the
+  // scan. Past it the index is built, so a lookup stays bounded.
+  static constexpr std::size_t kScanned = 8;
+
+  std::optional<std::size_t> Position(std::u16string_view key) const;
+
   std::vector<Entry> entries_;
-  // Position in entries_ by the upper-cased name.
+  // Position in entries_ by the upper-cased name; empty while there are no
+  // more than kScanned entries.
   NameMap<std::size_t> index_;
+  std::size_t reserved_ = 0;
 };
 
 // Splits `raw` at `separator` into name=value pairs, %-decodes both ('+' is

@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kObjectSlot = DUK_HIDDEN_SYMBOL("vantObject");
 constexpr const char* kOwner = DUK_HIDDEN_SYMBOL("vantOwner");
+constexpr std::size_t kOwnerLength = std::char_traits<char>::length(kOwner);
 constexpr const char* kMemberId = DUK_HIDDEN_SYMBOL("vantMemberId");
 constexpr const char* kHandler = DUK_HIDDEN_SYMBOL("vantHandler");
 constexpr const char* kMemberProto = DUK_HIDDEN_SYMBOL("vantMemberProto");
@@ -77,7 +78,9 @@ void PutHidden(duk_context* ctx, duk_idx_t index, const char* key, CachedEntry e
   PushStashed(ctx, key, entry);
   duk_swap_top(ctx, -2);
   // Defined rather than put: a put would first look for a setter along the
-  // prototype chain.
+  // prototype chain. A function made just now takes it without the checks
+  // a general definition makes.
+  if (vant_duk_def_new_hidden(ctx, index)) return;
   duk_def_prop(ctx, index, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE);
 }
 
@@ -276,6 +279,7 @@ duk_ret_t TrapSet(duk_context* ctx) {
   }
   DispParams params;
   params.args.push_back(ToVariant(ctx, 2));
+  params.disposable = true;
   InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYPUT, params);
   duk_push_true(ctx);
   return 1;
@@ -388,8 +392,17 @@ bool PushBoundObject(duk_context* ctx, std::size_t place, IDispatch* object) {
 }
 
 ObjectSlot* SlotOf(duk_context* ctx, duk_idx_t index) {
+  // Every member access and coercion asks this: the key is read straight
+  // from the proxy's target when the value is one of ours.
+  double key = 0;
+  if (vant_duk_native_key(ctx, index, &key)) {
+    RunState& state = RunState::Of(ctx);
+    const std::optional<std::uint32_t> slot = state.SlotFromKey(key);
+    return slot ? state.objects.Find(*slot) : nullptr;
+  }
   if (!duk_is_function(ctx, index)) return nullptr;
-  // The key is pushed from the stash: this runs on every member access.
+  // Anything else that may inherit a key (a function whose prototype is
+  // one of ours): the ordinary lookup, with the key pushed from the stash.
   GetHidden(ctx, index, kObjectSlot, kObjectSlotEntry);
   return RunState::Stored(ctx, &RunState::objects);
 }
@@ -403,7 +416,10 @@ std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
   if (!duk_is_c_function(ctx, index)) return std::nullopt;
   index = duk_normalize_index(ctx, index);
   // Only member functions have an owner; any other function reads none.
-  GetHidden(ctx, index, kOwner, kOwnerEntry);
+  // A member function holds it as its own property: read in place.
+  if (!vant_duk_push_own_value(ctx, index, kOwner, kOwnerLength)) {
+    GetHidden(ctx, index, kOwner, kOwnerEntry);
+  }
   MemberRef member;
   member.slot = SlotOf(ctx, -1);
   duk_pop(ctx);

@@ -89,7 +89,8 @@ bool RunState::Resolve(ObjectSlot& slot, std::string_view name, DISPID* id) {
   std::u16string key;
   if (slot.info == nullptr) {
     key = ToUpperAscii(text);
-    if (const auto it = slot.ids.find(key); it != slot.ids.end()) {
+    if (!slot.ids) slot.ids = std::make_unique<std::unordered_map<std::u16string, DISPID>>();
+    if (const auto it = slot.ids->find(key); it != slot.ids->end()) {
       *id = it->second;
       return *id != DISPID_UNKNOWN;
     }
@@ -99,7 +100,7 @@ bool RunState::Resolve(ObjectSlot& slot, std::string_view name, DISPID* id) {
   if (slot.info != nullptr) {
     CacheMemberId(slot.info, name, found);
   } else {
-    slot.ids.emplace(std::move(key), found);
+    slot.ids->emplace(std::move(key), found);
   }
   *id = found;
   return found != DISPID_UNKNOWN;

@@ -24,8 +24,10 @@ namespace vant::host::pages::engine {
 // An automation object the script holds, with what was learnt about it.
 struct ObjectSlot {
   ComPtr<IDispatch> object;
-  const InterfaceInfo* info = nullptr;             // its member table; null when it has none
-  std::unordered_map<std::u16string, DISPID> ids;  // upper-cased name -> id, without a table
+  const InterfaceInfo* info = nullptr;  // its member table; null when it has none
+  // Upper-cased name -> id, for an object without a table; made on its
+  // first lookup, so the objects that have a table (nearly all) carry none.
+  std::unique_ptr<std::unordered_map<std::u16string, DISPID>> ids;
 };
 
 class RunState {

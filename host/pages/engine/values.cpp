@@ -201,6 +201,7 @@ Variant ToVariant(duk_context* ctx, duk_idx_t index) {
 
 DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first) {
   DispParams params;
+  params.disposable = true;  // made for one call
   const duk_idx_t top = duk_get_top(ctx);
   if (top > first)
     params.args.reserve(static_cast<std::size_t>(top - first));  // on the stack already
@@ -210,6 +211,7 @@ DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first) {
 
 DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index) {
   DispParams params;
+  params.disposable = true;  // made for one call
   if (!duk_is_object(ctx, index)) return params;
   index = duk_require_normalize_index(ctx, index);
   const duk_size_t count = duk_get_length(ctx, index);

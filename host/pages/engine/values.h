@@ -24,7 +24,8 @@ void PushVariant(duk_context* ctx, Variant&& value);
 Variant ToVariant(duk_context* ctx, duk_idx_t index);
 
 // Arguments from the stack, [first, top), or from the array at index;
-// trailing undefined arguments are dropped so that defaults apply.
+// trailing undefined arguments are dropped so that defaults apply. Marked
+// disposable: they are made for one call, which may move them.
 DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first);
 DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index);
 

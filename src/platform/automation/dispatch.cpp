@@ -2,6 +2,7 @@
 #include "platform/automation/dispatch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <span>
 
@@ -48,21 +49,30 @@ bool MayReturnObject(const MemberInfo& m) {
          (m.resultType == VT_DISPATCH || m.resultType == VT_VARIANT);
 }
 
-HRESULT Coerce(const Variant& value, VARTYPE type, Variant* out) {
+// `value` is moved rather than copied when `movable` is set (it is then
+// `value` itself).
+HRESULT Coerce(const Variant& value, VARTYPE type, Variant* out, Variant* movable = nullptr) {
   // Most arguments have the declared type already: a plain copy, as the
   // conversion would make, without its temporary.
   if (type == VT_VARIANT || (value.vt() == type && (type & VT_BYREF) == 0)) {
-    *out = value;
+    if (movable != nullptr) {
+      *out = std::move(*movable);
+    } else {
+      *out = value;
+    }
     return S_OK;
   }
   return Failed(VariantChangeType(*out, value, type)) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
 // Fills parameter `i` from `arg`, or from its default when the argument was
-// omitted (arg == nullptr) or passed as a missing-argument variant.
-HRESULT BindParam(const MemberInfo& m, std::size_t i, const Variant* arg, Variant* out) {
-  if (arg != nullptr && !arg->Deref().IsMissing())
-    return Coerce(arg->Deref(), m.paramTypes[i], out);
+// omitted (arg == nullptr) or passed as a missing-argument variant. `take`:
+// the caller drops its arguments after the call, so `arg` may be moved.
+HRESULT BindParam(const MemberInfo& m, std::size_t i, Variant* arg, bool take, Variant* out) {
+  if (arg != nullptr && !arg->Deref().IsMissing()) {
+    const bool movable = take && (arg->vt() & VT_BYREF) == 0;
+    return Coerce(arg->Deref(), m.paramTypes[i], out, movable ? arg : nullptr);
+  }
   const ParamDefault& fallback = m.defaults[i];
   if (fallback.kind == ParamDefault::Kind::None) {
     return arg != nullptr ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
@@ -76,21 +86,21 @@ HRESULT BindParam(const MemberInfo& m, std::size_t i, const Variant* arg, Varian
 
 // A put's value is the last argument and always binds to the last parameter;
 // the arguments before it are the leading (index) parameters.
-HRESULT BindPut(const MemberInfo& m, std::span<Variant> given, BoundArgs& bound) {
+HRESULT BindPut(const MemberInfo& m, std::span<Variant> given, bool take, BoundArgs& bound) {
   if (given.empty() || m.paramCount == 0) return DISP_E_BADPARAMCOUNT;
   const std::size_t indexParams = m.paramCount - 1u;
   const std::size_t indexArgs = given.size() - 1;
   if (indexArgs > indexParams) return DISP_E_BADPARAMCOUNT;
   for (std::size_t i = 0; i < indexParams; ++i) {
-    const HRESULT hr = BindParam(m, i, i < indexArgs ? &given[i] : nullptr, &bound[i]);
+    const HRESULT hr = BindParam(m, i, i < indexArgs ? &given[i] : nullptr, take, &bound[i]);
     if (Failed(hr)) return hr;
   }
-  return BindParam(m, indexParams, &given.back(), &bound[indexParams]);
+  return BindParam(m, indexParams, &given.back(), take, &bound[indexParams]);
 }
 
-HRESULT BindCall(const MemberInfo& m, std::span<Variant> given, BoundArgs& bound) {
+HRESULT BindCall(const MemberInfo& m, std::span<Variant> given, bool take, BoundArgs& bound) {
   for (std::size_t i = 0; i < m.paramCount; ++i) {
-    const HRESULT hr = BindParam(m, i, i < given.size() ? &given[i] : nullptr, &bound[i]);
+    const HRESULT hr = BindParam(m, i, i < given.size() ? &given[i] : nullptr, take, &bound[i]);
     if (Failed(hr)) return hr;
   }
   return S_OK;
@@ -99,15 +109,26 @@ HRESULT BindCall(const MemberInfo& m, std::span<Variant> given, BoundArgs& bound
 // Calls the member, then its result's default member with the surplus
 // arguments, so that `up.Form("file1")` reaches the collection's Item.
 HRESULT CallThenApply(const MemberInfo& m, void* self, BoundArgs& bound, std::span<Variant> surplus,
-                      Variant* result) {
+                      bool take, Variant* result) {
   Variant returned;
   HRESULT hr = m.invoke(self, bound.data(), &returned);
   if (Failed(hr)) return hr;
   Variant object;
-  if (Failed(VariantChangeType(object, returned, VT_DISPATCH)) || object.dispatch() == nullptr) {
+  // A collection member returns its object as such: taken, not converted.
+  if (returned.vt() == VT_DISPATCH) {
+    object = std::move(returned);
+  } else if (Failed(VariantChangeType(object, returned, VT_DISPATCH))) {
     return DISP_E_BADPARAMCOUNT;
   }
-  DispParams rest{std::vector<Variant>(surplus.begin(), surplus.end())};
+  if (object.dispatch() == nullptr) return DISP_E_BADPARAMCOUNT;
+  DispParams rest;
+  rest.disposable = true;  // made for this call alone
+  if (take) {
+    rest.args.assign(std::make_move_iterator(surplus.begin()),
+                     std::make_move_iterator(surplus.end()));
+  } else {
+    rest.args.assign(surplus.begin(), surplus.end());
+  }
   if (result != nullptr) result->Clear();
   return object.dispatch()->Invoke(DISPID_VALUE, kGetOrCall, rest, result);
 }
@@ -116,16 +137,17 @@ HRESULT InvokeMember(const MemberInfo& m, void* self, bool put, DispParams& para
                      Variant* result) {
   const std::span<Variant> given(params.args);
   BoundArgs bound(m.paramCount);
+  const bool take = params.disposable;
   if (put) {
-    const HRESULT hr = BindPut(m, given, bound);
+    const HRESULT hr = BindPut(m, given, take, bound);
     if (Failed(hr)) return hr;
   } else {
     const bool surplus = given.size() > m.paramCount;
     if (surplus && !MayReturnObject(m)) return DISP_E_BADPARAMCOUNT;
     const HRESULT hr =
-        BindCall(m, given.first(std::min<std::size_t>(given.size(), m.paramCount)), bound);
+        BindCall(m, given.first(std::min<std::size_t>(given.size(), m.paramCount)), take, bound);
     if (Failed(hr)) return hr;
-    if (surplus) return CallThenApply(m, self, bound, given.subspan(m.paramCount), result);
+    if (surplus) return CallThenApply(m, self, bound, given.subspan(m.paramCount), take, result);
   }
   // Cleared only now: the arguments are bound copies, even if `result` is one of them.
   if (result != nullptr) result->Clear();

@@ -60,6 +60,11 @@ struct InterfaceInfo;
 
 struct DispParams {
   std::vector<Variant> args;  // in script order; a put's value comes last
+  // Set by a caller that drops the arguments after the call (a script
+  // binding): the late-bound call may then move them into the member's
+  // parameters instead of copying them. Arguments that refer to a caller's
+  // variable (VT_BYREF) are never moved.
+  bool disposable = false;
 };
 
 struct IDispatch : IUnknown {

@@ -55,6 +55,13 @@ std::optional<std::pair<int, std::string>> ParseSetting(std::string_view setting
   return std::make_pair(*index, std::move(*folder));
 }
 
+// True when `path` is `folder` itself or lies below it.
+bool IsWithin(std::string_view path, std::string_view folder) {
+  if (folder == "/") return true;
+  if (path.substr(0, folder.size()) != folder) return false;
+  return path.size() == folder.size() || path[folder.size()] == '/';
+}
+
 }  // namespace
 
 bool SetDrive(char letter, std::string_view hostFolder) {
@@ -95,6 +102,19 @@ std::vector<DriveMapping> Drives() {
     if (table.folders[i]) out.emplace_back(static_cast<char>('A' + i), *table.folders[i]);
   }
   return out;
+}
+
+std::optional<std::pair<char, std::size_t>> DriveHolding(std::string_view path) {
+  Table& table = TheTable();
+  std::shared_lock lock(table.mutex);
+  std::optional<std::pair<char, std::size_t>> best;
+  for (int i = 0; i < kLetters; ++i) {
+    const std::optional<std::string>& folder = table.folders[i];
+    if (!folder || !IsWithin(path, *folder)) continue;
+    if (!best || folder->size() > best->second)
+      best.emplace(static_cast<char>('A' + i), folder->size());
+  }
+  return best;
 }
 
 }  // namespace vant::fs

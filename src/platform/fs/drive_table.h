@@ -38,4 +38,11 @@ std::optional<std::string> DriveFolder(char letter);
 // Every mapping, ordered by letter.
 std::vector<DriveMapping> Drives();
 
+// The drive whose folder holds `path` (an absolute host path without
+// repeated or trailing slashes), the longest such folder winning and ties
+// going to the earlier letter: its letter and the length of its folder.
+// nullopt when no drive holds the path. Reads the table in place, without
+// the copy Drives() makes.
+std::optional<std::pair<char, std::size_t>> DriveHolding(std::string_view path);
+
 }  // namespace vant::fs

@@ -1,5 +1,6 @@
 #include "platform/fs/path_map.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -83,21 +84,18 @@ void AppendAsciiSegments(std::string& out, std::u16string_view rest) {
   out.resize(base + static_cast<size_t>(p - start));
 }
 
-// True when `path` is `folder` itself or lies below it.
-bool IsWithin(std::string_view path, std::string_view folder) {
-  if (folder == "/") return true;
-  if (path.substr(0, folder.size()) != folder) return false;
-  return path.size() == folder.size() || path[folder.size()] == '/';
-}
-
 // Drops repeated and trailing slashes of an absolute host path.
 std::string CollapseSlashes(std::string_view path) {
-  std::string out;
+  // Written through a pointer into room for the whole path, then cut:
+  // appending byte by byte costs a capacity check per byte.
+  std::string out(path.size(), '\0');
+  char* end = out.data();
   for (const char c : path) {
-    if (c == '/' && !out.empty() && out.back() == '/') continue;
-    out += c;
+    if (c == '/' && end != out.data() && end[-1] == '/') continue;
+    *end++ = c;
   }
-  if (out.size() > 1 && out.back() == '/') out.pop_back();
+  if (end - out.data() > 1 && end[-1] == '/') --end;
+  out.resize(static_cast<std::size_t>(end - out.data()));
   return out;
 }
 
@@ -125,21 +123,26 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
 std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
   if (hostPath.empty() || hostPath.front() != '/') return std::nullopt;
   const std::string path = CollapseSlashes(hostPath);
-  const DriveMapping* best = nullptr;
-  const auto drives = Drives();
-  for (const auto& drive : drives) {
-    if (!IsWithin(path, drive.second)) continue;
-    if (best == nullptr || drive.second.size() > best->second.size()) best = &drive;
+  const auto drive = DriveHolding(path);
+  if (!drive) return std::nullopt;
+  // Only the root folder "/" is one byte long; it stays in the path.
+  const std::string_view rest =
+      std::string_view(path).substr(drive->second == 1 ? 0 : drive->second);
+  std::u16string out{static_cast<char16_t>(drive->first), u':'};
+  // ASCII (nearly every path) is widened in the same pass that turns the
+  // separators; other text goes through the UTF-8 decoder first.
+  const bool ascii = std::all_of(rest.begin(), rest.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) {
+    out.resize(2 + rest.size());
+    char16_t* to = out.data() + 2;
+    for (const char c : rest) *to++ = c == '/' ? u'\\' : static_cast<char16_t>(c);
+  } else {
+    out += sys::Utf8ToUtf16(rest);
+    std::replace(out.begin(), out.end(), u'/', u'\\');
   }
-  if (best == nullptr) return std::nullopt;
-  const size_t skip = best->second == "/" ? 0 : best->second.size();
-  std::u16string out{static_cast<char16_t>(best->first), u':'};
-  out += sys::Utf8ToUtf16(std::string_view(path).substr(skip));
   // The drive root itself ("/srv" for C: -> "/srv") still needs its "\".
-  if (out.size() == 2) out += u'/';
-  for (auto& c : out) {
-    if (c == u'/') c = u'\\';
-  }
+  if (out.size() == 2) out += u'\\';
   return out;
 }
 

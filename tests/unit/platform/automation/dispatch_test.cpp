@@ -369,6 +369,25 @@ TEST(DispatchTest, SurplusArgumentsGoToTheReturnedObjectsDefaultMember) {
   EXPECT_EQ(child->RefCount(), 1u) << "chaining leaked a reference";
 }
 
+// A caller that keeps its arguments gets them back unchanged; one that
+// marks them disposable may lose them to the call, except a variable it
+// passed by reference.
+TEST(DispatchTest, OnlyDisposableArgumentsAreTaken) {
+  auto sample = Sample::Create();
+  const Bstr name(u"a name longer than any short string");
+  for (const bool disposable : {false, true}) {
+    Variant greeting = Str(u"Good morning to you");
+    DispParams params{{Variant::String(name), Variant::ByRef(&greeting)}, disposable};
+    Variant result;
+    ASSERT_EQ(sample->Invoke(kGreet, DISPATCH_METHOD, params, &result), S_OK) << disposable;
+    EXPECT_EQ(result.bstr(), Bstr(u"Good morning to you, " + name.str())) << disposable;
+    EXPECT_EQ(greeting.bstr(), Bstr(u"Good morning to you")) << disposable;
+    if (!disposable) {
+      EXPECT_EQ(params.args[0].bstr(), name);
+    }
+  }
+}
+
 TEST(DispatchTest, NewEnumIsAnOrdinaryMember) {
   auto sample = Sample::Create();
   sample->put_Item(Str(u"a"), Variant::I4(1));
