@@ -1,7 +1,5 @@
 #include "host/http/io_threads.h"
 
-#include <algorithm>
-
 namespace vant::host::http {
 namespace {
 
@@ -61,7 +59,7 @@ void IoThreads::Watch() {
   WorkerPool::HereCounts last = pool_.Here();
   auto lastBusy = std::chrono::steady_clock::now();
   while (!joining_) {
-    ReapLocked();
+    extraThreads_.Reap();
     // The extra thread runs no page, so one is enough.
     if (Stalled(last) && extra_.load() == 0) StartExtraLocked();
     const auto now = std::chrono::steady_clock::now();
@@ -83,7 +81,7 @@ void IoThreads::Watch() {
 void IoThreads::StartExtraLocked() {
   extra_.fetch_add(1);
   try {
-    extraThreads_.emplace_back([this] { RunExtra(); });
+    extraThreads_.Start([this] { RunExtra(); });
   } catch (...) {
     extra_.fetch_sub(1);  // no thread to be had: the next tick tries again
   }
@@ -97,20 +95,7 @@ void IoThreads::RunExtra() {
   });
   std::lock_guard lock(mutex_);
   extra_.fetch_sub(1);
-  ended_.push_back(std::this_thread::get_id());
-}
-
-void IoThreads::ReapLocked() {
-  for (auto it = extraThreads_.begin(); it != extraThreads_.end() && !ended_.empty();) {
-    const auto found = std::find(ended_.begin(), ended_.end(), it->get_id());
-    if (found == ended_.end()) {
-      ++it;
-      continue;
-    }
-    ended_.erase(found);
-    it->join();  // it has left its loop and needs the lock no more
-    it = extraThreads_.erase(it);
-  }
+  extraThreads_.Ended();
 }
 
 void IoThreads::Join() {
@@ -127,11 +112,9 @@ void IoThreads::Join() {
   std::list<std::thread> extra;
   {
     std::lock_guard lock(mutex_);
-    extra.swap(extraThreads_);
-    ended_.clear();
+    extra = extraThreads_.TakeAll();
   }
-  for (auto& t : extra)
-    if (t.joinable()) t.join();
+  detail::EndingThreads::Join(std::move(extra));
 }
 
 }  // namespace vant::host::http

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/http/detail/ending_threads.h"
 #include "host/http/worker_pool.h"
 
 namespace vant::host::http {
@@ -40,7 +41,6 @@ class IoThreads {
   bool Stalled(WorkerPool::HereCounts& last);
   void StartExtraLocked();
   void RunExtra();
-  void ReapLocked();
 
   boost::asio::io_context& io_;
   WorkerPool& pool_;
@@ -52,8 +52,7 @@ class IoThreads {
   bool joining_ = false;
   std::atomic<bool> parked_{false};
   std::atomic<unsigned> extra_{0};
-  std::list<std::thread> extraThreads_;
-  std::vector<std::thread::id> ended_;  // extra threads that left, to join
+  detail::EndingThreads extraThreads_;
 };
 
 }  // namespace vant::host::http

@@ -40,7 +40,7 @@ bool WorkerPool::Submit(Task task) {
   if (joining_ || short_.size() + uploads_.size() >= limits_.maxQueued) return false;
   auto& queue = task.upload ? uploads_ : short_;
   queue.push_back({std::move(task), Clock::now()});
-  ReapLocked();
+  threads_.Reap();
   // Grow while more tasks could run than workers wait for them: at once for
   // an upload (it will block on its client) or while the pool holds few
   // workers for short ones. Those count whether they run or not: on a busy
@@ -213,25 +213,12 @@ void WorkerPool::StartWorkerLocked(bool forShort) {
   ++workers_;
   if (!forShort) ++startingUploads_;
   try {
-    threads_.emplace_back([this, forShort] { WorkerLoop(forShort); });
+    threads_.Start([this, forShort] { WorkerLoop(forShort); });
   } catch (...) {
     // No thread to be had (a process or memory limit): the pool stays as
     // it is, and the queued requests wait for a running worker or expire.
     --workers_;
     if (!forShort) --startingUploads_;
-  }
-}
-
-void WorkerPool::ReapLocked() {
-  for (auto it = threads_.begin(); it != threads_.end() && !ended_.empty();) {
-    const auto found = std::find(ended_.begin(), ended_.end(), it->get_id());
-    if (found == ended_.end()) {
-      ++it;
-      continue;
-    }
-    ended_.erase(found);
-    it->join();  // it has left its loop and needs the lock no more
-    it = threads_.erase(it);
   }
 }
 
@@ -262,7 +249,7 @@ void WorkerPool::WorkerLoop(bool forShort) {
     if (!woken && !joining_ && workers_ > limits_.spares && RunnableLocked() == 0) break;
   }
   --workers_;
-  ended_.push_back(std::this_thread::get_id());
+  threads_.Ended();
 }
 
 void WorkerPool::Join() {
@@ -277,11 +264,9 @@ void WorkerPool::Join() {
   std::list<std::thread> threads;
   {
     std::lock_guard lock(mutex_);
-    threads.swap(threads_);
-    ended_.clear();
+    threads = threads_.TakeAll();
   }
-  for (auto& t : threads)
-    if (t.joinable()) t.join();
+  detail::EndingThreads::Join(std::move(threads));
 }
 
 WorkerPool::Counts WorkerPool::Snapshot() const {

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/http/detail/ending_threads.h"
+
 namespace vant::host::http {
 
 struct WorkerLimits {
@@ -131,7 +133,6 @@ class WorkerPool {
   std::size_t RunnableLocked() const;
   unsigned RoomLocked() const;  // tasks that may start beside the running ones
   void StartWorkerLocked(bool forShort);
-  void ReapLocked();
   std::chrono::steady_clock::time_point OldestRunnableLocked() const;
   void WorkerLoop(bool forShort);
 
@@ -152,8 +153,7 @@ class WorkerPool {
   std::function<void()> ticker_;
   std::atomic<bool> ticking_{false};
   std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
-  std::list<std::thread> threads_;
-  std::vector<std::thread::id> ended_;  // threads that left their loop, to join
+  detail::EndingThreads threads_;
 };
 
 }  // namespace vant::host::http

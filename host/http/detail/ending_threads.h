@@ -1,0 +1,55 @@
+// Threads that end on their own, each when it sees fit: a thread records
+// itself as it leaves (Ended), and its owner joins the ones that left at
+// its next chance (Reap) and every one at the end (TakeAll, then Join). The
+// owner's lock guards the set; a thread that recorded itself needs that
+// lock no more, so Reap may join it under the lock.
+#pragma once
+
+#include <algorithm>
+#include <list>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace vant::host::http::detail {
+
+class EndingThreads {
+ public:
+  template <typename Body>
+  void Start(Body&& body) {
+    threads_.emplace_back(std::forward<Body>(body));
+  }
+
+  // By the leaving thread, as its last step under the owner's lock.
+  void Ended() { ended_.push_back(std::this_thread::get_id()); }
+
+  void Reap() {
+    for (auto it = threads_.begin(); it != threads_.end() && !ended_.empty();) {
+      const auto found = std::find(ended_.begin(), ended_.end(), it->get_id());
+      if (found == ended_.end()) {
+        ++it;
+        continue;
+      }
+      ended_.erase(found);
+      it->join();
+      it = threads_.erase(it);
+    }
+  }
+
+  // Every thread, to be joined outside the lock (they may still need it).
+  std::list<std::thread> TakeAll() {
+    ended_.clear();
+    return std::exchange(threads_, {});
+  }
+
+  static void Join(std::list<std::thread> threads) {
+    for (auto& t : threads)
+      if (t.joinable()) t.join();
+  }
+
+ private:
+  std::list<std::thread> threads_;
+  std::vector<std::thread::id> ended_;
+};
+
+}  // namespace vant::host::http::detail
