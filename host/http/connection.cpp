@@ -228,8 +228,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     const bool upload = !ec && IsUpload(*parser_);
     // A short request whose body is all read runs here when a worker would
     // start it at once anyway: handing it over would cost two thread
-    // switches, more than the page itself. It blocks nothing else: one I/O
-    // thread more than may run pages serves the other connections.
+    // switches, more than the page itself. It blocks nothing else: the other
+    // I/O threads serve the network, and while all are inside pages that
+    // do not finish, a thread more does (see IoThreads).
     if (!upload && (ec || BodyBuffered()) && ctx_.pool.TryRunHere()) {
       Serve(ec);
       ctx_.pool.DoneHere();
