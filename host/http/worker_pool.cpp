@@ -101,9 +101,9 @@ void WorkerPool::DoneHere() {
     ++hereFinished_;
     lastFinish_ = Clock::now();
     // The room it held may be what a queued task waits for.
-    queued = RunnableLocked() > 0;
-    if (RunnableLocked() > idle_ && workers_ < limits_.maxWorkers)
-      StartWorkerLocked(!short_.empty());
+    const std::size_t runnable = RunnableLocked();
+    queued = runnable > 0;
+    if (runnable > idle_ && workers_ < limits_.maxWorkers) StartWorkerLocked(!short_.empty());
   }
   if (queued) wake_.notify_one();
 }

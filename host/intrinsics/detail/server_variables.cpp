@@ -23,10 +23,13 @@ bool EqualsUpper(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The header name as it appears after HTTP_: upper case, '-' as '_'.
+// One character of a header name as it appears after HTTP_: upper case,
+// '-' as '_'.
+char VariableChar(char c) { return c == '-' ? '_' : Upper(c); }
+
 std::string VariableSuffix(std::string_view headerName) {
   std::string out(headerName);
-  for (char& c : out) c = c == '-' ? '_' : Upper(c);
+  for (char& c : out) c = VariableChar(c);
   return out;
 }
 
@@ -110,9 +113,6 @@ const std::vector<FixedVariable>& FixedVariables() {
   };
   return table;
 }
-
-// One character of a variable name's header part: upper case, '-' as '_'.
-char VariableChar(char c) { return c == '-' ? '_' : Upper(c); }
 
 // Whether header `name` and the header part `suffix` of a variable name are
 // the same in variable form (VariableSuffix), compared in place: a lookup
