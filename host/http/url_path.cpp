@@ -36,6 +36,21 @@ std::optional<std::string> PercentDecode(std::string_view s) {
 
 DecodedPath Fail(DecodedPath::Error error) { return {error, {}, false}; }
 
+// True when the split-decode-join below would give `raw` back unchanged: no
+// escape, no backslash or NUL, no empty, "." or ".." segment and no other
+// dot-segment ("/." starts each of those), no trailing slash. Nearly every
+// request names its page so; this check is one pass without allocations.
+bool IsPlainPath(std::string_view raw) {
+  if (raw.size() < 2 || raw.front() != '/' || raw.back() == '/') return false;
+  char previous = '\0';
+  for (const char c : raw) {
+    if (c == '%' || c == '\\' || c == '\0') return false;
+    if (previous == '/' && (c == '/' || c == '.')) return false;
+    previous = c;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string EncodePath(std::string_view path) {
@@ -75,6 +90,7 @@ void SplitTarget(std::string_view target, std::string_view& path, std::string_vi
 DecodedPath DecodeRequestPath(std::string_view raw) {
   using Error = DecodedPath::Error;
   if (raw.empty() || raw.front() != '/') return Fail(Error::kBadRequest);
+  if (IsPlainPath(raw)) return DecodedPath{Error::kNone, std::string(raw), false};
   std::vector<std::string> segments;
   bool trailing = false;
   std::size_t start = 1;
