@@ -45,6 +45,7 @@ constexpr std::size_t kSteadyGlobals = 4;
 
 pages::ScriptGlobals GlobalsOf(const intrinsics::Intrinsics& objects) {
   pages::ScriptGlobals globals;
+  globals.reserve(kSteadyGlobals + 1);
   globals.emplace_back("Request", objects.request);
   globals.emplace_back("Response", objects.response);
   globals.emplace_back("Server", objects.server);

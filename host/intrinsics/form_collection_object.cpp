@@ -23,7 +23,7 @@ HRESULT FormCollectionObject::get_Item(const Variant& key, Variant* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {
     if (key.Deref().IsMissing()) {
-      *out = Variant::String(Bstr(raw_));
+      *out = Variant::String(Bstr(DecodeText(codePage_, raw_)));
       return S_OK;
     }
     const KeyedValues::Entry* entry = nullptr;

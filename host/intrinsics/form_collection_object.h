@@ -2,6 +2,7 @@
 // the value list of one name.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,9 @@ namespace vant::host::intrinsics {
 class FormCollectionObject final
     : public ComObject<FormCollectionObject, DispatchImpl<IAspRequestDictionary>> {
  public:
-  FormCollectionObject(KeyedValues values, std::u16string raw)
-      : values_(std::move(values)), raw_(std::move(raw)) {}
+  // `raw` is the collection's text as sent, in code page `codePage`.
+  FormCollectionObject(KeyedValues values, std::string raw, std::uint32_t codePage)
+      : values_(std::move(values)), raw_(std::move(raw)), codePage_(codePage) {}
 
   HRESULT get_Item(const Variant& key, Variant* out) override;
   HRESULT get_Count(std::int32_t* out) override;
@@ -32,7 +34,9 @@ class FormCollectionObject final
 
  private:
   KeyedValues values_;
-  std::u16string raw_;
+  // Decoded only when a page asks for the whole text, which few do.
+  std::string raw_;
+  std::uint32_t codePage_ = 0;
 };
 
 // The value list of one name of QueryString or Form.

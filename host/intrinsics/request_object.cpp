@@ -142,7 +142,7 @@ HRESULT RequestObject::EnsureForm() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (form_) return S_OK;
   if (!body_.IsFormEncoded()) {
-    form_ = FormCollectionObject::Create(KeyedValues{}, std::u16string());
+    form_ = FormCollectionObject::Create(KeyedValues{}, std::string(), 0);
     return S_OK;
   }
   if (bodyUse_ == BodyUse::BinaryRead) {
@@ -160,7 +160,7 @@ HRESULT RequestObject::EnsureForm() {
   const std::uint32_t codePage = core_->CodePage();
   std::optional<KeyedValues> values = ParseUrlEncoded(raw, codePage, core_->site.maxInputVars);
   if (!values) return TooMany(u"Request.Form", core_->site.maxInputVars);
-  form_ = FormCollectionObject::Create(std::move(*values), DecodeText(codePage, raw));
+  form_ = FormCollectionObject::Create(std::move(*values), std::move(raw), codePage);
   return S_OK;
 }
 
@@ -171,7 +171,7 @@ HRESULT RequestObject::EnsureQueryString() {
   const std::uint32_t codePage = core_->CodePage();
   std::optional<KeyedValues> values = ParseUrlEncoded(raw, codePage, core_->site.maxInputVars);
   if (!values) return TooMany(u"Request.QueryString", core_->site.maxInputVars);
-  queryString_ = FormCollectionObject::Create(std::move(*values), DecodeText(codePage, raw));
+  queryString_ = FormCollectionObject::Create(std::move(*values), raw, codePage);
   return S_OK;
 }
 

@@ -45,6 +45,17 @@ void KeyedValues::Reserve(std::size_t names) {
   reserved_ = names;
 }
 
+namespace {
+
+// The text of one name or value: a piece with no escape and no '+' is
+// decoded as it stands, without a decoded copy first.
+std::u16string DecodePiece(std::uint32_t codePage, std::string_view piece) {
+  if (piece.find_first_of("%+") == std::string_view::npos) return DecodeText(codePage, piece);
+  return DecodeText(codePage, PercentDecode(piece, true));
+}
+
+}  // namespace
+
 std::optional<KeyedValues> ParseUrlEncoded(std::string_view raw, std::uint32_t codePage,
                                            std::size_t maxPairs, char separator) {
   KeyedValues result;
@@ -63,8 +74,7 @@ std::optional<KeyedValues> ParseUrlEncoded(std::string_view raw, std::uint32_t c
     const std::string_view name = pair.substr(0, eq);
     const std::string_view value =
         eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
-    result.Add(DecodeText(codePage, PercentDecode(name, true)),
-               DecodeText(codePage, PercentDecode(value, true)));
+    result.Add(DecodePiece(codePage, name), DecodePiece(codePage, value));
   }
   return result;
 }
