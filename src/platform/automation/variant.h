@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "platform/automation/bstr.h"
 #include "platform/automation/hresult.h"
@@ -50,12 +51,23 @@ class Variant {
  public:
   // VT_EMPTY. Defined out of line: a constructor needs the destructors of its
   // members, and SafeArray is incomplete here.
-  Variant();
+  // Making, moving, clearing and destroying are inline: every late-bound
+  // call makes and drops several variants, nearly all holding no object,
+  // array or string, and a call into the runtime library for each cost more
+  // than the work. Only releasing what a variant holds is out of line.
+  Variant() = default;
   Variant(const Variant& other);
-  Variant(Variant&& other) noexcept;
+  Variant(Variant&& other) noexcept { MoveFrom(other); }
   Variant& operator=(const Variant& other);
-  Variant& operator=(Variant&& other) noexcept;
-  ~Variant();
+  Variant& operator=(Variant&& other) noexcept {
+    if (this == &other) return *this;
+    Clear();
+    MoveFrom(other);
+    return *this;
+  }
+  ~Variant() {
+    if (object_ != nullptr) ReleaseObject();
+  }
 
   static Variant Null();
   // A missing optional argument: VT_ERROR holding DISP_E_PARAMNOTFOUND.
@@ -82,7 +94,7 @@ class Variant {
   VARTYPE vt() const { return vt_; }
   bool IsEmpty() const { return vt_ == VT_EMPTY; }
   bool IsNull() const { return vt_ == VT_NULL; }
-  bool IsMissing() const;
+  bool IsMissing() const { return vt_ == VT_ERROR && scalar_.scode == DISP_E_PARAMNOTFOUND; }
 
   std::uint8_t ui1() const { return scalar_.ui1; }
   std::int16_t i2() const { return scalar_.i2; }
@@ -99,13 +111,44 @@ class Variant {
   std::unique_ptr<SafeArray> DetachArray();
   Variant* byref() const { return ref_; }
   // Follows VT_BYREF once; returns *this otherwise.
-  const Variant& Deref() const;
+  const Variant& Deref() const {
+    if ((vt_ & VT_BYREF) != 0 && ref_ != nullptr) return *ref_;
+    return *this;
+  }
 
-  void Clear();
+  void Clear() {
+    if (object_ != nullptr) ReleaseObject();
+    array_.reset();
+    // Most variants cleared hold no text: a null string needs no reset.
+    if (!text_.IsNull()) text_ = Bstr();
+    ref_ = nullptr;
+    scalar_.r8 = 0;
+    vt_ = VT_EMPTY;
+  }
 
  private:
+  // Deletes an array where SafeArray is a complete type, so this header
+  // needs only its declaration.
+  struct ArrayDeleter {
+    void operator()(SafeArray* array) const;
+  };
+
   void CopyFrom(const Variant& other);
-  void MoveFrom(Variant& other) noexcept;
+  void MoveFrom(Variant& other) noexcept {
+    vt_ = std::exchange(other.vt_, VT_EMPTY);
+    scalar_ = other.scalar_;
+    // Only a variant just made or cleared takes a value, so its own string is
+    // null already; most values moved hold none either.
+    if (!other.text_.IsNull()) {
+      text_ = std::move(other.text_);
+      other.text_ = Bstr();
+    }
+    object_ = std::exchange(other.object_, nullptr);
+    array_ = std::move(other.array_);
+    ref_ = std::exchange(other.ref_, nullptr);
+  }
+  // Releases the object reference and forgets it.
+  void ReleaseObject();
 
   VARTYPE vt_ = VT_EMPTY;
   union {
@@ -119,7 +162,7 @@ class Variant {
   } scalar_{};
   Bstr text_;
   IUnknown* object_ = nullptr;  // owned reference for VT_DISPATCH / VT_UNKNOWN
-  std::unique_ptr<SafeArray> array_;
+  std::unique_ptr<SafeArray, ArrayDeleter> array_;
   Variant* ref_ = nullptr;
 };
 

@@ -106,7 +106,7 @@ Variant Variant::Array(std::unique_ptr<SafeArray> value) {
   Variant v;
   if (value == nullptr) return v;
   v.vt_ = static_cast<VARTYPE>(VT_ARRAY | value->ElementType());
-  v.array_ = std::move(value);
+  v.array_.reset(value.release());
   return v;
 }
 
