@@ -27,7 +27,7 @@ PageIntrinsics::PageIntrinsics(std::shared_ptr<SharedPageState> core, session::S
   context_ = ScriptingContextObject::Create(std::move(set));
   core_->context = context_.get();
 
-  request_ = ComPtr<IDispatch>(request.get());
+  request_ = request;
   server_ = server;
   application_ = ComPtr<IDispatch>(application.get());
   if (session) session_ = ComPtr<IDispatch>(session.get());
@@ -46,8 +46,8 @@ std::unique_ptr<PageIntrinsics> PageIntrinsics::Create(
 PageIntrinsics::~PageIntrinsics() { EndPage(); }
 
 Intrinsics PageIntrinsics::Objects() const {
-  return Intrinsics{request_, ComPtr<IDispatch>(response_.get()), ComPtr<IDispatch>(server_.get()),
-                    session_, application_};
+  return Intrinsics{ComPtr<IDispatch>(request_.get()), ComPtr<IDispatch>(response_.get()),
+                    ComPtr<IDispatch>(server_.get()), session_, application_};
 }
 
 HRESULT PageIntrinsics::CreateUnboundObject(std::u16string_view progId, ComPtr<IDispatch>* out) {
@@ -85,6 +85,8 @@ void PageIntrinsics::EndPage() {
   // session's changes on whichever host serves it.
   lease_.Commit();
   response_->Finish();
+  // Before the request head goes away with the exchange.
+  request_->EndPage();
   core_->context = nullptr;
   core_->exchange = nullptr;
   context_->Clear();

@@ -27,6 +27,7 @@
 
 namespace vant::host::intrinsics {
 
+class RequestObject;
 class ResponseObject;
 class ServerObject;
 class ScriptingContextObject;
@@ -102,7 +103,7 @@ class PageIntrinsics {
 
   std::shared_ptr<SharedPageState> core_;
   session::SessionLease lease_;
-  ComPtr<IDispatch> request_;
+  ComPtr<RequestObject> request_;
   ComPtr<ResponseObject> response_;
   ComPtr<ServerObject> server_;
   ComPtr<IDispatch> session_;

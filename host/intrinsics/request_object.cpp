@@ -181,6 +181,19 @@ HRESULT RequestObject::EnsureServerVariables() {
   return S_OK;
 }
 
+void RequestObject::EndPage() {
+  if (!variables_) return;
+  // Held only here, the collection can no longer be reached: it goes. A
+  // script or component that kept it gets its own copy of the head.
+  const bool kept = variables_->AddRef() > 2;
+  variables_->Release();
+  if (kept) {
+    variables_->KeepHead();
+  } else {
+    variables_.Reset();
+  }
+}
+
 HRESULT RequestObject::EnsureCookies() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
   if (cookies_) return S_OK;

@@ -38,6 +38,9 @@ class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspReq
   HRESULT ScriptCookies(IDispatch** out) override;
   HRESULT ScriptServerVariables(IDispatch** out) override;
 
+  // The page ends: what outlives it takes its own copy of the request head.
+  void EndPage();
+
  protected:
   void* FindExtraInterface(const IID& iid) override;
 

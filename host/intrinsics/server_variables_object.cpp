@@ -10,13 +10,16 @@ namespace {
 constexpr std::u16string_view kSource = kRequestSource;
 }  // namespace
 
-ServerVariablesObject::ServerVariablesObject(ServerFacts facts)
-    : head_(*facts.head), facts_(std::move(facts)) {
-  facts_.head = &head_;
+ServerVariablesObject::ServerVariablesObject(ServerFacts facts) : facts_(std::move(facts)) {}
+
+void ServerVariablesObject::KeepHead() {
+  if (kept_) return;
+  kept_ = *facts_.head;
+  facts_.head = &*kept_;
 }
 
 const std::vector<std::string>& ServerVariablesObject::Names() {
-  if (!names_) names_ = ServerVariableNames(head_);
+  if (!names_) names_ = ServerVariableNames(*facts_.head);
   return *names_;
 }
 

@@ -14,8 +14,12 @@ namespace vant::host::intrinsics {
 class ServerVariablesObject final
     : public ComObject<ServerVariablesObject, DispatchImpl<IAspRequestDictionary>> {
  public:
-  // Keeps its own copy of the request head, so it stays valid after the page.
+  // Reads the request head `facts` names while the page runs: a component
+  // asking for one variable costs no copy of every header. KeepHead, which
+  // the Request calls as the page ends, copies it for a script or
+  // component that keeps the collection past the page.
   explicit ServerVariablesObject(ServerFacts facts);
+  void KeepHead();
 
   HRESULT get_Item(const Variant& key, Variant* out) override;
   HRESULT get_Count(std::int32_t* out) override;
@@ -33,8 +37,8 @@ class ServerVariablesObject final
   // variables by name never needs them.
   const std::vector<std::string>& Names();
 
-  http::RequestHead head_;
   ServerFacts facts_;
+  std::optional<http::RequestHead> kept_;
   std::optional<std::vector<std::string>> names_;
 };
 

@@ -215,6 +215,12 @@ TEST_F(RequestTest, ServerVariables) {
   EXPECT_EQ(Text(Call(Request(), u"", {Str(u"SERVER_PORT")})), "8080")
       << "Request(name) falls back";
   EXPECT_TRUE(Call(Request(), u"", {Str(u"NOTHING_AT_ALL")}).IsEmpty());
+  // A collection kept past the page reads the request as it was, not the
+  // exchange's head, which goes with the request.
+  page->EndPage();
+  exchange.head = {};
+  EXPECT_EQ(Text(Call(variables.dispatch(), u"", {Str(u"REQUEST_METHOD")})), "POST");
+  EXPECT_EQ(Text(Call(variables.dispatch(), u"", {Str(u"HTTP_USER_AGENT")})), "curl/8");
 }
 
 TEST_F(RequestTest, CookiesWithKeys) {
