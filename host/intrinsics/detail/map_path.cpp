@@ -61,6 +61,30 @@ std::vector<std::u16string> PageFolder(std::string_view currentPage) {
   return folders;
 }
 
+// The host path of an absolute path that resolving would give back as it
+// stands: printable ASCII only, no refused character, no backslash, no
+// empty, "." or ".." segment (nor any other starting with a dot: "/."
+// starts each) and no trailing separator. Nearly every MapPath("/dir/file")
+// is so; it is mapped in one pass with no list of segments. Nothing for any
+// other path, which goes the whole way.
+std::optional<std::string> PlainHostPath(std::u16string_view path, std::string_view rootHostPath) {
+  if (path.size() < 2 || path.front() != u'/' || path.back() == u'/') return std::nullopt;
+  if (rootHostPath.empty() || rootHostPath.front() != '/') return std::nullopt;
+  while (rootHostPath.size() > 1 && rootHostPath.back() == '/') rootHostPath.remove_suffix(1);
+  if (rootHostPath == "/") rootHostPath = {};
+  std::string host;
+  host.reserve(rootHostPath.size() + path.size());
+  host.append(rootHostPath);
+  char16_t previous = u'\0';
+  for (const char16_t c : path) {
+    if (c < kFirstPrintable || c > u'~' || c == u'\\' || IsRefused(c)) return std::nullopt;
+    if (previous == u'/' && (c == u'/' || c == u'.')) return std::nullopt;
+    host.push_back(static_cast<char>(c));
+    previous = c;
+  }
+  return host;
+}
+
 }  // namespace
 
 std::string SitePath::Virtual() const {
@@ -109,6 +133,11 @@ std::optional<SitePath> ResolveSitePath(std::u16string_view path, std::string_vi
 
 std::optional<std::u16string> MapSitePath(std::u16string_view path, std::string_view currentPage,
                                           std::string_view rootHostPath, std::u16string* error) {
+  if (std::optional<std::string> host = PlainHostPath(path, rootHostPath)) {
+    if (std::optional<std::u16string> windows = fs::ToWindowsPath(*host)) return windows;
+    *error = u"The site folder is on no mapped drive.";
+    return std::nullopt;
+  }
   const std::optional<SitePath> resolved = ResolveSitePath(path, currentPage, error);
   if (!resolved) return std::nullopt;
   std::optional<std::u16string> windows = fs::ToWindowsPath(resolved->HostPath(rootHostPath));
