@@ -38,7 +38,8 @@ HRESULT FormCollectionObject::get_Item(const Variant& key, Variant* out) {
       if (Failed(hr)) return RaiseError(hr, kSource, u"The item name is not text.");
       entry = values_.Find(name);
     }
-    auto list = StringListObject::Create(entry ? entry->values : std::vector<std::u16string>{});
+    static const std::vector<std::u16string> kNotSent;
+    auto list = StringListObject::Create(ComPtr<IDispatch>(this), entry ? entry->values : kNotSent);
     *out = Variant::AttachDispatch(list.Detach());
     return S_OK;
   });

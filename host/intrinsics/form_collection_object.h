@@ -42,15 +42,19 @@ class FormCollectionObject final
 // The value list of one name of QueryString or Form.
 class StringListObject final : public ComObject<StringListObject, DispatchImpl<IAspStringList>> {
  public:
-  // An empty list stands for a name that was not sent.
-  explicit StringListObject(std::vector<std::u16string> values) : values_(std::move(values)) {}
+  // An empty list stands for a name that was not sent. The values stay in
+  // the collection they came from, which `owner` keeps alive: a lookup
+  // copies no string.
+  StringListObject(ComPtr<IDispatch> owner, const std::vector<std::u16string>& values)
+      : owner_(std::move(owner)), values_(values) {}
 
   HRESULT get_Item(const Variant& index, Variant* out) override;
   HRESULT get_Count(std::int32_t* out) override;
   HRESULT get__NewEnum(IUnknown** out) override;
 
  private:
-  std::vector<std::u16string> values_;
+  ComPtr<IDispatch> owner_;
+  const std::vector<std::u16string>& values_;
 };
 
 }  // namespace vant::host::intrinsics

@@ -261,7 +261,8 @@ HRESULT RequestObject::Search(const std::u16string& name, Variant* out) {
     FormCollectionObject* collection =
         ensure == &RequestObject::EnsureForm ? form_.get() : queryString_.get();
     if (const KeyedValues::Entry* entry = collection->Find(name)) {
-      *out = Variant::AttachDispatch(StringListObject::Create(entry->values).Detach());
+      *out = Variant::AttachDispatch(
+          StringListObject::Create(ComPtr<IDispatch>(collection), entry->values).Detach());
       return S_OK;
     }
   }
