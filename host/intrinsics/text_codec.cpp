@@ -7,6 +7,8 @@ namespace vant::host::intrinsics {
 
 namespace {
 
+constexpr std::uint32_t kCodePageWestern = 1252;
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -21,6 +23,13 @@ std::u16string DecodeUtf8(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 std::u16string DecodeText(std::uint32_t codePage, std::string_view bytes) {
+  // ASCII reads the same in UTF-8 and Windows-1252: widened in one pass, as
+  // nearly every query-string name and value is, with no converter.
+  if (codePage == sys::kCodePageUtf8 || codePage == kCodePageWestern) {
+    bool ascii = true;
+    for (const char c : bytes) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::u16string(bytes.begin(), bytes.end());
+  }
   if (auto text = sys::DecodeCodePage(codePage, bytes)) return std::move(*text);
   return Utf8ToUtf16(bytes);
 }
