@@ -177,7 +177,7 @@ HRESULT RequestObject::EnsureQueryString() {
 
 HRESULT RequestObject::EnsureServerVariables() {
   if (const HRESULT hr = Running(); Failed(hr)) return hr;
-  if (!variables_) variables_ = ServerVariablesObject::Create(MakeFacts(*core_));
+  if (!variables_) variables_ = ServerVariablesObject::Create(MakeFacts(*core_), core_);
   return S_OK;
 }
 

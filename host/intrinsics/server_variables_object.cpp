@@ -10,7 +10,8 @@ namespace {
 constexpr std::u16string_view kSource = kRequestSource;
 }  // namespace
 
-ServerVariablesObject::ServerVariablesObject(ServerFacts facts) : facts_(std::move(facts)) {}
+ServerVariablesObject::ServerVariablesObject(ServerFacts facts, std::shared_ptr<const void> owner)
+    : facts_(facts), owner_(std::move(owner)) {}
 
 void ServerVariablesObject::KeepHead() {
   if (kept_) return;

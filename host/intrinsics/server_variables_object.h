@@ -2,6 +2,7 @@
 // text, EMPTY for an unknown name; enumerating gives the names.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ class ServerVariablesObject final
   // asking for one variable costs no copy of every header. KeepHead, which
   // the Request calls as the page ends, copies it for a script or
   // component that keeps the collection past the page.
-  explicit ServerVariablesObject(ServerFacts facts);
+  // `owner` keeps what the facts' views refer to.
+  ServerVariablesObject(ServerFacts facts, std::shared_ptr<const void> owner);
   void KeepHead();
 
   HRESULT get_Item(const Variant& key, Variant* out) override;
@@ -38,6 +40,7 @@ class ServerVariablesObject final
   const std::vector<std::string>& Names();
 
   ServerFacts facts_;
+  std::shared_ptr<const void> owner_;
   std::optional<http::RequestHead> kept_;
   std::optional<std::vector<std::string>> names_;
 };

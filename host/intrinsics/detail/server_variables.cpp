@@ -94,7 +94,7 @@ const std::vector<FixedVariable>& FixedVariables() {
       {"HTTPS", [](const ServerFacts& f) { return std::string(f.head->https ? "on" : "off"); }},
       {"LOCAL_ADDR", [](const ServerFacts& f) { return f.head->local.address; }},
       {"LOGON_USER", [](const ServerFacts&) { return std::string(); }},
-      {"PATH_INFO", [](const ServerFacts& f) { return f.scriptPath; }},
+      {"PATH_INFO", [](const ServerFacts& f) { return std::string(f.scriptPath); }},
       {"PATH_TRANSLATED", PathTranslated},
       {"QUERY_STRING", [](const ServerFacts& f) { return f.head->queryString; }},
       {"REMOTE_ADDR", [](const ServerFacts& f) { return f.head->remote.address; }},
@@ -102,14 +102,14 @@ const std::vector<FixedVariable>& FixedVariables() {
       {"REMOTE_PORT", [](const ServerFacts& f) { return std::to_string(f.head->remote.port); }},
       {"REMOTE_USER", [](const ServerFacts&) { return std::string(); }},
       {"REQUEST_METHOD", [](const ServerFacts& f) { return f.head->method; }},
-      {"SCRIPT_NAME", [](const ServerFacts& f) { return f.scriptPath; }},
+      {"SCRIPT_NAME", [](const ServerFacts& f) { return std::string(f.scriptPath); }},
       {"SERVER_NAME", [](const ServerFacts& f) { return ServerName(*f.head); }},
       {"SERVER_PORT", [](const ServerFacts& f) { return std::to_string(f.head->local.port); }},
       {"SERVER_PORT_SECURE",
        [](const ServerFacts& f) { return std::string(f.head->https ? "1" : "0"); }},
       {"SERVER_PROTOCOL", [](const ServerFacts& f) { return f.head->Protocol(); }},
-      {"SERVER_SOFTWARE", [](const ServerFacts& f) { return f.serverSoftware; }},
-      {"URL", [](const ServerFacts& f) { return f.scriptPath; }},
+      {"SERVER_SOFTWARE", [](const ServerFacts& f) { return std::string(f.serverSoftware); }},
+      {"URL", [](const ServerFacts& f) { return std::string(f.scriptPath); }},
   };
   return table;
 }

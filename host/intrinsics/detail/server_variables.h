@@ -16,9 +16,10 @@ namespace vant::host::intrinsics {
 // asked for: most pages read a header or two and never those.
 struct ServerFacts {
   const http::RequestHead* head = nullptr;
-  std::string scriptPath;        // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
-  std::string siteRootHostPath;  // the site folder, host syntax
-  std::string serverSoftware;
+  // Views into the page's state, which whoever holds the facts keeps alive.
+  std::string_view scriptPath;        // SCRIPT_NAME, PATH_INFO, URL: "/dir/page.asp"
+  std::string_view siteRootHostPath;  // the site folder, host syntax
+  std::string_view serverSoftware;
 };
 
 // The value of variable `name` (letter case ignored), UTF-8. HTTP_X_Y finds
