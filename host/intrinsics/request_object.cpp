@@ -130,6 +130,19 @@ HRESULT RequestObject::ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std
   });
 }
 
+// The value ServerVariables(name) gives, read straight from the request's
+// head: a component asking for one variable costs no collection.
+HRESULT RequestObject::ReadServerVariable(const char16_t* name, std::int32_t length, Bstr* value) {
+  if (value == nullptr || (name == nullptr && length != 0) || length < 0) return E_POINTER;
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    const std::u16string_view asked(name, static_cast<std::size_t>(length));
+    const std::optional<std::string> found = LookupServerVariable(Narrow(asked), MakeFacts(*core_));
+    *value = Bstr(found ? DecodeUtf8(*found) : std::u16string());
+    return S_OK;
+  });
+}
+
 HRESULT RequestObject::ScriptBinaryRead(const Variant& count, Variant* out) {
   if (out == nullptr) return E_POINTER;
   return Guarded(kSource, [&] {

@@ -18,8 +18,9 @@
 
 namespace vant::host::intrinsics {
 
-class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspRequest>,
-                                             host::IRequestSession, host::IRequestBodyReader> {
+class RequestObject final
+    : public ComObject<RequestObject, DispatchImpl<IAspRequest>, host::IRequestSession,
+                       host::IRequestBodyReader, host::IRequestVariables> {
  public:
   explicit RequestObject(std::shared_ptr<SharedPageState> core);
 
@@ -30,6 +31,7 @@ class RequestObject final : public ComObject<RequestObject, DispatchImpl<IAspReq
   HRESULT get_SessionKey(Bstr* out) override;
   HRESULT ReadBodyInto(std::uint8_t* dst, std::int32_t minimum, std::int32_t capacity,
                        std::int32_t* got) override;
+  HRESULT ReadServerVariable(const char16_t* name, std::int32_t length, Bstr* value) override;
 
   HRESULT get_Item(const Variant& name, Variant* out) override;
   HRESULT get_QueryString(IDispatch** out) override;

@@ -158,6 +158,18 @@ HRESULT MapPathIfVirtual(const PageContext& context, const Bstr& path, Bstr* out
 HRESULT ReadServerVariable(const PageContext& context, std::u16string_view name,
                            std::u16string* out) {
   if (context.Request() == nullptr) return kIntrinsicNotHeld;
+  // A host that reads one variable directly spares the collection.
+  ComPtr<host::IRequestVariables> direct;
+  if (Succeeded(
+          context.Request()->QueryInterface(host::IRequestVariables::kIid, direct.ReceiveVoid())) &&
+      direct) {
+    Bstr value;
+    const HRESULT read =
+        direct->ReadServerVariable(name.data(), static_cast<std::int32_t>(name.size()), &value);
+    if (Failed(read)) return read;
+    out->assign(value.view());
+    return S_OK;
+  }
   ComPtr<host::IRequestDictionary> variables;
   HRESULT hr = context.Request()->get_ServerVariables(variables.Receive());
   if (Failed(hr)) return hr;

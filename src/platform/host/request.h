@@ -63,4 +63,20 @@ struct IRequestBodyReader : IUnknown {
                                std::int32_t* got) = 0;
 };
 
+// {41F585C2-9FE9-4D0C-BC47-EF81E5F49875}
+// Offered by a host's Request object besides IRequest (QueryInterface), for
+// components that read a server variable or two (a download's HTTP_RANGE):
+// the value without making the ServerVariables collection. A host without
+// it is asked through the collection, with the same result.
+struct IRequestVariables : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0x41F585C2, 0x9FE9, 0x4D0C, 0xBC, 0x47, 0xEF, 0x81, 0xE5, 0xF4, 0x98, 0x75);
+
+  // *value = the variable named by the `length` characters at `name` (letter
+  // case ignored) as ServerVariables(name) gives it: empty for an unknown
+  // name or a header the request lacks. Fails as the collection does once
+  // the page ended.
+  virtual HRESULT ReadServerVariable(const char16_t* name, std::int32_t length, Bstr* value) = 0;
+};
+
 }  // namespace vant::host

@@ -208,8 +208,18 @@ TEST_F(RequestTest, ServerVariables) {
        "HTTP_CONTENT_TYPE:text/plain\nHTTP_CONTENT_LENGTH:12\n"},
   };
   Variant variables = Call(Request(), u"ServerVariables");
+  ComPtr<host::IRequestVariables> direct;
+  ASSERT_EQ(objects.request.As(host::IRequestVariables::kIid, &direct), S_OK);
   for (const auto& row : rows) {
     EXPECT_EQ(Text(Call(variables.dispatch(), u"", {Str(row.name)})), row.want)
+        << Utf16ToUtf8(row.name);
+    // The components' direct read gives the same text ("" where the item is EMPTY).
+    const std::u16string_view name(row.name);
+    Bstr value;
+    EXPECT_EQ(
+        direct->ReadServerVariable(name.data(), static_cast<std::int32_t>(name.size()), &value),
+        S_OK);
+    EXPECT_EQ(Utf16ToUtf8(value.view()), row.want == "<empty>" ? "" : row.want)
         << Utf16ToUtf8(row.name);
   }
   EXPECT_EQ(Text(Call(Request(), u"", {Str(u"SERVER_PORT")})), "8080")
