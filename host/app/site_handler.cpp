@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <chrono>
 #include <iostream>
+#include <string_view>
 
 #include "host/app/page_run.h"
 #include "host/http/router.h"
@@ -27,14 +28,23 @@ bool FileExists(const std::string& hostPath) {
 // and what it saw: the page cache's check of that file takes it from here
 // instead of looking again. Other files (includes, pages run by
 // Server.Execute) are looked at as usual.
+// The page is named by the site folder and its path from there, compared
+// in two parts rather than joined into a string per request.
 struct KnownStamp {
-  const std::string* hostPath = nullptr;
+  bool set = false;
+  std::string_view root;
+  std::string_view virtualPath;
   std::int64_t stamp = 0;
+
+  bool Names(std::string_view hostPath) const {
+    return set && hostPath.size() == root.size() + virtualPath.size() &&
+           hostPath.substr(0, root.size()) == root && hostPath.substr(root.size()) == virtualPath;
+  }
 };
 thread_local KnownStamp knownStamp;
 
 std::optional<std::int64_t> StampOf(const std::string& hostPath) {
-  if (knownStamp.hostPath != nullptr && *knownStamp.hostPath == hostPath) return knownStamp.stamp;
+  if (knownStamp.Names(hostPath)) return knownStamp.stamp;
   struct stat st {};
   if (::stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return http::FileStamp(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
@@ -77,9 +87,7 @@ void SiteHandler::Serve(http::Exchange& exchange, const std::string&,
 std::variant<pages::CompiledPagePtr, pages::TranslateError> SiteHandler::Prepare(
     const std::string& virtualPath, std::optional<std::int64_t> stamp) const {
   if (!stamp) return Prepare(virtualPath);
-  // The cache names the page by the site folder and its path from there.
-  const std::string hostPath = site_.rootHostPath + virtualPath;
-  knownStamp = {&hostPath, *stamp};
+  knownStamp = {true, site_.rootHostPath, virtualPath, *stamp};
   try {
     auto prepared = Prepare(virtualPath);
     knownStamp = {};
