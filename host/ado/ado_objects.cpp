@@ -29,10 +29,10 @@ ComPtr<IDispatch> AsDispatch(ComPtr<I> object) {
 
 }  // namespace
 
-ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, MapPathHook mapPath) {
-  if (Names(progId, kConnectionProgId)) return AsDispatch(MakeConnection(std::move(mapPath)));
-  if (Names(progId, kRecordsetProgId)) return AsDispatch(MakeRecordset(std::move(mapPath)));
-  if (Names(progId, kCommandProgId)) return AsDispatch(MakeCommand(std::move(mapPath)));
+ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, const MapPathHook& mapPath) {
+  if (Names(progId, kConnectionProgId)) return AsDispatch(MakeConnection(mapPath));
+  if (Names(progId, kRecordsetProgId)) return AsDispatch(MakeRecordset(mapPath));
+  if (Names(progId, kCommandProgId)) return AsDispatch(MakeCommand(mapPath));
   if (Names(progId, kStreamProgId)) return AsDispatch(MakeStream());
   return nullptr;
 }

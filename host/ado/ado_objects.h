@@ -21,7 +21,7 @@ namespace vant::host::ado {
 // or "ADODB.Stream" (any letter case, with or without a version suffix
 // ".1", ".6.0"); nullptr for any other ProgID. `mapPath` (Server.MapPath of the
 // page) resolves virtual database paths in connection strings.
-ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, MapPathHook mapPath = {});
+ComPtr<IDispatch> CreateAdoObject(std::u16string_view progId, const MapPathHook& mapPath = {});
 
 // A closed connection; `mapPath` resolves a virtual Data Source (the page
 // host passes Server.MapPath).

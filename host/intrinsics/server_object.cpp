@@ -79,8 +79,9 @@ HRESULT ServerObject::StartPageObject(const ComPtr<IDispatch>& object) {
 // Scripting.Dictionary) come first; everything else is activated through the
 // registry.
 Activation ServerObject::Activate(std::u16string_view progId) {
-  std::shared_ptr<SharedPageState> core = core_;
-  auto mapPath = [core](std::u16string_view path) -> std::optional<std::u16string> {
+  // One hook for both kinds of host object that map paths: made once, not
+  // per kind asked.
+  const ado::MapPathHook mapPath = [core = core_](std::u16string_view path) {
     std::u16string error;
     return MapSitePath(std::u16string(path), core->currentPage, core->site.rootHostPath, &error);
   };
