@@ -29,7 +29,8 @@ printf '%s' '<% var n = (Session("n") || 0) + 1; Session("n") = n; Response.Writ
   >"$S/session.asp"
 printf '%s' '<%@ LANGUAGE=JScript CODEPAGE=65001 ENABLESESSIONSTATE=False %><%
 var dl = Server.CreateObject("VANT.FileDownload");
-dl.Download(Server.MapPath("/files/" + Request.QueryString("f")), String(Request.QueryString("f")), true, true);
+dl.Download(Server.MapPath("/" + Request.QueryString("d") + "/" + Request.QueryString("f")),
+            String(Request.QueryString("f")), true, true);
 %>' >"$S/dl.asp"
 head -c 100000 /dev/urandom >"$S/files/small.bin"
 registry=$work/registry.reg
@@ -70,7 +71,7 @@ measure() {  # NAME PATH
 for page in $PAGES; do
   case $page in
     hello) measure hello hello.asp ;;
-    download) measure download "dl.asp?f=small.bin" ;;
+    download) measure download "dl.asp?d=files&f=small.bin" ;;
     session) measure session session.asp ;;
     *) die "unknown page $page" ;;
   esac

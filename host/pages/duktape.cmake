@@ -98,18 +98,22 @@ set(vant_duk_hook_decl [=[
  * and DUK_USE_DATE_FORMAT_STRING above). */
 /* vant-host: finalizes the host's native objects without a script call
  * (duktape/native_finalizer.h); non-zero when it did. */
+/* vant-host: coerces the host's proxies to primitives without a script call
+ * (duktape/native_coercion.h); non-zero when it did. */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern "C" duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern "C" duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 extern "C" duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
+extern "C" duk_bool_t vant_duk_coerce_native(struct duk_hthread *thr, duk_idx_t idx, duk_int_t hint);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 extern duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
+extern duk_bool_t vant_duk_coerce_native(struct duk_hthread *thr, duk_idx_t idx, duk_int_t hint);
 #endif
 
 ]=])
@@ -169,6 +173,17 @@ endif()
 string(REPLACE "${vant_duk_run_finalizer}"
   "\tif (vant_duk_native_finalize(heap, obj)) {\n\t\treturn;\n\t}\n${vant_duk_run_finalizer}"
   vant_duk_source "${vant_duk_source}")
+# The host's proxies are coerced to primitives by a plain C call
+# (duktape/native_coercion.h) before the engine looks for Symbol.toPrimitive
+# on them, which would run their get trap and then call the method it gives.
+set(vant_duk_to_primitive "\tif (check_symbol && duk_get_method_stridx(thr, idx, DUK_STRIDX_WELLKNOWN_SYMBOL_TO_PRIMITIVE)) {")
+string(FIND "${vant_duk_source}" "${vant_duk_to_primitive}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "duktape.c has no Symbol.toPrimitive lookup in ToPrimitive; cannot hook it")
+endif()
+string(REPLACE "${vant_duk_to_primitive}"
+  "\tif (check_symbol && vant_duk_coerce_native(thr, idx, hint)) {\n\t\treturn;\n\t}\n${vant_duk_to_primitive}"
+  vant_duk_source "${vant_duk_source}")
 # The heap snapshot learns which recorded objects a page touched from the
 # engine's own accessors, redefined (duktape/write_tracking.inc) after the
 # engine's internal headers and before any of its code.
@@ -184,6 +199,7 @@ string(REPLACE "${vant_duk_headers_end}"
 # the engine's object layout, so they are compiled as part of its own source.
 string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")
 string(APPEND vant_duk_source "#include \"host/pages/duktape/native_finalizer.inc\"\n")
+string(APPEND vant_duk_source "#include \"host/pages/duktape/native_coercion.inc\"\n")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/pages/duktape/native_coercion.h"
 #include "host/pages/duktape/native_finalizer.h"
 #include "host/pages/engine/duk_text.h"
 #include "host/pages/engine/heap.h"
@@ -115,34 +116,46 @@ duk_ret_t ProxyToString(duk_context* ctx) {
   return 1;
 }
 
-// [Symbol.toPrimitive](hint): what valueOf and then toString would give,
-// in one call. The engine asks for this method before the other two, so a
-// coercion (`"/" + Request.QueryString("d")`) costs one trap, not two.
-duk_ret_t ProxyToPrimitive(duk_context* ctx) {
-  duk_size_t length = 0;
-  const char* hint = duk_get_lstring(ctx, 0, &length);
-  const bool text = hint != nullptr && std::string_view(hint, length) == "string";
-  duk_push_this(ctx);
+// What valueOf and then toString would give for the proxy at index, in
+// one step: the text of the default member for a string hint.
+void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
   // A copy: the read may add objects to the table and move its slots. The
-  // object stays held while `this` is on the stack.
+  // object stays held while the proxy is on the stack.
   ObjectSlot slot;
   {
-    const ObjectSlot& held = RequireSlot(ctx, -1);
+    const ObjectSlot& held = RequireSlot(ctx, index);
     slot.object = held.object;
     slot.info = held.info;
   }
   // No default member: valueOf gives the object itself, toString "[object]".
-  if (!PushDefaultValue(ctx, slot)) return duk_push_string(ctx, "[object]"), 1;
+  if (!PushDefaultValue(ctx, slot)) {
+    duk_push_string(ctx, "[object]");
+    return;
+  }
   if (text || !duk_check_type_mask(
                   ctx, -1, DUK_TYPE_MASK_OBJECT | DUK_TYPE_MASK_LIGHTFUNC | DUK_TYPE_MASK_BUFFER)) {
     if (text) duk_to_string(ctx, -1);
-    return 1;
+    return;
   }
   // valueOf gave an object: toString reads the value again, as text.
   duk_pop(ctx);
   PushDefaultValue(ctx, slot);
   duk_to_string(ctx, -1);
+}
+
+// [Symbol.toPrimitive](hint), for the engine's coercions that still ask
+// the proxy for it (the coercer below answers the others without a call).
+duk_ret_t ProxyToPrimitive(duk_context* ctx) {
+  duk_size_t length = 0;
+  const char* hint = duk_get_lstring(ctx, 0, &length);
+  duk_push_this(ctx);
+  PushPrimitive(ctx, -1, hint != nullptr && std::string_view(hint, length) == "string");
   return 1;
+}
+
+// The engine's coercion of one of our proxies (native_coercion.h).
+void CoerceProxy(duk_context* ctx, duk_idx_t index, duk_int_t hint) {
+  PushPrimitive(ctx, index, hint == DUK_HINT_STRING);
 }
 
 // Pushes a member function for member id of the proxy target at index.
@@ -435,7 +448,8 @@ std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
 
 void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   static const bool finalizerRegistered =
-      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected), true);
+      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected),
+       vant_duk_native_coercion_register(&CoerceProxy), true);
   (void)finalizerRegistered;
   duk_push_global_stash(ctx);
   PushHandler(ctx);
