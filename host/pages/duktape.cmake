@@ -198,6 +198,16 @@ set(vant_duk_getpropc "\t\t(void) duk_hobject_getprop(thr, (barg), (carg)); \\\n
 vant_duk_hook("${vant_duk_getpropc}"
   "\t\tif (!vant_duk_get_native(thr, (barg), (carg), 1)) { \\\n\t\t\t(void) duk_hobject_getprop(thr, (barg), (carg)); \\\n\t\t} \\\n\t\tDUK_GC_TORTURE(thr->heap); \\\n\t\ttv__targ = DUK_GET_TVAL_NEGIDX(thr, -1); \\\n"
   "property read for calls")
+# A page's globals and the host's objects are properties of the global
+# object, which the engine looked up twice per use of a name (once to find
+# the binding, once more to read it). An own data property of a binding
+# object without exotic behaviour is now read (and written, when writable)
+# in place, as the engine already does for a function's own variables;
+# accessors, inherited names and exotic or proxy targets take the old path.
+set(vant_duk_objenv_lookup "\t\t\t\tfound = duk_hobject_hasprop_raw(thr, target, name);\n")
+vant_duk_hook("${vant_duk_objenv_lookup}"
+  "\t\t\t\tif (!DUK_HOBJECT_HAS_EXOTIC_BEHAVIOR(target)) {\n\t\t\t\t\ttv = duk_hobject_find_entry_tval_ptr_and_attrs(thr->heap, target, name, &attrs);\n\t\t\t\t\tif (tv != NULL) {\n\t\t\t\t\t\tout->value = tv;\n\t\t\t\t\t\tout->attrs = attrs;\n\t\t\t\t\t\tout->env = env;\n\t\t\t\t\t\tout->holder = target;\n\t\t\t\t\t\tout->has_this = ((duk_hobjenv *) env)->has_this;\n\t\t\t\t\t\treturn 1;\n\t\t\t\t\t}\n\t\t\t\t}\n${vant_duk_objenv_lookup}"
+  "name lookup in object environments")
 # The heap snapshot learns which recorded objects a page touched from the
 # engine's own accessors, redefined (duktape/write_tracking.inc) after the
 # engine's internal headers and before any of its code.
