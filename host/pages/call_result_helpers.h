@@ -25,6 +25,9 @@ namespace vant::host::pages {
 
 inline constexpr std::string_view kPutHelper = "__vantPut";
 inline constexpr std::string_view kGetHelper = "__vantGet";
+// __vantCall(target, member, arg...): __vantGet with the arguments passed as
+// its own rather than in an array (detail/member_call_rewriter.h).
+inline constexpr std::string_view kCallHelper = "__vantCall";
 inline constexpr std::string_view kUpdateHelper = "__vantUpdate";
 
 // Script that defines __vantUpdate; run it in every heap before a page.

@@ -98,18 +98,22 @@ set(vant_duk_hook_decl [=[
  * and DUK_USE_DATE_FORMAT_STRING above). */
 /* vant-host: finalizes the host's native objects without a script call
  * (duktape/native_finalizer.h); non-zero when it did. */
+/* vant-host: coerces the host's proxies to primitives without a script call
+ * (duktape/native_proxy.h); non-zero when it did. */
 #if defined(__cplusplus)
 extern "C" duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern "C" duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern "C" duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern "C" duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 extern "C" duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
+extern "C" duk_bool_t vant_duk_coerce_native(struct duk_hthread *thr, duk_idx_t idx, duk_int_t hint);
 #else
 extern duk_bool_t vant_duk_exec_timeout_check(void *udata);
 extern duk_bool_t vant_duk_native_stack_check(duk_small_uint_t completing_error);
 extern duk_bool_t vant_duk_parse_date(struct duk_hthread *ctx, const char *str);
 extern duk_bool_t vant_duk_format_date(struct duk_hthread *ctx, duk_int_t *parts, duk_int_t tzoffset, duk_small_uint_t flags);
 extern duk_bool_t vant_duk_native_finalize(struct duk_heap *heap, struct duk_hobject *obj);
+extern duk_bool_t vant_duk_coerce_native(struct duk_hthread *thr, duk_idx_t idx, duk_int_t hint);
 #endif
 
 ]=])
@@ -169,6 +173,41 @@ endif()
 string(REPLACE "${vant_duk_run_finalizer}"
   "\tif (vant_duk_native_finalize(heap, obj)) {\n\t\treturn;\n\t}\n${vant_duk_run_finalizer}"
   vant_duk_source "${vant_duk_source}")
+# The host's proxies are read and coerced to primitives by plain C calls
+# (duktape/native_proxy.h): a property read before the proxy's get trap
+# would run, a read for a call (GETPROPC) before it reads at all, and
+# ToPrimitive before it looks for Symbol.toPrimitive (which would run the
+# get trap and then call the method it gave).
+function(vant_duk_hook from to what)
+  string(FIND "${vant_duk_source}" "${from}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "duktape.c has no ${what}; cannot hook it")
+  endif()
+  string(REPLACE "${from}" "${to}" edited "${vant_duk_source}")
+  set(vant_duk_source "${edited}" PARENT_SCOPE)
+endfunction()
+set(vant_duk_to_primitive "\tif (check_symbol && duk_get_method_stridx(thr, idx, DUK_STRIDX_WELLKNOWN_SYMBOL_TO_PRIMITIVE)) {")
+vant_duk_hook("${vant_duk_to_primitive}"
+  "\tif (check_symbol && vant_duk_coerce_native(thr, idx, hint)) {\n\t\treturn;\n\t}\n${vant_duk_to_primitive}"
+  "Symbol.toPrimitive lookup in ToPrimitive")
+set(vant_duk_proxy_get "\t\tif (DUK_UNLIKELY(DUK_HOBJECT_IS_PROXY(curr))) {\n\t\t\tduk_hobject *h_target;\n\n\t\t\tif (duk__proxy_check_prop(thr, curr, DUK_STRIDX_GET, tv_key, &h_target)) {")
+vant_duk_hook("${vant_duk_proxy_get}"
+  "\t\tif (DUK_UNLIKELY(DUK_HOBJECT_IS_PROXY(curr)) && vant_duk_get_native(thr, tv_obj, tv_key, 0)) {\n\t\t\treturn 1;\n\t\t}\n${vant_duk_proxy_get}"
+  "proxy get trap in its property read")
+set(vant_duk_getpropc "\t\t(void) duk_hobject_getprop(thr, (barg), (carg)); \\\n\t\tDUK_GC_TORTURE(thr->heap); \\\n\t\ttv__targ = DUK_GET_TVAL_NEGIDX(thr, -1); \\\n")
+vant_duk_hook("${vant_duk_getpropc}"
+  "\t\tif (!vant_duk_get_native(thr, (barg), (carg), 1)) { \\\n\t\t\t(void) duk_hobject_getprop(thr, (barg), (carg)); \\\n\t\t} \\\n\t\tDUK_GC_TORTURE(thr->heap); \\\n\t\ttv__targ = DUK_GET_TVAL_NEGIDX(thr, -1); \\\n"
+  "property read for calls")
+# A page's globals and the host's objects are properties of the global
+# object, which the engine looked up twice per use of a name (once to find
+# the binding, once more to read it). An own data property of a binding
+# object without exotic behaviour is now read (and written, when writable)
+# in place, as the engine already does for a function's own variables;
+# accessors, inherited names and exotic or proxy targets take the old path.
+set(vant_duk_objenv_lookup "\t\t\t\tfound = duk_hobject_hasprop_raw(thr, target, name);\n")
+vant_duk_hook("${vant_duk_objenv_lookup}"
+  "\t\t\t\tif (!DUK_HOBJECT_HAS_EXOTIC_BEHAVIOR(target)) {\n\t\t\t\t\ttv = duk_hobject_find_entry_tval_ptr_and_attrs(thr->heap, target, name, &attrs);\n\t\t\t\t\tif (tv != NULL) {\n\t\t\t\t\t\tout->value = tv;\n\t\t\t\t\t\tout->attrs = attrs;\n\t\t\t\t\t\tout->env = env;\n\t\t\t\t\t\tout->holder = target;\n\t\t\t\t\t\tout->has_this = ((duk_hobjenv *) env)->has_this;\n\t\t\t\t\t\treturn 1;\n\t\t\t\t\t}\n\t\t\t\t}\n${vant_duk_objenv_lookup}"
+  "name lookup in object environments")
 # The heap snapshot learns which recorded objects a page touched from the
 # engine's own accessors, redefined (duktape/write_tracking.inc) after the
 # engine's internal headers and before any of its code.
@@ -178,12 +217,13 @@ if(at EQUAL -1)
   message(FATAL_ERROR "duktape.c has no end of its internal headers; cannot add write tracking")
 endif()
 string(REPLACE "${vant_duk_headers_end}"
-  "#include \"host/pages/duktape/write_tracking.inc\"\n${vant_duk_headers_end}"
+  "#include \"host/pages/duktape/write_tracking.inc\"\nextern \"C\" duk_bool_t vant_duk_get_native(duk_hthread *thr, duk_tval *tv_obj, duk_tval *tv_key, duk_small_uint_t for_call);\n${vant_duk_headers_end}"
   vant_duk_source "${vant_duk_source}")
 # The heap snapshot (duktape/heap_snapshot.h) and the native finalizers read
 # the engine's object layout, so they are compiled as part of its own source.
 string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")
 string(APPEND vant_duk_source "#include \"host/pages/duktape/native_finalizer.inc\"\n")
+string(APPEND vant_duk_source "#include \"host/pages/duktape/native_proxy.inc\"\n")
 file(WRITE "${vant_duk_out}/duktape.c.in" "${vant_duk_source}")
 configure_file("${vant_duk_out}/duktape.c.in" "${vant_duk_out}/duktape.c" COPYONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

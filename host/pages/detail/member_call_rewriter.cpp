@@ -103,7 +103,7 @@ std::size_t Rewriter::TargetStart(std::size_t last) {
 }
 
 std::string Rewriter::Run() {
-  const std::string helper = std::string(kGetHelper) + "(";
+  const std::string helper = std::string(kCallHelper) + "(";
   for (std::size_t dot = 1; dot < tokens_.size(); ++dot) {
     if (!Qualifies(dot)) continue;
     const std::size_t start = TargetStart(dot - 1);
@@ -111,9 +111,11 @@ std::string Rewriter::Run() {
     const std::size_t open = dot + 2;
     const std::size_t close = match_[open];
     edits_.push_back({tokens_[start].begin, tokens_[start].begin, helper});
-    edits_.push_back({tokens_[dot].begin, tokens_[open].end,
-                      ", \"" + std::string(tokens_[dot + 1].text) + "\", ["});
-    edits_.push_back({tokens_[close].begin, tokens_[close].end, "])"});
+    // The arguments follow the name as the helper's own: no array is made
+    // for them, and they are evaluated in the same order as before.
+    edits_.push_back(
+        {tokens_[dot].begin, tokens_[open].end,
+         ", \"" + std::string(tokens_[dot + 1].text) + (close == open + 1 ? "\"" : "\", ")});
   }
   if (edits_.empty()) return std::string(code_);
   // Inserts first where an insert and a replacement share an offset.

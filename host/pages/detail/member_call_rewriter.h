@@ -7,10 +7,10 @@
 // property that reads as a plain value. So these calls become one helper
 // call that reads the member with its arguments in a single step:
 //
-//   X.Item(args), X.Charset(args)   ->  __vantGet(X, "Item", [args])
+//   X.Item(args), X.Charset(args)   ->  __vantCall(X, "Item", args)
 //   X.QueryString(args), X.Form(args), X.Cookies(args),
 //   X.ServerVariables(args)         ->  the same
-//   X.Name()  (a capitalised name)  ->  __vantGet(X, "Name", [])
+//   X.Name()  (a capitalised name)  ->  __vantCall(X, "Name")
 //
 // The names are matched in any letter case. On script objects the helper is
 // an ordinary method call, so a page's own `obj.Init()` behaves as written.

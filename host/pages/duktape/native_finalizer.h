@@ -54,6 +54,7 @@ duk_bool_t vant_duk_push_own_value(duk_context* ctx, duk_idx_t idx, const char* 
 // pops both, when the object is an extensible ordinary object without that
 // own property (a function the host just made). Returns 0, changing
 // nothing, for any other object; the caller then defines it the ordinary way.
+// An object without any property table yet gets a table of one entry.
 duk_bool_t vant_duk_def_new_hidden(duk_context* ctx, duk_idx_t idx);
 
 }  // extern "C"

@@ -200,16 +200,32 @@ duk_ret_t PutCallResult(duk_context* ctx) {
   return 1;
 }
 
-// Pushes the arguments array at index onto the stack; returns their count.
-duk_idx_t PushArgs(duk_context* ctx, duk_idx_t index) {
-  if (!duk_is_array(ctx, index)) return 0;
-  const auto count = static_cast<duk_idx_t>(duk_get_length(ctx, index));
-  duk_require_stack(ctx, count);
-  for (duk_idx_t i = 0; i < count; ++i) {
-    duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
+// Where a helper's call arguments are: in an array at index (__vantGet),
+// or the count values on the stack from index (__vantCall).
+struct CallArgs {
+  duk_idx_t index;
+  duk_idx_t count;  // -1: in an array
+
+  DispParams ToParams(duk_context* ctx) const {
+    return count < 0 ? ArgsFromArray(ctx, index) : ArgsFromStack(ctx, index);
   }
-  return count;
-}
+
+  // Pushes the arguments for a script call; returns their count.
+  duk_idx_t Push(duk_context* ctx) const {
+    if (count >= 0) {
+      duk_require_stack(ctx, count);
+      for (duk_idx_t i = 0; i < count; ++i) duk_dup(ctx, index + i);
+      return count;
+    }
+    if (!duk_is_array(ctx, index)) return 0;
+    const auto length = static_cast<duk_idx_t>(duk_get_length(ctx, index));
+    duk_require_stack(ctx, length);
+    for (duk_idx_t i = 0; i < length; ++i) {
+      duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
+    }
+    return length;
+  }
+};
 
 // The error of `target.member()` when the member is no function: what an
 // automation object or the script engine would report for it.
@@ -223,12 +239,12 @@ duk_idx_t PushArgs(duk_context* ctx, duk_idx_t index) {
   __builtin_unreachable();
 }
 
-// __vantGet(target, member, args): `target.member(args)`, or `target(args)`
-// when member is null. A property of an automation object is read once,
-// with the arguments (`Request.Form.Item("a")`, `Response.IsClientConnected()`),
-// so a read never happens before the arguments are known; anything else is
-// an ordinary call.
-duk_ret_t GetCallResult(duk_context* ctx) {
+// `target.member(args)`, or `target(args)` when member is null. A property
+// of an automation object is read once, with the arguments
+// (`Request.Form.Item("a")`, `Response.IsClientConnected()`), so a read
+// never happens before the arguments are known; anything else is an
+// ordinary call.
+duk_ret_t CallResult(duk_context* ctx, CallArgs args) {
   const bool hasMember = !duk_is_null_or_undefined(ctx, 1);
   if (ObjectSlot* slot = hasMember ? SlotOf(ctx, 0) : nullptr) {
     duk_size_t length = 0;
@@ -237,7 +253,7 @@ duk_ret_t GetCallResult(duk_context* ctx) {
     if (RunState::Of(ctx).Resolve(*slot, std::string_view(bytes, length), &id)) {
       const MemberAccess access = ClassifyMember(slot->info, id);
       if (access == MemberAccess::FetchNow || access == MemberAccess::FetchOptional) {
-        DispParams params = ArgsFromArray(ctx, 2);
+        DispParams params = args.ToParams(ctx);
         InvokeAndPush(ctx, slot->object.get(), id, kCallFlags, params);
         return 1;
       }
@@ -251,8 +267,17 @@ duk_ret_t GetCallResult(duk_context* ctx) {
     if (!duk_is_callable(ctx, -1)) ThrowNotCallable(ctx, 0, 1);
   }
   duk_dup(ctx, 0);
-  duk_call_method(ctx, PushArgs(ctx, 2));
+  duk_call_method(ctx, args.Push(ctx));
   return 1;
+}
+
+// __vantGet(target, member, args): the arguments in an array.
+duk_ret_t GetCallResult(duk_context* ctx) { return CallResult(ctx, {2, -1}); }
+
+// __vantCall(target, member, arg...): the arguments as the helper's own.
+duk_ret_t CallMemberResult(duk_context* ctx) {
+  if (duk_get_top(ctx) < 2) duk_set_top(ctx, 2);
+  return CallResult(ctx, {2, duk_get_top(ctx) - 2});
 }
 
 struct NativeEntry {
@@ -262,11 +287,17 @@ struct NativeEntry {
 };
 
 constexpr NativeEntry kNatives[] = {
-    {"__w", &WriteText, DUK_VARARGS},       {"__vantEnumOpen", &EnumOpen, 1},
-    {"__vantEnumNext", &EnumNext, 1},       {"__vantEnumReset", &EnumReset, 1},
-    {"__vantArrayBounds", &ArrayBounds, 2}, {"__vantArrayDimensions", &ArrayDimensions, 1},
-    {"__vantArrayItem", &ArrayItem, 3},     {"__vantArrayToJs", &ArrayToJs, 1},
-    {"__vantPut", &PutCallResult, 4},       {"__vantGet", &GetCallResult, 3},
+    {"__w", &WriteText, DUK_VARARGS},
+    {"__vantEnumOpen", &EnumOpen, 1},
+    {"__vantEnumNext", &EnumNext, 1},
+    {"__vantEnumReset", &EnumReset, 1},
+    {"__vantArrayBounds", &ArrayBounds, 2},
+    {"__vantArrayDimensions", &ArrayDimensions, 1},
+    {"__vantArrayItem", &ArrayItem, 3},
+    {"__vantArrayToJs", &ArrayToJs, 1},
+    {"__vantPut", &PutCallResult, 4},
+    {"__vantGet", &GetCallResult, 3},
+    {"__vantCall", &CallMemberResult, DUK_VARARGS},
 };
 
 }  // namespace

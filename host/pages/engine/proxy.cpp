@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/pages/duktape/native_finalizer.h"
+#include "host/pages/duktape/native_proxy.h"
 #include "host/pages/engine/duk_text.h"
 #include "host/pages/engine/heap.h"
 #include "host/pages/engine/invoke.h"
@@ -29,6 +30,9 @@ constexpr std::uint16_t kCallFlags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 // A member function's id rides in its magic number when it fits; others
 // are stored in a hidden property, and the magic says so.
 constexpr int kIdInProperty = INT16_MIN;
+// The ids a plain (light) function's magic can carry.
+constexpr DISPID kMagicMin = -128;
+constexpr DISPID kMagicMax = 127;
 
 void PushStashed(duk_context* ctx, const char* key) {
   duk_push_global_stash(ctx);
@@ -115,34 +119,46 @@ duk_ret_t ProxyToString(duk_context* ctx) {
   return 1;
 }
 
-// [Symbol.toPrimitive](hint): what valueOf and then toString would give,
-// in one call. The engine asks for this method before the other two, so a
-// coercion (`"/" + Request.QueryString("d")`) costs one trap, not two.
-duk_ret_t ProxyToPrimitive(duk_context* ctx) {
-  duk_size_t length = 0;
-  const char* hint = duk_get_lstring(ctx, 0, &length);
-  const bool text = hint != nullptr && std::string_view(hint, length) == "string";
-  duk_push_this(ctx);
+// What valueOf and then toString would give for the proxy at index, in
+// one step: the text of the default member for a string hint.
+void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
   // A copy: the read may add objects to the table and move its slots. The
-  // object stays held while `this` is on the stack.
+  // object stays held while the proxy is on the stack.
   ObjectSlot slot;
   {
-    const ObjectSlot& held = RequireSlot(ctx, -1);
+    const ObjectSlot& held = RequireSlot(ctx, index);
     slot.object = held.object;
     slot.info = held.info;
   }
   // No default member: valueOf gives the object itself, toString "[object]".
-  if (!PushDefaultValue(ctx, slot)) return duk_push_string(ctx, "[object]"), 1;
+  if (!PushDefaultValue(ctx, slot)) {
+    duk_push_string(ctx, "[object]");
+    return;
+  }
   if (text || !duk_check_type_mask(
                   ctx, -1, DUK_TYPE_MASK_OBJECT | DUK_TYPE_MASK_LIGHTFUNC | DUK_TYPE_MASK_BUFFER)) {
     if (text) duk_to_string(ctx, -1);
-    return 1;
+    return;
   }
   // valueOf gave an object: toString reads the value again, as text.
   duk_pop(ctx);
   PushDefaultValue(ctx, slot);
   duk_to_string(ctx, -1);
+}
+
+// [Symbol.toPrimitive](hint), for the engine's coercions that still ask
+// the proxy for it (the coercer below answers the others without a call).
+duk_ret_t ProxyToPrimitive(duk_context* ctx) {
+  duk_size_t length = 0;
+  const char* hint = duk_get_lstring(ctx, 0, &length);
+  duk_push_this(ctx);
+  PushPrimitive(ctx, -1, hint != nullptr && std::string_view(hint, length) == "string");
   return 1;
+}
+
+// The engine's coercion of one of our proxies (native_proxy.h).
+void CoerceProxy(duk_context* ctx, duk_idx_t index, duk_int_t hint) {
+  PushPrimitive(ctx, index, hint == DUK_HINT_STRING);
 }
 
 // Pushes a member function for member id of the proxy target at index.
@@ -167,6 +183,26 @@ duk_ret_t CallMethod(duk_context* ctx) {
 
 duk_ret_t CallGetter(duk_context* ctx) {
   CallMember(ctx, DISPATCH_PROPERTYGET);
+  return 1;
+}
+
+// `x.Name(args)` read for the call: a plain function whose magic is the
+// member id, called at once with the proxy as `this` (native_proxy.h).
+// No object is made for it, and nothing can hold it past the call.
+void CallMemberOfThis(duk_context* ctx, std::uint16_t flags) {
+  DispParams params = ArgsFromStack(ctx, 0);
+  duk_push_this(ctx);
+  const ObjectSlot& slot = RequireSlot(ctx, -1);
+  InvokeAndPush(ctx, slot.object.get(), duk_get_current_magic(ctx), flags, params);
+}
+
+duk_ret_t CallMethodOfThis(duk_context* ctx) {
+  CallMemberOfThis(ctx, kCallFlags);
+  return 1;
+}
+
+duk_ret_t CallGetterOfThis(duk_context* ctx) {
+  CallMemberOfThis(ctx, DISPATCH_PROPERTYGET);
   return 1;
 }
 
@@ -221,6 +257,49 @@ bool IsWriteName(std::string_view name) {
   return true;
 }
 
+// Pushes the member `name` of the object whose proxy target is at target:
+// one value, undefined for none. forCall: the value is called at once with
+// the proxy as `this`, so a method needs no member function of its own.
+void PushMember(duk_context* ctx, duk_idx_t target, std::string_view name, bool forCall) {
+  if (name == "valueOf") return PushStashed(ctx, kValueOf, kValueOfEntry);
+  if (name == "toString") return PushStashed(ctx, kToString, kToStringEntry);
+  RunState& state = RunState::Of(ctx);
+  ObjectSlot& slot = RequireSlot(ctx, target);
+  if (slot.object.get() == state.response && IsWriteName(name)) {
+    return PushStashed(ctx, kLiteralWrite, kLiteralWriteEntry);
+  }
+  DISPID id = DISPID_UNKNOWN;
+  // Unknown names read as undefined.
+  if (!state.Resolve(slot, name, &id)) return duk_push_undefined(ctx);
+  const MemberAccess access = ClassifyMember(slot.info, id);
+  const bool getter = access == MemberAccess::PropertyWithArgs;
+  if (forCall && (getter || access == MemberAccess::Method || access == MemberAccess::Untyped) &&
+      id >= kMagicMin && id <= kMagicMax) {
+    duk_push_c_lightfunc(ctx, getter ? &CallGetterOfThis : &CallMethodOfThis, DUK_VARARGS, 0,
+                         static_cast<duk_int_t>(id));
+    return;
+  }
+  switch (access) {
+    case MemberAccess::FetchNow:
+    case MemberAccess::FetchOptional: {
+      // A read is the value; a call with arguments (`x.Item("a")`) never
+      // comes here: the translator sends it to __vantGet whole.
+      DispParams none;
+      InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
+      return;
+    }
+    case MemberAccess::PropertyWithArgs:
+      return PushMemberFunction(ctx, target, id, DISPATCH_PROPERTYGET, true);
+    case MemberAccess::Method:
+      return PushMemberFunction(ctx, target, id, kCallFlags, false);
+    case MemberAccess::Untyped:
+      return PushMemberFunction(ctx, target, id, kCallFlags, true);
+    case MemberAccess::WriteOnly:
+      break;
+  }
+  duk_push_undefined(ctx);
+}
+
 // get(target, key, receiver)
 duk_ret_t TrapGet(duk_context* ctx) {
   if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
@@ -233,38 +312,13 @@ duk_ret_t TrapGet(duk_context* ctx) {
     return 1;
   }
   // The key stays on the stack, so its bytes stay valid.
-  const std::string_view name = KeyName(ctx, 1);
-  if (name == "valueOf") return PushStashed(ctx, kValueOf, kValueOfEntry), 1;
-  if (name == "toString") return PushStashed(ctx, kToString, kToStringEntry), 1;
-  RunState& state = RunState::Of(ctx);
-  ObjectSlot& slot = RequireSlot(ctx, 0);
-  if (slot.object.get() == state.response && IsWriteName(name)) {
-    return PushStashed(ctx, kLiteralWrite, kLiteralWriteEntry), 1;
-  }
-  DISPID id = DISPID_UNKNOWN;
-  if (!state.Resolve(slot, name, &id)) return 0;  // unknown names read as undefined
-  switch (ClassifyMember(slot.info, id)) {
-    case MemberAccess::FetchNow:
-    case MemberAccess::FetchOptional: {
-      // A read is the value; a call with arguments (`x.Item("a")`) never
-      // comes here: the translator sends it to __vantGet whole.
-      DispParams none;
-      InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYGET, none);
-      return 1;
-    }
-    case MemberAccess::PropertyWithArgs:
-      PushMemberFunction(ctx, 0, id, DISPATCH_PROPERTYGET, true);
-      return 1;
-    case MemberAccess::Method:
-      PushMemberFunction(ctx, 0, id, kCallFlags, false);
-      return 1;
-    case MemberAccess::Untyped:
-      PushMemberFunction(ctx, 0, id, kCallFlags, true);
-      return 1;
-    case MemberAccess::WriteOnly:
-      return 0;
-  }
-  return 0;
+  PushMember(ctx, 0, KeyName(ctx, 1), false);
+  return 1;
+}
+
+// The engine's read of a string key of one of our proxies (native_proxy.h).
+void GetProxyMember(duk_context* ctx, duk_idx_t target, duk_idx_t key, duk_bool_t forCall) {
+  PushMember(ctx, target, KeyName(ctx, key), forCall != 0);
 }
 
 // set(target, key, value, receiver)
@@ -435,7 +489,8 @@ std::optional<MemberRef> MemberOf(duk_context* ctx, duk_idx_t index) {
 
 void RegisterProxySupport(duk_context* ctx, duk_c_function literalWrite) {
   static const bool finalizerRegistered =
-      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected), true);
+      (vant_duk_native_finalizer_register(&TargetCall, kObjectSlot, &ReleaseCollected),
+       vant_duk_native_proxy_register(&GetProxyMember, &CoerceProxy), true);
   (void)finalizerRegistered;
   duk_push_global_stash(ctx);
   PushHandler(ctx);

@@ -3,7 +3,11 @@
 // resolve member names in any letter case and read, write or call them.
 // Members that need arguments, and every member of an object without a
 // member table, come back as callable "member functions" whose valueOf and
-// toString read the member without arguments.
+// toString read the member without arguments. The engine skips the trap
+// for a plain name (duktape/native_proxy.h): a read that is called at once
+// (`x.Name(args)`) gets a light function that finds its object through
+// `this` instead of a member function, and a coercion reads the default
+// member directly.
 #pragma once
 
 #include <optional>

@@ -44,6 +44,16 @@ TEST_F(ScriptEngineTest, MembersReadWriteAndCall) {
       {"Response.Write('' + (Widget.Item == 'widget'))", "true"},
       {"var f = Widget.Add; Response.Write(f(2, 3))", "5"},
       {"Response.Write(Widget.Count)", "0"},
+      // Script objects called through the translator's member-call helper.
+      {"var o = {Item: function () { return arguments.length + ':' + arguments[0]; },"
+       " Init: function () { return this.Item(); }};"
+       "Response.Write(o.Item(5) + ' ' + o.Init())",
+       "1:5 0:undefined"},
+      // A page's own coercion on a built-in prototype wins over the default member.
+      {"Object.defineProperty(Function.prototype, Symbol.toPrimitive, {configurable: true,"
+       " value: function (h) { return h + ' ' + this.Name; }});"
+       "Response.Write(Widget + '|' + String(Widget))",
+       "default widget|string widget"},
   };
   for (const ScriptCase& c : cases) {
     widget->items.clear();
