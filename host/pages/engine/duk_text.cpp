@@ -1,5 +1,6 @@
 #include "host/pages/engine/duk_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/automation/bstr.h"
@@ -26,8 +27,19 @@ char* WriteUnit(char* out, char32_t unit) {
 
 // Writes text into out, which has room for 3 bytes a unit; returns the end.
 char* WriteEngineText(char* out, std::u16string_view text) {
-  for (const char16_t unit : text) out = WriteUnit(out, unit);
+  // ASCII (names, query values, paths) narrows unit by unit without the
+  // per-unit length test; the rest from the first wider unit on.
+  std::size_t i = 0;
+  while (i < text.size() && text[i] < 0x80) *out++ = static_cast<char>(text[i++]);
+  for (; i < text.size(); ++i) out = WriteUnit(out, text[i]);
   return out;
+}
+
+// Length of bytes' leading ASCII run.
+std::size_t AsciiPrefix(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size() && static_cast<std::uint8_t>(bytes[i]) < 0x80) ++i;
+  return i;
 }
 
 // Length of the sequence a lead byte starts, 0 for a stray byte.
@@ -62,10 +74,14 @@ void PushEngineText(duk_context* ctx, std::u16string_view text) {
 }
 
 std::u16string FromEngineText(std::string_view bytes) {
+  // ASCII, the common case, widens byte by byte into a string of its size.
+  const std::size_t ascii = AsciiPrefix(bytes);
+  if (ascii == bytes.size()) return std::u16string(bytes.begin(), bytes.end());
   // Never more units than bytes: written in place, then cut to length.
   std::u16string text(bytes.size(), u'\0');
-  char16_t* out = text.data();
-  std::size_t i = 0;
+  char16_t* out =
+      std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(ascii), text.data());
+  std::size_t i = ascii;
   while (i < bytes.size()) {
     const auto lead = static_cast<std::uint8_t>(bytes[i]);
     if (lead < 0x80) {
@@ -103,9 +119,7 @@ std::u16string FromEngineText(std::string_view bytes) {
 
 std::string EngineTextToUtf8(std::string_view bytes) {
   // Pure ASCII, the common case for page literals, needs no decoding.
-  bool ascii = true;
-  for (const char c : bytes) ascii = ascii && static_cast<std::uint8_t>(c) < 0x80;
-  if (ascii) return std::string(bytes);
+  if (AsciiPrefix(bytes) == bytes.size()) return std::string(bytes);
   return Utf16ToUtf8(FromEngineText(bytes));
 }
 
