@@ -3,7 +3,7 @@
 // property and calls it in a protected call of its own; for the host's
 // automation objects, which only hand a number back to the page's run
 // state, that cost more than the rest of the object's life. An object
-// marked here is finalized by a plain C call instead: the engine passes the
+// made here to be released is finalized by a plain C call instead: the engine passes the
 // number the object holds under the registered hidden key to the release
 // function, at the point where it would have called the finalizer. The
 // same layout knowledge reads those objects' hidden values in place, for
@@ -17,7 +17,7 @@
 
 extern "C" {
 
-// Called for each collected marked object with the number it holds under
+// Called for each collected object made to be released with the number it holds under
 // the key (NaN when it holds none). Must not throw nor call the engine.
 typedef void (*vant_duk_native_release)(double key);
 
@@ -27,9 +27,14 @@ typedef void (*vant_duk_native_release)(double key);
 void vant_duk_native_finalizer_register(duk_c_function target, const char* hiddenKey,
                                         vant_duk_native_release release);
 
-// Marks the native function at idx (one running the registered target) to
-// be released when collected. Never throws.
-void vant_duk_native_finalizer_mark(duk_context* ctx, duk_idx_t idx);
+// Pushes a new native function running the registered target that holds
+// key under the registered hidden key, whose interned string hiddenKey is
+// (a heap pointer the caller keeps alive), as its only own property
+// (writable, neither enumerable nor configurable); when
+// releaseWhenCollected, released as above once collected. The host's proxies are made over these.
+// Throws only when the heap is out of memory.
+void vant_duk_push_native_target(duk_context* ctx, void* hiddenKey, double key,
+                                 duk_bool_t releaseWhenCollected);
 
 // Reads, without a property lookup, the number that the value at idx holds
 // under the registered key when it is one of the host's objects: a native

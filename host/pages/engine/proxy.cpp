@@ -59,14 +59,19 @@ enum CachedEntry : std::size_t {
 };
 static_assert(kEntryCount <= Heap::kCachedObjects);
 
-void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
+// The stash entry's heap pointer, found by name on the first use.
+void* StashedPointer(duk_context* ctx, const char* key, CachedEntry entry) {
   void*& cached = Heap::CachedObjects(ctx)[entry];
-  if (cached != nullptr) {
-    duk_push_heapptr(ctx, cached);
-    return;
+  if (cached == nullptr) {
+    PushStashed(ctx, key);
+    cached = duk_get_heapptr(ctx, -1);
+    duk_pop(ctx);
   }
-  PushStashed(ctx, key);
-  cached = duk_get_heapptr(ctx, -1);
+  return cached;
+}
+
+void PushStashed(duk_context* ctx, const char* key, CachedEntry entry) {
+  duk_push_heapptr(ctx, StashedPointer(ctx, key, entry));
 }
 
 // Pushes hidden property key of the object at index.
@@ -397,10 +402,10 @@ std::uint32_t AddSlot(RunState& state, IDispatch* object) {
 
 // Pushes a proxy whose target holds key; marked for release when collected.
 void PushProxy(duk_context* ctx, double key, bool releaseWhenCollected) {
-  duk_push_c_function(ctx, &TargetCall, DUK_VARARGS);
-  duk_push_number(ctx, key);
-  PutHidden(ctx, -2, kObjectSlot, kObjectSlotEntry);
-  if (releaseWhenCollected) vant_duk_native_finalizer_mark(ctx, -1);
+  // The target is made with its key in one step: the key's string is the
+  // stash's (found once per heap), so nothing is looked up or interned.
+  void* const hiddenKey = StashedPointer(ctx, kObjectSlot, kObjectSlotEntry);
+  vant_duk_push_native_target(ctx, hiddenKey, key, releaseWhenCollected);
   PushStashed(ctx, kHandler, kHandlerEntry);
   duk_push_proxy(ctx, 0);
 }
