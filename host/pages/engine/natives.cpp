@@ -160,7 +160,7 @@ duk_ret_t ArrayToJs(duk_context* ctx) {
 
 // Writes value to member id of slot's object with the index arguments.
 void PutWithArgs(duk_context* ctx, IDispatch* object, DISPID id, duk_idx_t args, duk_idx_t value) {
-  DispParams params = ArgsFromArray(ctx, args);
+  CallParams params = ArgsFromArray(ctx, args);
   params.args.push_back(ToVariant(ctx, value));
   InvokeAndPush(ctx, object, id, DISPATCH_PROPERTYPUT, params);
   duk_pop(ctx);
@@ -206,7 +206,7 @@ struct CallArgs {
   duk_idx_t index;
   duk_idx_t count;  // -1: in an array
 
-  DispParams ToParams(duk_context* ctx) const {
+  CallParams ToParams(duk_context* ctx) const {
     return count < 0 ? ArgsFromArray(ctx, index) : ArgsFromStack(ctx, index);
   }
 
@@ -253,7 +253,7 @@ duk_ret_t CallResult(duk_context* ctx, CallArgs args) {
     if (RunState::Of(ctx).Resolve(*slot, std::string_view(bytes, length), &id)) {
       const MemberAccess access = ClassifyMember(slot->info, id);
       if (access == MemberAccess::FetchNow || access == MemberAccess::FetchOptional) {
-        DispParams params = args.ToParams(ctx);
+        CallParams params = args.ToParams(ctx);
         InvokeAndPush(ctx, slot->object.get(), id, kCallFlags, params);
         return 1;
       }

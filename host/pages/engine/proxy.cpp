@@ -175,7 +175,7 @@ void CallMember(duk_context* ctx, std::uint16_t flags) {
   const std::optional<MemberRef> member = MemberOf(ctx, -1);
   if (!member) ThrowTypeError(ctx, "member of a released object");
   duk_pop(ctx);
-  DispParams params = ArgsFromStack(ctx, 0);
+  CallParams params = ArgsFromStack(ctx, 0);
   InvokeAndPush(ctx, member->slot->object.get(), member->id, flags, params);
 }
 
@@ -195,7 +195,7 @@ duk_ret_t CallGetter(duk_context* ctx) {
 // member id, called at once with the proxy as `this` (native_proxy.h).
 // No object is made for it, and nothing can hold it past the call.
 void CallMemberOfThis(duk_context* ctx, std::uint16_t flags) {
-  DispParams params = ArgsFromStack(ctx, 0);
+  CallParams params = ArgsFromStack(ctx, 0);
   duk_push_this(ctx);
   const ObjectSlot& slot = RequireSlot(ctx, -1);
   InvokeAndPush(ctx, slot.object.get(), duk_get_current_magic(ctx), flags, params);
@@ -336,9 +336,8 @@ duk_ret_t TrapSet(duk_context* ctx) {
   if (!state.Resolve(slot, name, &id)) {
     ThrowStatus(ctx, DISP_E_UNKNOWNNAME, u"", u"Object doesn't support this property or method");
   }
-  DispParams params;
+  CallParams params;
   params.args.push_back(ToVariant(ctx, 2));
-  params.disposable = true;
   InvokeAndPush(ctx, slot.object.get(), id, DISPATCH_PROPERTYPUT, params);
   duk_push_true(ctx);
   return 1;
@@ -347,7 +346,7 @@ duk_ret_t TrapSet(duk_context* ctx) {
 // apply(target, thisArg, args): the default member with the arguments.
 duk_ret_t TrapApply(duk_context* ctx) {
   ObjectSlot& slot = RequireSlot(ctx, 0);
-  DispParams params = ArgsFromArray(ctx, 2);
+  CallParams params = ArgsFromArray(ctx, 2);
   InvokeAndPush(ctx, slot.object.get(), DISPID_VALUE, kCallFlags, params);
   return 1;
 }

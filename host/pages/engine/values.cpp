@@ -117,10 +117,15 @@ duk_ret_t FinalizeArray(duk_context* ctx) {
   return 0;
 }
 
-DispParams TrimTrailingEmpty(DispParams params) {
+void TrimTrailingEmpty(DispParams& params) {
   while (!params.args.empty() && params.args.back().IsEmpty()) params.args.pop_back();
-  return params;
 }
+
+// Argument lists kept for the next call: a few (calls nest only while an
+// argument is converted), none grown past a handful of arguments.
+constexpr std::size_t kSpareLists = 8;
+constexpr std::size_t kSpareCapacity = 16;
+thread_local std::vector<std::vector<Variant>> t_spareLists;
 
 }  // namespace
 
@@ -199,19 +204,37 @@ Variant ToVariant(duk_context* ctx, duk_idx_t index) {
   }
 }
 
-DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first) {
-  DispParams params;
-  params.disposable = true;  // made for one call
+CallParams::CallParams() {
+  disposable = true;
+  if (!t_spareLists.empty()) {
+    args = std::move(t_spareLists.back());
+    t_spareLists.pop_back();
+  }
+}
+
+CallParams::CallParams(CallParams&& other) noexcept {
+  disposable = other.disposable;
+  args.swap(other.args);
+}
+
+CallParams::~CallParams() {
+  args.clear();
+  if (args.capacity() == 0 || args.capacity() > kSpareCapacity) return;
+  if (t_spareLists.size() < kSpareLists) t_spareLists.push_back(std::move(args));
+}
+
+CallParams ArgsFromStack(duk_context* ctx, duk_idx_t first) {
+  CallParams params;
   const duk_idx_t top = duk_get_top(ctx);
   if (top > first)
     params.args.reserve(static_cast<std::size_t>(top - first));  // on the stack already
   for (duk_idx_t i = first; i < top; ++i) params.args.push_back(ToVariant(ctx, i));
-  return TrimTrailingEmpty(std::move(params));
+  TrimTrailingEmpty(params);
+  return params;
 }
 
-DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index) {
-  DispParams params;
-  params.disposable = true;  // made for one call
+CallParams ArgsFromArray(duk_context* ctx, duk_idx_t index) {
+  CallParams params;
   if (!duk_is_object(ctx, index)) return params;
   index = duk_require_normalize_index(ctx, index);
   const duk_size_t count = duk_get_length(ctx, index);
@@ -222,7 +245,8 @@ DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index) {
     params.args.push_back(ToVariant(ctx, -1));
     duk_pop(ctx);
   }
-  return TrimTrailingEmpty(std::move(params));
+  TrimTrailingEmpty(params);
+  return params;
 }
 
 void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array) {

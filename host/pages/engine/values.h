@@ -23,11 +23,24 @@ void PushVariant(duk_context* ctx, const Variant& value);
 void PushVariant(duk_context* ctx, Variant&& value);
 Variant ToVariant(duk_context* ctx, duk_idx_t index);
 
+// One call's arguments, marked disposable: made for that call, which may
+// move them. Their list's storage goes back to a small per-thread pool when
+// the call is done (a duk error unwinds through here too), so a call with
+// arguments does not allocate a list of its own each time.
+class CallParams : public DispParams {
+ public:
+  CallParams();
+  ~CallParams();
+  CallParams(CallParams&& other) noexcept;
+  CallParams(const CallParams&) = delete;
+  CallParams& operator=(const CallParams&) = delete;
+  CallParams& operator=(CallParams&&) = delete;
+};
+
 // Arguments from the stack, [first, top), or from the array at index;
-// trailing undefined arguments are dropped so that defaults apply. Marked
-// disposable: they are made for one call, which may move them.
-DispParams ArgsFromStack(duk_context* ctx, duk_idx_t first);
-DispParams ArgsFromArray(duk_context* ctx, duk_idx_t index);
+// trailing undefined arguments are dropped so that defaults apply.
+CallParams ArgsFromStack(duk_context* ctx, duk_idx_t first);
+CallParams ArgsFromArray(duk_context* ctx, duk_idx_t index);
 
 // Pushes an opaque array object owning `array`.
 void PushArray(duk_context* ctx, std::unique_ptr<SafeArray> array);
