@@ -1,5 +1,7 @@
 // The response headers of Download: output switched to unbuffered binary,
 // the disposition, the resume validators, the range status and the length.
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,16 +17,13 @@ namespace {
 constexpr char16_t kPartialStatus[] = u"206 Partial content";
 constexpr char16_t kUnsatisfiableStatus[] = u"416 Requested range not satisfiable";
 
-// Built once, as every download sends them: the host takes names and values
-// as automation strings, so each call would otherwise build its own copy.
 const Bstr kOctetStream(u"application/octet-stream");
-const Bstr kDispositionName(u"Content-Disposition");
-const Bstr kAcceptRangesName(u"Accept-Ranges");
-const Bstr kBytes(u"bytes");
-const Bstr kLastModifiedName(u"Last-Modified");
-const Bstr kEntityTagName(u"ETag");
-const Bstr kContentRangeName(u"Content-Range");
-const Bstr kContentLengthName(u"Content-Length");
+constexpr std::string_view kDispositionName = "Content-Disposition";
+constexpr std::string_view kAcceptRangesName = "Accept-Ranges";
+constexpr std::string_view kLastModifiedName = "Last-Modified";
+constexpr std::string_view kEntityTagName = "ETag";
+constexpr std::string_view kContentRangeName = "Content-Range";
+constexpr std::string_view kContentLengthName = "Content-Length";
 
 // "attachment; filename=" or "inline; filename=" followed by the name in
 // quotation marks, a quote or backslash in it escaped with a backslash, so
@@ -44,11 +43,24 @@ std::u16string DispositionValue(bool attach, std::u16string_view name) {
   return value;
 }
 
-// A number in decimal, as Content-Length and Content-Range carry it.
-std::u16string DecimalText(std::int64_t value) {
-  const std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
-}
+// Text of up to three numbers in decimal and what goes between them, as
+// Content-Length and Content-Range carry it, built on the stack.
+class NumberText {
+ public:
+  NumberText& Add(std::string_view text) {
+    end_ = std::copy(text.begin(), text.end(), end_);
+    return *this;
+  }
+  NumberText& Add(std::int64_t value) {
+    end_ = std::to_chars(end_, text_ + sizeof text_, value).ptr;
+    return *this;
+  }
+  std::string_view view() const { return std::string_view(text_, end_ - text_); }
+
+ private:
+  char text_[80];
+  char* end_ = text_;
+};
 
 }  // namespace
 
@@ -79,13 +91,15 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
     const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
     if (Failed(hr) || rangeUnsatisfiable_) return hr;
   }
-  (void)AddHeader(kDispositionName,
-                  DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
-  if (!resume) return S_OK;
-  (void)AddHeader(kAcceptRangesName, kBytes);
-  if (answered) return S_OK;
-  WriteLastModified(times);
-  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
+  QueueHeader(kDispositionName, DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
+  if (resume) {
+    QueueHeader(kAcceptRangesName, std::string_view("bytes"));
+    if (!answered) {
+      WriteLastModified(times);
+      if (!entityTag_.empty()) QueueHeader(kEntityTagName, entityTag_.view());
+    }
+  }
+  SendHeaderLines();
   return S_OK;
 }
 
@@ -120,23 +134,28 @@ bool CFileDownload::RangeApplies(const fs::FileAttributes* attributes) {
 
 void CFileDownload::WriteLastModified(const fs::FileAttributes* attributes) {
   if (attributes == nullptr) return;
-  (void)AddHeader(kLastModifiedName, HttpDate(attributes->lastWriteSeconds));
+  QueueHeader(kLastModifiedName, HttpDate(attributes->lastWriteSeconds));
 }
 
 void CFileDownload::WriteLengthHeaders(std::int64_t length) {
   if (rangeUnsatisfiable_) {
-    (void)AddHeader(kContentRangeName, u"bytes */" + DecimalText(length));
-    (void)AddHeader(kContentLengthName, u"0");
-    return;
+    QueueHeader(kContentRangeName, NumberText().Add("bytes */").Add(length).view());
+    QueueHeader(kContentLengthName, std::string_view("0"));
+  } else if (rangeRequested_ == 0) {
+    QueueHeader(kContentLengthName, NumberText().Add(length).view());
+  } else {
+    if (!entityTag_.empty()) QueueHeader(kEntityTagName, entityTag_.view());
+    QueueHeader(kContentRangeName, NumberText()
+                                       .Add("bytes ")
+                                       .Add(rangeStart_)
+                                       .Add("-")
+                                       .Add(length - 1)
+                                       .Add("/")
+                                       .Add(length)
+                                       .view());
+    QueueHeader(kContentLengthName, NumberText().Add(length - rangeStart_).view());
   }
-  if (rangeRequested_ == 0) {
-    (void)AddHeader(kContentLengthName, DecimalText(length));
-    return;
-  }
-  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
-  (void)AddHeader(kContentRangeName, u"bytes " + DecimalText(rangeStart_) + u"-" +
-                                         DecimalText(length - 1) + u"/" + DecimalText(length));
-  (void)AddHeader(kContentLengthName, DecimalText(length - rangeStart_));
+  SendHeaderLines();
 }
 
 }  // namespace vant::download

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "download/cache.h"
+#include "download/header_lines.h"
 #include "download/interfaces.h"
 #include "frame/class_creators.h"
 #include "frame/page_object.h"
@@ -103,6 +104,13 @@ class CFileDownload
 
   // Host helpers: a header whose value could split the response is dropped.
   HRESULT AddHeader(const Bstr& name, const Bstr& value);
+  // Adds a header to headerLines_ (sending what is there first and the
+  // header by AddHeader when it does not fit or is not ASCII).
+  void QueueHeader(std::string_view name, std::u16string_view value);
+  void QueueHeader(std::string_view name, std::string_view asciiValue);
+  // Hands the queued headers to the host; every header is sent by the end
+  // of WriteDownloadHeaders and of WriteLengthHeaders.
+  void SendHeaderLines();
   bool ClientConnected();
   // Hands one filled byte array to Response.BinaryWrite.
   HRESULT WriteChunk(const Variant& chunk);
@@ -117,6 +125,7 @@ class CFileDownload
   std::int64_t rangeStart_ = 0;
   bool rangeUnsatisfiable_ = false;
   Bstr entityTag_;
+  HeaderLines headerLines_;
 };
 
 }  // namespace vant::download

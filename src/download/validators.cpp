@@ -33,12 +33,61 @@ class Fnv64Pair {
   std::uint64_t low_ = 0x84222325CBF29CE4ULL;
 };
 
+
+// The last date text this thread formatted: a download formats the same
+// file's date request after request, and the text depends on nothing else.
+struct LastDate {
+  std::int64_t seconds = 0;
+  std::u16string text;
+};
+thread_local LastDate lastDate;
+
+// The last entity tag this thread made and what it was made of: the same
+// file downloaded again gets the same tag without hashing its path again.
+struct LastEntityTag {
+  std::u16string path;
+  std::int64_t length = 0;
+  std::int64_t seconds = 0;
+  std::int32_t nanoseconds = 0;
+  std::u16string tag;
+};
+thread_local LastEntityTag lastEntityTag;
+
+std::u16string FormatHttpDate(std::int64_t unixSeconds);
+std::u16string MakeEntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                             std::int64_t contentLength);
+
 }  // namespace
+
+std::u16string HttpDate(std::int64_t unixSeconds) {
+  if (lastDate.text.empty() || lastDate.seconds != unixSeconds) {
+    lastDate.text = FormatHttpDate(unixSeconds);
+    lastDate.seconds = unixSeconds;
+  }
+  return lastDate.text;
+}
+
+std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                         std::int64_t contentLength) {
+  LastEntityTag& last = lastEntityTag;
+  if (last.tag.empty() || last.length != contentLength ||
+      last.seconds != attributes.lastWriteSeconds ||
+      last.nanoseconds != attributes.lastWriteNanoseconds || last.path != path) {
+    last.tag = MakeEntityTag(path, attributes, contentLength);
+    last.path = path;
+    last.length = contentLength;
+    last.seconds = attributes.lastWriteSeconds;
+    last.nanoseconds = attributes.lastWriteNanoseconds;
+  }
+  return last.tag;
+}
+
+namespace {
 
 // Formatted by hand, not by snprintf: a download formats one or two of
 // these per request. Years outside 0..9999 (a file dated absurdly) keep
 // the printf form, "%04d", so every date reads as it always has.
-std::u16string HttpDate(std::int64_t unixSeconds) {
+std::u16string FormatHttpDate(std::int64_t unixSeconds) {
   using namespace std::chrono;
   const sys_seconds time{seconds{unixSeconds}};
   const sys_days day = floor<days>(time);
@@ -82,8 +131,8 @@ std::u16string HttpDate(std::int64_t unixSeconds) {
   return out;
 }
 
-std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
-                         std::int64_t contentLength) {
+std::u16string MakeEntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                             std::int64_t contentLength) {
   Fnv64Pair fnv;
   // The path's cache key (a-z upper-cased), hashed as it is made.
   for (char16_t c : path) {
@@ -103,4 +152,5 @@ std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& att
   return tag;
 }
 
+}  // namespace
 }  // namespace vant::download
