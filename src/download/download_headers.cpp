@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,27 @@ std::u16string DispositionValue(bool attach, std::u16string_view name) {
   return value;
 }
 
+// DispositionValue in ASCII, written into `buffer`: nullopt when the name
+// is not ASCII, holds a CR, LF or NUL, or does not fit.
+template <std::size_t N>
+std::optional<std::string_view> AsciiDispositionValue(bool attach, std::u16string_view name,
+                                                      char (&buffer)[N]) {
+  const std::string_view prefix = attach ? "attachment; filename=\"" : "inline; filename=\"";
+  if (prefix.size() + 2 * name.size() + 1 > N) return std::nullopt;
+  char* p = std::copy(prefix.begin(), prefix.end(), buffer);
+  char16_t bits = 0;
+  bool unsafe = false;
+  for (const char16_t c : name) {
+    bits |= c;
+    unsafe |= c == u'\r' || c == u'\n' || c == u'\0';
+    if (c == u'"' || c == u'\\') *p++ = '\\';
+    *p++ = static_cast<char>(c);
+  }
+  if (bits >= 0x80 || unsafe) return std::nullopt;
+  *p++ = '"';
+  return std::string_view(buffer, static_cast<std::size_t>(p - buffer));
+}
+
 // Text of up to three numbers in decimal and what goes between them, as
 // Content-Length and Content-Range carry it, built on the stack.
 class NumberText {
@@ -61,6 +83,12 @@ class NumberText {
   char text_[80];
   char* end_ = text_;
 };
+
+bool EqualsAscii(std::u16string_view text, std::string_view ascii) {
+  return text.size() == ascii.size() &&
+         std::equal(text.begin(), text.end(), ascii.begin(),
+                    [](char16_t a, char b) { return a == static_cast<unsigned char>(b); });
+}
 
 }  // namespace
 
@@ -82,16 +110,22 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   rangeRequested_ = 0;
   rangeStart_ = 0;
   rangeUnsatisfiable_ = false;
-  entityTag_ = Bstr();
+  entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
   const fs::FileAttributes* times = resume && content.hasValidators ? &content.attributes : nullptr;
   bool answered = false;
   if (resume) {
-    if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
+    if (times != nullptr) entityTag_.assign(EntityTag(content.path, *times, content.length));
     const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
     if (Failed(hr) || rangeUnsatisfiable_) return hr;
   }
-  QueueHeader(kDispositionName, DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
+  char disposition[512];
+  if (const auto ascii =
+          AsciiDispositionValue(bAttach != VARIANT_FALSE, content.displayName, disposition)) {
+    QueueHeader(kDispositionName, *ascii);
+  } else {
+    QueueHeader(kDispositionName, DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
+  }
   if (resume) {
     QueueHeader(kAcceptRangesName, std::string_view("bytes"));
     if (!answered) {
@@ -129,7 +163,8 @@ bool CFileDownload::RangeApplies(const fs::FileAttributes* attributes) {
       frame::GetServerVariable(context_, u"HTTP_IF_RANGE").value_or(std::u16string());
   if (ifRange.empty()) return true;
   if (attributes == nullptr) return false;
-  return ifRange == entityTag_.view() || ifRange == HttpDate(attributes->lastWriteSeconds);
+  return EqualsAscii(ifRange, entityTag_.view()) ||
+         EqualsAscii(ifRange, HttpDate(attributes->lastWriteSeconds));
 }
 
 void CFileDownload::WriteLastModified(const fs::FileAttributes* attributes) {

@@ -3,6 +3,7 @@
 // bytes, with inline or attachment disposition and byte-range resume.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,6 +37,22 @@ inline constexpr std::int64_t kDownloadChunkSize = 65536;
 
 // The class creator: a new download object handing out interface `iid`.
 HRESULT CreateFileDownload(const IID& iid, void** out);
+
+// The entity tag of the current Download, held without an allocation.
+class TagText {
+ public:
+  void assign(std::string_view text) {
+    size_ = std::min(text.size(), sizeof text_);
+    std::copy_n(text.begin(), size_, text_);
+  }
+  void clear() { size_ = 0; }
+  bool empty() const { return size_ == 0; }
+  std::string_view view() const { return std::string_view(text_, size_); }
+
+ private:
+  char text_[34];
+  std::size_t size_ = 0;
+};
 
 class CFileDownload
     : public ComObject<
@@ -124,7 +141,7 @@ class CFileDownload
   std::int32_t rangeRequested_ = 0;
   std::int64_t rangeStart_ = 0;
   bool rangeUnsatisfiable_ = false;
-  Bstr entityTag_;
+  TagText entityTag_;
   HeaderLines headerLines_;
 };
 
