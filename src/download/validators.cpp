@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace vant::download {
 namespace {
@@ -69,7 +70,8 @@ std::string_view EntityTag(std::u16string_view path, const fs::FileAttributes& a
   LastEntityTag& last = lastEntityTag;
   if (last.tag.empty() || last.length != contentLength ||
       last.seconds != attributes.lastWriteSeconds ||
-      last.nanoseconds != attributes.lastWriteNanoseconds || last.path != path) {
+      last.nanoseconds != attributes.lastWriteNanoseconds || last.path.size() != path.size() ||
+      std::memcmp(last.path.data(), path.data(), path.size() * sizeof(char16_t)) != 0) {
     last.tag = MakeEntityTag(path, attributes, contentLength);
     last.path = path;
     last.length = contentLength;
