@@ -133,7 +133,7 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
       if (!entityTag_.empty()) QueueHeader(kEntityTagName, entityTag_.view());
     }
   }
-  SendHeaderLines();
+  // Sent with the length headers: every caller writes those next.
   return S_OK;
 }
 

@@ -125,8 +125,9 @@ class CFileDownload
   // header by AddHeader when it does not fit or is not ASCII).
   void QueueHeader(std::string_view name, std::u16string_view value);
   void QueueHeader(std::string_view name, std::string_view asciiValue);
-  // Hands the queued headers to the host; every header is sent by the end
-  // of WriteDownloadHeaders and of WriteLengthHeaders.
+  // Hands the queued headers to the host. WriteDownloadHeaders queues its
+  // headers and WriteLengthHeaders, which every sender calls straight after
+  // it, sends them with its own in one call.
   void SendHeaderLines();
   bool ClientConnected();
   // Hands one filled byte array to Response.BinaryWrite.
