@@ -68,6 +68,10 @@ struct ResolvedClass {
   // The module's entry point once it was found: modules are never unloaded,
   // so it stays valid as long as the registry names the same module.
   DllGetClassObjectFn entry = nullptr;
+  // The class object the entry gave, asked for once per thread and tree: a
+  // class object holds no lock on its module and creates any number of
+  // objects, so the next activation goes straight to CreateInstance.
+  ComPtr<IClassFactory> factory;
 };
 
 // The ProgIDs this thread resolved against one version of the registry: a
@@ -129,7 +133,8 @@ ResolvedClass* ResolveClass(std::u16string_view progId, Activation* failed) {
     *failed = Fail(REGDB_E_CLASSNOTREG, u"class not registered: " + FormatGuidW(*clsid));
     return nullptr;
   }
-  return resolvedClasses.Remember(classes.Tree(), progId, {*clsid, ModuleHostPath(*module)});
+  return resolvedClasses.Remember(classes.Tree(), progId,
+                                  {*clsid, ModuleHostPath(*module), nullptr, nullptr});
 }
 
 }  // namespace
@@ -150,15 +155,20 @@ Activation ActivateByProgId(std::u16string_view progId) {
                   u"module could not be loaded: " + DecodeUtf8(loaderError));
     }
   }
-  const DllGetClassObjectFn entry = resolved->entry;
-  ComPtr<IClassFactory> factory;
-  HRESULT hr = entry(clsid, IID_IClassFactory, factory.ReceiveVoid());
-  if (Failed(hr) || !factory) {
-    return Fail(Failed(hr) ? hr : E_FAIL,
-                u"the module offers no class object for " + FormatGuidW(clsid));
+  if (!resolved->factory) {
+    ComPtr<IClassFactory> made;
+    const HRESULT hr = resolved->entry(clsid, IID_IClassFactory, made.ReceiveVoid());
+    if (Failed(hr) || !made) {
+      return Fail(Failed(hr) ? hr : E_FAIL,
+                  u"the module offers no class object for " + FormatGuidW(clsid));
+    }
+    resolved->factory = std::move(made);
   }
+  // Held here: creating the object may activate others on this thread and
+  // replace the memo entry.
+  const ComPtr<IClassFactory> factory = resolved->factory;
   Activation done;
-  hr = factory->CreateInstance(nullptr, IID_IDispatch, done.object.ReceiveVoid());
+  const HRESULT hr = factory->CreateInstance(nullptr, IID_IDispatch, done.object.ReceiveVoid());
   if (Failed(hr) || !done.object) {
     return Fail(Failed(hr) ? hr : E_FAIL,
                 u"the object could not be created: " + std::u16string(progId));

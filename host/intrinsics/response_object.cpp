@@ -1,5 +1,6 @@
 #include "host/intrinsics/response_object.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "host/http/http_date.h"
@@ -84,8 +85,28 @@ HRESULT ResponseObject::ApplyContentType(std::u16string_view type, std::u16strin
                       u"A content type or charset cannot hold a line break or another control "
                       u"character.");
   }
-  std::string header = Narrow(type);
-  if (!charset.empty() && !type.empty()) header.append("; charset=").append(Narrow(charset));
+  // ASCII (nearly every type) is narrowed on the stack; anything else goes
+  // through Narrow.
+  constexpr std::string_view kCharsetParameter = "; charset=";
+  const bool withCharset = !charset.empty() && !type.empty();
+  char small[128];
+  std::string large;
+  std::string_view header;
+  char16_t bits = 0;
+  for (const char16_t c : type) bits |= c;
+  for (const char16_t c : charset) bits |= c;
+  if (bits < 0x80 && type.size() + kCharsetParameter.size() + charset.size() <= sizeof small) {
+    char* p = std::copy(type.begin(), type.end(), small);
+    if (withCharset) {
+      p = std::copy(kCharsetParameter.begin(), kCharsetParameter.end(), p);
+      p = std::copy(charset.begin(), charset.end(), p);
+    }
+    header = std::string_view(small, static_cast<std::size_t>(p - small));
+  } else {
+    large = Narrow(type);
+    if (withCharset) large.append(kCharsetParameter).append(Narrow(charset));
+    header = large;
+  }
   if (!core_->exchange->SetContentType(header)) {
     return RaiseError(E_FAIL, kSource,
                       u"The content type cannot change: the headers were already sent.");

@@ -17,8 +17,8 @@
 
 namespace vant::host::intrinsics {
 
-class ResponseObject final
-    : public ComObject<ResponseObject, DispatchImpl<IAspResponse>, host::IResponseFile> {
+class ResponseObject final : public ComObject<ResponseObject, DispatchImpl<IAspResponse>,
+                                              host::IResponseFile, host::IResponseHeaders> {
  public:
   explicit ResponseObject(std::shared_ptr<SharedPageState> core);
 
@@ -34,6 +34,7 @@ class ResponseObject final
   HRESULT IsClientConnected(VARIANT_BOOL* out) override;
   HRESULT get_Cookies(host::IRequestDictionary** out) override;
   HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) override;
+  HRESULT AddHeaderLines(const char* lines, std::int32_t length) override;
 
   HRESULT get_Buffer(VARIANT_BOOL* out) override;
   HRESULT get_Expires(std::int32_t* out) override;

@@ -74,6 +74,29 @@ HRESULT ResponseObject::AddHeader(const Bstr& name, const Bstr& value) {
   });
 }
 
+// Headers a component hands over in their wire form go to the exchange as
+// they are: no automation strings to narrow, one guard for them all. The
+// exchange checks each as it checks a page's; a refused one is left out
+// and reported only by S_FALSE, as a component drops such a header anyway.
+HRESULT ResponseObject::AddHeaderLines(const char* lines, std::int32_t length) {
+  if (lines == nullptr || length < 0) return E_INVALIDARG;
+  return Guarded(kSource, [&] {
+    if (const HRESULT hr = Running(); Failed(hr)) return hr;
+    std::string_view rest(lines, static_cast<std::size_t>(length));
+    bool all = true;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find("\r\n");
+      if (end == std::string_view::npos) return E_INVALIDARG;
+      const std::string_view line = rest.substr(0, end);
+      rest.remove_prefix(end + 2);
+      const std::size_t colon = line.find(": ");
+      if (colon == std::string_view::npos) return E_INVALIDARG;
+      all &= core_->exchange->AddHeader(line.substr(0, colon), line.substr(colon + 2));
+    }
+    return all ? S_OK : S_FALSE;
+  });
+}
+
 HRESULT ResponseObject::WriteBytes(const void* data, std::size_t size) {
   http::Exchange& exchange = *core_->exchange;
   if (!exchange.IsBuffered()) CommitHeaders();

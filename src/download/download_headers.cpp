@@ -1,6 +1,9 @@
 // The response headers of Download: output switched to unbuffered binary,
 // the disposition, the resume validators, the range status and the length.
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,16 +18,13 @@ namespace {
 constexpr char16_t kPartialStatus[] = u"206 Partial content";
 constexpr char16_t kUnsatisfiableStatus[] = u"416 Requested range not satisfiable";
 
-// Built once, as every download sends them: the host takes names and values
-// as automation strings, so each call would otherwise build its own copy.
 const Bstr kOctetStream(u"application/octet-stream");
-const Bstr kDispositionName(u"Content-Disposition");
-const Bstr kAcceptRangesName(u"Accept-Ranges");
-const Bstr kBytes(u"bytes");
-const Bstr kLastModifiedName(u"Last-Modified");
-const Bstr kEntityTagName(u"ETag");
-const Bstr kContentRangeName(u"Content-Range");
-const Bstr kContentLengthName(u"Content-Length");
+constexpr std::string_view kDispositionName = "Content-Disposition";
+constexpr std::string_view kAcceptRangesName = "Accept-Ranges";
+constexpr std::string_view kLastModifiedName = "Last-Modified";
+constexpr std::string_view kEntityTagName = "ETag";
+constexpr std::string_view kContentRangeName = "Content-Range";
+constexpr std::string_view kContentLengthName = "Content-Length";
 
 // "attachment; filename=" or "inline; filename=" followed by the name in
 // quotation marks, a quote or backslash in it escaped with a backslash, so
@@ -44,10 +44,50 @@ std::u16string DispositionValue(bool attach, std::u16string_view name) {
   return value;
 }
 
-// A number in decimal, as Content-Length and Content-Range carry it.
-std::u16string DecimalText(std::int64_t value) {
-  const std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
+// DispositionValue in ASCII, written into `buffer`: nullopt when the name
+// is not ASCII, holds a CR, LF or NUL, or does not fit.
+template <std::size_t N>
+std::optional<std::string_view> AsciiDispositionValue(bool attach, std::u16string_view name,
+                                                      char (&buffer)[N]) {
+  const std::string_view prefix = attach ? "attachment; filename=\"" : "inline; filename=\"";
+  if (prefix.size() + 2 * name.size() + 1 > N) return std::nullopt;
+  char* p = std::copy(prefix.begin(), prefix.end(), buffer);
+  char16_t bits = 0;
+  bool unsafe = false;
+  for (const char16_t c : name) {
+    bits |= c;
+    unsafe |= c == u'\r' || c == u'\n' || c == u'\0';
+    if (c == u'"' || c == u'\\') *p++ = '\\';
+    *p++ = static_cast<char>(c);
+  }
+  if (bits >= 0x80 || unsafe) return std::nullopt;
+  *p++ = '"';
+  return std::string_view(buffer, static_cast<std::size_t>(p - buffer));
+}
+
+// Text of up to three numbers in decimal and what goes between them, as
+// Content-Length and Content-Range carry it, built on the stack.
+class NumberText {
+ public:
+  NumberText& Add(std::string_view text) {
+    end_ = std::copy(text.begin(), text.end(), end_);
+    return *this;
+  }
+  NumberText& Add(std::int64_t value) {
+    end_ = std::to_chars(end_, text_ + sizeof text_, value).ptr;
+    return *this;
+  }
+  std::string_view view() const { return std::string_view(text_, end_ - text_); }
+
+ private:
+  char text_[80];
+  char* end_ = text_;
+};
+
+bool EqualsAscii(std::u16string_view text, std::string_view ascii) {
+  return text.size() == ascii.size() &&
+         std::equal(text.begin(), text.end(), ascii.begin(),
+                    [](char16_t a, char b) { return a == static_cast<unsigned char>(b); });
 }
 
 }  // namespace
@@ -70,22 +110,30 @@ HRESULT CFileDownload::WriteDownloadHeaders(const Content& content, VARIANT_BOOL
   rangeRequested_ = 0;
   rangeStart_ = 0;
   rangeUnsatisfiable_ = false;
-  entityTag_ = Bstr();
+  entityTag_.clear();
   const bool resume = bResume == VARIANT_TRUE;
   const fs::FileAttributes* times = resume && content.hasValidators ? &content.attributes : nullptr;
   bool answered = false;
   if (resume) {
-    if (times != nullptr) entityTag_ = EntityTag(content.path, *times, content.length);
+    if (times != nullptr) entityTag_.assign(EntityTag(content.path, *times, content.length));
     const HRESULT hr = AnswerRangeRequest(content.length, times, &answered);
     if (Failed(hr) || rangeUnsatisfiable_) return hr;
   }
-  (void)AddHeader(kDispositionName,
-                  DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
-  if (!resume) return S_OK;
-  (void)AddHeader(kAcceptRangesName, kBytes);
-  if (answered) return S_OK;
-  WriteLastModified(times);
-  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
+  char disposition[512];
+  if (const auto ascii =
+          AsciiDispositionValue(bAttach != VARIANT_FALSE, content.displayName, disposition)) {
+    QueueHeader(kDispositionName, *ascii);
+  } else {
+    QueueHeader(kDispositionName, DispositionValue(bAttach != VARIANT_FALSE, content.displayName));
+  }
+  if (resume) {
+    QueueHeader(kAcceptRangesName, std::string_view("bytes"));
+    if (!answered) {
+      WriteLastModified(times);
+      if (!entityTag_.empty()) QueueHeader(kEntityTagName, entityTag_.view());
+    }
+  }
+  // Sent with the length headers: every caller writes those next.
   return S_OK;
 }
 
@@ -115,28 +163,34 @@ bool CFileDownload::RangeApplies(const fs::FileAttributes* attributes) {
       frame::GetServerVariable(context_, u"HTTP_IF_RANGE").value_or(std::u16string());
   if (ifRange.empty()) return true;
   if (attributes == nullptr) return false;
-  return ifRange == entityTag_.view() || ifRange == HttpDate(attributes->lastWriteSeconds);
+  return EqualsAscii(ifRange, entityTag_.view()) ||
+         EqualsAscii(ifRange, HttpDate(attributes->lastWriteSeconds));
 }
 
 void CFileDownload::WriteLastModified(const fs::FileAttributes* attributes) {
   if (attributes == nullptr) return;
-  (void)AddHeader(kLastModifiedName, HttpDate(attributes->lastWriteSeconds));
+  QueueHeader(kLastModifiedName, HttpDate(attributes->lastWriteSeconds));
 }
 
 void CFileDownload::WriteLengthHeaders(std::int64_t length) {
   if (rangeUnsatisfiable_) {
-    (void)AddHeader(kContentRangeName, u"bytes */" + DecimalText(length));
-    (void)AddHeader(kContentLengthName, u"0");
-    return;
+    QueueHeader(kContentRangeName, NumberText().Add("bytes */").Add(length).view());
+    QueueHeader(kContentLengthName, std::string_view("0"));
+  } else if (rangeRequested_ == 0) {
+    QueueHeader(kContentLengthName, NumberText().Add(length).view());
+  } else {
+    if (!entityTag_.empty()) QueueHeader(kEntityTagName, entityTag_.view());
+    QueueHeader(kContentRangeName, NumberText()
+                                       .Add("bytes ")
+                                       .Add(rangeStart_)
+                                       .Add("-")
+                                       .Add(length - 1)
+                                       .Add("/")
+                                       .Add(length)
+                                       .view());
+    QueueHeader(kContentLengthName, NumberText().Add(length - rangeStart_).view());
   }
-  if (rangeRequested_ == 0) {
-    (void)AddHeader(kContentLengthName, DecimalText(length));
-    return;
-  }
-  if (!entityTag_.empty()) (void)AddHeader(kEntityTagName, entityTag_);
-  (void)AddHeader(kContentRangeName, u"bytes " + DecimalText(rangeStart_) + u"-" +
-                                         DecimalText(length - 1) + u"/" + DecimalText(length));
-  (void)AddHeader(kContentLengthName, DecimalText(length - rangeStart_));
+  SendHeaderLines();
 }
 
 }  // namespace vant::download

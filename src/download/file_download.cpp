@@ -9,6 +9,7 @@
 #include "frame/error_report.h"
 #include "frame/member_guard.h"
 #include "platform/fs/file_info.h"
+#include "platform/sys/ascii.h"
 
 namespace vant::download {
 namespace {
@@ -106,6 +107,41 @@ HRESULT CFileDownload::AddHeader(const Bstr& name, const Bstr& value) {
   host::IResponse* response = context_.Response();
   if (response == nullptr) return frame::kIntrinsicNotHeld;
   return response->AddHeader(name, value);
+}
+
+void CFileDownload::QueueHeader(std::string_view name, std::u16string_view value) {
+  if (!IsSafeHeaderValue(value)) return;
+  if (headerLines_.Append(name, value)) return;
+  SendHeaderLines();
+  (void)AddHeader(Bstr(sys::Widen(name)), Bstr(value));
+}
+
+void CFileDownload::QueueHeader(std::string_view name, std::string_view asciiValue) {
+  if (headerLines_.Append(name, asciiValue)) return;
+  SendHeaderLines();
+  (void)AddHeader(Bstr(sys::Widen(name)), Bstr(sys::Widen(asciiValue)));
+}
+
+// A host that takes header lines gets them in one call; any other gets one
+// AddHeader per header, in the same order.
+void CFileDownload::SendHeaderLines() {
+  if (headerLines_.empty()) return;
+  const std::string_view lines = headerLines_.view();
+  headerLines_.clear();  // the text stays until the next Append
+  host::IResponse* response = context_.Response();
+  if (response == nullptr) return;
+  ComPtr<host::IResponseHeaders> headers;
+  if (Succeeded(response->QueryInterface(host::IResponseHeaders::kIid, headers.ReceiveVoid()))) {
+    (void)headers->AddHeaderLines(lines.data(), static_cast<std::int32_t>(lines.size()));
+    return;
+  }
+  for (std::string_view rest = lines; !rest.empty();) {
+    const std::string_view line = rest.substr(0, rest.find("\r\n"));
+    rest.remove_prefix(line.size() + 2);
+    const std::size_t colon = line.find(": ");
+    (void)response->AddHeader(Bstr(sys::Widen(line.substr(0, colon))),
+                              Bstr(sys::Widen(line.substr(colon + 2))));
+  }
 }
 
 // A host that cannot answer counts as a client that has gone: streaming on

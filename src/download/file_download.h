@@ -3,11 +3,13 @@
 // bytes, with inline or attachment disposition and byte-range resume.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "download/cache.h"
+#include "download/header_lines.h"
 #include "download/interfaces.h"
 #include "frame/class_creators.h"
 #include "frame/page_object.h"
@@ -35,6 +37,22 @@ inline constexpr std::int64_t kDownloadChunkSize = 65536;
 
 // The class creator: a new download object handing out interface `iid`.
 HRESULT CreateFileDownload(const IID& iid, void** out);
+
+// The entity tag of the current Download, held without an allocation.
+class TagText {
+ public:
+  void assign(std::string_view text) {
+    size_ = std::min(text.size(), sizeof text_);
+    std::copy_n(text.begin(), size_, text_);
+  }
+  void clear() { size_ = 0; }
+  bool empty() const { return size_ == 0; }
+  std::string_view view() const { return std::string_view(text_, size_); }
+
+ private:
+  char text_[34];
+  std::size_t size_ = 0;
+};
 
 class CFileDownload
     : public ComObject<
@@ -103,6 +121,14 @@ class CFileDownload
 
   // Host helpers: a header whose value could split the response is dropped.
   HRESULT AddHeader(const Bstr& name, const Bstr& value);
+  // Adds a header to headerLines_ (sending what is there first and the
+  // header by AddHeader when it does not fit or is not ASCII).
+  void QueueHeader(std::string_view name, std::u16string_view value);
+  void QueueHeader(std::string_view name, std::string_view asciiValue);
+  // Hands the queued headers to the host. WriteDownloadHeaders queues its
+  // headers and WriteLengthHeaders, which every sender calls straight after
+  // it, sends them with its own in one call.
+  void SendHeaderLines();
   bool ClientConnected();
   // Hands one filled byte array to Response.BinaryWrite.
   HRESULT WriteChunk(const Variant& chunk);
@@ -116,7 +142,8 @@ class CFileDownload
   std::int32_t rangeRequested_ = 0;
   std::int64_t rangeStart_ = 0;
   bool rangeUnsatisfiable_ = false;
-  Bstr entityTag_;
+  TagText entityTag_;
+  HeaderLines headerLines_;
 };
 
 }  // namespace vant::download

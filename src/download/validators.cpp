@@ -2,8 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
-
-#include "platform/sys/ascii.h"
+#include <cstring>
 
 namespace vant::download {
 namespace {
@@ -11,7 +10,7 @@ namespace {
 constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // FNV-1a over 64 bits, fed byte by byte, run with two seeds at once: the
 // entity tag's two halves hash the same bytes, so one pass serves both.
@@ -33,12 +32,61 @@ class Fnv64Pair {
   std::uint64_t low_ = 0x84222325CBF29CE4ULL;
 };
 
+// The last date text this thread formatted: a download formats the same
+// file's date request after request, and the text depends on nothing else.
+struct LastDate {
+  std::int64_t seconds = 0;
+  std::string text;
+};
+thread_local LastDate lastDate;
+
+// The last entity tag this thread made and what it was made of: the same
+// file downloaded again gets the same tag without hashing its path again.
+struct LastEntityTag {
+  std::u16string path;
+  std::int64_t length = 0;
+  std::int64_t seconds = 0;
+  std::int32_t nanoseconds = 0;
+  std::string tag;
+};
+thread_local LastEntityTag lastEntityTag;
+
+std::string FormatHttpDate(std::int64_t unixSeconds);
+std::string MakeEntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                          std::int64_t contentLength);
+
 }  // namespace
+
+std::string_view HttpDate(std::int64_t unixSeconds) {
+  if (lastDate.text.empty() || lastDate.seconds != unixSeconds) {
+    lastDate.text = FormatHttpDate(unixSeconds);
+    lastDate.seconds = unixSeconds;
+  }
+  return lastDate.text;
+}
+
+std::string_view EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                           std::int64_t contentLength) {
+  LastEntityTag& last = lastEntityTag;
+  if (last.tag.empty() || last.length != contentLength ||
+      last.seconds != attributes.lastWriteSeconds ||
+      last.nanoseconds != attributes.lastWriteNanoseconds || last.path.size() != path.size() ||
+      std::memcmp(last.path.data(), path.data(), path.size() * sizeof(char16_t)) != 0) {
+    last.tag = MakeEntityTag(path, attributes, contentLength);
+    last.path = path;
+    last.length = contentLength;
+    last.seconds = attributes.lastWriteSeconds;
+    last.nanoseconds = attributes.lastWriteNanoseconds;
+  }
+  return last.tag;
+}
+
+namespace {
 
 // Formatted by hand, not by snprintf: a download formats one or two of
 // these per request. Years outside 0..9999 (a file dated absurdly) keep
 // the printf form, "%04d", so every date reads as it always has.
-std::u16string HttpDate(std::int64_t unixSeconds) {
+std::string FormatHttpDate(std::int64_t unixSeconds) {
   using namespace std::chrono;
   const sys_seconds time{seconds{unixSeconds}};
   const sys_days day = floor<days>(time);
@@ -54,15 +102,15 @@ std::u16string HttpDate(std::int64_t unixSeconds) {
     char text[96];
     std::snprintf(text, sizeof text, "%s, %02u %s %04d %02d:%02d:%02d GMT", weekdayName,
                   static_cast<unsigned>(date.day()), monthName, year, hours, minutes, secs);
-    return sys::Widen(text);
+    return text;
   }
-  std::u16string out(29, u' ');
-  char16_t* p = out.data();
+  std::string out(29, ' ');
+  char* p = out.data();
   const auto put = [&p](const char* text, int n) {
-    for (int i = 0; i < n; ++i) *p++ = static_cast<char16_t>(text[i]);
+    for (int i = 0; i < n; ++i) *p++ = text[i];
   };
   const auto digits = [&p](int value, int n) {
-    for (int i = n - 1; i >= 0; --i, value /= 10) p[i] = static_cast<char16_t>(u'0' + value % 10);
+    for (int i = n - 1; i >= 0; --i, value /= 10) p[i] = static_cast<char>('0' + value % 10);
     p += n;
   };
   put(weekdayName, 3);
@@ -82,8 +130,8 @@ std::u16string HttpDate(std::int64_t unixSeconds) {
   return out;
 }
 
-std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
-                         std::int64_t contentLength) {
+std::string MakeEntityTag(std::u16string_view path, const fs::FileAttributes& attributes,
+                          std::int64_t contentLength) {
   Fnv64Pair fnv;
   // The path's cache key (a-z upper-cased), hashed as it is made.
   for (char16_t c : path) {
@@ -95,12 +143,13 @@ std::u16string EntityTag(std::u16string_view path, const fs::FileAttributes& att
   fnv.Add(static_cast<std::uint32_t>(attributes.lastWriteNanoseconds), 4);
   const std::uint64_t halves[] = {fnv.high(), fnv.low()};
   // A quotation mark, each half as 16 upper-case hex digits, a quotation mark.
-  std::u16string tag(34, u'"');
-  char16_t* p = tag.data() + 1;
+  std::string tag(34, '"');
+  char* p = tag.data() + 1;
   for (const std::uint64_t half : halves) {
     for (int shift = 60; shift >= 0; shift -= 4) *p++ = kHexDigits[(half >> shift) & 0xF];
   }
   return tag;
 }
 
+}  // namespace
 }  // namespace vant::download

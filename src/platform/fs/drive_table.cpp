@@ -1,6 +1,7 @@
 #include "platform/fs/drive_table.h"
 
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
 
@@ -11,6 +12,9 @@ constexpr int kLetters = 26;
 
 struct Table {
   std::shared_mutex mutex;
+  // Raised by every change, so a mapping remembered with the generation it
+  // was made under can tell it may be stale.
+  std::atomic<std::uint64_t> generation{1};
   std::array<std::optional<std::string>, kLetters> folders;
 };
 
@@ -71,6 +75,7 @@ bool SetDrive(char letter, std::string_view hostFolder) {
   Table& table = TheTable();
   std::unique_lock lock(table.mutex);
   table.folders[*index] = std::move(*folder);
+  table.generation.fetch_add(1, std::memory_order_release);
   return true;
 }
 
@@ -84,7 +89,10 @@ void ResetDrives() {
   Table& table = TheTable();
   std::unique_lock lock(table.mutex);
   SetDefaults(table);
+  table.generation.fetch_add(1, std::memory_order_release);
 }
+
+std::uint64_t DriveGeneration() { return TheTable().generation.load(std::memory_order_acquire); }
 
 std::optional<std::string> DriveFolder(char letter) {
   const auto index = LetterIndex(letter);

@@ -3,6 +3,7 @@
 // one table.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,10 @@ bool SetDriveFromOption(std::string_view option);
 
 // Removes every mapping and restores the default C: -> "/".
 void ResetDrives();
+
+// A number that changes whenever a mapping does (never 0): a path mapped
+// under one generation maps the same way while it stays current.
+std::uint64_t DriveGeneration();
 
 // The host folder of drive `letter` (either case), or nullopt when the drive
 // is not mapped.

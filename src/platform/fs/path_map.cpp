@@ -99,9 +99,62 @@ std::string CollapseSlashes(std::string_view path) {
   return out;
 }
 
+// The last path this thread mapped each way and its result, with the drive
+// table's generation then: MapPath turns a site path into a drive path and
+// the file call that follows turns it back, for the same few paths page
+// after page, so a repeat costs a compare and a copy, not a mapping.
+template <class From, class To>
+struct LastMapping {
+  std::uint64_t generation = 0;  // 0: nothing remembered
+  From from;
+  To to;
+
+  const To* Find(std::uint64_t current, typename From::const_pointer text, std::size_t n) const {
+    if (generation != current || from.size() != n) return nullptr;
+    return std::equal(from.begin(), from.end(), text) ? &to : nullptr;
+  }
+  void Remember(std::uint64_t current, typename From::const_pointer text, std::size_t n,
+                const To& result) {
+    from.assign(text, n);
+    to = result;
+    generation = current;
+  }
+};
+
+thread_local LastMapping<std::u16string, std::optional<std::string>> lastHostPath;
+thread_local LastMapping<std::string, std::optional<std::u16string>> lastWindowsPath;
+
+std::optional<std::string> MapToHost(std::u16string_view windowsPath);
+std::optional<std::u16string> MapToWindows(std::string_view hostPath);
+
 }  // namespace
 
+// The generation is read before mapping: a change during the mapping
+// leaves a result remembered under the older one, which the next call
+// does not trust.
 std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
+  const std::uint64_t generation = DriveGeneration();
+  if (const auto* known = lastHostPath.Find(generation, windowsPath.data(), windowsPath.size())) {
+    return *known;
+  }
+  std::optional<std::string> mapped = MapToHost(windowsPath);
+  lastHostPath.Remember(generation, windowsPath.data(), windowsPath.size(), mapped);
+  return mapped;
+}
+
+std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
+  const std::uint64_t generation = DriveGeneration();
+  if (const auto* known = lastWindowsPath.Find(generation, hostPath.data(), hostPath.size())) {
+    return *known;
+  }
+  std::optional<std::u16string> mapped = MapToWindows(hostPath);
+  lastWindowsPath.Remember(generation, hostPath.data(), hostPath.size(), mapped);
+  return mapped;
+}
+
+namespace {
+
+std::optional<std::string> MapToHost(std::u16string_view windowsPath) {
   const bool ascii = IsPlainAscii(windowsPath);
   if (!ascii && windowsPath.find(u'\0') != std::u16string_view::npos) return std::nullopt;
   if (!ascii && !sys::IsValidUtf16(windowsPath)) return std::nullopt;
@@ -120,7 +173,7 @@ std::optional<std::string> ToHostPath(std::u16string_view windowsPath) {
   return out;
 }
 
-std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
+std::optional<std::u16string> MapToWindows(std::string_view hostPath) {
   if (hostPath.empty() || hostPath.front() != '/') return std::nullopt;
   const std::string path = CollapseSlashes(hostPath);
   const auto drive = DriveHolding(path);
@@ -145,6 +198,8 @@ std::optional<std::u16string> ToWindowsPath(std::string_view hostPath) {
   if (out.size() == 2) out += u'\\';
   return out;
 }
+
+}  // namespace
 
 bool ContainsDotDotSegment(std::u16string_view path) {
   size_t start = 0;

@@ -59,4 +59,21 @@ struct IResponseFile : IUnknown {
   virtual HRESULT WriteFile(std::int32_t fd, std::int64_t offset, std::int64_t length) = 0;
 };
 
+// {E33D8482-B105-48BA-8429-0AF853F17210}
+// Offered by a host's Response object besides IResponse (QueryInterface)
+// when it takes headers in their wire form: a component that adds several
+// headers hands them over in one call, with no automation string per name
+// and value. A host without it gets the same headers through AddHeader.
+struct IResponseHeaders : IUnknown {
+  static constexpr IID kIid =
+      MakeGuid(0xE33D8482, 0xB105, 0x48BA, 0x84, 0x29, 0x0A, 0xF8, 0x53, 0xF1, 0x72, 0x10);
+
+  // Adds the headers in `lines`, each "Name: value" followed by CR LF, in
+  // order, as one AddHeader each would. A header AddHeader would refuse is
+  // left out and the others are still added; the call then returns S_FALSE
+  // (nothing is raised). E_INVALIDARG when `lines` is not such a sequence
+  // (the headers before the fault are added).
+  virtual HRESULT AddHeaderLines(const char* lines, std::int32_t length) = 0;
+};
+
 }  // namespace vant::host

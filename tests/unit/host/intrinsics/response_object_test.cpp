@@ -35,6 +35,25 @@ TEST_F(ResponseTest, AddHeaderRefusesLineBreaksAndNul) {
   EXPECT_EQ(exchange.Header("X-Ok"), (std::vector<std::string>{"1"}));
 }
 
+// Headers a component hands over in their wire form: each is checked as
+// AddHeader checks it, a refused one is left out and the rest still go.
+TEST_F(ResponseTest, HeaderLinesAreAddedOneByOne) {
+  Start();
+  ComPtr<host::IResponseHeaders> lines;
+  ASSERT_EQ(objects.response->QueryInterface(host::IResponseHeaders::kIid, lines.ReceiveVoid()),
+            S_OK);
+  const std::string_view good = "X-A: 1\r\nX-B: two words\r\n";
+  EXPECT_EQ(lines->AddHeaderLines(good.data(), static_cast<std::int32_t>(good.size())), S_OK);
+  const std::string_view refused = "X-C: 3\r\nX-\x7f: 4\r\nX-D: 5\r\n";
+  EXPECT_EQ(lines->AddHeaderLines(refused.data(), static_cast<std::int32_t>(refused.size())),
+            S_FALSE);
+  const std::string_view cut = "X-E: 6\r\nX-F 7\r\n";
+  EXPECT_EQ(lines->AddHeaderLines(cut.data(), static_cast<std::int32_t>(cut.size())), E_INVALIDARG);
+  std::string added;
+  for (const auto& h : exchange.headers) added += h.name + "=" + h.value + ";";
+  EXPECT_EQ(added, "X-A=1;X-B=two words;X-C=3;X-D=5;X-E=6;");
+}
+
 TEST_F(ResponseTest, WriteEncodesWithTheCodePage) {
   info.codePage = 1252;
   Start();

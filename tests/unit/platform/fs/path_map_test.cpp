@@ -109,6 +109,16 @@ TEST_F(PathMapTest, ToWindowsPathWithoutARootDrive) {
   EXPECT_EQ(ToWindowsPath(*host).value_or(u"<none>"), u"C:\\x\\y");
 }
 
+// Each thread remembers its last mapping each way; a drive changed since
+// must not be answered from it.
+TEST_F(PathMapTest, APathMappedAgainAfterADriveChangeFollowsTheChange) {
+  EXPECT_EQ(ToHostPath(u"D:\\a").value_or("<none>"), "/mnt/d/a");
+  EXPECT_EQ(ToWindowsPath("/mnt/e/a").value_or(u"<none>"), u"C:\\mnt\\e\\a");
+  ASSERT_TRUE(SetDrive('D', "/mnt/e"));
+  EXPECT_EQ(ToHostPath(u"D:\\a").value_or("<none>"), "/mnt/e/a");
+  EXPECT_EQ(ToWindowsPath("/mnt/e/a").value_or(u"<none>"), u"D:\\a");
+}
+
 TEST(ContainsDotDotSegment, OnlyWholeSegmentsCount) {
   const std::pair<std::u16string, bool> rows[] = {
       {u"C:\\up\\..\\x", true},
