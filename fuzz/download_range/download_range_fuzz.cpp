@@ -200,8 +200,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string path = box.WinPath(in.cached ? "cache" : "disk", in.size);
   fs::FileAttributes attributes;
   if (!fs::GetAttributes(path, attributes).ok()) Fail("sandbox file", Narrow(path));
-  const std::u16string tag = download::EntityTag(path, attributes, kSizes[in.size]);
-  const std::u16string date = download::HttpDate(attributes.lastWriteSeconds);
+  // Both texts are ASCII; copied out, as each call reuses its thread's text.
+  const std::string_view tagText = download::EntityTag(path, attributes, kSizes[in.size]);
+  const std::u16string tag(tagText.begin(), tagText.end());
+  const std::string_view dateText = download::HttpDate(attributes.lastWriteSeconds);
+  const std::u16string date(dateText.begin(), dateText.end());
   if (in.ifRangeMode == 0) in.ifRange.clear();
   if (in.ifRangeMode == 1) in.ifRange = tag;
   if (in.ifRangeMode == 2) in.ifRange = date;
