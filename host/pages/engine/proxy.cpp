@@ -102,13 +102,17 @@ ObjectSlot& RequireSlot(duk_context* ctx, duk_idx_t index) {
 // Reads the default member without arguments. Lenient (for valueOf and
 // toString, which the engine calls on its own) when the member table says
 // there is no default member: pushes nothing and returns false.
-bool PushDefaultValue(duk_context* ctx, ObjectSlot& slot) {
-  if (slot.info != nullptr && ClassifyMember(slot.info, DISPID_VALUE) == MemberAccess::Untyped) {
+bool PushDefaultValue(duk_context* ctx, IDispatch* object, const InterfaceInfo* info) {
+  if (info != nullptr && ClassifyMember(info, DISPID_VALUE) == MemberAccess::Untyped) {
     return false;
   }
   DispParams none;
-  InvokeAndPush(ctx, slot.object.get(), DISPID_VALUE, kCallFlags, none);
+  InvokeAndPush(ctx, object, DISPID_VALUE, kCallFlags, none);
   return true;
+}
+
+bool PushDefaultValue(duk_context* ctx, const ObjectSlot& slot) {
+  return PushDefaultValue(ctx, slot.object.get(), slot.info);
 }
 
 duk_ret_t ProxyValueOf(duk_context* ctx) {
@@ -127,16 +131,13 @@ duk_ret_t ProxyToString(duk_context* ctx) {
 // What valueOf and then toString would give for the proxy at index, in
 // one step: the text of the default member for a string hint.
 void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
-  // A copy: the read may add objects to the table and move its slots. The
-  // object stays held while the proxy is on the stack.
-  ObjectSlot slot;
-  {
-    const ObjectSlot& held = RequireSlot(ctx, index);
-    slot.object = held.object;
-    slot.info = held.info;
-  }
+  // Copied out: the read may add objects to the table and move its slots.
+  // The slot keeps its object held while the proxy is on the stack.
+  const ObjectSlot& held = RequireSlot(ctx, index);
+  IDispatch* const object = held.object.get();
+  const InterfaceInfo* const info = held.info;
   // No default member: valueOf gives the object itself, toString "[object]".
-  if (!PushDefaultValue(ctx, slot)) {
+  if (!PushDefaultValue(ctx, object, info)) {
     duk_push_string(ctx, "[object]");
     return;
   }
@@ -147,7 +148,7 @@ void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
   }
   // valueOf gave an object: toString reads the value again, as text.
   duk_pop(ctx);
-  PushDefaultValue(ctx, slot);
+  PushDefaultValue(ctx, object, info);
   duk_to_string(ctx, -1);
 }
 

@@ -8,32 +8,24 @@
 namespace vant::host::pages::engine {
 namespace {
 
-thread_local RunState* t_current = nullptr;
-// Numbers the runs of this thread for slot keys. Wraps after 2^20 runs; a
-// reused heap is rebuilt long before one of its objects could live that long.
+// Numbers the runs of this thread for slot keys (see kRunMask).
 thread_local std::uint32_t t_runs = 0;
-constexpr std::uint32_t kRunMask = (std::uint32_t{1} << 20) - 1;
-constexpr double kSlotSpan = 4294967296.0;  // 2^32: slots take the low 32 bits
-// The tag of bound keys: one above every run's, so no run's slot key is one.
-constexpr double kBoundTag = kRunMask + 1.0;
 
 }  // namespace
+
+constinit thread_local RunState* RunState::current_ = nullptr;
 
 // A nested page (Server.Execute, Transfer) counts its time limit from the
 // start of the page that runs it: the limit is the request's, so a chain of
 // nested pages cannot run for the limit once per page.
 RunState::RunState(const PageBindings& pageContext)
     : context(pageContext),
-      started_(t_current != nullptr ? t_current->started_ : std::chrono::steady_clock::now()),
+      started_(current_ != nullptr ? current_->started_ : std::chrono::steady_clock::now()),
       run_(t_runs = (t_runs + 1) & kRunMask) {
   bound.fill(kUnbound);
   // Room for the intrinsics and a few objects at once: the table would
   // otherwise grow (and move every slot) three times on every page.
   objects.Reserve(kBoundObjects);
-}
-
-double RunState::BoundKey(std::size_t place) {
-  return kBoundTag * kSlotSpan + static_cast<double>(place);
 }
 
 double RunState::SlotKey(std::uint32_t slot) const {
@@ -45,20 +37,9 @@ std::optional<std::uint32_t> RunState::SlotFromKey(duk_context* ctx, duk_idx_t i
   return SlotFromKey(duk_get_number(ctx, index));
 }
 
-std::optional<std::uint32_t> RunState::SlotFromKey(double key) const {
-  if (key >= BoundKey(0) && key < BoundKey(kBoundObjects)) {
-    const std::uint32_t slot = bound[static_cast<std::size_t>(key - BoundKey(0))];
-    return slot != kUnbound ? std::optional<std::uint32_t>(slot) : std::nullopt;
-  }
-  if (!(key >= 0 && key < kSlotSpan * (kRunMask + 1.0))) return std::nullopt;
-  const auto whole = static_cast<std::uint64_t>(key);
-  if (static_cast<std::uint32_t>(whole >> 32) != run_) return std::nullopt;
-  return static_cast<std::uint32_t>(whole);
-}
+RunState::Scope::Scope(RunState& state) : previous_(std::exchange(current_, &state)) {}
 
-RunState::Scope::Scope(RunState& state) : previous_(std::exchange(t_current, &state)) {}
-
-RunState::Scope::~Scope() { t_current = previous_; }
+RunState::Scope::~Scope() { current_ = previous_; }
 
 void RunState::SetInterrupt(ScriptInterrupt& pageInterrupt) {
   interrupt_ = &pageInterrupt;
@@ -72,10 +53,6 @@ RunState::~RunState() {
   enumerators.Clear();
   arrays.Clear();
 }
-
-RunState& RunState::Of(duk_context*) { return *t_current; }
-
-RunState* RunState::Current() { return t_current; }
 
 bool RunState::Resolve(ObjectSlot& slot, std::string_view name, DISPID* id) {
   // An object with a member table: the thread's cache, by the exact bytes.

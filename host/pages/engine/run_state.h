@@ -50,10 +50,11 @@ class RunState {
     RunState* previous_;
   };
 
-  // The state of the page running on this thread.
-  static RunState& Of(duk_context* ctx);
+  // The state of the page running on this thread (inline: native
+  // functions ask for it on every call).
+  static RunState& Of(duk_context*) { return *current_; }
   // The same, or nullptr when no page runs on this thread.
-  static RunState* Current();
+  static RunState* Current() { return current_; }
 
   // The interrupt of the page's heap; applies the time limit at once.
   void SetInterrupt(ScriptInterrupt& pageInterrupt);
@@ -75,7 +76,16 @@ class RunState {
   double SlotKey(std::uint32_t slot) const;
   // The slot a stored key names, when the key is this run's.
   std::optional<std::uint32_t> SlotFromKey(duk_context* ctx, duk_idx_t index) const;
-  std::optional<std::uint32_t> SlotFromKey(double key) const;
+  std::optional<std::uint32_t> SlotFromKey(double key) const {
+    if (key >= BoundKey(0) && key < BoundKey(kBoundObjects)) {
+      const std::uint32_t slot = bound[static_cast<std::size_t>(key - BoundKey(0))];
+      return slot != kUnbound ? std::optional<std::uint32_t>(slot) : std::nullopt;
+    }
+    if (!(key >= 0 && key < kSlotSpan * (kRunMask + 1.0))) return std::nullopt;
+    const auto whole = static_cast<std::uint64_t>(key);
+    if (static_cast<std::uint32_t>(whole >> 32) != run_) return std::nullopt;
+    return static_cast<std::uint32_t>(whole);
+  }
   // The item of the running page's `table` that the script object at
   // `index` names by the slot key in its `key` property; nullptr when the
   // value is not an object, has no such key, or names another run's slot or
@@ -101,8 +111,17 @@ class RunState {
   // each holds the key BoundKey(i), which names whatever object the
   // running page bound to place i, in bound[i] (kUnbound: none).
   static constexpr std::size_t kBoundObjects = 8;
+  // Slot keys: the run's tag above the low 32 bits, which hold the slot.
+  // Tags wrap after 2^20 runs; a reused heap is rebuilt long before one of
+  // its objects could live that long.
+  static constexpr std::uint32_t kRunMask = (std::uint32_t{1} << 20) - 1;
+  static constexpr double kSlotSpan = 4294967296.0;  // 2^32
+  // The tag of bound keys: one above every run's, so no run's slot key is one.
+  static constexpr double kBoundTag = kRunMask + 1.0;
   static constexpr std::uint32_t kUnbound = 0xFFFFFFFFu;
-  static double BoundKey(std::size_t place);
+  static constexpr double BoundKey(std::size_t place) {
+    return kBoundTag * kSlotSpan + static_cast<double>(place);
+  }
 
   const PageBindings& context;
   std::array<std::uint32_t, kBoundObjects> bound;
@@ -119,6 +138,8 @@ class RunState {
 
  private:
   void RefreshDeadline();
+
+  static constinit thread_local RunState* current_;
 
   ScriptInterrupt* interrupt_ = nullptr;
   std::chrono::steady_clock::time_point started_;

@@ -34,6 +34,13 @@ class SlotTable {
   void Remove(std::uint32_t slot) {
     if (slot >= items_.size() || !items_[slot]) return;
     items_[slot].reset();
+    // The newest slot goes back to the end of the table: a page that
+    // drops each result before it makes the next (a value read and used
+    // at once) never grows the free list.
+    if (slot + 1 == items_.size()) {
+      items_.pop_back();
+      return;
+    }
     free_.push_back(slot);
   }
 
