@@ -132,60 +132,50 @@ configure_file("${vant_duk_out}/duk_config.h.in" "${vant_duk_out}/duk_config.h" 
 # "duk_config.h" from there: all three must sit together in the build tree.
 configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" "${vant_duk_out}/duktape.h" COPYONLY)
 file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" vant_duk_source)
+# vant_duk_hook(FROM TO WHAT): replaces the text FROM of the engine's source
+# with TO; stops configuring when FROM is missing, so a changed upstream
+# source never builds silently without one of the host's changes.
+function(vant_duk_hook from to what)
+  string(FIND "${vant_duk_source}" "${from}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "duktape.c has no ${what}; cannot change it")
+  endif()
+  string(REPLACE "${from}" "${to}" edited "${vant_duk_source}")
+  set(vant_duk_source "${edited}" PARENT_SCOPE)
+endfunction()
 # `typeof` of a callable Proxy is "object": automation objects are Proxies
 # over a native function (so `Request("a")` calls the default member), yet
 # pages test them with `typeof x == "object"` as the classic engine reports
 # them. Pages have no other use for callable Proxies.
 set(vant_duk_typeof_from "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
 set(vant_duk_typeof_to "\t\tif (DUK_HOBJECT_IS_CALLABLE(obj) && !DUK_HOBJECT_IS_PROXY(obj)) {\n\t\t\tstridx = DUK_STRIDX_LC_FUNCTION;")
-string(FIND "${vant_duk_source}" "${vant_duk_typeof_from}" vant_duk_typeof_at)
-if(vant_duk_typeof_at EQUAL -1)
-  message(FATAL_ERROR "duktape.c has no typeof test for callable objects; cannot adjust it")
-endif()
-string(REPLACE "${vant_duk_typeof_from}" "${vant_duk_typeof_to}" vant_duk_source "${vant_duk_source}")
+vant_duk_hook("${vant_duk_typeof_from}"
+  "${vant_duk_typeof_to}"
+  "typeof test for callable objects")
 # The engine asks the date formatter for its locale forms only; JScript's
 # toString, toDateString, toTimeString and toUTCString differ from the
 # engine's ISO-like text too, so every form but ISO 8601 goes to it.
 set(vant_duk_locale_only "\tif (flags & DUK_DATE_FLAG_TOSTRING_LOCALE) {\n\t\t/* try locale specific formatter;")
-string(FIND "${vant_duk_source}" "${vant_duk_locale_only}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "duktape.c has no locale-only date formatter call; cannot widen it")
-endif()
-string(REPLACE "${vant_duk_locale_only}"
+vant_duk_hook("${vant_duk_locale_only}"
   "\tif (1) { /* vant-host: every string form asks the formatter first */\n\t\t/* try locale specific formatter;"
-  vant_duk_source "${vant_duk_source}")
+  "locale-only date formatter call")
 # An invalid date prints as JScript prints it: NaN, not "Invalid Date".
 set(vant_duk_invalid_date "\t\tduk_push_hstring_stridx(thr, DUK_STRIDX_INVALID_DATE);\n")
-string(FIND "${vant_duk_source}" "${vant_duk_invalid_date}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "duktape.c has no invalid date text; cannot replace it")
-endif()
-string(REPLACE "${vant_duk_invalid_date}" "\t\tduk_push_string(thr, \"NaN\");\n"
-  vant_duk_source "${vant_duk_source}")
+vant_duk_hook("${vant_duk_invalid_date}"
+  "\t\tduk_push_string(thr, \"NaN\");\n"
+  "invalid date text")
 # The host's native objects are finalized by a plain C call
 # (duktape/native_finalizer.h) where the engine would fetch and call a
 # finalizer function in a protected call of its own.
 set(vant_duk_run_finalizer "\tduk_push_hobject(thr, obj); /* this also increases refcount by one */\n\trc = duk_safe_call(thr, duk__finalize_helper")
-string(FIND "${vant_duk_source}" "${vant_duk_run_finalizer}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "duktape.c has no finalizer call in duk_heap_run_finalizer; cannot hook it")
-endif()
-string(REPLACE "${vant_duk_run_finalizer}"
+vant_duk_hook("${vant_duk_run_finalizer}"
   "\tif (vant_duk_native_finalize(heap, obj)) {\n\t\treturn;\n\t}\n${vant_duk_run_finalizer}"
-  vant_duk_source "${vant_duk_source}")
+  "finalizer call in duk_heap_run_finalizer")
 # The host's proxies are read and coerced to primitives by plain C calls
 # (duktape/native_proxy.h): a property read before the proxy's get trap
 # would run, a read for a call (GETPROPC) before it reads at all, and
 # ToPrimitive before it looks for Symbol.toPrimitive (which would run the
 # get trap and then call the method it gave).
-function(vant_duk_hook from to what)
-  string(FIND "${vant_duk_source}" "${from}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "duktape.c has no ${what}; cannot hook it")
-  endif()
-  string(REPLACE "${from}" "${to}" edited "${vant_duk_source}")
-  set(vant_duk_source "${edited}" PARENT_SCOPE)
-endfunction()
 set(vant_duk_to_primitive "\tif (check_symbol && duk_get_method_stridx(thr, idx, DUK_STRIDX_WELLKNOWN_SYMBOL_TO_PRIMITIVE)) {")
 vant_duk_hook("${vant_duk_to_primitive}"
   "\tif (check_symbol && vant_duk_coerce_native(thr, idx, hint)) {\n\t\treturn;\n\t}\n${vant_duk_to_primitive}"
@@ -212,13 +202,9 @@ vant_duk_hook("${vant_duk_objenv_lookup}"
 # engine's own accessors, redefined (duktape/write_tracking.inc) after the
 # engine's internal headers and before any of its code.
 set(vant_duk_headers_end "#endif /* DUK_INTERNAL_H_INCLUDED */\n")
-string(FIND "${vant_duk_source}" "${vant_duk_headers_end}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "duktape.c has no end of its internal headers; cannot add write tracking")
-endif()
-string(REPLACE "${vant_duk_headers_end}"
+vant_duk_hook("${vant_duk_headers_end}"
   "#include \"host/pages/duktape/write_tracking.inc\"\nextern \"C\" duk_bool_t vant_duk_get_native(duk_hthread *thr, duk_tval *tv_obj, duk_tval *tv_key, duk_small_uint_t for_call);\n${vant_duk_headers_end}"
-  vant_duk_source "${vant_duk_source}")
+  "end of its internal headers")
 # The heap snapshot (duktape/heap_snapshot.h) and the native finalizers read
 # the engine's object layout, so they are compiled as part of its own source.
 string(APPEND vant_duk_source "\n#include \"host/pages/duktape/heap_snapshot.inc\"\n")
