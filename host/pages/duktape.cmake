@@ -29,16 +29,23 @@ if(NOT vant_duk_header MATCHES "#define DUK_VERSION[ \t]+20700L")
   message(FATAL_ERROR "vant-host needs Duktape 2.7 in ${VANT_DUKTAPE_SOURCE_DIR}")
 endif()
 
-# vant_duk_config_switch(VAR FROM TO): replaces the one line FROM with TO in
-# the config text held in VAR; stops configuring when the line is missing so
-# a changed upstream config never builds silently without the timeout check.
-function(vant_duk_config_switch var from to)
-  string(FIND "${${var}}" "${from}\n" at)
+# vant_duk_replace(VAR FROM TO WHAT): replaces the text FROM with TO in the
+# text held in VAR; stops configuring when FROM is missing, so a changed
+# upstream engine never builds silently without one of the host's changes.
+function(vant_duk_replace var from to what)
+  string(FIND "${${var}}" "${from}" at)
   if(at EQUAL -1)
-    message(FATAL_ERROR "duk_config.h has no line '${from}'; cannot enable it")
+    message(FATAL_ERROR "${what} is missing; cannot change it")
   endif()
-  string(REPLACE "${from}\n" "${to}\n" edited "${${var}}")
+  string(REPLACE "${from}" "${to}" edited "${${var}}")
   set(${var} "${edited}" PARENT_SCOPE)
+endfunction()
+
+# vant_duk_config_switch(VAR FROM TO): replaces the one line FROM with TO in
+# the config text held in VAR (the timeout check among them).
+function(vant_duk_config_switch var from to)
+  vant_duk_replace(${var} "${from}\n" "${to}\n" "duk_config.h line '${from}'")
+  set(${var} "${${var}}" PARENT_SCOPE)
 endfunction()
 
 file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duk_config.h" vant_duk_config)
@@ -132,16 +139,10 @@ configure_file("${vant_duk_out}/duk_config.h.in" "${vant_duk_out}/duk_config.h" 
 # "duk_config.h" from there: all three must sit together in the build tree.
 configure_file("${VANT_DUKTAPE_SOURCE_DIR}/duktape.h" "${vant_duk_out}/duktape.h" COPYONLY)
 file(READ "${VANT_DUKTAPE_SOURCE_DIR}/duktape.c" vant_duk_source)
-# vant_duk_hook(FROM TO WHAT): replaces the text FROM of the engine's source
-# with TO; stops configuring when FROM is missing, so a changed upstream
-# source never builds silently without one of the host's changes.
+# vant_duk_hook(FROM TO WHAT): vant_duk_replace on the engine's source.
 function(vant_duk_hook from to what)
-  string(FIND "${vant_duk_source}" "${from}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "duktape.c has no ${what}; cannot change it")
-  endif()
-  string(REPLACE "${from}" "${to}" edited "${vant_duk_source}")
-  set(vant_duk_source "${edited}" PARENT_SCOPE)
+  vant_duk_replace(vant_duk_source "${from}" "${to}" "duktape.c's ${what}")
+  set(vant_duk_source "${vant_duk_source}" PARENT_SCOPE)
 endfunction()
 # `typeof` of a callable Proxy is "object": automation objects are Proxies
 # over a native function (so `Request("a")` calls the default member), yet
