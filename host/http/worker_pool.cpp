@@ -31,7 +31,9 @@ void RunAsBatch(bool batch) {
 
 }  // namespace
 
-WorkerPool::WorkerPool(WorkerLimits limits) : limits_(std::move(limits)) {}
+WorkerPool::WorkerPool(WorkerLimits limits) : limits_(std::move(limits)) {
+  spawner_ = std::thread([this] { SpawnLoop(); });
+}
 
 WorkerPool::~WorkerPool() { Join(); }
 
@@ -40,7 +42,6 @@ bool WorkerPool::Submit(Task task) {
   if (joining_ || short_.size() + uploads_.size() >= limits_.maxQueued) return false;
   auto& queue = task.upload ? uploads_ : short_;
   queue.push_back({std::move(task), Clock::now()});
-  threads_.Reap();
   // Grow while more tasks could run than workers wait for them: at once for
   // an upload (it will block on its client) or while the pool holds few
   // workers for short ones. Those count whether they run or not: on a busy
@@ -209,17 +210,55 @@ std::vector<WorkerPool::Task> WorkerPool::TakeAll() {
   return out;
 }
 
+// Counted at once, so the decisions that follow see the worker; made by
+// the spawner, so no request's thread waits for a thread to be made.
 void WorkerPool::StartWorkerLocked(bool forShort) {
   ++workers_;
   if (!forShort) ++startingUploads_;
-  try {
-    threads_.Start([this, forShort] { WorkerLoop(forShort); });
-  } catch (...) {
-    // No thread to be had (a process or memory limit): the pool stays as
-    // it is, and the queued requests wait for a running worker or expire.
-    --workers_;
-    if (!forShort) --startingUploads_;
+  ++(forShort ? toStartShort_ : toStartUploads_);
+  spawn_.notify_one();
+}
+
+// Makes the workers StartWorkerLocked asked for, and joins those that
+// ended, all outside the lock: making a thread maps its stack and sets up
+// its thread-local storage, which on a burst of hundreds of uploads waits
+// for their page faults and for each other. Done on the I/O threads under
+// the pool's lock, that held every request behind it for up to 100 ms.
+void WorkerPool::SpawnLoop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    spawn_.wait(lock, [this] {
+      return joining_ || toStartShort_ + toStartUploads_ > 0 || threads_.AnyEnded();
+    });
+    if (joining_) break;
+    auto ended = threads_.TakeEnded();
+    const bool start = toStartShort_ + toStartUploads_ > 0;
+    const bool forShort = toStartShort_ > 0;  // a short request is waited for
+    if (start) --(forShort ? toStartShort_ : toStartUploads_);
+    lock.unlock();
+    detail::EndingThreads::Join(std::move(ended));
+    std::thread thread;
+    if (start) {
+      try {
+        thread = std::thread([this, forShort] { WorkerLoop(forShort); });
+      } catch (...) {
+        // No thread to be had (a process or memory limit): the pool stays
+        // as it is, and the queued requests wait for a running worker or
+        // expire.
+      }
+    }
+    lock.lock();
+    if (thread.joinable()) {
+      threads_.Adopt(std::move(thread));
+    } else if (start) {
+      --workers_;
+      if (!forShort) --startingUploads_;
+    }
   }
+  // Asked for but never made: the pool is ending.
+  workers_ -= toStartShort_ + toStartUploads_;
+  startingUploads_ -= toStartUploads_;
+  toStartShort_ = toStartUploads_ = 0;
 }
 
 void WorkerPool::WorkerLoop(bool forShort) {
@@ -250,6 +289,7 @@ void WorkerPool::WorkerLoop(bool forShort) {
   }
   --workers_;
   threads_.Ended();
+  spawn_.notify_one();  // to be joined
 }
 
 void WorkerPool::Join() {
@@ -261,6 +301,9 @@ void WorkerPool::Join() {
     dropped[1].swap(uploads_);
   }
   wake_.notify_all();
+  spawn_.notify_all();
+  // First the spawner, so no thread is made after the set is taken.
+  if (spawner_.joinable()) spawner_.join();
   std::list<std::thread> threads;
   {
     std::lock_guard lock(mutex_);

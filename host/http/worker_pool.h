@@ -135,6 +135,7 @@ class WorkerPool {
   void StartWorkerLocked(bool forShort);
   std::chrono::steady_clock::time_point OldestRunnableLocked() const;
   void WorkerLoop(bool forShort);
+  void SpawnLoop();
 
   const WorkerLimits limits_;
   mutable std::mutex mutex_;
@@ -154,6 +155,10 @@ class WorkerPool {
   std::atomic<bool> ticking_{false};
   std::chrono::steady_clock::time_point lastFinish_ = std::chrono::steady_clock::now();
   detail::EndingThreads threads_;
+  std::condition_variable spawn_;  // workers to make or to join
+  unsigned toStartShort_ = 0;      // asked for, not yet made
+  unsigned toStartUploads_ = 0;
+  std::thread spawner_;  // last: it starts in the constructor
 };
 
 }  // namespace vant::host::http

@@ -20,8 +20,13 @@ class EndingThreads {
     threads_.emplace_back(std::forward<Body>(body));
   }
 
+  // A thread started outside the owner's lock, recorded under it.
+  void Adopt(std::thread thread) { threads_.push_back(std::move(thread)); }
+
   // By the leaving thread, as its last step under the owner's lock.
   void Ended() { ended_.push_back(std::this_thread::get_id()); }
+
+  bool AnyEnded() const { return !ended_.empty(); }
 
   void Reap() {
     for (auto it = threads_.begin(); it != threads_.end() && !ended_.empty();) {
@@ -34,6 +39,24 @@ class EndingThreads {
       it->join();
       it = threads_.erase(it);
     }
+  }
+
+  // The threads that recorded themselves, to be joined outside the lock:
+  // a join may unmap a stack, which waits for every page fault in flight.
+  std::list<std::thread> TakeEnded() {
+    std::list<std::thread> out;
+    for (auto it = threads_.begin(); it != threads_.end() && !ended_.empty();) {
+      const auto found = std::find(ended_.begin(), ended_.end(), it->get_id());
+      if (found == ended_.end()) {
+        ++it;
+        continue;
+      }
+      ended_.erase(found);
+      auto next = std::next(it);
+      out.splice(out.end(), threads_, it);
+      it = next;
+    }
+    return out;
   }
 
   // Every thread, to be joined outside the lock (they may still need it).

@@ -218,6 +218,22 @@ TEST(WorkerPool, ReadsTheMachinesProcessorTimes) {
 
 // One worker runs an upload, then a short task: only the upload may run at
 // the policy that lets the short requests' threads go first.
+// Workers are made on a thread of the pool's own; a Join in the middle of a
+// burst must still find and join every one of them (an unjoined thread
+// ends the process) and leave no task half run.
+TEST(WorkerPool, JoinsEveryWorkerOfABurstStillBeingMade) {
+  Gate gate;
+  {
+    WorkerPool pool(Limits(64, 64, 100));
+    OpenAtEnd open{gate};
+    for (int i = 0; i < 64; ++i) ASSERT_TRUE(pool.Submit(gate.Task(true)));
+    gate.Open();
+    pool.Join();
+    EXPECT_EQ(pool.Snapshot().workers, 0u);
+  }
+  EXPECT_EQ(gate.running.load(), gate.done.load());
+}
+
 TEST(WorkerPool, UploadsRunAsBatchThreadsShortTasksDoNot) {
   WorkerPool pool(Limits(1, 1, 10));
   for (const bool upload : {true, false, true, false}) {
