@@ -35,6 +35,13 @@ std::shared_ptr<const Tree> LastParsedTree(const std::string& file, detail::File
   return found->second.tree;
 }
 
+void KeepStamp(const std::string& file, const detail::FileStamp& stamp) {
+  const std::lock_guard lock(cacheMutex);
+  const auto found = cache.find(file);
+  if (found != cache.end() && detail::SameSettledVersion(found->second.stamp, stamp))
+    found->second.stamp = stamp;
+}
+
 std::shared_ptr<const Tree> ParsedTree(const std::string& file, std::string text,
                                        const detail::FileStamp& stamp) {
   {

@@ -22,4 +22,9 @@ std::shared_ptr<const Tree> ParsedTree(const std::string& file, std::string text
 // when they differ.
 std::shared_ptr<const Tree> LastParsedTree(const std::string& file, detail::FileStamp* stamp);
 
+// Keeps `stamp`, a newer look at the version parsed last (a later folder
+// change count), so the next lookup can trust the count again. Ignored
+// when the kept tree is of another version meanwhile.
+void KeepStamp(const std::string& file, const detail::FileStamp& stamp);
+
 }  // namespace vant::registry

@@ -58,6 +58,7 @@ long Registry::Snapshot(std::shared_ptr<const Tree>* out) const {
         status != ERROR_SUCCESS) {
       return status;
     }
+    if (unchanged && stamp.changes != known.changes) KeepStamp(file_, stamp);
     *out = unchanged ? std::move(last) : ParsedTree(file_, std::move(text), stamp);
     return ERROR_SUCCESS;
   });

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/fs/folder_watch.h"
 #include "platform/registry/status.h"
 
 namespace vant::registry::detail {
@@ -244,6 +245,13 @@ long ReadRegistryFileIfChanged(const std::string& path, const FileStamp& known, 
   out->clear();
   *unchanged = false;
   if (const int injected = InjectedFault("read")) return ReadStatus(injected);
+  if (known.settled && known.changes != 0 && fs::FolderChangeCount() == known.changes) {
+    *stamp = known;
+    *unchanged = true;
+    return ERROR_SUCCESS;
+  }
+  // Read before the file is looked at: a change after it moves the count.
+  const std::uint64_t changes = fs::WatchFolder(FolderOf(path)) ? fs::FolderChangeCount() : 0;
   if (known.settled) {
     struct stat info {};
     FileStamp now = MissingStamp();
@@ -252,13 +260,16 @@ long ReadRegistryFileIfChanged(const std::string& path, const FileStamp& known, 
     } else if (errno != ENOENT && errno != ENOTDIR) {
       return ReadStatus(errno);
     }
+    now.changes = changes;
     if (SameSettledVersion(known, now)) {
       *stamp = now;
       *unchanged = true;
       return ERROR_SUCCESS;
     }
   }
-  return ReadUnhooked(path, out, stamp);
+  const long status = ReadUnhooked(path, out, stamp);
+  stamp->changes = changes;
+  return status;
 }
 
 long UpdateRegistryFile(const std::string& path, const TextUpdate& update) {

@@ -27,6 +27,9 @@ struct FileStamp {
   std::int64_t size = 0;
   std::int64_t modifiedNs = 0;
   std::int64_t changedNs = 0;
+  // The folder change count read before the file was looked at (0: none):
+  // while the count reads the same, the file is this version still.
+  std::uint64_t changes = 0;
 };
 
 // True when `now` is a settled stamp of the very version `known` stamped.

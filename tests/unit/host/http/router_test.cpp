@@ -112,5 +112,28 @@ TEST(Router, RedirectKeepsTheFolderEncoded) {
   EXPECT_EQ(r.location, "/a%20b/");
 }
 
+// The router keeps what it found of a file while nothing in the site's
+// folders changed: an edit, a replacement, a removal, or a folder on the
+// way renamed must each show on the very next request.
+TEST(Router, KeptLookupsFollowEveryChange) {
+  testing::TempSite site;
+  site.Add("app/page.asp", "one");
+  const Router router(site.Root());
+  const auto at = [&](const std::string& name) { return site.Root() + "/" + name; };
+  const auto stamp = [&] { return router.Resolve("/app/page.asp").stamp; };
+  const auto first = stamp();
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(stamp(), first);
+  site.Add("app/page.asp", "longer");
+  const auto edited = stamp();
+  EXPECT_NE(edited, first) << "an edit went unseen";
+  ASSERT_EQ(std::rename(at("app").c_str(), at("gone").c_str()), 0);
+  EXPECT_EQ(router.Resolve("/app/page.asp").kind, Kind::kNotFound) << "a renamed folder";
+  site.Add("app/page.asp", "three");
+  EXPECT_NE(stamp(), edited);
+  ASSERT_EQ(std::remove(at("app/page.asp").c_str()), 0);
+  EXPECT_EQ(router.Resolve("/app/page.asp").kind, Kind::kNotFound) << "a removed file";
+}
+
 }  // namespace
 }  // namespace vant::host::http
