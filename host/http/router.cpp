@@ -108,6 +108,9 @@ bool IsBackupName(std::string_view name) {
 Router::Router(std::string siteRoot, std::vector<std::string> uploadFolders)
     : root_(std::move(siteRoot)), uploadFolders_(std::move(uploadFolders)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+  // The watch, and its one descriptor, exist from the start, not from the
+  // first request on.
+  (void)fs::WatchFolder(root_);
 }
 
 Route Router::Resolve(std::string_view rawPath) const {
