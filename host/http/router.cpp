@@ -18,13 +18,17 @@ enum class FileKind { kMissing, kFile, kFolder, kOther };
 constexpr std::uint64_t kStampSizeFactor = 1000003;
 constexpr std::uint64_t kNanosPerSecond = 1000000000;
 
-FileKind Probe(const std::string& path, std::optional<std::int64_t>* stamp = nullptr) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return FileKind::kMissing;
+FileKind KindOf(const struct stat& st, std::optional<std::int64_t>* stamp) {
   if (stamp != nullptr) *stamp = FileStamp(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
   if (S_ISREG(st.st_mode)) return FileKind::kFile;
   if (S_ISDIR(st.st_mode)) return FileKind::kFolder;
   return FileKind::kOther;
+}
+
+FileKind Probe(const std::string& path, std::optional<std::int64_t>* stamp = nullptr) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return FileKind::kMissing;
+  return KindOf(st, stamp);
 }
 
 // The files this thread found last, each with the folder change count it
@@ -63,7 +67,12 @@ FileKind ProbeFile(const std::string& root, const std::string& path,
     }
   }
   const std::uint64_t before = now != 0 && WatchFoldersOf(root, path) ? fs::FolderChangeCount() : 0;
-  const FileKind kind = Probe(path, stamp);
+  // A link's target may live in a folder nobody watches: it is looked up
+  // each time.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return FileKind::kMissing;
+  if (S_ISLNK(st.st_mode)) return Probe(path, stamp);
+  const FileKind kind = KindOf(st, stamp);
   if (before != 0 && kind == FileKind::kFile) {
     t_known[t_nextKnown] = KnownFile{path, **stamp, before};
     t_nextKnown = (t_nextKnown + 1) % kKnownFiles;

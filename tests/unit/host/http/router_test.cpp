@@ -133,6 +133,13 @@ TEST(Router, KeptLookupsFollowEveryChange) {
   EXPECT_NE(stamp(), edited);
   ASSERT_EQ(std::remove(at("app/page.asp").c_str()), 0);
   EXPECT_EQ(router.Resolve("/app/page.asp").kind, Kind::kNotFound) << "a removed file";
+  // A page linked from outside the site: its own folder is not watched.
+  testing::TempSite outside;
+  outside.Add("target.asp", "one");
+  ASSERT_EQ(::symlink((outside.Root() + "/target.asp").c_str(), at("link.asp").c_str()), 0);
+  const auto linked = router.Resolve("/link.asp").stamp;
+  outside.Add("target.asp", "longer");
+  EXPECT_NE(router.Resolve("/link.asp").stamp, linked) << "an edit behind a link went unseen";
 }
 
 }  // namespace
