@@ -28,18 +28,8 @@ class EndingThreads {
 
   bool AnyEnded() const { return !ended_.empty(); }
 
-  void Reap() {
-    for (auto it = threads_.begin(); it != threads_.end() && !ended_.empty();) {
-      const auto found = std::find(ended_.begin(), ended_.end(), it->get_id());
-      if (found == ended_.end()) {
-        ++it;
-        continue;
-      }
-      ended_.erase(found);
-      it->join();
-      it = threads_.erase(it);
-    }
-  }
+  // Joins the threads that recorded themselves, under the owner's lock.
+  void Reap() { Join(TakeEnded()); }
 
   // The threads that recorded themselves, to be joined outside the lock:
   // a join may unmap a stack, which waits for every page fault in flight.
