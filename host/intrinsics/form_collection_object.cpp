@@ -88,6 +88,13 @@ HRESULT StringListObject::get_Item(const Variant& index, Variant* out) {
   });
 }
 
+// The one value a name was sent with is the default value as it stands.
+bool StringListObject::DefaultText(std::u16string_view* text) {
+  if (text == nullptr || values_.size() != 1) return false;
+  *text = values_.front();
+  return true;
+}
+
 HRESULT StringListObject::get_Count(std::int32_t* out) {
   if (out == nullptr) return E_POINTER;
   *out = static_cast<std::int32_t>(values_.size());

@@ -8,6 +8,7 @@
 
 #include "host/intrinsics/detail/url_encoded.h"
 #include "host/intrinsics/interfaces.h"
+#include "platform/automation/default_text.h"
 
 namespace vant::host::intrinsics {
 
@@ -40,7 +41,8 @@ class FormCollectionObject final
 };
 
 // The value list of one name of QueryString or Form.
-class StringListObject final : public ComObject<StringListObject, DispatchImpl<IAspStringList>> {
+class StringListObject final
+    : public ComObject<StringListObject, DispatchImpl<IAspStringList>, IDefaultText> {
  public:
   // An empty list stands for a name that was not sent. The values stay in
   // the collection they came from, which `owner` keeps alive: a lookup
@@ -51,6 +53,7 @@ class StringListObject final : public ComObject<StringListObject, DispatchImpl<I
   HRESULT get_Item(const Variant& index, Variant* out) override;
   HRESULT get_Count(std::int32_t* out) override;
   HRESULT get__NewEnum(IUnknown** out) override;
+  bool DefaultText(std::u16string_view* text) override;
 
  private:
   ComPtr<IDispatch> owner_;

@@ -9,6 +9,7 @@
 #include "host/pages/engine/invoke.h"
 #include "host/pages/engine/member_access.h"
 #include "host/pages/engine/values.h"
+#include "platform/automation/default_text.h"
 
 namespace vant::host::pages::engine {
 namespace {
@@ -136,6 +137,18 @@ void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
   const ObjectSlot& held = RequireSlot(ctx, index);
   IDispatch* const object = held.object.get();
   const InterfaceInfo* const info = held.info;
+  // Text the object holds as its default value goes on the stack as it
+  // is: the same value the member would give, for either hint.
+  void* direct = nullptr;
+  if (Succeeded(object->QueryInterface(IDefaultText::kIid, &direct))) {
+    const ComPtr<IDefaultText> holder =
+        ComPtr<IDefaultText>::Attach(static_cast<IDefaultText*>(direct));
+    std::u16string_view value;
+    if (holder->DefaultText(&value)) {
+      PushEngineText(ctx, value);
+      return;
+    }
+  }
   // No default member: valueOf gives the object itself, toString "[object]".
   if (!PushDefaultValue(ctx, object, info)) {
     duk_push_string(ctx, "[object]");
