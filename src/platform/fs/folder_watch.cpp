@@ -51,7 +51,8 @@ void TakeIn(Watcher& w, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool WatchFolder(const std::string& folder) {
+bool WatchFolder(const std::string& folder, bool* added) {
+  if (added != nullptr) *added = false;
   Watcher& w = TheWatcher();
   if (w.fd < 0) return false;
   const std::lock_guard lock(w.mutex);
@@ -59,6 +60,7 @@ bool WatchFolder(const std::string& folder) {
   const int wd = ::inotify_add_watch(w.fd, folder.c_str(), kChanges);
   if (wd < 0) return false;
   w.watched.emplace(folder, wd);
+  if (added != nullptr) *added = true;
   return true;
 }
 

@@ -18,8 +18,10 @@ namespace vant::fs {
 // Watches the entries of `folder` (not those of its subfolders) for the
 // rest of the process; a folder watched already costs no system call.
 // False when the system cannot watch it (no notices, a watch limit
-// reached): the caller then looks at the file each time.
-bool WatchFolder(const std::string& folder);
+// reached): the caller then looks at the file each time. *added tells
+// whether the watch is new: if not, a count read before the call is as
+// good as one read after it.
+bool WatchFolder(const std::string& folder, bool* added = nullptr);
 
 // A count that moves with every change in a watched folder, taking in the
 // notices queued until now, so a change completed before the call always
