@@ -139,10 +139,8 @@ void PushPrimitive(duk_context* ctx, duk_idx_t index, bool text) {
   const InterfaceInfo* const info = held.info;
   // Text the object holds as its default value goes on the stack as it
   // is: the same value the member would give, for either hint.
-  void* direct = nullptr;
-  if (Succeeded(object->QueryInterface(IDefaultText::kIid, &direct))) {
-    const ComPtr<IDefaultText> holder =
-        ComPtr<IDefaultText>::Attach(static_cast<IDefaultText*>(direct));
+  ComPtr<IDefaultText> holder;
+  if (Succeeded(held.object.As(IDefaultText::kIid, &holder))) {
     std::u16string_view value;
     if (holder->DefaultText(&value)) {
       PushEngineText(ctx, value);
