@@ -44,20 +44,6 @@ constexpr std::size_t kKnownFiles = 8;
 thread_local std::array<KnownFile, kKnownFiles> t_known;
 thread_local std::size_t t_nextKnown = 0;
 
-// Watches every folder from the site's root down to the file's own, so a
-// folder renamed or replaced on the way shows as a change too. *added:
-// whether any of those watches is new.
-bool WatchFoldersOf(const std::string& root, const std::string& path, bool* added) {
-  if (!fs::WatchFolder(root, added)) return false;
-  for (auto slash = path.find('/', root.size() + 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    bool mine = false;
-    if (!fs::WatchFolder(path.substr(0, slash), &mine)) return false;
-    *added = *added || mine;
-  }
-  return true;
-}
-
 FileKind ProbeFile(const std::string& root, const std::string& path,
                    std::optional<std::int64_t>* stamp) {
   const std::uint64_t now = fs::FolderChangeCount();
@@ -73,7 +59,7 @@ FileKind ProbeFile(const std::string& root, const std::string& path,
   // only now added: a file of a site with many (static files in turn)
   // then costs one read of the notices, not two.
   bool added = false;
-  std::uint64_t before = now != 0 && WatchFoldersOf(root, path, &added) ? now : 0;
+  std::uint64_t before = now != 0 && fs::WatchFoldersDownTo(root, path, &added) ? now : 0;
   if (added) before = fs::FolderChangeCount();
   // A link's target may live in a folder nobody watches: it is looked up
   // each time.

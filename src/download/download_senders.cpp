@@ -23,17 +23,13 @@ Variant NewChunk() {
 // chunks ends with an empty write, as a short read always ends the loop.
 // The file is read straight into one byte array that every write reuses:
 // no allocation or extra copy per chunk.
-HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
+HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t length) {
   try {
     WriteLengthHeaders(length);
     if (rangeUnsatisfiable_) return S_OK;
     const std::int64_t start = rangeRequested_ == 1 ? rangeStart_ : 0;
     if (const ComPtr<host::IResponseFile> sender = FileSender()) {
       return HostSendsFile(*sender, file, start, length);
-    }
-    std::int64_t position = 0;
-    if (start > 0 && !file.Seek(start, fs::SeekFrom::kBegin, position).ok()) {
-      return frame::ReportSystemError(kDownloadImplName, kForFileName, u"2");
     }
     Variant chunk = NewChunk();
     if (chunk.array() == nullptr) return Unexpected(kForFileName);
@@ -43,7 +39,7 @@ HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
     do {
       if (!ClientConnected()) return ClientGone();
       const auto want = static_cast<std::size_t>(std::min(remaining, kDownloadChunkSize));
-      if (!file.Read(bytes.Bytes(), want, got).ok()) {
+      if (!file.ReadAt(length - remaining, bytes.Bytes(), want, got).ok()) {
         return frame::ReportSystemError(kDownloadImplName, kForFileName, u"3");
       }
       // Only the last chunk is shorter, so the array shrinks at most once.
@@ -63,7 +59,7 @@ HRESULT CFileDownload::DownloadForFile(fs::File& file, std::int64_t length) {
 // call: no byte array, no copy, no call per chunk. The client is asked once
 // before, as the loop asks before each chunk; a failure is the client's when
 // it has gone since, else the file's.
-HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, const fs::File& file,
+HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, const fs::SharedFile& file,
                                      std::int64_t start, std::int64_t length) {
   if (!ClientConnected()) return ClientGone();
   if (Succeeded(sender.WriteFile(file.fd(), start, length - start))) return S_OK;

@@ -75,9 +75,9 @@ HRESULT CFileDownload::_Download(const Bstr& bstrFilePath, const Bstr& bstrFileN
   // file that will not open is looked up by path, to tell a missing file
   // from one that cannot be read.
   const CacheLease lease(cache_, content.path);
-  fs::File file;
-  const bool opened = !lease && file.OpenRead(content.path).ok() &&
-                      fs::GetOpenAttributes(file.fd(), content.attributes).ok();
+  fs::SharedFile file;
+  const bool opened = !lease && file.Open(content.path).ok();
+  if (opened) content.attributes = file.attributes();
   const bool found = opened || fs::GetAttributes(content.path, content.attributes).ok();
   if (!found || content.attributes.isFolder) {
     return frame::ReportErrorOnce(errorFlag_, MessageId::kDownloadFileNotFound, {content.path});

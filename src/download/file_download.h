@@ -15,8 +15,8 @@
 #include "frame/page_object.h"
 #include "frame/report_once.h"
 #include "platform/ado/field.h"
-#include "platform/fs/file.h"
 #include "platform/fs/file_info.h"
+#include "platform/fs/shared_file.h"
 
 namespace vant::download {
 
@@ -109,8 +109,8 @@ class CFileDownload
   bool RangeApplies(const fs::FileAttributes* attributes);
   void WriteLastModified(const fs::FileAttributes* attributes);
   void WriteLengthHeaders(std::int64_t length);
-  HRESULT DownloadForFile(fs::File& file, std::int64_t length);
-  HRESULT HostSendsFile(host::IResponseFile& sender, const fs::File& file, std::int64_t start,
+  HRESULT DownloadForFile(const fs::SharedFile& file, std::int64_t length);
+  HRESULT HostSendsFile(host::IResponseFile& sender, const fs::SharedFile& file, std::int64_t start,
                         std::int64_t length);
   // The Response's IResponseFile, or null when the host does not offer it.
   ComPtr<host::IResponseFile> FileSender();

@@ -15,6 +15,23 @@ constexpr std::uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MODIFY | IN_ATTRIB
                                    IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
                                    IN_ONLYDIR;
 
+// Watches are a per-user kernel resource other programs need too: a
+// process with this many falls back to looking at files each time.
+constexpr std::size_t kMostWatches = 4096;
+
+// How long a thread that found no notices waits for another thread still
+// counting those it took out: about the length of one read, while threads
+// on other cores finish theirs; a thread preempted there is not waited for.
+constexpr int kDrainSpins = 512;
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
 struct Watcher {
   Watcher() : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
   const int fd;
@@ -57,10 +74,23 @@ bool WatchFolder(const std::string& folder, bool* added) {
   if (w.fd < 0) return false;
   const std::lock_guard lock(w.mutex);
   if (w.watched.count(folder) != 0) return true;
+  if (w.watched.size() >= kMostWatches) return false;
   const int wd = ::inotify_add_watch(w.fd, folder.c_str(), kChanges);
   if (wd < 0) return false;
   w.watched.emplace(folder, wd);
   if (added != nullptr) *added = true;
+  return true;
+}
+
+bool WatchFoldersDownTo(const std::string& top, const std::string& path, bool* added) {
+  if (!WatchFolder(top, added)) return false;
+  const std::size_t from = top.size() + (top.ends_with('/') ? 0 : 1);
+  for (auto slash = path.find('/', from); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    bool mine = false;
+    if (!WatchFolder(path.substr(0, slash), &mine)) return false;
+    *added = *added || mine;
+  }
   return true;
 }
 
@@ -78,8 +108,14 @@ std::uint64_t FolderChangeCount() {
     TakeIn(w, buffer, static_cast<std::size_t>(n));
     w.count.fetch_add(1);
   }
-  const bool alone = w.draining.fetch_sub(1) == 1;
-  return alone ? w.count.load() : 0;
+  if (w.draining.fetch_sub(1) == 1) return w.count.load();
+  // Another read in flight may have taken out what this one would have
+  // found: wait the moment it takes to count it, and no longer.
+  for (int spin = 0; spin < kDrainSpins; ++spin) {
+    if (w.draining.load() == 0) return w.count.load();
+    CpuRelax();
+  }
+  return 0;
 }
 
 }  // namespace vant::fs

@@ -23,6 +23,11 @@ namespace vant::fs {
 // good as one read after it.
 bool WatchFolder(const std::string& folder, bool* added = nullptr);
 
+// Watches `top` and every folder below it on the way to `path`, a path
+// under `top`, so that a folder on the way renamed or replaced shows as a
+// change too. *added: whether any of those watches is new.
+bool WatchFoldersDownTo(const std::string& top, const std::string& path, bool* added);
+
 // A count that moves with every change in a watched folder, taking in the
 // notices queued until now, so a change completed before the call always
 // shows. 0 when it cannot tell (no notices at all, or another thread is
