@@ -1,31 +1,13 @@
 #include "host/http/static_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "host/http/byte_range.h"
 #include "host/http/error_page.h"
 #include "host/http/http_date.h"
 #include "host/http/mime_types.h"
+#include "platform/fs/shared_file.h"
 
 namespace vant::host::http {
 namespace {
-
-// Owns an open file descriptor.
-class FileHandle {
- public:
-  explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool NotModifiedSince(const RequestHead& request, std::time_t modified) {
   const auto since = request.Header("If-Modified-Since");
@@ -71,18 +53,19 @@ void ServeStaticFile(Exchange& exchange, const std::string& hostPath, bool uploa
     exchange.AddHeader("Allow", "GET, HEAD");
     return SendErrorPage(exchange, Status::method_not_allowed);
   }
-  FileHandle file(hostPath);
-  struct stat st {};
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+  // Kept open for the next request while nothing on its path changes.
+  fs::SharedFile file;
+  if (!file.OpenHost(hostPath).ok() || !file.attributes().isFile)
     return SendErrorPage(exchange, Status::not_found);
+  const std::time_t modified = file.attributes().lastWriteSeconds;
 
   const std::string_view contentType = ContentTypeFor(hostPath);
   if (uploaded) AddUploadHeaders(exchange, contentType);
-  const auto size = static_cast<std::uint64_t>(st.st_size);
-  const std::string lastModified = FormatHttpDate(st.st_mtime);
+  const std::uint64_t size = file.attributes().size;
+  const std::string lastModified = FormatHttpDate(modified);
   exchange.AddHeader("Last-Modified", lastModified);
   exchange.AddHeader("Accept-Ranges", "bytes");
-  if (NotModifiedSince(request, st.st_mtime)) {
+  if (NotModifiedSince(request, modified)) {
     exchange.SetStatus(StatusLine(Status::not_modified));
     exchange.SetContentType("");
     exchange.Finish();
@@ -104,7 +87,7 @@ void ServeStaticFile(Exchange& exchange, const std::string& hostPath, bool uploa
   exchange.SetContentType(contentType);
   exchange.SetBuffered(false);
   exchange.AddHeader("Content-Length", std::to_string(length));
-  exchange.WriteFile(file.get(), offset, length);
+  exchange.WriteFile(file.fd(), offset, length);
   exchange.Finish();
 }
 

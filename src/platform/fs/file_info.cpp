@@ -91,6 +91,7 @@ Status GetAttributes(std::u16string_view windowsPath, FileAttributes& out) {
   struct stat info {};
   if (::stat(hostPath->c_str(), &info) != 0) return Status::FromErrno();
   out.isFolder = S_ISDIR(info.st_mode);
+  out.isFile = S_ISREG(info.st_mode);
   out.size = static_cast<uint64_t>(info.st_size);
   out.lastWriteSeconds = info.st_mtim.tv_sec;
   out.lastWriteNanoseconds = static_cast<int32_t>(info.st_mtim.tv_nsec);
@@ -106,6 +107,7 @@ Status GetOpenAttributes(int fd, FileAttributes& out) {
     return Status::FromErrno();
   }
   out.isFolder = S_ISDIR(info.stx_mode);
+  out.isFile = S_ISREG(info.stx_mode);
   out.size = info.stx_size;
   out.lastWriteSeconds = info.stx_mtime.tv_sec;
   out.lastWriteNanoseconds = static_cast<int32_t>(info.stx_mtime.tv_nsec);

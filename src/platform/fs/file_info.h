@@ -11,6 +11,8 @@ namespace vant::fs {
 // What a stat of a file or folder reports.
 struct FileAttributes {
   bool isFolder = false;
+  // A regular file: not a folder, device, pipe or socket.
+  bool isFile = false;
   uint64_t size = 0;
   int64_t lastWriteSeconds = 0;  // Unix time, UTC
   int32_t lastWriteNanoseconds = 0;

@@ -196,7 +196,7 @@ Status SharedFile::OpenHost(const std::string& hostPath) {
   if (file->fd < 0) return Status::FromErrno();
   if (const Status status = GetOpenAttributes(file->fd, file->attributes); !status.ok())
     return status;
-  if (before != 0 && !file->attributes.isFolder) keeper.Keep(hostPath, file, before);
+  if (before != 0 && file->attributes.isFile) keeper.Keep(hostPath, file, before);
   file_ = std::move(file);
   return Status::Ok();
 }

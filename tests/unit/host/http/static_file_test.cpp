@@ -197,5 +197,21 @@ TEST(StaticFile, LargeFileArrivesWhole) {
   EXPECT_TRUE(r->body == big) << "got " << r->body.size() << " bytes";
 }
 
+// A file kept open between requests never outlives an edit: each change
+// shows at the next request, with its own length.
+TEST(StaticFile, AnEditShowsAtTheNextRequest) {
+  TempSite site;
+  TestServer server(site);
+  ASSERT_TRUE(server.Started());
+  for (const std::string body : {"first version", "second", "", "the fourth, longer version"}) {
+    site.Add("page.txt", body);
+    for (int again = 0; again < 2; ++again) {
+      const auto r = server.Get("/page.txt");
+      ASSERT_TRUE(r);
+      EXPECT_EQ(r->body, body);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vant::host::http
