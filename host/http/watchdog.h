@@ -83,7 +83,7 @@ class Watchdog {
   std::thread thread_;
 };
 
-// Milliseconds on the steady clock, the time base of ConnectionClock.
+// Milliseconds on the steady clock (a request's time in the access log).
 std::int64_t SteadyMillis();
 
 }  // namespace vant::host::http

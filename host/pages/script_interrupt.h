@@ -5,14 +5,20 @@
 // says stop, the script ends with an error no catch block can keep.
 #pragma once
 
+#include <time.h>
+
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <ratio>
+#include <type_traits>
 
 namespace vant::host::pages {
 
 class ScriptInterrupt {
  public:
   using Clock = std::chrono::steady_clock;
+  static_assert(std::is_same_v<Clock::period, std::nano>);
 
   // Stop the script once now is past deadline.
   void SetDeadline(Clock::time_point deadline) {
@@ -30,9 +36,15 @@ class ScriptInterrupt {
 
   bool Aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
+  // Asked before every call into an object too, so it reads the clock the
+  // kernel keeps per tick (no clock source read, same epoch as Clock): a
+  // deadline of seconds may pass one tick late, no more.
   bool ShouldStop() const {
     if (Aborted()) return true;
-    return Clock::now().time_since_epoch().count() >= deadline_.load(std::memory_order_relaxed);
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const std::int64_t nanos = std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    return nanos >= deadline_.load(std::memory_order_relaxed);
   }
 
  private:

@@ -22,7 +22,7 @@ constexpr std::size_t kMostWatches = 4096;
 // How long a thread that found no notices waits for another thread still
 // counting those it took out: about the length of one read, while threads
 // on other cores finish theirs; a thread preempted there is not waited for.
-constexpr int kDrainSpins = 512;
+constexpr int kDrainSpins = 64;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
