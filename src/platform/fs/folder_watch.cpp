@@ -98,7 +98,8 @@ std::uint64_t FolderChangeCount() {
   Watcher& w = TheWatcher();
   if (w.fd < 0) return 0;
   // A thread that finds the queue empty while another is still counting
-  // what it took out must not answer the old count: it says "cannot tell".
+  // what it took out must not answer the old count: it waits for that, or
+  // says "cannot tell".
   w.draining.fetch_add(1);
   // One read: notices left over (a folder written to without pause) move
   // the count again on the next call, which is all a caller needs.
