@@ -83,8 +83,11 @@ class Keeper {
       kept_.erase(victim);
     }
     kept_.push_back({path, std::move(file)});
+    // Only a sweeper waiting for a first kept file is woken: waking it in
+    // the middle of a period would end that period early.
+    const bool first = kept_.size() == 1;
     lock.unlock();
-    wake_.notify_one();
+    if (first) wake_.notify_one();
   }
 
   void ReleaseAll() {
