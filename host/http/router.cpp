@@ -55,12 +55,9 @@ FileKind ProbeFile(const std::string& root, const std::string& path,
       }
     }
   }
-  // The count read above holds for the lookup below unless a watch was
-  // only now added: a file of a site with many (static files in turn)
-  // then costs one read of the notices, not two.
-  bool added = false;
-  std::uint64_t before = now != 0 && fs::WatchFoldersDownTo(root, path, &added) ? now : 0;
-  if (added) before = fs::FolderChangeCount();
+  // A file of a site with many (static files in turn) costs one read of
+  // the notices, not two, unless a watch is new.
+  const std::uint64_t before = fs::CountForLookup(root, path, now);
   // A link's target may live in a folder nobody watches: it is looked up
   // each time.
   struct stat st {};

@@ -1,9 +1,10 @@
 #include "host/http/watchdog.h"
 
 #include <sys/socket.h>
-#include <time.h>
 
 #include <algorithm>
+
+#include "platform/sys/clock.h"
 
 namespace vant::host::http {
 namespace {
@@ -18,14 +19,9 @@ void Cut(int fd, std::atomic<bool>& flag) {
   ::shutdown(fd, SHUT_RDWR);
 }
 
-// The connections' own clock: the steady clock as the kernel keeps it per
-// tick. Touched several times a request, it costs no clock source read, and
-// limits of seconds need no finer grain.
-std::int64_t TickMillis() {
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-  return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
-}
+// The connections' own clock, touched several times a request: the per-tick
+// clock, as limits of seconds need no finer grain.
+std::int64_t TickMillis() { return sys::CoarseSteadyNanos() / 1000000; }
 
 }  // namespace
 

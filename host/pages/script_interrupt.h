@@ -5,13 +5,12 @@
 // says stop, the script ends with an error no catch block can keep.
 #pragma once
 
-#include <time.h>
-
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <ratio>
 #include <type_traits>
+
+#include "platform/sys/clock.h"
 
 namespace vant::host::pages {
 
@@ -36,15 +35,11 @@ class ScriptInterrupt {
 
   bool Aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
-  // Asked before every call into an object too, so it reads the clock the
-  // kernel keeps per tick (no clock source read, same epoch as Clock): a
-  // deadline of seconds may pass one tick late, no more.
+  // Asked before every call into an object too, so it reads the per-tick
+  // clock (Clock's epoch): a deadline of seconds may pass one tick late.
   bool ShouldStop() const {
     if (Aborted()) return true;
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    const std::int64_t nanos = std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-    return nanos >= deadline_.load(std::memory_order_relaxed);
+    return sys::CoarseSteadyNanos() >= deadline_.load(std::memory_order_relaxed);
   }
 
  private:

@@ -82,16 +82,18 @@ bool WatchFolder(const std::string& folder, bool* added) {
   return true;
 }
 
-bool WatchFoldersDownTo(const std::string& top, const std::string& path, bool* added) {
-  if (!WatchFolder(top, added)) return false;
+std::uint64_t CountForLookup(const std::string& top, const std::string& path, std::uint64_t now) {
+  if (now == 0) return 0;
+  bool added = false;
+  if (!WatchFolder(top, &added)) return 0;
   const std::size_t from = top.size() + (top.ends_with('/') ? 0 : 1);
   for (auto slash = path.find('/', from); slash != std::string::npos;
        slash = path.find('/', slash + 1)) {
     bool mine = false;
-    if (!WatchFolder(path.substr(0, slash), &mine)) return false;
-    *added = *added || mine;
+    if (!WatchFolder(path.substr(0, slash), &mine)) return 0;
+    added = added || mine;
   }
-  return true;
+  return added ? FolderChangeCount() : now;
 }
 
 std::uint64_t FolderChangeCount() {

@@ -23,10 +23,14 @@ namespace vant::fs {
 // good as one read after it.
 bool WatchFolder(const std::string& folder, bool* added = nullptr);
 
-// Watches `top` and every folder below it on the way to `path`, a path
-// under `top`, so that a folder on the way renamed or replaced shows as a
-// change too. *added: whether any of those watches is new.
-bool WatchFoldersDownTo(const std::string& top, const std::string& path, bool* added);
+// For a lookup of `path` (under the folder `top`) about to be made, with
+// `now` the count read before: watches `top` and every folder below it on
+// the way, so a folder on the way renamed or replaced shows as a change
+// too, and returns the count to keep what the lookup finds with. That is
+// `now` when every watch was there already, a count read afresh when one
+// was only now added, and 0 (keep nothing) when one cannot be watched or
+// `now` is 0.
+std::uint64_t CountForLookup(const std::string& top, const std::string& path, std::uint64_t now);
 
 // A count that moves with every change in a watched folder, taking in the
 // notices queued until now, so a change completed before the call always

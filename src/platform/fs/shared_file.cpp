@@ -182,12 +182,8 @@ Status SharedFile::OpenHost(const std::string& hostPath) {
     }
   }
   // Every folder from the root down is watched, so a folder renamed or
-  // replaced on the way shows as a change. The count read above holds for
-  // the open below unless a watch was only now added.
-  bool added = false;
-  std::uint64_t before =
-      now != 0 && hostPath.starts_with('/') && WatchFoldersDownTo("/", hostPath, &added) ? now : 0;
-  if (added) before = FolderChangeCount();
+  // replaced on the way shows as a change.
+  std::uint64_t before = hostPath.starts_with('/') ? CountForLookup("/", hostPath, now) : 0;
   auto file = std::make_shared<KeptFile>();
   // A link's target may live in a folder nobody watches: a file reached by
   // one is opened afresh each time.

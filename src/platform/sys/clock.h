@@ -10,6 +10,12 @@ namespace vant::sys {
 // taken with unsigned subtraction stay correct across a wrap. Never fails.
 uint32_t TickCount();
 
+// Nanoseconds on the steady clock (std::chrono::steady_clock's epoch) as
+// the kernel keeps it per tick: up to one tick (a few ms) behind, and read
+// without a clock source read, for checks made many times a request
+// against limits of seconds.
+int64_t CoarseSteadyNanos();
+
 // Seconds to add to UTC to get local wall-clock time at the instant
 // utcSeconds (seconds since 1970), daylight saving included; 0 when the
 // system cannot tell (an instant outside what it can represent).
