@@ -289,6 +289,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
     boost::system::error_code ignored;
     socket_.native_non_blocking(true, ignored);  // sendfile must never block this thread
     fileSent_ = 0;
+    // A file of more than one piece goes out in full segments only, its
+    // headers in the first; EndFile lets the last short one go.
+    held_ = reply_->HasFile() && reply_->FileLength() > kFilePiece;
+    if (held_) detail::HoldPartialSegments(socket_.native_handle(), true);
     if (SocketFaults::OnWrite() != 0) {
       EndFile(false);
       return true;
@@ -363,6 +367,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void EndFile(bool sent) {
+    if (held_) detail::HoldPartialSegments(socket_.native_handle(), false);
+    held_ = false;
     AccessRecord record = RecordOf(reply_->Request(), startMs_, ctx_.log);
     record.status = reply_->StatusCode();
     record.bytes = reply_->BodyBytes() + fileSent_;
@@ -435,6 +441,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::string answer_;
   std::optional<detail::RecordedExchange> reply_;  // a file answered on the I/O threads
   std::uint64_t fileSent_ = 0;
+  bool held_ = false;  // partial segments held back while a file goes out
   std::unique_ptr<char[]> scratch_;
   std::uint64_t lingered_ = 0;
 };

@@ -267,9 +267,21 @@ bool ResponseWriter::SendFileRaw(int fd, std::uint64_t offset, std::uint64_t len
     if (length > room) lengthMismatch_ = true;
     length = std::min(length, room);
   }
+  const int socketFd = stream_.socket().native_handle();
+  // A file of more than one piece is held to full segments until its last
+  // piece is handed over; a smaller one goes out as one call anyway.
+  const bool hold = length > kSendFilePiece;
+  if (hold) HoldPartialSegments(socketFd, true);
+  const bool sentAll = SendFilePieces(socketFd, fd, offset, length);
+  if (hold) HoldPartialSegments(socketFd, false);
+  return sentAll;
+}
+
+bool ResponseWriter::SendFilePieces(int socketFd, int fd, std::uint64_t offset,
+                                    std::uint64_t length) {
   while (length > 0) {
     const auto piece = std::min(length, kSendFilePiece);
-    const auto sent = SendFilePiece(stream_.socket().native_handle(), fd, offset, piece);
+    const auto sent = SendFilePiece(socketFd, fd, offset, piece);
     if (sent < 0) {
       failed_ = true;
       return false;

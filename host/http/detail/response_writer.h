@@ -51,6 +51,7 @@ class ResponseWriter {
   bool SendBody(const void* data, std::size_t n, std::string_view headers = {});
   bool SendHeadersBeforeFile();
   bool SendFileRaw(int fd, std::uint64_t offset, std::uint64_t length);
+  bool SendFilePieces(int socketFd, int fd, std::uint64_t offset, std::uint64_t length);
   bool SendRaw(std::span<const boost::asio::const_buffer> pieces);
   bool SendRaw(boost::asio::const_buffer piece) { return SendRaw(std::span(&piece, 1)); }
 

@@ -1,5 +1,7 @@
 #include "host/http/detail/socket_ops.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
@@ -59,6 +61,11 @@ std::int64_t CopyFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::
 }
 
 }  // namespace
+
+void HoldPartialSegments(int socketFd, bool hold) {
+  const int value = hold ? 1 : 0;
+  ::setsockopt(socketFd, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
+}
 
 void UseSendFile(bool on) { g_useSendFile.store(on, std::memory_order_relaxed); }
 

@@ -18,6 +18,12 @@ bool PeerConnected(int fd);
 // and send.
 std::int64_t SendFilePiece(int socketFd, int fileFd, std::uint64_t offset, std::uint64_t length);
 
+// While held (TCP_CORK), the kernel sends only full segments: a long file
+// sent in many calls then leaves no short segment behind each call, which
+// the receiver would otherwise handle one by one. Letting go sends what is
+// left at once. Best effort: a socket that refuses is merely slower.
+void HoldPartialSegments(int socketFd, bool hold);
+
 // Process-wide: whether SendFilePiece may use sendfile (on by default). The
 // host sets it once at start from --sendfile.
 void UseSendFile(bool on);
