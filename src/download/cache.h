@@ -13,20 +13,23 @@
 #include <vector>
 
 #include "platform/automation/hresult.h"
+#include "platform/fs/memory_file.h"
 
 namespace vant::download {
 
 // The implementation class name of the cache's reports.
 inline constexpr char16_t kCacheClassName[] = u"CCache";
 
-// One cached file. Its address and data stay fixed from the lookup that
-// hands it out until the matching ReleaseCacheFile.
+// One cached file. Its address and content stay fixed from the lookup that
+// hands it out until the matching ReleaseCacheFile. The content is a sealed
+// memory file: readers get a read-only view of it, and a host that sends
+// files itself is handed its descriptor, as for a file on disk.
 struct CacheEntry {
-  std::unique_ptr<std::uint8_t[]> data;    // the whole content, size bytes
+  fs::MemoryFile content;                  // the whole file, size bytes
   std::atomic<std::int32_t> refCount{0};   // readers holding the entry
   std::u16string key;                      // CacheKey of the physical path
   std::atomic<bool> removePending{false};  // removal asked; hidden from lookups
-  std::uint32_t size = 0;                  // byte length of data
+  std::uint32_t size = 0;                  // byte length of content
 };
 
 // What Entries() reports of one entry, a copy taken under the table lock.

@@ -1,7 +1,6 @@
 // AddCacheFile: reads a file into memory outside the table lock, then
 // appends it unless another thread cached the same key meanwhile.
 #include <limits>
-#include <new>
 
 #include "download/cache.h"
 #include "frame/error_report.h"
@@ -28,18 +27,20 @@ std::unique_ptr<CacheEntry> ReadEntry(fs::File& file, std::u16string key) {
     return nullptr;
   }
   auto entry = std::make_unique<CacheEntry>();
-  // One byte at least, so an empty file still has a block to point at.
-  entry->data.reset(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]);
-  if (!entry->data) {
+  if (!entry->content.Create(size).ok()) {
     frame::ReportComponentError(MessageId::kCacheNoMemory);
     return nullptr;
   }
   std::size_t got = 0;
-  if (!file.Read(entry->data.get(), size, got).ok()) {
+  if (!file.Read(entry->content.writable(), size, got).ok()) {
     frame::ReportSystemError(kCacheClassName, kAddName, u"2");
     return nullptr;
   }
   // A file cut short since its size was taken is cached as far as it was read.
+  if (!entry->content.Seal(got).ok()) {
+    frame::ReportComponentError(MessageId::kCacheNoMemory);
+    return nullptr;
+  }
   entry->size = static_cast<std::uint32_t>(got);
   entry->key = std::move(key);
   return entry;

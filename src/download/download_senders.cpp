@@ -10,6 +10,7 @@ namespace vant::download {
 namespace {
 
 constexpr char16_t kForFileName[] = u"DownloadForFile";
+constexpr char16_t kForCacheName[] = u"_DownloadForCache";
 
 // One chunk's worth of bytes, to be filled and written again and again.
 Variant NewChunk() {
@@ -29,7 +30,7 @@ HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t 
     if (rangeUnsatisfiable_) return S_OK;
     const std::int64_t start = rangeRequested_ == 1 ? rangeStart_ : 0;
     if (const ComPtr<host::IResponseFile> sender = FileSender()) {
-      return HostSendsFile(*sender, file, start, length);
+      return HostSendsFile(*sender, file.fd(), start, length, kForFileName);
     }
     Variant chunk = NewChunk();
     if (chunk.array() == nullptr) return Unexpected(kForFileName);
@@ -55,16 +56,16 @@ HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t 
   }
 }
 
-// A host that sends files itself gets the open file and the range in one
-// call: no byte array, no copy, no call per chunk. The client is asked once
-// before, as the loop asks before each chunk; a failure is the client's when
-// it has gone since, else the file's.
-HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, const fs::SharedFile& file,
-                                     std::int64_t start, std::int64_t length) {
+// A host that sends files itself gets the open file (or the cache's memory
+// file) and the range in one call: no byte array, no copy, no call per chunk. The client is asked
+// once before, as the loop asks before each chunk; a failure is the client's when it has gone
+// since, else the file's.
+HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, int fd, std::int64_t start,
+                                     std::int64_t length, const char16_t* member) {
   if (!ClientConnected()) return ClientGone();
-  if (Succeeded(sender.WriteFile(file.fd(), start, length - start))) return S_OK;
+  if (Succeeded(sender.WriteFile(fd, start, length - start))) return S_OK;
   if (!ClientConnected()) return ClientGone();
-  return frame::ReportSystemError(kDownloadImplName, kForFileName, u"3");
+  return frame::ReportSystemError(kDownloadImplName, member, u"3");
 }
 
 ComPtr<host::IResponseFile> CFileDownload::FileSender() {
@@ -78,27 +79,31 @@ ComPtr<host::IResponseFile> CFileDownload::FileSender() {
 }
 
 // The lease gives the entry back on every path out of Download, and keeps
-// its bytes alive and unchanged until then: each chunk is a read-only view
-// of them, not a copy.
+// its bytes alive and unchanged until then. A host that sends files itself
+// gets the entry's memory file, which the kernel sends without a copy;
+// otherwise each chunk is a read-only view of the bytes, not a copy.
 HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
   try {
     const auto length = static_cast<std::int64_t>(lease->size);
     WriteLengthHeaders(length);
     if (rangeUnsatisfiable_) return S_OK;
     if (rangeRequested_ != 1) rangeStart_ = 0;
+    if (const ComPtr<host::IResponseFile> sender = FileSender()) {
+      return HostSendsFile(*sender, lease->content.fd(), rangeStart_, length, kForCacheName);
+    }
     std::int64_t remaining = length - rangeStart_;
     while (remaining > 0) {
       if (!ClientConnected()) return ClientGone();
       const std::int64_t n = std::min(remaining, kDownloadChunkSize);
       const Variant chunk = Variant::Array(SafeArray::ViewOfBytes(
-          lease->data.get() + (length - remaining), static_cast<std::size_t>(n)));
-      if (chunk.array() == nullptr) return Unexpected(u"_DownloadForCache");
+          lease->content.data() + (length - remaining), static_cast<std::size_t>(n)));
+      if (chunk.array() == nullptr) return Unexpected(kForCacheName);
       if (Failed(WriteChunk(chunk))) return ClientGone();
       remaining -= n;
     }
     return S_OK;
   } catch (...) {
-    return Unexpected(u"_DownloadForCache");
+    return Unexpected(kForCacheName);
   }
 }
 

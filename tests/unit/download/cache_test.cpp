@@ -35,7 +35,8 @@ TEST_F(CacheTest, AddKeepsTheWholeFileByteForByte) {
   ASSERT_EQ(cache_.AddCacheFile(path), S_OK);
   CacheLease lease(cache_, path);
   ASSERT_TRUE(lease);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(lease->data.get()), lease->size), content);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(lease->content.data()), lease->size),
+            content);
   EXPECT_EQ(lease->key, CacheKey(path));
 }
 
@@ -96,7 +97,8 @@ TEST_F(CacheTest, RemoveWhileHeldIsPendingUntilRelease) {
     EXPECT_EQ(cache_.AddCacheFile(path), E_FAIL);
     EXPECT_EQ(TakeReport(), "33|" + U8(CacheKey(path)));
     // The data stays readable for the readers that hold it.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(first->data.get()), first->size), "zip");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(first->content.data()), first->size),
+              "zip");
   }
   EXPECT_TRUE(cache_.Entries().empty());
   EXPECT_EQ(cache_.AddCacheFile(path), S_OK);
@@ -126,7 +128,7 @@ TEST_F(CacheTest, DropsFromOtherHostsKeepHeldEntriesUntilReleaseAndReportNothing
     cache_.DropAll();
     EXPECT_EQ(Keys(), std::vector<std::string>{U8(CacheKey(b))}) << "only the held entry stays";
     EXPECT_EQ(cache_.CacheFileExist(b), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(held->data.get()), held->size), "b");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(held->content.data()), held->size), "b");
   }
   EXPECT_TRUE(cache_.Entries().empty());
 }
