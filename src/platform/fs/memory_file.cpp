@@ -41,6 +41,15 @@ void MemoryFile::Reset() {
 
 Status MemoryFile::Create(std::uint64_t capacity) {
   Reset();
+  // Memory that the system would not lend as plain anonymous memory is
+  // refused here with ENOMEM: taking it page by page below could instead
+  // wake the kernel's out-of-memory killer.
+  if (capacity > 0) {
+    void* probe =
+        ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (probe == MAP_FAILED) return Status::FromErrno();
+    ::munmap(probe, capacity);
+  }
   const int fd = ::memfd_create("vant-memory-file", MFD_CLOEXEC | MFD_ALLOW_SEALING);
   if (fd < 0) return Status::FromErrno();
   // fallocate takes the pages now: a block too large for the machine fails

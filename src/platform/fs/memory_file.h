@@ -23,8 +23,8 @@ class MemoryFile {
   MemoryFile& operator=(MemoryFile&& other) noexcept;
   ~MemoryFile() { Reset(); }
 
-  // Makes a block of `capacity` bytes with its memory reserved up front:
-  // ENOMEM or ENOSPC when the system cannot hold it, so a block that made
+  // Makes a block of `capacity` bytes with its memory taken up front:
+  // ENOMEM (or ENOSPC) when the system cannot hold it, so a block that made
   // it never fails later for want of memory. Writable until Seal.
   Status Create(std::uint64_t capacity);
   // The writable bytes between Create and Seal; nullptr otherwise.
@@ -45,8 +45,8 @@ class MemoryFile {
 
   int fd_ = -1;
   std::uint8_t* data_ = nullptr;
-  std::uint64_t size_ = 0;      // bytes kept (capacity until sealed)
-  std::uint64_t mapped_ = 0;    // bytes of the current mapping
+  std::uint64_t size_ = 0;    // bytes kept (capacity until sealed)
+  std::uint64_t mapped_ = 0;  // bytes of the current mapping
   bool sealed_ = false;
 };
 

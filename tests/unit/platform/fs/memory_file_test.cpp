@@ -46,8 +46,7 @@ TEST(MemoryFileTest, SealedBytesCannotChangeThroughTheDescriptor) {
     }
     EXPECT_NE(::ftruncate(file.fd(), 1 << 20), 0) << row.what;
     char back[8] = {};
-    EXPECT_EQ(::pread(file.fd(), back, sizeof back, 0), static_cast<ssize_t>(row.kept))
-        << row.what;
+    EXPECT_EQ(::pread(file.fd(), back, sizeof back, 0), static_cast<ssize_t>(row.kept)) << row.what;
   }
 }
 
@@ -63,6 +62,14 @@ TEST(MemoryFileTest, MovedBlockKeepsItsBytesAndTheOldOneIsEmpty) {
   EXPECT_EQ(second.fd(), fd);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.data()), 3), "abc");
   EXPECT_FALSE(second.Seal(1).ok());  // sealed once only
+}
+
+// More than the address space can hold is refused before any page is taken.
+TEST(MemoryFileTest, BlockTheSystemCannotHoldIsRefused) {
+  MemoryFile file;
+  const Status status = file.Create(std::uint64_t{1} << 62);
+  EXPECT_EQ(status.error, ENOMEM);
+  EXPECT_EQ(file.fd(), -1);
 }
 
 }  // namespace
