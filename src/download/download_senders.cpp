@@ -57,9 +57,9 @@ HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t 
 }
 
 // A host that sends files itself gets the open file (or the cache's memory
-// file) and the range in one call: no byte array, no copy, no call per chunk. The client is asked
-// once before, as the loop asks before each chunk; a failure is the client's when it has gone
-// since, else the file's.
+// file) and the range in one call: no byte array, no copy, no call per
+// chunk. The client is asked once before, as the loop asks before each
+// chunk; a failure is the client's when it has gone since, else the file's.
 HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, int fd, std::int64_t start,
                                      std::int64_t length, const char16_t* member) {
   if (!ClientConnected()) return ClientGone();
