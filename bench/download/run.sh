@@ -8,8 +8,8 @@
 # (a) 1 GiB file sent by a page calling FileDownload.Download from disk,
 #     fetched with curl -o /dev/null; nginx sends the same file (sendfile on);
 #     also from a host started with --sendfile off, and the host's CPU time
-#     (user + system) per GiB sent either way; the three servers take turns,
-#     best of REPEATS each
+#     (user + system) per GiB sent either way; nginx also with sendfile off;
+#     the four servers take turns, best of REPEATS each
 # (b) the same file sent by the same page after VANT.Manager put it in the
 #     file cache (a second path naming the same file), in turns with nginx
 # (c) requests/s of a 100 KB file under wrk -c64: our page against nginx,
@@ -177,6 +177,7 @@ stop_pid "$host_pid"
 
 # ---------------------------------------------------------------- nginx
 nport=$(free_port)
+nport_copy=$(free_port)
 n="$work/nginx"
 nginx_conf_head "$n"
 cat >>"$n/nginx.conf" <<NGX
@@ -186,6 +187,11 @@ cat >>"$n/nginx.conf" <<NGX
     server {
         listen 127.0.0.1:$nport;
         root $site;
+    }
+    server {
+        listen 127.0.0.1:$nport_copy;
+        root $site;
+        sendfile off;
     }
 }
 NGX
@@ -197,27 +203,30 @@ for _ in $(seq 100); do
   curl -s -o /dev/null --max-time 1 "${nginx_url}files/small.bin" && break
   sleep 0.1
 done
-log "nginx at $nginx_url (sendfile on)"
+nginx_copy_url="http://127.0.0.1:$nport_copy/"
+log "nginx at $nginx_url (sendfile on) and $nginx_copy_url (sendfile off)"
 
 # ---------------------------------------------------------------- (a) + (d) 1 GiB from disk
 # Two fresh hosts, one with --sendfile off (the file copied through a
-# buffer, for the CPU time per GiB), and nginx take turns in every round,
-# each keeping its best: a slow spell of the machine falls on all three,
-# not on whichever happened to run through it.
+# buffer, for the CPU time per GiB), and nginx with sendfile on and off
+# take turns in every round, each keeping its best: a slow spell of the
+# machine falls on all four, not on whichever happened to run through it.
 start_host --sendfile off
 copy_pid=$host_pid copy_url=$host_url
 start_host
 log "vant-host at $host_url, and at $copy_url with --sendfile off: ${big_mb} MiB from disk, fresh processes"
 copy_cpu0=$(cpu_ms "$copy_pid") host_cpu0=$(cpu_ms "$host_pid")
-ours_disk_copy=0 ours_disk=0 nginx_disk=0
+ours_disk_copy=0 ours_disk=0 nginx_disk=0 nginx_copy=0
 for ((round = 0; round < repeats; round++)); do
   copy=$(fetch_once "${copy_url}dl.asp?d=files&f=big.bin" "$big_bytes")
   sent=$(fetch_once "${host_url}dl.asp?d=files&f=big.bin" "$big_bytes")
   peer=$(fetch_once "${nginx_url}files/big.bin" "$big_bytes")
-  log "round $((round + 1)) (MB/s): vant-host --sendfile off $copy, vant-host $sent, nginx $peer"
+  peer_copy=$(fetch_once "${nginx_copy_url}files/big.bin" "$big_bytes")
+  log "round $((round + 1)) (MB/s): vant-host --sendfile off $copy, vant-host $sent, nginx $peer, nginx sendfile off $peer_copy"
   ours_disk_copy=$(at_least "$ours_disk_copy" "$copy")
   ours_disk=$(at_least "$ours_disk" "$sent")
   nginx_disk=$(at_least "$nginx_disk" "$peer")
+  nginx_copy=$(at_least "$nginx_copy" "$peer_copy")
 done
 cpu_copy=$(per_gib $(($(cpu_ms "$copy_pid") - copy_cpu0)))
 cpu_sendfile=$(per_gib $(($(cpu_ms "$host_pid") - host_cpu0)))
@@ -273,6 +282,7 @@ stream_verdict=$(awk -v r="$r_stream_hwm" 'BEGIN {print (r <= 1.1 ? "met" : "mis
 echo
 echo "FileDownload through vant-host against nginx, curl -o /dev/null on 127.0.0.1 (best of $repeats, MB = 1e6 bytes)"
 echo "  $size_text from disk:           vant-host $ours_disk MB/s, nginx $nginx_disk MB/s (${r_disk}x, goal >= 1.2x)"
+echo "  $size_text from disk, nginx with sendfile off: $nginx_copy MB/s"
 echo "  $size_text from disk, --sendfile off: vant-host $ours_disk_copy MB/s; host CPU per GiB sent: ${cpu_sendfile} ms with sendfile, ${cpu_copy} ms without"
 echo "  $size_text from Manager cache:  vant-host $ours_cache MB/s, nginx $nginx_cache MB/s (${r_cache}x, goal >= 1.0x)"
 echo "  100 KB, wrk ${wrk_args[*]}: vant-host $ours_rps req/s, nginx $nginx_rps req/s (${r_rps}x, goal >= 0.7x)"
@@ -285,6 +295,12 @@ row "download $size_text from disk via vant-host" "$ours_disk MB/s" nginx "$ngin
 row "download $size_text from disk via vant-host, --sendfile off" "$ours_disk_copy MB/s" nginx \
   "$nginx_disk MB/s" "$(ratio "$ours_disk_copy" "$nginx_disk")" ">= 1.2x" \
   "$(verdict "$(ratio "$ours_disk_copy" "$nginx_disk")" 1.2)"
+row "download $size_text from disk via vant-host, against nginx with sendfile off" "$ours_disk MB/s" \
+  "nginx, sendfile off" "$nginx_copy MB/s" "$(ratio "$ours_disk" "$nginx_copy")" ">= 1.2x" \
+  "$(verdict "$(ratio "$ours_disk" "$nginx_copy")" 1.2)"
+row "download $size_text from disk, both with sendfile off" "$ours_disk_copy MB/s" \
+  "nginx, sendfile off" "$nginx_copy MB/s" "$(ratio "$ours_disk_copy" "$nginx_copy")" ">= 1.2x" \
+  "$(verdict "$(ratio "$ours_disk_copy" "$nginx_copy")" 1.2)"
 row "vant-host CPU per GiB sent from disk, sendfile on (vs off)" "$cpu_sendfile ms" \
   "vant-host, --sendfile off" "$cpu_copy ms" "$(ratio "$cpu_sendfile" "$cpu_copy")" - -
 row "download $size_text from the Manager cache via vant-host" "$ours_cache MB/s" nginx \
