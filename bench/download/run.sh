@@ -177,7 +177,8 @@ stop_pid "$host_pid"
 
 # ---------------------------------------------------------------- nginx
 nport=$(free_port)
-nport_copy=$(free_port)
+nport_copy=$nport
+while [[ "$nport_copy" = "$nport" ]]; do nport_copy=$(free_port); done
 n="$work/nginx"
 nginx_conf_head "$n"
 cat >>"$n/nginx.conf" <<NGX
