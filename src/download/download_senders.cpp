@@ -30,7 +30,7 @@ HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t 
     if (rangeUnsatisfiable_) return S_OK;
     const std::int64_t start = rangeRequested_ == 1 ? rangeStart_ : 0;
     if (const ComPtr<host::IResponseFile> sender = FileSender()) {
-      return HostSendsFile(*sender, file.fd(), start, length, kForFileName);
+      return HostSendsFile(*sender, file, start, length);
     }
     Variant chunk = NewChunk();
     if (chunk.array() == nullptr) return Unexpected(kForFileName);
@@ -56,16 +56,16 @@ HRESULT CFileDownload::DownloadForFile(const fs::SharedFile& file, std::int64_t 
   }
 }
 
-// A host that sends files itself gets the open file (or the cache's memory
-// file) and the range in one call: no byte array, no copy, no call per
-// chunk. The client is asked once before, as the loop asks before each
-// chunk; a failure is the client's when it has gone since, else the file's.
-HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, int fd, std::int64_t start,
-                                     std::int64_t length, const char16_t* member) {
+// A host that sends files itself gets the open file and the range in one
+// call: no byte array, no copy, no call per chunk. The client is asked once
+// before, as the loop asks before each chunk; a failure is the client's when
+// it has gone since, else the file's.
+HRESULT CFileDownload::HostSendsFile(host::IResponseFile& sender, const fs::SharedFile& file,
+                                     std::int64_t start, std::int64_t length) {
   if (!ClientConnected()) return ClientGone();
-  if (Succeeded(sender.WriteFile(fd, start, length - start))) return S_OK;
+  if (Succeeded(sender.WriteFile(file.fd(), start, length - start))) return S_OK;
   if (!ClientConnected()) return ClientGone();
-  return frame::ReportSystemError(kDownloadImplName, member, u"3");
+  return frame::ReportSystemError(kDownloadImplName, kForFileName, u"3");
 }
 
 ComPtr<host::IResponseFile> CFileDownload::FileSender() {
@@ -88,8 +88,12 @@ HRESULT CFileDownload::_DownloadForCache(const CacheLease& lease) {
     WriteLengthHeaders(length);
     if (rangeUnsatisfiable_) return S_OK;
     if (rangeRequested_ != 1) rangeStart_ = 0;
-    if (const ComPtr<host::IResponseFile> sender = FileSender()) {
-      return HostSendsFile(*sender, lease->content.fd(), rangeStart_, length, kForCacheName);
+    // As in the loop below, a failed write here can only be the client's.
+    const ComPtr<host::IResponseFile> sender = length > rangeStart_ ? FileSender() : nullptr;
+    if (sender) {
+      if (!ClientConnected()) return ClientGone();
+      const HRESULT hr = sender->WriteFile(lease->content.fd(), rangeStart_, length - rangeStart_);
+      return Succeeded(hr) ? S_OK : ClientGone();
     }
     std::int64_t remaining = length - rangeStart_;
     while (remaining > 0) {

@@ -110,10 +110,8 @@ class CFileDownload
   void WriteLastModified(const fs::FileAttributes* attributes);
   void WriteLengthHeaders(std::int64_t length);
   HRESULT DownloadForFile(const fs::SharedFile& file, std::int64_t length);
-  // Hands the host the bytes [start, length) of open file fd to send; a
-  // failure not the client's is reported as place "3" of `member`.
-  HRESULT HostSendsFile(host::IResponseFile& sender, int fd, std::int64_t start,
-                        std::int64_t length, const char16_t* member);
+  HRESULT HostSendsFile(host::IResponseFile& sender, const fs::SharedFile& file, std::int64_t start,
+                        std::int64_t length);
   // The Response's IResponseFile, or null when the host does not offer it.
   ComPtr<host::IResponseFile> FileSender();
   HRESULT _DownloadForCache(const CacheLease& lease);
